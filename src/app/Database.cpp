@@ -1,0 +1,197 @@
+#include "app/Database.h"
+
+#include "app/Schema.h"
+#include "app/SqlTransaction.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString uniqueConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("tavrel-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// An empty text is stored as '' rather than NULL: the desk writes empty texts on purpose.
+QVariant boundValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    return value;
+}
+
+} // namespace
+
+QString DatabaseErrorText(const QSqlError& error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    return text;
+}
+
+Database::Database(QString connectionName)
+    : m_connectionName(connectionName.isEmpty() ? uniqueConnectionName() : std::move(connectionName))
+{ }
+
+Database::~Database()
+{
+    close();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool Database::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) && connection().isOpen();
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = connection();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool Database::fail(const QString& error)
+{
+    m_lastError = error;
+    close();
+    return false;
+}
+
+bool Database::openConnection(const QString& filePath)
+{
+    close();
+    m_filePath = filePath;
+    m_lastError.clear();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(filePath);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db.open())
+        return fail(DatabaseErrorText(db.lastError()));
+    return true;
+}
+
+bool Database::configure()
+{
+    // A committed bill must survive a power cut: write-ahead log with full sync.
+    for (const char* pragma : { "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL" }) {
+        const SqlResult result = exec(QString::fromLatin1(pragma));
+        if (!result.ok())
+            return fail(result.error);
+    }
+    return true;
+}
+
+bool Database::open(const QString& filePath)
+{
+    if (!QFileInfo(filePath).isFile())
+        return fail(QStringLiteral("数据库文件不存在: %1").arg(filePath));
+    if (!openConnection(filePath))
+        return false;
+
+    // QtSql opens any file; the integrity check is what finds a file that is not a database
+    // or is damaged. Nothing is written before it passed.
+    const SqlResult check = exec(QStringLiteral("PRAGMA quick_check"));
+    if (!check.ok())
+        return fail(check.error);
+    const QString verdict = check.isEmpty() ? QString() : check.first().value(0).toString();
+    if (verdict != QLatin1String("ok"))
+        return fail(QStringLiteral("数据库已损坏: %1").arg(verdict));
+
+    QString error;
+    const int version = scalar(QStringLiteral("PRAGMA user_version"), {}, &error).toInt();
+    if (!error.isEmpty())
+        return fail(error);
+    if (version > SchemaVersion)
+        return fail(
+            QStringLiteral("数据库版本 %1 高于本程序支持的版本 %2,请升级程序。").arg(version).arg(SchemaVersion));
+
+    {
+        // A database that another program holds locked shows up here, before any work.
+        SqlTransaction probe(*this);
+        if (!probe.isActive())
+            return fail(probe.error());
+    }
+    if (!configure())
+        return false;
+    if (version < SchemaVersion && !Schema::migrate(*this, version, &error))
+        return fail(error);
+    return true;
+}
+
+bool Database::create(const QString& filePath)
+{
+    if (QFileInfo::exists(filePath))
+        return fail(QStringLiteral("数据库文件已存在: %1").arg(filePath));
+    if (!openConnection(filePath))
+        return false;
+    QString error;
+    if (!Schema::migrate(*this, 0, &error) || !configure()) {
+        if (m_lastError.isEmpty())
+            m_lastError = error;
+        const QString reason = m_lastError;
+        close();
+        QFile::remove(filePath); // the file is our own half-made one
+        m_lastError = reason;
+        return false;
+    }
+    return true;
+}
+
+SqlResult Database::exec(const QString& sql, const QVariantList& values)
+{
+    SqlResult result;
+    if (!isOpen()) {
+        result.error = QStringLiteral("数据库未打开");
+        return result;
+    }
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        result.error = DatabaseErrorText(query.lastError());
+        return result;
+    }
+    for (const QVariant& value : values)
+        query.addBindValue(boundValue(value));
+    if (!query.exec()) {
+        result.error = DatabaseErrorText(query.lastError());
+        return result;
+    }
+    if (query.isSelect()) {
+        while (query.next())
+            result.rows.append(query.record());
+        if (query.lastError().isValid()) {
+            result.error = DatabaseErrorText(query.lastError());
+            return result;
+        }
+    } else {
+        result.rowsAffected = query.numRowsAffected();
+    }
+    query.finish();
+    return result;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& values, QString* error)
+{
+    const SqlResult result = exec(sql, values);
+    if (error)
+        *error = result.error;
+    if (!result.ok() || result.isEmpty())
+        return {};
+    return result.first().value(0);
+}

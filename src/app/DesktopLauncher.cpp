@@ -1,0 +1,8 @@
+#include "app/DesktopLauncher.h"
+
+#include <QDesktopServices>
+
+bool SystemDesktopLauncher::open(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}

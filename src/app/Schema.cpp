@@ -1,0 +1,238 @@
+#include "app/Schema.h"
+
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+
+#include <QDateTime>
+
+namespace {
+
+QString nineTextColumns()
+{
+    QStringList columns;
+    for (int i = 1; i <= 9; ++i)
+        columns << QStringLiteral("str%1 TEXT NOT NULL DEFAULT ''").arg(i);
+    return columns.join(QStringLiteral(", "));
+}
+
+QString authorityColumns()
+{
+    QStringList columns;
+    for (int i = 1; i <= 18; ++i)
+        columns << QStringLiteral("str%1 INTEGER NOT NULL DEFAULT 0").arg(i);
+    return columns.join(QStringLiteral(", "));
+}
+
+struct TableDefinition
+{
+    QString name;
+    QString columns;
+};
+
+QList<TableDefinition> tables()
+{
+    const QString accountColumns = QStringLiteral(
+        "logoid TEXT NOT NULL DEFAULT '', password TEXT NOT NULL DEFAULT '', name TEXT NOT NULL DEFAULT ''");
+    return {
+        { QStringLiteral("worksinfo"),
+            nineTextColumns()
+                + QStringLiteral(", restday INTEGER NOT NULL DEFAULT 100, workstatus INTEGER NOT NULL DEFAULT 100") },
+        { QStringLiteral("kucheninfo"), nineTextColumns() },
+        { QStringLiteral("huiyeninfo"), nineTextColumns() },
+        { QStringLiteral("Receiptform"),
+            QStringLiteral(
+                "id INTEGER NOT NULL, housnum TEXT NOT NULL DEFAULT '', bytime TEXT NOT NULL DEFAULT '', "
+                "massagetime TEXT NOT NULL DEFAULT '', washfoottime TEXT NOT NULL DEFAULT '', "
+                "trimfoot TEXT NOT NULL DEFAULT '', spjine TEXT NOT NULL DEFAULT '', dazhe TEXT NOT NULL DEFAULT '', "
+                "dazheperson TEXT NOT NULL DEFAULT '', alljine TEXT NOT NULL DEFAULT '', "
+                "paytype TEXT NOT NULL DEFAULT '', cashier TEXT NOT NULL DEFAULT '', time TEXT NOT NULL") },
+        { QStringLiteral("salaryform"),
+            QStringLiteral("id INTEGER NOT NULL, num TEXT NOT NULL DEFAULT '', name TEXT NOT NULL DEFAULT '', "
+                           "massagetime TEXT NOT NULL DEFAULT '', washfoottime TEXT NOT NULL DEFAULT '', "
+                           "salary TEXT NOT NULL DEFAULT '', time TEXT NOT NULL, cashier TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("spsalay"),
+            QStringLiteral(
+                "id INTEGER NOT NULL, name TEXT NOT NULL DEFAULT '', danwe TEXT NOT NULL DEFAULT '', "
+                "danjia TEXT NOT NULL DEFAULT '', counter TEXT NOT NULL DEFAULT '', jine TEXT NOT NULL DEFAULT '', "
+                "time TEXT NOT NULL, cashier TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("company"),
+            QStringLiteral(
+                "id INTEGER NOT NULL, name TEXT NOT NULL DEFAULT '', area TEXT NOT NULL DEFAULT '', "
+                "address TEXT NOT NULL DEFAULT '', postnum TEXT NOT NULL DEFAULT '', person TEXT NOT NULL DEFAULT '', "
+                "tel TEXT NOT NULL DEFAULT '', email TEXT NOT NULL DEFAULT '', smail TEXT NOT NULL DEFAULT '', "
+                "homepage TEXT NOT NULL DEFAULT '', about TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("jstichen"),
+            QStringLiteral("id INTEGER NOT NULL, massage1 TEXT NOT NULL DEFAULT '', massage2 TEXT NOT NULL DEFAULT '', "
+                           "massage3 TEXT NOT NULL DEFAULT '', massageall TEXT NOT NULL DEFAULT '', "
+                           "wash TEXT NOT NULL DEFAULT '', avertime TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("authority"), QStringLiteral("id INTEGER NOT NULL, ") + authorityColumns() },
+        { QStringLiteral("adm"), accountColumns },
+        { QStringLiteral("manager"), accountColumns },
+        { QStringLiteral("minister"), accountColumns },
+        { QStringLiteral("cashier"), accountColumns },
+        { QStringLiteral("wtimechgcondition"),
+            QStringLiteral("id INTEGER NOT NULL, spaceday INTEGER NOT NULL DEFAULT 0, time TEXT NOT NULL DEFAULT ''") },
+    };
+}
+
+// Lookups by code and name, and the period queries on the bill time.
+const char* const Indexes[] = {
+    "CREATE INDEX IF NOT EXISTS worksinfo_code ON worksinfo(str1)",
+    "CREATE INDEX IF NOT EXISTS kucheninfo_code ON kucheninfo(str1)",
+    "CREATE INDEX IF NOT EXISTS kucheninfo_name ON kucheninfo(str2)",
+    "CREATE INDEX IF NOT EXISTS huiyeninfo_code ON huiyeninfo(str1)",
+    "CREATE INDEX IF NOT EXISTS Receiptform_id ON Receiptform(id)",
+    "CREATE INDEX IF NOT EXISTS Receiptform_time ON Receiptform(time)",
+    "CREATE INDEX IF NOT EXISTS salaryform_num_time ON salaryform(num, time)",
+    "CREATE INDEX IF NOT EXISTS salaryform_time ON salaryform(time)",
+    "CREATE INDEX IF NOT EXISTS salaryform_id ON salaryform(id)",
+    "CREATE INDEX IF NOT EXISTS spsalay_time ON spsalay(time)",
+    "CREATE INDEX IF NOT EXISTS spsalay_name ON spsalay(name)",
+    "CREATE INDEX IF NOT EXISTS spsalay_id ON spsalay(id)",
+    "CREATE INDEX IF NOT EXISTS adm_login ON adm(logoid)",
+    "CREATE INDEX IF NOT EXISTS manager_login ON manager(logoid)",
+    "CREATE INDEX IF NOT EXISTS minister_login ON minister(logoid)",
+    "CREATE INDEX IF NOT EXISTS cashier_login ON cashier(logoid)",
+};
+
+// Permission rows of the delivered installation. Menu flags str1..str16: 0 allowed, 1 greyed;
+// button flags str17 (技师管理) and str18 (帐单查询): 1 allowed, 0 disabled.
+//                                      1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 16 17 18
+constexpr int CashierFlags[18] = { 1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 0, 1 };
+constexpr int MinisterFlags[18] = { 1, 1, 1, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 1, 1 };
+constexpr int ManagerFlags[18] = { 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1 };
+constexpr int GeneralManagerFlags[18] = { 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1 };
+
+bool run(Database& database, const QString& sql, const QVariantList& values, QString* error)
+{
+    const SqlResult result = database.exec(sql, values);
+    if (!result.ok() && error)
+        *error = result.error;
+    return result.ok();
+}
+
+bool rowMissing(Database& database, const QString& table, int id, QString* error, bool* failed)
+{
+    QString readError;
+    const QVariant found
+        = database.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE id=?").arg(table), { id }, &readError);
+    if (!readError.isEmpty()) {
+        *error = readError;
+        *failed = true;
+        return false;
+    }
+    return found.toInt() == 0;
+}
+
+bool insertFixedRows(Database& database, QString* error)
+{
+    bool failed = false;
+    const QString now = DateTimeText(QDateTime::currentDateTime());
+
+    if (rowMissing(database, QStringLiteral("company"), 2004, error, &failed)
+        && !run(database,
+            QStringLiteral("INSERT INTO company (id, name, area, address, postnum, person, tel, email, smail, "
+                           "homepage, about) VALUES (2004, ?, ?, '', '', '', ?, '', '', '', ?)"),
+            { QStringLiteral("Tavrel 桑拿足浴中心"), QStringLiteral("广东省"), QStringLiteral("020-00000000"),
+                QStringLiteral("请在“资料设定”菜单的“公司信息管理”中填写本店资料。") },
+            error))
+        return false;
+    if (failed)
+        return false;
+
+    if (rowMissing(database, QStringLiteral("jstichen"), 2003, error, &failed)
+        && !run(database,
+            QStringLiteral("INSERT INTO jstichen (id, massage1, massage2, massage3, massageall, wash, avertime) "
+                           "VALUES (2003, '10', '12', '15', '18', '8', '5')"),
+            {}, error))
+        return false;
+    if (failed)
+        return false;
+
+    if (rowMissing(database, QStringLiteral("wtimechgcondition"), 1, error, &failed)
+        && !run(database, QStringLiteral("INSERT INTO wtimechgcondition (id, spaceday, time) VALUES (1, 0, ?)"),
+            { now }, error))
+        return false;
+    if (failed)
+        return false;
+
+    const int* const flagsOfRole[4] = { CashierFlags, MinisterFlags, ManagerFlags, GeneralManagerFlags };
+    QStringList columns;
+    QStringList marks;
+    for (int i = 1; i <= 18; ++i) {
+        columns << QStringLiteral("str%1").arg(i);
+        marks << QStringLiteral("?");
+    }
+    for (int role = 0; role < 4; ++role) {
+        if (!rowMissing(database, QStringLiteral("authority"), role, error, &failed)) {
+            if (failed)
+                return false;
+            continue;
+        }
+        QVariantList values { role };
+        for (int i = 0; i < 18; ++i)
+            values << flagsOfRole[role][i];
+        if (!run(database,
+                QStringLiteral("INSERT INTO authority (id, %1) VALUES (?, %2)")
+                    .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+                values, error))
+            return false;
+    }
+
+    QString readError;
+    const int managers = database.scalar(QStringLiteral("SELECT count(*) FROM adm"), {}, &readError).toInt();
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return false;
+    }
+    if (managers == 0
+        && !run(database, QStringLiteral("INSERT INTO adm (logoid, password, name) VALUES (?, ?, ?)"),
+            { Schema::DeliveredLogin.toString(), Schema::DeliveredPassword.toString(), QStringLiteral("总经理") },
+            error))
+        return false;
+    return true;
+}
+
+} // namespace
+
+namespace Schema {
+
+QStringList tableNames()
+{
+    QStringList names;
+    for (const TableDefinition& table : tables())
+        names << table.name;
+    return names;
+}
+
+bool migrate(Database& database, int fromVersion, QString* error)
+{
+    SqlTransaction transaction(database);
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    if (fromVersion < 1) {
+        for (const TableDefinition& table : tables()) {
+            if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
+                    error))
+                return false;
+        }
+        for (const char* index : Indexes) {
+            if (!run(database, QString::fromLatin1(index), {}, error))
+                return false;
+        }
+        if (!insertFixedRows(database, error))
+            return false;
+    }
+    if (!run(database, QStringLiteral("PRAGMA user_version=%1").arg(Database::SchemaVersion), {}, error))
+        return false;
+    if (!transaction.commit()) {
+        *error = transaction.error();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Schema

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The tables of data.db and their evolution. Date-times are kept as text
+// "yyyy-MM-dd HH:mm:ss" so that they compare in time order.
+namespace Schema {
+
+// Every table the desk uses, in creation order.
+QStringList tableNames();
+
+// Brings a database of version `fromVersion` (0 = empty file) to Database::SchemaVersion in
+// one transaction: missing tables and indexes are created and missing fixed rows are added.
+bool migrate(Database& database, int fromVersion, QString* error);
+
+// The account of the delivered installation, to be changed at the first login.
+inline constexpr QStringView DeliveredLogin = u"admin";
+inline constexpr QStringView DeliveredPassword = u"admin";
+
+} // namespace Schema

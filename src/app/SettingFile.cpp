@@ -1,0 +1,57 @@
+#include "app/SettingFile.h"
+
+#include "app/MessageService.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+std::optional<QByteArray> ReadSettingBytes(const QString& fileName, qint64 maxSize, MessageService& messages)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        messages.inform(QStringLiteral("打开一个二进制文件失败!"));
+        return std::nullopt;
+    }
+    return file.read(maxSize);
+}
+
+bool WriteSettingBytes(const QString& fileName, const QByteArray& bytes, MessageService& messages)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        messages.inform(QStringLiteral("创建一个二进制文件失败!"));
+        return false;
+    }
+    return true;
+}
+
+qint32 ReadSettingInt(const QString& fileName, MessageService& messages)
+{
+    const std::optional<QByteArray> bytes = ReadSettingBytes(fileName, 4, messages);
+    return bytes ? UnpackInt32List(*bytes, 1).first() : 0;
+}
+
+bool WriteSettingInt(const QString& fileName, qint32 value, MessageService& messages)
+{
+    return WriteSettingBytes(fileName, PackInt32List({ value }), messages);
+}
+
+QByteArray PackInt32List(const QList<qint32>& values)
+{
+    QByteArray bytes(values.size() * 4, '\0');
+    for (qsizetype i = 0; i < values.size(); ++i)
+        qToLittleEndian<qint32>(values[i], bytes.data() + i * 4);
+    return bytes;
+}
+
+QList<qint32> UnpackInt32List(const QByteArray& bytes, int count)
+{
+    QByteArray padded = bytes.left(count * 4);
+    padded.append(QByteArray(count * 4 - padded.size(), '\0'));
+    QList<qint32> values;
+    values.reserve(count);
+    for (int i = 0; i < count; ++i)
+        values.append(qFromLittleEndian<qint32>(padded.constData() + i * 4));
+    return values;
+}

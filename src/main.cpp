@@ -1,0 +1,65 @@
+#include "app/Clock.h"
+#include "app/DeskApplication.h"
+#include "app/DesktopLauncher.h"
+#include "app/DialogMessageService.h"
+#include "app/MainWindow.h"
+#include "app/PrinterChooser.h"
+#include "skin/HoverButtonStyle.h"
+#include "skin/SplashScreen.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Chinese must render with the Simplified Chinese faces: point fontconfig at the file that
+// ships beside the program before the first font is loaded.
+void useShippedFontConfig(const char* programPath)
+{
+    if (qEnvironmentVariableIsSet("FONTCONFIG_FILE"))
+        return;
+    const QString besideProgram
+        = QFileInfo(QString::fromLocal8Bit(programPath)).absoluteDir().filePath(QStringLiteral("fonts.conf"));
+    const QString path = QFileInfo::exists(besideProgram) ? besideProgram : QStringLiteral(TAVREL_FONTS_CONF);
+    if (QFileInfo::exists(path))
+        qputenv("FONTCONFIG_FILE", QFile::encodeName(path));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    useShippedFontConfig(argv[0]);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QApplication::setOrganizationName(QStringLiteral("Orvento"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVREL_VERSION));
+    QApplication::setStyle(new HoverButtonStyle);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tavrel 桑拿足浴前台收银管理系统"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"), QStringLiteral("数据文件夹 (默认: 用户应用数据文件夹)"), QStringLiteral("DIR"));
+    parser.addOption(dataDir);
+    parser.process(application);
+
+    DialogMessageService messages;
+    SystemClock clock;
+    DialogPrinterChooser printers;
+    SystemDesktopLauncher launcher;
+
+    SplashScreen splash;
+    splash.showForAWhile();
+
+    DeskApplication desk({ messages, clock, printers, launcher });
+    const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
+    if (!desk.start(folder))
+        return 1;
+    desk.mainWindow().showMaximized();
+    return application.exec();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class MessageService;
+
+// Room numbers and seat counts of one room group: pagesel0.dat .. pagesel4.dat, 320 bytes,
+// 80 little-endian int32 (40 room numbers, then 40 seat counts).
+struct RoomNumbers
+{
+    static constexpr int RoomCount = 40;
+    static constexpr int FileSize = RoomCount * 2 * 4;
+
+    QList<qint32> numbers = QList<qint32>(RoomCount, 0);
+    QList<qint32> seats = QList<qint32>(RoomCount, 0);
+
+    // "pagesel0.dat" .. "pagesel4.dat"; "pagesel.dat" for any other group index.
+    static QString fileName(int groupIndex);
+    // The first group of a new installation: rooms 101 to 140.
+    static RoomNumbers delivered();
+
+    // Missing file: "打开一个二进制文件失败!" and nothing. A short file leaves its missing values 0.
+    static std::optional<RoomNumbers> read(const QString& fileName, MessageService& messages);
+    bool write(const QString& fileName, MessageService& messages) const;
+};

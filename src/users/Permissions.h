@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class Database;
+
+// The eighteen flags of an authority row. str1..str16 govern menu items and are stored as
+// 0 = allowed, 1 = greyed; str17 (button 技师管理) and str18 (button 帐单查询) are stored the
+// other way round: non-zero = allowed, 0 = disabled.
+inline constexpr int PermissionFlagCount = 18;
+inline constexpr int MenuFlagCount = 16;
+
+using AuthorityRow = std::array<int, PermissionFlagCount>; // stored values, str1..str18
+using PermissionFlags = std::array<bool, PermissionFlagCount>; // allowed, str1..str18
+
+PermissionFlags PermissionsFromRow(const AuthorityRow& stored);
+AuthorityRow RowFromPermissions(const PermissionFlags& allowed);
+
+// The authority row of `role`; nothing when the row is missing or the read failed (then
+// `error` holds the database error text).
+std::optional<AuthorityRow> LoadAuthorityRow(Database& database, int role, QString* error);

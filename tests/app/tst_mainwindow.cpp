@@ -1,0 +1,327 @@
+#include "app/DeskApplication.h"
+#include "app/MainWindow.h"
+#include "app/SettingFile.h"
+#include "app/TextFormat.h"
+#include "rooms/RoomPage.h"
+#include "support/TestEnvironment.h"
+#include "support/WidgetFinder.h"
+#include "users/Permissions.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using Command = MainWindow::Command;
+using Button = MainWindow::Button;
+
+// The whole desk started offscreen on a fresh data folder.
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Desk
+    {
+        QTemporaryDir folder;
+        ScriptedMessageService messages;
+        ManualClock clock { QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)) };
+        PdfPrinterChooser printers { folder.filePath(QStringLiteral("print")) };
+        RecordingDesktopLauncher launcher;
+        DeskApplication application { { messages, clock, printers, launcher } };
+
+        // Prepares the data folder, lets `setUp` change it, then starts the desk.
+        bool start(const std::function<void(Database&)>& setUp = {})
+        {
+            if (setUp) {
+                DeskApplication first({ messages, clock, printers, launcher });
+                if (!first.start(folder.path()))
+                    return false;
+                setUp(first.database());
+                messages.clear();
+            }
+            return application.start(folder.path());
+        }
+        MainWindow& window() { return application.mainWindow(); }
+    };
+
+    static QStringList menuTexts(const MainWindow& window)
+    {
+        QStringList texts;
+        for (QAction* menu : window.menuBar()->actions()) {
+            texts << menu->text();
+            for (QAction* item : menu->menu()->actions())
+                texts << QStringLiteral("  ") + item->text();
+        }
+        return texts;
+    }
+
+private slots:
+    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
+
+    void freshStartShowsAWorkingBoard()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(desk.messages.shown().isEmpty(), qPrintable(desk.messages.texts().join(u'|')));
+
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tavrel 1.21"));
+        QStringList buttons;
+        for (Button b : { Button::TechnicianStatus, Button::Rota, Button::HandOverPrint, Button::BillQuery,
+                 Button::StaffManagement, Button::Login, Button::Help })
+            buttons << window.button(b)->text();
+        QCOMPARE(buttons, (QStringList { "技师状态", "排钟", "交班打印", "帐单查询", "技师管理", "登录", "帮助" }));
+        QVERIFY(!window.button(Button::Help)->icon().isNull());
+
+        const QStringList expectedMenus = {
+            "工具(&T)",
+            "  房间组数设定(&F)",
+            "  快速设置房间号(&K)",
+            "  用户帐号管理(&Y)",
+            "  用户登录(&L)   Ctrl+L   ",
+            "  权限设置(&Q)",
+            "状态显示(&V)",
+            "  技师状态(&G)   Ctrl+G",
+            "  商品库存(&S)   Ctrl+S",
+            "  当前日期(&T)   Ctrl+T",
+            "入帐收银(&L)",
+            "  价格设置(&J)",
+            "  交班入帐情况打印(&D)  Ctrl+D",
+            "查询分析与报表输出(&Q)",
+            "  经营帐单查询(&F) Ctrl+F",
+            "  技师服务情况汇总(&G)",
+            "  商品消费情况汇总(&S)",
+            "资料设定(&I)",
+            "  公司信息管理(&G)",
+            "  商品库存管理(&S)  Ctrl+S",
+            "  员工资料管理(&Y)  Ctrl+Y",
+            "  员工上班时间安排(&T)",
+            "  会员(卡)资料管理(&H)",
+            "工资管理(&C)",
+            "  打印工资表(&G)",
+            "  提成公式设置(&T)",
+            "帮助(&H)",
+            "  关于我们(&W)   Ctrl+W",
+            "  与我们联系(&E) ",
+            "  Orvento 首页(&H) ",
+            "  软件使用说明(&R) Ctrl+R",
+        };
+        QCOMPARE(menuTexts(window), expectedMenus);
+
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("roomTabs"));
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("第一组房间"));
+        QCOMPARE(tabs->tabPosition(), QTabWidget::South);
+        QCOMPARE(window.loginText(), QStringLiteral("未登录 登录时间:09:15:30"));
+        QCOMPARE(window.clockText(), QStringLiteral("2026-12-07 09:15:30 星期一"));
+        QCOMPARE(desk.application.desk().companyName, QStringLiteral("Tavrel 桑拿足浴中心"));
+        QVERIFY(!desk.application.desk().companyTel.isEmpty());
+
+        window.grab().save(TestOutputPath(QStringLiteral("mainwindow.png")));
+    }
+
+    void groupCountComesFromTheSettingFile_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // "missing" or the four bytes
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("three") << QByteArray("\x03\0\0\0", 4) << 3 << false;
+        QTest::newRow("five") << QByteArray("\x05\0\0\0", 4) << 5 << false;
+        QTest::newRow("seven") << QByteArray("\x07\0\0\0", 4) << 1 << true;
+        QTest::newRow("zero") << QByteArray("\0\0\0\0", 4) << 1 << true;
+        QTest::newRow("missing") << QByteArray("missing") << 1 << true;
+    }
+
+    void groupCountComesFromTheSettingFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, tabs);
+        QFETCH(bool, message);
+        Desk desk;
+        QVERIFY(desk.start([&](Database&) {
+            if (file == "missing") {
+                QFile::remove(QStringLiteral("HouNum.daf"));
+            } else {
+                QFile out(QStringLiteral("HouNum.daf"));
+                QVERIFY(out.open(QIODevice::WriteOnly));
+                out.write(file);
+            }
+        }));
+        QCOMPARE(desk.window().roomPages().size(), tabs);
+        QCOMPARE(desk.window().findChild<QTabWidget*>(QStringLiteral("roomTabs"))->count(), tabs);
+        QCOMPARE(!desk.messages.shown().isEmpty(), message);
+        if (file == "missing")
+            QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
+    }
+
+    void permissionsOfTheCashierApplyBeforeAnyLogin()
+    {
+        Desk desk;
+        QVERIFY(desk.start([](Database& db) {
+            // str1 greyed, the rest of the menu allowed; 技师管理 allowed, 帐单查询 not.
+            db.exec(QStringLiteral(
+                "UPDATE authority SET str1=1, str2=0, str3=0, str4=0, str5=0, str6=0, str7=0, str8=0, "
+                "str9=0, str10=0, str11=0, str12=0, str13=0, str14=0, str15=0, str16=5, str17=1, str18=0 "
+                "WHERE id=0"));
+        }));
+        MainWindow& window = desk.window();
+        QVERIFY(!window.action(Command::GroupCount)->isEnabled());
+        QVERIFY(window.action(Command::QuickNumbering)->isEnabled());
+        QVERIFY(!window.action(Command::CommissionFormula)->isEnabled()); // any value but 0 greys
+        QVERIFY(window.button(Button::StaffManagement)->isEnabled());
+        QVERIFY(!window.button(Button::BillQuery)->isEnabled());
+        // Commands without a flag stay available.
+        QVERIFY(window.action(Command::Login)->isEnabled());
+        QVERIFY(window.action(Command::TechnicianStatus)->isEnabled());
+        QVERIFY(window.button(Button::Rota)->isEnabled());
+    }
+
+    void anAllZeroRowEnablesTheMenuAndDisablesBothButtons()
+    {
+        Desk desk;
+        QVERIFY(desk.start([](Database& db) {
+            QStringList zero;
+            for (int i = 1; i <= 18; ++i)
+                zero << QStringLiteral("str%1=0").arg(i);
+            db.exec(QStringLiteral("UPDATE authority SET %1 WHERE id=0").arg(zero.join(u',')));
+        }));
+        MainWindow& window = desk.window();
+        for (Command command : { Command::GroupCount, Command::QuickNumbering, Command::Accounts, Command::Permissions,
+                 Command::GoodsStatus, Command::Prices, Command::BillQuery, Command::TechnicianSummary,
+                 Command::GoodsSummary, Command::CompanyProfile, Command::GoodsRecords, Command::StaffRecords,
+                 Command::ShiftPlanner, Command::MemberRecords, Command::SalarySheet, Command::CommissionFormula })
+            QVERIFY(window.action(command)->isEnabled());
+        QVERIFY(!window.button(Button::StaffManagement)->isEnabled());
+        QVERIFY(!window.button(Button::BillQuery)->isEnabled());
+        QCOMPARE(PermissionsFromRow(AuthorityRow {}), ([] {
+            PermissionFlags flags {};
+            for (int i = 0; i < MenuFlagCount; ++i)
+                flags[i] = true;
+            return flags;
+        }()));
+    }
+
+    void permissionsAreAppliedOnceMoreAtTheFirstMenu()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        QVERIFY(window.action(Command::GoodsStatus)->isEnabled());
+        desk.application.database().exec(QStringLiteral("UPDATE authority SET str5=1 WHERE id=0"));
+        QMenu* menu = window.menuBar()->actions().at(1)->menu();
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
+        // Only once: a later change waits for the next login.
+        desk.application.database().exec(QStringLiteral("UPDATE authority SET str5=0 WHERE id=0"));
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
+        window.takeLogin(0, QStringLiteral("小王"));
+        QVERIFY(window.action(Command::GoodsStatus)->isEnabled());
+    }
+
+    void aMissingAuthorityRowChangesNothing()
+    {
+        Desk desk;
+        QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("DELETE FROM authority WHERE id=2")); }));
+        MainWindow& window = desk.window();
+        const bool before = window.action(Command::Prices)->isEnabled();
+        window.takeLogin(2, QStringLiteral("经理甲"));
+        QCOMPARE(window.action(Command::Prices)->isEnabled(), before);
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    void menuPromptsShowInTheFirstPane()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QMenu* tools = window.menuBar()->actions().at(0)->menu();
+        emit tools->hovered(window.action(Command::QuickNumbering));
+        QCOMPARE(window.promptText(), QStringLiteral("快速设置房间号码"));
+        QMenu* records = window.menuBar()->actions().at(4)->menu();
+        emit records->hovered(window.action(Command::CompanyProfile));
+        QCOMPARE(window.promptText(), QString());
+    }
+
+    void roleThreeCommandsRefuseOtherRoles()
+    {
+        Desk desk;
+        QVERIFY(desk.start(
+            [](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str3=0, str4=0 WHERE id=0")); }));
+        MainWindow& window = desk.window();
+        window.action(Command::Accounts)->trigger();
+        window.action(Command::Permissions)->trigger();
+        QCOMPARE(desk.messages.texts(),
+            (QStringList { QStringLiteral("只有总经理帐户登录才能设置帐户!"),
+                QStringLiteral("只有总经理帐户登录才能设置权限!") }));
+    }
+
+    void helpAndAddressesGoToTheDesktop()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QTest::mouseClick(window.button(Button::Help), Qt::LeftButton);
+        QCOMPARE(desk.launcher.opened.size(), 1);
+        const QString guide = desk.launcher.opened.first().toLocalFile();
+        QVERIFY(guide.endsWith(QStringLiteral("Tavrel操作流程.html")));
+        QFile file(guide);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("操作流程")));
+        window.action(Command::Contact)->trigger();
+        window.action(Command::HomePage)->trigger();
+        QCOMPARE(desk.launcher.opened.at(1).scheme(), QStringLiteral("mailto"));
+        QCOMPARE(desk.launcher.opened.at(2).scheme(), QStringLiteral("https"));
+    }
+
+    void theExitQuestionCanBeCancelled()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        desk.messages.queueAnswer(false);
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QCOMPARE(desk.messages.lastText(), QStringLiteral("是否真的退出!"));
+        desk.messages.queueAnswer(true);
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+    }
+
+    void aDatabaseErrorAtStartIsShownAndStartGoesOn()
+    {
+        Desk desk;
+        QVERIFY(desk.start([](Database& db) {
+            db.exec(QStringLiteral("UPDATE wtimechgcondition SET spaceday=1, time='2000-01-01 00:00:00'"));
+            db.exec(QStringLiteral(
+                "CREATE TRIGGER refuse BEFORE UPDATE ON worksinfo BEGIN SELECT RAISE(ABORT, 'no swap today'); END"));
+            db.exec(QStringLiteral("INSERT INTO worksinfo (str1, workstatus) VALUES ('01', 0)"));
+        }));
+        QVERIFY(desk.messages.lastText().contains(QStringLiteral("no swap today")));
+        QCOMPARE(desk.window().roomPages().size(), 1);
+    }
+
+    void shortcutsOfTheMenuTextsWork()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy contact(window.action(Command::Manual), &QAction::triggered);
+        QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(contact.count(), 1);
+        QCOMPARE(desk.launcher.opened.size(), 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/AppServices.h"
+#include "app/Clock.h"
+#include "app/Database.h"
+#include "app/DeskState.h"
+#include "app/DesktopLauncher.h"
+#include "app/PrinterChooser.h"
+#include "app/ScriptedMessageService.h"
+
+#include <QTemporaryDir>
+
+// A fresh installation for one test: a temporary data folder (made the current directory)
+// with a new data.db and the delivered setting files, plus the test seams: a message service
+// that records texts and answers from a queue, a clock that stands still, a PDF printer
+// chooser and a launcher that only records what it was asked to open.
+class TestEnvironment
+{
+    QTemporaryDir m_folder; // first: the folder outlives everything that works in it
+
+public:
+    TestEnvironment();
+
+    bool isReady() const { return m_ready; }
+    QString folder() const { return m_folder.path(); }
+    QString filePath(const QString& name) const { return m_folder.filePath(name); }
+
+    // Runs a statement and fails loudly (qFatal) when it does not succeed: test set-up only.
+    SqlResult sql(const QString& statement, const QVariantList& values = {});
+    // Adds a staff row: number, name, title, restday, workstatus.
+    void addStaff(const QString& number, const QString& name, const QString& title = QStringLiteral("技师"),
+        int restday = 100, int workstatus = 0);
+
+    ScriptedMessageService messages;
+    ManualClock clock;
+    PdfPrinterChooser printers;
+    RecordingDesktopLauncher launcher;
+    Database database;
+    DeskState desk;
+    AppServices services;
+
+private:
+    bool m_ready = false;
+};
+
+// Where tests write pictures and PDFs for a person to look at.
+QString TestOutputPath(const QString& fileName);
