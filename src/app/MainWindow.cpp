@@ -9,7 +9,13 @@
 #include "app/SettingFile.h"
 #include "app/ShiftRotation.h"
 #include "app/TextFormat.h"
+#include "rooms/GroupCountDialog.h"
+#include "rooms/RoomBoard.h"
 #include "rooms/RoomPage.h"
+#include "schedule/RandomSource.h"
+#include "schedule/RotaDialog.h"
+#include "schedule/ShiftPlannerDialog.h"
+#include "schedule/TechnicianStatusDialog.h"
 #include "skin/AboutDialog.h"
 #include "skin/Artwork.h"
 #include "skin/CalendarDialog.h"
@@ -217,7 +223,10 @@ void MainWindow::buildToolBar()
 
     connect(button(Button::TechnicianStatus), &QToolButton::clicked, this,
         [this] { runCommand(Command::TechnicianStatus); });
-    connect(button(Button::Rota), &QToolButton::clicked, this, &MainWindow::comingLater);
+    connect(button(Button::Rota), &QToolButton::clicked, this, [this] {
+        RotaDialog rota(m_services, this);
+        rota.exec();
+    });
     connect(button(Button::HandOverPrint), &QToolButton::clicked, this, [this] { runCommand(Command::HandOverPrint); });
     connect(button(Button::BillQuery), &QToolButton::clicked, this, [this] { runCommand(Command::BillQuery); });
     connect(
@@ -341,8 +350,11 @@ int MainWindow::readGroupCount()
 
 void MainWindow::createRoomPages(int groupCount)
 {
-    for (int i = 0; i < groupCount && i < MaxGroups; ++i) {
-        auto* page = new RoomPage(i, m_services, m_tabs);
+    // One board holds the numbers of every group, so that a number stays unique across pages.
+    m_roomBoard = std::make_unique<RoomBoard>(std::clamp(groupCount, 0, MaxGroups));
+    m_roomBoard->load(m_services.messages);
+    for (int i = 0; i < m_roomBoard->groupCount(); ++i) {
+        auto* page = new RoomPage(i, *m_roomBoard, m_services, m_tabs);
         page->setObjectName(QStringLiteral("roomPage%1").arg(i));
         m_pages.append(page);
         m_tabs->addTab(page, GroupCaptions[i]);
@@ -448,6 +460,23 @@ void MainWindow::runCommand(Command command)
     case Command::Login:
         login();
         return;
+    case Command::GroupCount: {
+        GroupCountDialog dialog(m_services, this);
+        if (dialog.exec() == QDialog::Accepted)
+            m_services.messages.inform(QStringLiteral("使设置有效，必须重新启动软件"));
+        return;
+    }
+    case Command::TechnicianStatus: {
+        TechnicianStatusDialog board(m_services, this);
+        board.exec();
+        return;
+    }
+    case Command::ShiftPlanner: {
+        SeededRandomSource random(static_cast<quint32>(m_services.clock.now().toSecsSinceEpoch()));
+        ShiftPlannerDialog planner(m_services, random, this);
+        planner.exec();
+        return;
+    }
     case Command::QuickNumbering:
         if (RoomPage* page = currentRoomPage())
             page->runQuickNumbering();

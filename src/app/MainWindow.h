@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 struct AppServices;
 class QAction;
@@ -12,6 +13,7 @@ class QMenu;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class RoomBoard;
 class RoomPage;
 
 // The window the desk clerk works in all day: seven picture buttons, one tab of rooms per
@@ -102,6 +104,7 @@ private:
     QHash<QAction*, QString> m_prompts;
     std::array<QToolButton*, 7> m_buttons {};
     QTabWidget* m_tabs = nullptr;
+    std::unique_ptr<RoomBoard> m_roomBoard; // numbers and seats of every group, shared by the pages
     QList<RoomPage*> m_pages;
     QLabel* m_promptPane = nullptr;
     QLabel* m_loginPane = nullptr;

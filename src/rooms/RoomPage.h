@@ -1,25 +1,66 @@
 #pragma once
 
+#include "rooms/RoomServiceExchange.h"
+
+#include <QList>
 #include <QWidget>
 
 struct AppServices;
+class QScrollArea;
+class RoomBoard;
+class RoomCell;
 
-// One room group: 40 rooms in 5 rows of 8, each with its lamp, number and seat label.
+// One room group: 40 rooms in 5 rows of 8, each with its lamp, number and seat label. The
+// numbers and seats come from the room board; the lamps show the rooms' states as the desk
+// state holds them. A page too small for its rooms scrolls.
 class RoomPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    RoomPage(int groupIndex, AppServices& services, QWidget* parent = nullptr);
+    static constexpr int RoomCount = 40;
+    static constexpr int Columns = 8;
+    static constexpr int Rows = 5;
+    // Below this size the rooms do not fit; the page then scrolls.
+    static constexpr int MinimumGridWidth = 660;
+    static constexpr int MinimumGridHeight = 350;
+
+    RoomPage(int groupIndex, RoomBoard& board, AppServices& services, QWidget* parent = nullptr);
 
     int groupIndex() const { return m_groupIndex; }
+
+    // The room service dialog that a lamp click opens. Without one a click does nothing.
+    void setRoomServiceOpener(RoomServiceOpener opener) { m_opener = std::move(opener); }
+
+    // Room 1 to 40 of this page.
+    RoomCell* room(int room) const;
+    QString lampText(int room) const;
+    QString numberText(int room) const;
+    QString seatText(int room) const;
+
+    // Shows the numbers, seats and lamp states again, e.g. after a checkout elsewhere.
+    void refreshRooms();
 
     // Writes the room numbers and seats of this group to its pagesel file.
     void saveRoomNumbers();
     // Numbers the rooms of this group in one go (menu "快速设置房间号(&K)").
     void runQuickNumbering();
 
+    // What a click on a room's lamp, number label or seat label does.
+    void openRoomService(int room);
+    void editNumber(int room);
+    void editSeats(int room);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void refreshRoom(int room);
+
     int m_groupIndex;
+    RoomBoard& m_board;
     AppServices& m_services;
+    RoomServiceOpener m_opener;
+    QScrollArea* m_scroll;
+    QList<RoomCell*> m_cells;
 };

@@ -3,6 +3,9 @@
 #include "app/SettingFile.h"
 #include "app/TextFormat.h"
 #include "rooms/RoomPage.h"
+#include "schedule/RotaDialog.h"
+#include "schedule/ShiftPlannerDialog.h"
+#include "schedule/TechnicianStatusDialog.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetFinder.h"
 #include "users/Permissions.h"
@@ -131,8 +134,9 @@ private slots:
         QTest::addColumn<QByteArray>("file"); // "missing" or the four bytes
         QTest::addColumn<int>("tabs");
         QTest::addColumn<bool>("message");
-        QTest::newRow("three") << QByteArray("\x03\0\0\0", 4) << 3 << false;
-        QTest::newRow("five") << QByteArray("\x05\0\0\0", 4) << 5 << false;
+        // The new groups have no pagesel file yet: one "打开一个二进制文件失败!" each.
+        QTest::newRow("three") << QByteArray("\x03\0\0\0", 4) << 3 << true;
+        QTest::newRow("five") << QByteArray("\x05\0\0\0", 4) << 5 << true;
         QTest::newRow("seven") << QByteArray("\x07\0\0\0", 4) << 1 << true;
         QTest::newRow("zero") << QByteArray("\0\0\0\0", 4) << 1 << true;
         QTest::newRow("missing") << QByteArray("missing") << 1 << true;
@@ -307,6 +311,27 @@ private slots:
         }));
         QVERIFY(desk.messages.lastText().contains(QStringLiteral("no swap today")));
         QCOMPARE(desk.window().roomPages().size(), 1);
+    }
+
+    void commandsOpenTheirDialogs()
+    {
+        Desk desk;
+        QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str13=0 WHERE id=0")); }));
+        MainWindow& window = desk.window();
+        QStringList opened;
+        const auto closeAndNote = [&opened](QDialog* dialog) {
+            opened << dialog->windowTitle();
+            dialog->reject();
+        };
+        WhenDialogOpens<RotaDialog>(closeAndNote);
+        QTest::mouseClick(window.button(Button::Rota), Qt::LeftButton);
+        WhenDialogOpens<TechnicianStatusDialog>(closeAndNote);
+        QTest::mouseClick(window.button(Button::TechnicianStatus), Qt::LeftButton);
+        WhenDialogOpens<TechnicianStatusDialog>(closeAndNote);
+        window.action(Command::TechnicianStatus)->trigger();
+        WhenDialogOpens<ShiftPlannerDialog>(closeAndNote);
+        window.action(Command::ShiftPlanner)->trigger();
+        QCOMPARE(opened, (QStringList { "排钟", "技师工作状态和上钟顺序", "技师工作状态和上钟顺序", "员工上班安排" }));
     }
 
     void shortcutsOfTheMenuTextsWork()

@@ -1,0 +1,75 @@
+#include "rooms/GroupCountDialog.h"
+
+#include "app/AppServices.h"
+#include "app/SettingFile.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_box(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("groupCountDialog"));
+    setWindowTitle(QStringLiteral("设定房间组数"));
+
+    // The box's field shows the stored count; it cannot be typed into, so that a count
+    // that would not be taken is never shown as if it were.
+    m_box->setObjectName(QStringLiteral("groupCountBox"));
+    m_box->setEditable(true);
+    m_box->lineEdit()->setReadOnly(true);
+    m_box->setInsertPolicy(QComboBox::NoInsert);
+    m_box->addItems(
+        { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5") });
+    m_box->setCurrentIndex(-1);
+    m_box->setEditText(QString::number(ReadSettingInt(GroupCountFile.toString(), services.messages)));
+    m_box->setMinimumWidth(80);
+    connect(m_box, &QComboBox::activated, this, [this](int index) { m_chosen = index + 1; });
+
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &GroupCountDialog::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel(QStringLiteral("选择房间组数"), this));
+    choice->addWidget(m_box);
+    choice->addWidget(new QLabel(QStringLiteral("组"), this));
+    choice->addStretch(1);
+
+    auto* note = new QHBoxLayout;
+    auto* noteCaption = new QLabel(QStringLiteral("说明:"), this);
+    noteCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* noteText = new QLabel(QStringLiteral("一组有40个房间,最多可设置\n五组,一共200个房间。"), this);
+    noteText->setObjectName(QStringLiteral("noteLabel"));
+    note->addWidget(noteCaption);
+    note->addWidget(noteText, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->setSpacing(12);
+    layout->addLayout(choice);
+    layout->addLayout(note);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+}
+
+void GroupCountDialog::confirm()
+{
+    if (m_chosen >= 1 && m_chosen <= 5)
+        WriteSettingInt(GroupCountFile.toString(), m_chosen, m_services.messages);
+    accept();
+}

@@ -1,0 +1,56 @@
+#include "rooms/RoomNumberDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+RoomNumberDialog::RoomNumberDialog(Mode mode, QWidget* parent)
+    : QDialog(parent)
+    , m_mode(mode)
+    , m_edit(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("roomNumberDialog"));
+    setWindowTitle(QStringLiteral("设置房间号"));
+
+    QFont paintedFont(QStringLiteral("宋体"));
+    paintedFont.setPixelSize(13);
+    auto* caption = new QLabel(mode == Mode::Number ? QStringLiteral("房间编号:") : QStringLiteral("房间座位:"), this);
+    caption->setObjectName(QStringLiteral("captionLabel"));
+    caption->setFont(paintedFont);
+
+    m_edit->setObjectName(QStringLiteral("numberEdit"));
+    m_edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(MaxDigits)), m_edit));
+    m_edit->setMaxLength(MaxDigits);
+    m_edit->setMinimumWidth(110);
+
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(caption);
+    entry->addWidget(m_edit, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->setSpacing(14);
+    layout->addLayout(entry);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+}
+
+QString RoomNumberDialog::enteredText() const
+{
+    return m_edit->text();
+}

@@ -1,0 +1,94 @@
+#include "schedule/Rota.h"
+
+#include "app/Database.h"
+#include "app/DeskState.h"
+
+int TodayWeekday(const QDate& today)
+{
+    return today.dayOfWeek(); // Qt counts Monday 1 … Sunday 7 already
+}
+
+Rota::Rota(Database& database, DeskState& desk)
+    : m_database(database)
+    , m_desk(desk)
+{ }
+
+LookedUpRows Rota::dutyTable(View view, int weekday) const
+{
+    QString statement;
+    switch (view) {
+    case View::Early:
+        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday<>? AND workstatus=0 "
+                                   "ORDER BY rowid");
+        break;
+    case View::Late:
+        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday<>? AND workstatus=1 "
+                                   "ORDER BY rowid");
+        break;
+    case View::Rest:
+        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday=? ORDER BY rowid");
+        break;
+    }
+
+    LookedUpRows table;
+    const SqlResult result = m_database.exec(statement, { weekday });
+    if (!result.ok()) {
+        table.errors.append(result.error);
+        return table;
+    }
+    for (const QSqlRecord& row : result.rows) {
+        const QString number = row.value(QStringLiteral("str1")).toString();
+        table.rows.prepend({ number, row.value(QStringLiteral("str2")).toString(),
+            row.value(QStringLiteral("str9")).toString(), isPresent(number) ? PresentText : AbsentText });
+    }
+    return table;
+}
+
+LookedUpRows Rota::queueList(Shift shift) const
+{
+    LookedUpRows list;
+    const QStringList& numbers = rota(shift);
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const StaffName staff = LookUpStaffName(m_database, numbers[i]);
+        if (!staff.error.isEmpty())
+            list.errors.append(staff.error);
+        else if (staff.found)
+            list.rows.append({ QString::number(i + 1), numbers[i], staff.name });
+    }
+    return list;
+}
+
+const QStringList& Rota::rota(Shift shift) const
+{
+    return shift == Shift::Late ? m_desk.lateRota : m_desk.earlyRota;
+}
+
+QStringList& Rota::rota(Shift shift)
+{
+    return shift == Shift::Late ? m_desk.lateRota : m_desk.earlyRota;
+}
+
+bool Rota::isQueued(Shift shift, const QString& number) const
+{
+    return rota(shift).contains(number);
+}
+
+bool Rota::isPresent(const QString& number) const
+{
+    return m_desk.attendanceList.contains(number);
+}
+
+void Rota::markPresent(const QString& number)
+{
+    m_desk.attendanceList.append(number);
+}
+
+int Rota::queue(Shift shift, const QString& number)
+{
+    if (isQueued(shift, number))
+        return 0;
+    QStringList& numbers = rota(shift);
+    numbers.append(number);
+    m_desk.idleQueue.append(number);
+    return static_cast<int>(numbers.size());
+}

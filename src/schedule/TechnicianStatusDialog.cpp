@@ -1,0 +1,95 @@
+#include "schedule/TechnicianStatusDialog.h"
+
+#include "app/AppServices.h"
+#include "app/DeskState.h"
+#include "app/MessageService.h"
+#include "app/RowListModel.h"
+#include "app/RowListView.h"
+#include "app/TechnicianQueue.h"
+#include "schedule/PaintedCaption.h"
+#include "schedule/StaffLookup.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int NumberColumn = 0;
+
+QPushButton* MoveButton(const QString& text, const char* objectName, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false); // Enter must never move a technician
+    button->setFixedSize(44, 25);
+    return button;
+}
+
+} // namespace
+
+TechnicianStatusDialog::TechnicianStatusDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_idleList(new RowListView(this))
+    , m_workingList(new RowListView(this))
+{
+    setObjectName(QStringLiteral("technicianStatusDialog"));
+    setWindowTitle(QStringLiteral("技师工作状态和上钟顺序"));
+
+    m_idleList->setObjectName(QStringLiteral("idleList"));
+    m_workingList->setObjectName(QStringLiteral("workingList"));
+    for (RowListView* view : { m_idleList, m_workingList }) {
+        view->setColumns({ QStringLiteral("技师编号"), QStringLiteral("姓名") });
+        view->setMinimumSize(2 * 68 + 22, 300);
+    }
+
+    QPushButton* toWork = MoveButton(QStringLiteral(">>"), "buttonToWorking", this);
+    QPushButton* toIdle = MoveButton(QStringLiteral("<<"), "buttonToIdle", this);
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(toWork);
+    buttons->addSpacing(12);
+    buttons->addWidget(toIdle);
+    buttons->addStretch();
+
+    auto* layout = new QGridLayout(this);
+    layout->setHorizontalSpacing(14);
+    layout->addWidget(PaintedCaption(QStringLiteral("---空闲技师列表---"), 15, this), 0, 0, Qt::AlignHCenter);
+    layout->addWidget(PaintedCaption(QStringLiteral("---工作技师列表---"), 15, this), 0, 2, Qt::AlignHCenter);
+    layout->addWidget(m_idleList, 1, 0);
+    layout->addLayout(buttons, 1, 1);
+    layout->addWidget(m_workingList, 1, 2);
+
+    connect(toWork, &QPushButton::clicked, this,
+        [this] { move(m_idleList, m_services.desk.idleQueue, m_workingList, m_services.desk.workingList); });
+    connect(toIdle, &QPushButton::clicked, this,
+        [this] { move(m_workingList, m_services.desk.workingList, m_idleList, m_services.desk.idleQueue); });
+
+    fill(m_idleList, m_services.desk.idleQueue);
+    fill(m_workingList, m_services.desk.workingList);
+}
+
+void TechnicianStatusDialog::fill(RowListView* view, const TechnicianQueue& queue)
+{
+    const LookedUpRows list = TechnicianRows(m_services.database, queue.numbers());
+    view->rows().setRows(list.rows);
+    for (const QString& error : list.errors)
+        m_services.messages.inform(error);
+}
+
+void TechnicianStatusDialog::move(
+    RowListView* sourceView, TechnicianQueue& source, RowListView* targetView, TechnicianQueue& target)
+{
+    const int row = sourceView->selectedRow();
+    if (row < 0)
+        return;
+    if (!m_services.messages.ask(QStringLiteral("请认真确认选择的技师,是否状态出错,不然系统将出现统计错误!")))
+        return;
+    const QStringList cells = sourceView->rows().row(row);
+    // The moved technician shows on top of his new list until the board is opened again, when he
+    // stands in his true place at the tail.
+    targetView->insertRow(cells, 0);
+    MoveTechnician(source, target, cells.value(NumberColumn));
+    sourceView->rows().removeRowAt(row);
+}
