@@ -3,6 +3,7 @@
 #include "app/DataFolder.h"
 #include "app/MainWindow.h"
 #include "app/MessageService.h"
+#include "users/AccountStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,6 +47,10 @@ bool DeskApplication::start(const QString& dataFolderGiven)
         }
         DataFolder::writeDeliveredSettingFiles(m_services.messages);
     }
+    // Passwords of an older database, and the delivered account, are stored as hashes from
+    // here on. Should that fail, logins still work against the plain values.
+    if (const QString error = MigratePlainPasswords(m_database); !error.isEmpty())
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
     m_mainWindow = std::make_unique<MainWindow>(m_services);
     return true;
 }

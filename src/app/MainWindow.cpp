@@ -9,6 +9,8 @@
 #include "app/SettingFile.h"
 #include "app/ShiftRotation.h"
 #include "app/TextFormat.h"
+#include "records/CompanyProfileDialog.h"
+#include "records/MasterRecordDialog.h"
 #include "rooms/GroupCountDialog.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomPage.h"
@@ -19,7 +21,11 @@
 #include "skin/AboutDialog.h"
 #include "skin/Artwork.h"
 #include "skin/CalendarDialog.h"
+#include "users/AccountDialog.h"
+#include "users/LoginDialog.h"
+#include "users/PermissionDialog.h"
 #include "users/Permissions.h"
+#include "users/Roles.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -443,20 +449,39 @@ void MainWindow::onMenuShown()
 void MainWindow::runCommand(Command command)
 {
     switch (command) {
-    case Command::Accounts:
-        if (m_services.desk.userSession.role != 3) {
+    case Command::Accounts: {
+        if (m_services.desk.userSession.role != GeneralManager) {
             m_services.messages.inform(QStringLiteral("只有总经理帐户登录才能设置帐户!"));
             return;
         }
-        comingLater();
+        AccountDialog accounts(m_services, this);
+        accounts.exec();
         return;
-    case Command::Permissions:
-        if (m_services.desk.userSession.role != 3) {
+    }
+    case Command::Permissions: {
+        if (m_services.desk.userSession.role != GeneralManager) {
             m_services.messages.inform(QStringLiteral("只有总经理帐户登录才能设置权限!"));
             return;
         }
-        comingLater();
+        PermissionDialog permissions(m_services, this);
+        permissions.exec();
         return;
+    }
+    case Command::GoodsStatus:
+    case Command::GoodsRecords:
+        openRecords(RecordMode::Goods);
+        return;
+    case Command::StaffRecords:
+        openRecords(RecordMode::Staff);
+        return;
+    case Command::MemberRecords:
+        openRecords(RecordMode::Members);
+        return;
+    case Command::CompanyProfile: {
+        CompanyProfileDialog profile(m_services, this);
+        profile.exec();
+        return;
+    }
     case Command::Login:
         login();
         return;
@@ -511,9 +536,17 @@ void MainWindow::comingLater()
     m_services.messages.inform(QStringLiteral("该功能尚未开放。"));
 }
 
+void MainWindow::openRecords(RecordMode mode)
+{
+    MasterRecordDialog records(mode, m_services, this);
+    records.exec();
+}
+
 void MainWindow::login()
 {
-    comingLater();
+    LoginDialog dialog(m_services, this);
+    if (dialog.exec() == QDialog::Accepted)
+        takeLogin(dialog.role(), dialog.displayName());
     refreshLoginPane();
 }
 

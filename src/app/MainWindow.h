@@ -15,6 +15,7 @@ class QTimer;
 class QToolButton;
 class RoomBoard;
 class RoomPage;
+enum class RecordMode;
 
 // The window the desk clerk works in all day: seven picture buttons, one tab of rooms per
 // group, the status bar with the login and the clock, and the menu from which every other
@@ -97,6 +98,7 @@ private:
     void runCommand(Command command);
     void openHelpDocument();
     void login();
+    void openRecords(RecordMode mode);
     void comingLater();
 
     AppServices& m_services;

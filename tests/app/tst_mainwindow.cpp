@@ -8,9 +8,12 @@
 #include "schedule/TechnicianStatusDialog.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetFinder.h"
+#include "users/LoginDialog.h"
 #include "users/Permissions.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -332,6 +335,35 @@ private slots:
         WhenDialogOpens<ShiftPlannerDialog>(closeAndNote);
         window.action(Command::ShiftPlanner)->trigger();
         QCOMPARE(opened, (QStringList { "排钟", "技师工作状态和上钟顺序", "技师工作状态和上钟顺序", "员工上班安排" }));
+    }
+
+    void theDeliveredManagerLogsInThroughTheLoginButton()
+    {
+        Desk desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        // The delivered password is stored as a hash from the first start on.
+        QVERIFY(
+            desk.application.database().scalar(QStringLiteral("SELECT password FROM adm")).toString().startsWith(u'$'));
+        QVERIFY(!window.action(Command::Prices)->isEnabled());
+
+        desk.clock.advanceSeconds(60);
+        WhenDialogOpens<LoginDialog>([](LoginDialog* login) { login->reject(); });
+        QTest::mouseClick(window.button(Button::Login), Qt::LeftButton);
+        QCOMPARE(window.loginText(), QStringLiteral("未登录 登录时间:09:16:30")); // cancelled: new time only
+
+        WhenDialogOpens<LoginDialog>([](LoginDialog* login) {
+            login->findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(QStringLiteral("总经理"));
+            QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("accountEdit")), QStringLiteral("admin"));
+            QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("passwordEdit")), QStringLiteral("admin"));
+            FindButton(login, QStringLiteral("登录"))->click();
+        });
+        window.action(Command::Login)->trigger();
+        QCOMPARE(desk.application.desk().userSession.role, 3);
+        QCOMPARE(window.loginText(), QStringLiteral("总经理 登录时间:09:16:30"));
+        QVERIFY(window.action(Command::Prices)->isEnabled());
+        QVERIFY(window.action(Command::Accounts)->isEnabled());
+        QVERIFY(desk.messages.shown().isEmpty());
     }
 
     void shortcutsOfTheMenuTextsWork()

@@ -1,0 +1,224 @@
+#include "records/RecordStore.h"
+
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+
+const QString RecordStore::EmptyCodeText = QStringLiteral("编号不能为空!");
+const QString RecordStore::EmptyNameText = QStringLiteral("名称不能为空!");
+const QString RecordStore::DuplicateText = QStringLiteral("数据库已有相同的记录，请更改为其它!");
+const QString RecordStore::DuplicateCaption = QStringLiteral("警告");
+const QString RecordStore::AllCategories = QStringLiteral("全部");
+
+namespace {
+
+constexpr int CodeColumn = 0;
+constexpr int NameColumn = 1;
+constexpr int CardAmountColumn = 6;
+
+RecordChange refused(const QString& message, const QString& caption = {})
+{
+    return { false, message, caption, {} };
+}
+
+// Nine texts, code and name without blanks at the ends.
+QStringList normalised(const QStringList& values)
+{
+    QStringList texts = values.mid(0, RecordColumnCount);
+    while (texts.size() < RecordColumnCount)
+        texts << QString();
+    texts[CodeColumn] = Trim(texts[CodeColumn]);
+    texts[NameColumn] = Trim(texts[NameColumn]);
+    return texts;
+}
+
+QString columnList()
+{
+    QStringList columns;
+    for (int i = 1; i <= RecordColumnCount; ++i)
+        columns << QStringLiteral("str%1").arg(i);
+    return columns.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+RecordStore::RecordStore(Database& database, RecordMode mode)
+    : m_database(database)
+    , m_mode(mode)
+    , m_table(tableName(mode))
+{ }
+
+QString RecordStore::tableName(RecordMode mode)
+{
+    switch (mode) {
+    case RecordMode::Goods:
+        return QStringLiteral("kucheninfo");
+    case RecordMode::Staff:
+        return QStringLiteral("worksinfo");
+    case RecordMode::Members:
+        return QStringLiteral("huiyeninfo");
+    }
+    return {};
+}
+
+QStringList RecordStore::categories(RecordMode mode)
+{
+    switch (mode) {
+    case RecordMode::Goods:
+        return { AllCategories, QStringLiteral("酒水类"), QStringLiteral("饮料"), QStringLiteral("甜品"),
+            QStringLiteral("赠送品"), QStringLiteral("其它") };
+    case RecordMode::Staff:
+        return { AllCategories, QStringLiteral("技师"), QStringLiteral("理发师"), QStringLiteral("部长"),
+            QStringLiteral("经理"), QStringLiteral("其它部门") };
+    case RecordMode::Members:
+        return { QStringLiteral("会员卡") };
+    }
+    return {};
+}
+
+QList<MasterRecord> RecordStore::select(const QString& condition, const QVariantList& values, QString* error) const
+{
+    QList<MasterRecord> records;
+    const SqlResult result = m_database.exec(
+        QStringLiteral("SELECT rowid AS id, %1 FROM %2 %3 ORDER BY rowid").arg(columnList(), m_table, condition),
+        values);
+    if (error)
+        *error = result.error;
+    for (const QSqlRecord& row : result.rows) {
+        MasterRecord record { row.value(0).toLongLong(), {} };
+        for (int i = 1; i <= RecordColumnCount; ++i)
+            record.values << row.value(i).toString();
+        records.append(record);
+    }
+    return records;
+}
+
+QList<MasterRecord> RecordStore::records(QString* error) const
+{
+    return select({}, {}, error);
+}
+
+QList<MasterRecord> RecordStore::recordsOfCategory(const QString& category, QString* error) const
+{
+    return select(QStringLiteral("WHERE str9=?"), { category }, error);
+}
+
+std::optional<MasterRecord> RecordStore::find(qint64 id, QString* error) const
+{
+    const QList<MasterRecord> found = select(QStringLiteral("WHERE rowid=?"), { id }, error);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+bool RecordStore::codeTaken(const QString& code, qint64 exceptId, QString* error) const
+{
+    const QVariant count = m_database.scalar(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE str1=? AND rowid<>?").arg(m_table), { code, exceptId }, error);
+    return count.toInt() > 0;
+}
+
+RecordChange RecordStore::checkNew(const QStringList& values) const
+{
+    const QStringList texts = normalised(values);
+    if (texts[CodeColumn].isEmpty())
+        return refused(EmptyCodeText);
+    if (texts[NameColumn].isEmpty())
+        return refused(EmptyNameText);
+    QString error;
+    const bool taken = codeTaken(texts[CodeColumn], 0, &error);
+    if (!error.isEmpty())
+        return refused(error);
+    if (taken)
+        return refused(DuplicateText, DuplicateCaption);
+    return { true, {}, {}, { 0, texts } };
+}
+
+RecordChange RecordStore::add(const QStringList& values)
+{
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return refused(transaction.error());
+    RecordChange change = checkNew(values);
+    if (!change.done)
+        return change;
+    QVariantList bound;
+    for (const QString& text : std::as_const(change.record.values))
+        bound << text;
+    const SqlResult inserted = m_database.exec(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(m_table, columnList()), bound);
+    if (!inserted.ok())
+        return refused(inserted.error);
+    QString error;
+    change.record.id = m_database.scalar(QStringLiteral("SELECT last_insert_rowid()"), {}, &error).toLongLong();
+    if (!error.isEmpty())
+        return refused(error);
+    if (!transaction.commit())
+        return refused(transaction.error());
+    return change;
+}
+
+RecordChange RecordStore::modify(qint64 id, const QStringList& values)
+{
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return refused(transaction.error());
+    QString error;
+    const std::optional<MasterRecord> stored = find(id, &error);
+    if (!error.isEmpty())
+        return refused(error);
+    if (!stored)
+        return refused({});
+
+    QStringList texts = normalised(values);
+    if (m_mode == RecordMode::Members) {
+        // A card's number and the amount on it are fixed once the card is issued.
+        texts[CodeColumn] = stored->values[CodeColumn];
+        texts[CardAmountColumn] = stored->values[CardAmountColumn];
+    }
+    if (texts[CodeColumn].isEmpty())
+        return refused(EmptyCodeText);
+    if (texts[NameColumn].isEmpty())
+        return refused(EmptyNameText);
+    if (texts[CodeColumn] != stored->values[CodeColumn]) {
+        const bool taken = codeTaken(texts[CodeColumn], id, &error);
+        if (!error.isEmpty())
+            return refused(error);
+        if (taken)
+            return refused(DuplicateText, DuplicateCaption);
+    }
+
+    QStringList assignments;
+    QVariantList bound;
+    for (int i = 0; i < RecordColumnCount; ++i) {
+        assignments << QStringLiteral("str%1=?").arg(i + 1);
+        bound << texts[i];
+    }
+    bound << id;
+    const SqlResult updated = m_database.exec(
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(m_table, assignments.join(QStringLiteral(", "))), bound);
+    if (!updated.ok())
+        return refused(updated.error);
+    if (!transaction.commit())
+        return refused(transaction.error());
+    return { true, {}, {}, { id, texts } };
+}
+
+RecordChange RecordStore::remove(qint64 id)
+{
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return refused(transaction.error());
+    QString error;
+    const std::optional<MasterRecord> stored = find(id, &error);
+    if (!error.isEmpty())
+        return refused(error);
+    if (!stored)
+        return refused({});
+    const SqlResult deleted = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(m_table), { id });
+    if (!deleted.ok())
+        return refused(deleted.error);
+    if (!transaction.commit())
+        return refused(transaction.error());
+    return { true, {}, {}, *stored };
+}

@@ -1,0 +1,102 @@
+#include "users/LoginDialog.h"
+
+#include "app/AppServices.h"
+#include "app/DeskState.h"
+#include "app/MessageService.h"
+#include "users/AccountStore.h"
+#include "users/Roles.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString LoginDialog::FailedText = QStringLiteral("请确认你的登录权限类型、帐号、密码是否一致!");
+
+namespace {
+
+QLabel* paintedLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(13);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_roleBox(new QComboBox(this))
+    , m_accountEdit(new QLineEdit(this))
+    , m_passwordEdit(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("loginDialog"));
+    setWindowTitle(QStringLiteral("登录"));
+
+    m_roleBox->setObjectName(QStringLiteral("roleBox"));
+    m_roleBox->setEditable(true);
+    m_roleBox->setInsertPolicy(QComboBox::NoInsert);
+    m_roleBox->addItems(RoleChoices());
+    m_roleBox->setCurrentText(RoleName(Cashier));
+    m_accountEdit->setObjectName(QStringLiteral("accountEdit"));
+    m_passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
+    m_passwordEdit->setEchoMode(QLineEdit::Password);
+
+    auto* loginButton = new QPushButton(QStringLiteral("登录"), this);
+    loginButton->setDefault(true);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    connect(loginButton, &QPushButton::clicked, this, &LoginDialog::tryLogin);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->setVerticalSpacing(10);
+    fields->addWidget(paintedLabel(QStringLiteral("权 限:"), this), 0, 0);
+    fields->addWidget(m_roleBox, 0, 1);
+    fields->addWidget(paintedLabel(QStringLiteral("帐 号:"), this), 1, 0);
+    fields->addWidget(m_accountEdit, 1, 1);
+    fields->addWidget(paintedLabel(QStringLiteral("密 码:"), this), 2, 0);
+    fields->addWidget(m_passwordEdit, 2, 1);
+    fields->setColumnMinimumWidth(1, 160);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(loginButton);
+    buttons->addWidget(cancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(16);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    m_accountEdit->setFocus();
+}
+
+void LoginDialog::tryLogin()
+{
+    const int role = RoleFromName(m_roleBox->currentText());
+    const QString account = m_accountEdit->text();
+    const QString password = m_passwordEdit->text();
+
+    LoginCheck check;
+    if (role >= 0)
+        check = AccountStore(m_services.database).check(role, account, password);
+    if (!check.error.isEmpty())
+        m_services.messages.inform(check.error, {}, MessageService::Icon::Warning);
+    if (!check.matched) {
+        m_services.messages.inform(FailedText, {}, MessageService::Icon::Warning);
+        return;
+    }
+    m_role = role;
+    m_displayName = check.displayName;
+    m_account = account;
+    if (role == Cashier)
+        m_services.desk.currentCashier = account;
+    accept();
+}

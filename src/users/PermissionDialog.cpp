@@ -1,0 +1,183 @@
+#include "users/PermissionDialog.h"
+
+#include "app/AppServices.h"
+#include "app/MessageService.h"
+#include "users/PermissionStore.h"
+#include "users/Roles.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString PermissionDialog::DoneText = QStringLiteral("设置完成!");
+
+namespace {
+
+const char16_t* const FlagCaptions[PermissionFlagCount] = {
+    u"允许房间组数设定",
+    u"允许快速设置房间号",
+    u"允许用户帐号管理",
+    u"允许权限设置",
+    u"允许商品库存",
+    u"允许价格设置",
+    u"允许经营帐单查询",
+    u"允许技师服务情况汇总",
+    u"允许商品消费情况汇总",
+    u"允许公司信息管理",
+    u"允许商品库存管理",
+    u"允许员工资料管理",
+    u"允许员工上班时间安排",
+    u"允许会员资料管理",
+    u"允许打印工资表",
+    u"允许提成公式设置",
+    u"技师管理按钮",
+    u"查询按钮",
+};
+
+// The five menu columns: caption and the flags under it (first, one past the last).
+struct MenuGroup
+{
+    const char16_t* caption;
+    int first;
+    int end;
+};
+const MenuGroup MenuGroups[] = {
+    { u"工具菜单", 0, 4 },
+    { u"状态入帐收银菜单", 4, 6 },
+    { u"查询与报表输出菜单", 6, 9 },
+    { u"资料设定菜单", 9, 14 },
+    { u"工资管理菜单", 14, 16 },
+};
+
+QLabel* paintedLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(13);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_role(Cashier)
+    , m_roleBox(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("permissionDialog"));
+    setWindowTitle(QStringLiteral("权限设置"));
+
+    m_roleBox->setObjectName(QStringLiteral("roleBox"));
+    m_roleBox->setEditable(true);
+    m_roleBox->setInsertPolicy(QComboBox::NoInsert);
+    m_roleBox->addItems(RoleChoices());
+    m_roleBox->setCurrentText(RoleName(Cashier));
+    m_roleBox->setMinimumWidth(120);
+    connect(m_roleBox, &QComboBox::activated, this, &PermissionDialog::chooseRole);
+
+    for (int i = 0; i < PermissionFlagCount; ++i) {
+        m_boxes[i] = new QCheckBox(QString::fromUtf16(FlagCaptions[i]), this);
+        m_boxes[i]->setObjectName(QStringLiteral("flag%1").arg(i + 1));
+    }
+
+    auto* menuFrame = new QGroupBox(QStringLiteral("菜单权限设置"), this);
+    auto* menuColumns = new QHBoxLayout(menuFrame);
+    menuColumns->setSpacing(18);
+    for (const MenuGroup& group : MenuGroups) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(8);
+        column->addWidget(paintedLabel(QString::fromUtf16(group.caption), menuFrame));
+        for (int i = group.first; i < group.end; ++i)
+            column->addWidget(m_boxes[i]);
+        column->addStretch();
+        menuColumns->addLayout(column);
+    }
+
+    auto* buttonFrame = new QGroupBox(QStringLiteral("按钮权限设置"), this);
+    auto* buttonFlags = new QHBoxLayout(buttonFrame);
+    buttonFlags->setSpacing(18);
+    buttonFlags->addWidget(m_boxes[16]);
+    buttonFlags->addWidget(m_boxes[17]);
+    buttonFlags->addStretch();
+
+    auto* applyButton = new QPushButton(QStringLiteral("应用"), this);
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    for (QPushButton* button : { applyButton, okButton, cancelButton }) {
+        button->setMinimumSize(75, 25);
+        button->setAutoDefault(false);
+    }
+    okButton->setDefault(true);
+    connect(applyButton, &QPushButton::clicked, this, &PermissionDialog::apply);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* roleRow = new QHBoxLayout;
+    roleRow->addWidget(paintedLabel(QStringLiteral("选择修改的权限对象："), this));
+    roleRow->addWidget(m_roleBox);
+    roleRow->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(applyButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(12);
+    layout->addLayout(roleRow);
+    layout->addWidget(menuFrame);
+    layout->addWidget(buttonFrame);
+    layout->addLayout(buttons);
+
+    loadRow();
+}
+
+PermissionFlags PermissionDialog::shownFlags() const
+{
+    PermissionFlags allowed {};
+    for (int i = 0; i < PermissionFlagCount; ++i)
+        allowed[i] = m_boxes[i]->isChecked();
+    return allowed;
+}
+
+void PermissionDialog::chooseRole(int index)
+{
+    const int role = RoleFromName(m_roleBox->itemText(index));
+    if (role < 0)
+        return;
+    m_role = role;
+    loadRow();
+}
+
+void PermissionDialog::loadRow()
+{
+    QString error;
+    const std::optional<AuthorityRow> row = LoadAuthorityRow(m_services.database, m_role, &error);
+    if (!error.isEmpty()) {
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+        return;
+    }
+    if (!row)
+        return; // no row: the boxes keep their states
+    const PermissionFlags allowed = PermissionsFromRow(*row);
+    for (int i = 0; i < PermissionFlagCount; ++i)
+        m_boxes[i]->setChecked(allowed[i]);
+}
+
+void PermissionDialog::apply()
+{
+    const PermissionSave save = SaveAuthorityRow(m_services.database, m_role, shownFlags());
+    if (!save.message.isEmpty()) {
+        m_services.messages.inform(save.message, {}, MessageService::Icon::Warning);
+        return;
+    }
+    if (save.saved)
+        m_services.messages.inform(DoneText);
+}
