@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 
 namespace {
 
@@ -60,6 +61,9 @@ int main(int argc, char* argv[])
     const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
     if (!desk.start(folder))
         return 1;
+    // Maximised; the geometry also covers desktops whose window manager ignores the request.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        desk.mainWindow().setGeometry(screen->availableGeometry());
     desk.mainWindow().showMaximized();
     return application.exec();
 }
