@@ -21,6 +21,7 @@
 #include "skin/AboutDialog.h"
 #include "skin/Artwork.h"
 #include "skin/CalendarDialog.h"
+#include "skin/PaintedText.h"
 #include "users/AccountDialog.h"
 #include "users/LoginDialog.h"
 #include "users/PermissionDialog.h"
@@ -69,13 +70,6 @@ const QStringList GroupCaptions = { QStringLiteral("第一组房间"), QStringLi
 
 const QUrl ContactAddress(QStringLiteral("mailto:service@orvento.example"));
 const QUrl HomePageAddress(QStringLiteral("https://www.orvento.example/"));
-
-QFont paintedFont()
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    return font;
-}
 
 } // namespace
 
@@ -276,7 +270,7 @@ void MainWindow::buildCentralArea()
 
     auto* hint = new QLabel(QStringLiteral("单击灯炮按钮,可查看房间状态,灯亮时表示入客或上钟状态。"), central);
     hint->setObjectName(QStringLiteral("roomHint"));
-    hint->setFont(paintedFont());
+    hint->setFont(PaintedFont());
     hint->setIndent(380);
     hint->setMinimumHeight(30);
     layout->addWidget(hint);

@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
+#include "skin/PaintedText.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,18 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QLabel* paintedLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    label->setFont(font);
-    return label;
-}
-
-} // namespace
+namespace { } // namespace
 
 CompanyProfileDialog::CompanyProfileDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
@@ -71,7 +61,7 @@ CompanyProfileDialog::CompanyProfileDialog(AppServices& services, QWidget* paren
     fields->setColumnMinimumWidth(1, 300);
     for (int i = 0; i < rows.size(); ++i) {
         fields->addWidget(
-            paintedLabel(rows[i].first, this), i, 0, rows[i].second == m_about ? Qt::AlignTop : Qt::Alignment());
+            PaintedLabel(rows[i].first, this), i, 0, rows[i].second == m_about ? Qt::AlignTop : Qt::Alignment());
         fields->addWidget(rows[i].second, i, 1);
     }
 

@@ -9,6 +9,7 @@
 #include "app/TextFormat.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
+#include "skin/PaintedText.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -60,15 +61,6 @@ ModeTexts textsOf(RecordMode mode)
     return {};
 }
 
-QLabel* paintedLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    label->setFont(font);
-    return label;
-}
-
 // Shows `text` in an editable combo box: the entry with exactly this text, or the text itself.
 // A stored category is thus shown unchanged and saved unchanged.
 void showInComboBox(QComboBox& box, const QString& text)
@@ -110,23 +102,23 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(8);
     fields->setColumnMinimumWidth(1, 190);
-    fields->addWidget(paintedLabel(texts.fieldLabels[8], this), 0, 0);
+    fields->addWidget(PaintedLabel(texts.fieldLabels[8], this), 0, 0);
     fields->addWidget(m_category, 0, 1);
     for (int column = 0; column < 7; ++column) {
         auto* edit = new ByteLimitedLineEdit(RecordFieldByteLimits[column], this);
         edit->setObjectName(QStringLiteral("str%1Edit").arg(column + 1));
         m_lines[column] = edit;
-        fields->addWidget(paintedLabel(texts.fieldLabels[column], this), column + 1, 0);
+        fields->addWidget(PaintedLabel(texts.fieldLabels[column], this), column + 1, 0);
         fields->addWidget(edit, column + 1, 1);
     }
     if (mode == RecordMode::Goods) {
-        fields->addWidget(paintedLabel(QStringLiteral("元"), this), TotalColumn + 1, 2);
+        fields->addWidget(PaintedLabel(QStringLiteral("元"), this), TotalColumn + 1, 2);
         connect(m_lines[PriceColumn], &QLineEdit::textEdited, this, &MasterRecordDialog::recomputeTotal);
         connect(m_lines[QuantityColumn], &QLineEdit::textEdited, this, &MasterRecordDialog::recomputeTotal);
     }
     m_profile->setObjectName(QStringLiteral("str8Edit"));
     m_profile->setFixedHeight(80);
-    fields->addWidget(paintedLabel(texts.fieldLabels[ProfileColumn], this), 8, 0, Qt::AlignTop);
+    fields->addWidget(PaintedLabel(texts.fieldLabels[ProfileColumn], this), 8, 0, Qt::AlignTop);
     fields->addWidget(m_profile, 8, 1);
 
     auto* clearButton = new QPushButton(QStringLiteral("清空"), this);

@@ -2,6 +2,7 @@
 
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
+#include "skin/PaintedText.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,15 +23,6 @@ QLineEdit* numberBox(const QString& objectName, const QString& text, QWidget* pa
     box->setMaxLength(3);
     box->setFixedWidth(70);
     return box;
-}
-
-QLabel* paintedLabel(const QString& text, QWidget* parent)
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    return label;
 }
 
 } // namespace
@@ -65,9 +57,9 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* range = new QHBoxLayout;
-    range->addWidget(paintedLabel(QStringLiteral("开始编号:"), this));
+    range->addWidget(PaintedLabel(QStringLiteral("开始编号:"), this));
     range->addWidget(m_startEdit);
-    range->addWidget(paintedLabel(QStringLiteral("-"), this));
+    range->addWidget(PaintedLabel(QStringLiteral("-"), this));
     range->addWidget(m_endEdit);
     range->addStretch(1);
 
@@ -90,7 +82,7 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     layout->setSpacing(10);
     layout->addLayout(range);
     layout->addSpacing(6);
-    layout->addWidget(paintedLabel(QStringLiteral("删除不需要的编号:"), this));
+    layout->addWidget(PaintedLabel(QStringLiteral("删除不需要的编号:"), this));
     layout->addLayout(unwanted);
     layout->addSpacing(6);
     layout->addLayout(buttons);

@@ -1,6 +1,7 @@
 #include "rooms/RoomLamp.h"
 
 #include "skin/Artwork.h"
+#include "skin/PaintedText.h"
 
 #include <QPainter>
 
@@ -12,9 +13,7 @@ RoomLamp::RoomLamp(QWidget* parent)
     setCursor(Qt::PointingHandCursor);
     setToolTip(QStringLiteral("房间状态,入客或上钟"));
     setFocusPolicy(Qt::TabFocus);
-    QFont lampFont(QStringLiteral("宋体"));
-    lampFont.setPixelSize(13);
-    setFont(lampFont);
+    setFont(PaintedFont());
 }
 
 void RoomLamp::setLit(bool lit)

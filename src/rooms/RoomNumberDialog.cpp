@@ -1,5 +1,7 @@
 #include "rooms/RoomNumberDialog.h"
 
+#include "skin/PaintedText.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,11 +17,9 @@ RoomNumberDialog::RoomNumberDialog(Mode mode, QWidget* parent)
     setObjectName(QStringLiteral("roomNumberDialog"));
     setWindowTitle(QStringLiteral("设置房间号"));
 
-    QFont paintedFont(QStringLiteral("宋体"));
-    paintedFont.setPixelSize(13);
     auto* caption = new QLabel(mode == Mode::Number ? QStringLiteral("房间编号:") : QStringLiteral("房间座位:"), this);
     caption->setObjectName(QStringLiteral("captionLabel"));
-    caption->setFont(paintedFont);
+    caption->setFont(PaintedFont());
 
     m_edit->setObjectName(QStringLiteral("numberEdit"));
     m_edit->setValidator(

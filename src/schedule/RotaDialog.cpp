@@ -6,7 +6,7 @@
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
-#include "schedule/PaintedCaption.h"
+#include "skin/PaintedText.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -72,9 +72,9 @@ RotaDialog::RotaDialog(AppServices& services, QWidget* parent)
 
     auto* layout = new QGridLayout(this);
     layout->setHorizontalSpacing(14);
-    layout->addWidget(PaintedCaption(QStringLiteral("---------排钟列表---------"), 13, this), 0, 0, Qt::AlignHCenter);
-    layout->addWidget(PaintedCaption(QStringLiteral("---------上班表---------"), 13, this), 0, 1, Qt::AlignHCenter);
-    layout->addWidget(PaintedCaption(QStringLiteral("注:以先到先排钟的方式进行排钟"), 13, this), 1, 0, 1, 2);
+    layout->addWidget(PaintedLabel(QStringLiteral("---------排钟列表---------"), this), 0, 0, Qt::AlignHCenter);
+    layout->addWidget(PaintedLabel(QStringLiteral("---------上班表---------"), this), 0, 1, Qt::AlignHCenter);
+    layout->addWidget(PaintedLabel(QStringLiteral("注:以先到先排钟的方式进行排钟"), this), 1, 0, 1, 2);
     layout->addWidget(m_queueList, 2, 0);
     layout->addWidget(m_dutyTable, 2, 1);
     layout->addLayout(shiftRow, 3, 0);

@@ -5,8 +5,8 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/TextFormat.h"
-#include "schedule/PaintedCaption.h"
 #include "schedule/RandomPlan.h"
+#include "skin/PaintedText.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -96,9 +96,9 @@ ShiftPlannerDialog::ShiftPlannerDialog(AppServices& services, RandomSource& rand
     shiftArea->setVerticalSpacing(4);
     shiftArea->setHorizontalSpacing(8);
     shiftArea->addWidget(
-        PaintedCaption(QStringLiteral("-----------早班与晚班安排-----------"), 13, this), 0, 0, 1, 5, Qt::AlignHCenter);
-    shiftArea->addWidget(PaintedCaption(QStringLiteral("--早班--"), 13, this), 1, 0, Qt::AlignHCenter);
-    shiftArea->addWidget(PaintedCaption(QStringLiteral("--晚班--"), 13, this), 1, 4, Qt::AlignHCenter);
+        PaintedLabel(QStringLiteral("-----------早班与晚班安排-----------"), this), 0, 0, 1, 5, Qt::AlignHCenter);
+    shiftArea->addWidget(PaintedLabel(QStringLiteral("--早班--"), this), 1, 0, Qt::AlignHCenter);
+    shiftArea->addWidget(PaintedLabel(QStringLiteral("--晚班--"), this), 1, 4, Qt::AlignHCenter);
     shiftArea->addWidget(m_earlyBox, 2, 0);
     shiftArea->addLayout(ArrowColumn(addEarly, removeEarly), 2, 1);
     shiftArea->addWidget(m_shiftStaff, 1, 2, 2, 1);
@@ -113,7 +113,7 @@ ShiftPlannerDialog::ShiftPlannerDialog(AppServices& services, RandomSource& rand
     restArea->setVerticalSpacing(4);
     restArea->setHorizontalSpacing(8);
     restArea->addWidget(
-        PaintedCaption(QStringLiteral("-----------休息安排-----------"), 13, this), 0, 0, 1, 4, Qt::AlignHCenter);
+        PaintedLabel(QStringLiteral("-----------休息安排-----------"), this), 0, 0, 1, 4, Qt::AlignHCenter);
     for (int day = 0; day < 7; ++day) {
         QListWidget* box = EntryBox(QStringLiteral("dayBox%1").arg(day + 1), this);
         box->setFixedSize(130, 58);
@@ -121,7 +121,7 @@ ShiftPlannerDialog::ShiftPlannerDialog(AppServices& services, RandomSource& rand
         QPushButton* add = ArrowButton(QStringLiteral("<<"), QStringLiteral("buttonAddDay%1").arg(day + 1), this);
         QPushButton* remove = ArrowButton(QStringLiteral(">>"), QStringLiteral("buttonRemoveDay%1").arg(day + 1), this);
         restArea->addWidget(box, day + 1, 0);
-        restArea->addWidget(PaintedCaption(dayNames[day], 13, this), day + 1, 1);
+        restArea->addWidget(PaintedLabel(dayNames[day], this), day + 1, 1);
         restArea->addLayout(ArrowColumn(add, remove), day + 1, 2);
         connect(add, &QPushButton::clicked, this, [this, box] { addSelected(m_restStaff, box); });
         connect(remove, &QPushButton::clicked, this, [this, box] { removeEntry(box, &ShiftPlanStore::clearRestDay); });

@@ -6,8 +6,8 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/TechnicianQueue.h"
-#include "schedule/PaintedCaption.h"
 #include "schedule/StaffLookup.h"
+#include "skin/PaintedText.h"
 
 #include <QGridLayout>
 #include <QPushButton>
@@ -55,8 +55,8 @@ TechnicianStatusDialog::TechnicianStatusDialog(AppServices& services, QWidget* p
 
     auto* layout = new QGridLayout(this);
     layout->setHorizontalSpacing(14);
-    layout->addWidget(PaintedCaption(QStringLiteral("---空闲技师列表---"), 15, this), 0, 0, Qt::AlignHCenter);
-    layout->addWidget(PaintedCaption(QStringLiteral("---工作技师列表---"), 15, this), 0, 2, Qt::AlignHCenter);
+    layout->addWidget(PaintedLabel(QStringLiteral("---空闲技师列表---"), this, 15), 0, 0, Qt::AlignHCenter);
+    layout->addWidget(PaintedLabel(QStringLiteral("---工作技师列表---"), this, 15), 0, 2, Qt::AlignHCenter);
     layout->addWidget(m_idleList, 1, 0);
     layout->addLayout(buttons, 1, 1);
     layout->addWidget(m_workingList, 1, 2);

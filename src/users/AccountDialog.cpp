@@ -5,6 +5,7 @@
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "skin/PaintedText.h"
 #include "users/AccountStore.h"
 #include "users/Roles.h"
 
@@ -23,15 +24,6 @@ const QString AccountDialog::NoAccountText = QStringLiteral("请选择要删除�
 const QString AccountDialog::DeleteQuestion = QStringLiteral("真的要删除这个选项吗？");
 
 namespace {
-
-QLabel* fieldLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    label->setFont(font);
-    return label;
-}
 
 QPushButton* commandButton(const QString& text, QWidget* parent)
 {
@@ -88,13 +80,13 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
 
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(12);
-    fields->addWidget(fieldLabel(QStringLiteral("帐户类型:"), this), 0, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("帐户类型:"), this), 0, 0);
     fields->addWidget(m_roleBox, 0, 1);
-    fields->addWidget(fieldLabel(QStringLiteral("帐\u3000\u3000号:"), this), 1, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("帐\u3000\u3000号:"), this), 1, 0);
     fields->addWidget(m_loginEdit, 1, 1);
-    fields->addWidget(fieldLabel(QStringLiteral("密\u3000\u3000码:"), this), 2, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("密\u3000\u3000码:"), this), 2, 0);
     fields->addWidget(m_passwordEdit, 2, 1);
-    fields->addWidget(fieldLabel(QStringLiteral("姓\u3000\u3000名:"), this), 3, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("姓\u3000\u3000名:"), this), 3, 0);
     fields->addWidget(m_nameEdit, 3, 1);
     fields->setColumnMinimumWidth(1, 150);
 

@@ -3,6 +3,7 @@
 #include "app/AppServices.h"
 #include "app/DeskState.h"
 #include "app/MessageService.h"
+#include "skin/PaintedText.h"
 #include "users/AccountStore.h"
 #include "users/Roles.h"
 
@@ -16,18 +17,7 @@
 
 const QString LoginDialog::FailedText = QStringLiteral("请确认你的登录权限类型、帐号、密码是否一致!");
 
-namespace {
-
-QLabel* paintedLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    label->setFont(font);
-    return label;
-}
-
-} // namespace
+namespace { } // namespace
 
 LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
@@ -57,11 +47,11 @@ LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(10);
     fields->setVerticalSpacing(10);
-    fields->addWidget(paintedLabel(QStringLiteral("权 限:"), this), 0, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("权 限:"), this), 0, 0);
     fields->addWidget(m_roleBox, 0, 1);
-    fields->addWidget(paintedLabel(QStringLiteral("帐 号:"), this), 1, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("帐 号:"), this), 1, 0);
     fields->addWidget(m_accountEdit, 1, 1);
-    fields->addWidget(paintedLabel(QStringLiteral("密 码:"), this), 2, 0);
+    fields->addWidget(PaintedLabel(QStringLiteral("密 码:"), this), 2, 0);
     fields->addWidget(m_passwordEdit, 2, 1);
     fields->setColumnMinimumWidth(1, 160);
 

@@ -2,6 +2,7 @@
 
 #include "app/AppServices.h"
 #include "app/MessageService.h"
+#include "skin/PaintedText.h"
 #include "users/PermissionStore.h"
 #include "users/Roles.h"
 
@@ -53,15 +54,6 @@ const MenuGroup MenuGroups[] = {
     { u"工资管理菜单", 14, 16 },
 };
 
-QLabel* paintedLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(13);
-    label->setFont(font);
-    return label;
-}
-
 } // namespace
 
 PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
@@ -92,7 +84,7 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
     for (const MenuGroup& group : MenuGroups) {
         auto* column = new QVBoxLayout;
         column->setSpacing(8);
-        column->addWidget(paintedLabel(QString::fromUtf16(group.caption), menuFrame));
+        column->addWidget(PaintedLabel(QString::fromUtf16(group.caption), menuFrame));
         for (int i = group.first; i < group.end; ++i)
             column->addWidget(m_boxes[i]);
         column->addStretch();
@@ -119,7 +111,7 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* roleRow = new QHBoxLayout;
-    roleRow->addWidget(paintedLabel(QStringLiteral("选择修改的权限对象："), this));
+    roleRow->addWidget(PaintedLabel(QStringLiteral("选择修改的权限对象："), this));
     roleRow->addWidget(m_roleBox);
     roleRow->addStretch();
 
