@@ -5,6 +5,7 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/RowText.h"
+#include "app/StaffLookup.h"
 #include "app/TechnicianQueue.h"
 
 namespace {
@@ -48,12 +49,10 @@ void TextToRows(RowListView& list, const QString& rowText, int columns)
 
 QString AddTechnicianRow(const QString& number, RowListView& list, Database& database)
 {
-    const SqlResult staff = database.exec(QStringLiteral("SELECT str2 FROM worksinfo WHERE str1=?"), { number });
-    if (!staff.ok())
-        return staff.error;
-    if (!staff.isEmpty())
-        list.insertRow({ number, staff.first().value(0).toString(), QStringLiteral("0"), QStringLiteral("0") }, 0);
-    return {};
+    const StaffName staff = LookUpStaffName(database, number);
+    if (staff.found)
+        list.insertRow({ number, staff.name, QStringLiteral("0"), QStringLiteral("0") }, 0);
+    return staff.error;
 }
 
 QString FillTechnicianRows(const TechnicianQueue& queue, RowListView& list, Database& database)

@@ -2,6 +2,7 @@
 
 #include "app/AppServices.h"
 #include "app/SettingFile.h"
+#include "skin/OkCancelRow.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -31,13 +32,9 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
     m_box->setMinimumWidth(80);
     connect(m_box, &QComboBox::activated, this, [this](int index) { m_chosen = index + 1; });
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
+    QPushButton* ok = nullptr;
+    QHBoxLayout* buttons = OkCancelRow(this, &ok);
     connect(ok, &QPushButton::clicked, this, &GroupCountDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(new QLabel(QStringLiteral("选择房间组数"), this));
@@ -52,11 +49,6 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
     noteText->setObjectName(QStringLiteral("noteLabel"));
     note->addWidget(noteCaption);
     note->addWidget(noteText, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);

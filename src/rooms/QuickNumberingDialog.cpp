@@ -2,6 +2,7 @@
 
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
+#include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
 
 #include <QGridLayout>
@@ -46,15 +47,11 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     add->setObjectName(QStringLiteral("addButton"));
     auto* remove = new QPushButton(QStringLiteral("删除"), this);
     remove->setObjectName(QStringLiteral("removeButton"));
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
+    QPushButton* ok = nullptr;
+    QHBoxLayout* buttons = OkCancelRow(this, &ok);
     connect(add, &QPushButton::clicked, this, &QuickNumberingDialog::addUnwanted);
     connect(remove, &QPushButton::clicked, this, &QuickNumberingDialog::removeUnwanted);
     connect(ok, &QPushButton::clicked, this, &QuickNumberingDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* range = new QHBoxLayout;
     range->addWidget(PaintedLabel(QStringLiteral("开始编号:"), this));
@@ -71,11 +68,6 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     auto* unwanted = new QHBoxLayout;
     unwanted->addLayout(unwantedButtons);
     unwanted->addWidget(m_unwantedList, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);

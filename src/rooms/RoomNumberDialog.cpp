@@ -1,5 +1,6 @@
 #include "rooms/RoomNumberDialog.h"
 
+#include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
 
 #include <QHBoxLayout>
@@ -27,21 +28,13 @@ RoomNumberDialog::RoomNumberDialog(Mode mode, QWidget* parent)
     m_edit->setMaxLength(MaxDigits);
     m_edit->setMinimumWidth(110);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
+    QPushButton* ok = nullptr;
+    QHBoxLayout* buttons = OkCancelRow(this, &ok);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* entry = new QHBoxLayout;
     entry->addWidget(caption);
     entry->addWidget(m_edit, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
     layout->setSpacing(14);

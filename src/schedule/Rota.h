@@ -1,6 +1,6 @@
 #pragma once
 
-#include "schedule/StaffLookup.h"
+#include "app/StaffLookup.h"
 
 #include <QDate>
 #include <QString>

@@ -5,8 +5,8 @@
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "app/StaffLookup.h"
 #include "app/TechnicianQueue.h"
-#include "schedule/StaffLookup.h"
 #include "skin/PaintedText.h"
 
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "schedule/StaffLookup.h"
+#include "app/StaffLookup.h"
 
 #include "app/Database.h"
 
