@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// A technician's commission on one bill, kept as the texts of row 2003 of jstichen: an amount
+// for his 1st, 2nd and 3rd massage clock and for every clock from the 4th on, a free clock
+// paid at that last rate for every `avertime` clocks, and an amount per foot-wash clock. The
+// texts are stored as typed; the amounts are read by the leading-number rule, so a text that
+// is not a number counts 0.
+struct CommissionFormula
+{
+    QString massage1;
+    QString massage2;
+    QString massage3;
+    QString massageall;
+    QString wash;
+    QString avertime;
+
+    // The commission for `massageClocks` massage and `footWashClocks` foot-wash clocks.
+    double commission(int massageClocks, int footWashClocks) const;
+    // As stored in salaryform.salary: "%.2f".
+    QString commissionText(int massageClocks, int footWashClocks) const;
+
+    friend bool operator==(const CommissionFormula&, const CommissionFormula&) = default;
+};
