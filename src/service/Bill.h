@@ -1,0 +1,56 @@
+#pragma once
+
+#include "desk/OpenBill.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct ServiceSettings;
+
+// One service line of a bill as it is drawn and stored: the count ("%d"), the unit price and
+// the amount ("%.2f").
+struct ServiceLine
+{
+    QString count;
+    QString unitPrice;
+    QString amount;
+
+    friend bool operator==(const ServiceLine&, const ServiceLine&) = default;
+};
+
+// One article of a bill with its amount: the leading number of the unit price times the
+// quantity, "%.2f".
+struct PricedGoodsLine
+{
+    GoodsLine goods;
+    QString amount;
+};
+
+// The bill of one room as checkout shows, prints and stores it. It is priced from the room's
+// counts and goods; the clocks entered per technician pay commissions and never reach it.
+// The discount factor lowers the massage line only; foot-wash, pedicure and goods are never
+// discounted, and the free-clock count of the prices is not applied to any bill.
+struct Bill
+{
+    bool hasOpenBill = false; // false: a room without an open bill, which bills nothing
+    std::optional<ServiceLine> massage; // present only for a non-zero count
+    std::optional<ServiceLine> footWash;
+    std::optional<ServiceLine> pedicure;
+    QList<PricedGoodsLine> goods; // in the open bill's order
+    QString goodsSubtotal = QStringLiteral("0"); // "%.2f" when the bill has goods
+    double totalAmount = 0.0; // unrounded sum of every line
+    QString total = QStringLiteral("0.00"); // totalAmount, formatted once
+    QString discount; // the discount factor, "%.2f"
+
+    // Prices `openBill` (null for a room without one) at `prices` with `discountFactor`.
+    static Bill price(const OpenBill* openBill, const ServiceSettings& prices, double discountFactor);
+
+    // The count text a stored receipt carries for a line: empty when the line is absent.
+    static QString countText(const std::optional<ServiceLine>& line) { return line ? line->count : QString(); }
+};
+
+// The service period of a receipt: start and bill time joined by "—". A room without a
+// start time (no open bill) gets the bill time on both sides, so the text keeps its form.
+QString ServicePeriodText(const QDateTime& startTime, const QDateTime& billTime);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+struct GoodsLine;
+struct OpenBill;
+struct ServiceSettings;
+
+// The amounts a bill refuses, so that no bill comes out negative or broken. Each function
+// returns the message the desk shows, or an empty text when the value is accepted. The
+// dialogs call them before they store a value, and settlement calls them again.
+
+// Clocks and pedicures are counted from 0 up.
+QString ServiceCountsRefusal(int massageClocks, int footWashClocks, int pedicureCount);
+// An article is sold one or more at a time.
+QString GoodsQuantityRefusal(int quantity);
+// The quantity, then the unit price: an article whose name is not in stock has no price.
+QString GoodsLineRefusal(const GoodsLine& line);
+// The first refusal among the counts and the goods lines of an open bill.
+QString OpenBillRefusal(const OpenBill& bill);
+// A bill is settled only at prices read whole from the price file: a missing or short file
+// would price it at 0.
+QString SettlementRefusal(const ServiceSettings& prices);
