@@ -9,6 +9,7 @@ packages=(
     libsodium-dev
     fonts-noto-cjk fontconfig
     poppler-utils
+    libsqlite3-dev sqlite3
 )
 
 missing=()
