@@ -1,4 +1,4 @@
-#include "app/DesktopLauncher.h"
+#include "shell/SystemDesktopLauncher.h"
 
 #include <QDesktopServices>
 

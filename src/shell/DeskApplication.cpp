@@ -1,9 +1,9 @@
-#include "app/DeskApplication.h"
+#include "shell/DeskApplication.h"
 
 #include "app/DataFolder.h"
-#include "app/MainWindow.h"
 #include "app/MessageService.h"
-#include "users/AccountStore.h"
+#include "shell/FirstStart.h"
+#include "shell/MainWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +14,8 @@ static void initResources()
 }
 
 DeskApplication::DeskApplication(Seams seams)
-    : m_services { m_database, m_desk, seams.messages, seams.clock, seams.printers, seams.launcher }
+    : m_session(m_database, seams.clock)
+    , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher }
 {
     initResources();
 }
@@ -28,29 +29,33 @@ QString DeskApplication::defaultDataFolder()
 
 bool DeskApplication::start(const QString& dataFolderGiven)
 {
+    MessageService& messages = m_services.messages;
     const QString dataFolder = dataFolderGiven.isEmpty() ? QString() : QDir(dataFolderGiven).absolutePath();
     if (!DataFolder::prepare(dataFolder)) {
-        m_services.messages.inform(QStringLiteral("数据库注册失败!"), {}, MessageService::Icon::Critical);
+        messages.inform(QStringLiteral("数据库注册失败!"), {}, MessageService::Icon::Critical);
         return false;
     }
     const QString databasePath = DataFolder::databasePath(dataFolder);
     if (QFileInfo::exists(databasePath)) {
         if (!m_database.open(databasePath)) {
-            m_services.messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
+            messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
             return false;
         }
     } else {
         // First start: the delivered installation.
         if (!m_database.create(databasePath)) {
-            m_services.messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
+            messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
             return false;
         }
-        DataFolder::writeDeliveredSettingFiles(m_services.messages);
+        FirstStart::WriteDeliveredSettingFiles(messages);
     }
-    // Passwords of an older database, and the delivered account, are stored as hashes from
-    // here on. Should that fail, logins still work against the plain values.
-    if (const QString error = MigratePlainPasswords(m_database); !error.isEmpty())
-        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+    FirstStart::MigratePasswords(m_database, messages);
+    // The rooms, bills and queues as they were after the last completed action. Going on
+    // without them would let the next change overwrite what a crash left behind.
+    if (const Outcome<> restored = m_session.restore(); !restored) {
+        messages.inform(restored.text(), {}, MessageService::Icon::Critical);
+        return false;
+    }
     m_mainWindow = std::make_unique<MainWindow>(m_services);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "app/DialogMessageService.h"
+#include "shell/DialogMessageService.h"
 
 #include <QApplication>
 #include <QMessageBox>

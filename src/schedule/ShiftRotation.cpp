@@ -1,4 +1,4 @@
-#include "app/ShiftRotation.h"
+#include "schedule/ShiftRotation.h"
 
 #include "app/Database.h"
 #include "app/SqlTransaction.h"

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "desk/CommandContext.h"
+#include "shell/CommandTable.h"
+
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 
@@ -15,11 +19,11 @@ class QTimer;
 class QToolButton;
 class RoomBoard;
 class RoomPage;
-enum class RecordMode;
 
 // The window the desk clerk works in all day: seven picture buttons, one tab of rooms per
 // group, the status bar with the login and the clock, and the menu from which every other
-// task opens. It owns the login state and applies the permission row of the logged-in role.
+// task opens. Its commands come from the command table; it applies the permission row of the
+// logged-in role to them and follows the desk session's login.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -27,34 +31,8 @@ class MainWindow : public QMainWindow
 public:
     static constexpr int MaxGroups = 5;
 
-    // Every menu command; the first sixteen governed ones follow the flags str1..str16.
-    enum class Command {
-        GroupCount, // str1
-        QuickNumbering, // str2
-        Accounts, // str3
-        Login,
-        Permissions, // str4
-        TechnicianStatus,
-        GoodsStatus, // str5
-        Calendar,
-        Prices, // str6
-        HandOverPrint,
-        BillQuery, // str7
-        TechnicianSummary, // str8
-        GoodsSummary, // str9
-        CompanyProfile, // str10
-        GoodsRecords, // str11
-        StaffRecords, // str12
-        ShiftPlanner, // str13
-        MemberRecords, // str14
-        SalarySheet, // str15
-        CommissionFormula, // str16
-        About,
-        Contact,
-        HomePage,
-        Manual,
-    };
-    enum class Button { TechnicianStatus, Rota, HandOverPrint, BillQuery, StaffManagement, Login, Help };
+    using Command = MainCommand;
+    using Button = MainButton;
 
     explicit MainWindow(AppServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -74,7 +52,7 @@ public:
     // Takes a successful login into the session and re-applies the permissions.
     void takeLogin(int role, const QString& displayName);
 
-    static QString helpDocumentName();
+    static QString helpDocumentName() { return CommandTable::helpDocumentName(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,18 +71,18 @@ private:
     void refreshClock();
     void onMenuShown();
 
-    QAction* addCommand(
-        QMenu* menu, Command command, const QString& text, const QString& prompt, const char* objectName);
     void runCommand(Command command);
-    void openHelpDocument();
     void login();
-    void openRecords(RecordMode mode);
-    void comingLater();
+    void quickNumbering();
 
     AppServices& m_services;
+    CommandContext m_context;
+    QHash<Command, CommandOpener> m_openers;
     QHash<Command, QAction*> m_actions;
     QHash<QAction*, QString> m_prompts;
+    QHash<int, QAction*> m_flaggedActions; // flag index -> menu item
     std::array<QToolButton*, 7> m_buttons {};
+    QHash<int, QToolButton*> m_flaggedButtons; // flag index -> picture button
     QTabWidget* m_tabs = nullptr;
     std::unique_ptr<RoomBoard> m_roomBoard; // numbers and seats of every group, shared by the pages
     QList<RoomPage*> m_pages;
@@ -112,5 +90,6 @@ private:
     QLabel* m_loginPane = nullptr;
     QLabel* m_clockPane = nullptr;
     QTimer* m_clockTimer = nullptr;
+    QDateTime m_loginAttempt; // shown in the login pane
     bool m_permissionsPending = true;
 };

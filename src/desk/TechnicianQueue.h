@@ -8,6 +8,11 @@
 class TechnicianQueue
 {
 public:
+    TechnicianQueue() = default;
+    explicit TechnicianQueue(QStringList numbers)
+        : m_numbers(std::move(numbers))
+    { }
+
     void append(const QString& number) { m_numbers.append(number); }
     void prepend(const QString& number) { m_numbers.prepend(number); }
     // Removes the first entry equal to `number`, searching from the head.
@@ -19,6 +24,8 @@ public:
     const QStringList& numbers() const { return m_numbers; }
     qsizetype size() const { return m_numbers.size(); }
     bool isEmpty() const { return m_numbers.isEmpty(); }
+
+    friend bool operator==(const TechnicianQueue&, const TechnicianQueue&) = default;
 
 private:
     QStringList m_numbers;

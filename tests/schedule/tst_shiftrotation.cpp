@@ -1,8 +1,10 @@
-#include "app/ShiftRotation.h"
 #include "app/TextFormat.h"
+#include "schedule/ShiftRotation.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 // The start-up swap of early and late shifts.
 class ShiftRotationTest : public QObject
@@ -20,9 +22,9 @@ private:
     {
         env.sql(QStringLiteral("UPDATE wtimechgcondition SET spaceday=?, time=? WHERE id=1"),
             { spaceday, DateTimeText(lastSwap) });
-        env.addStaff("01", "早", "技师", 100, 0);
-        env.addStaff("02", "晚", "技师", 100, 1);
-        env.addStaff("03", "无", "技师", 100, 100);
+        env.addStaff(u"01"_s, u"早"_s, u"技师"_s, 100, 0);
+        env.addStaff(u"02"_s, u"晚"_s, u"技师"_s, 100, 1);
+        env.addStaff(u"03"_s, u"无"_s, u"技师"_s, 100, 100);
     }
 
     static QString shifts(TestEnvironment& env)

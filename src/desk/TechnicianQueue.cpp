@@ -1,4 +1,4 @@
-#include "app/TechnicianQueue.h"
+#include "desk/TechnicianQueue.h"
 
 bool TechnicianQueue::removeFirst(const QString& number)
 {

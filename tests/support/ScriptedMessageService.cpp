@@ -1,4 +1,4 @@
-#include "app/ScriptedMessageService.h"
+#include "support/ScriptedMessageService.h"
 
 void ScriptedMessageService::inform(const QString& text, const QString& caption, Icon)
 {

@@ -1,13 +1,18 @@
-#include "app/DeskApplication.h"
-#include "app/MainWindow.h"
+#include "app/Database.h"
 #include "app/SettingFile.h"
 #include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+#include "rooms/RoomCell.h"
+#include "rooms/RoomLamp.h"
 #include "rooms/RoomPage.h"
 #include "schedule/RotaDialog.h"
 #include "schedule/ShiftPlannerDialog.h"
 #include "schedule/TechnicianStatusDialog.h"
+#include "shell/DeskApplication.h"
+#include "shell/MainWindow.h"
+#include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
-#include "support/WidgetFinder.h"
+#include "support/WidgetDriver.h"
 #include "users/LoginDialog.h"
 #include "users/Permissions.h"
 
@@ -20,6 +25,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using Command = MainWindow::Command;
 using Button = MainWindow::Button;
 
@@ -29,30 +36,6 @@ class MainWindowTest : public QObject
     Q_OBJECT
 
 private:
-    struct Desk
-    {
-        QTemporaryDir folder;
-        ScriptedMessageService messages;
-        ManualClock clock { QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)) };
-        PdfPrinterChooser printers { folder.filePath(QStringLiteral("print")) };
-        RecordingDesktopLauncher launcher;
-        DeskApplication application { { messages, clock, printers, launcher } };
-
-        // Prepares the data folder, lets `setUp` change it, then starts the desk.
-        bool start(const std::function<void(Database&)>& setUp = {})
-        {
-            if (setUp) {
-                DeskApplication first({ messages, clock, printers, launcher });
-                if (!first.start(folder.path()))
-                    return false;
-                setUp(first.database());
-                messages.clear();
-            }
-            return application.start(folder.path());
-        }
-        MainWindow& window() { return application.mainWindow(); }
-    };
-
     static QStringList menuTexts(const MainWindow& window)
     {
         QStringList texts;
@@ -69,7 +52,7 @@ private slots:
 
     void freshStartShowsAWorkingBoard()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.resize(1280, 800);
@@ -82,41 +65,43 @@ private slots:
         for (Button b : { Button::TechnicianStatus, Button::Rota, Button::HandOverPrint, Button::BillQuery,
                  Button::StaffManagement, Button::Login, Button::Help })
             buttons << window.button(b)->text();
-        QCOMPARE(buttons, (QStringList { "技师状态", "排钟", "交班打印", "帐单查询", "技师管理", "登录", "帮助" }));
+        QCOMPARE(buttons,
+            (QStringList {
+                u"技师状态"_s, u"排钟"_s, u"交班打印"_s, u"帐单查询"_s, u"技师管理"_s, u"登录"_s, u"帮助"_s }));
         QVERIFY(!window.button(Button::Help)->icon().isNull());
 
         const QStringList expectedMenus = {
-            "工具(&T)",
-            "  房间组数设定(&F)",
-            "  快速设置房间号(&K)",
-            "  用户帐号管理(&Y)",
-            "  用户登录(&L)   Ctrl+L   ",
-            "  权限设置(&Q)",
-            "状态显示(&V)",
-            "  技师状态(&G)   Ctrl+G",
-            "  商品库存(&S)   Ctrl+S",
-            "  当前日期(&T)   Ctrl+T",
-            "入帐收银(&L)",
-            "  价格设置(&J)",
-            "  交班入帐情况打印(&D)  Ctrl+D",
-            "查询分析与报表输出(&Q)",
-            "  经营帐单查询(&F) Ctrl+F",
-            "  技师服务情况汇总(&G)",
-            "  商品消费情况汇总(&S)",
-            "资料设定(&I)",
-            "  公司信息管理(&G)",
-            "  商品库存管理(&S)  Ctrl+S",
-            "  员工资料管理(&Y)  Ctrl+Y",
-            "  员工上班时间安排(&T)",
-            "  会员(卡)资料管理(&H)",
-            "工资管理(&C)",
-            "  打印工资表(&G)",
-            "  提成公式设置(&T)",
-            "帮助(&H)",
-            "  关于我们(&W)   Ctrl+W",
-            "  与我们联系(&E) ",
-            "  Orvento 首页(&H) ",
-            "  软件使用说明(&R) Ctrl+R",
+            u"工具(&T)"_s,
+            u"  房间组数设定(&F)"_s,
+            u"  快速设置房间号(&K)"_s,
+            u"  用户帐号管理(&Y)"_s,
+            u"  用户登录(&L)   Ctrl+L   "_s,
+            u"  权限设置(&Q)"_s,
+            u"状态显示(&V)"_s,
+            u"  技师状态(&G)   Ctrl+G"_s,
+            u"  商品库存(&S)   Ctrl+S"_s,
+            u"  当前日期(&T)   Ctrl+T"_s,
+            u"入帐收银(&L)"_s,
+            u"  价格设置(&J)"_s,
+            u"  交班入帐情况打印(&D)  Ctrl+D"_s,
+            u"查询分析与报表输出(&Q)"_s,
+            u"  经营帐单查询(&F) Ctrl+F"_s,
+            u"  技师服务情况汇总(&G)"_s,
+            u"  商品消费情况汇总(&S)"_s,
+            u"资料设定(&I)"_s,
+            u"  公司信息管理(&G)"_s,
+            u"  商品库存管理(&S)  Ctrl+S"_s,
+            u"  员工资料管理(&Y)  Ctrl+Y"_s,
+            u"  员工上班时间安排(&T)"_s,
+            u"  会员(卡)资料管理(&H)"_s,
+            u"工资管理(&C)"_s,
+            u"  打印工资表(&G)"_s,
+            u"  提成公式设置(&T)"_s,
+            u"帮助(&H)"_s,
+            u"  关于我们(&W)   Ctrl+W"_s,
+            u"  与我们联系(&E) "_s,
+            u"  Orvento 首页(&H) "_s,
+            u"  软件使用说明(&R) Ctrl+R"_s,
         };
         QCOMPARE(menuTexts(window), expectedMenus);
 
@@ -126,8 +111,8 @@ private slots:
         QCOMPARE(tabs->tabPosition(), QTabWidget::South);
         QCOMPARE(window.loginText(), QStringLiteral("未登录 登录时间:09:15:30"));
         QCOMPARE(window.clockText(), QStringLiteral("2026-12-07 09:15:30 星期一"));
-        QCOMPARE(desk.application.desk().companyName, QStringLiteral("Tavrel 桑拿足浴中心"));
-        QVERIFY(!desk.application.desk().companyTel.isEmpty());
+        QCOMPARE(desk.session().companyName(), QStringLiteral("Tavrel 桑拿足浴中心"));
+        QVERIFY(!desk.session().companyTel().isEmpty());
 
         window.grab().save(TestOutputPath(QStringLiteral("mainwindow.png")));
     }
@@ -150,7 +135,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(int, tabs);
         QFETCH(bool, message);
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([&](Database&) {
             if (file == "missing") {
                 QFile::remove(QStringLiteral("HouNum.daf"));
@@ -169,7 +154,7 @@ private slots:
 
     void permissionsOfTheCashierApplyBeforeAnyLogin()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
             // str1 greyed, the rest of the menu allowed; 技师管理 allowed, 帐单查询 not.
             db.exec(QStringLiteral(
@@ -191,7 +176,7 @@ private slots:
 
     void anAllZeroRowEnablesTheMenuAndDisablesBothButtons()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
             QStringList zero;
             for (int i = 1; i <= 18; ++i)
@@ -216,17 +201,17 @@ private slots:
 
     void permissionsAreAppliedOnceMoreAtTheFirstMenu()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.show();
         QVERIFY(window.action(Command::GoodsStatus)->isEnabled());
-        desk.application.database().exec(QStringLiteral("UPDATE authority SET str5=1 WHERE id=0"));
+        desk.database().exec(QStringLiteral("UPDATE authority SET str5=1 WHERE id=0"));
         QMenu* menu = window.menuBar()->actions().at(1)->menu();
         QMetaObject::invokeMethod(menu, "aboutToShow");
         QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
         // Only once: a later change waits for the next login.
-        desk.application.database().exec(QStringLiteral("UPDATE authority SET str5=0 WHERE id=0"));
+        desk.database().exec(QStringLiteral("UPDATE authority SET str5=0 WHERE id=0"));
         QMetaObject::invokeMethod(menu, "aboutToShow");
         QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
         window.takeLogin(0, QStringLiteral("小王"));
@@ -235,7 +220,7 @@ private slots:
 
     void aMissingAuthorityRowChangesNothing()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("DELETE FROM authority WHERE id=2")); }));
         MainWindow& window = desk.window();
         const bool before = window.action(Command::Prices)->isEnabled();
@@ -246,7 +231,7 @@ private slots:
 
     void menuPromptsShowInTheFirstPane()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         QMenu* tools = window.menuBar()->actions().at(0)->menu();
@@ -259,7 +244,7 @@ private slots:
 
     void roleThreeCommandsRefuseOtherRoles()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start(
             [](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str3=0, str4=0 WHERE id=0")); }));
         MainWindow& window = desk.window();
@@ -272,7 +257,7 @@ private slots:
 
     void helpAndAddressesGoToTheDesktop()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         QTest::mouseClick(window.button(Button::Help), Qt::LeftButton);
@@ -290,7 +275,7 @@ private slots:
 
     void theExitQuestionCanBeCancelled()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.show();
@@ -305,7 +290,7 @@ private slots:
 
     void aDatabaseErrorAtStartIsShownAndStartGoesOn()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
             db.exec(QStringLiteral("UPDATE wtimechgcondition SET spaceday=1, time='2000-01-01 00:00:00'"));
             db.exec(QStringLiteral(
@@ -318,7 +303,7 @@ private slots:
 
     void commandsOpenTheirDialogs()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str13=0 WHERE id=0")); }));
         MainWindow& window = desk.window();
         QStringList opened;
@@ -334,17 +319,17 @@ private slots:
         window.action(Command::TechnicianStatus)->trigger();
         WhenDialogOpens<ShiftPlannerDialog>(closeAndNote);
         window.action(Command::ShiftPlanner)->trigger();
-        QCOMPARE(opened, (QStringList { "排钟", "技师工作状态和上钟顺序", "技师工作状态和上钟顺序", "员工上班安排" }));
+        QCOMPARE(opened,
+            (QStringList { u"排钟"_s, u"技师工作状态和上钟顺序"_s, u"技师工作状态和上钟顺序"_s, u"员工上班安排"_s }));
     }
 
     void theDeliveredManagerLogsInThroughTheLoginButton()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         // The delivered password is stored as a hash from the first start on.
-        QVERIFY(
-            desk.application.database().scalar(QStringLiteral("SELECT password FROM adm")).toString().startsWith(u'$'));
+        QVERIFY(desk.database().scalar(QStringLiteral("SELECT password FROM adm")).toString().startsWith(u'$'));
         QVERIFY(!window.action(Command::Prices)->isEnabled());
 
         desk.clock.advanceSeconds(60);
@@ -356,10 +341,10 @@ private slots:
             login->findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(QStringLiteral("总经理"));
             QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("accountEdit")), QStringLiteral("admin"));
             QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("passwordEdit")), QStringLiteral("admin"));
-            FindButton(login, QStringLiteral("登录"))->click();
+            Click(login, QStringLiteral("loginButton"));
         });
         window.action(Command::Login)->trigger();
-        QCOMPARE(desk.application.desk().userSession.role, 3);
+        QCOMPARE(desk.session().userSession().role, 3);
         QCOMPARE(window.loginText(), QStringLiteral("总经理 登录时间:09:16:30"));
         QVERIFY(window.action(Command::Prices)->isEnabled());
         QVERIFY(window.action(Command::Accounts)->isEnabled());
@@ -368,7 +353,7 @@ private slots:
 
     void shortcutsOfTheMenuTextsWork()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.show();
