@@ -323,6 +323,71 @@ private slots:
             (QStringList { u"排钟"_s, u"技师工作状态和上钟顺序"_s, u"技师工作状态和上钟顺序"_s, u"员工上班安排"_s }));
     }
 
+    // The command table answers for the commands still to be built.
+    void commandsStillToComeSaySo()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) {
+            db.exec(u"UPDATE authority SET str6=0, str7=0, str8=0, str9=0, str15=0, str16=0 WHERE id=0"_s);
+        }));
+        MainWindow& window = desk.window();
+        for (Command command : { Command::Prices, Command::HandOverPrint, Command::BillQuery,
+                 Command::TechnicianSummary, Command::GoodsSummary, Command::SalarySheet, Command::CommissionFormula })
+            window.action(command)->trigger();
+        QTest::mouseClick(window.button(Button::HandOverPrint), Qt::LeftButton);
+        QTest::mouseClick(window.button(Button::BillQuery), Qt::LeftButton);
+        QCOMPARE(desk.messages.texts(), QStringList(9, u"该功能尚未开放。"_s));
+    }
+
+    // The status bar follows the session's login, whoever changed it.
+    void theLoginPaneFollowsTheSession()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        desk.session().logIn(1, u"王部长"_s);
+        QCOMPARE(desk.window().loginText(), u"王部长 登录时间:09:15:30"_s);
+    }
+
+    // A busy afternoon: guests in rooms, services running, technicians queued.
+    void aBusyBoardLooksRight()
+    {
+        DeskFixture desk(QDateTime(QDate(2026, 12, 7), QTime(15, 42, 10)));
+        QVERIFY(desk.start());
+        DeskSession& session = desk.session();
+        for (const QString& number : { u"01"_s, u"02"_s, u"03"_s, u"05"_s, u"07"_s, u"08"_s, u"11"_s, u"12"_s })
+            QVERIFY(session.queueTechnician(RotaShift::Early, number).ok());
+        for (const QString& room : { u"103"_s, u"110"_s, u"121"_s, u"137"_s })
+            QVERIFY(session.markGuestIn(room).ok());
+        const QList<std::pair<QString, QStringList>> served = { { u"101"_s, { u"01"_s } },
+            { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } }, { u"118"_s, { u"07"_s, u"08"_s, u"11"_s } },
+            { u"126"_s, { u"12"_s } }, { u"133"_s, {} } };
+        for (const auto& [room, technicians] : served) {
+            OpenBill bill;
+            bill.startTime = desk.clock.now().addSecs(-2400);
+            QVERIFY(session.openBill(room, bill).ok());
+            for (const QString& number : technicians)
+                QVERIFY(session.addTechnician(room, { number, u"技师"_s + number, 0, 0, false }).ok());
+        }
+        QVERIFY(session.releaseTechnician(u"118"_s, u"08"_s).ok());
+        desk.window().takeLogin(0, u"小李"_s);
+
+        MainWindow& window = desk.window();
+        RoomPage* page = window.roomPages().first();
+        QCOMPARE(page->lampText(5), u"03 02 "_s);
+        QCOMPARE(page->lampText(18), u"11 *08 07 "_s);
+        QCOMPARE(page->lampText(3), u"入客"_s);
+        QVERIFY(page->room(33)->lamp()->isLit());
+        QVERIFY(!page->room(2)->lamp()->isLit());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const QSize& size : { QSize(1366, 768), QSize(1024, 768) }) {
+            window.resize(size);
+            QCoreApplication::processEvents();
+            QVERIFY(window.grab().save(TestOutputPath(u"mainwindow-busy-%1.png"_s.arg(size.width()))));
+        }
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
     void theDeliveredManagerLogsInThroughTheLoginButton()
     {
         DeskFixture desk;
