@@ -68,31 +68,18 @@ Outcome<LiveState> DeskSessionStore::load() const
             state.guestInRooms.insert(row.value(0).toString());
     }
 
-    const SqlResult queues
-        = m_database.exec(QStringLiteral("SELECT list, number FROM desk_queue ORDER BY list, position"));
-    if (!queues.ok())
-        return Failure { queues.error };
-    for (const QSqlRecord& row : queues.rows) {
-        const QString queue = row.value(0).toString();
-        if (queue == IdleQueueKey)
-            state.idleQueue.append(row.value(1).toString());
-        else if (queue == WorkingListKey)
-            state.workingList.append(row.value(1).toString());
-    }
+    const Outcome<QHash<QString, QStringList>> queues = loadLists(QStringLiteral("desk_queue"));
+    if (!queues)
+        return queues.setback<LiveState>();
+    state.idleQueue = TechnicianQueue(queues.value().value(IdleQueueKey));
+    state.workingList = TechnicianQueue(queues.value().value(WorkingListKey));
 
-    const SqlResult rota
-        = m_database.exec(QStringLiteral("SELECT list, number FROM desk_rota ORDER BY list, position"));
-    if (!rota.ok())
-        return Failure { rota.error };
-    for (const QSqlRecord& row : rota.rows) {
-        const QString list = row.value(0).toString();
-        if (list == AttendanceKey)
-            state.attendanceList.append(row.value(1).toString());
-        else if (list == EarlyRotaKey)
-            state.earlyRota.append(row.value(1).toString());
-        else if (list == LateRotaKey)
-            state.lateRota.append(row.value(1).toString());
-    }
+    const Outcome<QHash<QString, QStringList>> rota = loadLists(QStringLiteral("desk_rota"));
+    if (!rota)
+        return rota.setback<LiveState>();
+    state.attendanceList = rota.value().value(AttendanceKey);
+    state.earlyRota = rota.value().value(EarlyRotaKey);
+    state.lateRota = rota.value().value(LateRotaKey);
 
     QString error;
     const QString day
@@ -101,6 +88,18 @@ Outcome<LiveState> DeskSessionStore::load() const
         return Failure { error };
     state.businessDay = QDate::fromString(day, DayFormat);
     return state;
+}
+
+Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& table) const
+{
+    const SqlResult rows
+        = m_database.exec(QStringLiteral("SELECT list, number FROM %1 ORDER BY list, position").arg(table));
+    if (!rows.ok())
+        return Failure { rows.error };
+    QHash<QString, QStringList> lists;
+    for (const QSqlRecord& row : rows.rows)
+        lists[row.value(0).toString()].append(row.value(1).toString());
+    return lists;
 }
 
 QString DeskSessionStore::write(const LiveState& before, const LiveState& after)

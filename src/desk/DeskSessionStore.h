@@ -3,7 +3,9 @@
 #include "app/Outcome.h"
 #include "desk/LiveState.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 class Database;
 
@@ -23,6 +25,8 @@ public:
     QString write(const LiveState& before, const LiveState& after);
 
 private:
+    // Every list stored in `table` (desk_queue or desk_rota) by its name, head first.
+    Outcome<QHash<QString, QStringList>> loadLists(const QString& table) const;
     QString writeGuestRooms(const QSet<QString>& before, const QSet<QString>& after);
     QString writeBill(const QString& room, const OpenBill* before, const OpenBill& after);
     QString removeBill(const QString& room);
