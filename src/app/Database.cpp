@@ -116,7 +116,7 @@ bool Database::open(const QString& filePath)
         return fail(QStringLiteral("数据库已损坏: %1").arg(verdict));
 
     QString error;
-    const int version = scalar(QStringLiteral("PRAGMA user_version"), {}, &error).toInt();
+    const int version = schemaVersion(&error);
     if (!error.isEmpty())
         return fail(error);
     if (version > SchemaVersion)
@@ -205,6 +205,34 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values, QStrin
     if (!result.ok() || result.isEmpty())
         return {};
     return result.first().value(0);
+}
+
+int Database::schemaVersion(QString* error)
+{
+    return scalar(QStringLiteral("PRAGMA user_version"), {}, error).toInt();
+}
+
+QString Database::setSchemaVersion(int version)
+{
+    return exec(QStringLiteral("PRAGMA user_version=%1").arg(version)).error;
+}
+
+QString Database::eraseOverwritten(const std::function<QString()>& write)
+{
+    QString error;
+    const int secureDelete = scalar(QStringLiteral("PRAGMA secure_delete"), {}, &error).toInt();
+    if (!error.isEmpty())
+        return error;
+    const SqlResult secured = exec(QStringLiteral("PRAGMA secure_delete=1"));
+    if (!secured.ok())
+        return secured.error;
+    error = write();
+    exec(QStringLiteral("PRAGMA secure_delete=%1").arg(secureDelete));
+    if (!error.isEmpty())
+        return error;
+    // A checkpoint that cannot run now (another reader) only delays the clean-up.
+    exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    return {};
 }
 
 // --- transactions -------------------------------------------------------------------------------

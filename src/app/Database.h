@@ -61,6 +61,17 @@ public:
 
     QSqlDatabase connection() const;
 
+    // The version of the schema the file holds (0 for a new file); `error` gets the database
+    // error text.
+    int schemaVersion(QString* error);
+    // Part of a migration's transaction. Returns the error text, empty on success.
+    QString setSchemaVersion(int version);
+
+    // Runs `write` (which returns an error text) so that what it overwrites or deletes leaves
+    // no trace in the file: overwritten cells are zeroed, and the log that still holds the old
+    // pages is emptied afterwards when no reader holds it.
+    QString eraseOverwritten(const std::function<QString()>& write);
+
     // How many transactions are open now: 0 outside any, 1 inside the outermost one.
     int transactionDepth() const { return static_cast<int>(m_transactions.size()); }
     // Queues `work` for the moment the outermost transaction has committed; it is dropped

@@ -283,8 +283,10 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
         if (failed)
             return false;
     }
-    if (!run(database, QStringLiteral("PRAGMA user_version=%1").arg(toVersion), {}, error))
+    if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {
+        *error = failed;
         return false;
+    }
     if (!transaction.commit()) {
         *error = transaction.error();
         return false;
