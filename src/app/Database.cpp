@@ -178,11 +178,17 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
     QSqlQuery* query = preparedStatement(sql, &result.error);
     if (!query)
         return result;
+    // A kept statement still holds the values of its last run: too few values would silently
+    // reuse them. (Its first run is checked by the driver.)
+    if (const qsizetype expected = query->boundValues().size(); expected > 0 && expected != values.size()) {
+        result.error = QStringLiteral("Parameter count mismatch");
+        return result;
+    }
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, boundValue(values[i]));
     if (!query->exec()) {
         result.error = DatabaseErrorText(query->lastError());
-        query->finish();
+        m_statements.erase(sql); // prepared afresh next time, with nothing left bound
         return result;
     }
     if (query->isSelect()) {

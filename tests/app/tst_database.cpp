@@ -307,6 +307,21 @@ private slots:
         QCOMPARE(done, QStringList { QStringLiteral("at once") }); // no transaction open
     }
 
+    // A kept statement never runs with values of an earlier call.
+    void everyRunOfAKeptStatementNeedsAllItsValues()
+    {
+        TestEnvironment env;
+        const QString insert = u"INSERT INTO spsalay (id, name, time) VALUES (?, ?, '')"_s;
+        QVERIFY(!env.database.exec(insert, { 1 }).ok());
+        QVERIFY(env.database.exec(insert, { 1, u"茶"_s }).ok());
+        QVERIFY(!env.database.exec(insert, { 2 }).ok());
+        QVERIFY(!env.database.exec(insert, { 2, u"茶"_s, 3 }).ok());
+        QVERIFY(env.database.exec(insert, { 2, u"咖啡"_s }).ok());
+        QCOMPARE(
+            env.database.scalar(u"SELECT group_concat(name) FROM (SELECT name FROM spsalay ORDER BY id)"_s).toString(),
+            u"茶,咖啡"_s);
+    }
+
     // A finished statement keeps no read open: the table can be dropped and another connection
     // can checkpoint the log right after a read, although the statement stays prepared.
     void aReadLeavesNoStatementOpen()
