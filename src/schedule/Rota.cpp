@@ -62,11 +62,6 @@ const QStringList& Rota::rota(Shift shift) const
     return m_session.rota(shift);
 }
 
-bool Rota::isQueued(Shift shift, const QString& number) const
-{
-    return rota(shift).contains(number);
-}
-
 bool Rota::isPresent(const QString& number) const
 {
     return m_session.attendanceList().contains(number);

@@ -37,7 +37,6 @@ public:
     LookedUpRows queueList(Shift shift) const;
 
     const QStringList& rota(Shift shift) const;
-    bool isQueued(Shift shift, const QString& number) const;
     bool isPresent(const QString& number) const;
 
     // Marks `number` as come in. Marking twice simply leaves two entries.
