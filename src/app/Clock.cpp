@@ -6,7 +6,3 @@ QDateTime SystemClock::now() const
     moment.setTime(QTime(moment.time().hour(), moment.time().minute(), moment.time().second()));
     return moment;
 }
-
-ManualClock::ManualClock(QDateTime start)
-    : m_now(std::move(start))
-{ }

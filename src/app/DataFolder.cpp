@@ -1,9 +1,5 @@
 #include "app/DataFolder.h"
 
-#include "app/SettingFile.h"
-#include "rooms/RoomNumbersFile.h"
-#include "service/ServiceSettings.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -36,16 +32,6 @@ bool prepare(const QString& path)
 QString databasePath(const QString& folder)
 {
     return QDir(folder).absoluteFilePath(DatabaseFileName.toString());
-}
-
-void writeDeliveredSettingFiles(MessageService& messages)
-{
-    if (!QFileInfo::exists(GroupCountFile.toString()))
-        WriteSettingInt(GroupCountFile.toString(), 1, messages);
-    if (!QFileInfo::exists(RoomNumbers::fileName(0)))
-        RoomNumbers::delivered().write(RoomNumbers::fileName(0), messages);
-    if (!QFileInfo::exists(ServiceSettings::FileName.toString()))
-        ServiceSettings::delivered().write(ServiceSettings::FileName.toString(), messages);
 }
 
 } // namespace DataFolder

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class MessageService;
-
 // The installation is one data folder: data.db and the binary setting files beside it. The
 // program makes the folder its current directory, so setting files are named relative to it.
 namespace DataFolder {
@@ -18,9 +16,5 @@ QString defaultPath();
 bool prepare(const QString& path);
 
 QString databasePath(const QString& folder);
-
-// Writes the setting files of a new installation that are not there yet: one room group,
-// rooms 101 to 140, and the delivered prices.
-void writeDeliveredSettingFiles(MessageService& messages);
 
 } // namespace DataFolder

@@ -57,6 +57,8 @@ bool Database::isOpen() const
 
 void Database::close()
 {
+    m_transactions.clear();
+    m_statements.clear(); // the prepared statements must go before their connection
     if (!QSqlDatabase::contains(m_connectionName))
         return;
     {
@@ -114,7 +116,7 @@ bool Database::open(const QString& filePath)
         return fail(QStringLiteral("数据库已损坏: %1").arg(verdict));
 
     QString error;
-    const int version = scalar(QStringLiteral("PRAGMA user_version"), {}, &error).toInt();
+    const int version = schemaVersion(&error);
     if (!error.isEmpty())
         return fail(error);
     if (version > SchemaVersion)
@@ -134,14 +136,14 @@ bool Database::open(const QString& filePath)
     return true;
 }
 
-bool Database::create(const QString& filePath)
+bool Database::create(const QString& filePath, int version)
 {
     if (QFileInfo::exists(filePath))
         return fail(QStringLiteral("数据库文件已存在: %1").arg(filePath));
     if (!openConnection(filePath))
         return false;
     QString error;
-    if (!Schema::migrate(*this, 0, &error) || !configure()) {
+    if (!Schema::upgrade(*this, 0, version, &error) || !configure()) {
         if (m_lastError.isEmpty())
             m_lastError = error;
         const QString reason = m_lastError;
@@ -153,6 +155,19 @@ bool Database::create(const QString& filePath)
     return true;
 }
 
+QSqlQuery* Database::preparedStatement(const QString& sql, QString* error)
+{
+    if (const auto kept = m_statements.find(sql); kept != m_statements.end())
+        return &kept->second;
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        *error = DatabaseErrorText(query.lastError());
+        return nullptr;
+    }
+    return &m_statements.emplace(sql, std::move(query)).first->second;
+}
+
 SqlResult Database::exec(const QString& sql, const QVariantList& values)
 {
     SqlResult result;
@@ -160,29 +175,31 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
         result.error = QStringLiteral("数据库未打开");
         return result;
     }
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        result.error = DatabaseErrorText(query.lastError());
+    QSqlQuery* query = preparedStatement(sql, &result.error);
+    if (!query)
+        return result;
+    // A kept statement still holds the values of its last run: too few values would silently
+    // reuse them. (Its first run is checked by the driver.)
+    if (const qsizetype expected = query->boundValues().size(); expected > 0 && expected != values.size()) {
+        result.error = QStringLiteral("Parameter count mismatch");
         return result;
     }
-    for (const QVariant& value : values)
-        query.addBindValue(boundValue(value));
-    if (!query.exec()) {
-        result.error = DatabaseErrorText(query.lastError());
+    for (int i = 0; i < values.size(); ++i)
+        query->bindValue(i, boundValue(values[i]));
+    if (!query->exec()) {
+        result.error = DatabaseErrorText(query->lastError());
+        m_statements.erase(sql); // prepared afresh next time, with nothing left bound
         return result;
     }
-    if (query.isSelect()) {
-        while (query.next())
-            result.rows.append(query.record());
-        if (query.lastError().isValid()) {
-            result.error = DatabaseErrorText(query.lastError());
-            return result;
-        }
+    if (query->isSelect()) {
+        while (query->next())
+            result.rows.append(query->record());
+        if (query->lastError().isValid())
+            result.error = DatabaseErrorText(query->lastError());
     } else {
-        result.rowsAffected = query.numRowsAffected();
+        result.rowsAffected = query->numRowsAffected();
     }
-    query.finish();
+    query->finish();
     return result;
 }
 
@@ -194,4 +211,106 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values, QStrin
     if (!result.ok() || result.isEmpty())
         return {};
     return result.first().value(0);
+}
+
+int Database::schemaVersion(QString* error)
+{
+    return scalar(QStringLiteral("PRAGMA user_version"), {}, error).toInt();
+}
+
+QString Database::setSchemaVersion(int version)
+{
+    return exec(QStringLiteral("PRAGMA user_version=%1").arg(version)).error;
+}
+
+QString Database::eraseOverwritten(const std::function<QString()>& write)
+{
+    QString error;
+    const int secureDelete = scalar(QStringLiteral("PRAGMA secure_delete"), {}, &error).toInt();
+    if (!error.isEmpty())
+        return error;
+    const SqlResult secured = exec(QStringLiteral("PRAGMA secure_delete=1"));
+    if (!secured.ok())
+        return secured.error;
+    error = write();
+    exec(QStringLiteral("PRAGMA secure_delete=%1").arg(secureDelete));
+    if (!error.isEmpty())
+        return error;
+    // A checkpoint that cannot run now (another reader) only delays the clean-up.
+    exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    return {};
+}
+
+// --- transactions -------------------------------------------------------------------------------
+
+namespace {
+
+QString savepointName(int level)
+{
+    return QStringLiteral("tavrel_%1").arg(level);
+}
+
+} // namespace
+
+QString Database::beginTransaction()
+{
+    // The outermost level takes the write lock at once, so that a write that reads first
+    // cannot meet a lock half-way; the inner levels are savepoints inside it.
+    const int level = transactionDepth();
+    const SqlResult begun = exec(
+        level == 0 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT %1").arg(savepointName(level)));
+    if (begun.ok())
+        m_transactions.append(TransactionLevel {});
+    return begun.error;
+}
+
+QString Database::commitTransaction()
+{
+    const int level = transactionDepth() - 1;
+    const SqlResult committed = exec(
+        level == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT %1").arg(savepointName(level)));
+    if (!committed.ok())
+        return committed.error; // still open: the caller rolls back
+    TransactionLevel finished = m_transactions.takeLast();
+    if (level > 0) {
+        // A released savepoint belongs to the level around it from now on: its work waits for
+        // the outermost commit and is undone with any rollback around it.
+        m_transactions.last().onCommit += finished.onCommit;
+        m_transactions.last().onRollback += finished.onRollback;
+        return {};
+    }
+    for (const std::function<void()>& work : std::as_const(finished.onCommit))
+        work();
+    return {};
+}
+
+void Database::rollbackTransaction()
+{
+    const int level = transactionDepth() - 1;
+    if (level < 0)
+        return;
+    if (level == 0) {
+        exec(QStringLiteral("ROLLBACK"));
+    } else {
+        exec(QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(savepointName(level)));
+        exec(QStringLiteral("RELEASE SAVEPOINT %1").arg(savepointName(level)));
+    }
+    // A failed rollback leaves nothing to undo: SQLite has already rolled the transaction back.
+    const TransactionLevel undone = m_transactions.takeLast();
+    for (auto work = undone.onRollback.crbegin(); work != undone.onRollback.crend(); ++work)
+        (*work)();
+}
+
+void Database::onCommit(std::function<void()> work)
+{
+    if (m_transactions.isEmpty())
+        work();
+    else
+        m_transactions.last().onCommit.append(std::move(work));
+}
+
+void Database::onRollback(std::function<void()> work)
+{
+    if (!m_transactions.isEmpty())
+        m_transactions.last().onRollback.append(std::move(work));
 }

@@ -2,9 +2,13 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariantList>
+
+#include <functional>
+#include <unordered_map>
 
 // Outcome of one statement: the rows it returned (for a select) or the error text the desk
 // shows in a message box when it failed.
@@ -22,10 +26,15 @@ struct SqlResult
 // The one database layer of the desk: the SQLite file data.db opened through QtSql.
 // Every value reaches a statement as a bound value, so typed text never changes a statement;
 // every prepare, exec and fetch is checked and a failure comes back with its error text.
+// Each statement text is prepared once and kept for the life of the connection; after every
+// use it is reset, so that no finished read keeps a read transaction open.
+//
+// Writes that belong together run in a SqlTransaction; transactions nest (see
+// SqlTransaction.h), and work queued with onCommit() runs only when the outermost one commits.
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();
@@ -36,8 +45,9 @@ public:
     // version this program knows. The file is not changed when any check fails.
     bool open(const QString& filePath);
     // Creates a new database file with every table and the fixed rows. Only the deliberate
-    // first-start path calls this; an existing file is refused.
-    bool create(const QString& filePath);
+    // first-start path calls this; an existing file is refused. An older `version` makes the
+    // file an earlier release would have made (for the tests of the migrations).
+    bool create(const QString& filePath, int version = SchemaVersion);
     void close();
     bool isOpen() const;
 
@@ -51,14 +61,53 @@ public:
 
     QSqlDatabase connection() const;
 
+    // The version of the schema the file holds (0 for a new file); `error` gets the database
+    // error text.
+    int schemaVersion(QString* error);
+    // Part of a migration's transaction. Returns the error text, empty on success.
+    QString setSchemaVersion(int version);
+
+    // Runs `write` (which returns an error text) so that what it overwrites or deletes leaves
+    // no trace in the file: overwritten cells are zeroed, and the log that still holds the old
+    // pages is emptied afterwards when no reader holds it.
+    QString eraseOverwritten(const std::function<QString()>& write);
+
+    // How many transactions are open now: 0 outside any, 1 inside the outermost one.
+    int transactionDepth() const { return static_cast<int>(m_transactions.size()); }
+    // Queues `work` for the moment the outermost transaction has committed; it is dropped
+    // when the transaction (or the savepoint it was queued in) rolls back. Outside any
+    // transaction it runs at once. Memory that mirrors the database changes this way.
+    void onCommit(std::function<void()> work);
+    // Queues `work` for a rollback of the innermost open transaction (or of an outer one it
+    // was released into); outside any transaction it is dropped.
+    void onRollback(std::function<void()> work);
+
 private:
+    friend class SqlTransaction;
+
+    // One open transaction or savepoint and the work queued in it.
+    struct TransactionLevel
+    {
+        QList<std::function<void()>> onCommit;
+        QList<std::function<void()>> onRollback; // run last first
+    };
+
     bool openConnection(const QString& filePath);
     bool configure();
     bool fail(const QString& error);
+    QSqlQuery* preparedStatement(const QString& sql, QString* error);
+
+    // Used by SqlTransaction: the outermost level is BEGIN IMMEDIATE, inner ones are
+    // savepoints. Each returns the error text, empty on success.
+    QString beginTransaction();
+    QString commitTransaction();
+    void rollbackTransaction();
 
     QString m_connectionName;
     QString m_filePath;
     QString m_lastError;
+    std::unordered_map<QString, QSqlQuery> m_statements; // by statement text
+    QList<TransactionLevel> m_transactions;
 };
 
 // The text the desk shows for a failed database call.

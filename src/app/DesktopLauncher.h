@@ -10,20 +10,3 @@ public:
     virtual ~DesktopLauncher() = default;
     virtual bool open(const QUrl& url) = 0;
 };
-
-class SystemDesktopLauncher : public DesktopLauncher
-{
-public:
-    bool open(const QUrl& url) override;
-};
-
-class RecordingDesktopLauncher : public DesktopLauncher
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
-};

@@ -6,7 +6,6 @@
 #include "app/RowListView.h"
 #include "app/RowText.h"
 #include "app/StaffLookup.h"
-#include "app/TechnicianQueue.h"
 
 namespace {
 
@@ -55,9 +54,8 @@ QString AddTechnicianRow(const QString& number, RowListView& list, Database& dat
     return staff.error;
 }
 
-QString FillTechnicianRows(const TechnicianQueue& queue, RowListView& list, Database& database)
+QString FillTechnicianRows(const QStringList& numbers, RowListView& list, Database& database)
 {
-    const QStringList& numbers = queue.numbers();
     for (qsizetype i = numbers.size() - 1; i >= 0; --i) {
         const QString error = AddTechnicianRow(numbers[i], list, database);
         if (!error.isEmpty())

@@ -6,7 +6,6 @@
 class Database;
 class MessageService;
 class RowListView;
-class TechnicianQueue;
 
 // The list operations many dialogs share.
 
@@ -24,5 +23,5 @@ void TextToRows(RowListView& list, const QString& rowText, int columns);
 // Inserts (number, name, "0", "0") at the top, the name from worksinfo; a number without a
 // staff row adds nothing. Returns the database error text, empty when none.
 QString AddTechnicianRow(const QString& number, RowListView& list, Database& database);
-// Fills the list with the queue's technicians so that it shows the queue head first.
-QString FillTechnicianRows(const TechnicianQueue& queue, RowListView& list, Database& database);
+// Fills the list with the technicians of a queue (head first) so that it shows the head on top.
+QString FillTechnicianRows(const QStringList& numbers, RowListView& list, Database& database);

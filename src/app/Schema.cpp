@@ -76,6 +76,41 @@ QList<TableDefinition> tables()
     };
 }
 
+// The desk session (version 2): the live state of the desk, one row per line, the position
+// columns keeping each list's order.
+QList<TableDefinition> deskTables()
+{
+    return {
+        // Rooms with a guest and no service running.
+        { QStringLiteral("desk_room"), QStringLiteral("number TEXT NOT NULL PRIMARY KEY") },
+        // The open bill of every room in service.
+        { QStringLiteral("desk_bill"),
+            QStringLiteral("room TEXT NOT NULL PRIMARY KEY, start_time TEXT NOT NULL, "
+                           "massage_clocks INTEGER NOT NULL DEFAULT 0, foot_wash_clocks INTEGER NOT NULL DEFAULT 0, "
+                           "pedicure_count INTEGER NOT NULL DEFAULT 0") },
+        { QStringLiteral("desk_bill_technician"),
+            QStringLiteral("room TEXT NOT NULL, position INTEGER NOT NULL, number TEXT NOT NULL, "
+                           "name TEXT NOT NULL DEFAULT '', massage_clocks INTEGER NOT NULL DEFAULT 0, "
+                           "foot_wash_clocks INTEGER NOT NULL DEFAULT 0, released INTEGER NOT NULL DEFAULT 0, "
+                           "PRIMARY KEY (room, position)") },
+        { QStringLiteral("desk_bill_goods"),
+            QStringLiteral("room TEXT NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL, "
+                           "quantity INTEGER NOT NULL DEFAULT 0, unit_price TEXT NOT NULL DEFAULT '', "
+                           "unit TEXT NOT NULL DEFAULT '', PRIMARY KEY (room, position)") },
+        // The technicians' queues: the lists 'idle' (head = position 0) and 'working'.
+        { QStringLiteral("desk_queue"),
+            QStringLiteral("list TEXT NOT NULL, position INTEGER NOT NULL, number TEXT NOT NULL, "
+                           "PRIMARY KEY (list, position)") },
+        // The day's rota lists: 'attendance', 'early' and 'late'.
+        { QStringLiteral("desk_rota"),
+            QStringLiteral("list TEXT NOT NULL, position INTEGER NOT NULL, number TEXT NOT NULL, "
+                           "PRIMARY KEY (list, position)") },
+        // The business day the idle queue and the rota lists belong to: the single row id 1.
+        { QStringLiteral("desk_day"),
+            QStringLiteral("id INTEGER NOT NULL PRIMARY KEY, business_day TEXT NOT NULL DEFAULT ''") },
+    };
+}
+
 // Lookups by code and name, and the period queries on the bill time.
 const char* const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS worksinfo_code ON worksinfo(str1)",
@@ -123,6 +158,16 @@ bool rowMissing(Database& database, const QString& table, int id, QString* error
         return false;
     }
     return found.toInt() == 0;
+}
+
+bool createTables(Database& database, const QList<TableDefinition>& definitions, QString* error)
+{
+    for (const TableDefinition& table : definitions) {
+        if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
+                error))
+            return false;
+    }
+    return true;
 }
 
 bool insertFixedRows(Database& database, QString* error)
@@ -201,24 +246,26 @@ namespace Schema {
 QStringList tableNames()
 {
     QStringList names;
-    for (const TableDefinition& table : tables())
+    for (const TableDefinition& table : tables() + deskTables())
         names << table.name;
     return names;
 }
 
 bool migrate(Database& database, int fromVersion, QString* error)
 {
+    return upgrade(database, fromVersion, Database::SchemaVersion, error);
+}
+
+bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
+{
     SqlTransaction transaction(database);
     if (!transaction.isActive()) {
         *error = transaction.error();
         return false;
     }
-    if (fromVersion < 1) {
-        for (const TableDefinition& table : tables()) {
-            if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
-                    error))
-                return false;
-        }
+    if (fromVersion < 1 && toVersion >= 1) {
+        if (!createTables(database, tables(), error))
+            return false;
         for (const char* index : Indexes) {
             if (!run(database, QString::fromLatin1(index), {}, error))
                 return false;
@@ -226,8 +273,20 @@ bool migrate(Database& database, int fromVersion, QString* error)
         if (!insertFixedRows(database, error))
             return false;
     }
-    if (!run(database, QStringLiteral("PRAGMA user_version=%1").arg(Database::SchemaVersion), {}, error))
+    if (fromVersion < 2 && toVersion >= 2) {
+        bool failed = false;
+        if (!createTables(database, deskTables(), error))
+            return false;
+        if (rowMissing(database, QStringLiteral("desk_day"), 1, error, &failed)
+            && !run(database, QStringLiteral("INSERT INTO desk_day (id, business_day) VALUES (1, '')"), {}, error))
+            return false;
+        if (failed)
+            return false;
+    }
+    if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {
+        *error = failed;
         return false;
+    }
     if (!transaction.commit()) {
         *error = transaction.error();
         return false;

@@ -4,27 +4,37 @@
 
 SqlTransaction::SqlTransaction(Database& database)
     : m_database(database)
+    , m_level(database.transactionDepth())
 {
-    const SqlResult begun = m_database.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    m_active = begun.ok();
-    m_error = begun.error;
+    m_error = m_database.beginTransaction();
+    m_active = m_error.isEmpty();
 }
 
 SqlTransaction::~SqlTransaction()
 {
     if (m_active)
-        m_database.exec(QStringLiteral("ROLLBACK"));
+        m_database.rollbackTransaction();
 }
 
 bool SqlTransaction::commit()
 {
     if (!m_active)
         return false;
-    const SqlResult committed = m_database.exec(QStringLiteral("COMMIT"));
-    if (!committed.ok()) {
-        m_error = committed.error;
+    m_error = m_database.commitTransaction();
+    if (!m_error.isEmpty())
         return false; // the destructor rolls back
-    }
     m_active = false;
     return true;
+}
+
+void SqlTransaction::onCommit(std::function<void()> work)
+{
+    if (m_active)
+        m_database.m_transactions[m_level].onCommit.append(std::move(work));
+}
+
+void SqlTransaction::onRollback(std::function<void()> work)
+{
+    if (m_active)
+        m_database.m_transactions[m_level].onRollback.append(std::move(work));
 }

@@ -2,11 +2,23 @@
 
 #include <QString>
 
+#include <functional>
+
 class Database;
 
-// Writes that belong together run inside one of these: BEGIN IMMEDIATE at construction,
-// ROLLBACK at destruction unless commit() succeeded. A bill is thus either fully stored or
-// not at all.
+// Writes that belong together run inside one of these; a bill is thus either fully stored or
+// not at all. The outermost transaction on a Database begins with BEGIN IMMEDIATE and commits;
+// one opened while another is active becomes a savepoint of it, released on commit(), so a
+// store's writes join the action that called it:
+//
+//     SqlTransaction settlement(database);        // BEGIN IMMEDIATE
+//     receipts.add(receipt);                      // its own SqlTransaction: a savepoint
+//     session.closeRoom(room);                    // another savepoint
+//     settlement.commit();                        // COMMIT: now both are stored
+//
+// Leaving the scope without a successful commit() rolls back (the savepoint alone, when
+// nested). Work queued with onCommit() runs once the outermost transaction has committed and
+// is dropped on any rollback that undoes it, so memory changes only after the commit.
 class SqlTransaction
 {
 public:
@@ -16,11 +28,17 @@ public:
     SqlTransaction& operator=(const SqlTransaction&) = delete;
 
     bool isActive() const { return m_active; }
+    bool isNested() const { return m_level > 0; }
     QString error() const { return m_error; }
     bool commit();
 
+    // See the class comment; only while active.
+    void onCommit(std::function<void()> work);
+    void onRollback(std::function<void()> work);
+
 private:
     Database& m_database;
+    int m_level = 0;
     bool m_active = false;
     QString m_error;
 };

@@ -1,7 +1,7 @@
 #include "records/CompanyProfileDialog.h"
 
-#include "app/AppServices.h"
 #include "app/MessageService.h"
+#include "desk/AppServices.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
 #include "skin/PaintedText.h"
@@ -66,7 +66,9 @@ CompanyProfileDialog::CompanyProfileDialog(AppServices& services, QWidget* paren
     }
 
     auto* okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
     auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     for (QPushButton* button : { okButton, cancelButton }) {
         button->setMinimumSize(75, 25);
         button->setAutoDefault(false);

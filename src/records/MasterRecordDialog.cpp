@@ -1,12 +1,12 @@
 #include "records/MasterRecordDialog.h"
 
-#include "app/AppServices.h"
 #include "app/LeadingNumber.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/TextFormat.h"
+#include "desk/AppServices.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
 #include "skin/PaintedText.h"
@@ -23,6 +23,8 @@
 const QString MasterRecordDialog::NoRecordText = QStringLiteral("请选择要删除的商品!!");
 const QString MasterRecordDialog::DeleteQuestion = QStringLiteral("真的要删除这个选项吗？");
 const QString MasterRecordDialog::MemberAddQuestion = QStringLiteral("你确定所输入的资料吗?添加后卡号不能修改!");
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,19 +46,22 @@ ModeTexts textsOf(RecordMode mode)
     switch (mode) {
     case RecordMode::Goods:
         return { QStringLiteral("商品库存管理"),
-            { "编号", "商品名称", "备注", "单位", "单价", "总量", "总额", "商品产地", "商品种类" },
-            { "商品编号:", "商品名称:", "商品备注:", "商品单位:", "商品单价:", "商品总数:", "商品总额:", "商品产地:",
-                "商品种类:" } };
+            { u"编号"_s, u"商品名称"_s, u"备注"_s, u"单位"_s, u"单价"_s, u"总量"_s, u"总额"_s, u"商品产地"_s,
+                u"商品种类"_s },
+            { u"商品编号:"_s, u"商品名称:"_s, u"商品备注:"_s, u"商品单位:"_s, u"商品单价:"_s, u"商品总数:"_s,
+                u"商品总额:"_s, u"商品产地:"_s, u"商品种类:"_s } };
     case RecordMode::Staff:
         return { QStringLiteral("员工资料管理"),
-            { "编号", "姓名", "性别", "年龄", "联系电话", "住址", "合同期限", "个人简介", "职称" },
-            { "员工编号:", "员工姓名:", "员工性别:", "员工年龄:", "员工电话:", "员工住址:", "合同期限:", "个人简介:",
-                "员工职称:" } };
+            { u"编号"_s, u"姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"合同期限"_s, u"个人简介"_s,
+                u"职称"_s },
+            { u"员工编号:"_s, u"员工姓名:"_s, u"员工性别:"_s, u"员工年龄:"_s, u"员工电话:"_s, u"员工住址:"_s,
+                u"合同期限:"_s, u"个人简介:"_s, u"员工职称:"_s } };
     case RecordMode::Members:
         return { QStringLiteral("会员资料管理"),
-            { "会员卡号", "会员姓名", "性别", "年龄", "联系电话", "住址", "金额", "个人简介", "卡类型" },
-            { "会员卡号:", "会员姓名:", "会员性别:", "会员年龄:", "会员电话:", "会员住址:", "卡    分:", "个人简介:",
-                "会卡类型:" } };
+            { u"会员卡号"_s, u"会员姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"金额"_s, u"个人简介"_s,
+                u"卡类型"_s },
+            { u"会员卡号:"_s, u"会员姓名:"_s, u"会员性别:"_s, u"会员年龄:"_s, u"会员电话:"_s, u"会员住址:"_s,
+                u"卡    分:"_s, u"个人简介:"_s, u"会卡类型:"_s } };
     }
     return {};
 }
@@ -122,11 +127,17 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     fields->addWidget(m_profile, 8, 1);
 
     auto* clearButton = new QPushButton(QStringLiteral("清空"), this);
+    clearButton->setObjectName(QStringLiteral("clearButton"));
     auto* addButton = new QPushButton(QStringLiteral("添加"), this);
+    addButton->setObjectName(QStringLiteral("addButton"));
     auto* modifyButton = new QPushButton(QStringLiteral("修改"), this);
+    modifyButton->setObjectName(QStringLiteral("modifyButton"));
     auto* deleteButton = new QPushButton(QStringLiteral("删除"), this);
+    deleteButton->setObjectName(QStringLiteral("deleteButton"));
     auto* okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
     auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     for (QPushButton* button : { clearButton, addButton, modifyButton, deleteButton, okButton, cancelButton }) {
         button->setMinimumSize(75, 25);
         button->setAutoDefault(false);

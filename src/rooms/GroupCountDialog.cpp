@@ -1,7 +1,7 @@
 #include "rooms/GroupCountDialog.h"
 
-#include "app/AppServices.h"
 #include "app/SettingFile.h"
+#include "desk/AppServices.h"
 #include "skin/OkCancelRow.h"
 
 #include <QComboBox>

@@ -1,8 +1,7 @@
 #include "rooms/RoomBoard.h"
 
-#include "app/DeskState.h"
 #include "app/MessageService.h"
-#include "rooms/RoomState.h"
+#include "desk/DeskSession.h"
 
 #include <algorithm>
 
@@ -74,14 +73,14 @@ bool RoomBoard::hasOwnNumber(int group, int room) const
     return isValid(group, room) && value != 0 && roomsWithNumber(value) == 1;
 }
 
-bool RoomBoard::isIdle(int group, int room, const DeskState& desk) const
+bool RoomBoard::isIdle(int group, int room, const DeskSession& session) const
 {
-    return RoomStates::stateOf(desk, numberText(group, room)) == RoomState::Idle;
+    return session.roomState(numberText(group, room)) == RoomState::Idle;
 }
 
-QString RoomBoard::numberChangeRefusal(int group, int room, qint32 value, const DeskState& desk) const
+QString RoomBoard::numberChangeRefusal(int group, int room, qint32 value, const DeskSession& session) const
 {
-    if (!isIdle(group, room, desk))
+    if (!isIdle(group, room, session))
         return RoomInUseText;
     if (numberTaken(value))
         return DuplicateText;
@@ -118,7 +117,7 @@ QList<qint32> RoomBoard::quickNumbers(int start, int end, const QList<int>& unwa
     return numbers;
 }
 
-QString RoomBoard::quickNumberingRefusal(int group, const QList<qint32>& numbers, const DeskState& desk) const
+QString RoomBoard::quickNumberingRefusal(int group, const QList<qint32>& numbers, const DeskSession& session) const
 {
     if (group < 0 || group >= groupCount())
         return {};
@@ -126,7 +125,7 @@ QString RoomBoard::quickNumberingRefusal(int group, const QList<qint32>& numbers
 
     QStringList inUse;
     for (int room = 1; room <= numbered; ++room) {
-        if (number(group, room) != numbers[room - 1] && !isIdle(group, room, desk))
+        if (number(group, room) != numbers[room - 1] && !isIdle(group, room, session))
             inUse << numberText(group, room);
     }
     if (!inUse.isEmpty())

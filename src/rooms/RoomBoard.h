@@ -6,10 +6,10 @@
 #include <QString>
 
 class MessageService;
-struct DeskState;
+class DeskSession;
 
 // The room numbers and seat counts of every room group the desk shows, one pagesel file per
-// group. A room number is the key of the room's bill in the desk state, so the board keeps
+// group. A room number is the key of the room's bill in the desk session, so the board keeps
 // every number unique across all groups and refuses to renumber a room with a guest or a
 // service running. Every change is written to the group's file at once, so that a crash
 // does not lose a renumbering.
@@ -39,8 +39,8 @@ public:
     int groupCount() const { return static_cast<int>(m_groups.size()); }
     qint32 number(int group, int room) const;
     qint32 seats(int group, int room) const;
-    // The texts of the room's labels. The number text is also the room's key in the room
-    // service table and the guest-in set.
+    // The texts of the room's labels. The number text is also the room's key in the desk
+    // session (its open bill, its guest).
     QString numberText(int group, int room) const;
     QString seatText(int group, int room) const;
 
@@ -48,11 +48,11 @@ public:
     bool numberTaken(qint32 number) const;
     // A room can take a guest only with a number that no other room has; 0 means unnumbered.
     bool hasOwnNumber(int group, int room) const;
-    bool isIdle(int group, int room, const DeskState& desk) const;
+    bool isIdle(int group, int room, const DeskSession& session) const;
 
     // The refusal of giving a room this number (the room is in use, or another room shows the
     // number; the room's own number counts too), or empty when the change may be made.
-    QString numberChangeRefusal(int group, int room, qint32 number, const DeskState& desk) const;
+    QString numberChangeRefusal(int group, int room, qint32 number, const DeskSession& session) const;
     // Sets and saves; the change stays on the board even when the file cannot be written, and
     // is written again when the desk closes.
     bool setNumber(int group, int room, qint32 number, MessageService& messages);
@@ -64,7 +64,7 @@ public:
     // The refusal of giving rooms 1, 2, ... of the group these numbers, or empty. A room in use
     // keeps its number: the numbering is refused when it would change one; and a number shown
     // by a room outside the numbered rooms (here or on another page) may not be given again.
-    QString quickNumberingRefusal(int group, const QList<qint32>& numbers, const DeskState& desk) const;
+    QString quickNumberingRefusal(int group, const QList<qint32>& numbers, const DeskSession& session) const;
     bool applyQuickNumbering(int group, const QList<qint32>& numbers, MessageService& messages);
 
 private:

@@ -89,6 +89,13 @@ void RoomLamp::paintEvent(QPaintEvent*)
 
     const QRect textRect(bulbRect.right() + 2 + offset, 2 + offset, width() - bulbRect.right() - 5, height() - 4);
     painter.setPen(isEnabled() ? QColor(20, 20, 20) : QColor(140, 140, 140));
-    painter.setFont(font());
-    painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, text().trimmed());
+    // A room served by many technicians shows every number: the text shrinks until it fits.
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    const QString shown = text().trimmed();
+    QFont textFont = font();
+    while (textFont.pixelSize() > 8
+        && QFontMetrics(textFont).boundingRect(textRect, flags, shown).height() > textRect.height())
+        textFont.setPixelSize(textFont.pixelSize() - 1);
+    painter.setFont(textFont);
+    painter.drawText(textRect, flags, shown);
 }

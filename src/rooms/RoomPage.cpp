@@ -1,9 +1,10 @@
 #include "rooms/RoomPage.h"
 
-#include "app/AppServices.h"
-#include "app/DeskState.h"
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
+#include "app/SetbackMessage.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
 #include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomCell.h"
@@ -97,6 +98,7 @@ RoomPage::RoomPage(int groupIndex, RoomBoard& board, AppServices& services, QWid
     layout->addWidget(m_scroll);
 
     refreshRooms();
+    connect(&m_services.session, &DeskSession::roomChanged, this, &RoomPage::showRoomState);
 }
 
 RoomCell* RoomPage::room(int room) const
@@ -119,13 +121,6 @@ QString RoomPage::seatText(int room) const
     return m_cells.value(room - 1) ? m_cells[room - 1]->seatLabel()->text() : QString();
 }
 
-void RoomPage::showEvent(QShowEvent* event)
-{
-    // Another window may have ended a stay while this page was hidden.
-    refreshRooms();
-    QWidget::showEvent(event);
-}
-
 void RoomPage::refreshRooms()
 {
     for (int room = 1; room <= RoomCount; ++room)
@@ -138,8 +133,22 @@ void RoomPage::refreshRoom(int room)
     const QString number = m_board.numberText(m_groupIndex, room);
     cell->numberLabel()->setText(number);
     cell->seatLabel()->setText(m_board.seatText(m_groupIndex, room));
-    cell->lamp()->setText(RoomStates::lampText(m_services.desk, number));
-    cell->lamp()->setLit(RoomStates::stateOf(m_services.desk, number) != RoomState::Idle);
+    showLamp(room, number);
+}
+
+void RoomPage::showLamp(int room, const QString& number)
+{
+    RoomLamp* lamp = m_cells[room - 1]->lamp();
+    lamp->setText(RoomStates::lampText(m_services.session, number));
+    lamp->setLit(m_services.session.roomState(number) != RoomState::Idle);
+}
+
+void RoomPage::showRoomState(const QString& number)
+{
+    for (int room = 1; room <= RoomCount; ++room) {
+        if (numberText(room) == number)
+            showLamp(room, number);
+    }
 }
 
 void RoomPage::saveRoomNumbers()
@@ -153,18 +162,21 @@ void RoomPage::openRoomService(int room)
         return;
     const QString number = numberText(room);
     // A new stay needs a number that is this room's alone: the number is the key of its bill.
-    if (m_board.isIdle(m_groupIndex, room, m_services.desk) && !m_board.hasOwnNumber(m_groupIndex, room)) {
+    if (m_board.isIdle(m_groupIndex, room, m_services.session) && !m_board.hasOwnNumber(m_groupIndex, room)) {
         m_services.messages.inform(RoomBoard::UnnumberedText);
         return;
     }
     bool unrecognised = false;
     const RoomServiceRequest request
-        = RoomStates::requestForLamp(m_services.desk, number, lampText(room), &unrecognised);
-    if (unrecognised)
+        = RoomStates::requestForLamp(m_services.session, number, lampText(room), &unrecognised);
+    if (unrecognised) {
         m_services.messages.inform(RoomStates::UnrecognisedText);
+        showLamp(room, number); // the lamp shows what the session holds
+    }
     const RoomServiceOutcome outcome = m_opener(request);
-    RoomStates::applyOutcome(m_services.desk, number, outcome);
-    refreshRooms();
+    // The lamps follow the session's roomChanged; a refused or failed change leaves them.
+    if (const Outcome<> applied = RoomStates::applyOutcome(m_services.session, number, outcome); !applied)
+        ShowSetback(m_services.messages, applied);
 }
 
 void RoomPage::editNumber(int room)
@@ -172,7 +184,7 @@ void RoomPage::editNumber(int room)
     if (!this->room(room))
         return;
     // The number is the key of the room's bill: a room in use keeps it until the stay ends.
-    if (!m_board.isIdle(m_groupIndex, room, m_services.desk)) {
+    if (!m_board.isIdle(m_groupIndex, room, m_services.session)) {
         m_services.messages.inform(RoomBoard::RoomInUseText);
         return;
     }
@@ -180,7 +192,7 @@ void RoomPage::editNumber(int room)
     if (dialog.exec() != QDialog::Accepted)
         return;
     const qint32 number = LeadingInt(dialog.enteredText());
-    const QString refusal = m_board.numberChangeRefusal(m_groupIndex, room, number, m_services.desk);
+    const QString refusal = m_board.numberChangeRefusal(m_groupIndex, room, number, m_services.session);
     if (!refusal.isEmpty()) {
         m_services.messages.inform(refusal);
         return;
@@ -207,7 +219,7 @@ void RoomPage::runQuickNumbering()
         return;
     const QList<qint32> numbers
         = RoomBoard::quickNumbers(dialog.startNumber(), dialog.endNumber(), dialog.unwantedNumbers());
-    const QString refusal = m_board.quickNumberingRefusal(m_groupIndex, numbers, m_services.desk);
+    const QString refusal = m_board.quickNumberingRefusal(m_groupIndex, numbers, m_services.session);
     if (!refusal.isEmpty()) {
         m_services.messages.inform(refusal);
         return;

@@ -12,7 +12,7 @@ class RoomCell;
 
 // One room group: 40 rooms in 5 rows of 8, each with its lamp, number and seat label. The
 // numbers and seats come from the room board; the lamps show the rooms' states as the desk
-// state holds them. A page too small for its rooms scrolls.
+// session holds them and follow its changes. A page too small for its rooms scrolls.
 class RoomPage : public QWidget
 {
     Q_OBJECT
@@ -38,7 +38,7 @@ public:
     QString numberText(int room) const;
     QString seatText(int room) const;
 
-    // Shows the numbers, seats and lamp states again, e.g. after a checkout elsewhere.
+    // Shows the numbers, seats and lamp states again.
     void refreshRooms();
 
     // Writes the room numbers and seats of this group to its pagesel file.
@@ -51,11 +51,11 @@ public:
     void editNumber(int room);
     void editSeats(int room);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void refreshRoom(int room);
+    void showLamp(int room, const QString& number);
+    // The session changed the room with this number: its lamp, if it is on this page.
+    void showRoomState(const QString& number);
 
     int m_groupIndex;
     RoomBoard& m_board;

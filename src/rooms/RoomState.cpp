@@ -1,40 +1,12 @@
 #include "rooms/RoomState.h"
 
-#include "app/DeskState.h"
-#include "app/LeadingNumber.h"
-#include "app/RowText.h"
-
 namespace RoomStates {
 
-namespace {
-
-constexpr int TechnicianColumns = 4;
-
-void takeCounts(RoomServiceRecord& record, const RoomServiceOutcome& outcome)
+QString lampText(const DeskSession& session, const QString& roomNumber)
 {
-    record.massageClocks = LeadingInt(outcome.massageText);
-    record.footWashClocks = LeadingInt(outcome.footWashText);
-    record.pedicureCount = LeadingInt(outcome.pedicureText);
-    record.technicianRows = outcome.technicianRows;
-    record.goodsRows = outcome.goodsRows;
-}
-
-} // namespace
-
-RoomState stateOf(const DeskState& desk, const QString& roomNumber)
-{
-    if (desk.roomServiceTable.contains(roomNumber))
-        return RoomState::InService;
-    if (desk.guestInRooms.contains(roomNumber))
-        return RoomState::GuestIn;
-    return RoomState::Idle;
-}
-
-QString lampText(const DeskState& desk, const QString& roomNumber)
-{
-    switch (stateOf(desk, roomNumber)) {
+    switch (session.roomState(roomNumber)) {
     case RoomState::InService:
-        return technicianNumbers(desk.roomServiceTable.value(roomNumber).technicianRows);
+        return technicianNumbers(*session.bill(roomNumber));
     case RoomState::GuestIn:
         return GuestInText;
     case RoomState::Idle:
@@ -53,27 +25,28 @@ RoomState stateOfLampText(const QString& lampText)
     return RoomState::InService;
 }
 
-QString technicianNumbers(const QString& technicianRows)
+QString technicianNumbers(const OpenBill& bill)
 {
     QString numbers;
-    for (const QStringList& row : RowText::toRows(technicianRows, TechnicianColumns)) {
-        numbers += row.first();
+    for (const TechnicianLine& line : bill.technicians) {
+        if (line.released)
+            numbers += u'*';
+        numbers += line.number;
         numbers += u' ';
     }
     return numbers;
 }
 
 RoomServiceRequest requestForLamp(
-    const DeskState& desk, const QString& roomNumber, const QString& lampText, bool* unrecognised)
+    const DeskSession& session, const QString& roomNumber, const QString& lampText, bool* unrecognised)
 {
     RoomServiceRequest request;
     request.roomNumber = roomNumber;
     bool missing = false;
     if (stateOfLampText(lampText) == RoomState::InService) {
-        const auto found = desk.roomServiceTable.constFind(roomNumber);
-        if (found != desk.roomServiceTable.constEnd()) {
+        if (const std::optional<OpenBill> bill = session.bill(roomNumber)) {
             request.inService = true;
-            request.record = found.value();
+            request.bill = *bill;
         } else {
             missing = true;
         }
@@ -83,29 +56,20 @@ RoomServiceRequest requestForLamp(
     return request;
 }
 
-RoomState applyOutcome(DeskState& desk, const QString& roomNumber, const RoomServiceOutcome& outcome)
+Outcome<> applyOutcome(DeskSession& session, const QString& roomNumber, const RoomServiceOutcome& outcome)
 {
     if (outcome.closed) {
-        // Checkout and voiding remove the record themselves; removing it here again keeps the
-        // room idle whichever way the stay ended.
-        desk.roomServiceTable.remove(roomNumber);
-        desk.guestInRooms.remove(roomNumber);
-    } else if (outcome.accepted) {
-        const auto found = desk.roomServiceTable.find(roomNumber);
-        if (found != desk.roomServiceTable.end()) {
-            takeCounts(found.value(), outcome);
-            desk.guestInRooms.remove(roomNumber);
-        } else if (outcome.inService) {
-            RoomServiceRecord record;
-            record.startTime = outcome.startTime;
-            takeCounts(record, outcome);
-            desk.roomServiceTable.insert(roomNumber, record);
-            desk.guestInRooms.remove(roomNumber);
-        } else {
-            desk.guestInRooms.insert(roomNumber);
-        }
+        // Checkout and voiding close the room themselves; closing it here again keeps the room
+        // idle whichever way the stay ended.
+        return session.closeRoom(roomNumber);
     }
-    return stateOf(desk, roomNumber);
+    if (!outcome.accepted)
+        return {};
+    if (session.roomState(roomNumber) == RoomState::InService)
+        return session.replaceBill(roomNumber, outcome.bill);
+    if (outcome.inService)
+        return session.openBill(roomNumber, outcome.bill);
+    return session.markGuestIn(roomNumber);
 }
 
 } // namespace RoomStates

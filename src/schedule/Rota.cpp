@@ -1,16 +1,15 @@
 #include "schedule/Rota.h"
 
 #include "app/Database.h"
-#include "app/DeskState.h"
 
 int TodayWeekday(const QDate& today)
 {
     return today.dayOfWeek(); // Qt counts Monday 1 … Sunday 7 already
 }
 
-Rota::Rota(Database& database, DeskState& desk)
+Rota::Rota(Database& database, DeskSession& session)
     : m_database(database)
-    , m_desk(desk)
+    , m_session(session)
 { }
 
 LookedUpRows Rota::dutyTable(View view, int weekday) const
@@ -60,35 +59,20 @@ LookedUpRows Rota::queueList(Shift shift) const
 
 const QStringList& Rota::rota(Shift shift) const
 {
-    return shift == Shift::Late ? m_desk.lateRota : m_desk.earlyRota;
-}
-
-QStringList& Rota::rota(Shift shift)
-{
-    return shift == Shift::Late ? m_desk.lateRota : m_desk.earlyRota;
-}
-
-bool Rota::isQueued(Shift shift, const QString& number) const
-{
-    return rota(shift).contains(number);
+    return m_session.rota(shift);
 }
 
 bool Rota::isPresent(const QString& number) const
 {
-    return m_desk.attendanceList.contains(number);
+    return m_session.attendanceList().contains(number);
 }
 
-void Rota::markPresent(const QString& number)
+Outcome<> Rota::markPresent(const QString& number)
 {
-    m_desk.attendanceList.append(number);
+    return m_session.markPresent(number);
 }
 
-int Rota::queue(Shift shift, const QString& number)
+Outcome<int> Rota::queue(Shift shift, const QString& number)
 {
-    if (isQueued(shift, number))
-        return 0;
-    QStringList& numbers = rota(shift);
-    numbers.append(number);
-    m_desk.idleQueue.append(number);
-    return static_cast<int>(numbers.size());
+    return m_session.queueTechnician(shift, number);
 }

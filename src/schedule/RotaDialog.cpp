@@ -1,11 +1,11 @@
 #include "schedule/RotaDialog.h"
 
-#include "app/AppServices.h"
 #include "app/Clock.h"
-#include "app/DeskState.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "app/SetbackMessage.h"
+#include "desk/AppServices.h"
 #include "skin/PaintedText.h"
 
 #include <QButtonGroup>
@@ -32,7 +32,7 @@ QPushButton* AddButton(const QString& text, const char* objectName, QWidget* par
 RotaDialog::RotaDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
-    , m_rota(services.database, services.desk)
+    , m_rota(services.database, services.session)
     , m_queueList(new RowListView(this))
     , m_dutyTable(new RowListView(this))
     , m_earlyButton(new QRadioButton(QStringLiteral("早班"), this))
@@ -125,8 +125,11 @@ void RotaDialog::markPresent()
         m_services.messages.inform(QStringLiteral("请选择出勤的员工!"));
         return;
     }
+    if (const Outcome<> marked = m_rota.markPresent(m_dutyTable->rows().cell(row, DutyNumber)); !marked) {
+        ShowSetback(m_services.messages, marked);
+        return;
+    }
     m_dutyTable->rows().setCell(row, DutyAttendance, Rota::PresentText);
-    m_rota.markPresent(m_dutyTable->rows().cell(row, DutyNumber));
 }
 
 void RotaDialog::queueTechnician()
@@ -137,13 +140,13 @@ void RotaDialog::queueTechnician()
         return;
     }
     const QString number = m_dutyTable->rows().cell(row, DutyNumber);
-    const int order = m_rota.queue(m_shift, number);
-    if (order == 0) {
-        m_services.messages.inform(QStringLiteral("选择技师已经排钟!请核对后再操作!"));
+    const Outcome<int> order = m_rota.queue(m_shift, number);
+    if (!order) {
+        ShowSetback(m_services.messages, order);
         return;
     }
     // The newest entry shows on top until the list is rebuilt in queuing order.
-    m_queueList->insertRow({ QString::number(order), number, m_dutyTable->rows().cell(row, DutyName) }, 0);
+    m_queueList->insertRow({ QString::number(order.value()), number, m_dutyTable->rows().cell(row, DutyName) }, 0);
 }
 
 void RotaDialog::showErrors(const QStringList& errors)

@@ -1,10 +1,10 @@
 #include "schedule/ShiftPlannerDialog.h"
 
-#include "app/AppServices.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/TextFormat.h"
+#include "desk/AppServices.h"
 #include "schedule/RandomPlan.h"
 #include "skin/PaintedText.h"
 

@@ -1,12 +1,12 @@
 #include "schedule/TechnicianStatusDialog.h"
 
-#include "app/AppServices.h"
-#include "app/DeskState.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "app/SetbackMessage.h"
 #include "app/StaffLookup.h"
-#include "app/TechnicianQueue.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
 #include "skin/PaintedText.h"
 
 #include <QGridLayout>
@@ -61,25 +61,24 @@ TechnicianStatusDialog::TechnicianStatusDialog(AppServices& services, QWidget* p
     layout->addLayout(buttons, 1, 1);
     layout->addWidget(m_workingList, 1, 2);
 
-    connect(toWork, &QPushButton::clicked, this,
-        [this] { move(m_idleList, m_services.desk.idleQueue, m_workingList, m_services.desk.workingList); });
-    connect(toIdle, &QPushButton::clicked, this,
-        [this] { move(m_workingList, m_services.desk.workingList, m_idleList, m_services.desk.idleQueue); });
+    connect(
+        toWork, &QPushButton::clicked, this, [this] { move(m_idleList, m_workingList, &DeskSession::moveToWorking); });
+    connect(toIdle, &QPushButton::clicked, this, [this] { move(m_workingList, m_idleList, &DeskSession::moveToIdle); });
 
-    fill(m_idleList, m_services.desk.idleQueue);
-    fill(m_workingList, m_services.desk.workingList);
+    fill(m_idleList, m_services.session.idleQueue().numbers());
+    fill(m_workingList, m_services.session.workingList().numbers());
 }
 
-void TechnicianStatusDialog::fill(RowListView* view, const TechnicianQueue& queue)
+void TechnicianStatusDialog::fill(RowListView* view, const QStringList& numbers)
 {
-    const LookedUpRows list = TechnicianRows(m_services.database, queue.numbers());
+    const LookedUpRows list = TechnicianRows(m_services.database, numbers);
     view->rows().setRows(list.rows);
     for (const QString& error : list.errors)
         m_services.messages.inform(error);
 }
 
 void TechnicianStatusDialog::move(
-    RowListView* sourceView, TechnicianQueue& source, RowListView* targetView, TechnicianQueue& target)
+    RowListView* sourceView, RowListView* targetView, Outcome<> (DeskSession::*moveInSession)(const QString&))
 {
     const int row = sourceView->selectedRow();
     if (row < 0)
@@ -87,9 +86,12 @@ void TechnicianStatusDialog::move(
     if (!m_services.messages.ask(QStringLiteral("请认真确认选择的技师,是否状态出错,不然系统将出现统计错误!")))
         return;
     const QStringList cells = sourceView->rows().row(row);
+    if (const Outcome<> moved = (m_services.session.*moveInSession)(cells.value(NumberColumn)); !moved) {
+        ShowSetback(m_services.messages, moved);
+        return;
+    }
     // The moved technician shows on top of his new list until the board is opened again, when he
     // stands in his true place at the tail.
     targetView->insertRow(cells, 0);
-    MoveTechnician(source, target, cells.value(NumberColumn));
     sourceView->rows().removeRowAt(row);
 }

@@ -15,6 +15,7 @@ CalendarDialog::CalendarDialog(const QDate& today, QWidget* parent)
     m_calendar->setSelectedDate(today);
     m_calendar->setGridVisible(true);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     ok->setMinimumSize(75, 25);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,10 +1,10 @@
 #include "users/AccountDialog.h"
 
-#include "app/AppServices.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "desk/AppServices.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
 #include "users/Roles.h"
@@ -25,9 +25,10 @@ const QString AccountDialog::DeleteQuestion = QStringLiteral("真的要删除这
 
 namespace {
 
-QPushButton* commandButton(const QString& text, QWidget* parent)
+QPushButton* commandButton(const QString& text, const QString& objectName, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
     button->setMinimumSize(75, 25);
     button->setAutoDefault(false);
     return button;
@@ -90,12 +91,12 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
     fields->addWidget(m_nameEdit, 3, 1);
     fields->setColumnMinimumWidth(1, 150);
 
-    auto* addButton = commandButton(QStringLiteral("添加"), this);
-    auto* deleteButton = commandButton(QStringLiteral("删除"), this);
-    auto* modifyButton = commandButton(QStringLiteral("修改"), this);
-    auto* okButton = commandButton(QStringLiteral("确定"), this);
+    auto* addButton = commandButton(QStringLiteral("添加"), QStringLiteral("addButton"), this);
+    auto* deleteButton = commandButton(QStringLiteral("删除"), QStringLiteral("deleteButton"), this);
+    auto* modifyButton = commandButton(QStringLiteral("修改"), QStringLiteral("modifyButton"), this);
+    auto* okButton = commandButton(QStringLiteral("确定"), QStringLiteral("okButton"), this);
     okButton->setDefault(true);
-    auto* cancelButton = commandButton(QStringLiteral("取消"), this);
+    auto* cancelButton = commandButton(QStringLiteral("取消"), QStringLiteral("cancelButton"), this);
     connect(addButton, &QPushButton::clicked, this, &AccountDialog::addAccount);
     connect(deleteButton, &QPushButton::clicked, this, &AccountDialog::deleteAccount);
     connect(modifyButton, &QPushButton::clicked, this, &AccountDialog::modifyAccount);

@@ -262,20 +262,6 @@ QString MigratePlainPasswords(Database& database)
         if (hashes.last().isEmpty())
             return AccountStore::HashFailedText;
     }
-    // The plain passwords must not linger in the file: overwritten cells are zeroed, and the
-    // log that still holds the old pages is emptied once the hashes are in place.
-    QString error;
-    const int secureDelete = database.scalar(QStringLiteral("PRAGMA secure_delete"), {}, &error).toInt();
-    if (!error.isEmpty())
-        return error;
-    const SqlResult secured = database.exec(QStringLiteral("PRAGMA secure_delete=1"));
-    if (!secured.ok())
-        return secured.error;
-    error = hashStoredPasswords(database, plain, hashes);
-    database.exec(QStringLiteral("PRAGMA secure_delete=%1").arg(secureDelete));
-    if (!error.isEmpty())
-        return error;
-    // A checkpoint that cannot run now (another reader) only delays the clean-up.
-    database.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    return {};
+    // The plain passwords must not linger in the file.
+    return database.eraseOverwritten([&] { return hashStoredPasswords(database, plain, hashes); });
 }

@@ -1,8 +1,8 @@
 #include "users/LoginDialog.h"
 
-#include "app/AppServices.h"
-#include "app/DeskState.h"
 #include "app/MessageService.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
 #include "users/Roles.h"
@@ -16,8 +16,6 @@
 #include <QVBoxLayout>
 
 const QString LoginDialog::FailedText = QStringLiteral("请确认你的登录权限类型、帐号、密码是否一致!");
-
-namespace { } // namespace
 
 LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
@@ -39,8 +37,10 @@ LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     m_passwordEdit->setEchoMode(QLineEdit::Password);
 
     auto* loginButton = new QPushButton(QStringLiteral("登录"), this);
+    loginButton->setObjectName(QStringLiteral("loginButton"));
     loginButton->setDefault(true);
     auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     connect(loginButton, &QPushButton::clicked, this, &LoginDialog::tryLogin);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -87,6 +87,6 @@ void LoginDialog::tryLogin()
     m_displayName = check.displayName;
     m_account = account;
     if (role == Cashier)
-        m_services.desk.currentCashier = account;
+        m_services.session.setCurrentCashier(account);
     accept();
 }

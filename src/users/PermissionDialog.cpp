@@ -1,7 +1,7 @@
 #include "users/PermissionDialog.h"
 
-#include "app/AppServices.h"
 #include "app/MessageService.h"
+#include "desk/AppServices.h"
 #include "skin/PaintedText.h"
 #include "users/PermissionStore.h"
 #include "users/Roles.h"
@@ -99,8 +99,11 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
     buttonFlags->addStretch();
 
     auto* applyButton = new QPushButton(QStringLiteral("应用"), this);
+    applyButton->setObjectName(QStringLiteral("applyButton"));
     auto* okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
     auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     for (QPushButton* button : { applyButton, okButton, cancelButton }) {
         button->setMinimumSize(75, 25);
         button->setAutoDefault(false);

@@ -1,12 +1,12 @@
 #include "app/DataFolder.h"
 #include "app/Database.h"
-#include "app/DeskApplication.h"
-#include "app/MainWindow.h"
 #include "app/Schema.h"
 #include "app/SettingFile.h"
 #include "app/SqlTransaction.h"
+#include "desk/DeskSession.h"
 #include "rooms/RoomNumbersFile.h"
 #include "service/ServiceSettings.h"
+#include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -15,21 +15,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // The installation: the first start, later starts, and files that are not databases.
 class DatabaseTest : public QObject
 {
     Q_OBJECT
 
 private:
-    struct Desk
-    {
-        ScriptedMessageService messages;
-        ManualClock clock;
-        PdfPrinterChooser printers { QDir::temp().filePath(QStringLiteral("tavrel-db-test")) };
-        RecordingDesktopLauncher launcher;
-        DeskApplication application { { messages, clock, printers, launcher } };
-    };
-
     static QStringList columnsOf(Database& database, const QString& table)
     {
         QStringList columns;
@@ -43,34 +36,37 @@ private slots:
     void firstStartCreatesTheDeliveredInstallation()
     {
         QTemporaryDir folder;
-        Desk desk;
-        QVERIFY(desk.application.start(folder.filePath(QStringLiteral("house"))));
+        DeskFixture desk;
+        QVERIFY(desk.startIn(folder.filePath(QStringLiteral("house"))));
         QVERIFY2(desk.messages.shown().isEmpty(), qPrintable(desk.messages.texts().join(u'|')));
-        Database& db = desk.application.database();
+        Database& db = desk.database();
 
         const QMap<QString, QStringList> expected = {
             { QStringLiteral("worksinfo"),
-                { "str1", "str2", "str3", "str4", "str5", "str6", "str7", "str8", "str9", "restday", "workstatus" } },
+                { u"str1"_s, u"str2"_s, u"str3"_s, u"str4"_s, u"str5"_s, u"str6"_s, u"str7"_s, u"str8"_s, u"str9"_s,
+                    u"restday"_s, u"workstatus"_s } },
             { QStringLiteral("kucheninfo"),
-                { "str1", "str2", "str3", "str4", "str5", "str6", "str7", "str8", "str9" } },
+                { u"str1"_s, u"str2"_s, u"str3"_s, u"str4"_s, u"str5"_s, u"str6"_s, u"str7"_s, u"str8"_s, u"str9"_s } },
             { QStringLiteral("huiyeninfo"),
-                { "str1", "str2", "str3", "str4", "str5", "str6", "str7", "str8", "str9" } },
+                { u"str1"_s, u"str2"_s, u"str3"_s, u"str4"_s, u"str5"_s, u"str6"_s, u"str7"_s, u"str8"_s, u"str9"_s } },
             { QStringLiteral("Receiptform"),
-                { "id", "housnum", "bytime", "massagetime", "washfoottime", "trimfoot", "spjine", "dazhe",
-                    "dazheperson", "alljine", "paytype", "cashier", "time" } },
+                { u"id"_s, u"housnum"_s, u"bytime"_s, u"massagetime"_s, u"washfoottime"_s, u"trimfoot"_s, u"spjine"_s,
+                    u"dazhe"_s, u"dazheperson"_s, u"alljine"_s, u"paytype"_s, u"cashier"_s, u"time"_s } },
             { QStringLiteral("salaryform"),
-                { "id", "num", "name", "massagetime", "washfoottime", "salary", "time", "cashier" } },
-            { QStringLiteral("spsalay"), { "id", "name", "danwe", "danjia", "counter", "jine", "time", "cashier" } },
+                { u"id"_s, u"num"_s, u"name"_s, u"massagetime"_s, u"washfoottime"_s, u"salary"_s, u"time"_s,
+                    u"cashier"_s } },
+            { QStringLiteral("spsalay"),
+                { u"id"_s, u"name"_s, u"danwe"_s, u"danjia"_s, u"counter"_s, u"jine"_s, u"time"_s, u"cashier"_s } },
             { QStringLiteral("company"),
-                { "id", "name", "area", "address", "postnum", "person", "tel", "email", "smail", "homepage",
-                    "about" } },
+                { u"id"_s, u"name"_s, u"area"_s, u"address"_s, u"postnum"_s, u"person"_s, u"tel"_s, u"email"_s,
+                    u"smail"_s, u"homepage"_s, u"about"_s } },
             { QStringLiteral("jstichen"),
-                { "id", "massage1", "massage2", "massage3", "massageall", "wash", "avertime" } },
-            { QStringLiteral("adm"), { "logoid", "password", "name" } },
-            { QStringLiteral("manager"), { "logoid", "password", "name" } },
-            { QStringLiteral("minister"), { "logoid", "password", "name" } },
-            { QStringLiteral("cashier"), { "logoid", "password", "name" } },
-            { QStringLiteral("wtimechgcondition"), { "id", "spaceday", "time" } },
+                { u"id"_s, u"massage1"_s, u"massage2"_s, u"massage3"_s, u"massageall"_s, u"wash"_s, u"avertime"_s } },
+            { QStringLiteral("adm"), { u"logoid"_s, u"password"_s, u"name"_s } },
+            { QStringLiteral("manager"), { u"logoid"_s, u"password"_s, u"name"_s } },
+            { QStringLiteral("minister"), { u"logoid"_s, u"password"_s, u"name"_s } },
+            { QStringLiteral("cashier"), { u"logoid"_s, u"password"_s, u"name"_s } },
+            { QStringLiteral("wtimechgcondition"), { u"id"_s, u"spaceday"_s, u"time"_s } },
         };
         for (auto it = expected.begin(); it != expected.end(); ++it)
             QCOMPARE(columnsOf(db, it.key()), it.value());
@@ -119,21 +115,18 @@ private slots:
     {
         QTemporaryDir folder;
         {
-            Desk desk;
-            QVERIFY(desk.application.start(folder.path()));
-            desk.application.database().exec(
-                QStringLiteral("INSERT INTO kucheninfo (str1, str2) VALUES ('K1', '啤酒')"));
-            desk.application.database().exec(QStringLiteral("UPDATE company SET name='老店' WHERE id=2004"));
+            DeskFixture desk;
+            QVERIFY(desk.startIn(folder.path()));
+            desk.database().exec(QStringLiteral("INSERT INTO kucheninfo (str1, str2) VALUES ('K1', '啤酒')"));
+            desk.database().exec(QStringLiteral("UPDATE company SET name='老店' WHERE id=2004"));
         }
-        Desk desk;
-        QVERIFY(desk.application.start(folder.path()));
+        DeskFixture desk;
+        QVERIFY(desk.startIn(folder.path()));
         QVERIFY(desk.messages.shown().isEmpty());
-        QCOMPARE(desk.application.database()
-                     .scalar(QStringLiteral("SELECT str2 FROM kucheninfo WHERE str1='K1'"))
-                     .toString(),
+        QCOMPARE(desk.database().scalar(QStringLiteral("SELECT str2 FROM kucheninfo WHERE str1='K1'")).toString(),
             QStringLiteral("啤酒"));
-        QCOMPARE(desk.application.desk().companyName, QStringLiteral("老店"));
-        QCOMPARE(desk.application.database().scalar(QStringLiteral("SELECT count(*) FROM authority")).toInt(), 4);
+        QCOMPARE(desk.session().companyName(), QStringLiteral("老店"));
+        QCOMPARE(desk.database().scalar(QStringLiteral("SELECT count(*) FROM authority")).toInt(), 4);
     }
 
     void aFileThatIsNotADatabaseIsShownAndLeftAlone()
@@ -145,8 +138,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content.repeated(200));
         }
-        Desk desk;
-        QVERIFY(!desk.application.start(folder.path()));
+        DeskFixture desk;
+        QVERIFY(!desk.startIn(folder.path()));
         QCOMPARE(desk.messages.shown().size(), 1);
         QVERIFY2(
             desk.messages.lastText().contains(QStringLiteral("not a database")), qPrintable(desk.messages.lastText()));
@@ -161,15 +154,15 @@ private slots:
     {
         QTemporaryDir folder;
         {
-            Desk desk;
-            QVERIFY(desk.application.start(folder.path()));
+            DeskFixture desk;
+            QVERIFY(desk.startIn(folder.path()));
         }
         Database other;
         QVERIFY(other.open(folder.filePath(QStringLiteral("data.db"))));
         QVERIFY(other.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")).ok());
         QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")).ok());
-        Desk desk;
-        QVERIFY(!desk.application.start(folder.path()));
+        DeskFixture desk;
+        QVERIFY(!desk.startIn(folder.path()));
         QVERIFY2(desk.messages.lastText().contains(QStringLiteral("locked")), qPrintable(desk.messages.lastText()));
         other.exec(QStringLiteral("ROLLBACK"));
     }
@@ -180,8 +173,8 @@ private slots:
         QFile plainFile(folder.filePath(QStringLiteral("not-a-folder")));
         QVERIFY(plainFile.open(QIODevice::WriteOnly));
         plainFile.close();
-        Desk desk;
-        QVERIFY(!desk.application.start(folder.filePath(QStringLiteral("not-a-folder/house"))));
+        DeskFixture desk;
+        QVERIFY(!desk.startIn(folder.filePath(QStringLiteral("not-a-folder/house"))));
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("数据库注册失败!") });
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("not-a-folder/house/data.db"))));
     }
@@ -231,6 +224,161 @@ private slots:
         QCOMPARE(env.database.scalar(QStringLiteral("SELECT count(*) FROM spsalay")).toInt(), 1);
     }
 
+    // --- transactions that compose --------------------------------------------------------------
+
+    void aTransactionInsideAnotherIsASavepointOfIt()
+    {
+        TestEnvironment env;
+        const auto count
+            = [&env] { return env.database.scalar(QStringLiteral("SELECT count(*) FROM spsalay")).toInt(); };
+        const QString insert = QStringLiteral("INSERT INTO spsalay (id, name, time) VALUES (?, 'a', '')");
+        {
+            SqlTransaction action(env.database);
+            QVERIFY(action.isActive() && !action.isNested());
+            QVERIFY(env.database.exec(insert, { 1 }).ok());
+            {
+                SqlTransaction store(env.database); // a store's own transaction joins the action
+                QVERIFY(store.isActive() && store.isNested());
+                QCOMPARE(env.database.transactionDepth(), 2);
+                QVERIFY(env.database.exec(insert, { 2 }).ok());
+                QVERIFY(store.commit());
+            }
+            {
+                SqlTransaction failing(env.database);
+                QVERIFY(env.database.exec(insert, { 3 }).ok());
+                // Not committed: only this part is undone.
+            }
+            QCOMPARE(count(), 2);
+            QVERIFY(action.commit());
+        }
+        QCOMPARE(env.database.transactionDepth(), 0);
+        QCOMPARE(env.database.scalar(QStringLiteral("SELECT group_concat(id) FROM spsalay")).toString(),
+            QStringLiteral("1,2"));
+
+        {
+            // A released part is undone with the action around it.
+            SqlTransaction action(env.database);
+            {
+                SqlTransaction store(env.database);
+                QVERIFY(env.database.exec(insert, { 4 }).ok());
+                QVERIFY(store.commit());
+            }
+        }
+        QCOMPARE(count(), 2);
+    }
+
+    void workQueuedOnCommitWaitsForTheOutermostCommit()
+    {
+        TestEnvironment env;
+        QStringList done;
+        {
+            SqlTransaction action(env.database);
+            action.onCommit([&done] { done << QStringLiteral("action"); });
+            {
+                SqlTransaction store(env.database);
+                store.onCommit([&done] { done << QStringLiteral("store"); });
+                QVERIFY(store.commit());
+            }
+            {
+                SqlTransaction undone(env.database);
+                undone.onCommit([&done] { done << QStringLiteral("undone"); });
+                undone.onRollback([&done] { done << QStringLiteral("rolled back"); });
+            }
+            QCOMPARE(done, QStringList { QStringLiteral("rolled back") }); // nothing ran before the commit
+            QVERIFY(action.commit());
+        }
+        QCOMPARE(
+            done, (QStringList { QStringLiteral("rolled back"), QStringLiteral("action"), QStringLiteral("store") }));
+
+        done.clear();
+        {
+            SqlTransaction action(env.database);
+            {
+                SqlTransaction store(env.database);
+                store.onCommit([&done] { done << QStringLiteral("store"); });
+                store.onRollback([&done] { done << QStringLiteral("store undone"); });
+                QVERIFY(store.commit());
+            }
+        } // the action rolls back: the released part's work is dropped, its undo runs
+        QCOMPARE(done, QStringList { QStringLiteral("store undone") });
+
+        done.clear();
+        env.database.onCommit([&done] { done << QStringLiteral("at once"); });
+        QCOMPARE(done, QStringList { QStringLiteral("at once") }); // no transaction open
+    }
+
+    // A kept statement never runs with values of an earlier call.
+    void everyRunOfAKeptStatementNeedsAllItsValues()
+    {
+        TestEnvironment env;
+        const QString insert = u"INSERT INTO spsalay (id, name, time) VALUES (?, ?, '')"_s;
+        QVERIFY(!env.database.exec(insert, { 1 }).ok());
+        QVERIFY(env.database.exec(insert, { 1, u"茶"_s }).ok());
+        QVERIFY(!env.database.exec(insert, { 2 }).ok());
+        QVERIFY(!env.database.exec(insert, { 2, u"茶"_s, 3 }).ok());
+        QVERIFY(env.database.exec(insert, { 2, u"咖啡"_s }).ok());
+        QCOMPARE(
+            env.database.scalar(u"SELECT group_concat(name) FROM (SELECT name FROM spsalay ORDER BY id)"_s).toString(),
+            u"茶,咖啡"_s);
+    }
+
+    // A finished statement keeps no read open: the table can be dropped and another connection
+    // can checkpoint the log right after a read, although the statement stays prepared.
+    void aReadLeavesNoStatementOpen()
+    {
+        TestEnvironment env;
+        env.sql(QStringLiteral("CREATE TABLE scratch (v INTEGER)"));
+        env.sql(QStringLiteral("INSERT INTO scratch (v) VALUES (1), (2), (3)"));
+        for (int round = 0; round < 3; ++round)
+            QCOMPARE(env.database.exec(QStringLiteral("SELECT v FROM scratch WHERE v>=?"), { 2 }).rows.size(), 2);
+        Database other;
+        QVERIFY(other.open(env.filePath(QStringLiteral("data.db"))));
+        QVERIFY(other.exec(QStringLiteral("INSERT INTO spsalay (id, name, time) VALUES (9, 'b', '')")).ok());
+        const SqlResult checkpoint = other.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        QVERIFY(checkpoint.ok());
+        QCOMPARE(checkpoint.first().value(0).toInt(), 0); // not blocked by a reader
+        QVERIFY(env.database.exec(QStringLiteral("DROP TABLE scratch")).ok());
+        QVERIFY(!env.database.exec(QStringLiteral("SELECT v FROM scratch WHERE v>=?"), { 2 }).ok());
+    }
+
+    // --- migrations -------------------------------------------------------------------------------
+
+    void aVersionOneFileGainsTheDeskTables()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("data.db"));
+        {
+            Database first;
+            QVERIFY2(first.create(path, 1), qPrintable(first.lastError()));
+            QCOMPARE(first.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+            QVERIFY(!first.exec(QStringLiteral("SELECT count(*) FROM desk_bill")).ok());
+            QVERIFY(first.exec(QStringLiteral("INSERT INTO worksinfo (str1, str2) VALUES ('07', '小周')")).ok());
+        }
+        DeskFixture desk;
+        QVERIFY2(desk.startIn(folder.path()), qPrintable(desk.messages.texts().join(u'|')));
+        Database& db = desk.database();
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), Database::SchemaVersion);
+        QCOMPARE(
+            db.scalar(QStringLiteral("SELECT str2 FROM worksinfo WHERE str1='07'")).toString(), QStringLiteral("小周"));
+        QCOMPARE(columnsOf(db, QStringLiteral("desk_bill")),
+            (QStringList {
+                u"room"_s, u"start_time"_s, u"massage_clocks"_s, u"foot_wash_clocks"_s, u"pedicure_count"_s }));
+        QCOMPARE(columnsOf(db, QStringLiteral("desk_bill_technician")),
+            (QStringList { u"room"_s, u"position"_s, u"number"_s, u"name"_s, u"massage_clocks"_s, u"foot_wash_clocks"_s,
+                u"released"_s }));
+        QCOMPARE(columnsOf(db, QStringLiteral("desk_bill_goods")),
+            (QStringList { u"room"_s, u"position"_s, u"name"_s, u"quantity"_s, u"unit_price"_s, u"unit"_s }));
+        for (const QString& table : { QStringLiteral("desk_room"), QStringLiteral("desk_queue"),
+                 QStringLiteral("desk_rota"), QStringLiteral("desk_day") })
+            QVERIFY2(!columnsOf(db, table).isEmpty(), qPrintable(table));
+        QCOMPARE(Schema::tableNames().size(), 21);
+
+        // The migrated desk keeps its live state.
+        QVERIFY(desk.session().markGuestIn(QStringLiteral("101")).ok());
+        QVERIFY(desk.startIn(folder.path()));
+        QCOMPARE(desk.session().roomState(QStringLiteral("101")), RoomState::GuestIn);
+    }
+
     void anEmptyDatabaseFileIsCompletedNotReplaced()
     {
         QTemporaryDir folder;
@@ -238,9 +386,9 @@ private slots:
             QFile file(folder.filePath(QStringLiteral("data.db")));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        Desk desk;
-        QVERIFY(desk.application.start(folder.path()));
-        QCOMPARE(desk.application.database().scalar(QStringLiteral("SELECT count(*) FROM authority")).toInt(), 4);
+        DeskFixture desk;
+        QVERIFY(desk.startIn(folder.path()));
+        QCOMPARE(desk.database().scalar(QStringLiteral("SELECT count(*) FROM authority")).toInt(), 4);
     }
 };
 

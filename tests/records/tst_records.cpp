@@ -7,55 +7,16 @@
 #include "records/MasterRecordDialog.h"
 #include "records/RecordStore.h"
 #include "support/TestEnvironment.h"
-#include "support/WidgetFinder.h"
+#include "support/WidgetDriver.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-// Types `text` key by key; Chinese characters arrive as the text of a key event.
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c == u'\n')
-            QTest::keyClick(widget, Qt::Key_Return);
-        else if (c.unicode() < 0x80)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-void typeInto(QLineEdit* edit, const QString& text)
-{
-    edit->clear();
-    typeText(edit, text);
-}
-
-void choose(QComboBox* box, const QString& text)
-{
-    const int index = box->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
-void clickRow(RowListView& list, int row)
-{
-    const QRect cell = list.visualRect(list.model()->index(row, 0));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
-}
-
-QStringList column(const RowListView& list, int column)
-{
-    QStringList texts;
-    for (const QStringList& row : list.rows().rows())
-        texts << row.value(column);
-    return texts;
-}
 
 QStringList labelTexts(const QWidget& dialog)
 {
@@ -91,7 +52,7 @@ private:
             if (values.size() > 8)
                 dialog.categoryBox()->setEditText(values.value(8));
         }
-        void press(const QString& text) { FindButton(&dialog, text)->click(); }
+        void press(const QString& buttonName) { Click(&dialog, buttonName); }
         RowListView& list() const { return dialog.list(); }
         QStringList row(int r) const { return list().rows().row(r).mid(0, RecordColumnCount); }
 
@@ -123,14 +84,14 @@ private slots:
         QTest::addColumn<int>("limit");
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("fitted");
-        QTest::newRow("fits") << "abc" << 3 << 3 << 3 << "abc";
-        QTest::newRow("chinese counts two") << "中文ab" << 4 << 6 << 6 << "中文ab";
-        QTest::newRow("typed at the end") << "abcd" << 4 << 3 << 4 << "abc";
-        QTest::newRow("no half character") << "a中" << 2 << 2 << 3 << "a";
-        QTest::newRow("typed in the middle") << "ab中cd" << 3 << 5 << 6 << "abcd";
-        QTest::newRow("pasted in the middle") << "aXYZb" << 4 << 3 << 5 << "aXb";
-        QTest::newRow("cursor at the start") << "abcdef" << 0 << 4 << 6 << "abcd";
-        QTest::newRow("surrogate pair counts four") << QString::fromUtf8("a\xF0\xA0\x80\x80") << 3 << 4 << 5 << "a";
+        QTest::newRow("fits") << u"abc"_s << 3 << 3 << 3 << u"abc"_s;
+        QTest::newRow("chinese counts two") << u"中文ab"_s << 4 << 6 << 6 << u"中文ab"_s;
+        QTest::newRow("typed at the end") << u"abcd"_s << 4 << 3 << 4 << u"abc"_s;
+        QTest::newRow("no half character") << u"a中"_s << 2 << 2 << 3 << u"a"_s;
+        QTest::newRow("typed in the middle") << u"ab中cd"_s << 3 << 5 << 6 << u"abcd"_s;
+        QTest::newRow("pasted in the middle") << u"aXYZb"_s << 4 << 3 << 5 << u"aXb"_s;
+        QTest::newRow("cursor at the start") << u"abcdef"_s << 0 << 4 << 6 << u"abcd"_s;
+        QTest::newRow("surrogate pair counts four") << QString::fromUtf8("a\xF0\xA0\x80\x80") << 3 << 4 << 5 << u"a"_s;
     }
 
     void bytesAreCountedAsInTheChineseCodePage()
@@ -152,21 +113,21 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         Shown goods(RecordMode::Goods, env);
-        typeInto(goods.field(0), QStringLiteral("1234567890ABC"));
+        TypeInto(goods.field(0), QStringLiteral("1234567890ABC"));
         QCOMPARE(goods.field(0)->text(), QStringLiteral("1234567890AB"));
-        typeInto(goods.field(0), QStringLiteral("a一二三四五六"));
+        TypeInto(goods.field(0), QStringLiteral("a一二三四五六"));
         QCOMPARE(goods.field(0)->text(), QStringLiteral("a一二三四五")); // 11 bytes; one more would be 13
-        typeInto(goods.field(4), QStringLiteral("12345678.901"));
+        TypeInto(goods.field(4), QStringLiteral("12345678.901"));
         QCOMPARE(goods.field(4)->text(), QStringLiteral("12345678.90"));
 
         const QList<int> limits = { 12, 68, 120, 22, 11, 50, 50 };
         for (int column = 0; column < 7; ++column) {
-            typeInto(goods.field(column), QString(80, u'字'));
+            TypeInto(goods.field(column), QString(80, u'字'));
             // Only whole characters: an odd limit leaves one byte unused.
             QCOMPARE(TextByteCount(goods.field(column)->text()), limits[column] - limits[column] % 2);
         }
         goods.dialog.profileField()->clear();
-        typeText(goods.dialog.profileField(), QString(130, u'产'));
+        TypeText(goods.dialog.profileField(), QString(130, u'产'));
         QCOMPARE(goods.dialog.profileField()->toPlainText(), QString(125, u'产'));
 
         // A longer value stored by another tool is shown whole and saved back unchanged.
@@ -175,11 +136,11 @@ private slots:
         env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str8) VALUES (?, '长货', ?)"),
             { longCode, longOrigin });
         Shown stored(RecordMode::Goods, env);
-        clickRow(stored.list(), 0);
+        ClickRow(stored.list(), 0);
         QCOMPARE(stored.field(0)->text(), longCode);
         QCOMPARE(stored.dialog.profileField()->toPlainText(), longOrigin);
-        typeInto(stored.field(3), QStringLiteral("箱"));
-        stored.press(QStringLiteral("修改"));
+        TypeInto(stored.field(3), QStringLiteral("箱"));
+        stored.press(QStringLiteral("modifyButton"));
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")),
             QStringList { longCode + QStringLiteral("/长货//箱////") + longOrigin
                 + QStringLiteral("/") }); // the stored empty category too
@@ -197,21 +158,24 @@ private slots:
             QStringList labels;
             QStringList categories;
         } modes[] = {
-            { RecordMode::Goods, "商品库存管理",
-                { "编号", "商品名称", "备注", "单位", "单价", "总量", "总额", "商品产地", "商品种类" },
-                { "商品编号:", "商品名称:", "商品备注:", "商品单位:", "商品单价:", "商品总数:", "商品总额:",
-                    "商品产地:", "商品种类:", "元" },
-                { "全部", "酒水类", "饮料", "甜品", "赠送品", "其它" } },
-            { RecordMode::Staff, "员工资料管理",
-                { "编号", "姓名", "性别", "年龄", "联系电话", "住址", "合同期限", "个人简介", "职称" },
-                { "员工编号:", "员工姓名:", "员工性别:", "员工年龄:", "员工电话:", "员工住址:", "合同期限:",
-                    "个人简介:", "员工职称:" },
-                { "全部", "技师", "理发师", "部长", "经理", "其它部门" } },
-            { RecordMode::Members, "会员资料管理",
-                { "会员卡号", "会员姓名", "性别", "年龄", "联系电话", "住址", "金额", "个人简介", "卡类型" },
-                { "会员卡号:", "会员姓名:", "会员性别:", "会员年龄:", "会员电话:", "会员住址:", "卡    分:",
-                    "个人简介:", "会卡类型:" },
-                { "会员卡" } },
+            { RecordMode::Goods, u"商品库存管理"_s,
+                { u"编号"_s, u"商品名称"_s, u"备注"_s, u"单位"_s, u"单价"_s, u"总量"_s, u"总额"_s, u"商品产地"_s,
+                    u"商品种类"_s },
+                { u"商品编号:"_s, u"商品名称:"_s, u"商品备注:"_s, u"商品单位:"_s, u"商品单价:"_s, u"商品总数:"_s,
+                    u"商品总额:"_s, u"商品产地:"_s, u"商品种类:"_s, u"元"_s },
+                { u"全部"_s, u"酒水类"_s, u"饮料"_s, u"甜品"_s, u"赠送品"_s, u"其它"_s } },
+            { RecordMode::Staff, u"员工资料管理"_s,
+                { u"编号"_s, u"姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"合同期限"_s, u"个人简介"_s,
+                    u"职称"_s },
+                { u"员工编号:"_s, u"员工姓名:"_s, u"员工性别:"_s, u"员工年龄:"_s, u"员工电话:"_s, u"员工住址:"_s,
+                    u"合同期限:"_s, u"个人简介:"_s, u"员工职称:"_s },
+                { u"全部"_s, u"技师"_s, u"理发师"_s, u"部长"_s, u"经理"_s, u"其它部门"_s } },
+            { RecordMode::Members, u"会员资料管理"_s,
+                { u"会员卡号"_s, u"会员姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"金额"_s,
+                    u"个人简介"_s, u"卡类型"_s },
+                { u"会员卡号:"_s, u"会员姓名:"_s, u"会员性别:"_s, u"会员年龄:"_s, u"会员电话:"_s, u"会员住址:"_s,
+                    u"卡    分:"_s, u"个人简介:"_s, u"会卡类型:"_s },
+                { u"会员卡"_s } },
         };
         for (const auto& m : modes) {
             MasterRecordDialog dialog(m.mode, env.services);
@@ -240,27 +204,13 @@ private slots:
         QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("quantity");
         QTest::addColumn<QString>("total");
-        QTest::newRow("2.5 x 4") << "2.5"
-                                 << "4"
-                                 << "10.00";
-        QTest::newRow("empty price") << ""
-                                     << "4"
-                                     << "0.00";
-        QTest::newRow("digits then text") << "3"
-                                          << "4abc"
-                                          << "12.00";
-        QTest::newRow("text only") << "abc"
-                                   << "4"
-                                   << "0.00";
-        QTest::newRow("cents") << "3.35"
-                               << "3"
-                               << "10.05";
-        QTest::newRow("blanks and sign") << " -2"
-                                         << "3"
-                                         << "-6.00";
-        QTest::newRow("exponent") << "1e2"
-                                  << "0.5"
-                                  << "50.00";
+        QTest::newRow("2.5 x 4") << u"2.5"_s << u"4"_s << u"10.00"_s;
+        QTest::newRow("empty price") << u""_s << u"4"_s << u"0.00"_s;
+        QTest::newRow("digits then text") << u"3"_s << u"4abc"_s << u"12.00"_s;
+        QTest::newRow("text only") << u"abc"_s << u"4"_s << u"0.00"_s;
+        QTest::newRow("cents") << u"3.35"_s << u"3"_s << u"10.05"_s;
+        QTest::newRow("blanks and sign") << u" -2"_s << u"3"_s << u"-6.00"_s;
+        QTest::newRow("exponent") << u"1e2"_s << u"0.5"_s << u"50.00"_s;
     }
 
     void goodsTotalFollowsPriceAndQuantity()
@@ -271,11 +221,11 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         Shown goods(RecordMode::Goods, env);
-        typeInto(goods.field(4), price);
-        typeInto(goods.field(5), quantity);
+        TypeInto(goods.field(4), price);
+        TypeInto(goods.field(5), quantity);
         QCOMPARE(goods.field(6)->text(), total);
         // Typing the total itself is kept.
-        typeInto(goods.field(6), QStringLiteral("99"));
+        TypeInto(goods.field(6), QStringLiteral("99"));
         QCOMPARE(goods.field(6)->text(), QStringLiteral("99"));
     }
 
@@ -285,16 +235,16 @@ private slots:
         QVERIFY(env.isReady());
         for (RecordMode mode : { RecordMode::Staff, RecordMode::Members }) {
             Shown shown(mode, env);
-            typeInto(shown.field(6), QStringLiteral("合同三年"));
-            typeInto(shown.field(4), QStringLiteral("2.5"));
-            typeInto(shown.field(5), QStringLiteral("4"));
+            TypeInto(shown.field(6), QStringLiteral("合同三年"));
+            TypeInto(shown.field(4), QStringLiteral("2.5"));
+            TypeInto(shown.field(5), QStringLiteral("4"));
             QCOMPARE(shown.field(6)->text(), QStringLiteral("合同三年"));
         }
         // Showing a row does not recompute the goods total.
         env.sql(QStringLiteral(
             "INSERT INTO kucheninfo (str1, str2, str5, str6, str7) VALUES ('G1', '啤酒', '5', '2', '7')"));
         Shown goods(RecordMode::Goods, env);
-        clickRow(goods.list(), 0);
+        ClickRow(goods.list(), 0);
         QCOMPARE(goods.field(6)->text(), QStringLiteral("7"));
     }
 
@@ -305,28 +255,29 @@ private slots:
         Shown goods(RecordMode::Goods, env);
 
         // Code and name are required; blanks alone count as empty.
-        goods.fill({ "   ", "啤酒" });
-        goods.press(QStringLiteral("添加"));
+        goods.fill({ u"   "_s, u"啤酒"_s });
+        goods.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("编号不能为空!"));
-        goods.fill({ "G1", "  " });
-        goods.press(QStringLiteral("添加"));
+        goods.fill({ u"G1"_s, u"  "_s });
+        goods.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("名称不能为空!"));
         QCOMPARE(goods.list().rowCount(), 0);
         QVERIFY(storedRecords(env, QStringLiteral("kucheninfo")).isEmpty());
 
         // Saved trimmed, with the category the box shows ("全部" when none was chosen).
         env.messages.clear();
-        goods.fill({ " G1 ", " 青岛啤酒 ", "冰镇", "瓶", "8.5", "24", "204.00", "山东\n青岛" });
-        goods.press(QStringLiteral("添加"));
+        goods.fill({ u" G1 "_s, u" 青岛啤酒 "_s, u"冰镇"_s, u"瓶"_s, u"8.5"_s, u"24"_s, u"204.00"_s, u"山东\n青岛"_s });
+        goods.press(QStringLiteral("addButton"));
         QVERIFY2(env.messages.shown().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
-        const QStringList added { "G1", "青岛啤酒", "冰镇", "瓶", "8.5", "24", "204.00", "山东\n青岛", "全部" };
+        const QStringList added { u"G1"_s, u"青岛啤酒"_s, u"冰镇"_s, u"瓶"_s, u"8.5"_s, u"24"_s, u"204.00"_s,
+            u"山东\n青岛"_s, u"全部"_s };
         QCOMPARE(goods.row(0), added);
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")), QStringList { added.join(u'/') });
         QCOMPARE(goods.field(0)->text(), QStringLiteral("G1"));
 
         // The same code again is refused.
-        goods.fill({ "G1", "别的", "", "", "", "", "", "", "饮料" });
-        goods.press(QStringLiteral("添加"));
+        goods.fill({ u"G1"_s, u"别的"_s, u""_s, u""_s, u""_s, u""_s, u""_s, u""_s, u"饮料"_s });
+        goods.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.shown().last().text, QStringLiteral("数据库已有相同的记录，请更改为其它!"));
         QCOMPARE(env.messages.shown().last().caption, QStringLiteral("警告"));
         QCOMPARE(goods.list().rowCount(), 1);
@@ -334,28 +285,28 @@ private slots:
 
         // A quote is an ordinary character; a chosen category is stored; new rows go on top.
         env.messages.clear();
-        goods.fill({ "G'2", "O'Brien's", "", "", "", "", "", "" });
-        choose(goods.dialog.categoryBox(), QStringLiteral("饮料")); // refills the list, fields stay
+        goods.fill({ u"G'2"_s, u"O'Brien's"_s, u""_s, u""_s, u""_s, u""_s, u""_s, u""_s });
+        Choose(goods.dialog.categoryBox(), QStringLiteral("饮料")); // refills the list, fields stay
         QCOMPARE(goods.list().rowCount(), 0);
-        goods.press(QStringLiteral("添加"));
+        goods.press(QStringLiteral("addButton"));
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(goods.row(0).first(), QStringLiteral("G'2"));
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")).last(), QStringLiteral("G'2/O'Brien's///////饮料"));
 
         // Members: the question comes after the checks; anything but OK adds nothing.
         Shown members(RecordMode::Members, env);
-        members.fill({ "8001", "张三", "男", "30", "", "", "100" });
+        members.fill({ u"8001"_s, u"张三"_s, u"男"_s, u"30"_s, u""_s, u""_s, u"100"_s });
         env.messages.clear();
         env.messages.queueAnswer(false);
-        members.press(QStringLiteral("添加"));
+        members.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.texts(), QStringList { MasterRecordDialog::MemberAddQuestion });
         QVERIFY(env.messages.shown().first().question);
         QVERIFY(storedRecords(env, QStringLiteral("huiyeninfo")).isEmpty());
-        members.press(QStringLiteral("添加"));
+        members.press(QStringLiteral("addButton"));
         QCOMPARE(storedRecords(env, QStringLiteral("huiyeninfo")),
             QStringList { QStringLiteral("8001/张三/男/30///100//会员卡") });
         env.messages.clear();
-        members.press(QStringLiteral("添加"));
+        members.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("数据库已有相同的记录，请更改为其它!") });
     }
 
@@ -366,46 +317,47 @@ private slots:
         env.addStaff(QStringLiteral("01"), QStringLiteral("小红"));
         env.addStaff(QStringLiteral("02"), QStringLiteral("小兰"), QStringLiteral("技"));
         Shown staff(RecordMode::Staff, env);
-        QCOMPARE(column(staff.list(), 0), (QStringList { "02", "01" }));
+        QCOMPARE(Column(staff.list(), 0), (QStringList { u"02"_s, u"01"_s }));
 
         // Without a selection nothing is written.
-        staff.fill({ "01", "改名" });
-        staff.press(QStringLiteral("修改"));
+        staff.fill({ u"01"_s, u"改名"_s });
+        staff.press(QStringLiteral("modifyButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("请在列表中先择要删除的选项!") });
         QCOMPARE(storedRecords(env, QStringLiteral("worksinfo")).first(), QStringLiteral("01/小红///////技师"));
 
         // A row click shows its record; a stored title that is no entry is shown as stored.
-        clickRow(staff.list(), 0);
+        ClickRow(staff.list(), 0);
         QCOMPARE(staff.field(0)->text(), QStringLiteral("02"));
         QCOMPARE(staff.field(1)->text(), QStringLiteral("小兰"));
         QCOMPARE(staff.dialog.categoryBox()->currentText(), QStringLiteral("技"));
 
         // Typing another record's code: refused, and neither record nor row changes.
         env.messages.clear();
-        typeInto(staff.field(0), QStringLiteral("01"));
-        typeInto(staff.field(2), QStringLiteral("女"));
-        staff.press(QStringLiteral("修改"));
+        TypeInto(staff.field(0), QStringLiteral("01"));
+        TypeInto(staff.field(2), QStringLiteral("女"));
+        staff.press(QStringLiteral("modifyButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("数据库已有相同的记录，请更改为其它!") });
         QCOMPARE(storedRecords(env, QStringLiteral("worksinfo")),
-            (QStringList { "01/小红///////技师", "02/小兰///////技" }));
-        QCOMPARE(column(staff.list(), 0), (QStringList { "02", "01" }));
+            (QStringList { u"01/小红///////技师"_s, u"02/小兰///////技"_s }));
+        QCOMPARE(Column(staff.list(), 0), (QStringList { u"02"_s, u"01"_s }));
 
         // A free code and the other fields are written to the selected record.
         env.messages.clear();
-        typeInto(staff.field(0), QStringLiteral(" 03 "));
+        TypeInto(staff.field(0), QStringLiteral(" 03 "));
         staff.dialog.categoryBox()->setEditText(QStringLiteral("技师"));
-        staff.press(QStringLiteral("修改"));
+        staff.press(QStringLiteral("modifyButton"));
         QVERIFY(env.messages.shown().isEmpty());
-        QCOMPARE(staff.row(0), (QStringList { "03", "小兰", "女", "", "", "", "", "", "技师" }));
+        QCOMPARE(
+            staff.row(0), (QStringList { u"03"_s, u"小兰"_s, u"女"_s, u""_s, u""_s, u""_s, u""_s, u""_s, u"技师"_s }));
         QCOMPARE(storedRecords(env, QStringLiteral("worksinfo")),
-            (QStringList { "01/小红///////技师", "03/小兰/女//////技师" }));
+            (QStringList { u"01/小红///////技师"_s, u"03/小兰/女//////技师"_s }));
         // The staff columns of the rota are kept.
         QCOMPARE(
             env.sql(QStringLiteral("SELECT restday FROM worksinfo WHERE str1='03'")).first().value(0).toInt(), 100);
 
         // A blank name is refused as on adding.
-        typeInto(staff.field(1), QStringLiteral(" "));
-        staff.press(QStringLiteral("修改"));
+        TypeInto(staff.field(1), QStringLiteral(" "));
+        staff.press(QStringLiteral("modifyButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("名称不能为空!"));
         QCOMPARE(staff.row(0).at(1), QStringLiteral("小兰"));
     }
@@ -418,25 +370,25 @@ private slots:
         Shown goods(RecordMode::Goods, env);
 
         // Right after opening: nothing selected, nothing deleted.
-        goods.press(QStringLiteral("删除"));
-        QCOMPARE(env.messages.texts(), (QStringList { "请选择要删除的商品!!", "请在列表中先择要删除的选项!" }));
+        goods.press(QStringLiteral("deleteButton"));
+        QCOMPARE(env.messages.texts(), (QStringList { u"请选择要删除的商品!!"_s, u"请在列表中先择要删除的选项!"_s }));
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")).size(), 2);
 
         // A declined confirmation keeps record and row; the next operation works normally.
-        clickRow(goods.list(), 1);
+        ClickRow(goods.list(), 1);
         env.messages.clear();
         env.messages.queueAnswer(false);
-        goods.press(QStringLiteral("删除"));
+        goods.press(QStringLiteral("deleteButton"));
         QCOMPARE(env.messages.shown().size(), 1);
         QCOMPARE(env.messages.shown().first().text, MasterRecordDialog::DeleteQuestion);
         QCOMPARE(env.messages.shown().first().caption, QStringLiteral("警告"));
         QCOMPARE(goods.list().rowCount(), 2);
-        goods.press(QStringLiteral("删除"));
-        QCOMPARE(column(goods.list(), 0), QStringList { QStringLiteral("G2") });
+        goods.press(QStringLiteral("deleteButton"));
+        QCOMPARE(Column(goods.list(), 0), QStringList { QStringLiteral("G2") });
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")), QStringList { QStringLiteral("G2/可乐///////") });
 
         // A click beside the rows shows no record and leaves nothing selected.
-        clickRow(goods.list(), 0);
+        ClickRow(goods.list(), 0);
         QCOMPARE(goods.field(0)->text(), QStringLiteral("G2"));
         QTest::mouseClick(
             goods.list().viewport(), Qt::LeftButton, {}, QPoint(10, goods.list().viewport()->height() - 5));
@@ -444,11 +396,11 @@ private slots:
         QCOMPARE(goods.list().selectedRow(), -1);
 
         // 清空 empties the fields; 删除 still means the selected row.
-        clickRow(goods.list(), 0);
-        goods.press(QStringLiteral("清空"));
+        ClickRow(goods.list(), 0);
+        goods.press(QStringLiteral("clearButton"));
         for (int c = 0; c < 7; ++c)
             QCOMPARE(goods.field(c)->text(), QString());
-        goods.press(QStringLiteral("删除"));
+        goods.press(QStringLiteral("deleteButton"));
         QCOMPARE(goods.list().rowCount(), 0);
         QVERIFY(storedRecords(env, QStringLiteral("kucheninfo")).isEmpty());
     }
@@ -464,20 +416,20 @@ private slots:
                         .arg(QLatin1String(event)));
         Shown goods(RecordMode::Goods, env);
 
-        goods.fill({ "G2", "可乐" });
-        goods.press(QStringLiteral("添加"));
+        goods.fill({ u"G2"_s, u"可乐"_s });
+        goods.press(QStringLiteral("addButton"));
         QVERIFY(env.messages.lastText().contains(QStringLiteral("磁盘已满")));
         QCOMPARE(goods.list().rowCount(), 1);
 
-        clickRow(goods.list(), 0);
-        typeInto(goods.field(1), QStringLiteral("黑啤"));
+        ClickRow(goods.list(), 0);
+        TypeInto(goods.field(1), QStringLiteral("黑啤"));
         env.messages.clear();
-        goods.press(QStringLiteral("修改"));
+        goods.press(QStringLiteral("modifyButton"));
         QCOMPARE(env.messages.texts().size(), 1);
         QVERIFY(env.messages.lastText().contains(QStringLiteral("磁盘已满")));
         QCOMPARE(goods.row(0).at(1), QStringLiteral("啤酒"));
 
-        goods.press(QStringLiteral("删除"));
+        goods.press(QStringLiteral("deleteButton"));
         QVERIFY(env.messages.lastText().contains(QStringLiteral("磁盘已满")));
         QCOMPARE(goods.list().rowCount(), 1);
         QCOMPARE(storedRecords(env, QStringLiteral("kucheninfo")), QStringList { QStringLiteral("G1/啤酒///////") });
@@ -492,21 +444,21 @@ private slots:
         env.addStaff(QStringLiteral("03"), QStringLiteral("丙"), QStringLiteral("技师"));
         env.addStaff(QStringLiteral("04"), QStringLiteral("丁"), QStringLiteral("技师'"));
         Shown staff(RecordMode::Staff, env);
-        QCOMPARE(column(staff.list(), 0), (QStringList { "04", "03", "02", "01" }));
-        choose(staff.dialog.categoryBox(), QStringLiteral("技师"));
-        QCOMPARE(column(staff.list(), 0), (QStringList { "03", "01" }));
-        choose(staff.dialog.categoryBox(), QStringLiteral("理发师"));
+        QCOMPARE(Column(staff.list(), 0), (QStringList { u"04"_s, u"03"_s, u"02"_s, u"01"_s }));
+        Choose(staff.dialog.categoryBox(), QStringLiteral("技师"));
+        QCOMPARE(Column(staff.list(), 0), (QStringList { u"03"_s, u"01"_s }));
+        Choose(staff.dialog.categoryBox(), QStringLiteral("理发师"));
         QCOMPARE(staff.list().rowCount(), 0);
-        choose(staff.dialog.categoryBox(), QStringLiteral("全部"));
-        QCOMPARE(column(staff.list(), 0), (QStringList { "04", "03", "02", "01" }));
+        Choose(staff.dialog.categoryBox(), QStringLiteral("全部"));
+        QCOMPARE(Column(staff.list(), 0), (QStringList { u"04"_s, u"03"_s, u"02"_s, u"01"_s }));
         staff.dialog.grab().save(TestOutputPath(QStringLiteral("records-staff.png")));
 
         env.sql(QStringLiteral("INSERT INTO huiyeninfo (str1, str2, str9) VALUES ('8001', '张', '会员卡'), "
                                "('8002', '李', '金卡')"));
         Shown members(RecordMode::Members, env);
-        QCOMPARE(column(members.list(), 0), (QStringList { "8002", "8001" }));
-        choose(members.dialog.categoryBox(), QStringLiteral("会员卡"));
-        QCOMPARE(column(members.list(), 0), QStringList { QStringLiteral("8001") });
+        QCOMPARE(Column(members.list(), 0), (QStringList { u"8002"_s, u"8001"_s }));
+        Choose(members.dialog.categoryBox(), QStringLiteral("会员卡"));
+        QCOMPARE(Column(members.list(), 0), QStringList { QStringLiteral("8001") });
         QVERIFY(env.messages.shown().isEmpty());
     }
 
@@ -519,7 +471,7 @@ private slots:
                            "('8002', '李四', '300', '会员卡')"));
         Shown members(RecordMode::Members, env);
         QVERIFY(members.field(0)->isEnabled());
-        clickRow(members.list(), 1);
+        ClickRow(members.list(), 1);
         QVERIFY(!members.field(0)->isEnabled());
         QVERIFY(!members.field(6)->isEnabled());
         QVERIFY(members.field(1)->isEnabled());
@@ -528,21 +480,21 @@ private slots:
         // 修改 keeps number and amount whatever the fields hold.
         members.field(0)->setText(QStringLiteral("8002"));
         members.field(6)->setText(QStringLiteral("99999"));
-        typeInto(members.field(1), QStringLiteral("张三丰"));
-        members.press(QStringLiteral("修改"));
+        TypeInto(members.field(1), QStringLiteral("张三丰"));
+        members.press(QStringLiteral("modifyButton"));
         QVERIFY2(env.messages.shown().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
-        QCOMPARE(members.row(1).mid(0, 2), (QStringList { "8001", "张三丰" }));
+        QCOMPARE(members.row(1).mid(0, 2), (QStringList { u"8001"_s, u"张三丰"_s }));
         QCOMPARE(members.row(1).at(6), QStringLiteral("500"));
         QCOMPARE(storedRecords(env, QStringLiteral("huiyeninfo")),
-            (QStringList { "8001/张三丰/////500//会员卡", "8002/李四/////300//会员卡" }));
+            (QStringList { u"8001/张三丰/////500//会员卡"_s, u"8002/李四/////300//会员卡"_s }));
         QCOMPARE(members.field(0)->text(), QStringLiteral("8001"));
 
         // They stay disabled after 清空, so a new card cannot be added in this run.
-        members.press(QStringLiteral("清空"));
+        members.press(QStringLiteral("clearButton"));
         QVERIFY(!members.field(0)->isEnabled());
         QVERIFY(!members.field(6)->isEnabled());
-        typeInto(members.field(1), QStringLiteral("王五"));
-        members.press(QStringLiteral("添加"));
+        TypeInto(members.field(1), QStringLiteral("王五"));
+        members.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("编号不能为空!") });
         QCOMPARE(storedRecords(env, QStringLiteral("huiyeninfo")).size(), 2);
     }
@@ -555,7 +507,7 @@ private slots:
                                "('G1', '青岛啤酒', '冰镇', '瓶', '8.50', '24', '204.00', '山东青岛', '酒水类'), "
                                "('G2', '可口可乐', '', '罐', '5.00', '48', '240.00', '广州', '饮料')"));
         Shown goods(RecordMode::Goods, env);
-        clickRow(goods.list(), 0);
+        ClickRow(goods.list(), 0);
         QCOMPARE(goods.dialog.categoryBox()->currentText(), QStringLiteral("饮料"));
         goods.dialog.grab().save(TestOutputPath(QStringLiteral("records-goods.png")));
     }
@@ -583,27 +535,27 @@ private slots:
         auto* tel = dialog.findChild<QLineEdit*>(QStringLiteral("telEdit"));
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
         tel->clear();
-        typeInto(name, QStringLiteral("金泉桑拿"));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        TypeInto(name, QStringLiteral("金泉桑拿"));
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("请输入联系电话!") });
         QVERIFY(dialog.isVisible());
         QCOMPARE(name->text(), QStringLiteral("金泉桑拿"));
         name->clear();
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("请输入企业名称!"));
         QCOMPARE(env.sql(QStringLiteral("SELECT name, tel FROM company WHERE id=2004")).first().value(0).toString(),
             QStringLiteral("金泉足浴"));
 
         // Nothing is trimmed: a name of blanks is accepted.
-        typeInto(name, QStringLiteral("  "));
-        typeInto(tel, QStringLiteral("020-8888'8"));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        TypeInto(name, QStringLiteral("  "));
+        TypeInto(tel, QStringLiteral("020-8888'8"));
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QSqlRecord row = env.sql(QStringLiteral("SELECT name, tel FROM company WHERE id=2004")).first();
         QCOMPARE(row.value(0).toString(), QStringLiteral("  "));
         QCOMPARE(row.value(1).toString(), QStringLiteral("020-8888'8"));
         // The desk keeps the name of its start until the next start.
-        QCOMPARE(env.desk.companyName, QString());
+        QCOMPARE(env.session.companyName(), QString());
     }
 
     void companyProfileSavesEveryField()
@@ -611,24 +563,24 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         CompanyProfileDialog dialog(env.services);
-        const QStringList objects { "nameEdit", "addressEdit", "telEdit", "faxEdit", "postcodeEdit", "personEdit",
-            "emailEdit", "homepageEdit" };
-        const QStringList values { "金泉足浴", "天河路1号", "020-1", "020-2", "510000", "李经理", "a@b.cn",
-            "www.jq.cn" };
+        const QStringList objects { u"nameEdit"_s, u"addressEdit"_s, u"telEdit"_s, u"faxEdit"_s, u"postcodeEdit"_s,
+            u"personEdit"_s, u"emailEdit"_s, u"homepageEdit"_s };
+        const QStringList values { u"金泉足浴"_s, u"天河路1号"_s, u"020-1"_s, u"020-2"_s, u"510000"_s, u"李经理"_s,
+            u"a@b.cn"_s, u"www.jq.cn"_s };
         for (int i = 0; i < objects.size(); ++i)
-            typeInto(dialog.findChild<QLineEdit*>(objects[i]), values[i]);
+            TypeInto(dialog.findChild<QLineEdit*>(objects[i]), values[i]);
         auto* area = dialog.findChild<QComboBox*>(QStringLiteral("areaBox"));
         area->lineEdit()->clear();
-        typeText(area->lineEdit(), QString(20, u'区'));
+        TypeText(area->lineEdit(), QString(20, u'区'));
         QCOMPARE(area->currentText(), QString(12, u'区')); // 25 bytes: twelve characters
         area->setCurrentIndex(area->findText(QStringLiteral("海外")));
         QCOMPARE(area->currentText(), QStringLiteral("海外"));
         auto* about = dialog.findChild<ByteLimitedTextEdit*>(QStringLiteral("aboutEdit"));
         about->clear();
-        typeText(about, QStringLiteral("第一行\n") + QString(200, u'好'));
+        TypeText(about, QStringLiteral("第一行\n") + QString(200, u'好'));
         QCOMPARE(TextByteCount(about->toPlainText()), 255);
         QVERIFY(about->toPlainText().startsWith(QStringLiteral("第一行\n")));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QVERIFY(env.messages.shown().isEmpty());
 
         const QSqlRecord row = env.sql(QStringLiteral("SELECT name, address, tel, smail, PostNum, person, email, "
@@ -641,15 +593,15 @@ private slots:
 
         // 取消 writes nothing; without the row 确定 writes nothing and says nothing.
         CompanyProfileDialog cancelled(env.services);
-        typeInto(cancelled.findChild<QLineEdit*>(QStringLiteral("nameEdit")), QStringLiteral("别名"));
-        FindButton(&cancelled, QStringLiteral("取消"))->click();
+        TypeInto(cancelled.findChild<QLineEdit*>(QStringLiteral("nameEdit")), QStringLiteral("别名"));
+        Click(&cancelled, QStringLiteral("cancelButton"));
         QCOMPARE(env.sql(QStringLiteral("SELECT name FROM company")).first().value(0).toString(), values[0]);
         env.sql(QStringLiteral("DELETE FROM company"));
         CompanyProfileDialog missing(env.services);
         QCOMPARE(missing.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text(), QString());
-        typeInto(missing.findChild<QLineEdit*>(QStringLiteral("nameEdit")), QStringLiteral("新店"));
-        typeInto(missing.findChild<QLineEdit*>(QStringLiteral("telEdit")), QStringLiteral("1"));
-        FindButton(&missing, QStringLiteral("确定"))->click();
+        TypeInto(missing.findChild<QLineEdit*>(QStringLiteral("nameEdit")), QStringLiteral("新店"));
+        TypeInto(missing.findChild<QLineEdit*>(QStringLiteral("telEdit")), QStringLiteral("1"));
+        Click(&missing, QStringLiteral("okButton"));
         QCOMPARE(missing.result(), int(QDialog::Accepted));
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(env.sql(QStringLiteral("SELECT count(*) FROM company")).first().value(0).toInt(), 0);

@@ -1,6 +1,3 @@
-#include "app/Clock.h"
-#include "app/PrinterChooser.h"
-#include "app/ScriptedMessageService.h"
 #include "payroll/SalaryRow.h"
 #include "reports/DialogPrintProgress.h"
 #include "reports/DrawReportGrid.h"
@@ -8,6 +5,9 @@
 #include "reports/PrintListReport.h"
 #include "reports/PrintProgress.h"
 #include "reports/ReportPrinter.h"
+#include "support/ManualClock.h"
+#include "support/PdfPrinterChooser.h"
+#include "support/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractTableModel>

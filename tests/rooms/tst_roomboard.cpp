@@ -1,3 +1,5 @@
+#include "app/LeadingNumber.h"
+#include "app/RowText.h"
 #include "app/SettingFile.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomState.h"
@@ -7,15 +9,11 @@
 #include <QFile>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(RoomState)
 
 namespace {
-
-QByteArray fileBytes(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeBytes(const QString& name, const QByteArray& bytes)
 {
@@ -24,26 +22,23 @@ void writeBytes(const QString& name, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A group file whose rooms are numbered first, first + 1, ... with two seats each.
-void writeGroup(int group, int first)
+// Technician lines from their text form (number, name, massage clocks, foot-wash clocks).
+QList<TechnicianLine> technicianLines(const QString& rows)
 {
-    RoomNumbers rooms;
-    for (int i = 0; i < RoomNumbers::RoomCount; ++i) {
-        rooms.numbers[i] = first + i;
-        rooms.seats[i] = 2;
-    }
-    ScriptedMessageService messages;
-    QVERIFY(rooms.write(RoomNumbers::fileName(group), messages));
+    QList<TechnicianLine> lines;
+    for (const QStringList& row : RowText::toRows(rows, 4))
+        lines.append({ row[0], row[1], LeadingInt(row[2]), LeadingInt(row[3]), false });
+    return lines;
 }
 
-RoomServiceRecord recordWithTechnicians(const QString& rows)
+OpenBill billWithTechnicians(const QString& rows)
 {
-    RoomServiceRecord record;
-    record.startTime = QDateTime(QDate(2026, 12, 7), QTime(10, 0));
-    record.massageClocks = 1;
-    record.technicianRows = rows;
-    record.goodsRows = QStringLiteral("可乐/1/5.00/瓶/");
-    return record;
+    OpenBill bill;
+    bill.startTime = QDateTime(QDate(2026, 12, 7), QTime(10, 0));
+    bill.massageClocks = 1;
+    bill.technicians = technicianLines(rows);
+    bill.goods = { { QStringLiteral("可乐"), 1, QStringLiteral("5.00"), QStringLiteral("瓶") } };
+    return bill;
 }
 
 } // namespace
@@ -82,7 +77,7 @@ private slots:
 
         // Saving creates the file; read back, the unnumbered rooms show 0.
         QVERIFY(board.save(1, env.messages));
-        QCOMPARE(fileBytes(QStringLiteral("pagesel1.dat")), QByteArray(320, '\0'));
+        QCOMPARE(FileBytes(QStringLiteral("pagesel1.dat")), QByteArray(320, '\0'));
         RoomBoard again(2);
         again.load(env.messages);
         QCOMPARE(again.numberText(1, 1), QStringLiteral("0"));
@@ -112,7 +107,7 @@ private slots:
         QVERIFY(board.setSeats(0, 40, 6, env.messages));
 
         // Written at once, not only when the desk closes: a crash right after keeps the change.
-        const QByteArray bytes = fileBytes(QStringLiteral("pagesel0.dat"));
+        const QByteArray bytes = FileBytes(QStringLiteral("pagesel0.dat"));
         QCOMPARE(bytes.size(), 320);
         QCOMPARE(bytes.mid(4, 4), QByteArray("\x70\x11\x01\x00", 4)); // room 2: 70000
         QCOMPARE(bytes.mid(0, 4), QByteArray("\x65\x00\x00\x00", 4)); // room 1: 101
@@ -144,21 +139,24 @@ private slots:
     {
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("numbers");
-        QTest::newRow("none") << ""
-                              << "";
-        QTest::newRow("one") << "5/小红/0/0/"
-                             << "5 ";
-        QTest::newRow("two in text order") << "8/B/1/0/5/A/0/2/"
-                                           << "8 5 ";
-        QTest::newRow("incomplete row dropped") << "8/B/1/0/5/A/"
-                                                << "8 ";
+        QTest::newRow("none") << u""_s << u""_s;
+        QTest::newRow("one") << u"5/小红/0/0/"_s << u"5 "_s;
+        QTest::newRow("two in text order") << u"8/B/1/0/5/A/0/2/"_s << u"8 5 "_s;
+        QTest::newRow("incomplete row dropped") << u"8/B/1/0/5/A/"_s << u"8 "_s;
+        QTest::newRow("released at checkout") << u"*8/B/1/0/5/A/0/2/"_s << u"*8 5 "_s;
     }
 
     void technicianNumbersAreTheFirstCellOfEveryRow()
     {
         QFETCH(QString, rows);
         QFETCH(QString, numbers);
-        QCOMPARE(RoomStates::technicianNumbers(rows), numbers);
+        OpenBill bill;
+        bill.technicians = technicianLines(rows);
+        for (TechnicianLine& line : bill.technicians) {
+            line.released = line.number.startsWith(u'*');
+            line.number.remove(u'*');
+        }
+        QCOMPARE(RoomStates::technicianNumbers(bill), numbers);
     }
 
     void theEndOfTheServiceDialogDecidesTheState_data()
@@ -174,18 +172,18 @@ private slots:
         const RoomState guest = RoomState::GuestIn;
         const RoomState busy = RoomState::InService;
         // before, closed, accepted, in service chosen -> after, lamp text
-        QTest::newRow("idle, OK, guest in") << idle << false << true << false << guest << "入客";
-        QTest::newRow("idle, OK, service") << idle << false << true << true << busy << "9 ";
-        QTest::newRow("guest, OK, service") << guest << false << true << true << busy << "9 ";
-        QTest::newRow("guest, OK, guest kept") << guest << false << true << false << guest << "入客";
-        QTest::newRow("guest, voided") << guest << true << true << false << idle << "空闲";
-        QTest::newRow("service, OK") << busy << false << true << true << busy << "9 ";
-        QTest::newRow("service, OK, 入客 chosen") << busy << false << true << false << busy << "9 ";
-        QTest::newRow("service, settled, Esc") << busy << true << false << false << idle << "空闲";
-        QTest::newRow("service, voided") << busy << true << true << false << idle << "空闲";
-        QTest::newRow("idle, Esc") << idle << false << false << true << idle << "空闲";
-        QTest::newRow("guest, Esc") << guest << false << false << true << guest << "入客";
-        QTest::newRow("service, Esc") << busy << false << false << true << busy << "5 ";
+        QTest::newRow("idle, OK, guest in") << idle << false << true << false << guest << u"入客"_s;
+        QTest::newRow("idle, OK, service") << idle << false << true << true << busy << u"9 "_s;
+        QTest::newRow("guest, OK, service") << guest << false << true << true << busy << u"9 "_s;
+        QTest::newRow("guest, OK, guest kept") << guest << false << true << false << guest << u"入客"_s;
+        QTest::newRow("guest, voided") << guest << true << true << false << idle << u"空闲"_s;
+        QTest::newRow("service, OK") << busy << false << true << true << busy << u"9 "_s;
+        QTest::newRow("service, OK, 入客 chosen") << busy << false << true << false << busy << u"9 "_s;
+        QTest::newRow("service, settled, Esc") << busy << true << false << false << idle << u"空闲"_s;
+        QTest::newRow("service, voided") << busy << true << true << false << idle << u"空闲"_s;
+        QTest::newRow("idle, Esc") << idle << false << false << true << idle << u"空闲"_s;
+        QTest::newRow("guest, Esc") << guest << false << false << true << guest << u"入客"_s;
+        QTest::newRow("service, Esc") << busy << false << false << true << busy << u"5 "_s;
     }
 
     void theEndOfTheServiceDialogDecidesTheState()
@@ -197,75 +195,79 @@ private slots:
         QFETCH(RoomState, after);
         QFETCH(QString, lamp);
 
+        TestEnvironment env;
+        DeskSession& session = env.session;
         const QString room = QStringLiteral("108");
-        const RoomServiceRecord old = recordWithTechnicians(QStringLiteral("5/A/0/0/"));
-        DeskState desk;
-        desk.guestInRooms.insert(QStringLiteral("109")); // other rooms stay as they are
+        const OpenBill old = billWithTechnicians(QStringLiteral("5/A/0/0/"));
+        QVERIFY(session.markGuestIn(QStringLiteral("109")).ok()); // other rooms stay as they are
         if (before == RoomState::GuestIn)
-            desk.guestInRooms.insert(room);
+            QVERIFY(session.markGuestIn(room).ok());
         if (before == RoomState::InService)
-            desk.roomServiceTable.insert(room, old);
-        QCOMPARE(RoomStates::stateOf(desk, room), before);
+            QVERIFY(session.openBill(room, old).ok());
+        QCOMPARE(session.roomState(room), before);
 
         RoomServiceOutcome outcome;
         outcome.closed = closed;
         outcome.accepted = accepted;
         outcome.inService = inService;
-        outcome.startTime = QDateTime(QDate(2026, 12, 7), QTime(11, 30));
-        outcome.technicianRows = QStringLiteral("9/C/0/0/");
-        outcome.goodsRows = QStringLiteral("茶/2/8.00/杯/");
-        outcome.massageText = QStringLiteral("3");
-        outcome.footWashText = QStringLiteral("12钟");
-        outcome.pedicureText = QStringLiteral("x");
+        outcome.bill.startTime = QDateTime(QDate(2026, 12, 7), QTime(11, 30));
+        outcome.bill.technicians = technicianLines(QStringLiteral("9/C/0/0/"));
+        outcome.bill.goods = { { QStringLiteral("茶"), 2, QStringLiteral("8.00"), QStringLiteral("杯") } };
+        // The dialog reads its count boxes by their leading number.
+        outcome.bill.massageClocks = LeadingInt(u"3");
+        outcome.bill.footWashClocks = LeadingInt(u"12钟");
+        outcome.bill.pedicureCount = LeadingInt(u"x");
 
-        QCOMPARE(RoomStates::applyOutcome(desk, room, outcome), after);
-        QCOMPARE(RoomStates::stateOf(desk, room), after);
-        QCOMPARE(RoomStates::lampText(desk, room), lamp);
+        QVERIFY(RoomStates::applyOutcome(session, room, outcome).ok());
+        QCOMPARE(session.roomState(room), after);
+        QCOMPARE(RoomStates::lampText(session, room), lamp);
         QCOMPARE(RoomStates::stateOfLampText(lamp), after);
-        QVERIFY(desk.guestInRooms.contains(QStringLiteral("109")));
-        QCOMPARE(desk.roomServiceTable.contains(room), after == RoomState::InService);
-        QCOMPARE(desk.guestInRooms.contains(room), after == RoomState::GuestIn);
+        QVERIFY(session.guestInRooms().contains(QStringLiteral("109")));
+        QCOMPARE(session.bill(room).has_value(), after == RoomState::InService);
+        QCOMPARE(session.guestInRooms().contains(room), after == RoomState::GuestIn);
 
         if (after == RoomState::InService && accepted) {
-            const RoomServiceRecord record = desk.roomServiceTable.value(room);
-            QCOMPARE(record.technicianRows, outcome.technicianRows);
-            QCOMPARE(record.goodsRows, outcome.goodsRows);
-            QCOMPARE(record.massageClocks, 3);
-            QCOMPARE(record.footWashClocks, 12);
-            QCOMPARE(record.pedicureCount, 0);
-            // An existing record keeps its start; a new one starts when the dialog said.
-            QCOMPARE(record.startTime, before == RoomState::InService ? old.startTime : outcome.startTime);
+            const OpenBill bill = *session.bill(room);
+            QCOMPARE(bill.technicians, outcome.bill.technicians);
+            QCOMPARE(bill.goods, outcome.bill.goods);
+            QCOMPARE(bill.massageClocks, 3);
+            QCOMPARE(bill.footWashClocks, 12);
+            QCOMPARE(bill.pedicureCount, 0);
+            // An existing bill keeps its start; a new one starts when the dialog said.
+            QCOMPARE(bill.startTime, before == RoomState::InService ? old.startTime : outcome.bill.startTime);
         }
         if (after == RoomState::InService && !accepted)
-            QCOMPARE(desk.roomServiceTable.value(room).technicianRows, old.technicianRows);
+            QCOMPARE(session.bill(room)->technicians, old.technicians);
     }
 
-    void aLampClickAsksForTheRecordOfARoomInService()
+    void aLampClickAsksForTheBillOfARoomInService()
     {
-        DeskState desk;
-        desk.roomServiceTable.insert(QStringLiteral("101"), recordWithTechnicians(QStringLiteral("5/A/0/0/")));
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        QVERIFY(session.openBill(QStringLiteral("101"), billWithTechnicians(QStringLiteral("5/A/0/0/"))).ok());
         bool unrecognised = true;
 
-        RoomServiceRequest request = RoomStates::requestForLamp(desk, QStringLiteral("102"), "空闲", &unrecognised);
+        RoomServiceRequest request
+            = RoomStates::requestForLamp(session, QStringLiteral("102"), u"空闲"_s, &unrecognised);
         QCOMPARE(request.roomNumber, QStringLiteral("102"));
         QVERIFY(!request.inService);
         QVERIFY(!unrecognised);
 
-        request = RoomStates::requestForLamp(desk, QStringLiteral("102"), " 入客 ", &unrecognised);
+        request = RoomStates::requestForLamp(session, QStringLiteral("102"), u" 入客 "_s, &unrecognised);
         QVERIFY(!request.inService);
         QVERIFY(!unrecognised);
 
-        request = RoomStates::requestForLamp(desk, QStringLiteral("101"), "5 ", &unrecognised);
+        request = RoomStates::requestForLamp(session, QStringLiteral("101"), u"5 "_s, &unrecognised);
         QVERIFY(request.inService);
-        QCOMPARE(request.record.technicianRows, QStringLiteral("5/A/0/0/"));
-        QCOMPARE(request.record.massageClocks, 1);
+        QCOMPARE(request.bill.technicians, technicianLines(QStringLiteral("5/A/0/0/")));
+        QCOMPARE(request.bill.massageClocks, 1);
         QVERIFY(!unrecognised);
 
-        // A lamp showing a service for a room without a record: opened as an idle room.
-        request = RoomStates::requestForLamp(desk, QStringLiteral("103"), "7 ", &unrecognised);
+        // A lamp showing a service for a room without a bill: opened as an idle room.
+        request = RoomStates::requestForLamp(session, QStringLiteral("103"), u"7 "_s, &unrecognised);
         QVERIFY(!request.inService);
         QVERIFY(unrecognised);
-        // A record without technicians shows an empty lamp text, which still means in service.
+        // A bill without technicians shows an empty lamp text, which still means in service.
         QCOMPARE(RoomStates::stateOfLampText(QString()), RoomState::InService);
     }
 
@@ -274,10 +276,10 @@ private slots:
     void aNumberShownByAnyRoomOfAnyGroupIsRefused()
     {
         TestEnvironment env;
-        writeGroup(1, 201);
+        WriteRoomGroup(1, 201);
         RoomBoard board(2);
         board.load(env.messages);
-        const DeskState& desk = env.desk;
+        const DeskSession& desk = env.session;
 
         QCOMPARE(board.numberChangeRefusal(0, 1, 999, desk), QString());
         QCOMPARE(board.numberChangeRefusal(0, 1, 105, desk), RoomBoard::DuplicateText); // same page
@@ -292,20 +294,20 @@ private slots:
         TestEnvironment env;
         RoomBoard board(1);
         board.load(env.messages);
-        env.desk.guestInRooms.insert(QStringLiteral("101"));
-        env.desk.roomServiceTable.insert(QStringLiteral("102"), recordWithTechnicians({}));
-        QVERIFY(!board.isIdle(0, 1, env.desk));
-        QVERIFY(!board.isIdle(0, 2, env.desk));
-        QVERIFY(board.isIdle(0, 3, env.desk));
-        QCOMPARE(board.numberChangeRefusal(0, 1, 999, env.desk), RoomBoard::RoomInUseText);
-        QCOMPARE(board.numberChangeRefusal(0, 2, 999, env.desk), RoomBoard::RoomInUseText);
-        QCOMPARE(board.numberChangeRefusal(0, 3, 999, env.desk), QString());
+        QVERIFY(env.session.markGuestIn(QStringLiteral("101")).ok());
+        QVERIFY(env.session.openBill(QStringLiteral("102"), billWithTechnicians({})).ok());
+        QVERIFY(!board.isIdle(0, 1, env.session));
+        QVERIFY(!board.isIdle(0, 2, env.session));
+        QVERIFY(board.isIdle(0, 3, env.session));
+        QCOMPARE(board.numberChangeRefusal(0, 1, 999, env.session), RoomBoard::RoomInUseText);
+        QCOMPARE(board.numberChangeRefusal(0, 2, 999, env.session), RoomBoard::RoomInUseText);
+        QCOMPARE(board.numberChangeRefusal(0, 3, 999, env.session), QString());
     }
 
     void unnumberedAndSharedNumbersAreNotARoomsOwn()
     {
         TestEnvironment env;
-        writeGroup(1, 140); // room 1 of group 1 shares 140 with room 40 of group 0
+        WriteRoomGroup(1, 140); // room 1 of group 1 shares 140 with room 40 of group 0
         env.messages.clear();
         RoomBoard board(3);
         board.load(env.messages);
@@ -354,12 +356,12 @@ private slots:
         RoomBoard board(1);
         board.load(env.messages);
         const QList<qint32> numbers = RoomBoard::quickNumbers(1, 999, {});
-        QCOMPARE(board.quickNumberingRefusal(0, numbers, env.desk), QString());
+        QCOMPARE(board.quickNumberingRefusal(0, numbers, env.session), QString());
         QVERIFY(board.applyQuickNumbering(0, numbers, env.messages));
         QCOMPARE(board.numberText(0, 40), QStringLiteral("40"));
 
         const QList<qint32> part = RoomBoard::quickNumbers(101, 120, {});
-        QCOMPARE(board.quickNumberingRefusal(0, part, env.desk), QString());
+        QCOMPARE(board.quickNumberingRefusal(0, part, env.session), QString());
         QVERIFY(board.applyQuickNumbering(0, part, env.messages));
         RoomBoard reread(1);
         reread.load(env.messages);
@@ -373,18 +375,18 @@ private slots:
     void quickNumberingRefusesNumbersOfRoomsOutsideItsRange()
     {
         TestEnvironment env;
-        writeGroup(1, 201);
+        WriteRoomGroup(1, 201);
         RoomBoard board(2);
         board.load(env.messages);
         // Rooms 21 to 40 of this page keep 121 to 140; giving 121 to room 1 would double it.
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(121, 130, {}), env.desk),
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(121, 130, {}), env.session),
             QStringLiteral("房间编号121、122、123、124、125、126、127、128、129、130已被其它房间使用,请更改编号范围!"));
         // The other page holds 201 to 240.
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(195, 202, {}), env.desk),
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(195, 202, {}), env.session),
             QStringLiteral("房间编号201、202已被其它房间使用,请更改编号范围!"));
         // Numbers of rooms that are renumbered themselves may be reused.
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(110, 149, {}), env.desk), QString());
-        QCOMPARE(board.quickNumberingRefusal(1, RoomBoard::quickNumbers(202, 241, {}), env.desk), QString());
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(110, 149, {}), env.session), QString());
+        QCOMPARE(board.quickNumberingRefusal(1, RoomBoard::quickNumbers(202, 241, {}), env.session), QString());
     }
 
     void quickNumberingRefusesToRenumberARoomInUse()
@@ -392,13 +394,13 @@ private slots:
         TestEnvironment env;
         RoomBoard board(1);
         board.load(env.messages);
-        env.desk.guestInRooms.insert(QStringLiteral("103"));
-        env.desk.roomServiceTable.insert(QStringLiteral("105"), recordWithTechnicians({}));
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(301, 340, {}), env.desk),
+        QVERIFY(env.session.markGuestIn(QStringLiteral("103")).ok());
+        QVERIFY(env.session.openBill(QStringLiteral("105"), billWithTechnicians({})).ok());
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(301, 340, {}), env.session),
             QStringLiteral("房间103、105有客人或正在上钟,不能更改房间编号!"));
         // Rooms in use that keep their numbers do not stand in the way.
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(101, 140, {}), env.desk), QString());
-        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(501, 502, {}), env.desk), QString());
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(101, 140, {}), env.session), QString());
+        QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(501, 502, {}), env.session), QString());
     }
 };
 

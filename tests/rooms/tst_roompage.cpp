@@ -1,5 +1,3 @@
-#include "app/DeskApplication.h"
-#include "app/MainWindow.h"
 #include "app/SettingFile.h"
 #include "rooms/GroupCountDialog.h"
 #include "rooms/QuickNumberingDialog.h"
@@ -9,8 +7,11 @@
 #include "rooms/RoomNumberDialog.h"
 #include "rooms/RoomPage.h"
 #include "rooms/RoomState.h"
+#include "shell/DeskApplication.h"
+#include "shell/MainWindow.h"
+#include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
-#include "support/WidgetFinder.h"
+#include "support/WidgetDriver.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -24,30 +25,24 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QByteArray fileBytes(const QString& name)
+// Technician lines (number, name) of a bill.
+QList<TechnicianLine> technicians(const QList<QStringList>& numbersAndNames)
 {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QList<TechnicianLine> lines;
+    for (const QStringList& technician : numbersAndNames)
+        lines.append({ technician[0], technician[1], 0, 0, false });
+    return lines;
 }
 
-void writeGroupCount(int count)
+OpenBill billOf(const QList<QStringList>& numbersAndNames)
 {
-    ScriptedMessageService messages;
-    QVERIFY(WriteSettingInt(GroupCountFile.toString(), count, messages));
-}
-
-// A group file whose rooms are numbered first, first + 1, ... with two seats each.
-void writeGroup(int group, int first)
-{
-    RoomNumbers rooms;
-    for (int i = 0; i < RoomNumbers::RoomCount; ++i) {
-        rooms.numbers[i] = first + i;
-        rooms.seats[i] = 2;
-    }
-    ScriptedMessageService messages;
-    QVERIFY(rooms.write(RoomNumbers::fileName(group), messages));
+    OpenBill bill;
+    bill.technicians = technicians(numbersAndNames);
+    return bill;
 }
 
 // Answers the room service dialog's part from a script: records each request and returns
@@ -73,16 +68,15 @@ RoomServiceOutcome guestIn()
     return outcome;
 }
 
-RoomServiceOutcome inService(const QString& technicianRows, const QDateTime& start = {})
+RoomServiceOutcome inService(const QList<QStringList>& numbersAndNames, const QDateTime& start = {})
 {
     RoomServiceOutcome outcome;
     outcome.accepted = true;
     outcome.inService = true;
-    outcome.startTime = start;
-    outcome.technicianRows = technicianRows;
-    outcome.massageText = QStringLiteral("2");
-    outcome.footWashText = QStringLiteral("1");
-    outcome.pedicureText = QStringLiteral("0");
+    outcome.bill = billOf(numbersAndNames);
+    outcome.bill.startTime = start;
+    outcome.bill.massageClocks = 2;
+    outcome.bill.footWashClocks = 1;
     return outcome;
 }
 
@@ -109,9 +103,10 @@ void clickLabel(QLabel* label)
     QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
 }
 
-// Types `text` into the next RoomNumberDialog and ends it with `button` ("确定" or "取消").
-void answerNumberDialog(const QString& text, const QString& button = QStringLiteral("确定"), QString* caption = nullptr,
-    QString* title = nullptr)
+// Types `text` into the next RoomNumberDialog and ends it with `button` ("okButton" for "确定" or
+// "cancelButton" for "取消").
+void answerNumberDialog(const QString& text, const QString& button = QStringLiteral("okButton"),
+    QString* caption = nullptr, QString* title = nullptr)
 {
     WhenDialogOpens<RoomNumberDialog>([=](RoomNumberDialog* dialog) {
         if (caption)
@@ -119,7 +114,7 @@ void answerNumberDialog(const QString& text, const QString& button = QStringLite
         if (title)
             *title = dialog->windowTitle();
         QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("numberEdit")), text);
-        FindButton(dialog, button)->click();
+        Click(dialog, button);
     });
 }
 
@@ -155,36 +150,6 @@ struct PageDesk
     }
     QString number(int room) const { return page.numberText(room); }
     RoomLamp* lamp(int room) const { return page.room(room)->lamp(); }
-};
-
-// The whole desk on a data folder that outlives one run of it.
-struct Desk
-{
-    QTemporaryDir folder;
-    ScriptedMessageService messages;
-    ManualClock clock { QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)) };
-    PdfPrinterChooser printers { folder.filePath(QStringLiteral("print")) };
-    RecordingDesktopLauncher launcher;
-    std::unique_ptr<DeskApplication> application;
-
-    // Starts the desk; `setUp` runs in the data folder before the start.
-    bool start(const std::function<void()>& setUp = {})
-    {
-        if (setUp) {
-            DeskApplication first({ messages, clock, printers, launcher });
-            if (!first.start(folder.path()))
-                return false;
-            setUp();
-        }
-        application.reset();
-        messages.clear();
-        application = std::make_unique<DeskApplication>(DeskApplication::Seams { messages, clock, printers, launcher });
-        return application->start(folder.path());
-    }
-    // Ends the run without closing the window, as a crash or a kill would.
-    void kill() { application.reset(); }
-    MainWindow& window() { return application->mainWindow(); }
-    DeskState& desk() { return application->desk(); }
 };
 
 } // namespace
@@ -233,11 +198,10 @@ private slots:
     void lampsShowTheStateTheDeskHolds()
     {
         TestEnvironment env;
-        env.desk.guestInRooms.insert(QStringLiteral("102"));
-        RoomServiceRecord record;
-        record.technicianRows = QStringLiteral("5/小红/0/0/8/小兰/0/0/");
-        env.desk.roomServiceTable.insert(QStringLiteral("103"), record);
-        env.desk.roomServiceTable.insert(QStringLiteral("104"), RoomServiceRecord {});
+        QVERIFY(env.session.markGuestIn(QStringLiteral("102")).ok());
+        QVERIFY(
+            env.session.openBill(QStringLiteral("103"), billOf({ { u"5"_s, u"小红"_s }, { u"8"_s, u"小兰"_s } })).ok());
+        QVERIFY(env.session.openBill(QStringLiteral("104"), OpenBill {}).ok());
         RoomBoard board(1);
         board.load(env.messages);
         RoomPage page(0, board, env.services);
@@ -251,9 +215,8 @@ private slots:
         QVERIFY(page.room(3)->lamp()->isLit());
         QVERIFY(page.room(4)->lamp()->isLit());
 
-        // A stay ended elsewhere shows when the page is shown again.
-        env.desk.roomServiceTable.remove(QStringLiteral("103"));
-        page.show();
+        // A stay ended elsewhere shows at once.
+        QVERIFY(env.session.closeRoom(QStringLiteral("103")).ok());
         QCOMPARE(page.lampText(3), QStringLiteral("空闲"));
         QVERIFY(!page.room(3)->lamp()->isLit());
     }
@@ -264,7 +227,7 @@ private slots:
         QTest::mouseClick(desk.lamp(1), Qt::LeftButton);
         QCOMPARE(desk.page.lampText(1), QStringLiteral("空闲"));
         QVERIFY(desk.env.messages.shown().isEmpty());
-        QVERIFY(desk.env.desk.guestInRooms.isEmpty());
+        QVERIFY(desk.env.session.guestInRooms().isEmpty());
     }
 
     void aLampFollowsItsRoomThroughAStay()
@@ -272,7 +235,7 @@ private slots:
         PageDesk desk;
         ScriptedRoomService service;
         desk.page.setRoomServiceOpener(service.opener());
-        DeskState& state = desk.env.desk;
+        const DeskSession& state = desk.env.session;
         const QDateTime start(QDate(2026, 12, 7), QTime(10, 5));
 
         // Idle, OK with 入客.
@@ -282,36 +245,37 @@ private slots:
         QVERIFY(!service.requests.last().inService);
         QCOMPARE(desk.page.lampText(3), QStringLiteral("入客"));
         QVERIFY(desk.lamp(3)->isLit());
-        QVERIFY(state.guestInRooms.contains(QStringLiteral("103")));
+        QVERIFY(state.guestInRooms().contains(QStringLiteral("103")));
 
         // Guest in, OK with 上钟: a record is made.
-        service.outcomes = { inService(QStringLiteral("12/小李/0/0/7/小周/0/0/"), start) };
+        service.outcomes = { inService({ { u"12"_s, u"小李"_s }, { u"7"_s, u"小周"_s } }, start) };
         QTest::mouseClick(desk.lamp(3), Qt::LeftButton);
         QVERIFY(!service.requests.last().inService);
         QCOMPARE(desk.page.lampText(3), QStringLiteral("12 7 "));
         QVERIFY(desk.lamp(3)->isLit());
-        QVERIFY(!state.guestInRooms.contains(QStringLiteral("103")));
-        QCOMPARE(state.roomServiceTable.value(QStringLiteral("103")).startTime, start);
-        QCOMPARE(state.roomServiceTable.value(QStringLiteral("103")).massageClocks, 2);
+        QVERIFY(!state.guestInRooms().contains(QStringLiteral("103")));
+        QCOMPARE(state.bill(QStringLiteral("103"))->startTime, start);
+        QCOMPARE(state.bill(QStringLiteral("103"))->massageClocks, 2);
 
         // In service: the dialog gets the record; Esc changes nothing.
         QTest::mouseClick(desk.lamp(3), Qt::LeftButton);
         QVERIFY(service.requests.last().inService);
-        QCOMPARE(service.requests.last().record.technicianRows, QStringLiteral("12/小李/0/0/7/小周/0/0/"));
+        QCOMPARE(
+            service.requests.last().bill.technicians, technicians({ { u"12"_s, u"小李"_s }, { u"7"_s, u"小周"_s } }));
         QCOMPARE(desk.page.lampText(3), QStringLiteral("12 7 "));
 
         // OK again: the record takes the new rows, its start stays.
-        service.outcomes = { inService(QStringLiteral("7/小周/0/0/"), start.addSecs(600)) };
+        service.outcomes = { inService({ { u"7"_s, u"小周"_s } }, start.addSecs(600)) };
         QTest::mouseClick(desk.lamp(3), Qt::LeftButton);
         QCOMPARE(desk.page.lampText(3), QStringLiteral("7 "));
-        QCOMPARE(state.roomServiceTable.value(QStringLiteral("103")).startTime, start);
+        QCOMPARE(state.bill(QStringLiteral("103"))->startTime, start);
 
         // Settled: idle again.
         service.outcomes = { stayEnded() };
         QTest::mouseClick(desk.lamp(3), Qt::LeftButton);
         QCOMPARE(desk.page.lampText(3), QStringLiteral("空闲"));
         QVERIFY(!desk.lamp(3)->isLit());
-        QVERIFY(state.roomServiceTable.isEmpty());
+        QVERIFY(state.bills().isEmpty());
         QCOMPARE(service.requests.size(), 5);
         QVERIFY(desk.env.messages.shown().isEmpty());
     }
@@ -321,15 +285,43 @@ private slots:
         PageDesk desk;
         ScriptedRoomService service;
         desk.page.setRoomServiceOpener(service.opener());
-        service.outcomes = { inService(QStringLiteral("5/A/0/0/")) };
+        service.outcomes = { inService({ { u"5"_s, u"A"_s } }) };
         QTest::mouseClick(desk.lamp(1), Qt::LeftButton);
         QCOMPARE(desk.page.lampText(1), QStringLiteral("5 "));
 
-        desk.env.desk.roomServiceTable.clear(); // lost behind the page's back
+        QVERIFY(desk.env.session.closeRoom(QStringLiteral("101")).ok());
+        desk.lamp(1)->setText(QStringLiteral("5 ")); // a lamp that fell behind its room
         QTest::mouseClick(desk.lamp(1), Qt::LeftButton);
         QCOMPARE(desk.env.messages.texts(), QStringList { QStringLiteral("操作错误,系统无法识别!") });
         QVERIFY(!service.requests.last().inService); // opened as an idle room
         QCOMPARE(desk.page.lampText(1), QStringLiteral("空闲"));
+    }
+
+    // A change the database refuses is shown with its error text and leaves the room, its lamp
+    // and the session as they were.
+    void aFailedWriteLeavesTheRoomAsItWas()
+    {
+        PageDesk desk;
+        ScriptedRoomService service;
+        desk.page.setRoomServiceOpener(service.opener());
+        desk.env.sql(QStringLiteral("CREATE TRIGGER full_disk BEFORE INSERT ON desk_bill "
+                                    "BEGIN SELECT RAISE(ABORT, '磁盘已满'); END"));
+        QSignalSpy changes(&desk.env.session, &DeskSession::roomChanged);
+
+        service.outcomes = { guestIn() };
+        QTest::mouseClick(desk.lamp(4), Qt::LeftButton);
+        QCOMPARE(desk.page.lampText(4), QStringLiteral("入客"));
+
+        service.outcomes = { inService({ { u"5"_s, u"A"_s } }) };
+        QTest::mouseClick(desk.lamp(4), Qt::LeftButton);
+        QCOMPARE(desk.env.messages.texts(), QStringList { QStringLiteral("磁盘已满") });
+        QCOMPARE(desk.page.lampText(4), QStringLiteral("入客"));
+        QVERIFY(desk.lamp(4)->isLit());
+        QCOMPARE(desk.env.session.roomState(QStringLiteral("104")), RoomState::GuestIn);
+        QVERIFY(desk.env.session.bills().isEmpty());
+        QCOMPARE(changes.count(), 1); // the guest only
+        QCOMPARE(desk.env.database.scalar(QStringLiteral("SELECT count(*) FROM desk_room")).toInt(), 1);
+        QCOMPARE(desk.env.database.scalar(QStringLiteral("SELECT count(*) FROM desk_bill_technician")).toInt(), 0);
     }
 
     void aRoomWithoutANumberOfItsOwnTakesNoGuest()
@@ -362,20 +354,20 @@ private slots:
         PageDesk desk;
         QString caption;
         QString title;
-        answerNumberDialog(QStringLiteral("1a5-0"), QStringLiteral("确定"), &caption, &title);
+        answerNumberDialog(QStringLiteral("1a5-0"), QStringLiteral("okButton"), &caption, &title);
         clickLabel(desk.page.room(7)->numberLabel());
         QCOMPARE(title, QStringLiteral("设置房间号"));
         QCOMPARE(caption, QStringLiteral("房间编号:"));
         QCOMPARE(desk.number(7), QStringLiteral("150")); // digits only
         QVERIFY(desk.env.messages.shown().isEmpty());
-        QCOMPARE(UnpackInt32List(fileBytes(QStringLiteral("pagesel0.dat")), 80).at(6), 150);
+        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel0.dat")), 80).at(6), 150);
 
         // Cancel changes nothing.
-        const QByteArray saved = fileBytes(QStringLiteral("pagesel0.dat"));
-        answerNumberDialog(QStringLiteral("151"), QStringLiteral("取消"));
+        const QByteArray saved = FileBytes(QStringLiteral("pagesel0.dat"));
+        answerNumberDialog(QStringLiteral("151"), QStringLiteral("cancelButton"));
         clickLabel(desk.page.room(7)->numberLabel());
         QCOMPARE(desk.number(7), QStringLiteral("150"));
-        QCOMPARE(fileBytes(QStringLiteral("pagesel0.dat")), saved);
+        QCOMPARE(FileBytes(QStringLiteral("pagesel0.dat")), saved);
 
         // Leading zeros do not make a second spelling of a number: the label shows what is kept.
         answerNumberDialog(QStringLiteral("0152"));
@@ -386,7 +378,7 @@ private slots:
     void aNumberShownByAnyRoomIsRefused()
     {
         PageDesk desk(2);
-        writeGroup(1, 201);
+        WriteRoomGroup(1, 201);
         RoomBoard board(2);
         board.load(desk.env.messages);
         RoomPage first(0, board, desk.env.services);
@@ -411,8 +403,8 @@ private slots:
     void aRoomInUseCannotBeRenumbered()
     {
         PageDesk desk;
-        desk.env.desk.guestInRooms.insert(QStringLiteral("101"));
-        desk.env.desk.roomServiceTable.insert(QStringLiteral("102"), RoomServiceRecord {});
+        QVERIFY(desk.env.session.markGuestIn(QStringLiteral("101")).ok());
+        QVERIFY(desk.env.session.openBill(QStringLiteral("102"), OpenBill {}).ok());
         desk.page.refreshRooms();
         {
             NumberDialogGuard guard;
@@ -426,11 +418,11 @@ private slots:
 
         // Its seats may still change.
         QString caption;
-        answerNumberDialog(QStringLiteral("6"), QStringLiteral("确定"), &caption);
+        answerNumberDialog(QStringLiteral("6"), QStringLiteral("okButton"), &caption);
         clickLabel(desk.page.room(1)->seatLabel());
         QCOMPARE(caption, QStringLiteral("房间座位:"));
         QCOMPARE(desk.page.seatText(1), QStringLiteral("6"));
-        QCOMPARE(UnpackInt32List(fileBytes(QStringLiteral("pagesel0.dat")), 80).at(40), 6);
+        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel0.dat")), 80).at(40), 6);
     }
 
     // --- quick numbering --------------------------------------------------------------------
@@ -451,14 +443,14 @@ private slots:
         // Start not below end: both numbers go back to 0 and the dialog stays.
         start->setText(QStringLiteral("120"));
         end->setText(QStringLiteral("101"));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(messages.lastText(), QStringLiteral("数据大小不对。"));
         QCOMPARE(start->text(), QStringLiteral("0"));
         QCOMPARE(end->text(), QStringLiteral("0"));
         QVERIFY(dialog.isVisible());
 
         start->clear();
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(messages.lastText(), QuickNumberingDialog::RangeText);
         QVERIFY(dialog.isVisible());
 
@@ -467,8 +459,8 @@ private slots:
         end->setText(QStringLiteral("130"));
         messages.clear();
         for (const char* text : { "125", "99", "131", "89", "x" }) {
-            QTest::keyClicks(number, text);
-            FindButton(&dialog, QStringLiteral("增加"))->click();
+            QTest::keyClicks(number, QString::fromLatin1(text));
+            Click(&dialog, QStringLiteral("addButton"));
             QCOMPARE(number->text(), QString());
         }
         QCOMPARE(messages.texts(), (QStringList { QStringLiteral("数据超出范围!"), QStringLiteral("数据超出范围!") }));
@@ -477,24 +469,24 @@ private slots:
         QCOMPARE(list->item(1)->text(), QStringLiteral("99"));
         for (int n = 100; n < 114; ++n) {
             QTest::keyClicks(number, QString::number(n));
-            FindButton(&dialog, QStringLiteral("增加"))->click();
+            Click(&dialog, QStringLiteral("addButton"));
         }
         QCOMPARE(list->count(), 16);
         messages.clear();
         QTest::keyClicks(number, QStringLiteral("114"));
-        FindButton(&dialog, QStringLiteral("增加"))->click();
+        Click(&dialog, QStringLiteral("addButton"));
         QCOMPARE(messages.texts(), QStringList { QStringLiteral("不需要的编号最多只能有16个!") });
         QCOMPARE(list->count(), 16);
 
         // "删除" removes the chosen entry; without one it does nothing.
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        Click(&dialog, QStringLiteral("removeButton"));
         QCOMPARE(list->count(), 16);
         list->setCurrentItem(list->findItems(QStringLiteral("125"), Qt::MatchExactly).first());
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        Click(&dialog, QStringLiteral("removeButton"));
         QCOMPARE(list->count(), 15);
 
         dialog.grab().save(TestOutputPath(QStringLiteral("rooms-quicknumbering.png")));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.startNumber(), 90);
         QCOMPARE(dialog.endNumber(), 130);
@@ -505,8 +497,8 @@ private slots:
 
     void quickNumberingRunsOnThePageShown()
     {
-        Desk desk;
-        QVERIFY(desk.start([] { writeGroupCount(2); }));
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
         MainWindow& window = desk.window();
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -519,8 +511,8 @@ private slots:
             dialog->findChild<QLineEdit*>(QStringLiteral("startEdit"))->setText(QStringLiteral("201"));
             dialog->findChild<QLineEdit*>(QStringLiteral("endEdit"))->setText(QStringLiteral("240"));
             QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("unwantedEdit")), QStringLiteral("213"));
-            FindButton(dialog, QStringLiteral("增加"))->click();
-            FindButton(dialog, QStringLiteral("确定"))->click();
+            Click(dialog, QStringLiteral("addButton"));
+            Click(dialog, QStringLiteral("okButton"));
         });
         window.action(MainWindow::Command::QuickNumbering)->trigger();
         QCOMPARE(second->numberText(1), QStringLiteral("201"));
@@ -529,13 +521,13 @@ private slots:
         QCOMPARE(second->numberText(39), QStringLiteral("240"));
         QCOMPARE(second->numberText(40), QStringLiteral("000")); // past the end: unchanged
         QCOMPARE(window.roomPages().first()->numberText(1), QStringLiteral("101"));
-        QCOMPARE(UnpackInt32List(fileBytes(QStringLiteral("pagesel1.dat")), 80).at(38), 240);
+        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel1.dat")), 80).at(38), 240);
 
         // The first page's numbers are taken: 130..139 would double rooms 30..39 there.
         WhenDialogOpens<QuickNumberingDialog>([](QuickNumberingDialog* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("startEdit"))->setText(QStringLiteral("130"));
             dialog->findChild<QLineEdit*>(QStringLiteral("endEdit"))->setText(QStringLiteral("131"));
-            FindButton(dialog, QStringLiteral("确定"))->click();
+            Click(dialog, QStringLiteral("okButton"));
         });
         window.action(MainWindow::Command::QuickNumbering)->trigger();
         QCOMPARE(desk.messages.lastText(), QStringLiteral("房间编号130、131已被其它房间使用,请更改编号范围!"));
@@ -545,22 +537,22 @@ private slots:
     void quickNumberingLeavesRoomsInUseAlone()
     {
         PageDesk desk;
-        desk.env.desk.guestInRooms.insert(QStringLiteral("102"));
-        const QByteArray saved = fileBytes(QStringLiteral("pagesel0.dat"));
+        QVERIFY(desk.env.session.markGuestIn(QStringLiteral("102")).ok());
+        const QByteArray saved = FileBytes(QStringLiteral("pagesel0.dat"));
         WhenDialogOpens<QuickNumberingDialog>([](QuickNumberingDialog* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("startEdit"))->setText(QStringLiteral("1"));
             dialog->findChild<QLineEdit*>(QStringLiteral("endEdit"))->setText(QStringLiteral("999"));
-            FindButton(dialog, QStringLiteral("确定"))->click();
+            Click(dialog, QStringLiteral("okButton"));
         });
         desk.page.runQuickNumbering();
         QCOMPARE(desk.env.messages.lastText(), QStringLiteral("房间102有客人或正在上钟,不能更改房间编号!"));
         QCOMPARE(desk.number(1), QStringLiteral("101"));
-        QCOMPARE(fileBytes(QStringLiteral("pagesel0.dat")), saved);
+        QCOMPARE(FileBytes(QStringLiteral("pagesel0.dat")), saved);
 
         // Cancelled: nothing at all.
         desk.env.messages.clear();
         WhenDialogOpens<QuickNumberingDialog>(
-            [](QuickNumberingDialog* dialog) { FindButton(dialog, QStringLiteral("取消"))->click(); });
+            [](QuickNumberingDialog* dialog) { Click(dialog, QStringLiteral("cancelButton")); });
         desk.page.runQuickNumbering();
         QVERIFY(desk.env.messages.shown().isEmpty());
         QCOMPARE(desk.number(1), QStringLiteral("101"));
@@ -570,7 +562,7 @@ private slots:
 
     void theGroupCountIsWrittenOnlyWhenChosen()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -580,12 +572,12 @@ private slots:
         QString shown;
         WhenDialogOpens<GroupCountDialog>([&shown](GroupCountDialog* dialog) {
             shown = dialog->findChild<QComboBox*>(QStringLiteral("groupCountBox"))->currentText();
-            FindButton(dialog, QStringLiteral("确定"))->click();
+            Click(dialog, QStringLiteral("okButton"));
         });
         window.action(MainWindow::Command::GroupCount)->trigger();
         QCOMPARE(shown, QStringLiteral("1"));
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("使设置有效，必须重新启动软件") });
-        QCOMPARE(fileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x01\0\0\0", 4));
+        QCOMPARE(FileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x01\0\0\0", 4));
 
         // Chosen from the list: written; the pages change at the next start.
         WhenDialogOpens<GroupCountDialog>([](GroupCountDialog* dialog) {
@@ -597,16 +589,16 @@ private slots:
                 view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 0)).center());
             QCOMPARE(dialog->chosenCount(), 3);
             dialog->grab().save(TestOutputPath(QStringLiteral("rooms-groupcount.png")));
-            FindButton(dialog, QStringLiteral("确定"))->click();
+            Click(dialog, QStringLiteral("okButton"));
         });
         window.action(MainWindow::Command::GroupCount)->trigger();
-        QCOMPARE(fileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x03\0\0\0", 4));
+        QCOMPARE(FileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x03\0\0\0", 4));
         QCOMPARE(window.roomPages().size(), 1);
 
         // Cancel: no message.
         desk.messages.clear();
         WhenDialogOpens<GroupCountDialog>(
-            [](GroupCountDialog* dialog) { FindButton(dialog, QStringLiteral("取消"))->click(); });
+            [](GroupCountDialog* dialog) { Click(dialog, QStringLiteral("cancelButton")); });
         window.action(MainWindow::Command::GroupCount)->trigger();
         QVERIFY(desk.messages.shown().isEmpty());
     }
@@ -620,7 +612,7 @@ private slots:
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("groupCountBox"))->currentText(), QStringLiteral("0"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("设定房间组数"));
-        FindButton(&dialog, QStringLiteral("确定"))->click();
+        Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!QFile::exists(QStringLiteral("HouNum.daf")));
     }
@@ -629,7 +621,7 @@ private slots:
 
     void aRenumberingSurvivesAKillRightAfterIt()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
         RoomPage* page = desk.window().roomPages().first();
         answerNumberDialog(QStringLiteral("888"));
@@ -647,15 +639,15 @@ private slots:
 
     void closingTheDeskWritesEveryPage()
     {
-        Desk desk;
-        QVERIFY(desk.start([] { writeGroupCount(3); }));
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database&) { WriteGroupCount(3); }));
         QCOMPARE(desk.window().roomPages().size(), 3);
         QVERIFY(!QFile::exists(QStringLiteral("pagesel2.dat")));
         desk.window().show();
         desk.messages.queueAnswer(true);
         QVERIFY(desk.window().close());
-        QCOMPARE(fileBytes(QStringLiteral("pagesel1.dat")).size(), 320);
-        QCOMPARE(fileBytes(QStringLiteral("pagesel2.dat")).size(), 320);
+        QCOMPARE(FileBytes(QStringLiteral("pagesel1.dat")).size(), 320);
+        QCOMPARE(FileBytes(QStringLiteral("pagesel2.dat")).size(), 320);
 
         // After the restart the new groups read their files without a message.
         QVERIFY(desk.start());
@@ -667,17 +659,17 @@ private slots:
 
     void theBoardLooksRightSmallAndLarge()
     {
-        Desk desk;
+        DeskFixture desk;
         QVERIFY(desk.start());
-        DeskState& state = desk.desk();
-        state.guestInRooms.insert(QStringLiteral("102"));
-        state.guestInRooms.insert(QStringLiteral("111"));
-        RoomServiceRecord record;
-        record.technicianRows = QStringLiteral("5/小红/0/0/");
-        state.roomServiceTable.insert(QStringLiteral("104"), record);
-        record.technicianRows = QStringLiteral("12/小李/0/0/7/小周/0/0/23/小吴/0/0/");
-        state.roomServiceTable.insert(QStringLiteral("113"), record);
-        state.roomServiceTable.insert(QStringLiteral("125"), RoomServiceRecord {});
+        DeskSession& state = desk.session();
+        QVERIFY(state.markGuestIn(QStringLiteral("102")).ok());
+        QVERIFY(state.markGuestIn(QStringLiteral("111")).ok());
+        QVERIFY(state.openBill(QStringLiteral("104"), billOf({ { u"5"_s, u"小红"_s } })).ok());
+        QVERIFY(state
+                    .openBill(QStringLiteral("113"),
+                        billOf({ { u"12"_s, u"小李"_s }, { u"7"_s, u"小周"_s }, { u"23"_s, u"小吴"_s } }))
+                    .ok());
+        QVERIFY(state.openBill(QStringLiteral("125"), OpenBill {}).ok());
         MainWindow& window = desk.window();
         RoomPage* page = window.roomPages().first();
         page->refreshRooms();

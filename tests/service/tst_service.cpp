@@ -1,4 +1,3 @@
-#include "app/ScriptedMessageService.h"
 #include "desk/OpenBill.h"
 #include "reports/PdfRaster.h"
 #include "service/Bill.h"
@@ -8,6 +7,7 @@
 #include "service/ReceiptPrinter.h"
 #include "service/ServiceSettings.h"
 #include "service/StockSale.h"
+#include "support/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

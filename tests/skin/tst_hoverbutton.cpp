@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // The push-button look: gradient colours and the edges of the hovered or focused button.
 class HoverButtonTest : public QObject
 {
@@ -100,15 +102,15 @@ private slots:
         palette.setColor(QPalette::Window, QColor(236, 233, 216));
         const struct
         {
-            const char* text;
+            QString text;
             bool hovered, focused, pressed, isDefault, enabled;
-        } states[] = { { "确定", false, false, false, false, true }, { "添加", true, false, false, false, true },
-            { "删除", false, true, false, false, true }, { "修改", false, false, false, true, true },
-            { "出勤", false, true, true, false, true }, { "排钟", true, false, false, false, false } };
+        } states[] = { { u"确定"_s, false, false, false, false, true }, { u"添加"_s, true, false, false, false, true },
+            { u"删除"_s, false, true, false, false, true }, { u"修改"_s, false, false, false, true, true },
+            { u"出勤"_s, false, true, true, false, true }, { u"排钟"_s, true, false, false, false, false } };
         int x = 5;
         for (const auto& state : states) {
-            HoverButtonStyle::paintButton(&painter, QRect(x, 8, 80, 25), QString::fromUtf8(state.text), palette,
-                state.hovered, state.focused, state.pressed, state.isDefault, state.enabled);
+            HoverButtonStyle::paintButton(&painter, QRect(x, 8, 80, 25), state.text, palette, state.hovered,
+                state.focused, state.pressed, state.isDefault, state.enabled);
             x += 90;
         }
         painter.end();

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "app/AppServices.h"
-#include "app/Clock.h"
 #include "app/Database.h"
-#include "app/DeskState.h"
-#include "app/DesktopLauncher.h"
-#include "app/PrinterChooser.h"
-#include "app/ScriptedMessageService.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
+#include "support/ManualClock.h"
+#include "support/PdfPrinterChooser.h"
+#include "support/RecordingDesktopLauncher.h"
+#include "support/ScriptedMessageService.h"
 
 #include <QTemporaryDir>
 
 // A fresh installation for one test: a temporary data folder (made the current directory)
-// with a new data.db and the delivered setting files, plus the test seams: a message service
-// that records texts and answers from a queue, a clock that stands still, a PDF printer
-// chooser and a launcher that only records what it was asked to open.
+// with a new data.db, the delivered setting files and a restored desk session, plus the test
+// seams: a message service that records texts and answers from a queue, a clock that stands
+// still, a PDF printer chooser and a launcher that only records what it was asked to open.
 class TestEnvironment
 {
     QTemporaryDir m_folder; // first: the folder outlives everything that works in it
@@ -36,7 +36,7 @@ public:
     PdfPrinterChooser printers;
     RecordingDesktopLauncher launcher;
     Database database;
-    DeskState desk;
+    DeskSession session;
     AppServices services;
 
 private:
@@ -45,3 +45,9 @@ private:
 
 // Where tests write pictures and PDFs for a person to look at.
 QString TestOutputPath(const QString& fileName);
+
+// Setting files in the current directory (the data folder).
+// A group file whose rooms are numbered first, first + 1, ... with two seats each.
+void WriteRoomGroup(int group, int first);
+void WriteGroupCount(int count);
+QByteArray FileBytes(const QString& name); // empty when the file cannot be read

@@ -1,9 +1,11 @@
-#include "app/DeskApplication.h"
-#include "app/MainWindow.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "desk/DeskSession.h"
+#include "shell/DeskApplication.h"
+#include "shell/MainWindow.h"
+#include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
-#include "support/WidgetFinder.h"
+#include "support/WidgetDriver.h"
 #include "users/AccountDialog.h"
 #include "users/AccountStore.h"
 #include "users/LoginDialog.h"
@@ -21,46 +23,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-void choose(QComboBox* box, const QString& text)
-{
-    const int index = box->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
-void clickRow(RowListView* list, int row)
-{
-    const QRect cell = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-}
-
-// Types `text` key by key; Chinese characters arrive as the text of a key event.
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-void typeInto(QLineEdit* edit, const QString& text)
-{
-    edit->clear();
-    typeText(edit, text);
-}
-
-QStringList column(const RowListView& list, int column)
-{
-    QStringList texts;
-    for (const QStringList& row : list.rows().rows())
-        texts << row.value(column);
-    return texts;
-}
 
 QString storedPassword(TestEnvironment& env, const QString& table, const QString& login)
 {
@@ -102,9 +67,9 @@ private:
     {
         LoginDialog dialog(env.services);
         dialog.findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(role);
-        typeText(dialog.findChild<QLineEdit*>(QStringLiteral("accountEdit")), account);
-        typeText(dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit")), password);
-        FindButton(&dialog, QStringLiteral("登录"))->click();
+        TypeText(dialog.findChild<QLineEdit*>(QStringLiteral("accountEdit")), account);
+        TypeText(dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit")), password);
+        Click(&dialog, QStringLiteral("loginButton"));
         return { dialog.result() == QDialog::Accepted, dialog.role(), dialog.displayName() };
     }
 
@@ -153,10 +118,10 @@ private slots:
             QString role, account, password, name;
             int level;
         } cases[] = {
-            { "收银员", "c1", "pc", "小李", Cashier },
-            { "部长", "m1", "pm", "王部长", Minister },
-            { "经理", "g1", "pg", "赵经理", Manager },
-            { "总经理", "admin", "admin", "总经理", GeneralManager },
+            { u"收银员"_s, u"c1"_s, u"pc"_s, u"小李"_s, Cashier },
+            { u"部长"_s, u"m1"_s, u"pm"_s, u"王部长"_s, Minister },
+            { u"经理"_s, u"g1"_s, u"pg"_s, u"赵经理"_s, Manager },
+            { u"总经理"_s, u"admin"_s, u"admin"_s, u"总经理"_s, GeneralManager },
         };
         for (const auto& c : cases) {
             const Login login = logIn(env, c.role, c.account, c.password);
@@ -174,21 +139,21 @@ private slots:
         addAccount(env, Cashier, QStringLiteral("c1"), QStringLiteral("pc"), QStringLiteral("小李"));
 
         const QStringList attempts[] = {
-            { "经理", "c1", "pc" }, // the account is a cashier's only
-            { "收银员", "c1", "PC" },
-            { "收银员", "c2", "pc" },
-            { "收银员", " c1", "pc" }, // nothing is trimmed
-            { "出纳", "c1", "pc" }, // a typed role that is none of the four
-            { "收银员", "", "" },
+            { u"经理"_s, u"c1"_s, u"pc"_s }, // the account is a cashier's only
+            { u"收银员"_s, u"c1"_s, u"PC"_s },
+            { u"收银员"_s, u"c2"_s, u"pc"_s },
+            { u"收银员"_s, u" c1"_s, u"pc"_s }, // nothing is trimmed
+            { u"出纳"_s, u"c1"_s, u"pc"_s }, // a typed role that is none of the four
+            { u"收银员"_s, u""_s, u""_s },
         };
         for (const QStringList& attempt : attempts) {
             env.messages.clear();
-            env.desk.currentCashier = QStringLiteral("before");
+            env.session.setCurrentCashier(QStringLiteral("before"));
             const Login login = logIn(env, attempt[0], attempt[1], attempt[2]);
             QVERIFY2(!login.accepted, qPrintable(attempt.join(u'/')));
             QCOMPARE(env.messages.texts(), QStringList { LoginDialog::FailedText });
             QCOMPARE(env.messages.shown().first().caption, QString());
-            QCOMPARE(env.desk.currentCashier, QStringLiteral("before"));
+            QCOMPARE(env.session.currentCashier(), QStringLiteral("before"));
         }
 
         // An empty account and password match only a row that holds exactly these.
@@ -211,7 +176,7 @@ private slots:
         QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("accountEdit")), QStringLiteral("admin"));
         QTest::keyClicks(password, QStringLiteral("wrong"));
         dialog.grab().save(TestOutputPath(QStringLiteral("users-login.png")));
-        FindButton(&dialog, QStringLiteral("登录"))->click();
+        Click(&dialog, QStringLiteral("loginButton"));
         QVERIFY(dialog.isVisible());
         QCOMPARE(env.messages.lastText(), LoginDialog::FailedText);
         QCOMPARE(password->text(), QStringLiteral("wrong"));
@@ -232,7 +197,7 @@ private slots:
 
         QVERIFY(
             logIn(env, QStringLiteral("收银员"), QStringLiteral("o'neil"), QStringLiteral("it's' or '1'='1")).accepted);
-        QCOMPARE(env.desk.currentCashier, QStringLiteral("o'neil"));
+        QCOMPARE(env.session.currentCashier(), QStringLiteral("o'neil"));
         env.messages.clear();
         QVERIFY(
             !logIn(env, QStringLiteral("收银员"), QStringLiteral("o'neil"), QStringLiteral("its' or '1'='1")).accepted);
@@ -250,30 +215,30 @@ private slots:
         addAccount(env, Cashier, QStringLiteral("c1"), QStringLiteral("pc"), QStringLiteral("小李"));
         addAccount(env, Cashier, QStringLiteral("c2"), QStringLiteral("pc2"), QStringLiteral("小张"));
         addAccount(env, Minister, QStringLiteral("m1"), QStringLiteral("pm"), QStringLiteral("王部长"));
-        QCOMPARE(env.desk.currentCashier, QString());
+        QCOMPARE(env.session.currentCashier(), QString());
 
         QVERIFY(logIn(env, QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("pc")).accepted);
-        QCOMPARE(env.desk.currentCashier, QStringLiteral("c1")); // the account, not the name
+        QCOMPARE(env.session.currentCashier(), QStringLiteral("c1")); // the account, not the name
 
         // A general manager or a minister logging in leaves the cashier of record.
         QVERIFY(logIn(env, QStringLiteral("总经理"), QStringLiteral("admin"), QStringLiteral("admin")).accepted);
         QVERIFY(logIn(env, QStringLiteral("部长"), QStringLiteral("m1"), QStringLiteral("pm")).accepted);
-        QCOMPARE(env.desk.currentCashier, QStringLiteral("c1"));
+        QCOMPARE(env.session.currentCashier(), QStringLiteral("c1"));
 
         // A cashier in an authorisation prompt: the dialog succeeds and sets the cashier; the
         // caller judges the role.
         const Login prompt = logIn(env, QStringLiteral("收银员"), QStringLiteral("c2"), QStringLiteral("pc2"));
         QVERIFY(prompt.accepted);
         QCOMPARE(prompt.role, int(Cashier));
-        QCOMPARE(env.desk.currentCashier, QStringLiteral("c2"));
+        QCOMPARE(env.session.currentCashier(), QStringLiteral("c2"));
 
         // A cancelled or failed login changes nothing.
         QVERIFY(!logIn(env, QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("bad")).accepted);
         LoginDialog cancelled(env.services);
         QTest::keyClicks(cancelled.findChild<QLineEdit*>(QStringLiteral("accountEdit")), QStringLiteral("c1"));
-        FindButton(&cancelled, QStringLiteral("取消"))->click();
+        Click(&cancelled, QStringLiteral("cancelButton"));
         QCOMPARE(cancelled.result(), int(QDialog::Rejected));
-        QCOMPARE(env.desk.currentCashier, QStringLiteral("c2"));
+        QCOMPARE(env.session.currentCashier(), QStringLiteral("c2"));
     }
 
     void theDatabaseFileHoldsNoPlainPassword()
@@ -355,52 +320,52 @@ private slots:
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
 
         // Opening lists the cashiers, newest on top, passwords masked.
-        QCOMPARE(list->rows().headers().mid(0, 4), (QStringList { "帐号", "密码", "姓名", "权限" }));
+        QCOMPARE(list->rows().headers().mid(0, 4), (QStringList { u"帐号"_s, u"密码"_s, u"姓名"_s, u"权限"_s }));
         QCOMPARE(roleBox->currentText(), QStringLiteral("收银员"));
-        QCOMPARE(column(*list, 0), (QStringList { "c2", "c1" }));
-        QCOMPARE(column(*list, 1), QStringList(2, AccountDialog::MaskedPassword));
-        QCOMPARE(column(*list, 3), QStringList(2, QStringLiteral("收银员")));
+        QCOMPARE(Column(*list, 0), (QStringList { u"c2"_s, u"c1"_s }));
+        QCOMPARE(Column(*list, 1), QStringList(2, AccountDialog::MaskedPassword));
+        QCOMPARE(Column(*list, 3), QStringList(2, QStringLiteral("收银员")));
 
         // Empty account, empty password.
-        typeInto(login, QStringLiteral("   "));
-        typeInto(password, QStringLiteral("x"));
-        FindButton(&dialog, QStringLiteral("添加"))->click();
+        TypeInto(login, QStringLiteral("   "));
+        TypeInto(password, QStringLiteral("x"));
+        Click(&dialog, QStringLiteral("addButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("账号不能为空!"));
-        typeInto(login, QStringLiteral("c3"));
+        TypeInto(login, QStringLiteral("c3"));
         password->clear();
-        FindButton(&dialog, QStringLiteral("添加"))->click();
+        Click(&dialog, QStringLiteral("addButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("密码不能为空!"));
         QCOMPARE(list->rowCount(), 2);
 
         // Blanks around the account are dropped; the password is kept as typed (and hashed).
-        typeInto(login, QStringLiteral("  c3 "));
-        typeInto(password, QStringLiteral(" p 3 "));
-        typeInto(name, QStringLiteral("小王"));
+        TypeInto(login, QStringLiteral("  c3 "));
+        TypeInto(password, QStringLiteral(" p 3 "));
+        TypeInto(name, QStringLiteral("小王"));
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("添加"))->click();
+        Click(&dialog, QStringLiteral("addButton"));
         QVERIFY2(env.messages.shown().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
-        QCOMPARE(
-            list->rows().row(0).mid(0, 4), (QStringList { "c3", AccountDialog::MaskedPassword, "小王", "收银员" }));
+        QCOMPARE(list->rows().row(0).mid(0, 4),
+            (QStringList { u"c3"_s, AccountDialog::MaskedPassword, u"小王"_s, u"收银员"_s }));
         QCOMPARE(login->text(), QStringLiteral("c3"));
         const QString stored = storedPassword(env, QStringLiteral("cashier"), QStringLiteral("c3"));
         QVERIFY(PasswordHash::verify(stored, QStringLiteral(" p 3 ")));
         QVERIFY(!PasswordHash::verify(stored, QStringLiteral("p 3")));
 
         // Twice in the same role is refused, in another role it is fine.
-        FindButton(&dialog, QStringLiteral("添加"))->click();
+        Click(&dialog, QStringLiteral("addButton"));
         QCOMPARE(env.messages.shown().last().text, QStringLiteral("数据库已有相同的记录，请更改为其它!"));
         QCOMPARE(env.messages.shown().last().caption, QStringLiteral("警告"));
         QCOMPARE(env.sql(QStringLiteral("SELECT count(*) FROM cashier WHERE logoid='c3'")).first().value(0).toInt(), 1);
-        choose(roleBox, QStringLiteral("部长"));
+        Choose(roleBox, QStringLiteral("部长"));
         QCOMPARE(list->rowCount(), 0);
-        FindButton(&dialog, QStringLiteral("添加"))->click();
-        QCOMPARE(column(*list, 3), QStringList { QStringLiteral("部长") });
+        Click(&dialog, QStringLiteral("addButton"));
+        QCOMPARE(Column(*list, 3), QStringList { QStringLiteral("部长") });
         QCOMPARE(
             env.sql(QStringLiteral("SELECT count(*) FROM minister WHERE logoid='c3'")).first().value(0).toInt(), 1);
 
-        choose(roleBox, QStringLiteral("总经理"));
-        QCOMPARE(column(*list, 0), QStringList { QStringLiteral("admin") });
-        QCOMPARE(column(*list, 3), QStringList { QStringLiteral("总经理") });
+        Choose(roleBox, QStringLiteral("总经理"));
+        QCOMPARE(Column(*list, 0), QStringList { QStringLiteral("admin") });
+        QCOMPARE(Column(*list, 3), QStringList { QStringLiteral("总经理") });
         dialog.grab().save(TestOutputPath(QStringLiteral("users-accounts.png")));
     }
 
@@ -420,15 +385,15 @@ private slots:
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
 
         // Nothing selected: 删除 and 修改 say so and change nothing.
-        FindButton(&dialog, QStringLiteral("删除"))->click();
-        QCOMPARE(env.messages.texts(), (QStringList { "请选择要删除的帐户!", "请在列表中先择要删除的选项!" }));
+        Click(&dialog, QStringLiteral("deleteButton"));
+        QCOMPARE(env.messages.texts(), (QStringList { u"请选择要删除的帐户!"_s, u"请在列表中先择要删除的选项!"_s }));
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("修改"))->click();
-        QCOMPARE(env.messages.texts(), QStringList { "请在列表中先择要删除的选项!" });
+        Click(&dialog, QStringLiteral("modifyButton"));
+        QCOMPARE(env.messages.texts(), QStringList { u"请在列表中先择要删除的选项!"_s });
         QCOMPARE(list->rowCount(), 2);
 
         // A row click shows the account; the password field stays empty.
-        clickRow(list, 1);
+        ClickRow(list, 1);
         QCOMPARE(login->text(), QStringLiteral("c1"));
         QCOMPARE(password->text(), QString());
         QCOMPARE(name->text(), QStringLiteral("小李"));
@@ -437,47 +402,47 @@ private slots:
         QCOMPARE(login->text(), QString());
         QCOMPARE(name->text(), QString());
         QCOMPARE(list->selectedRow(), -1);
-        clickRow(list, 1);
+        ClickRow(list, 1);
 
         // 修改 with an empty password keeps the stored one.
-        typeInto(name, QStringLiteral("李收银"));
+        TypeInto(name, QStringLiteral("李收银"));
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("修改"))->click();
+        Click(&dialog, QStringLiteral("modifyButton"));
         QVERIFY(env.messages.shown().isEmpty());
-        QCOMPARE(
-            list->rows().row(1).mid(0, 4), (QStringList { "c1", AccountDialog::MaskedPassword, "李收银", "收银员" }));
+        QCOMPARE(list->rows().row(1).mid(0, 4),
+            (QStringList { u"c1"_s, AccountDialog::MaskedPassword, u"李收银"_s, u"收银员"_s }));
         QVERIFY(logIn(env, QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("pc1")).accepted);
 
         // Taking another account's login is refused and changes neither side.
-        typeInto(login, QStringLiteral("c2"));
-        typeInto(password, QStringLiteral("new"));
-        FindButton(&dialog, QStringLiteral("修改"))->click();
+        TypeInto(login, QStringLiteral("c2"));
+        TypeInto(password, QStringLiteral("new"));
+        Click(&dialog, QStringLiteral("modifyButton"));
         QCOMPARE(env.messages.lastText(), QStringLiteral("数据库已有相同的记录，请更改为其它!"));
-        QCOMPARE(column(*list, 0), (QStringList { "c2", "c1" }));
+        QCOMPARE(Column(*list, 0), (QStringList { u"c2"_s, u"c1"_s }));
         QVERIFY(logIn(env, QStringLiteral("收银员"), QStringLiteral("c2"), QStringLiteral("pc2")).accepted);
         QVERIFY(logIn(env, QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("pc1")).accepted);
 
         // A new login and password for the selected account.
-        typeInto(login, QStringLiteral(" c9 "));
+        TypeInto(login, QStringLiteral(" c9 "));
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("修改"))->click();
+        Click(&dialog, QStringLiteral("modifyButton"));
         QVERIFY(env.messages.shown().isEmpty());
-        QCOMPARE(column(*list, 0), (QStringList { "c2", "c9" }));
+        QCOMPARE(Column(*list, 0), (QStringList { u"c2"_s, u"c9"_s }));
         QVERIFY(logIn(env, QStringLiteral("收银员"), QStringLiteral("c9"), QStringLiteral("new")).accepted);
         QVERIFY(!logIn(env, QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("pc1")).accepted);
 
         // A declined confirmation deletes nothing; the next operation works.
-        clickRow(list, 0);
+        ClickRow(list, 0);
         env.messages.clear();
         env.messages.queueAnswer(false);
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        Click(&dialog, QStringLiteral("deleteButton"));
         QCOMPARE(env.messages.shown().size(), 1);
         QCOMPARE(env.messages.shown().first().text, AccountDialog::DeleteQuestion);
         QCOMPARE(env.messages.shown().first().caption, QStringLiteral("警告"));
         QVERIFY(env.messages.shown().first().question);
         QCOMPARE(list->rowCount(), 2);
-        FindButton(&dialog, QStringLiteral("删除"))->click();
-        QCOMPARE(column(*list, 0), QStringList { QStringLiteral("c9") });
+        Click(&dialog, QStringLiteral("deleteButton"));
+        QCOMPARE(Column(*list, 0), QStringList { QStringLiteral("c9") });
         QCOMPARE(env.sql(QStringLiteral("SELECT logoid FROM cashier")).rows.size(), 1);
         QCOMPARE(
             env.sql(QStringLiteral("SELECT logoid FROM cashier")).first().value(0).toString(), QStringLiteral("c9"));
@@ -491,28 +456,28 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* list = dialog.findChild<RowListView*>(QStringLiteral("accountList"));
-        choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("总经理"));
+        Choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("总经理"));
         QCOMPARE(list->rowCount(), 1);
 
-        clickRow(list, 0);
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        ClickRow(list, 0);
+        Click(&dialog, QStringLiteral("deleteButton"));
         QCOMPARE(env.messages.texts(), QStringList { AccountStore::LastGeneralManagerText });
         QCOMPARE(list->rowCount(), 1);
         QCOMPARE(env.sql(QStringLiteral("SELECT count(*) FROM adm")).first().value(0).toInt(), 1);
 
         // With a second general manager either of them may go, but not both.
-        typeInto(dialog.findChild<QLineEdit*>(QStringLiteral("loginEdit")), QStringLiteral("boss2"));
-        typeInto(dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit")), QStringLiteral("pw"));
-        FindButton(&dialog, QStringLiteral("添加"))->click();
+        TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("loginEdit")), QStringLiteral("boss2"));
+        TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit")), QStringLiteral("pw"));
+        Click(&dialog, QStringLiteral("addButton"));
         QCOMPARE(list->rowCount(), 2);
-        clickRow(list, 1); // admin
+        ClickRow(list, 1); // admin
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        Click(&dialog, QStringLiteral("deleteButton"));
         QCOMPARE(env.messages.texts(), QStringList { AccountDialog::DeleteQuestion });
-        QCOMPARE(column(*list, 0), QStringList { QStringLiteral("boss2") });
-        clickRow(list, 0);
+        QCOMPARE(Column(*list, 0), QStringList { QStringLiteral("boss2") });
+        ClickRow(list, 0);
         env.messages.clear();
-        FindButton(&dialog, QStringLiteral("删除"))->click();
+        Click(&dialog, QStringLiteral("deleteButton"));
         QCOMPARE(env.messages.texts(), QStringList { AccountStore::LastGeneralManagerText });
 
         // The store refuses it too, whoever calls it.
@@ -545,20 +510,20 @@ private slots:
         env.sql(QStringLiteral("UPDATE authority SET %1 WHERE id=2").arg(assignments.join(u',')));
 
         PermissionDialog dialog(env.services);
-        choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("经理"));
+        Choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("经理"));
         QCOMPARE(dialog.shownRole(), int(Manager));
         for (int i = 0; i < PermissionFlagCount; ++i)
             QCOMPARE(dialog.flagBox(i)->isChecked(), i != flag);
 
         // Checking it and applying stores the allowed value of its sense.
         dialog.flagBox(flag)->setChecked(true);
-        FindButton(&dialog, QStringLiteral("应用"))->click();
+        Click(&dialog, QStringLiteral("applyButton"));
         QCOMPARE(env.messages.texts(), QStringList { PermissionDialog::DoneText });
         const QString read = QStringLiteral("SELECT %1 FROM authority WHERE id=2").arg(columnName);
         QCOMPARE(env.sql(read).first().value(0).toInt(), menuFlag ? 0 : 1);
 
         dialog.flagBox(flag)->setChecked(false);
-        FindButton(&dialog, QStringLiteral("应用"))->click();
+        Click(&dialog, QStringLiteral("applyButton"));
         QCOMPARE(env.sql(read).first().value(0).toInt(), menuFlag ? 1 : 0);
         // No other column of the row, and no other row, moved.
         const AuthorityRow row = *LoadAuthorityRow(env.database, Manager, nullptr);
@@ -589,18 +554,18 @@ private slots:
             dialog.grab().save(TestOutputPath(QStringLiteral("users-permissions.png")));
 
             // A row of zeros: every menu allowed, both buttons not.
-            choose(roleBox, QStringLiteral("部长"));
+            Choose(roleBox, QStringLiteral("部长"));
             for (int i = 0; i < PermissionFlagCount; ++i)
                 QCOMPARE(dialog.flagBox(i)->isChecked(), i < MenuFlagCount);
 
             // Changes dropped by switching roles, and by 确定.
             dialog.flagBox(0)->setChecked(false);
-            choose(roleBox, QStringLiteral("收银员"));
-            choose(roleBox, QStringLiteral("部长"));
+            Choose(roleBox, QStringLiteral("收银员"));
+            Choose(roleBox, QStringLiteral("部长"));
             QVERIFY(dialog.flagBox(0)->isChecked());
             for (int i = 0; i < PermissionFlagCount; ++i)
                 dialog.flagBox(i)->setChecked(true);
-            FindButton(&dialog, QStringLiteral("确定"))->click();
+            Click(&dialog, QStringLiteral("okButton"));
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QVERIFY(env.messages.shown().isEmpty());
@@ -608,14 +573,14 @@ private slots:
 
         // Checking everything and applying: zeros for the menus, ones for the buttons.
         PermissionDialog dialog(env.services);
-        choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("部长"));
+        Choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("部长"));
         for (int i = 0; i < PermissionFlagCount; ++i)
             dialog.flagBox(i)->setChecked(true);
-        FindButton(&dialog, QStringLiteral("应用"))->click();
+        Click(&dialog, QStringLiteral("applyButton"));
         AuthorityRow expected {};
         expected[16] = expected[17] = 1;
         QCOMPARE(*LoadAuthorityRow(env.database, Minister, nullptr), expected);
-        FindButton(&dialog, QStringLiteral("取消"))->click();
+        Click(&dialog, QStringLiteral("cancelButton"));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
 
@@ -624,13 +589,13 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         PermissionDialog dialog(env.services);
-        choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("总经理"));
+        Choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("总经理"));
         const AuthorityRow before = *LoadAuthorityRow(env.database, GeneralManager, nullptr);
 
         for (int flag : { 2, 3 }) {
             env.messages.clear();
             dialog.flagBox(flag)->setChecked(false);
-            FindButton(&dialog, QStringLiteral("应用"))->click();
+            Click(&dialog, QStringLiteral("applyButton"));
             QCOMPARE(env.messages.texts().size(), 1);
             QVERIFY(env.messages.lastText().contains(QStringLiteral("允许用户帐号管理")));
             QCOMPARE(*LoadAuthorityRow(env.database, GeneralManager, nullptr), before);
@@ -640,7 +605,7 @@ private slots:
         // Other flags of the general manager can be taken away.
         env.messages.clear();
         dialog.flagBox(0)->setChecked(false);
-        FindButton(&dialog, QStringLiteral("应用"))->click();
+        Click(&dialog, QStringLiteral("applyButton"));
         QCOMPARE(env.messages.texts(), QStringList { PermissionDialog::DoneText });
         QCOMPARE(LoadAuthorityRow(env.database, GeneralManager, nullptr)->at(0), 1);
 
@@ -657,58 +622,56 @@ private slots:
     // cashier who logs in then has exactly the menu items and buttons of the cashier row.
     void aCashierGetsExactlyTheCashierRow()
     {
-        QTemporaryDir folder;
-        ScriptedMessageService messages;
-        ManualClock clock;
-        PdfPrinterChooser printers(folder.filePath(QStringLiteral("print")));
-        RecordingDesktopLauncher launcher;
-        DeskApplication desk({ messages, clock, printers, launcher });
-        QVERIFY(desk.start(folder.path()));
+        DeskFixture desk;
+        QVERIFY(desk.start());
         QCOMPARE(MigratePlainPasswords(desk.database()), QString());
-        MainWindow& window = desk.mainWindow();
+        MainWindow& window = desk.window();
+        AppServices& services = desk.application().services();
+        ScriptedMessageService& messages = desk.messages;
 
         // What the main window does with the login button.
         const auto logInAs = [&](const QString& role, const QString& account, const QString& password) {
-            LoginDialog dialog(desk.services(), &window);
+            LoginDialog dialog(services, &window);
             dialog.findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(role);
             dialog.findChild<QLineEdit*>(QStringLiteral("accountEdit"))->setText(account);
             dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->setText(password);
-            FindButton(&dialog, QStringLiteral("登录"))->click();
+            Click(&dialog, QStringLiteral("loginButton"));
             if (dialog.result() == QDialog::Accepted)
                 window.takeLogin(dialog.role(), dialog.displayName());
             return dialog.result() == QDialog::Accepted;
         };
         QVERIFY(logInAs(QStringLiteral("总经理"), QStringLiteral("admin"), QStringLiteral("admin")));
-        QCOMPARE(desk.desk().userSession.role, int(GeneralManager));
+        QCOMPARE(desk.session().userSession().role, int(GeneralManager));
 
         {
-            AccountDialog accounts(desk.services(), &window);
+            AccountDialog accounts(services, &window);
             const struct
             {
                 QString role, login, name;
-            } created[] = { { "收银员", "c1", "小李" }, { "部长", "m1", "王部长" }, { "经理", "g1", "赵经理" } };
+            } created[] = { { u"收银员"_s, u"c1"_s, u"小李"_s }, { u"部长"_s, u"m1"_s, u"王部长"_s },
+                { u"经理"_s, u"g1"_s, u"赵经理"_s } };
             for (const auto& account : created) {
-                choose(accounts.findChild<QComboBox*>(QStringLiteral("roleBox")), account.role);
+                Choose(accounts.findChild<QComboBox*>(QStringLiteral("roleBox")), account.role);
                 accounts.findChild<QLineEdit*>(QStringLiteral("loginEdit"))->setText(account.login);
                 accounts.findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("pw"));
                 accounts.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->setText(account.name);
-                FindButton(&accounts, QStringLiteral("添加"))->click();
+                Click(&accounts, QStringLiteral("addButton"));
             }
         }
         PermissionFlags cashierFlags {};
         for (int flag : { 4, 9, 11, 13, 17 }) // 商品库存, 公司信息, 员工资料, 会员资料, 查询按钮
             cashierFlags[flag] = true;
         {
-            PermissionDialog permissions(desk.services(), &window);
+            PermissionDialog permissions(services, &window);
             for (int i = 0; i < PermissionFlagCount; ++i)
                 permissions.flagBox(i)->setChecked(cashierFlags[i]);
-            FindButton(&permissions, QStringLiteral("应用"))->click();
+            Click(&permissions, QStringLiteral("applyButton"));
         }
         QCOMPARE(messages.texts(), QStringList { PermissionDialog::DoneText });
 
         QVERIFY(logInAs(QStringLiteral("收银员"), QStringLiteral("c1"), QStringLiteral("pw")));
-        QCOMPARE(desk.desk().userSession.displayName, QStringLiteral("小李"));
-        QCOMPARE(desk.desk().currentCashier, QStringLiteral("c1"));
+        QCOMPARE(desk.session().userSession().displayName, QStringLiteral("小李"));
+        QCOMPARE(desk.session().currentCashier(), QStringLiteral("c1"));
         using Command = MainWindow::Command;
         const Command governed[MenuFlagCount] = { Command::GroupCount, Command::QuickNumbering, Command::Accounts,
             Command::Permissions, Command::GoodsStatus, Command::Prices, Command::BillQuery, Command::TechnicianSummary,
@@ -721,8 +684,8 @@ private slots:
 
         QVERIFY(logInAs(QStringLiteral("部长"), QStringLiteral("m1"), QStringLiteral("pw")));
         QVERIFY(logInAs(QStringLiteral("经理"), QStringLiteral("g1"), QStringLiteral("pw")));
-        QCOMPARE(desk.desk().userSession.role, int(Manager));
-        QCOMPARE(desk.desk().currentCashier, QStringLiteral("c1"));
+        QCOMPARE(desk.session().userSession().role, int(Manager));
+        QCOMPARE(desk.session().currentCashier(), QStringLiteral("c1"));
     }
 };
 

@@ -1,8 +1,0 @@
-#include "app/DesktopLauncher.h"
-
-#include <QDesktopServices>
-
-bool SystemDesktopLauncher::open(const QUrl& url)
-{
-    return QDesktopServices::openUrl(url);
-}

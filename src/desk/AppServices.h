@@ -1,0 +1,20 @@
+#pragma once
+
+class Clock;
+class Database;
+class DeskSession;
+class DesktopLauncher;
+class MessageService;
+class PrinterChooser;
+
+// What windows and dialogs are given through their constructors: the database, the desk
+// session of this run, and the seams that make every dialog drivable in a test.
+struct AppServices
+{
+    Database& database;
+    DeskSession& session;
+    MessageService& messages;
+    const Clock& clock;
+    PrinterChooser& printers;
+    DesktopLauncher& launcher;
+};

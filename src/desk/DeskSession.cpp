@@ -1,0 +1,332 @@
+#include "desk/DeskSession.h"
+
+#include "app/Clock.h"
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+#include "desk/BusinessDay.h"
+
+#include <utility>
+
+const QString DeskSession::UnrecognisedText = QStringLiteral("操作错误,系统无法识别!");
+const QString DeskSession::AlreadyQueuedText = QStringLiteral("选择技师已经排钟!请核对后再操作!");
+
+namespace {
+
+bool sameDayLists(const LiveState& a, const LiveState& b)
+{
+    return a.idleQueue == b.idleQueue && a.attendanceList == b.attendanceList && a.earlyRota == b.earlyRota
+        && a.lateRota == b.lateRota;
+}
+
+// The first line of `number` (unreleased only, when asked), or -1.
+qsizetype lineOf(const OpenBill& bill, const QString& number, bool unreleasedOnly = false)
+{
+    for (qsizetype i = 0; i < bill.technicians.size(); ++i) {
+        if (bill.technicians[i].number == number && !(unreleasedOnly && bill.technicians[i].released))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent)
+    : QObject(parent)
+    , m_database(database)
+    , m_clock(clock)
+    , m_store(database)
+{ }
+
+// --- transactions ---------------------------------------------------------------------------
+
+Outcome<> DeskSession::apply(LiveState next)
+{
+    const LiveState& before = current();
+    if (next == before)
+        return {};
+    // The day's lists belong to the business day in which they last changed.
+    if (!sameDayLists(before, next))
+        next.businessDay = BusinessDayOf(m_clock.now());
+
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    if (const QString error = m_store.write(before, next); !error.isEmpty())
+        return Failure { error };
+
+    // From here on the open transaction holds `next`: later actions in it build on it. It is
+    // shown once the outermost transaction commits and forgotten if this part is undone.
+    transaction.onRollback([this, previous = m_staged] { m_staged = previous; });
+    transaction.onCommit([this] { publish(); });
+    m_staged = std::move(next);
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return {};
+}
+
+void DeskSession::publish()
+{
+    if (!m_staged)
+        return;
+    const LiveState before = std::exchange(m_state, std::move(*m_staged));
+    m_staged.reset();
+
+    QSet<QString> rooms = before.guestInRooms + m_state.guestInRooms;
+    for (const QString& room : before.bills.keys() + m_state.bills.keys())
+        rooms.insert(room);
+    QStringList changed;
+    for (const QString& room : std::as_const(rooms)) {
+        if (before.guestInRooms.contains(room) != m_state.guestInRooms.contains(room)
+            || before.bills.value(room) != m_state.bills.value(room)
+            || before.bills.contains(room) != m_state.bills.contains(room))
+            changed.append(room);
+    }
+    changed.sort();
+    for (const QString& room : std::as_const(changed))
+        emit roomChanged(room);
+    if (before.idleQueue != m_state.idleQueue || before.workingList != m_state.workingList)
+        emit queuesChanged();
+    if (before.attendanceList != m_state.attendanceList || before.earlyRota != m_state.earlyRota
+        || before.lateRota != m_state.lateRota)
+        emit rotaChanged();
+}
+
+Outcome<> DeskSession::restore()
+{
+    Outcome<LiveState> stored = m_store.load();
+    if (!stored)
+        return stored.setback<void>();
+    m_staged.reset();
+    m_state = std::move(stored).value();
+
+    const QDate today = BusinessDayOf(m_clock.now());
+    if (m_state.businessDay == today)
+        return {};
+    // A new day starts with nobody queued, as the desk always did after a restart.
+    LiveState next = m_state;
+    next.idleQueue.clear();
+    next.attendanceList.clear();
+    next.earlyRota.clear();
+    next.lateRota.clear();
+    next.businessDay = today;
+    return apply(std::move(next));
+}
+
+// --- rooms and bills --------------------------------------------------------------------------
+
+RoomState DeskSession::roomState(const QString& room) const
+{
+    if (m_state.bills.contains(room))
+        return RoomState::InService;
+    if (m_state.guestInRooms.contains(room))
+        return RoomState::GuestIn;
+    return RoomState::Idle;
+}
+
+std::optional<OpenBill> DeskSession::bill(const QString& room) const
+{
+    const auto found = m_state.bills.constFind(room);
+    if (found == m_state.bills.cend())
+        return std::nullopt;
+    return found.value();
+}
+
+OpenBill* DeskSession::billOf(LiveState& state, const QString& room)
+{
+    const auto found = state.bills.find(room);
+    return found == state.bills.end() ? nullptr : &found.value();
+}
+
+Outcome<> DeskSession::markGuestIn(const QString& room)
+{
+    LiveState next = current();
+    if (next.bills.contains(room))
+        return Refusal { UnrecognisedText };
+    next.guestInRooms.insert(room);
+    return apply(std::move(next));
+}
+
+Outcome<> DeskSession::openBill(const QString& room, const OpenBill& bill)
+{
+    LiveState next = current();
+    if (next.bills.contains(room))
+        return Refusal { UnrecognisedText };
+    next.guestInRooms.remove(room);
+    next.bills.insert(room, bill);
+    return apply(std::move(next));
+}
+
+Outcome<> DeskSession::changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change)
+{
+    LiveState next = current();
+    OpenBill* bill = billOf(next, room);
+    if (!bill || !change(*bill, next))
+        return Refusal { UnrecognisedText };
+    return apply(std::move(next));
+}
+
+Outcome<> DeskSession::replaceBill(const QString& room, const OpenBill& replacement)
+{
+    return changeBill(room, [&replacement](OpenBill& bill, LiveState&) {
+        const QDateTime start = bill.startTime;
+        bill = replacement;
+        bill.startTime = start;
+        return true;
+    });
+}
+
+Outcome<> DeskSession::setCount(const QString& room, BillCount count, int value)
+{
+    return changeBill(room, [count, value](OpenBill& bill, LiveState&) {
+        switch (count) {
+        case BillCount::Massage:
+            bill.massageClocks = value;
+            break;
+        case BillCount::FootWash:
+            bill.footWashClocks = value;
+            break;
+        case BillCount::Pedicure:
+            bill.pedicureCount = value;
+            break;
+        }
+        return true;
+    });
+}
+
+Outcome<> DeskSession::addTechnician(const QString& room, const TechnicianLine& line)
+{
+    return changeBill(room, [&line](OpenBill& bill, LiveState& state) {
+        bill.technicians.prepend(line);
+        MoveTechnician(state.idleQueue, state.workingList, line.number);
+        return true;
+    });
+}
+
+Outcome<> DeskSession::removeTechnician(const QString& room, const QString& number)
+{
+    return changeBill(room, [&number](OpenBill& bill, LiveState& state) {
+        const qsizetype line = lineOf(bill, number);
+        if (line < 0)
+            return false;
+        bill.technicians.removeAt(line);
+        state.idleQueue.prepend(number);
+        state.workingList.removeFirst(number);
+        return true;
+    });
+}
+
+Outcome<> DeskSession::releaseTechnician(const QString& room, const QString& number)
+{
+    return changeBill(room, [&number](OpenBill& bill, LiveState& state) {
+        if (lineOf(bill, number) < 0)
+            return false;
+        const qsizetype line = lineOf(bill, number, true);
+        if (line >= 0) {
+            bill.technicians[line].released = true;
+            MoveTechnician(state.workingList, state.idleQueue, number);
+        }
+        return true;
+    });
+}
+
+Outcome<> DeskSession::replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines)
+{
+    return changeBill(room, [&lines](OpenBill& bill, LiveState&) {
+        bill.technicians = lines;
+        return true;
+    });
+}
+
+Outcome<> DeskSession::closeRoom(const QString& room)
+{
+    LiveState next = current();
+    next.guestInRooms.remove(room);
+    if (const OpenBill* bill = billOf(next, room)) {
+        // Technicians released at checkout stand in the idle queue already.
+        for (const TechnicianLine& line : bill->technicians) {
+            if (!line.released)
+                MoveTechnician(next.workingList, next.idleQueue, line.number);
+        }
+        next.bills.remove(room);
+    }
+    return apply(std::move(next));
+}
+
+// --- the technicians' queues ----------------------------------------------------------------
+
+Outcome<> DeskSession::moveToWorking(const QString& number)
+{
+    LiveState next = current();
+    MoveTechnician(next.idleQueue, next.workingList, number);
+    return apply(std::move(next));
+}
+
+Outcome<> DeskSession::moveToIdle(const QString& number)
+{
+    LiveState next = current();
+    MoveTechnician(next.workingList, next.idleQueue, number);
+    return apply(std::move(next));
+}
+
+Outcome<> DeskSession::returnToIdleHead(const QString& number)
+{
+    LiveState next = current();
+    next.idleQueue.prepend(number);
+    next.workingList.removeFirst(number);
+    return apply(std::move(next));
+}
+
+// --- the day's rota ---------------------------------------------------------------------------
+
+const QStringList& DeskSession::rota(RotaShift shift) const
+{
+    return shift == RotaShift::Late ? m_state.lateRota : m_state.earlyRota;
+}
+
+Outcome<> DeskSession::markPresent(const QString& number)
+{
+    LiveState next = current();
+    next.attendanceList.append(number);
+    return apply(std::move(next));
+}
+
+Outcome<int> DeskSession::queueTechnician(RotaShift shift, const QString& number)
+{
+    LiveState next = current();
+    QStringList& rota = shift == RotaShift::Late ? next.lateRota : next.earlyRota;
+    if (rota.contains(number))
+        return Refusal { AlreadyQueuedText };
+    rota.append(number);
+    next.idleQueue.append(number);
+    const int order = static_cast<int>(rota.size());
+    if (const Outcome<> stored = apply(std::move(next)); !stored)
+        return stored.setback<int>();
+    return order;
+}
+
+// --- login and heading ------------------------------------------------------------------------
+
+void DeskSession::logIn(int role, const QString& displayName)
+{
+    m_userSession = { role, displayName };
+    emit sessionChanged();
+}
+
+void DeskSession::setCurrentCashier(const QString& login)
+{
+    m_currentCashier = login;
+    emit sessionChanged();
+}
+
+void DeskSession::setShiftStartTime(const QDateTime& start)
+{
+    m_shiftStartTime = start;
+    emit sessionChanged();
+}
+
+void DeskSession::setCompany(const QString& name, const QString& tel)
+{
+    m_companyName = name;
+    m_companyTel = tel;
+    emit sessionChanged();
+}

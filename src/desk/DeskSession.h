@@ -1,0 +1,164 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/DeskSessionStore.h"
+#include "desk/LiveState.h"
+#include "desk/UserSession.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class Clock;
+class Database;
+class SqlTransaction;
+
+// The state of one room: a room with an open bill is in service, a room with a guest and no
+// bill is guest-in, every other room is idle.
+enum class RoomState { Idle, GuestIn, InService };
+
+// The two shifts of the rota.
+enum class RotaShift { Early, Late };
+
+// The three counts of a bill.
+enum class BillCount { Massage, FootWash, Pedicure };
+
+// The one owner of the desk's live state: the rooms with a guest, the open bill of every room
+// in service, the idle queue and the working list of technicians, the day's rota lists, the
+// login and the company heading. Its mutators are the only way to change that state, and
+// each announces what it changed.
+//
+// Every mutator writes to the database first, in one transaction that joins the caller's
+// when there is one, and changes memory and emits its signals only once that transaction has
+// committed; a failed write returns the database error text and changes nothing. Settlement
+// thus runs as one action:
+//
+//     SqlTransaction settlement(database);
+//     … receipt, salary and goods rows, stock …
+//     session.closeRoom(room);                  // joins; memory still shows the bill
+//     settlement.commit();                      // now the room is idle and roomChanged is emitted
+//
+// The login, the current cashier, the shift start and the company heading live in memory only;
+// the desk logs in again after a restart.
+class DeskSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const QString UnrecognisedText; // "操作错误,系统无法识别!"
+    static const QString AlreadyQueuedText; // "选择技师已经排钟!请核对后再操作!"
+
+    DeskSession(Database& database, const Clock& clock, QObject* parent = nullptr);
+
+    // Loads the stored state, replacing what the session holds. On a later business day than
+    // the stored one the idle queue and the rota lists start empty (the rooms, their bills
+    // and the working list come back), and the database is made to agree.
+    Outcome<> restore();
+
+    // --- rooms and bills --------------------------------------------------------------------
+
+    RoomState roomState(const QString& room) const;
+    // The room's open bill; nothing when it is not in service.
+    std::optional<OpenBill> bill(const QString& room) const;
+    const QMap<QString, OpenBill>& bills() const { return m_state.bills; }
+    const QSet<QString>& guestInRooms() const { return m_state.guestInRooms; }
+
+    // An idle room takes a guest; a room in service is refused.
+    Outcome<> markGuestIn(const QString& room);
+    // The service starts: the room gets `bill` and is no longer only guest-in. A room that has a
+    // bill already is refused.
+    Outcome<> openBill(const QString& room, const OpenBill& bill);
+    // The bill takes the counts and lines of `bill`; its start time stays, as the service began
+    // then. A room without a bill is refused (so are all the bill operations below).
+    Outcome<> replaceBill(const QString& room, const OpenBill& bill);
+    Outcome<> setCount(const QString& room, BillCount count, int value);
+    // The technician joins the room's lines (on top) and moves from the idle queue to the
+    // tail of the working list.
+    Outcome<> addTechnician(const QString& room, const TechnicianLine& line);
+    // The first line of `number` leaves the room; he goes back to the head of the idle queue,
+    // keeping his turn, and leaves the working list.
+    Outcome<> removeTechnician(const QString& room, const QString& number);
+    // "下钟": the first unreleased line of `number` is marked released and he moves from the
+    // working list to the tail of the idle queue. A technician released already changes
+    // nothing.
+    Outcome<> releaseTechnician(const QString& room, const QString& number);
+    // The lines as checkout hands them back ("继续"): clocks entered, release marks kept.
+    Outcome<> replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines);
+    // The stay ends, settled or voided: the bill (or the guest mark) goes and the technicians
+    // of the room not released yet go back to the tail of the idle queue. An idle room
+    // changes nothing.
+    Outcome<> closeRoom(const QString& room);
+
+    // --- the technicians' queues ------------------------------------------------------------
+
+    const TechnicianQueue& idleQueue() const { return m_state.idleQueue; }
+    const TechnicianQueue& workingList() const { return m_state.workingList; }
+    // MoveTechnician between the two lists (the status board's ">>" and "<<").
+    Outcome<> moveToWorking(const QString& number);
+    Outcome<> moveToIdle(const QString& number);
+    // A technician taken off a room keeps his turn: head of the idle queue, out of the working
+    // list.
+    Outcome<> returnToIdleHead(const QString& number);
+
+    // --- the day's rota ---------------------------------------------------------------------
+
+    const QStringList& attendanceList() const { return m_state.attendanceList; }
+    const QStringList& rota(RotaShift shift) const;
+    QDate businessDay() const { return m_state.businessDay; }
+    // "出勤": appended, also when he is marked already.
+    Outcome<> markPresent(const QString& number);
+    // "排钟": appended to the shift's rota and to the tail of the idle queue; returns his place
+    // in the rota (工序). Someone queued on that shift already is refused.
+    Outcome<int> queueTechnician(RotaShift shift, const QString& number);
+
+    // --- login and heading (memory only) ----------------------------------------------------
+
+    const UserSession& userSession() const { return m_userSession; }
+    QString currentCashier() const { return m_currentCashier; }
+    QDateTime shiftStartTime() const { return m_shiftStartTime; }
+    QString companyName() const { return m_companyName; }
+    QString companyTel() const { return m_companyTel; }
+
+    void logIn(int role, const QString& displayName);
+    void setCurrentCashier(const QString& login);
+    void setShiftStartTime(const QDateTime& start);
+    void setCompany(const QString& name, const QString& tel);
+
+signals:
+    // A room took or lost a guest or a bill, or its bill changed.
+    void roomChanged(const QString& room);
+    // The idle queue or the working list changed.
+    void queuesChanged();
+    // The attendance list or a rota changed.
+    void rotaChanged();
+    // The login, the current cashier, the shift start or the company heading changed.
+    void sessionChanged();
+
+private:
+    // The state actions build on: what the open transaction has written so far, or else
+    // what is committed and shown.
+    const LiveState& current() const { return m_staged ? *m_staged : m_state; }
+    // Writes `next` in one transaction (joining the caller's) and makes it the state once the
+    // outermost transaction has committed.
+    Outcome<> apply(LiveState next);
+    // The committed state becomes the shown one; emits what changed.
+    void publish();
+    // The room's bill in `state`, or nothing.
+    static OpenBill* billOf(LiveState& state, const QString& room);
+    Outcome<> changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change);
+
+    Database& m_database;
+    const Clock& m_clock;
+    DeskSessionStore m_store;
+    LiveState m_state; // committed and shown
+    std::optional<LiveState> m_staged; // written inside a transaction that is still open
+
+    UserSession m_userSession;
+    QString m_currentCashier;
+    QDateTime m_shiftStartTime;
+    QString m_companyName;
+    QString m_companyTel;
+};

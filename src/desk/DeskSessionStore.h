@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/LiveState.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The desk session's rows: guest-in rooms, open bills with one row per line, the two
+// technician queues, the day's rota lists and their business day. The writers assume the
+// caller's transaction (the session runs each action in one).
+class DeskSessionStore
+{
+public:
+    explicit DeskSessionStore(Database& database);
+
+    // Everything stored. A bill's lines come back in the order they were written.
+    Outcome<LiveState> load() const;
+
+    // Writes what differs between `before` (what is stored) and `after`. Returns the database
+    // error text, empty on success.
+    QString write(const LiveState& before, const LiveState& after);
+
+private:
+    // Every list stored in `table` (desk_queue or desk_rota) by its name, head first.
+    Outcome<QHash<QString, QStringList>> loadLists(const QString& table) const;
+    QString writeGuestRooms(const QSet<QString>& before, const QSet<QString>& after);
+    QString writeBill(const QString& room, const OpenBill* before, const OpenBill& after);
+    QString removeBill(const QString& room);
+    QString writeTechnicians(const QString& room, const QList<TechnicianLine>& lines);
+    QString writeGoods(const QString& room, const QList<GoodsLine>& lines);
+    // Replaces one stored list (desk_queue or desk_rota) by `numbers`, head first.
+    QString writeList(const QString& table, const QString& key, const QStringList& numbers);
+
+    Database& m_database;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Who is logged in: the role (0 cashier, 1 minister, 2 manager, 3 general manager) and the
+// display name shown in the status bar. Before the first login: role 0, "未登录".
+struct UserSession
+{
+    int role = 0;
+    QString displayName = QStringLiteral("未登录");
+
+    friend bool operator==(const UserSession&, const UserSession&) = default;
+};

@@ -1,0 +1,152 @@
+#include "shell/CommandTable.h"
+
+#include "app/DesktopLauncher.h"
+#include "app/MessageService.h"
+#include "desk/AppServices.h"
+#include "records/RecordCommands.h"
+#include "rooms/RoomCommands.h"
+#include "schedule/ScheduleCommands.h"
+#include "skin/SkinCommands.h"
+#include "users/UserCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+
+namespace {
+
+const QUrl ContactAddress(QStringLiteral("mailto:service@orvento.example"));
+const QUrl HomePageAddress(QStringLiteral("https://www.orvento.example/"));
+
+void openContact(const CommandContext& context)
+{
+    context.services.launcher.open(ContactAddress);
+}
+
+void openHomePage(const CommandContext& context)
+{
+    context.services.launcher.open(HomePageAddress);
+}
+
+} // namespace
+
+namespace CommandTable {
+
+QList<CommandMenu> menus()
+{
+    using enum MainCommand;
+    return {
+        { QStringLiteral("工具(&T)"),
+            {
+                { GroupCount, QStringLiteral("房间组数设定(&F)"),
+                    QStringLiteral("根椐企业房间数量来设定组数,一组有40个房间,最多有5组。 "), "actionGroupCount", 0,
+                    OpenGroupCount },
+                { QuickNumbering, QStringLiteral("快速设置房间号(&K)"), QStringLiteral("快速设置房间号码"),
+                    "actionQuickNumbering", 1, {} },
+                { Accounts, QStringLiteral("用户帐号管理(&Y)"), QStringLiteral("管理登录用户的添加、修改、删除等操作"),
+                    "actionAccounts", 2, OpenAccounts },
+                { Login, QStringLiteral("用户登录(&L)   Ctrl+L   "), QStringLiteral("弹出登录窗口"), "actionLogin",
+                    NoFlag, {} },
+                { Permissions, QStringLiteral("权限设置(&Q)"),
+                    QStringLiteral("用户权限设定，需用管理员帐户登录才可使用。"), "actionPermissions", 3,
+                    OpenPermissions },
+            } },
+        { QStringLiteral("状态显示(&V)"),
+            {
+                { TechnicianStatus, QStringLiteral("技师状态(&G)   Ctrl+G"), QStringLiteral("显示技师上钟、空闲状态"),
+                    "actionTechnicianStatus", NoFlag, OpenTechnicianStatus },
+                { GoodsStatus, QStringLiteral("商品库存(&S)   Ctrl+S"), QStringLiteral("显示商品种类、库存状态"),
+                    "actionGoodsStatus", 4, OpenGoodsRecords },
+                { Calendar, QStringLiteral("当前日期(&T)   Ctrl+T"), {}, "actionCalendar", NoFlag, OpenCalendar },
+            } },
+        { QStringLiteral("入帐收银(&L)"),
+            {
+                { Prices, QStringLiteral("价格设置(&J)"), QStringLiteral("服务价格设置如：按摩单价、洗脚单价"),
+                    "actionPrices", 5, ComingLater },
+                { HandOverPrint, QStringLiteral("交班入帐情况打印(&D)  Ctrl+D"),
+                    QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, ComingLater },
+            } },
+        { QStringLiteral("查询分析与报表输出(&Q)"),
+            {
+                { BillQuery, QStringLiteral("经营帐单查询(&F) Ctrl+F"),
+                    QStringLiteral("对服务项目(按天、按月、按年或单据等)综合查询，子解公司运营情况"), "actionBillQuery",
+                    6, ComingLater },
+                { TechnicianSummary, QStringLiteral("技师服务情况汇总(&G)"),
+                    QStringLiteral("可查询技师的工作情况,作为技师工资汇总的依据"), "actionTechnicianSummary", 7,
+                    ComingLater },
+                { GoodsSummary, QStringLiteral("商品消费情况汇总(&S)"),
+                    QStringLiteral("可查询商品的消费情况分析，得出旺销商品，以作下次采购参考。"), "actionGoodsSummary",
+                    8, ComingLater },
+            } },
+        { QStringLiteral("资料设定(&I)"),
+            {
+                { CompanyProfile, QStringLiteral("公司信息管理(&G)"), {}, "actionCompanyProfile", 9,
+                    OpenCompanyProfile },
+                { GoodsRecords, QStringLiteral("商品库存管理(&S)  Ctrl+S"),
+                    QStringLiteral("酒水、商品的进、销、存管理"), "actionGoodsRecords", 10, OpenGoodsRecords },
+                { StaffRecords, QStringLiteral("员工资料管理(&Y)  Ctrl+Y"),
+                    QStringLiteral("员工资料的新增、修改、删除等操作"), "actionStaffRecords", 11, OpenStaffRecords },
+                { ShiftPlanner, QStringLiteral("员工上班时间安排(&T)"),
+                    QStringLiteral("员工早班、晚班、休息时间安排。"), "actionShiftPlanner", 12, OpenShiftPlanner },
+                { MemberRecords, QStringLiteral("会员(卡)资料管理(&H)"), QStringLiteral("建立、修改、删除会员档案"),
+                    "actionMemberRecords", 13, OpenMemberRecords },
+            } },
+        { QStringLiteral("工资管理(&C)"),
+            {
+                { SalarySheet, QStringLiteral("打印工资表(&G)"), QStringLiteral("设置员工工资,打印工资表"),
+                    "actionSalarySheet", 14, ComingLater },
+                { CommissionFormula, QStringLiteral("提成公式设置(&T)"), QStringLiteral("用于计算技师提成"),
+                    "actionCommissionFormula", 15, ComingLater },
+            } },
+        { QStringLiteral("帮助(&H)"),
+            {
+                { About, QStringLiteral("关于我们(&W)   Ctrl+W"), {}, "actionAbout", NoFlag, OpenAbout },
+                { Contact, QStringLiteral("与我们联系(&E) "), {}, "actionContact", NoFlag, openContact },
+                { HomePage, QStringLiteral("Orvento 首页(&H) "), {}, "actionHomePage", NoFlag, openHomePage },
+                { Manual, QStringLiteral("软件使用说明(&R) Ctrl+R"), QStringLiteral("包括所有的软件操作说明"),
+                    "actionManual", NoFlag, OpenHelpDocument },
+            } },
+    };
+}
+
+QList<ButtonEntry> buttons()
+{
+    using Picture = Artwork::Picture;
+    return {
+        { MainButton::TechnicianStatus, Picture::TechnicianStatus, QStringLiteral("技师状态"), "buttonTechnicianStatus",
+            NoFlag, MainCommand::TechnicianStatus, {} },
+        { MainButton::Rota, Picture::Rota, QStringLiteral("排钟"), "buttonRota", NoFlag, std::nullopt, OpenRota },
+        { MainButton::HandOverPrint, Picture::HandOverPrint, QStringLiteral("交班打印"), "buttonHandOverPrint", NoFlag,
+            MainCommand::HandOverPrint, {} },
+        { MainButton::BillQuery, Picture::BillQuery, QStringLiteral("帐单查询"), "buttonBillQuery", 17,
+            MainCommand::BillQuery, {} },
+        { MainButton::StaffManagement, Picture::StaffManagement, QStringLiteral("技师管理"), "buttonStaffManagement",
+            16, MainCommand::StaffRecords, {} },
+        { MainButton::Login, Picture::Login, QStringLiteral("登录"), "buttonLogin", NoFlag, MainCommand::Login, {} },
+        { MainButton::Help, Picture::Help, QStringLiteral("帮助"), "buttonHelp", NoFlag, MainCommand::Manual, {} },
+    };
+}
+
+void ComingLater(const CommandContext& context)
+{
+    context.services.messages.inform(QStringLiteral("该功能尚未开放。"));
+}
+
+QString helpDocumentName()
+{
+    return QStringLiteral("Tavrel操作流程.html");
+}
+
+void OpenHelpDocument(const CommandContext& context)
+{
+    const QString path = QDir::current().absoluteFilePath(helpDocumentName());
+    QFile::remove(path);
+    if (!QFile::copy(QStringLiteral(":/docs/guide.html"), path)) {
+        context.services.messages.inform(QStringLiteral("无法打开软件使用说明。"));
+        return;
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    context.services.launcher.open(QUrl::fromLocalFile(path));
+}
+
+} // namespace CommandTable

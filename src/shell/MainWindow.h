@@ -1,0 +1,95 @@
+#pragma once
+
+#include "desk/CommandContext.h"
+#include "shell/CommandTable.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+struct AppServices;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class RoomBoard;
+class RoomPage;
+
+// The window the desk clerk works in all day: seven picture buttons, one tab of rooms per
+// group, the status bar with the login and the clock, and the menu from which every other
+// task opens. Its commands come from the command table; it applies the permission row of the
+// logged-in role to them and follows the desk session's login.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxGroups = 5;
+
+    using Command = MainCommand;
+    using Button = MainButton;
+
+    explicit MainWindow(AppServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    QAction* action(Command command) const;
+    QToolButton* button(Button button) const;
+    QList<RoomPage*> roomPages() const { return m_pages; }
+    RoomPage* currentRoomPage() const;
+
+    QString promptText() const;
+    QString loginText() const;
+    QString clockText() const;
+
+    // Applies the authority row of the current role to the sixteen menu items and the two
+    // buttons; a missing row changes nothing.
+    void applyPermissions();
+    // Takes a successful login into the session and re-applies the permissions.
+    void takeLogin(int role, const QString& displayName);
+
+    static QString helpDocumentName() { return CommandTable::helpDocumentName(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void buildCentralArea();
+    void bindShortcuts();
+    void createRoomPages(int groupCount);
+    int readGroupCount();
+    void readCompanyProfile();
+    void runShiftRotation();
+    void refreshLoginPane();
+    void refreshClock();
+    void onMenuShown();
+
+    void runCommand(Command command);
+    void login();
+    void quickNumbering();
+
+    AppServices& m_services;
+    CommandContext m_context;
+    QHash<Command, CommandOpener> m_openers;
+    QHash<Command, QAction*> m_actions;
+    QHash<QAction*, QString> m_prompts;
+    QHash<int, QAction*> m_flaggedActions; // flag index -> menu item
+    std::array<QToolButton*, 7> m_buttons {};
+    QHash<int, QToolButton*> m_flaggedButtons; // flag index -> picture button
+    QTabWidget* m_tabs = nullptr;
+    std::unique_ptr<RoomBoard> m_roomBoard; // numbers and seats of every group, shared by the pages
+    QList<RoomPage*> m_pages;
+    QLabel* m_promptPane = nullptr;
+    QLabel* m_loginPane = nullptr;
+    QLabel* m_clockPane = nullptr;
+    QTimer* m_clockTimer = nullptr;
+    QDateTime m_loginAttempt; // shown in the login pane
+    bool m_permissionsPending = true;
+};

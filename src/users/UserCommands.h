@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+struct CommandContext;
+
+// The main window's commands of users and permissions.
+
+// "用户帐号管理(&Y)" and "权限设置(&Q)": for the general manager only; any other role is told
+// so and nothing opens.
+void OpenAccounts(const CommandContext& context);
+void OpenPermissions(const CommandContext& context);
+
+// Who logged in through the login dialog.
+struct LoginChoice
+{
+    int role = 0;
+    QString displayName;
+};
+
+// Runs the login dialog; nothing when it was cancelled. The main window takes the login into
+// the session and applies the role's permissions.
+std::optional<LoginChoice> AskLogin(const CommandContext& context);

@@ -1,0 +1,410 @@
+#include "app/SqlTransaction.h"
+#include "desk/BusinessDay.h"
+#include "desk/DeskSession.h"
+#include "records/CompanyProfile.h"
+#include "schedule/ShiftPlanStore.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TechnicianLine technician(const QString& number, const QString& name)
+{
+    return { number, name, 0, 0, false };
+}
+
+OpenBill billWith(const QList<TechnicianLine>& technicians)
+{
+    OpenBill bill;
+    bill.startTime = QDateTime(QDate(2026, 12, 7), QTime(10, 5, 7));
+    bill.massageClocks = 2;
+    bill.technicians = technicians;
+    return bill;
+}
+
+// A second session on the same database, as the desk after a restart would have it.
+struct Reloaded
+{
+    explicit Reloaded(TestEnvironment& env)
+        : session(env.database, env.clock)
+    {
+        ok = session.restore().ok();
+    }
+    DeskSession session;
+    bool ok = false;
+};
+
+int rows(TestEnvironment& env, const QString& table)
+{
+    return env.database.scalar(u"SELECT count(*) FROM %1"_s.arg(table)).toInt();
+}
+
+// Puts the numbers at the tail of the idle queue, as the rota's 排钟 does.
+void queueIdle(TestEnvironment& env, const QStringList& numbers)
+{
+    for (const QString& number : numbers)
+        QVERIFY(env.session.queueTechnician(RotaShift::Early, number).ok());
+}
+
+} // namespace
+
+// The desk session: the one owner of the live state, kept in the database, changed only after
+// the action that changed it has committed.
+class DeskSessionTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- rooms and bills ----------------------------------------------------------------------
+
+    void aRoomGoesThroughItsStatesAndEachIsStored()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        QSignalSpy rooms(&session, &DeskSession::roomChanged);
+        const QString room = u"101"_s;
+
+        QVERIFY(session.markGuestIn(room).ok());
+        QCOMPARE(session.roomState(room), RoomState::GuestIn);
+        QCOMPARE(rooms.takeFirst().value(0).toString(), room);
+        QCOMPARE(rows(env, u"desk_room"_s), 1);
+
+        OpenBill bill = billWith({ technician(u"5"_s, u"小红"_s) });
+        bill.goods = { { u"红/白葡萄酒"_s, 2, u"128.00"_s, QString() } }; // a "/" and an empty cell
+        QVERIFY(session.openBill(room, bill).ok());
+        QCOMPARE(session.roomState(room), RoomState::InService);
+        QCOMPARE(*session.bill(room), bill);
+        QCOMPARE(rooms.count(), 1);
+        QCOMPARE(rows(env, u"desk_room"_s), 0);
+
+        // Replaced: the start stays, as the service began then.
+        OpenBill replacement = billWith({ technician(u"8"_s, u"小兰"_s), technician(u"5"_s, u"小红"_s) });
+        replacement.startTime = bill.startTime.addSecs(3600);
+        replacement.pedicureCount = 1;
+        QVERIFY(session.replaceBill(room, replacement).ok());
+        replacement.startTime = bill.startTime;
+        QCOMPARE(*session.bill(room), replacement);
+        QVERIFY(session.setCount(room, BillCount::FootWash, 3).ok());
+        QCOMPARE(session.bill(room)->footWashClocks, 3);
+
+        // Unchanged: nothing written, nothing announced.
+        rooms.clear();
+        QVERIFY(session.setCount(room, BillCount::FootWash, 3).ok());
+        QCOMPARE(rooms.count(), 0);
+
+        Reloaded restarted(env);
+        QVERIFY(restarted.ok);
+        QCOMPARE(restarted.session.bills(), session.bills());
+
+        QVERIFY(session.closeRoom(room).ok());
+        QCOMPARE(session.roomState(room), RoomState::Idle);
+        for (const QString& table : { u"desk_bill"_s, u"desk_bill_technician"_s, u"desk_bill_goods"_s })
+            QCOMPARE(rows(env, table), 0);
+        // Closing an idle room changes nothing.
+        rooms.clear();
+        QVERIFY(session.closeRoom(room).ok());
+        QCOMPARE(rooms.count(), 0);
+    }
+
+    void technicianLinesMoveTheQueues()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        queueIdle(env, { u"01"_s, u"02"_s, u"03"_s, u"04"_s });
+        QSignalSpy queues(&session, &DeskSession::queuesChanged);
+        QVERIFY(session.openBill(u"101"_s, billWith({})).ok());
+        QCOMPARE(queues.count(), 0);
+
+        QVERIFY(session.addTechnician(u"101"_s, technician(u"02"_s, u"乙"_s)).ok());
+        QVERIFY(session.addTechnician(u"101"_s, technician(u"03"_s, u"丙"_s)).ok());
+        QCOMPARE(session.bill(u"101"_s)->technicians.first().number, u"03"_s); // the newest on top
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"01"_s, u"04"_s }));
+        QCOMPARE(session.workingList().numbers(), (QStringList { u"02"_s, u"03"_s }));
+        QCOMPARE(queues.count(), 2);
+
+        // Taken off the room: back at the head, keeping his turn.
+        QVERIFY(session.removeTechnician(u"101"_s, u"03"_s).ok());
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"03"_s, u"01"_s, u"04"_s }));
+        QCOMPARE(session.workingList().numbers(), QStringList { u"02"_s });
+
+        // 下钟: released and at the tail; a second time changes nothing.
+        QVERIFY(session.releaseTechnician(u"101"_s, u"02"_s).ok());
+        QVERIFY(session.bill(u"101"_s)->technicians.first().released);
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"03"_s, u"01"_s, u"04"_s, u"02"_s }));
+        queues.clear();
+        QVERIFY(session.releaseTechnician(u"101"_s, u"02"_s).ok());
+        QCOMPARE(queues.count(), 0);
+
+        // Released from one room, he serves another; the first room's close leaves him there.
+        QVERIFY(session.openBill(u"102"_s, billWith({})).ok());
+        QVERIFY(session.addTechnician(u"102"_s, technician(u"02"_s, u"乙"_s)).ok());
+        QVERIFY(session.addTechnician(u"101"_s, technician(u"01"_s, u"甲"_s)).ok());
+        QCOMPARE(session.workingList().numbers(), (QStringList { u"02"_s, u"01"_s }));
+        QVERIFY(session.closeRoom(u"101"_s).ok());
+        QCOMPARE(session.workingList().numbers(), QStringList { u"02"_s });
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"03"_s, u"04"_s, u"01"_s }));
+
+        // Checkout hands the lines back with their clocks.
+        QList<TechnicianLine> entered = session.bill(u"102"_s)->technicians;
+        entered.first().massageClocks = 3;
+        QVERIFY(session.replaceTechnicians(u"102"_s, entered).ok());
+        QCOMPARE(session.bill(u"102"_s)->technicians, entered);
+
+        Reloaded restarted(env);
+        QCOMPARE(restarted.session.idleQueue(), session.idleQueue());
+        QCOMPARE(restarted.session.workingList(), session.workingList());
+        QCOMPARE(restarted.session.bills(), session.bills());
+    }
+
+    void theStatusBoardMovesAndTheRotaQueues()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        QSignalSpy rota(&session, &DeskSession::rotaChanged);
+        QVERIFY(session.markPresent(u"01"_s).ok());
+        QVERIFY(session.markPresent(u"01"_s).ok()); // twice: two entries
+        QCOMPARE(session.attendanceList(), (QStringList { u"01"_s, u"01"_s }));
+        QCOMPARE(session.queueTechnician(RotaShift::Early, u"01"_s).value(), 1);
+        QCOMPARE(session.queueTechnician(RotaShift::Early, u"02"_s).value(), 2);
+        QCOMPARE(session.queueTechnician(RotaShift::Late, u"01"_s).value(), 1);
+        QCOMPARE(rota.count(), 5);
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"01"_s, u"02"_s, u"01"_s }));
+
+        QVERIFY(session.moveToWorking(u"01"_s).ok());
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"02"_s, u"01"_s }));
+        QVERIFY(session.moveToIdle(u"01"_s).ok());
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"02"_s, u"01"_s, u"01"_s }));
+        QVERIFY(session.moveToIdle(u"42"_s).ok()); // nobody of that number works: nothing
+        QCOMPARE(session.idleQueue().size(), 3);
+
+        Reloaded restarted(env);
+        QCOMPARE(restarted.session.rota(RotaShift::Early), (QStringList { u"01"_s, u"02"_s }));
+        QCOMPARE(restarted.session.rota(RotaShift::Late), QStringList { u"01"_s });
+        QCOMPARE(restarted.session.attendanceList(), session.attendanceList());
+        QCOMPARE(restarted.session.idleQueue(), session.idleQueue());
+    }
+
+    void refusalsChangeNothing()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        QVERIFY(session.openBill(u"101"_s, billWith({ technician(u"5"_s, u"小红"_s) })).ok());
+        QVERIFY(session.queueTechnician(RotaShift::Early, u"01"_s).ok());
+        QSignalSpy rooms(&session, &DeskSession::roomChanged);
+        QSignalSpy queues(&session, &DeskSession::queuesChanged);
+
+        const QList<Outcome<>> refused = {
+            session.openBill(u"101"_s, billWith({})),
+            session.markGuestIn(u"101"_s),
+            session.replaceBill(u"102"_s, billWith({})),
+            session.setCount(u"102"_s, BillCount::Massage, 1),
+            session.addTechnician(u"102"_s, technician(u"01"_s, u"甲"_s)),
+            session.removeTechnician(u"101"_s, u"9"_s),
+            session.releaseTechnician(u"101"_s, u"9"_s),
+        };
+        for (const Outcome<>& outcome : refused) {
+            QVERIFY(outcome.isRefusal());
+            QCOMPARE(outcome.text(), u"操作错误,系统无法识别!"_s);
+        }
+        const Outcome<int> twice = session.queueTechnician(RotaShift::Early, u"01"_s);
+        QVERIFY(twice.isRefusal());
+        QCOMPARE(twice.text(), u"选择技师已经排钟!请核对后再操作!"_s);
+        QCOMPARE(rooms.count(), 0);
+        QCOMPARE(queues.count(), 0);
+        QCOMPARE(session.idleQueue().numbers(), QStringList { u"01"_s });
+    }
+
+    // A write the database refuses returns its error text and changes neither memory nor the
+    // stored state; nothing is announced.
+    void aFailedWriteChangesNothing()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        queueIdle(env, { u"01"_s, u"02"_s });
+        env.sql(u"CREATE TRIGGER full_disk BEFORE INSERT ON desk_queue WHEN NEW.list = 'working' "
+                "BEGIN SELECT RAISE(ABORT, '磁盘已满'); END"_s);
+        QSignalSpy queues(&session, &DeskSession::queuesChanged);
+
+        const Outcome<> moved = session.moveToWorking(u"01"_s);
+        QVERIFY(moved.isFailure());
+        QCOMPARE(moved.text(), u"磁盘已满"_s);
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"01"_s, u"02"_s }));
+        QVERIFY(session.workingList().isEmpty());
+        QCOMPARE(queues.count(), 0);
+        Reloaded restarted(env);
+        QCOMPARE(restarted.session.idleQueue().numbers(), (QStringList { u"01"_s, u"02"_s }));
+
+        // The next write works on what is really stored.
+        env.sql(u"DROP TRIGGER full_disk"_s);
+        QVERIFY(session.moveToWorking(u"02"_s).ok());
+        QCOMPARE(session.idleQueue().numbers(), QStringList { u"01"_s });
+        QCOMPARE(Reloaded(env).session.workingList().numbers(), QStringList { u"02"_s });
+    }
+
+    // --- actions of several writes ------------------------------------------------------------
+
+    // Two store writes and a failing third in one action: nothing is written, and the session
+    // shows and announces nothing.
+    void anActionIsAllOrNothing()
+    {
+        TestEnvironment env;
+        env.addStaff(u"01"_s, u"张三"_s, u"技师"_s, 3, 0);
+        env.sql(u"CREATE TRIGGER locked BEFORE UPDATE ON company BEGIN SELECT RAISE(ABORT, '记录被锁定'); END"_s);
+        DeskSession& session = env.session;
+        QSignalSpy rooms(&session, &DeskSession::roomChanged);
+        {
+            SqlTransaction action(env.database);
+            QCOMPARE(ShiftPlanStore(env.database).clearShift(u"01"_s), QString());
+            QVERIFY(session.markGuestIn(u"101"_s).ok());
+            CompanyProfile profile;
+            profile.name = u"新店"_s;
+            profile.tel = u"1"_s;
+            QCOMPARE(SaveCompanyProfile(env.database, profile), u"记录被锁定"_s);
+            // The action gives up: leaving the scope rolls back.
+        }
+        QCOMPARE(env.database.scalar(u"SELECT workstatus FROM worksinfo"_s).toInt(), 0);
+        QCOMPARE(rows(env, u"desk_room"_s), 0);
+        QCOMPARE(session.roomState(u"101"_s), RoomState::Idle);
+        QCOMPARE(rooms.count(), 0);
+
+        // Committed, the same action shows only after the commit.
+        {
+            SqlTransaction action(env.database);
+            QCOMPARE(ShiftPlanStore(env.database).clearShift(u"01"_s), QString());
+            QVERIFY(session.markGuestIn(u"101"_s).ok());
+            QCOMPARE(session.roomState(u"101"_s), RoomState::Idle);
+            QCOMPARE(rooms.count(), 0);
+            QVERIFY(action.commit());
+        }
+        QCOMPARE(session.roomState(u"101"_s), RoomState::GuestIn);
+        QCOMPARE(rooms.count(), 1);
+        QCOMPARE(env.database.scalar(u"SELECT workstatus FROM worksinfo"_s).toInt(), 100);
+    }
+
+    // Settlement closes rooms inside its own transaction: each change builds on the ones
+    // before it in the same action, and a part that is undone leaves the others.
+    void changesInOneActionBuildOnEachOther()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        queueIdle(env, { u"01"_s, u"02"_s, u"03"_s });
+        for (const auto& [room, number] :
+            { std::pair { u"101"_s, u"01"_s }, std::pair { u"102"_s, u"02"_s }, std::pair { u"103"_s, u"03"_s } }) {
+            QVERIFY(session.openBill(room, billWith({})).ok());
+            QVERIFY(session.addTechnician(room, technician(number, number)).ok());
+        }
+        QSignalSpy rooms(&session, &DeskSession::roomChanged);
+        {
+            SqlTransaction settlement(env.database);
+            QVERIFY(session.closeRoom(u"101"_s).ok());
+            QVERIFY(session.closeRoom(u"102"_s).ok());
+            {
+                SqlTransaction voided(env.database);
+                QVERIFY(session.closeRoom(u"103"_s).ok());
+                // not committed: this part is undone
+            }
+            QCOMPARE(session.workingList().size(), 3); // nothing shown before the commit
+            QVERIFY(settlement.commit());
+        }
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"01"_s, u"02"_s }));
+        QCOMPARE(session.workingList().numbers(), QStringList { u"03"_s });
+        QCOMPARE(session.roomState(u"103"_s), RoomState::InService);
+        QCOMPARE(rooms.count(), 2);
+        Reloaded restarted(env);
+        QCOMPARE(restarted.session.idleQueue(), session.idleQueue());
+        QCOMPARE(restarted.session.workingList(), session.workingList());
+        QCOMPARE(restarted.session.bills().keys(), QStringList { u"103"_s });
+    }
+
+    // --- what a restart keeps -----------------------------------------------------------------
+
+    void theBusinessDayChangesAtSixInTheMorning_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("morning") << QDateTime(QDate(2026, 12, 7), QTime(9, 0)) << QDate(2026, 12, 7);
+        QTest::newRow("before midnight") << QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59)) << QDate(2026, 12, 7);
+        QTest::newRow("late shift after midnight")
+            << QDateTime(QDate(2026, 12, 8), QTime(5, 59, 59)) << QDate(2026, 12, 7);
+        QTest::newRow("six o'clock") << QDateTime(QDate(2026, 12, 8), QTime(6, 0)) << QDate(2026, 12, 8);
+        QTest::newRow("new year's night") << QDateTime(QDate(2027, 1, 1), QTime(2, 0)) << QDate(2026, 12, 31);
+    }
+
+    void theBusinessDayChangesAtSixInTheMorning()
+    {
+        QFETCH(QDateTime, moment);
+        QFETCH(QDate, day);
+        QCOMPARE(BusinessDayOf(moment), day);
+    }
+
+    void aRestartKeepsTheDaysListsOnlyWithinTheirDay_data()
+    {
+        QTest::addColumn<QDateTime>("changed");
+        QTest::addColumn<QDateTime>("restarted");
+        QTest::addColumn<bool>("dayListsKept");
+        const QDate monday(2026, 12, 7);
+        const QDate tuesday(2026, 12, 8);
+        QTest::newRow("same evening") << QDateTime(monday, QTime(9, 0)) << QDateTime(monday, QTime(22, 0)) << true;
+        QTest::newRow("late shift past midnight")
+            << QDateTime(monday, QTime(23, 30)) << QDateTime(tuesday, QTime(5, 59)) << true;
+        QTest::newRow("next morning") << QDateTime(monday, QTime(23, 30)) << QDateTime(tuesday, QTime(6, 0)) << false;
+        QTest::newRow("written after midnight, next morning")
+            << QDateTime(tuesday, QTime(5, 0)) << QDateTime(tuesday, QTime(6, 30)) << false;
+        QTest::newRow("a week later") << QDateTime(monday, QTime(9, 0)) << QDateTime(monday.addDays(7), QTime(9, 0))
+                                      << false;
+    }
+
+    void aRestartKeepsTheDaysListsOnlyWithinTheirDay()
+    {
+        QFETCH(QDateTime, changed);
+        QFETCH(QDateTime, restarted);
+        QFETCH(bool, dayListsKept);
+
+        TestEnvironment env;
+        env.clock.set(changed);
+        DeskSession& session = env.session;
+        QVERIFY(session.markPresent(u"01"_s).ok());
+        queueIdle(env, { u"01"_s, u"02"_s, u"03"_s });
+        QVERIFY(session.queueTechnician(RotaShift::Late, u"04"_s).ok());
+        QVERIFY(session.markGuestIn(u"101"_s).ok());
+        QVERIFY(session.openBill(u"102"_s, billWith({})).ok());
+        QVERIFY(session.addTechnician(u"102"_s, technician(u"02"_s, u"乙"_s)).ok());
+        session.logIn(3, u"总经理"_s);
+        session.setCurrentCashier(u"c1"_s);
+
+        env.clock.set(restarted);
+        Reloaded after(env);
+        QVERIFY(after.ok);
+        const DeskSession& kept = after.session;
+        // Rooms, bills and the working list always come back.
+        QCOMPARE(kept.roomState(u"101"_s), RoomState::GuestIn);
+        QCOMPARE(kept.bills(), session.bills());
+        QCOMPARE(kept.workingList().numbers(), QStringList { u"02"_s });
+        // The day's lists only within their business day.
+        if (dayListsKept) {
+            QCOMPARE(kept.idleQueue().numbers(), (QStringList { u"01"_s, u"03"_s, u"04"_s }));
+            QCOMPARE(kept.attendanceList(), QStringList { u"01"_s });
+            QCOMPARE(kept.rota(RotaShift::Early), (QStringList { u"01"_s, u"02"_s, u"03"_s }));
+            QCOMPARE(kept.rota(RotaShift::Late), QStringList { u"04"_s });
+        } else {
+            QVERIFY(kept.idleQueue().isEmpty());
+            QVERIFY(kept.attendanceList().isEmpty());
+            QVERIFY(kept.rota(RotaShift::Early).isEmpty());
+            QVERIFY(kept.rota(RotaShift::Late).isEmpty());
+            // … and so does the database: a third start finds the same.
+            QCOMPARE(rows(env, u"desk_rota"_s), 0);
+            QCOMPARE(Reloaded(env).session.workingList().numbers(), QStringList { u"02"_s });
+        }
+        QCOMPARE(kept.businessDay(), BusinessDayOf(restarted));
+        // The login is never kept: the desk logs in again.
+        QCOMPARE(kept.userSession(), UserSession {});
+        QCOMPARE(kept.currentCashier(), QString());
+    }
+};
+
+QTEST_MAIN(DeskSessionTest)
+#include "tst_desksession.moc"

@@ -1,0 +1,434 @@
+#include "app/Database.h"
+#include "app/SettingFile.h"
+#include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+#include "rooms/RoomCell.h"
+#include "rooms/RoomLamp.h"
+#include "rooms/RoomPage.h"
+#include "schedule/RotaDialog.h"
+#include "schedule/ShiftPlannerDialog.h"
+#include "schedule/TechnicianStatusDialog.h"
+#include "shell/DeskApplication.h"
+#include "shell/MainWindow.h"
+#include "support/DeskFixture.h"
+#include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
+#include "users/LoginDialog.h"
+#include "users/Permissions.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+using Command = MainWindow::Command;
+using Button = MainWindow::Button;
+
+// The whole desk started offscreen on a fresh data folder.
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QStringList menuTexts(const MainWindow& window)
+    {
+        QStringList texts;
+        for (QAction* menu : window.menuBar()->actions()) {
+            texts << menu->text();
+            for (QAction* item : menu->menu()->actions())
+                texts << QStringLiteral("  ") + item->text();
+        }
+        return texts;
+    }
+
+private slots:
+    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
+
+    void freshStartShowsAWorkingBoard()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(desk.messages.shown().isEmpty(), qPrintable(desk.messages.texts().join(u'|')));
+
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tavrel 1.21"));
+        QStringList buttons;
+        for (Button b : { Button::TechnicianStatus, Button::Rota, Button::HandOverPrint, Button::BillQuery,
+                 Button::StaffManagement, Button::Login, Button::Help })
+            buttons << window.button(b)->text();
+        QCOMPARE(buttons,
+            (QStringList {
+                u"技师状态"_s, u"排钟"_s, u"交班打印"_s, u"帐单查询"_s, u"技师管理"_s, u"登录"_s, u"帮助"_s }));
+        QVERIFY(!window.button(Button::Help)->icon().isNull());
+
+        const QStringList expectedMenus = {
+            u"工具(&T)"_s,
+            u"  房间组数设定(&F)"_s,
+            u"  快速设置房间号(&K)"_s,
+            u"  用户帐号管理(&Y)"_s,
+            u"  用户登录(&L)   Ctrl+L   "_s,
+            u"  权限设置(&Q)"_s,
+            u"状态显示(&V)"_s,
+            u"  技师状态(&G)   Ctrl+G"_s,
+            u"  商品库存(&S)   Ctrl+S"_s,
+            u"  当前日期(&T)   Ctrl+T"_s,
+            u"入帐收银(&L)"_s,
+            u"  价格设置(&J)"_s,
+            u"  交班入帐情况打印(&D)  Ctrl+D"_s,
+            u"查询分析与报表输出(&Q)"_s,
+            u"  经营帐单查询(&F) Ctrl+F"_s,
+            u"  技师服务情况汇总(&G)"_s,
+            u"  商品消费情况汇总(&S)"_s,
+            u"资料设定(&I)"_s,
+            u"  公司信息管理(&G)"_s,
+            u"  商品库存管理(&S)  Ctrl+S"_s,
+            u"  员工资料管理(&Y)  Ctrl+Y"_s,
+            u"  员工上班时间安排(&T)"_s,
+            u"  会员(卡)资料管理(&H)"_s,
+            u"工资管理(&C)"_s,
+            u"  打印工资表(&G)"_s,
+            u"  提成公式设置(&T)"_s,
+            u"帮助(&H)"_s,
+            u"  关于我们(&W)   Ctrl+W"_s,
+            u"  与我们联系(&E) "_s,
+            u"  Orvento 首页(&H) "_s,
+            u"  软件使用说明(&R) Ctrl+R"_s,
+        };
+        QCOMPARE(menuTexts(window), expectedMenus);
+
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("roomTabs"));
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("第一组房间"));
+        QCOMPARE(tabs->tabPosition(), QTabWidget::South);
+        QCOMPARE(window.loginText(), QStringLiteral("未登录 登录时间:09:15:30"));
+        QCOMPARE(window.clockText(), QStringLiteral("2026-12-07 09:15:30 星期一"));
+        QCOMPARE(desk.session().companyName(), QStringLiteral("Tavrel 桑拿足浴中心"));
+        QVERIFY(!desk.session().companyTel().isEmpty());
+
+        window.grab().save(TestOutputPath(QStringLiteral("mainwindow.png")));
+    }
+
+    void groupCountComesFromTheSettingFile_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // "missing" or the four bytes
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<bool>("message");
+        // The new groups have no pagesel file yet: one "打开一个二进制文件失败!" each.
+        QTest::newRow("three") << QByteArray("\x03\0\0\0", 4) << 3 << true;
+        QTest::newRow("five") << QByteArray("\x05\0\0\0", 4) << 5 << true;
+        QTest::newRow("seven") << QByteArray("\x07\0\0\0", 4) << 1 << true;
+        QTest::newRow("zero") << QByteArray("\0\0\0\0", 4) << 1 << true;
+        QTest::newRow("missing") << QByteArray("missing") << 1 << true;
+    }
+
+    void groupCountComesFromTheSettingFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, tabs);
+        QFETCH(bool, message);
+        DeskFixture desk;
+        QVERIFY(desk.start([&](Database&) {
+            if (file == "missing") {
+                QFile::remove(QStringLiteral("HouNum.daf"));
+            } else {
+                QFile out(QStringLiteral("HouNum.daf"));
+                QVERIFY(out.open(QIODevice::WriteOnly));
+                out.write(file);
+            }
+        }));
+        QCOMPARE(desk.window().roomPages().size(), tabs);
+        QCOMPARE(desk.window().findChild<QTabWidget*>(QStringLiteral("roomTabs"))->count(), tabs);
+        QCOMPARE(!desk.messages.shown().isEmpty(), message);
+        if (file == "missing")
+            QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
+    }
+
+    void permissionsOfTheCashierApplyBeforeAnyLogin()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) {
+            // str1 greyed, the rest of the menu allowed; 技师管理 allowed, 帐单查询 not.
+            db.exec(QStringLiteral(
+                "UPDATE authority SET str1=1, str2=0, str3=0, str4=0, str5=0, str6=0, str7=0, str8=0, "
+                "str9=0, str10=0, str11=0, str12=0, str13=0, str14=0, str15=0, str16=5, str17=1, str18=0 "
+                "WHERE id=0"));
+        }));
+        MainWindow& window = desk.window();
+        QVERIFY(!window.action(Command::GroupCount)->isEnabled());
+        QVERIFY(window.action(Command::QuickNumbering)->isEnabled());
+        QVERIFY(!window.action(Command::CommissionFormula)->isEnabled()); // any value but 0 greys
+        QVERIFY(window.button(Button::StaffManagement)->isEnabled());
+        QVERIFY(!window.button(Button::BillQuery)->isEnabled());
+        // Commands without a flag stay available.
+        QVERIFY(window.action(Command::Login)->isEnabled());
+        QVERIFY(window.action(Command::TechnicianStatus)->isEnabled());
+        QVERIFY(window.button(Button::Rota)->isEnabled());
+    }
+
+    void anAllZeroRowEnablesTheMenuAndDisablesBothButtons()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) {
+            QStringList zero;
+            for (int i = 1; i <= 18; ++i)
+                zero << QStringLiteral("str%1=0").arg(i);
+            db.exec(QStringLiteral("UPDATE authority SET %1 WHERE id=0").arg(zero.join(u',')));
+        }));
+        MainWindow& window = desk.window();
+        for (Command command : { Command::GroupCount, Command::QuickNumbering, Command::Accounts, Command::Permissions,
+                 Command::GoodsStatus, Command::Prices, Command::BillQuery, Command::TechnicianSummary,
+                 Command::GoodsSummary, Command::CompanyProfile, Command::GoodsRecords, Command::StaffRecords,
+                 Command::ShiftPlanner, Command::MemberRecords, Command::SalarySheet, Command::CommissionFormula })
+            QVERIFY(window.action(command)->isEnabled());
+        QVERIFY(!window.button(Button::StaffManagement)->isEnabled());
+        QVERIFY(!window.button(Button::BillQuery)->isEnabled());
+        QCOMPARE(PermissionsFromRow(AuthorityRow {}), ([] {
+            PermissionFlags flags {};
+            for (int i = 0; i < MenuFlagCount; ++i)
+                flags[i] = true;
+            return flags;
+        }()));
+    }
+
+    void permissionsAreAppliedOnceMoreAtTheFirstMenu()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        QVERIFY(window.action(Command::GoodsStatus)->isEnabled());
+        desk.database().exec(QStringLiteral("UPDATE authority SET str5=1 WHERE id=0"));
+        QMenu* menu = window.menuBar()->actions().at(1)->menu();
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
+        // Only once: a later change waits for the next login.
+        desk.database().exec(QStringLiteral("UPDATE authority SET str5=0 WHERE id=0"));
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QVERIFY(!window.action(Command::GoodsStatus)->isEnabled());
+        window.takeLogin(0, QStringLiteral("小王"));
+        QVERIFY(window.action(Command::GoodsStatus)->isEnabled());
+    }
+
+    void aMissingAuthorityRowChangesNothing()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("DELETE FROM authority WHERE id=2")); }));
+        MainWindow& window = desk.window();
+        const bool before = window.action(Command::Prices)->isEnabled();
+        window.takeLogin(2, QStringLiteral("经理甲"));
+        QCOMPARE(window.action(Command::Prices)->isEnabled(), before);
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    void menuPromptsShowInTheFirstPane()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QMenu* tools = window.menuBar()->actions().at(0)->menu();
+        emit tools->hovered(window.action(Command::QuickNumbering));
+        QCOMPARE(window.promptText(), QStringLiteral("快速设置房间号码"));
+        QMenu* records = window.menuBar()->actions().at(4)->menu();
+        emit records->hovered(window.action(Command::CompanyProfile));
+        QCOMPARE(window.promptText(), QString());
+    }
+
+    void roleThreeCommandsRefuseOtherRoles()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start(
+            [](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str3=0, str4=0 WHERE id=0")); }));
+        MainWindow& window = desk.window();
+        window.action(Command::Accounts)->trigger();
+        window.action(Command::Permissions)->trigger();
+        QCOMPARE(desk.messages.texts(),
+            (QStringList { QStringLiteral("只有总经理帐户登录才能设置帐户!"),
+                QStringLiteral("只有总经理帐户登录才能设置权限!") }));
+    }
+
+    void helpAndAddressesGoToTheDesktop()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QTest::mouseClick(window.button(Button::Help), Qt::LeftButton);
+        QCOMPARE(desk.launcher.opened.size(), 1);
+        const QString guide = desk.launcher.opened.first().toLocalFile();
+        QVERIFY(guide.endsWith(QStringLiteral("Tavrel操作流程.html")));
+        QFile file(guide);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("操作流程")));
+        window.action(Command::Contact)->trigger();
+        window.action(Command::HomePage)->trigger();
+        QCOMPARE(desk.launcher.opened.at(1).scheme(), QStringLiteral("mailto"));
+        QCOMPARE(desk.launcher.opened.at(2).scheme(), QStringLiteral("https"));
+    }
+
+    void theExitQuestionCanBeCancelled()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        desk.messages.queueAnswer(false);
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QCOMPARE(desk.messages.lastText(), QStringLiteral("是否真的退出!"));
+        desk.messages.queueAnswer(true);
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+    }
+
+    void aDatabaseErrorAtStartIsShownAndStartGoesOn()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) {
+            db.exec(QStringLiteral("UPDATE wtimechgcondition SET spaceday=1, time='2000-01-01 00:00:00'"));
+            db.exec(QStringLiteral(
+                "CREATE TRIGGER refuse BEFORE UPDATE ON worksinfo BEGIN SELECT RAISE(ABORT, 'no swap today'); END"));
+            db.exec(QStringLiteral("INSERT INTO worksinfo (str1, workstatus) VALUES ('01', 0)"));
+        }));
+        QVERIFY(desk.messages.lastText().contains(QStringLiteral("no swap today")));
+        QCOMPARE(desk.window().roomPages().size(), 1);
+    }
+
+    void commandsOpenTheirDialogs()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) { db.exec(QStringLiteral("UPDATE authority SET str13=0 WHERE id=0")); }));
+        MainWindow& window = desk.window();
+        QStringList opened;
+        const auto closeAndNote = [&opened](QDialog* dialog) {
+            opened << dialog->windowTitle();
+            dialog->reject();
+        };
+        WhenDialogOpens<RotaDialog>(closeAndNote);
+        QTest::mouseClick(window.button(Button::Rota), Qt::LeftButton);
+        WhenDialogOpens<TechnicianStatusDialog>(closeAndNote);
+        QTest::mouseClick(window.button(Button::TechnicianStatus), Qt::LeftButton);
+        WhenDialogOpens<TechnicianStatusDialog>(closeAndNote);
+        window.action(Command::TechnicianStatus)->trigger();
+        WhenDialogOpens<ShiftPlannerDialog>(closeAndNote);
+        window.action(Command::ShiftPlanner)->trigger();
+        QCOMPARE(opened,
+            (QStringList { u"排钟"_s, u"技师工作状态和上钟顺序"_s, u"技师工作状态和上钟顺序"_s, u"员工上班安排"_s }));
+    }
+
+    // The command table answers for the commands still to be built.
+    void commandsStillToComeSaySo()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) {
+            db.exec(u"UPDATE authority SET str6=0, str7=0, str8=0, str9=0, str15=0, str16=0 WHERE id=0"_s);
+        }));
+        MainWindow& window = desk.window();
+        for (Command command : { Command::Prices, Command::HandOverPrint, Command::BillQuery,
+                 Command::TechnicianSummary, Command::GoodsSummary, Command::SalarySheet, Command::CommissionFormula })
+            window.action(command)->trigger();
+        QTest::mouseClick(window.button(Button::HandOverPrint), Qt::LeftButton);
+        QTest::mouseClick(window.button(Button::BillQuery), Qt::LeftButton);
+        QCOMPARE(desk.messages.texts(), QStringList(9, u"该功能尚未开放。"_s));
+    }
+
+    // The status bar follows the session's login, whoever changed it.
+    void theLoginPaneFollowsTheSession()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        desk.session().logIn(1, u"王部长"_s);
+        QCOMPARE(desk.window().loginText(), u"王部长 登录时间:09:15:30"_s);
+    }
+
+    // A busy afternoon: guests in rooms, services running, technicians queued.
+    void aBusyBoardLooksRight()
+    {
+        DeskFixture desk(QDateTime(QDate(2026, 12, 7), QTime(15, 42, 10)));
+        QVERIFY(desk.start());
+        DeskSession& session = desk.session();
+        for (const QString& number : { u"01"_s, u"02"_s, u"03"_s, u"05"_s, u"07"_s, u"08"_s, u"11"_s, u"12"_s })
+            QVERIFY(session.queueTechnician(RotaShift::Early, number).ok());
+        for (const QString& room : { u"103"_s, u"110"_s, u"121"_s, u"137"_s })
+            QVERIFY(session.markGuestIn(room).ok());
+        const QList<std::pair<QString, QStringList>> served = { { u"101"_s, { u"01"_s } },
+            { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } }, { u"118"_s, { u"07"_s, u"08"_s, u"11"_s } },
+            { u"126"_s, { u"12"_s } }, { u"133"_s, {} } };
+        for (const auto& [room, technicians] : served) {
+            OpenBill bill;
+            bill.startTime = desk.clock.now().addSecs(-2400);
+            QVERIFY(session.openBill(room, bill).ok());
+            for (const QString& number : technicians)
+                QVERIFY(session.addTechnician(room, { number, u"技师"_s + number, 0, 0, false }).ok());
+        }
+        QVERIFY(session.releaseTechnician(u"118"_s, u"08"_s).ok());
+        desk.window().takeLogin(0, u"小李"_s);
+
+        MainWindow& window = desk.window();
+        RoomPage* page = window.roomPages().first();
+        QCOMPARE(page->lampText(5), u"03 02 "_s);
+        QCOMPARE(page->lampText(18), u"11 *08 07 "_s);
+        QCOMPARE(page->lampText(3), u"入客"_s);
+        QVERIFY(page->room(33)->lamp()->isLit());
+        QVERIFY(!page->room(2)->lamp()->isLit());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const QSize& size : { QSize(1366, 768), QSize(1024, 768) }) {
+            window.resize(size);
+            QCoreApplication::processEvents();
+            QVERIFY(window.grab().save(TestOutputPath(u"mainwindow-busy-%1.png"_s.arg(size.width()))));
+        }
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    void theDeliveredManagerLogsInThroughTheLoginButton()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        // The delivered password is stored as a hash from the first start on.
+        QVERIFY(desk.database().scalar(QStringLiteral("SELECT password FROM adm")).toString().startsWith(u'$'));
+        QVERIFY(!window.action(Command::Prices)->isEnabled());
+
+        desk.clock.advanceSeconds(60);
+        WhenDialogOpens<LoginDialog>([](LoginDialog* login) { login->reject(); });
+        QTest::mouseClick(window.button(Button::Login), Qt::LeftButton);
+        QCOMPARE(window.loginText(), QStringLiteral("未登录 登录时间:09:16:30")); // cancelled: new time only
+
+        WhenDialogOpens<LoginDialog>([](LoginDialog* login) {
+            login->findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(QStringLiteral("总经理"));
+            QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("accountEdit")), QStringLiteral("admin"));
+            QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("passwordEdit")), QStringLiteral("admin"));
+            Click(login, QStringLiteral("loginButton"));
+        });
+        window.action(Command::Login)->trigger();
+        QCOMPARE(desk.session().userSession().role, 3);
+        QCOMPARE(window.loginText(), QStringLiteral("总经理 登录时间:09:16:30"));
+        QVERIFY(window.action(Command::Prices)->isEnabled());
+        QVERIFY(window.action(Command::Accounts)->isEnabled());
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    void shortcutsOfTheMenuTextsWork()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy contact(window.action(Command::Manual), &QAction::triggered);
+        QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(contact.count(), 1);
+        QCOMPARE(desk.launcher.opened.size(), 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

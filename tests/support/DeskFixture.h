@@ -1,0 +1,52 @@
+#pragma once
+
+#include "support/ManualClock.h"
+#include "support/PdfPrinterChooser.h"
+#include "support/RecordingDesktopLauncher.h"
+#include "support/ScriptedMessageService.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+class Database;
+class DeskApplication;
+class DeskSession;
+class MainWindow;
+
+// The whole desk program, offscreen, on a data folder that outlives one run of it: start it,
+// drive its windows, end a run as a crash would and start it again on the same folder.
+class DeskFixture
+{
+    QTemporaryDir m_folder; // first: the folder outlives every run in it
+
+public:
+    explicit DeskFixture(const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)));
+    ~DeskFixture();
+
+    // Starts a new run on the fixture's folder. `setUp` first gets the database of a run
+    // that prepared the folder (the current directory then), to change the installation. The
+    // messages are cleared before the new run starts.
+    bool start(const std::function<void(Database&)>& setUp = {});
+    // Starts a new run on another folder.
+    bool startIn(const QString& folder);
+    // Ends the run without closing the window, as a crash or a kill would.
+    void kill();
+
+    QString folder() const { return m_folder.path(); }
+    DeskApplication& application() const { return *m_application; }
+    MainWindow& window() const;
+    DeskSession& session() const;
+    Database& database() const;
+
+    ScriptedMessageService messages;
+    ManualClock clock;
+    PdfPrinterChooser printers;
+    RecordingDesktopLauncher launcher;
+
+private:
+    std::unique_ptr<DeskApplication> newRun();
+
+    std::unique_ptr<DeskApplication> m_application;
+};

@@ -1,0 +1,55 @@
+#include "support/WidgetDriver.h"
+
+#include "app/RowListModel.h"
+#include "app/RowListView.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+
+void Click(const QWidget* parent, const QString& name)
+{
+    Child<QAbstractButton>(parent, name)->click();
+}
+
+void TypeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c == u'\n')
+            QTest::keyClick(widget, Qt::Key_Return);
+        else if (c.unicode() < 0x80)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void TypeInto(QLineEdit* edit, const QString& text)
+{
+    edit->clear();
+    TypeText(edit, text);
+}
+
+void Choose(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    if (index < 0)
+        qFatal("%s offers no %s", qPrintable(box->objectName()), qPrintable(text));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void ClickRow(RowListView& list, int row)
+{
+    const QRect cell = list.visualRect(list.model()->index(row, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+QStringList Column(const RowListView& list, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < list.rowCount(); ++row)
+        cells.append(list.rows().cell(row, column));
+    return cells;
+}

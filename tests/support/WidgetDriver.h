@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class RowListView;
+
+// Drives the desk's widgets as a user would, finding them by object name.
+
+// The child of `parent` named `name`; the test stops (qFatal) when there is none.
+template <typename T> T* Child(const QObject* parent, const QString& name)
+{
+    T* child = parent->findChild<T*>(name);
+    if (!child)
+        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return child;
+}
+
+// Clicks the button of `parent` named `name`.
+void Click(const QWidget* parent, const QString& name);
+
+// Types `text` key by key: a line break is the Return key, Chinese characters arrive as the
+// text of a key event.
+void TypeText(QWidget* widget, const QString& text);
+// Empties the edit box, then types.
+void TypeInto(QLineEdit* edit, const QString& text);
+// Chooses the item with `text` as the user would, so that the box's activated() follows.
+void Choose(QComboBox* box, const QString& text);
+// Clicks the first cell of `row`.
+void ClickRow(RowListView& list, int row);
+inline void ClickRow(RowListView* list, int row)
+{
+    ClickRow(*list, row);
+}
+// The texts of one column, top first.
+QStringList Column(const RowListView& list, int column);
+inline QStringList Column(const RowListView* list, int column)
+{
+    return Column(*list, column);
+}
+
+// Runs `step` on the next modal dialog of type T that opens, then returns. Use it before the
+// action that opens the dialog: the step runs from the event loop of the dialog's exec().
+template <typename T> void WhenDialogOpens(std::function<void(T*)> step, int attempts = 100)
+{
+    QTimer::singleShot(10, [step, attempts] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
+                step(dialog);
+                return;
+            }
+        }
+        if (attempts > 0)
+            WhenDialogOpens<T>(step, attempts - 1);
+    });
+}
