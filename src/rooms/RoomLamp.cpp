@@ -11,7 +11,7 @@ RoomLamp::RoomLamp(QWidget* parent)
     : QAbstractButton(parent)
 {
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("房间状态,入客或上钟"));
+    setToolTip(StateToolTip);
     setFocusPolicy(Qt::TabFocus);
     setFont(PaintedFont());
 }
@@ -63,39 +63,79 @@ void RoomLamp::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect face = rect().adjusted(0, 0, -1, -1);
+    const QRect panel = rect().adjusted(0, 0, -1, -1);
 
     // A raised face that sinks while pressed.
     const bool sunk = isDown();
-    QLinearGradient fill(face.topLeft(), face.bottomLeft());
+    QLinearGradient fill(panel.topLeft(), panel.bottomLeft());
     fill.setColorAt(0, m_lit ? QColor(255, 250, 225) : QColor(250, 250, 250));
     fill.setColorAt(1, m_lit ? QColor(245, 225, 170) : QColor(222, 222, 222));
-    painter.fillRect(face, fill);
+    painter.fillRect(panel, fill);
     painter.setPen(sunk ? QColor(20, 20, 20) : Qt::white);
-    painter.drawLine(face.topLeft(), face.topRight());
-    painter.drawLine(face.topLeft(), face.bottomLeft());
+    painter.drawLine(panel.topLeft(), panel.topRight());
+    painter.drawLine(panel.topLeft(), panel.bottomLeft());
     painter.setPen(sunk ? Qt::white : QColor(120, 120, 120));
-    painter.drawLine(face.bottomLeft(), face.bottomRight());
-    painter.drawLine(face.topRight(), face.bottomRight());
+    painter.drawLine(panel.bottomLeft(), panel.bottomRight());
+    painter.drawLine(panel.topRight(), panel.bottomRight());
     if (hasFocus()) {
         painter.setPen(QPen(QColor(60, 110, 200), 1, Qt::DotLine));
-        painter.drawRect(face.adjusted(2, 2, -2, -2));
+        painter.drawRect(panel.adjusted(2, 2, -2, -2));
     }
 
     const int offset = sunk ? 1 : 0;
-    const int bulbSize = std::max(16, std::min(height() - 6, width() / 2 - 4));
-    const QRect bulbRect(3 + offset, (height() - bulbSize) / 2 + offset, bulbSize, bulbSize);
-    painter.drawPixmap(bulbRect, bulb(bulbSize, showsLitBulb()));
+    const Face shownFace = face();
+    const int size = shownFace.bulbSize;
+    const QRect bulbRect(BulbLeft + offset, (height() - size) / 2 + offset, size, size);
+    painter.drawPixmap(bulbRect, bulb(size, showsLitBulb()));
 
-    const QRect textRect(bulbRect.right() + 2 + offset, 2 + offset, width() - bulbRect.right() - 5, height() - 4);
+    // A room served by many technicians shows every number, on as many lines as it takes.
+    const LampText& shown = shownFace.text;
+    const QRect area = shownFace.textArea.translated(offset, offset);
+    const QFontMetrics metrics(shown.font);
+    const int lineHeight = metrics.height();
+    int y = area.top() + (area.height() - lineHeight * static_cast<int>(shown.lines.size())) / 2;
+    painter.setFont(shown.font);
     painter.setPen(isEnabled() ? QColor(20, 20, 20) : QColor(140, 140, 140));
-    // A room served by many technicians shows every number: the text shrinks until it fits.
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    const QString shown = text().trimmed();
-    QFont textFont = font();
-    while (textFont.pixelSize() > 8
-        && QFontMetrics(textFont).boundingRect(textRect, flags, shown).height() > textRect.height())
-        textFont.setPixelSize(textFont.pixelSize() - 1);
-    painter.setFont(textFont);
-    painter.drawText(textRect, flags, shown);
+    for (const QString& line : shown.lines) {
+        painter.drawText(QRect(area.left(), y, area.width(), lineHeight), Qt::AlignCenter, line);
+        y += lineHeight;
+    }
+}
+
+QRect RoomLamp::textAreaBeside(int bulbSize) const
+{
+    const int left = BulbLeft + bulbSize + 2;
+    return { left, 2, std::max(1, width() - left - 3), std::max(1, height() - 4) };
+}
+
+RoomLamp::Face RoomLamp::face() const
+{
+    // The bulb leaves the larger part of the face to the text; when the text would have to
+    // shrink below an easily read size, the bulb gives up to two fifths of its size first.
+    const int largest = std::max(12, std::min(height() - 6, width() * 2 / 5));
+    const int smallest = std::max(12, largest * 3 / 5);
+    const int readable = std::min(font().pixelSize(), ReadablePixelSize);
+    Face best;
+    for (int size = largest; size >= smallest; size -= 2) {
+        Face candidate { size, textAreaBeside(size), {} };
+        candidate.text = LampText::fit(text(), candidate.textArea.size(), font());
+        const bool better = candidate.text.complete != best.text.complete
+            ? candidate.text.complete
+            : candidate.text.font.pixelSize() > best.text.font.pixelSize();
+        if (size == largest || better)
+            best = candidate;
+        if (best.text.complete && best.text.font.pixelSize() >= readable)
+            break;
+    }
+    return best;
+}
+
+QRect RoomLamp::textArea() const
+{
+    return face().textArea;
+}
+
+LampText RoomLamp::shownText() const
+{
+    return face().text;
 }

@@ -1,17 +1,28 @@
 #pragma once
 
+#include "rooms/LampText.h"
+
 #include <QAbstractButton>
 #include <QPixmap>
 
 // The lamp button of one room: a bulb and the room's state text ("空闲", "入客" or the
 // technician numbers). The bulb is grey while the room is idle and lights up in colour while
-// the mouse is over it; it stays lit while a guest is in or a service is running.
+// the mouse is over it; it stays lit while a guest is in or a service is running. The text
+// wraps and shrinks until every number fits the face (LampText); a room of many technicians
+// makes the bulb smaller before the numbers become hard to read.
 class RoomLamp : public QAbstractButton
 {
     Q_OBJECT
 
 public:
+    static inline const QString StateToolTip = QStringLiteral("房间状态,入客或上钟");
+
     explicit RoomLamp(QWidget* parent = nullptr);
+
+    // The part of the face beside the bulb that holds the text.
+    QRect textArea() const;
+    // The text as the face shows it now, in its lines and font.
+    LampText shownText() const;
 
     void setLit(bool lit);
     bool isLit() const { return m_lit; }
@@ -26,6 +37,18 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    static constexpr int BulbLeft = 3;
+    static constexpr int ReadablePixelSize = 12;
+
+    // How the face is shared between the bulb and the text.
+    struct Face
+    {
+        int bulbSize = 0;
+        QRect textArea;
+        LampText text;
+    };
+    Face face() const;
+    QRect textAreaBeside(int bulbSize) const;
     QPixmap bulb(int size, bool lit) const;
 
     bool m_lit = false;

@@ -139,8 +139,13 @@ void RoomPage::refreshRoom(int room)
 void RoomPage::showLamp(int room, const QString& number)
 {
     RoomLamp* lamp = m_cells[room - 1]->lamp();
-    lamp->setText(RoomStates::lampText(m_services.session, number));
-    lamp->setLit(m_services.session.roomState(number) != RoomState::Idle);
+    const QString text = RoomStates::lampText(m_services.session, number);
+    const RoomState state = m_services.session.roomState(number);
+    lamp->setText(text);
+    lamp->setLit(state != RoomState::Idle);
+    // A lamp of a room in service tells its whole text, also what a small lamp had to cut.
+    const bool showsNumbers = state == RoomState::InService && !text.trimmed().isEmpty();
+    lamp->setToolTip(showsNumbers ? text.trimmed() : RoomLamp::StateToolTip);
 }
 
 void RoomPage::showRoomState(const QString& number)

@@ -1,12 +1,14 @@
 #include "app/LeadingNumber.h"
 #include "app/RowText.h"
 #include "app/SettingFile.h"
+#include "rooms/LampText.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomState.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -134,6 +136,52 @@ private slots:
     }
 
     // --- the room state rule ----------------------------------------------------------------
+
+    // --- lamp text ----------------------------------------------------------------------------
+
+    void aLampShowsEveryNumberThatFits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QStringList>("extraLines");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("idle") << u"空闲"_s << QSize(40, 38) << QStringList() << true;
+        QTest::newRow("four technicians, smallest lamp")
+            << u"11 *08 07 09 "_s << QSize(40, 38) << QStringList() << true;
+        QTest::newRow("four long numbers") << u"1001 1002 1003 1004 "_s << QSize(50, 46) << QStringList() << true;
+        QTest::newRow("with a line of minutes")
+            << u"11 08 07 09 "_s << QSize(40, 38) << QStringList { u"45分"_s } << true;
+        QTest::newRow("a number wider than the lamp")
+            << u"ABCDEFGHIJKLMNOPQRST"_s << QSize(40, 38) << QStringList() << false;
+        QTest::newRow("more numbers than lines") << u"01 02 03 04 05 06 07 08 09 10 11 12 13 14 15 16 17 18 19 20"_s
+                                                 << QSize(30, 18) << QStringList { u"45分"_s } << false;
+    }
+
+    void aLampShowsEveryNumberThatFits()
+    {
+        QFETCH(QString, text);
+        QFETCH(QSize, area);
+        QFETCH(QStringList, extraLines);
+        QFETCH(bool, complete);
+        QFont font(u"宋体"_s);
+        font.setPixelSize(13);
+        const LampText shown = LampText::fit(text, area, font, extraLines);
+        QCOMPARE(shown.complete, complete);
+        QVERIFY(shown.font.pixelSize() >= LampText::MinimumPixelSize && shown.font.pixelSize() <= 13);
+        const QFontMetrics metrics(shown.font);
+        for (const QString& line : shown.lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= area.width(), qPrintable(line));
+        // The extra lines stay, last.
+        QCOMPARE(shown.lines.mid(shown.lines.size() - extraLines.size()), extraLines);
+        const QStringList numberLines = shown.lines.mid(0, shown.lines.size() - extraLines.size());
+        if (complete) {
+            QVERIFY(shown.lines.size() * metrics.height() <= area.height());
+            QCOMPARE(numberLines.join(u' ').split(u' '), text.split(u' ', Qt::SkipEmptyParts));
+        } else {
+            QVERIFY(numberLines.join(QString()).contains(LampText::Ellipsis));
+            QCOMPARE(shown.font.pixelSize(), LampText::MinimumPixelSize);
+        }
+    }
 
     void technicianNumbersAreTheFirstCellOfEveryRow_data()
     {
