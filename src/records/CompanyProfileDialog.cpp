@@ -4,6 +4,7 @@
 #include "desk/AppServices.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
+#include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
 #include <QComboBox>
@@ -13,8 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace { } // namespace
 
 CompanyProfileDialog::CompanyProfileDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
@@ -33,6 +32,7 @@ CompanyProfileDialog::CompanyProfileDialog(AppServices& services, QWidget* paren
 {
     setObjectName(QStringLiteral("companyProfileDialog"));
     setWindowTitle(QStringLiteral("公司资料修改"));
+    MarkAsForm(this);
 
     m_area->setObjectName(QStringLiteral("areaBox"));
     m_area->setLineEdit(m_areaText);

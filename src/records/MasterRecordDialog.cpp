@@ -9,6 +9,7 @@
 #include "desk/AppServices.h"
 #include "records/ByteLimitedLineEdit.h"
 #include "records/ByteLimitedTextEdit.h"
+#include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
 #include <QComboBox>
@@ -36,6 +37,7 @@ constexpr int ProfileColumn = 7;
 
 struct ModeTexts
 {
+    QString listName; // the widths of each mode's list are remembered apart
     QString caption;
     QStringList listCaptions;
     QStringList fieldLabels;
@@ -45,19 +47,19 @@ ModeTexts textsOf(RecordMode mode)
 {
     switch (mode) {
     case RecordMode::Goods:
-        return { QStringLiteral("商品库存管理"),
+        return { QStringLiteral("goodsList"), QStringLiteral("商品库存管理"),
             { u"编号"_s, u"商品名称"_s, u"备注"_s, u"单位"_s, u"单价"_s, u"总量"_s, u"总额"_s, u"商品产地"_s,
                 u"商品种类"_s },
             { u"商品编号:"_s, u"商品名称:"_s, u"商品备注:"_s, u"商品单位:"_s, u"商品单价:"_s, u"商品总数:"_s,
                 u"商品总额:"_s, u"商品产地:"_s, u"商品种类:"_s } };
     case RecordMode::Staff:
-        return { QStringLiteral("员工资料管理"),
+        return { QStringLiteral("staffList"), QStringLiteral("员工资料管理"),
             { u"编号"_s, u"姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"合同期限"_s, u"个人简介"_s,
                 u"职称"_s },
             { u"员工编号:"_s, u"员工姓名:"_s, u"员工性别:"_s, u"员工年龄:"_s, u"员工电话:"_s, u"员工住址:"_s,
                 u"合同期限:"_s, u"个人简介:"_s, u"员工职称:"_s } };
     case RecordMode::Members:
-        return { QStringLiteral("会员资料管理"),
+        return { QStringLiteral("memberList"), QStringLiteral("会员资料管理"),
             { u"会员卡号"_s, u"会员姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"金额"_s, u"个人简介"_s,
                 u"卡类型"_s },
             { u"会员卡号:"_s, u"会员姓名:"_s, u"会员性别:"_s, u"会员年龄:"_s, u"会员电话:"_s, u"会员住址:"_s,
@@ -89,8 +91,10 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     const ModeTexts texts = textsOf(mode);
     setObjectName(QStringLiteral("masterRecordDialog"));
     setWindowTitle(texts.caption);
+    MarkAsForm(this);
 
     m_list->setObjectName(QStringLiteral("recordList"));
+    m_list->setLayoutKey(objectName() + u'/' + texts.listName);
     m_list->setColumns(texts.listCaptions + QStringList { QStringLiteral("id") });
     m_list->setColumnHidden(IdColumn, true);
     m_list->setMinimumSize(RecordColumnCount * RowListView::DefaultColumnWidth + 4, 420);
@@ -248,6 +252,8 @@ void MasterRecordDialog::clearFields()
     for (ByteLimitedLineEdit* edit : m_lines)
         edit->clear();
     m_profile->setStoredText({});
+    // The record shown is forgotten too: 删除 and 修改 then have no record to act on.
+    m_list->selectRow(-1);
 }
 
 void MasterRecordDialog::addRecord()

@@ -2,6 +2,7 @@
 
 #include "app/SettingFile.h"
 #include "desk/AppServices.h"
+#include "rooms/RoomNumbersFile.h"
 #include "skin/OkCancelRow.h"
 
 #include <QComboBox>
@@ -15,6 +16,7 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_box(new QComboBox(this))
+    , m_storedCount(ReadSettingInt(GroupCountFile.toString(), services.messages))
 {
     setObjectName(QStringLiteral("groupCountDialog"));
     setWindowTitle(QStringLiteral("设定房间组数"));
@@ -28,7 +30,7 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
     m_box->addItems(
         { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5") });
     m_box->setCurrentIndex(-1);
-    m_box->setEditText(QString::number(ReadSettingInt(GroupCountFile.toString(), services.messages)));
+    m_box->setEditText(QString::number(m_storedCount));
     m_box->setMinimumWidth(80);
     connect(m_box, &QComboBox::activated, this, [this](int index) { m_chosen = index + 1; });
 
@@ -61,7 +63,10 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
 
 void GroupCountDialog::confirm()
 {
-    if (m_chosen >= 1 && m_chosen <= 5)
-        WriteSettingInt(GroupCountFile.toString(), m_chosen, m_services.messages);
+    if (m_chosen >= 1 && m_chosen <= 5 && WriteSettingInt(GroupCountFile.toString(), m_chosen, m_services.messages)) {
+        // The desk shows one group when the stored count is missing or out of range.
+        const int shownGroups = m_storedCount >= 1 && m_storedCount <= 5 ? m_storedCount : 1;
+        RoomNumbers::writeNewGroups(shownGroups, m_chosen, m_services.messages);
+    }
     accept();
 }

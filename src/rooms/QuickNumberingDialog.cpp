@@ -2,6 +2,7 @@
 
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
+#include "skin/DialogKeyboard.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
 
@@ -52,6 +53,7 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     connect(add, &QPushButton::clicked, this, &QuickNumberingDialog::addUnwanted);
     connect(remove, &QPushButton::clicked, this, &QuickNumberingDialog::removeUnwanted);
     connect(ok, &QPushButton::clicked, this, &QuickNumberingDialog::confirm);
+    SetEnterButton(m_unwantedEdit, add);
 
     auto* range = new QHBoxLayout;
     range->addWidget(PaintedLabel(QStringLiteral("开始编号:"), this));
@@ -81,27 +83,28 @@ QuickNumberingDialog::QuickNumberingDialog(MessageService& messages, QWidget* pa
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 }
 
-void QuickNumberingDialog::addUnwanted()
+bool QuickNumberingDialog::addUnwanted()
 {
     const QString text = m_unwantedEdit->text();
     m_unwantedEdit->clear();
     if (text.isEmpty())
-        return;
+        return true;
     const int value = LeadingInt(text);
     const int start = LeadingInt(m_startEdit->text());
     const int end = LeadingInt(m_endEdit->text());
     if (value < start || value > end) {
         m_messages.inform(OutOfRangeText);
-        return;
+        return false;
     }
     const QString entry = QString::number(value);
     if (!m_unwantedList->findItems(entry, Qt::MatchExactly).isEmpty())
-        return;
+        return true;
     if (m_unwantedList->count() >= MaxUnwanted) {
         m_messages.inform(TooManyText);
-        return;
+        return false;
     }
     m_unwantedList->addItem(entry);
+    return true;
 }
 
 void QuickNumberingDialog::removeUnwanted()
@@ -140,6 +143,10 @@ void QuickNumberingDialog::confirm()
         m_endEdit->setText(QStringLiteral("0"));
         return;
     }
+    // A number still in the box of unwanted numbers is meant to be skipped: take it as "增加"
+    // would, and stay open when it cannot be taken.
+    if (!addUnwanted())
+        return;
     m_start = *start;
     m_end = *end;
     m_unwanted.clear();

@@ -31,7 +31,8 @@ public:
     QList<int> unwantedNumbers() const { return m_unwanted; }
 
 private:
-    void addUnwanted();
+    // Moves the number box's text into the list; false after a message.
+    bool addUnwanted();
     void removeUnwanted();
     void confirm();
     // The number in a start or end box, or nothing after the range message.

@@ -2,6 +2,10 @@
 
 #include "app/SettingFile.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 QString RoomNumbers::fileName(int groupIndex)
 {
     if (groupIndex >= 0 && groupIndex <= 4)
@@ -34,4 +38,15 @@ std::optional<RoomNumbers> RoomNumbers::read(const QString& fileName, MessageSer
 bool RoomNumbers::write(const QString& fileName, MessageService& messages) const
 {
     return WriteSettingBytes(fileName, PackInt32List(numbers + seats), messages);
+}
+
+bool RoomNumbers::writeNewGroups(int firstNew, int count, MessageService& messages)
+{
+    bool written = true;
+    for (int group = std::max(firstNew, 0); group < count; ++group) {
+        const QString name = fileName(group);
+        if (!QFileInfo::exists(name) && !RoomNumbers().write(name, messages))
+            written = false;
+    }
+    return written;
 }

@@ -25,4 +25,9 @@ struct RoomNumbers
     // Missing file: "打开一个二进制文件失败!" and nothing. A short file leaves its missing values 0.
     static std::optional<RoomNumbers> read(const QString& fileName, MessageService& messages);
     bool write(const QString& fileName, MessageService& messages) const;
+
+    // Writes a file of unnumbered rooms for each group from `firstNew` to `count` - 1 that has
+    // none, so that the start after the group count grew finds every new group's file. A
+    // group below `firstNew` whose file has gone missing is left to the message at start.
+    static bool writeNewGroups(int firstNew, int count, MessageService& messages);
 };

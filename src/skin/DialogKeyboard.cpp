@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -56,6 +57,18 @@ QWidget* EntryField(QObject* target)
     return qobject_cast<QAbstractSpinBox*>(target);
 }
 
+bool IsForm(const QWidget* window)
+{
+    return qobject_cast<const QDialog*>(window) && window->property(FormProperty).toBool();
+}
+
+// The standard Tab handling moves the focus along the tab chain.
+void MoveToNextField(QWidget* widget)
+{
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &tab);
+}
+
 bool HandleEnter(QWidget* field)
 {
     const auto button = field->property(EnterButtonProperty).value<QPointer<QAbstractButton>>();
@@ -64,14 +77,32 @@ bool HandleEnter(QWidget* field)
             button->click();
         return true;
     }
-    const QWidget* window = field->window();
-    if (qobject_cast<const QDialog*>(window) && window->property(FormProperty).toBool()) {
-        // The standard Tab handling moves the focus along the tab chain.
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QCoreApplication::sendEvent(field, &tab);
+    if (IsForm(field->window())) {
+        MoveToNextField(field);
         return true;
     }
     return false;
+}
+
+// A push button of one of the desk's dialogs that has the focus: Enter presses it, as Space
+// does. Without this, Enter on "添加" would reach the default button "确定" and close the
+// dialog with the typed record unsaved.
+QPushButton* FocusedDialogButton(QObject* target)
+{
+    auto* button = qobject_cast<QPushButton*>(target);
+    if (!button || !button->hasFocus())
+        return nullptr;
+    const QWidget* window = button->window();
+    return qobject_cast<const QDialog*>(window) && !IsQtStandardDialog(window) ? button : nullptr;
+}
+
+// In a record form Enter never reaches the default button: on a list or any other control
+// that is neither an entry field nor a button, it moves on like Tab.
+bool IsOtherFormControl(QObject* target)
+{
+    auto* widget = qobject_cast<QWidget*>(target);
+    return widget && widget->hasFocus() && IsForm(widget->window()) && !qobject_cast<QAbstractButton*>(widget)
+        && !qobject_cast<QTextEdit*>(widget) && !qobject_cast<QPlainTextEdit*>(widget);
 }
 
 // Lists and multi-line fields give Tab back to the window.
@@ -174,6 +205,15 @@ bool DialogKeyboard::eventFilter(QObject* watched, QEvent* event)
         if (IsEnterKey(static_cast<QKeyEvent*>(event))) {
             if (QWidget* field = EntryField(watched))
                 return HandleEnter(field);
+            if (QPushButton* button = FocusedDialogButton(watched)) {
+                if (button->isEnabled())
+                    button->click();
+                return true;
+            }
+            if (IsOtherFormControl(watched)) {
+                MoveToNextField(static_cast<QWidget*>(watched));
+                return true;
+            }
         }
         break;
     default:

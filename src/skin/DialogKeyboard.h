@@ -11,7 +11,9 @@ class QWidget;
 // - Enter in an entry field never ends a dialog while the field holds typing that would be
 //   lost. A field with a button of its own (SetEnterButton) presses that button; a field of a
 //   record form (MarkAsForm) moves the focus to the next field, as desk clerks are used to; in
-//   any other dialog Enter reaches the default button, which takes what was typed.
+//   any other dialog Enter reaches the default button, which takes what was typed. Enter on
+//   a push button that has the focus presses that button; in a record form Enter on a list
+//   moves on like Tab, so that only a button ever ends a form.
 // - Tab and Shift+Tab leave lists and multi-line fields instead of moving inside them.
 // - The first time a dialog is shown its tab order becomes the visual order: the order of its
 //   layouts, top to bottom and left to right.

@@ -5,8 +5,10 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "desk/AppServices.h"
+#include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
+#include "users/RoleBox.h"
 #include "users/Roles.h"
 
 #include <QComboBox>
@@ -47,7 +49,7 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_role(Cashier)
-    , m_roleBox(new QComboBox(this))
+    , m_roleBox(NewRoleBox(this))
     , m_loginEdit(new QLineEdit(this))
     , m_passwordEdit(new QLineEdit(this))
     , m_nameEdit(new QLineEdit(this))
@@ -55,6 +57,7 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("accountDialog"));
     setWindowTitle(QStringLiteral("用户帐户管理"));
+    MarkAsForm(this);
 
     m_list->setObjectName(QStringLiteral("accountList"));
     m_list->setColumns({ QStringLiteral("帐号"), QStringLiteral("密码"), QStringLiteral("姓名"), QStringLiteral("权限"),
@@ -63,11 +66,6 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
     m_list->viewport()->installEventFilter(this);
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { showRow(index.row()); });
 
-    m_roleBox->setObjectName(QStringLiteral("roleBox"));
-    m_roleBox->setEditable(true);
-    m_roleBox->setInsertPolicy(QComboBox::NoInsert);
-    m_roleBox->addItems(RoleChoices());
-    m_roleBox->setCurrentText(RoleName(Cashier));
     connect(m_roleBox, &QComboBox::activated, this, &AccountDialog::chooseRole);
 
     m_loginEdit->setObjectName(QStringLiteral("loginEdit"));
@@ -170,7 +168,7 @@ void AccountDialog::showRow(int row)
     // The stored password is a hash: the field stays empty, and 修改 keeps the password then.
     m_passwordEdit->clear();
     m_nameEdit->setText(cells.value(NameColumn));
-    m_roleBox->setCurrentText(cells.value(RoleColumn));
+    ShowRole(m_roleBox, RoleFromName(cells.value(RoleColumn)));
 }
 
 void AccountDialog::clearFields()

@@ -3,8 +3,10 @@
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
+#include "users/RoleBox.h"
 #include "users/Roles.h"
 
 #include <QComboBox>
@@ -20,18 +22,13 @@ const QString LoginDialog::FailedText = QStringLiteral("请确认你的登录权
 LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
-    , m_roleBox(new QComboBox(this))
+    , m_roleBox(NewRoleBox(this))
     , m_accountEdit(new QLineEdit(this))
     , m_passwordEdit(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("loginDialog"));
     setWindowTitle(QStringLiteral("登录"));
 
-    m_roleBox->setObjectName(QStringLiteral("roleBox"));
-    m_roleBox->setEditable(true);
-    m_roleBox->setInsertPolicy(QComboBox::NoInsert);
-    m_roleBox->addItems(RoleChoices());
-    m_roleBox->setCurrentText(RoleName(Cashier));
     m_accountEdit->setObjectName(QStringLiteral("accountEdit"));
     m_passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
     m_passwordEdit->setEchoMode(QLineEdit::Password);
@@ -43,6 +40,9 @@ LoginDialog::LoginDialog(AppServices& services, QWidget* parent)
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     connect(loginButton, &QPushButton::clicked, this, &LoginDialog::tryLogin);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter in either field logs in, also when the focus came there from another button.
+    SetEnterButton(m_accountEdit, loginButton);
+    SetEnterButton(m_passwordEdit, loginButton);
 
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(10);

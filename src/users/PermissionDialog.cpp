@@ -4,6 +4,7 @@
 #include "desk/AppServices.h"
 #include "skin/PaintedText.h"
 #include "users/PermissionStore.h"
+#include "users/RoleBox.h"
 #include "users/Roles.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 const QString PermissionDialog::DoneText = QStringLiteral("设置完成!");
+const QString PermissionDialog::ApplyQuestion = QStringLiteral("修改的权限还没有应用,是否现在应用?");
 
 namespace {
 
@@ -60,16 +62,11 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_role(Cashier)
-    , m_roleBox(new QComboBox(this))
+    , m_roleBox(NewRoleBox(this))
 {
     setObjectName(QStringLiteral("permissionDialog"));
     setWindowTitle(QStringLiteral("权限设置"));
 
-    m_roleBox->setObjectName(QStringLiteral("roleBox"));
-    m_roleBox->setEditable(true);
-    m_roleBox->setInsertPolicy(QComboBox::NoInsert);
-    m_roleBox->addItems(RoleChoices());
-    m_roleBox->setCurrentText(RoleName(Cashier));
     m_roleBox->setMinimumWidth(120);
     connect(m_roleBox, &QComboBox::activated, this, &PermissionDialog::chooseRole);
 
@@ -109,9 +106,12 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
         button->setAutoDefault(false);
     }
     okButton->setDefault(true);
-    connect(applyButton, &QPushButton::clicked, this, &PermissionDialog::apply);
+    connect(applyButton, &QPushButton::clicked, this, [this] { apply(); });
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, [this] {
+        m_discarding = true;
+        reject();
+    });
 
     auto* roleRow = new QHBoxLayout;
     roleRow->addWidget(PaintedLabel(QStringLiteral("选择修改的权限对象："), this));
@@ -159,20 +159,34 @@ void PermissionDialog::loadRow()
         m_services.messages.inform(error, {}, MessageService::Icon::Warning);
         return;
     }
-    if (!row)
-        return; // no row: the boxes keep their states
-    const PermissionFlags allowed = PermissionsFromRow(*row);
-    for (int i = 0; i < PermissionFlagCount; ++i)
-        m_boxes[i]->setChecked(allowed[i]);
+    if (row) {
+        const PermissionFlags allowed = PermissionsFromRow(*row);
+        for (int i = 0; i < PermissionFlagCount; ++i)
+            m_boxes[i]->setChecked(allowed[i]);
+    }
+    // Without a row the boxes keep their states; there is nothing to apply them to.
+    m_storedFlags = shownFlags();
 }
 
-void PermissionDialog::apply()
+bool PermissionDialog::apply()
 {
     const PermissionSave save = SaveAuthorityRow(m_services.database, m_role, shownFlags());
     if (!save.message.isEmpty()) {
         m_services.messages.inform(save.message, {}, MessageService::Icon::Warning);
-        return;
+        return false;
     }
     if (save.saved)
         m_services.messages.inform(DoneText);
+    m_storedFlags = shownFlags();
+    return true;
+}
+
+void PermissionDialog::done(int result)
+{
+    // Boxes ticked and then Enter (which reaches "确定") or the close box would otherwise be
+    // thrown away without a word.
+    if (!m_discarding && hasUnappliedChanges() && m_services.messages.ask(ApplyQuestion) && !apply())
+        return;
+    m_discarding = false;
+    QDialog::done(result);
 }

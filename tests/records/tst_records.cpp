@@ -1,3 +1,4 @@
+#include "app/ColumnWidths.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "records/ByteLimit.h"
@@ -10,8 +11,11 @@
 #include "support/WidgetDriver.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -75,7 +79,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
 
     void bytesAreCountedAsInTheChineseCodePage_data()
     {
@@ -395,14 +398,189 @@ private slots:
         QCOMPARE(goods.field(0)->text(), QString());
         QCOMPARE(goods.list().selectedRow(), -1);
 
-        // 清空 empties the fields; 删除 still means the selected row.
+        // The row clicked is deleted.
         ClickRow(goods.list(), 0);
-        goods.press(QStringLiteral("clearButton"));
-        for (int c = 0; c < 7; ++c)
-            QCOMPARE(goods.field(c)->text(), QString());
         goods.press(QStringLiteral("deleteButton"));
         QCOMPARE(goods.list().rowCount(), 0);
         QVERIFY(storedRecords(env, QStringLiteral("kucheninfo")).isEmpty());
+    }
+
+    // 清空 forgets the record shown: 删除 and 修改 then have nothing to act on.
+    void clearForgetsTheRecordShown_data()
+    {
+        QTest::addColumn<RecordMode>("mode");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("goods") << RecordMode::Goods << u"kucheninfo"_s;
+        QTest::newRow("staff") << RecordMode::Staff << u"worksinfo"_s;
+        QTest::newRow("members") << RecordMode::Members << u"huiyeninfo"_s;
+    }
+
+    void clearForgetsTheRecordShown()
+    {
+        QFETCH(RecordMode, mode);
+        QFETCH(QString, table);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(u"INSERT INTO %1 (str1, str2) VALUES ('K1', '甲'), ('K2', '乙')"_s.arg(table));
+        Shown shown(mode, env);
+        ClickRow(shown.list(), 0);
+        QCOMPARE(shown.field(1)->text(), u"乙"_s);
+        shown.press(QStringLiteral("clearButton"));
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(shown.field(c)->text(), QString());
+        QCOMPARE(shown.list().selectedRow(), -1);
+
+        shown.press(QStringLiteral("deleteButton"));
+        QCOMPARE(env.messages.texts(), (QStringList { u"请选择要删除的商品!!"_s, u"请在列表中先择要删除的选项!"_s }));
+        QVERIFY(!env.messages.shown().first().question);
+        env.messages.clear();
+        shown.press(QStringLiteral("modifyButton"));
+        QCOMPARE(env.messages.texts(), QStringList { u"请在列表中先择要删除的选项!"_s });
+        QCOMPARE(shown.list().rowCount(), 2);
+        QCOMPARE(storedRecords(env, table).size(), 2);
+    }
+
+    // A record typed field by field with Enter, as desk clerks do, never ends the dialog.
+    void enterMovesThroughARecordForm()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        Shown staff(RecordMode::Staff, env);
+        staff.field(0)->setFocus();
+        QTRY_VERIFY(staff.field(0)->hasFocus());
+        const QStringList typed
+            = { u"S9"_s, u"小周"_s, u"女"_s, u"23"_s, u"13800138000"_s, u"北京路8号"_s, u"2027-12-31"_s };
+        for (int column = 0; column < 7; ++column) {
+            QVERIFY2(staff.field(column)->hasFocus(), qPrintable(staff.field(column)->objectName()));
+            TypeText(staff.field(column), typed[column]);
+            QTest::keyClick(staff.field(column), Qt::Key_Return);
+            QVERIFY(staff.dialog.isVisible());
+        }
+        // From 合同期限 on to 个人简介: Enter there breaks the line, Tab leaves it untouched.
+        ByteLimitedTextEdit* profile = staff.dialog.profileField();
+        QVERIFY(profile->hasFocus());
+        TypeText(profile, u"擅长足疗\n十年"_s);
+        QTest::keyClick(profile, Qt::Key_Tab);
+        QCOMPARE(profile->toPlainText(), u"擅长足疗\n十年"_s);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"clearButton"_s);
+
+        // Tab to 添加 and Enter adds the record; the dialog stays open.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"addButton"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(staff.dialog.isVisible());
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(storedRecords(env, u"worksinfo"_s),
+            QStringList { u"S9/小周/女/23/13800138000/北京路8号/2027-12-31/擅长足疗\n十年/全部"_s });
+
+        // Enter on the list moves on instead of reaching "确定".
+        staff.list().setFocus();
+        QTRY_VERIFY(staff.list().hasFocus());
+        QTest::keyClick(&staff.list(), Qt::Key_Return);
+        QVERIFY(staff.dialog.isVisible());
+        QVERIFY(HasFocus(staff.dialog.categoryBox()));
+        // Only a button ends the form: Enter on "确定" itself.
+        Child<QWidget>(&staff.dialog, u"okButton"_s)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(staff.dialog.result(), int(QDialog::Accepted));
+    }
+
+    // Tab follows the form top to bottom and leaves the list and the multi-line field.
+    void tabFollowsTheVisualOrder()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(u"INSERT INTO worksinfo (str1, str2) VALUES ('01', '小兰')"_s);
+        Shown staff(RecordMode::Staff, env);
+        staff.list().setCurrentIndex(staff.list().model()->index(0, 0));
+        QCOMPARE(TabOrder(&staff.list(), 16),
+            (QStringList { u"str9Box"_s, u"str1Edit"_s, u"str2Edit"_s, u"str3Edit"_s, u"str4Edit"_s, u"str5Edit"_s,
+                u"str6Edit"_s, u"str7Edit"_s, u"str8Edit"_s, u"clearButton"_s, u"addButton"_s, u"modifyButton"_s,
+                u"deleteButton"_s, u"okButton"_s, u"cancelButton"_s, u"recordList"_s }));
+        QCOMPARE(staff.dialog.profileField()->toPlainText(), QString());
+        QTest::keyClick(&staff.list(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"cancelButton"_s);
+
+        CompanyProfileDialog company(env.services);
+        QVERIFY(ShowOnScreen(company));
+        QCOMPARE(TabOrder(Child<QWidget>(&company, u"areaBox"_s), 12),
+            (QStringList { u"nameEdit"_s, u"addressEdit"_s, u"telEdit"_s, u"faxEdit"_s, u"postcodeEdit"_s,
+                u"personEdit"_s, u"emailEdit"_s, u"homepageEdit"_s, u"aboutEdit"_s, u"okButton"_s, u"cancelButton"_s,
+                u"areaBox"_s }));
+    }
+
+    // In the company profile Enter moves on too; the description keeps its line breaks.
+    void enterMovesThroughTheCompanyProfile()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        CompanyProfileDialog dialog(env.services);
+        QVERIFY(ShowOnScreen(dialog));
+        auto* name = Child<QLineEdit>(&dialog, u"nameEdit"_s);
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        TypeInto(name, u"金泉足浴"_s);
+        QTest::keyClick(name, Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(Child<QLineEdit>(&dialog, u"addressEdit"_s)->hasFocus());
+        auto* about = Child<ByteLimitedTextEdit>(&dialog, u"aboutEdit"_s);
+        about->clear();
+        about->setFocus();
+        TypeText(about, u"一楼\n二楼"_s);
+        QTest::keyClick(about, Qt::Key_Tab);
+        QCOMPARE(about->toPlainText(), u"一楼\n二楼"_s);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"okButton"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const QSqlRecord row = env.sql(u"SELECT name, about FROM company WHERE id=2004"_s).first();
+        QCOMPARE(row.value(0).toString(), u"金泉足浴"_s);
+        QCOMPARE(row.value(1).toString(), u"一楼\n二楼"_s);
+    }
+
+    // The widths the user gives a list's columns outlive the dialog, each list its own; a cell
+    // too narrow for its text tells the whole text.
+    void listsRememberTheirColumnWidths()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        const QString longName = u"进口法国波尔多干红葡萄酒"_s;
+        env.sql(u"INSERT INTO kucheninfo (str1, str2) VALUES ('G1', ?)"_s, { longName });
+        env.sql(u"INSERT INTO worksinfo (str1, str2, str5) VALUES ('01', '小兰', '13800138000')"_s);
+        {
+            Shown goods(RecordMode::Goods, env);
+            RowListView& list = goods.list();
+            const QModelIndex code = list.model()->index(0, 0);
+            const QModelIndex name = list.model()->index(0, 1);
+            QCOMPARE(list.columnWidth(1), RowListView::DefaultColumnWidth);
+            QVERIFY(!list.isCellCut(code));
+            QVERIFY(list.isCellCut(name));
+            const QPoint inName = list.visualRect(name).center();
+            QHelpEvent help(QEvent::ToolTip, inName, list.viewport()->mapToGlobal(inName));
+            QCoreApplication::sendEvent(list.viewport(), &help);
+            QTRY_COMPARE(QToolTip::text(), longName);
+
+            // The user drags the border of 商品名称 to the right.
+            QHeaderView* header = list.horizontalHeader();
+            const int border = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
+            const int middle = header->height() / 2;
+            QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(border, middle));
+            QTest::mouseMove(header->viewport(), QPoint(border + 80, middle));
+            QTest::mouseMove(header->viewport(), QPoint(border + 152, middle));
+            QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(border + 152, middle));
+            QCOMPARE(list.columnWidth(1), RowListView::DefaultColumnWidth + 152);
+            QVERIFY(!list.isCellCut(name));
+            goods.dialog.grab().save(TestOutputPath(u"records-goods-widened.png"_s));
+            goods.press(u"okButton"_s);
+        }
+        QVERIFY(QFileInfo::exists(env.filePath(ColumnWidths::FileName)));
+
+        Shown goods(RecordMode::Goods, env);
+        QCOMPARE(goods.list().columnWidth(1), RowListView::DefaultColumnWidth + 152);
+        QCOMPARE(goods.list().columnWidth(0), RowListView::DefaultColumnWidth);
+        Shown staff(RecordMode::Staff, env);
+        QCOMPARE(staff.list().columnWidth(1), RowListView::DefaultColumnWidth);
+        QVERIFY(staff.list().isCellCut(staff.list().model()->index(0, 4))); // the telephone number
     }
 
     void aFailedWriteLeavesTheList()
@@ -519,8 +697,7 @@ private slots:
         env.sql(QStringLiteral(
             "UPDATE company SET area='粤港澳大湾区南沙新区明珠湾', name='金泉足浴', tel='020-1234' WHERE id=2004"));
         CompanyProfileDialog dialog(env.services);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(ShowOnScreen(dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("公司资料修改"));
         auto* area = dialog.findChild<QComboBox*>(QStringLiteral("areaBox"));
         QCOMPARE(area->count(), 37);

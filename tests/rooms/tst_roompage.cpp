@@ -5,6 +5,7 @@
 #include "rooms/RoomCell.h"
 #include "rooms/RoomLamp.h"
 #include "rooms/RoomNumberDialog.h"
+#include "rooms/RoomNumbersFile.h"
 #include "rooms/RoomPage.h"
 #include "rooms/RoomState.h"
 #include "shell/DeskApplication.h"
@@ -161,7 +162,6 @@ class RoomPageTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
 
     // --- rooms and lamps --------------------------------------------------------------------
 
@@ -495,6 +495,59 @@ private slots:
         QVERIFY(!dialog.unwantedNumbers().contains(125));
     }
 
+    // Enter in the box of unwanted numbers presses "增加"; a number still in the box when
+    // "确定" is pressed is taken as well. Neither throws the number away.
+    void anUnwantedNumberIsNeverLostToEnter()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
+        MainWindow& window = desk.window();
+        window.show();
+        window.takeLogin(3, QStringLiteral("总经理"));
+        window.findChild<QTabWidget*>(QStringLiteral("roomTabs"))->setCurrentIndex(1);
+        desk.messages.clear();
+
+        QStringList listed;
+        bool stayedOpen = false;
+        WhenDialogOpens<QuickNumberingDialog>([&](QuickNumberingDialog* dialog) {
+            TypeInto(Child<QLineEdit>(dialog, u"startEdit"_s), u"201"_s);
+            TypeInto(Child<QLineEdit>(dialog, u"endEdit"_s), u"240"_s);
+            auto* unwanted = Child<QLineEdit>(dialog, u"unwantedEdit"_s);
+            unwanted->setFocus();
+            TypeText(unwanted, u"213"_s);
+            QTest::keyClick(unwanted, Qt::Key_Return);
+            stayedOpen = dialog->isVisible();
+            auto* list = Child<QListWidget>(dialog, u"unwantedList"_s);
+            for (int row = 0; row < list->count(); ++row)
+                listed << list->item(row)->text();
+            // The next number typed and then Enter in the end box, which reaches "确定".
+            TypeText(unwanted, u"220"_s);
+            QTest::keyClick(Child<QLineEdit>(dialog, u"endEdit"_s), Qt::Key_Return);
+        });
+        window.action(MainWindow::Command::QuickNumbering)->trigger();
+        QVERIFY(stayedOpen);
+        QCOMPARE(listed, QStringList { u"213"_s });
+        RoomPage* second = window.currentRoomPage();
+        QStringList numbers;
+        for (int room = 1; room <= RoomPage::RoomCount; ++room)
+            numbers << second->numberText(room);
+        QVERIFY(!numbers.contains(u"213"_s));
+        QVERIFY(!numbers.contains(u"220"_s));
+        QCOMPARE(second->numberText(38), u"240"_s);
+        QVERIFY(desk.messages.shown().isEmpty());
+
+        // A pending number out of range keeps the dialog open with its message.
+        ScriptedMessageService messages;
+        QuickNumberingDialog dialog(messages);
+        dialog.show();
+        Child<QLineEdit>(&dialog, u"startEdit"_s)->setText(u"1"_s);
+        Child<QLineEdit>(&dialog, u"endEdit"_s)->setText(u"40"_s);
+        Child<QLineEdit>(&dialog, u"unwantedEdit"_s)->setText(u"41"_s);
+        Click(&dialog, u"okButton"_s);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(messages.texts(), QStringList { QuickNumberingDialog::OutOfRangeText });
+    }
+
     void quickNumberingRunsOnThePageShown()
     {
         DeskFixture desk;
@@ -601,6 +654,38 @@ private slots:
             [](GroupCountDialog* dialog) { Click(dialog, QStringLiteral("cancelButton")); });
         window.action(MainWindow::Command::GroupCount)->trigger();
         QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    // A larger count writes its new groups' files at once: the next start shows every group
+    // without a message. A file that goes missing later is still reported.
+    void aLargerGroupCountStartsWithoutAMessage()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
+        QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s }); // group 2 of 2
+        QVERIFY(!QFile::exists(u"pagesel1.dat"_s)); // written when the desk closes
+        desk.window().takeLogin(3, u"总经理"_s);
+        WhenDialogOpens<GroupCountDialog>([](GroupCountDialog* dialog) {
+            Choose(Child<QComboBox>(dialog, u"groupCountBox"_s), u"5"_s);
+            Click(dialog, u"okButton"_s);
+        });
+        desk.window().action(MainWindow::Command::GroupCount)->trigger();
+        QCOMPARE(desk.messages.lastText(), u"使设置有效，必须重新启动软件"_s);
+        // Groups 3 to 5 are new; group 2, which the desk already shows, keeps its file to come.
+        QVERIFY(!QFile::exists(u"pagesel1.dat"_s));
+        for (int group = 2; group < 5; ++group)
+            QCOMPARE(FileBytes(RoomNumbers::fileName(group)), QByteArray(RoomNumbers::FileSize, '\0'));
+
+        desk.messages.setDefaultAnswer(true);
+        QVERIFY(desk.window().close()); // "是否真的退出!" and every page saved
+        QVERIFY(desk.start());
+        QVERIFY2(desk.messages.shown().isEmpty(), qPrintable(desk.messages.texts().join(u'|')));
+        QCOMPARE(desk.window().roomPages().size(), 5);
+        QCOMPARE(desk.window().roomPages().at(4)->numberText(1), u"0"_s);
+
+        QVERIFY(QFile::remove(u"pagesel3.dat"_s));
+        QVERIFY(desk.start());
+        QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
     }
 
     void aMissingGroupCountFileShowsZero()

@@ -132,6 +132,42 @@ private slots:
         }
     }
 
+    // Enter on a push button that has the focus presses that button, not the default one.
+    void enterOnAFocusedButtonPressesIt()
+    {
+        for (const bool form : { false, true }) {
+            SampleDialog dialog;
+            if (form)
+                MarkAsForm(&dialog);
+            // As in the desk's dialogs, where only "确定" is a default button.
+            dialog.add->setAutoDefault(false);
+            showAndFocus(dialog, dialog.add);
+            QTest::keyClick(dialog.add, Qt::Key_Return);
+            QCOMPARE(dialog.addClicks, 1);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), 0);
+            dialog.ok->setFocus();
+            QTest::keyClick(dialog.ok, Qt::Key_Enter);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+    }
+
+    // In a form Enter on a list moves on; elsewhere it still reaches the default button.
+    void enterOnAListOfAFormMovesOn()
+    {
+        SampleDialog form;
+        MarkAsForm(&form);
+        showAndFocus(form, form.list);
+        QTest::keyClick(form.list, Qt::Key_Return);
+        QVERIFY(form.isVisible());
+        QVERIFY(HasFocus(form.notes));
+
+        SampleDialog plain;
+        showAndFocus(plain, plain.list);
+        QTest::keyClick(plain.list, Qt::Key_Return);
+        QCOMPARE(plain.result(), int(QDialog::Accepted));
+    }
+
     void tabLeavesListsAndMultiLineFields()
     {
         SampleDialog dialog;

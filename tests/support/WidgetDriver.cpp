@@ -8,6 +8,12 @@
 #include <QLineEdit>
 #include <QtTest>
 
+bool ShowOnScreen(QWidget& window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 void Click(const QWidget* parent, const QString& name)
 {
     Child<QAbstractButton>(parent, name)->click();
@@ -38,6 +44,38 @@ void Choose(QComboBox* box, const QString& text)
         qFatal("%s offers no %s", qPrintable(box->objectName()), qPrintable(text));
     box->setCurrentIndex(index);
     emit box->activated(index);
+}
+
+bool HasFocus(const QWidget* widget)
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == widget || widget->isAncestorOf(focus));
+}
+
+namespace {
+
+QString FocusName()
+{
+    for (const QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (!widget->objectName().isEmpty())
+            return widget->objectName();
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList TabOrder(QWidget* start, int count)
+{
+    start->setFocus(Qt::OtherFocusReason);
+    if (!QTest::qWaitFor([start] { return HasFocus(start); }))
+        return { QStringLiteral("(no focus in %1)").arg(start->objectName()) };
+    QStringList names;
+    for (int press = 0; press < count; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names << FocusName();
+    }
+    return names;
 }
 
 void ClickRow(RowListView& list, int row)

@@ -22,6 +22,9 @@ template <typename T> T* Child(const QObject* parent, const QString& name)
     return child;
 }
 
+// Shows the window and waits until it is on the screen; false when it never got there.
+bool ShowOnScreen(QWidget& window);
+
 // Clicks the button of `parent` named `name`.
 void Click(const QWidget* parent, const QString& name);
 
@@ -44,6 +47,12 @@ inline QStringList Column(const RowListView* list, int column)
 {
     return Column(*list, column);
 }
+
+// Whether the focus is in `widget` or in a control inside it (an editable box's line edit).
+bool HasFocus(const QWidget* widget);
+// Gives `start` the focus, presses Tab `count` times and returns the object name of the
+// control that has the focus after each press (of the named control it lies in).
+QStringList TabOrder(QWidget* start, int count);
 
 // Runs `step` on the next modal dialog of type T that opens, then returns. Use it before the
 // action that opens the dialog: the step runs from the event loop of the dialog's exec().

@@ -81,7 +81,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
 
     void passwordsAreHashedAndVerified()
     {
@@ -168,8 +167,7 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         LoginDialog dialog(env.services);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(ShowOnScreen(dialog));
         auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit"));
         QCOMPARE(password->echoMode(), QLineEdit::Password);
         dialog.findChild<QComboBox*>(QStringLiteral("roleBox"))->setCurrentText(QStringLiteral("总经理"));
@@ -310,8 +308,7 @@ private slots:
         addAccount(env, Cashier, QStringLiteral("c2"), QStringLiteral("pc"), QStringLiteral("小张"));
 
         AccountDialog dialog(env.services);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(ShowOnScreen(dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("用户帐户管理"));
         auto* list = dialog.findChild<RowListView*>(QStringLiteral("accountList"));
         auto* roleBox = dialog.findChild<QComboBox*>(QStringLiteral("roleBox"));
@@ -377,8 +374,7 @@ private slots:
         addAccount(env, Cashier, QStringLiteral("c2"), QStringLiteral("pc2"), QStringLiteral("小张"));
 
         AccountDialog dialog(env.services);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(ShowOnScreen(dialog));
         auto* list = dialog.findChild<RowListView*>(QStringLiteral("accountList"));
         auto* login = dialog.findChild<QLineEdit*>(QStringLiteral("loginEdit"));
         auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit"));
@@ -453,8 +449,7 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         AccountDialog dialog(env.services);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(ShowOnScreen(dialog));
         auto* list = dialog.findChild<RowListView*>(QStringLiteral("accountList"));
         Choose(dialog.findChild<QComboBox*>(QStringLiteral("roleBox")), QStringLiteral("总经理"));
         QCOMPARE(list->rowCount(), 1);
@@ -543,8 +538,7 @@ private slots:
                                "str18=0 WHERE id=1"));
         {
             PermissionDialog dialog(env.services);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(ShowOnScreen(dialog));
             QCOMPARE(dialog.windowTitle(), QStringLiteral("权限设置"));
             auto* roleBox = dialog.findChild<QComboBox*>(QStringLiteral("roleBox"));
             QCOMPARE(roleBox->currentText(), QStringLiteral("收银员"));
@@ -558,17 +552,18 @@ private slots:
             for (int i = 0; i < PermissionFlagCount; ++i)
                 QCOMPARE(dialog.flagBox(i)->isChecked(), i < MenuFlagCount);
 
-            // Changes dropped by switching roles, and by 确定.
+            // Changes dropped by switching roles, and by 确定 when the question is declined.
             dialog.flagBox(0)->setChecked(false);
             Choose(roleBox, QStringLiteral("收银员"));
             Choose(roleBox, QStringLiteral("部长"));
             QVERIFY(dialog.flagBox(0)->isChecked());
             for (int i = 0; i < PermissionFlagCount; ++i)
                 dialog.flagBox(i)->setChecked(true);
+            env.messages.queueAnswer(false);
             Click(&dialog, QStringLiteral("okButton"));
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(env.messages.texts(), QStringList { PermissionDialog::ApplyQuestion });
         QCOMPARE(env.sql(QStringLiteral("SELECT str17 FROM authority WHERE id=1")).first().value(0).toInt(), 0);
 
         // Checking everything and applying: zeros for the menus, ones for the buttons.
@@ -582,6 +577,153 @@ private slots:
         QCOMPARE(*LoadAuthorityRow(env.database, Minister, nullptr), expected);
         Click(&dialog, QStringLiteral("cancelButton"));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    // The role box shows "收银员" with that item selected, so the arrow keys move from it.
+    void roleBoxesStartOnTheCashierItem()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        LoginDialog login(env.services);
+        AccountDialog accounts(env.services);
+        PermissionDialog permissions(env.services);
+        for (QDialog* dialog : std::initializer_list<QDialog*> { &login, &accounts, &permissions }) {
+            QVERIFY(ShowOnScreen(*dialog));
+            auto* box = Child<QComboBox>(dialog, u"roleBox"_s);
+            QCOMPARE(box->currentText(), u"收银员"_s);
+            QCOMPARE(box->itemText(box->currentIndex()), u"收银员"_s);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Down); // the last item: nothing below it
+            QCOMPARE(box->currentText(), u"收银员"_s);
+            QTest::keyClick(box, Qt::Key_Up);
+            QCOMPARE(box->currentText(), u"部长"_s);
+            QCOMPARE(box->itemText(box->currentIndex()), u"部长"_s);
+        }
+        QCOMPARE(accounts.currentRole(), int(Minister));
+        QCOMPARE(permissions.shownRole(), int(Minister));
+
+        // A row clicked shows its role as the selected item too.
+        Choose(Child<QComboBox>(&accounts, u"roleBox"_s), u"总经理"_s);
+        ClickRow(Child<RowListView>(&accounts, u"accountList"_s), 0);
+        auto* box = Child<QComboBox>(&accounts, u"roleBox"_s);
+        QCOMPARE(box->itemText(box->currentIndex()), u"总经理"_s);
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    // Enter in the account or the password field presses "登录".
+    void enterInTheLoginFieldsLogsIn()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        for (const QString& field : { u"accountEdit"_s, u"passwordEdit"_s }) {
+            env.messages.clear();
+            LoginDialog dialog(env.services);
+            QVERIFY(ShowOnScreen(dialog));
+            Choose(Child<QComboBox>(&dialog, u"roleBox"_s), u"总经理"_s);
+            auto* account = Child<QLineEdit>(&dialog, u"accountEdit"_s);
+            auto* password = Child<QLineEdit>(&dialog, u"passwordEdit"_s);
+            TypeInto(account, u"admin"_s);
+            TypeInto(password, u"wrong"_s);
+            QTest::keyClick(Child<QLineEdit>(&dialog, field), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(env.messages.texts(), QStringList { LoginDialog::FailedText });
+            TypeInto(password, u"admin"_s);
+            QTest::keyClick(Child<QLineEdit>(&dialog, field), Qt::Key_Enter);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(dialog.role(), int(GeneralManager));
+        }
+    }
+
+    // The account dialog is a form: Enter moves on, and only a button acts.
+    void theAccountFormKeepsTheTyping()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AccountDialog dialog(env.services);
+        QVERIFY(ShowOnScreen(dialog));
+        QCOMPARE(TabOrder(Child<QWidget>(&dialog, u"accountList"_s), 10),
+            (QStringList { u"roleBox"_s, u"loginEdit"_s, u"passwordEdit"_s, u"nameEdit"_s, u"addButton"_s,
+                u"deleteButton"_s, u"modifyButton"_s, u"okButton"_s, u"cancelButton"_s, u"accountList"_s }));
+
+        auto* login = Child<QLineEdit>(&dialog, u"loginEdit"_s);
+        login->setFocus();
+        QTRY_VERIFY(login->hasFocus());
+        for (const QString& typed : { u"c7"_s, u"pw7"_s, u"小七"_s }) {
+            TypeText(QApplication::focusWidget(), typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+        }
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"addButton"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(env.sql(u"SELECT name FROM cashier WHERE logoid='c7'"_s).first().value(0).toString(), u"小七"_s);
+        QVERIFY(PasswordHash::verify(storedPassword(env, u"cashier"_s, u"c7"_s), u"pw7"_s));
+    }
+
+    // Boxes changed and not applied are offered before the dialog closes.
+    void unappliedPermissionsAreOfferedBeforeClosing()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        const auto cashierFlag
+            = [&env] { return env.sql(u"SELECT str6 FROM authority WHERE id=0"_s).first().value(0).toInt(); };
+        QCOMPARE(cashierFlag(), 1); // 价格设置 not allowed
+
+        // Nothing changed: 确定 closes without a question.
+        {
+            PermissionDialog dialog(env.services);
+            Click(&dialog, u"okButton"_s);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QVERIFY(env.messages.shown().isEmpty());
+        }
+        // A box ticked and then Enter: the question, OK applies.
+        {
+            PermissionDialog dialog(env.services);
+            QVERIFY(ShowOnScreen(dialog));
+            dialog.flagBox(5)->setFocus();
+            QTest::keyClick(dialog.flagBox(5), Qt::Key_Space);
+            QVERIFY(dialog.flagBox(5)->isChecked());
+            QTest::keyClick(dialog.flagBox(5), Qt::Key_Return);
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(
+                env.messages.texts(), (QStringList { PermissionDialog::ApplyQuestion, PermissionDialog::DoneText }));
+            QCOMPARE(cashierFlag(), 0);
+        }
+        // The close box: the question, Cancel closes without writing.
+        env.messages.clear();
+        {
+            PermissionDialog dialog(env.services);
+            QVERIFY(ShowOnScreen(dialog));
+            dialog.flagBox(5)->setChecked(false);
+            env.messages.queueAnswer(false);
+            QVERIFY(dialog.close());
+            QCOMPARE(env.messages.texts(), QStringList { PermissionDialog::ApplyQuestion });
+            QCOMPARE(cashierFlag(), 0);
+        }
+        // Applied boxes are no longer offered; "取消" drops changes without a question.
+        env.messages.clear();
+        {
+            PermissionDialog dialog(env.services);
+            dialog.flagBox(5)->setChecked(false);
+            Click(&dialog, u"applyButton"_s);
+            dialog.flagBox(6)->setChecked(!dialog.flagBox(6)->isChecked());
+            Click(&dialog, u"cancelButton"_s);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(env.messages.texts(), QStringList { PermissionDialog::DoneText });
+            QCOMPARE(cashierFlag(), 1);
+        }
+        // A row that cannot be written keeps the dialog open with its boxes.
+        env.messages.clear();
+        env.sql(u"CREATE TRIGGER refuse BEFORE UPDATE ON authority BEGIN SELECT RAISE(ABORT, 'read only'); END"_s);
+        PermissionDialog dialog(env.services);
+        QVERIFY(ShowOnScreen(dialog));
+        dialog.flagBox(5)->setChecked(true);
+        Click(&dialog, u"okButton"_s);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(env.messages.shown().size(), 2);
+        QVERIFY(env.messages.lastText().contains(u"read only"_s));
+        QVERIFY(dialog.flagBox(5)->isChecked());
     }
 
     void theGeneralManagerKeepsAccountsAndPermissions()
