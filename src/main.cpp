@@ -1,4 +1,5 @@
 #include "app/Clock.h"
+#include "shell/ApplicationIdentity.h"
 #include "shell/DeskApplication.h"
 #include "shell/DialogMessageService.h"
 #include "shell/DialogPrinterChooser.h"
@@ -34,10 +35,7 @@ int main(int argc, char* argv[])
 {
     useShippedFontConfig(argv[0]);
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavrel"));
-    QApplication::setOrganizationName(QStringLiteral("Orvento"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVREL_VERSION));
+    SetApplicationIdentity();
     QApplication::setStyle(new HoverButtonStyle);
 
     QCommandLineParser parser;
@@ -54,9 +52,6 @@ int main(int argc, char* argv[])
     DialogPrinterChooser printers;
     SystemDesktopLauncher launcher;
 
-    SplashScreen splash;
-    splash.showForAWhile();
-
     DeskApplication desk({ messages, clock, printers, launcher });
     const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
     if (!desk.start(folder))
@@ -65,5 +60,7 @@ int main(int argc, char* argv[])
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         desk.mainWindow().setGeometry(screen->availableGeometry());
     desk.mainWindow().showMaximized();
+    SplashScreen splash;
+    splash.showOver(desk.mainWindow());
     return application.exec();
 }

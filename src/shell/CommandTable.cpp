@@ -18,14 +18,28 @@ namespace {
 const QUrl ContactAddress(QStringLiteral("mailto:service@orvento.example"));
 const QUrl HomePageAddress(QStringLiteral("https://www.orvento.example/"));
 
+// Hands the address to the desktop. A desktop without a program for it (no browser, no mail
+// program) must not leave the click unanswered: the user is told where to go by hand.
+void openOnDesktop(const CommandContext& context, const QUrl& url, const QString& refusal)
+{
+    if (!context.services.launcher.open(url))
+        context.services.messages.inform(
+            refusal.arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toDisplayString()));
+}
+
+void openAddress(const CommandContext& context, const QUrl& url)
+{
+    openOnDesktop(context, url, QStringLiteral("系统中没有可以打开这个地址的程序,请手工打开:\n%1"));
+}
+
 void openContact(const CommandContext& context)
 {
-    context.services.launcher.open(ContactAddress);
+    openAddress(context, ContactAddress);
 }
 
 void openHomePage(const CommandContext& context)
 {
-    context.services.launcher.open(HomePageAddress);
+    openAddress(context, HomePageAddress);
 }
 
 } // namespace
@@ -142,11 +156,13 @@ void OpenHelpDocument(const CommandContext& context)
     const QString path = QDir::current().absoluteFilePath(helpDocumentName());
     QFile::remove(path);
     if (!QFile::copy(QStringLiteral(":/docs/guide.html"), path)) {
-        context.services.messages.inform(QStringLiteral("无法打开软件使用说明。"));
+        context.services.messages.inform(
+            QStringLiteral("无法打开软件使用说明,不能写入:\n%1").arg(QDir::toNativeSeparators(path)));
         return;
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    context.services.launcher.open(QUrl::fromLocalFile(path));
+    openOnDesktop(
+        context, QUrl::fromLocalFile(path), QStringLiteral("系统中没有可以打开软件使用说明的程序,请用浏览器打开:\n%1"));
 }
 
 } // namespace CommandTable

@@ -88,6 +88,8 @@ void MainWindow::buildMenus()
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::onMenuShown);
         connect(
             menu, &QMenu::hovered, this, [this](QAction* action) { m_promptPane->setText(m_prompts.value(action)); });
+        // The prompt belongs to the item under the mouse: it goes when the menu closes.
+        connect(menu, &QMenu::aboutToHide, this, [this] { m_promptPane->clear(); });
     }
     // The commands that act on the window itself.
     m_openers.insert(Command::QuickNumbering, [this](const CommandContext&) { quickNumbering(); });

@@ -47,6 +47,14 @@ void HoverButtonStyle::polish(QWidget* widget)
     QProxyStyle::polish(widget);
 }
 
+int HoverButtonStyle::styleHint(
+    StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const
+{
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
 void HoverButtonStyle::unpolish(QWidget* widget)
 {
     QProxyStyle::unpolish(widget);

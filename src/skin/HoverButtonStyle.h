@@ -20,6 +20,10 @@ public:
     void unpolish(QWidget* widget) override;
     void drawControl(
         ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override;
+    // The buttons of message boxes and button boxes carry text alone, like every other push
+    // button of the desk: a desktop theme that gives them icons would leave them plain.
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
+        QStyleHintReturn* returnData = nullptr) const override;
 
     // Colour i (0..63) of the face gradient. Hovered faces are warm (yellowish), emphasised
     // ones (focused, pressed or default) bluish.

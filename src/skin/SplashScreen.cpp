@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
+#include <QWindow>
 
 SplashScreen::SplashScreen()
     : QSplashScreen(Artwork::splash())
@@ -12,10 +13,15 @@ SplashScreen::SplashScreen()
     setObjectName(QStringLiteral("splashScreen"));
 }
 
-void SplashScreen::showForAWhile()
+void SplashScreen::showOver(QWidget& window)
 {
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    winId(); // the native window, to tie it to the main window's
+    if (windowHandle() && window.windowHandle())
+        windowHandle()->setTransientParent(window.windowHandle());
     qApp->installEventFilter(this);
     show();
+    raise();
     QTimer::singleShot(ShowMilliseconds, this, &QWidget::close);
 }
 

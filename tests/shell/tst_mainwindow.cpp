@@ -2,27 +2,40 @@
 #include "app/SettingFile.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
+#include "records/CompanyProfileDialog.h"
+#include "records/MasterRecordDialog.h"
+#include "rooms/GroupCountDialog.h"
+#include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomCell.h"
 #include "rooms/RoomLamp.h"
 #include "rooms/RoomPage.h"
 #include "schedule/RotaDialog.h"
 #include "schedule/ShiftPlannerDialog.h"
 #include "schedule/TechnicianStatusDialog.h"
+#include "shell/ApplicationIdentity.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
+#include "skin/SplashScreen.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
+#include "users/AccountDialog.h"
 #include "users/LoginDialog.h"
+#include "users/PermissionDialog.h"
 #include "users/Permissions.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -48,7 +61,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName(QStringLiteral("Tavrel")); }
 
     void freshStartShowsAWorkingBoard()
     {
@@ -56,8 +68,7 @@ private slots:
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
         window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(ShowOnScreen(window));
         QVERIFY2(desk.messages.shown().isEmpty(), qPrintable(desk.messages.texts().join(u'|')));
 
         QCOMPARE(window.windowTitle(), QStringLiteral("Tavrel 1.21"));
@@ -354,13 +365,15 @@ private slots:
         DeskFixture desk(QDateTime(QDate(2026, 12, 7), QTime(15, 42, 10)));
         QVERIFY(desk.start());
         DeskSession& session = desk.session();
-        for (const QString& number : { u"01"_s, u"02"_s, u"03"_s, u"05"_s, u"07"_s, u"08"_s, u"11"_s, u"12"_s })
+        for (const QString& number : { u"01"_s, u"02"_s, u"03"_s, u"05"_s, u"07"_s, u"08"_s, u"11"_s, u"12"_s, u"15"_s,
+                 u"1001"_s, u"1002"_s, u"1003"_s, u"1004"_s })
             QVERIFY(session.queueTechnician(RotaShift::Early, number).ok());
         for (const QString& room : { u"103"_s, u"110"_s, u"121"_s, u"137"_s })
             QVERIFY(session.markGuestIn(room).ok());
-        const QList<std::pair<QString, QStringList>> served = { { u"101"_s, { u"01"_s } },
-            { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } }, { u"118"_s, { u"07"_s, u"08"_s, u"11"_s } },
-            { u"126"_s, { u"12"_s } }, { u"133"_s, {} } };
+        const QList<std::pair<QString, QStringList>> served
+            = { { u"101"_s, { u"01"_s } }, { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } },
+                  { u"118"_s, { u"07"_s, u"08"_s, u"11"_s, u"15"_s } }, { u"126"_s, { u"12"_s } }, { u"133"_s, {} },
+                  { u"140"_s, { u"1001"_s, u"1002"_s, u"1003"_s, u"1004"_s } } };
         for (const auto& [room, technicians] : served) {
             OpenBill bill;
             bill.startTime = desk.clock.now().addSecs(-2400);
@@ -374,18 +387,168 @@ private slots:
         MainWindow& window = desk.window();
         RoomPage* page = window.roomPages().first();
         QCOMPARE(page->lampText(5), u"03 02 "_s);
-        QCOMPARE(page->lampText(18), u"11 *08 07 "_s);
+        QCOMPARE(page->lampText(18), u"15 11 *08 07 "_s);
+        QCOMPARE(page->room(18)->lamp()->toolTip(), u"15 11 *08 07"_s);
+        QCOMPARE(page->room(3)->lamp()->toolTip(), RoomLamp::StateToolTip);
         QCOMPARE(page->lampText(3), u"入客"_s);
         QVERIFY(page->room(33)->lamp()->isLit());
         QVERIFY(!page->room(2)->lamp()->isLit());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(ShowOnScreen(window));
+        // The whole screen, and what a maximised window keeps under a title bar and a panel.
+        for (const QSize& size : { QSize(1366, 768), QSize(1024, 768), QSize(1366, 700), QSize(1024, 700) }) {
+            window.resize(size);
+            QCoreApplication::processEvents();
+            // Every number of a room with four technicians is shown whole and legible.
+            for (int room : { 18, 40 }) {
+                const LampText shown = page->room(room)->lamp()->shownText();
+                QVERIFY2(shown.complete, qPrintable(shown.lines.join(u'|')));
+                QCOMPARE(shown.lines.join(u' ').split(u' '), page->lampText(room).split(u' ', Qt::SkipEmptyParts));
+                QVERIFY2(shown.font.pixelSize() >= 11,
+                    qPrintable(u"room %1 at %2x%3: %4 px, lamp %5x%6, text %7x%8"_s.arg(room)
+                                   .arg(size.width())
+                                   .arg(size.height())
+                                   .arg(shown.font.pixelSize())
+                                   .arg(page->room(room)->lamp()->width())
+                                   .arg(page->room(room)->lamp()->height())
+                                   .arg(page->room(room)->lamp()->textArea().width())
+                                   .arg(page->room(room)->lamp()->textArea().height())));
+            }
+            QVERIFY(window.grab().save(
+                TestOutputPath(u"mainwindow-busy-%1x%2.png"_s.arg(size.width()).arg(size.height()))));
+        }
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
+    // Captions are exactly the desk's own: no application display name for Qt to append.
+    void captionsAreTheDesksOwn()
+    {
+        SetApplicationIdentity();
+        QCOMPARE(QCoreApplication::applicationName(), u"Tavrel"_s);
+        QCOMPARE(QCoreApplication::organizationName(), u"Orvento"_s);
+        // A display name of its own would be appended to every caption as " — Tavrel"; without
+        // one it simply follows the application name.
+        QCoreApplication::setApplicationName(u"probe"_s);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), u"probe"_s);
+        SetApplicationIdentity();
+        QCOMPARE(QGuiApplication::applicationDisplayName(), u"Tavrel"_s);
+
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        QCOMPARE(desk.window().windowTitle(), u"Tavrel 1.21"_s);
+        LoginDialog login(desk.application().services());
+        QCOMPARE(login.windowTitle(), u"登录"_s);
+    }
+
+    // The prompt of the item last under the mouse goes when the menu closes.
+    void thePromptGoesWhenTheMenuCloses()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QVERIFY(ShowOnScreen(window));
+        QMenu* tools = window.menuBar()->actions().at(0)->menu();
+        tools->popup(window.mapToGlobal(QPoint(10, 30)));
+        QVERIFY(QTest::qWaitForWindowExposed(tools));
+        QTest::keyClick(tools, Qt::Key_Down); // the first item a cashier may use
+        QCOMPARE(tools->activeAction(), window.action(Command::Login));
+        QCOMPARE(window.promptText(), u"弹出登录窗口"_s);
+        QTest::keyClick(tools, Qt::Key_Escape);
+        QTRY_VERIFY(!tools->isVisible());
+        QCOMPARE(window.promptText(), QString());
+    }
+
+    // The guide writes its Chinese with full-width punctuation, and says which parts of the
+    // desk are still to come.
+    void theGuideIsWrittenForTheDesk()
+    {
+        QFile file(u":/docs/guide.html"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        text.remove(QRegularExpression(u"<[^>]*>|&[a-z]+;"_s));
+        const QRegularExpression halfWidth(
+            u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}“”][,:;()!?]|[,:;()!?][\\x{3000}-\\x{9fff}“”]"_s);
+        const QRegularExpressionMatch found = halfWidth.match(text);
+        QVERIFY2(!found.hasMatch(), qPrintable(found.captured()));
+        QVERIFY(text.contains(u"该功能尚未开放。"_s));
+        QVERIFY(text.contains(u"员工上班时间安排"_s));
+    }
+
+    // A desktop without a browser: the desk says where the guide lies.
+    void helpWithoutABrowserSaysWhereTheGuideIs()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        desk.launcher.canOpen = false;
+        QTest::mouseClick(desk.window().button(Button::Help), Qt::LeftButton);
+        const QString guide = QDir::toNativeSeparators(desk.launcher.opened.first().toLocalFile());
+        QCOMPARE(desk.messages.texts().size(), 1);
+        QVERIFY(desk.messages.lastText().contains(u"软件使用说明"_s));
+        QVERIFY(desk.messages.lastText().endsWith(guide));
+        QVERIFY(QFileInfo::exists(guide));
+        desk.window().action(Command::HomePage)->trigger();
+        QVERIFY(desk.messages.lastText().endsWith(u"https://www.orvento.example/"_s));
+    }
+
+    // The start picture stands above the main window for its 750 ms.
+    void theSplashShowsAboveTheMainWindow()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QVERIFY(ShowOnScreen(window));
+        SplashScreen splash;
+        QElapsedTimer shown;
+        shown.start();
+        splash.showOver(window);
+        QVERIFY(splash.isVisible());
+        QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(splash.windowHandle()->transientParent(), window.windowHandle());
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 3000);
+        QVERIFY(shown.elapsed() >= SplashScreen::ShowMilliseconds);
+    }
+
+    // The dialogs changed for the keyboard and the lists, over the board at the two screen
+    // sizes of the desk: each fits the smaller screen.
+    void changedDialogsFitTheScreen()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QVERIFY(ShowOnScreen(window));
+        AppServices& services = desk.application().services();
+        std::vector<std::unique_ptr<QDialog>> dialogs;
+        dialogs.emplace_back(std::make_unique<LoginDialog>(services));
+        dialogs.emplace_back(std::make_unique<AccountDialog>(services));
+        dialogs.emplace_back(std::make_unique<PermissionDialog>(services));
+        dialogs.emplace_back(std::make_unique<MasterRecordDialog>(RecordMode::Goods, services));
+        dialogs.emplace_back(std::make_unique<MasterRecordDialog>(RecordMode::Staff, services));
+        dialogs.emplace_back(std::make_unique<MasterRecordDialog>(RecordMode::Members, services));
+        dialogs.emplace_back(std::make_unique<CompanyProfileDialog>(services));
+        dialogs.emplace_back(std::make_unique<QuickNumberingDialog>(services.messages));
+        dialogs.emplace_back(std::make_unique<GroupCountDialog>(services));
+        const QStringList names = { u"login"_s, u"accounts"_s, u"permissions"_s, u"goods"_s, u"staff"_s, u"members"_s,
+            u"company"_s, u"quicknumbering"_s, u"groupcount"_s };
         for (const QSize& size : { QSize(1366, 768), QSize(1024, 768) }) {
             window.resize(size);
             QCoreApplication::processEvents();
-            QVERIFY(window.grab().save(TestOutputPath(u"mainwindow-busy-%1.png"_s.arg(size.width()))));
+            const QImage board = window.grab().toImage();
+            for (std::size_t i = 0; i < dialogs.size(); ++i) {
+                QDialog& dialog = *dialogs[i];
+                QVERIFY(ShowOnScreen(dialog));
+                // A title bar of 30 pixels and the panel of the desktop still leave it whole.
+                QVERIFY2(dialog.width() <= size.width() && dialog.height() <= size.height() - 70,
+                    qPrintable(u"%1: %2x%3"_s.arg(names[i]).arg(dialog.width()).arg(dialog.height())));
+                QImage picture = board;
+                QPainter painter(&picture);
+                painter.fillRect(picture.rect(), QColor(0, 0, 0, 60));
+                painter.drawPixmap(
+                    (size.width() - dialog.width()) / 2, (size.height() - dialog.height()) / 2, dialog.grab());
+                painter.end();
+                QVERIFY(picture.save(
+                    TestOutputPath(u"dialog-%1-%2x%3.png"_s.arg(names[i]).arg(size.width()).arg(size.height()))));
+                dialog.hide();
+            }
         }
-        QVERIFY(desk.messages.shown().isEmpty());
     }
 
     void theDeliveredManagerLogsInThroughTheLoginButton()
@@ -421,8 +584,7 @@ private slots:
         DeskFixture desk;
         QVERIFY(desk.start());
         MainWindow& window = desk.window();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(ShowOnScreen(window));
         QSignalSpy contact(window.action(Command::Manual), &QAction::triggered);
         QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(contact.count(), 1);

@@ -1,14 +1,38 @@
+#include "shell/DialogMessageService.h"
 #include "skin/HoverButtonStyle.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QMessageBox>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A desktop theme of the kind that puts icons on the buttons of dialogs.
+class IconButtonsTheme : public QProxyStyle
+{
+public:
+    IconButtonsTheme()
+        : QProxyStyle(QStringLiteral("Fusion"))
+    { }
+    int styleHint(
+        StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 // The push-button look: gradient colours and the edges of the hovered or focused button.
 class HoverButtonTest : public QObject
@@ -131,6 +155,25 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(ok->testAttribute(Qt::WA_Hover));
         QVERIFY(dialog.grab().save(TestOutputPath(QStringLiteral("hoverbutton-dialog.png"))));
+    }
+
+    // A desktop theme that gives dialog buttons icons would leave the message boxes' buttons in
+    // the plain look; they take the desk's look like every other push button.
+    void messageBoxButtonsTakeTheLook()
+    {
+        QApplication::setStyle(new HoverButtonStyle(new IconButtonsTheme));
+        QVERIFY(QApplication::style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons) == 0);
+        QList<QAbstractButton*> buttons;
+        WhenDialogOpens<QMessageBox>([&buttons](QMessageBox* box) {
+            buttons = box->buttons();
+            for (QAbstractButton* button : std::as_const(buttons))
+                QVERIFY2(button->icon().isNull(), qPrintable(button->text()));
+            QVERIFY(box->grab().save(TestOutputPath(QStringLiteral("hoverbutton-messagebox.png"))));
+            box->button(QMessageBox::Ok)->click();
+        });
+        DialogMessageService messages;
+        QVERIFY(messages.ask(QStringLiteral("真的要删除这个选项吗？"), QStringLiteral("警告")));
+        QCOMPARE(buttons.size(), 2);
     }
 };
 
