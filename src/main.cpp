@@ -73,7 +73,7 @@ int main(int argc, char* argv[])
             return;
         std::printf("board shown after %lld ms\n", static_cast<long long>(sinceStart.elapsed()));
         std::fflush(stdout);
-        QApplication::quit();
+        QCoreApplication::exit(0); // without the question of a closing window
     });
     return application.exec();
 }

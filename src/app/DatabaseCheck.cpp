@@ -78,12 +78,13 @@ DatabaseCheck::~DatabaseCheck()
     if (!m_thread)
         return;
     m_stopping = true;
-    {
+    // An interrupt that comes before the check's statement has started is forgotten when it
+    // starts: interrupt until the thread has ended.
+    do {
         QMutexLocker locker(&m_handleMutex);
         if (m_handle)
             sqlite3_interrupt(m_handle);
-    }
-    m_thread->wait();
+    } while (!m_thread->wait(20));
     delete m_thread;
 }
 

@@ -55,7 +55,7 @@ QString DatabaseProblemText(DatabaseProblem problem, const QString& filePath, co
     case DatabaseProblem::Damaged:
         sentence = QStringLiteral("数据库文件 %1 已损坏,或者根本不是数据库:请关闭程序,用最近的备份替换它。").arg(file);
         if (logFound)
-            sentence += logSentence(filePath);
+            sentence += u'\n' + logSentence(filePath);
         break;
     case DatabaseProblem::Locked:
         sentence = QStringLiteral("数据库文件 %1 正被另一个程序使用:请关闭那个程序,然后再启动本程序。").arg(file);
@@ -92,7 +92,7 @@ QString DamagedDatabaseText(
                                   "替换它,以免损坏扩大。")
                        .arg(native(filePath));
     if (logFound)
-        text += logSentence(filePath);
+        text += u'\n' + logSentence(filePath);
     text += QStringLiteral("\n\n检查结果 (共 %1 行) 的开头:").arg(checkLines.size());
     for (const QString& line : checkLines.mid(0, DamageLinesShown))
         text += u"\n  " + line;

@@ -5,7 +5,10 @@
 #include "shell/DeskApplication.h"
 #include "support/DeskFixture.h"
 #include "support/ScratchDisk.h"
+#include "support/TestEnvironment.h"
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -245,11 +248,18 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!desk.application().isCheckingDatabase(), 60000);
         }
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
-        qDebug() << desk.messages.texts();
         QCOMPARE(desk.messages.shown().size(), 1);
         const QString text = desk.messages.lastText();
         QVERIFY2(text.contains(path + u"-wal"_s), qPrintable(text));
         QVERIFY2(text.count(u'\n') <= DamageLinesShown + 8, qPrintable(text));
+
+        // As the message box shows it: its OK button stays on a 1024x768 screen.
+        QMessageBox box(QMessageBox::Critical, u"Tavrel"_s, text, QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(u"确定"_s);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.grab().save(TestOutputPath(u"damaged-database-message.png"_s));
+        QVERIFY2(box.height() <= 768 && box.width() <= 1024, qPrintable(u"%1x%2"_s.arg(box.width()).arg(box.height())));
     }
 };
 
