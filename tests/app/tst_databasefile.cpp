@@ -4,6 +4,7 @@
 #include "app/DatabaseProblem.h"
 #include "shell/DeskApplication.h"
 #include "support/DeskFixture.h"
+#include "support/ReadOnlyPath.h"
 #include "support/ScratchDisk.h"
 #include "support/TestEnvironment.h"
 

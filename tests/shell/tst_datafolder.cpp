@@ -8,6 +8,7 @@
 #include "shell/FirstStart.h"
 #include "shell/MainWindow.h"
 #include "support/DeskFixture.h"
+#include "support/ReadOnlyPath.h"
 #include "support/ScratchDisk.h"
 
 #include <QCryptographicHash>

@@ -1,7 +1,6 @@
 #include "support/ScratchDisk.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <unistd.h>
@@ -52,33 +51,4 @@ void ScratchDisk::fill(qint64 leaveFree)
 void ScratchDisk::unfill()
 {
     QFile::remove(filePath(QStringLiteral(".filler")));
-}
-
-ReadOnlyPath::ReadOnlyPath(const QString& path)
-    : m_path(path)
-{
-    if (::geteuid() != 0) {
-        const QFileInfo info(path);
-        QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-        if (info.isDir())
-            readOnly |= QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-        m_readOnly = QFile::setPermissions(path, readOnly);
-        return;
-    }
-    m_mounted = RunCommand(QStringLiteral("mount"), { QStringLiteral("--bind"), path, path }, &m_whyNot);
-    m_readOnly = m_mounted
-        && RunCommand(
-            QStringLiteral("mount"), { QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), path }, &m_whyNot);
-}
-
-ReadOnlyPath::~ReadOnlyPath()
-{
-    if (m_mounted) {
-        RunCommand(QStringLiteral("umount"), { m_path });
-    } else if (m_readOnly) {
-        QFile::Permissions writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        if (QFileInfo(m_path).isDir())
-            writable |= QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-        QFile::setPermissions(m_path, writable);
-    }
 }
