@@ -12,21 +12,29 @@ QString defaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-bool prepare(const QString& path)
+bool make(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    QDir folder(path);
-    if (!folder.exists() && !QDir().mkpath(path))
+    if (!QFileInfo::exists(path) && !QDir().mkpath(path))
         return false;
-    if (!QFileInfo(path).isDir())
-        return false;
+    return QFileInfo(path).isDir();
+}
+
+bool enter(const QString& path)
+{
+    const QDir folder(path);
     {
         QTemporaryFile probe(folder.filePath(QStringLiteral(".tavrel-write-check-XXXXXX")));
         if (!probe.open())
             return false;
     }
     return QDir::setCurrent(folder.absolutePath());
+}
+
+bool prepare(const QString& path)
+{
+    return make(path) && enter(path);
 }
 
 QString databasePath(const QString& folder)

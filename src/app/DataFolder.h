@@ -7,12 +7,18 @@
 namespace DataFolder {
 
 inline constexpr QStringView DatabaseFileName = u"data.db";
+// Held by the running desk for its whole life (see DataFolderLock).
+inline constexpr QStringView LockFileName = u".tavrel.lock";
 
 // The user's application data folder.
 QString defaultPath();
 
-// Creates the folder when needed, checks that files can be created in it and makes it the
-// current directory. False when any of that fails.
+// Creates the folder when it does not exist yet. False when it cannot be made or the path
+// names something else.
+bool make(const QString& path);
+// Checks that files can be created in the folder and makes it the current directory.
+bool enter(const QString& path);
+// Both of the above.
 bool prepare(const QString& path);
 
 QString databasePath(const QString& folder);

@@ -68,11 +68,29 @@ void Database::close()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool Database::fail(const QString& error)
+QString Database::closeIntoOneFile()
 {
-    m_lastError = error;
+    const SqlResult folded = exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    close();
+    if (!folded.ok())
+        return folded.error;
+    if (folded.isEmpty() || folded.first().value(0).toString() != u"delete")
+        return QStringLiteral("journal_mode");
+    return {};
+}
+
+bool Database::fail(DatabaseProblem problem, const QString& detail)
+{
+    m_problem = problem;
+    m_problemDetail = detail;
+    m_lastError = DatabaseProblemText(problem, m_filePath, detail, m_logFoundAtOpen);
     close();
     return false;
+}
+
+bool Database::fail(const SqlResult& failed)
+{
+    return fail(ProblemOfFailure(failed.code, failed.error), failed.error);
 }
 
 bool Database::openConnection(const QString& filePath)
@@ -80,11 +98,18 @@ bool Database::openConnection(const QString& filePath)
     close();
     m_filePath = filePath;
     m_lastError.clear();
+    m_problem = DatabaseProblem::None;
+    m_problemDetail.clear();
+    m_lastFailureCode = 0;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
-    if (!db.open())
-        return fail(DatabaseErrorText(db.lastError()));
+    if (!db.open()) {
+        SqlResult failed;
+        failed.error = DatabaseErrorText(db.lastError());
+        failed.code = db.lastError().nativeErrorCode().toInt();
+        return fail(failed);
+    }
     return true;
 }
 
@@ -94,75 +119,86 @@ bool Database::configure()
     for (const char* pragma : { "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL" }) {
         const SqlResult result = exec(QString::fromLatin1(pragma));
         if (!result.ok())
-            return fail(result.error);
+            return fail(result);
     }
     return true;
+}
+
+SqlResult Database::probeWrite()
+{
+    SqlResult result = exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!result.ok())
+        return result;
+    result = exec(QStringLiteral("CREATE TABLE tavrel_write_check (x)"));
+    exec(QStringLiteral("ROLLBACK"));
+    return result;
 }
 
 bool Database::open(const QString& filePath)
 {
-    if (!QFileInfo(filePath).isFile())
-        return fail(QStringLiteral("数据库文件不存在: %1").arg(filePath));
+    m_logFoundAtOpen = false;
+    if (!QFileInfo(filePath).isFile()) {
+        m_filePath = filePath;
+        return fail(DatabaseProblem::Missing, {});
+    }
+    m_logFoundAtOpen = QFileInfo(filePath + u"-wal").size() > 0;
     if (!openConnection(filePath))
         return false;
 
-    // QtSql opens any file; the integrity check is what finds a file that is not a database
-    // or is damaged. Nothing is written before it passed.
-    const SqlResult check = exec(QStringLiteral("PRAGMA quick_check"));
-    if (!check.ok())
-        return fail(check.error);
-    const QString verdict = check.isEmpty() ? QString() : check.first().value(0).toString();
-    if (verdict != QLatin1String("ok"))
-        return fail(QStringLiteral("数据库已损坏: %1").arg(verdict));
-
-    QString error;
-    const int version = schemaVersion(&error);
-    if (!error.isEmpty())
-        return fail(error);
+    // Only what costs the same at any size is checked before the desk opens; reading the
+    // version reads the header, so a file that is not a database ends here. Nothing is
+    // written before every check passed.
+    const SqlResult versionRead = exec(QStringLiteral("PRAGMA user_version"));
+    if (!versionRead.ok())
+        return fail(versionRead);
+    const int version = versionRead.isEmpty() ? 0 : versionRead.first().value(0).toInt();
     if (version > SchemaVersion)
-        return fail(
+        return fail(DatabaseProblem::TooNew,
             QStringLiteral("数据库版本 %1 高于本程序支持的版本 %2,请升级程序。").arg(version).arg(SchemaVersion));
+    QString mismatch;
+    if (const SqlResult shape = Schema::compareShape(*this, version, &mismatch); !shape.ok())
+        return fail(shape);
+    if (!mismatch.isEmpty())
+        return fail(DatabaseProblem::Foreign, mismatch);
+    if (const SqlResult probe = probeWrite(); !probe.ok())
+        return fail(probe);
 
-    {
-        // A database that another program holds locked shows up here, before any work.
-        SqlTransaction probe(*this);
-        if (!probe.isActive())
-            return fail(probe.error());
-    }
-    if (!configure())
-        return false;
+    // The migration runs before the switch to the write-ahead log, so that a failed one
+    // leaves the file as it was in every respect.
+    QString error;
     if (version < SchemaVersion && !Schema::migrate(*this, version, &error))
-        return fail(error);
-    return true;
+        return fail(ProblemOfFailure(m_lastFailureCode, error), error);
+    return configure();
 }
 
 bool Database::create(const QString& filePath, int version)
 {
-    if (QFileInfo::exists(filePath))
-        return fail(QStringLiteral("数据库文件已存在: %1").arg(filePath));
+    if (QFileInfo::exists(filePath)) {
+        m_filePath = filePath;
+        return fail(DatabaseProblem::Other, QStringLiteral("数据库文件已存在: %1").arg(filePath));
+    }
     if (!openConnection(filePath))
         return false;
     QString error;
     if (!Schema::upgrade(*this, 0, version, &error) || !configure()) {
-        if (m_lastError.isEmpty())
-            m_lastError = error;
-        const QString reason = m_lastError;
+        if (m_problem == DatabaseProblem::None)
+            fail(ProblemOfFailure(m_lastFailureCode, error), error);
         close();
         QFile::remove(filePath); // the file is our own half-made one
-        m_lastError = reason;
         return false;
     }
     return true;
 }
 
-QSqlQuery* Database::preparedStatement(const QString& sql, QString* error)
+QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
 {
     if (const auto kept = m_statements.find(sql); kept != m_statements.end())
         return &kept->second;
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
-        *error = DatabaseErrorText(query.lastError());
+        failure->error = DatabaseErrorText(query.lastError());
+        failure->code = query.lastError().nativeErrorCode().toInt();
         return nullptr;
     }
     return &m_statements.emplace(sql, std::move(query)).first->second;
@@ -175,9 +211,11 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
         result.error = QStringLiteral("数据库未打开");
         return result;
     }
-    QSqlQuery* query = preparedStatement(sql, &result.error);
-    if (!query)
+    QSqlQuery* query = preparedStatement(sql, &result);
+    if (!query) {
+        m_lastFailureCode = result.code;
         return result;
+    }
     // A kept statement still holds the values of its last run: too few values would silently
     // reuse them. (Its first run is checked by the driver.)
     if (const qsizetype expected = query->boundValues().size(); expected > 0 && expected != values.size()) {
@@ -188,14 +226,19 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
         query->bindValue(i, boundValue(values[i]));
     if (!query->exec()) {
         result.error = DatabaseErrorText(query->lastError());
+        result.code = query->lastError().nativeErrorCode().toInt();
+        m_lastFailureCode = result.code;
         m_statements.erase(sql); // prepared afresh next time, with nothing left bound
         return result;
     }
     if (query->isSelect()) {
         while (query->next())
             result.rows.append(query->record());
-        if (query->lastError().isValid())
+        if (query->lastError().isValid()) {
             result.error = DatabaseErrorText(query->lastError());
+            result.code = query->lastError().nativeErrorCode().toInt();
+            m_lastFailureCode = result.code;
+        }
     } else {
         result.rowsAffected = query->numRowsAffected();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/DatabaseProblem.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -16,6 +18,7 @@ struct SqlResult
 {
     QList<QSqlRecord> rows;
     QString error;
+    int code = 0; // SQLite's result code of a failure
     int rowsAffected = 0;
 
     bool ok() const { return error.isEmpty(); }
@@ -41,18 +44,32 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing database file and checks that it is a sound, writable database of a
-    // version this program knows. The file is not changed when any check fails.
+    // Opens an existing database file and checks what is cheap at any size: that it is a
+    // database of a version this program knows, with the tables, columns and indexes of that
+    // version, and that a real write goes through (it is rolled back). Then an older version
+    // is migrated and the file is switched to write-ahead logging. The file is not changed when
+    // any check fails. The thorough check of every page runs later, off the user's way
+    // (DatabaseCheck).
     bool open(const QString& filePath);
     // Creates a new database file with every table and the fixed rows. Only the deliberate
     // first-start path calls this; an existing file is refused. An older `version` makes the
     // file an earlier release would have made (for the tests of the migrations).
     bool create(const QString& filePath, int version = SchemaVersion);
     void close();
+    // Folds the write-ahead log into the file and closes it, so that the file alone holds
+    // everything (before it is moved into place). Returns the error text, empty on success.
+    QString closeIntoOneFile();
     bool isOpen() const;
 
+    // After a failed open() or create(): the message for the user (what is wrong, what to do,
+    // and the database's own text), what kind of problem it was, and the database's text alone.
     QString lastError() const { return m_lastError; }
+    DatabaseProblem problem() const { return m_problem; }
+    QString problemDetail() const { return m_problemDetail; }
     QString filePath() const { return m_filePath; }
+    // Whether a non-empty write-ahead log lay beside the file when open() found it: after a
+    // backup was put back, a log of other data explains damage.
+    bool logFoundAtOpen() const { return m_logFoundAtOpen; }
 
     // Runs one statement with `?` placeholders filled from `values`, in order.
     SqlResult exec(const QString& sql, const QVariantList& values = {});
@@ -94,8 +111,12 @@ private:
 
     bool openConnection(const QString& filePath);
     bool configure();
-    bool fail(const QString& error);
-    QSqlQuery* preparedStatement(const QString& sql, QString* error);
+    bool fail(DatabaseProblem problem, const QString& detail);
+    bool fail(const SqlResult& failed);
+    // A write that reaches the file's pages, rolled back: a read-only file or folder, a full
+    // disk or a lock held by another program shows here and not at the first bill.
+    SqlResult probeWrite();
+    QSqlQuery* preparedStatement(const QString& sql, SqlResult* failure);
 
     // Used by SqlTransaction: the outermost level is BEGIN IMMEDIATE, inner ones are
     // savepoints. Each returns the error text, empty on success.
@@ -106,6 +127,10 @@ private:
     QString m_connectionName;
     QString m_filePath;
     QString m_lastError;
+    DatabaseProblem m_problem = DatabaseProblem::None;
+    QString m_problemDetail;
+    int m_lastFailureCode = 0; // of the last statement that failed
+    bool m_logFoundAtOpen = false;
     std::unordered_map<QString, QSqlQuery> m_statements; // by statement text
     QList<TransactionLevel> m_transactions;
 };

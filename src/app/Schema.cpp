@@ -5,6 +5,8 @@
 #include "app/TextFormat.h"
 
 #include <QDateTime>
+#include <QMap>
+#include <QSqlRecord>
 
 namespace {
 
@@ -239,6 +241,108 @@ bool insertFixedRows(Database& database, QString* error)
     return true;
 }
 
+bool addDeskDay(Database& database, QString* error)
+{
+    bool failed = false;
+    if (rowMissing(database, QStringLiteral("desk_day"), 1, error, &failed)
+        && !run(database, QStringLiteral("INSERT INTO desk_day (id, business_day) VALUES (1, '')"), {}, error))
+        return false;
+    return !failed;
+}
+
+// One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
+// EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
+// changes the schema lists here everything it adds, and nothing else needs to know: the shape
+// a file of each version must have is learned by running the steps (see expectedShape()).
+struct SchemaStep
+{
+    int version;
+    QList<TableDefinition> tables;
+    QStringList statements; // indexes and other additions, after the tables
+    bool (*addRows)(Database&, QString*);
+};
+
+const QList<SchemaStep>& steps()
+{
+    static const QList<SchemaStep> history = [] {
+        QStringList indexes;
+        for (const char* index : Indexes)
+            indexes << QString::fromLatin1(index);
+        return QList<SchemaStep> {
+            // The business tables.
+            { 1, tables(), indexes, insertFixedRows },
+            // The desk session: the rooms in use, their open bills, the technicians' queues
+            // and the day's rota.
+            { 2, deskTables(), {}, addDeskDay },
+        };
+    }();
+    return history;
+}
+
+// The schema as the file holds it, one line per object, sorted: tables with their columns
+// (name, declared type, key position) and indexes with their table, uniqueness and columns.
+// SQLite's own objects are left out, and so are views and triggers, which hold no data.
+SqlResult readShape(Database& database, QStringList* shape)
+{
+    const SqlResult objects = database.exec(
+        QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE type IN ('table', 'index') "
+                       "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    if (!objects.ok())
+        return objects;
+    for (const QSqlRecord& object : objects.rows) {
+        const QString type = object.value(0).toString();
+        const QString name = object.value(1).toString();
+        const QString table = object.value(2).toString();
+        QStringList parts;
+        if (type == u"table") {
+            const SqlResult columns = database.exec(
+                QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"), { name });
+            if (!columns.ok())
+                return columns;
+            for (const QSqlRecord& column : columns.rows)
+                parts << QStringLiteral("%1 %2 %3")
+                             .arg(column.value(0).toString(), column.value(1).toString(), column.value(2).toString());
+        } else if (type == u"index") {
+            const SqlResult columns
+                = database.exec(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), { name });
+            const SqlResult unique = database.exec(
+                QStringLiteral("SELECT \"unique\" FROM pragma_index_list(?) WHERE name=?"), { table, name });
+            if (!columns.ok())
+                return columns;
+            if (!unique.ok())
+                return unique;
+            parts << (!unique.isEmpty() && unique.first().value(0).toInt() ? QStringLiteral("unique")
+                                                                           : QStringLiteral("plain"));
+            for (const QSqlRecord& column : columns.rows)
+                parts << column.value(0).toString();
+        }
+        *shape << QStringLiteral("%1 %2 on %3: %4").arg(type, name, table, parts.join(QStringLiteral(", ")));
+    }
+    shape->sort();
+    return {};
+}
+
+// The shape of a file of `version` as this program makes it: the steps run on an empty
+// database in memory. Worked out once per version and run.
+QStringList expectedShape(int version, QString* error)
+{
+    static QMap<int, QStringList> known;
+    if (const auto found = known.constFind(version); found != known.constEnd())
+        return *found;
+    Database reference;
+    if (!reference.create(QStringLiteral(":memory:"), version)) {
+        *error = reference.lastError();
+        return {};
+    }
+    QStringList shape;
+    if (const SqlResult read = readShape(reference, &shape); !read.ok()) {
+        *error = read.error;
+        return {};
+    }
+    known.insert(version, shape);
+    return shape;
+}
+
 } // namespace
 
 namespace Schema {
@@ -246,8 +350,10 @@ namespace Schema {
 QStringList tableNames()
 {
     QStringList names;
-    for (const TableDefinition& table : tables() + deskTables())
-        names << table.name;
+    for (const SchemaStep& step : steps()) {
+        for (const TableDefinition& table : step.tables)
+            names << table.name;
+    }
     return names;
 }
 
@@ -263,24 +369,16 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
         *error = transaction.error();
         return false;
     }
-    if (fromVersion < 1 && toVersion >= 1) {
-        if (!createTables(database, tables(), error))
+    for (const SchemaStep& step : steps()) {
+        if (step.version <= fromVersion || step.version > toVersion)
+            continue;
+        if (!createTables(database, step.tables, error))
             return false;
-        for (const char* index : Indexes) {
-            if (!run(database, QString::fromLatin1(index), {}, error))
+        for (const QString& statement : step.statements) {
+            if (!run(database, statement, {}, error))
                 return false;
         }
-        if (!insertFixedRows(database, error))
-            return false;
-    }
-    if (fromVersion < 2 && toVersion >= 2) {
-        bool failed = false;
-        if (!createTables(database, deskTables(), error))
-            return false;
-        if (rowMissing(database, QStringLiteral("desk_day"), 1, error, &failed)
-            && !run(database, QStringLiteral("INSERT INTO desk_day (id, business_day) VALUES (1, '')"), {}, error))
-            return false;
-        if (failed)
+        if (step.addRows && !step.addRows(database, error))
             return false;
     }
     if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {
@@ -292,6 +390,36 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
         return false;
     }
     return true;
+}
+
+SqlResult compareShape(Database& database, int version, QString* mismatch)
+{
+    QString error;
+    const QStringList expected = expectedShape(version, &error);
+    if (!error.isEmpty()) {
+        SqlResult failed;
+        failed.error = error;
+        return failed;
+    }
+    QStringList found;
+    if (const SqlResult read = readShape(database, &found); !read.ok())
+        return read;
+    QStringList differences;
+    for (const QString& line : expected) {
+        if (!found.contains(line))
+            differences << QStringLiteral("缺少 ") + line;
+    }
+    for (const QString& line : std::as_const(found)) {
+        if (!expected.contains(line))
+            differences << QStringLiteral("多出 ") + line;
+    }
+    if (!differences.isEmpty()) {
+        constexpr int Shown = 3;
+        *mismatch = QStringLiteral("版本 %1;").arg(version) + differences.mid(0, Shown).join(QStringLiteral(";"));
+        if (differences.size() > Shown)
+            *mismatch += QStringLiteral(";… (共 %1 处)").arg(differences.size());
+    }
+    return {};
 }
 
 } // namespace Schema

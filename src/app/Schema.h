@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Database;
+struct SqlResult;
 
 // The tables of data.db and their evolution. Date-times are kept as text
 // "yyyy-MM-dd HH:mm:ss" so that they compare in time order.
@@ -13,12 +14,19 @@ namespace Schema {
 QStringList tableNames();
 
 // Brings a database of version `fromVersion` (0 = empty file) to Database::SchemaVersion in
-// one transaction: missing tables and indexes are created and missing fixed rows are added.
-// Version 1 holds the business tables; version 2 adds the desk session's tables, which keep
-// the rooms in use, their open bills, the technicians' queues and the day's rota.
+// one transaction, step by step (see the step list in Schema.cpp): missing tables and indexes
+// are created and missing fixed rows are added. Version 1 holds the business tables; version 2
+// adds the desk session's tables, which keep the rooms in use, their open bills, the
+// technicians' queues and the day's rota.
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);
+
+// Whether the file holds exactly the tables, columns and indexes that this program gives a
+// file of `version` (version 0: none at all), before anything is changed in it. A file of
+// another program, or one whose tables were changed by hand, gets a short description of what
+// differs in `mismatch`; a failed read comes back as the result's error.
+SqlResult compareShape(Database& database, int version, QString* mismatch);
 
 // The account of the delivered installation, to be changed at the first login.
 inline constexpr QStringView DeliveredLogin = u"admin";

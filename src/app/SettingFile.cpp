@@ -1,25 +1,22 @@
 #include "app/SettingFile.h"
 
+#include "app/DurableFile.h"
 #include "app/MessageService.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 std::optional<QByteArray> ReadSettingBytes(const QString& fileName, qint64 maxSize, MessageService& messages)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::optional<QByteArray> bytes = DurableFile::readRegular(fileName, maxSize);
+    if (!bytes)
         messages.inform(QStringLiteral("打开一个二进制文件失败!"));
-        return std::nullopt;
-    }
-    return file.read(maxSize);
+    return bytes;
 }
 
-bool WriteSettingBytes(const QString& fileName, const QByteArray& bytes, MessageService& messages)
+bool WriteSettingBytes(
+    const QString& fileName, const QByteArray& bytes, MessageService& messages, const SettingFileWriter& writer)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!DurableFile::replace(fileName, bytes, writer)) {
         messages.inform(QStringLiteral("创建一个二进制文件失败!"));
         return false;
     }

@@ -1,24 +1,36 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class MessageService;
+class QFileDevice;
 
 // The small binary setting files beside the database (HouNum.daf, pagesel?.dat, sys.nnf).
-// They are written whole or not at all: a crash leaves the old file or the new one.
+// They are written whole or not at all: a crash, a full disk or a failing write leaves the old
+// file byte for byte, or the new one.
 
 inline constexpr QStringView GroupCountFile = u"HouNum.daf";
 
-// The file's bytes; a missing or unreadable file shows "打开一个二进制文件失败!" and gives
-// nothing. At most `maxSize` bytes are read.
+// The file's bytes; a missing or unreadable file, or anything that is not a regular file (a
+// named pipe would block the desk for good), shows "打开一个二进制文件失败!" and gives nothing.
+// At most `maxSize` bytes are read.
 std::optional<QByteArray> ReadSettingBytes(const QString& fileName, qint64 maxSize, MessageService& messages);
 
+// Puts the bytes into an open file and returns how many it took: QFileDevice::write by
+// default. Tests give one that fails the way a full disk does.
+using SettingFileWriter = std::function<qint64(QFileDevice& file, const QByteArray& bytes)>;
+
 // Replaces the file with `bytes`; on failure shows "创建一个二进制文件失败!" and leaves the old
-// file as it was.
-bool WriteSettingBytes(const QString& fileName, const QByteArray& bytes, MessageService& messages);
+// file as it was. The new bytes are written beside it under a temporary name, flushed to the
+// disk and read back before they take the file's place: a buffered write that the disk
+// refused can look like a success until then.
+bool WriteSettingBytes(
+    const QString& fileName, const QByteArray& bytes, MessageService& messages, const SettingFileWriter& writer = {});
 
 // One signed 32-bit little-endian integer. A missing file gives 0 after the message; a short
 // file leaves its missing bytes 0, so an empty file gives 0 without a message.

@@ -6,9 +6,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class DataFolderLock;
+class DatabaseCheck;
 class MainWindow;
+class QObject;
 
 // The whole desk program in one object, for main() and for tests that drive it end to end.
 // It stands on top of the floors of the source tree, each of which uses only those below it:
@@ -30,12 +34,13 @@ class MainWindow;
 //     PdfPrinterChooser printers(dir + "/print");
 //     RecordingDesktopLauncher launcher;
 //     DeskApplication desk({messages, clock, printers, launcher});
-//     if (desk.start(dataFolder))        // prepares the folder, opens or creates data.db,
+//     if (desk.start(dataFolder))        // locks the folder, opens or creates data.db,
 //         desk.mainWindow().show();      // restores the session; then drive any window
 //
-// start() shows "数据库注册失败!" when the folder cannot be made or written, and the database
-// error text when data.db cannot be opened or the session cannot be restored; it then
-// returns false and no window exists.
+// start() shows "数据库注册失败!" when the folder cannot be made or written, says so when
+// another running desk holds the folder, and shows what is wrong with data.db and what to do
+// when it cannot be opened or the session cannot be restored; it then returns false, no window
+// exists and nothing in the folder was changed.
 class DeskApplication
 {
 public:
@@ -52,6 +57,14 @@ public:
 
     bool start(const QString& dataFolder);
 
+    // Shows the main window maximised. Once the board has been painted, the thorough check of
+    // the database starts in the background (a damaged file is then reported), and `shown`
+    // is called.
+    void showBoard(const std::function<void()>& shown = {});
+    // Starts the thorough check of the database now; its verdict is reported when it ends.
+    void checkDatabase();
+    bool isCheckingDatabase() const;
+
     MainWindow& mainWindow() const { return *m_mainWindow; }
     AppServices& services() { return m_services; }
     Database& database() { return m_database; }
@@ -61,8 +74,14 @@ public:
     static QString defaultDataFolder();
 
 private:
+    bool refuseFolder(const QString& folder);
+
+    std::unique_ptr<DataFolderLock> m_folderLock; // first: held until everything else is gone
     Database m_database;
     DeskSession m_session;
     AppServices m_services;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<QObject> m_boardWatcher;
+    std::unique_ptr<DatabaseCheck> m_databaseCheck;
+    bool m_checkPending = false; // started and not reported yet
 };

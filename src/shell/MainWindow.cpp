@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -221,7 +222,7 @@ void MainWindow::readCompanyProfile()
 int MainWindow::readGroupCount()
 {
     const QString fileName = GroupCountFile.toString();
-    const bool present = QFile::exists(fileName);
+    const bool present = QFileInfo(fileName).isFile(); // anything else is reported by the read
     const int count = ReadSettingInt(fileName, m_services.messages);
     if (count >= 1 && count <= MaxGroups)
         return count;

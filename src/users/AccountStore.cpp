@@ -81,6 +81,8 @@ LoginCheck AccountStore::check(int role, const QString& login, const QString& pa
         return outcome;
     const SqlResult result = m_database.exec(selectColumns(table) + QStringLiteral(" WHERE logoid=?"), { login });
     outcome.error = result.error;
+    if (result.ok() && result.isEmpty())
+        PasswordHash::verifyUnknown(password); // as long as a wrong password takes
     for (const QSqlRecord& row : result.rows) {
         const Account account = accountFromRow(row);
         if (PasswordHash::verify(account.password, password)) {

@@ -141,8 +141,13 @@ private slots:
         DeskFixture desk;
         QVERIFY(!desk.startIn(folder.path()));
         QCOMPARE(desk.messages.shown().size(), 1);
+        // One Chinese sentence that says what is wrong and what to do, then the database's text.
+        const QString text = desk.messages.lastText();
         QVERIFY2(
-            desk.messages.lastText().contains(QStringLiteral("not a database")), qPrintable(desk.messages.lastText()));
+            text.startsWith(QStringLiteral("数据库文件 %1 已损坏,或者根本不是数据库:请关闭程序,用最近的备份替换它。")
+                                .arg(folder.filePath(QStringLiteral("data.db")))),
+            qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("\n数据库的提示: file is not a database")), qPrintable(text));
         QFile file(folder.filePath(QStringLiteral("data.db")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content.repeated(200));
@@ -163,7 +168,11 @@ private slots:
         QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")).ok());
         DeskFixture desk;
         QVERIFY(!desk.startIn(folder.path()));
-        QVERIFY2(desk.messages.lastText().contains(QStringLiteral("locked")), qPrintable(desk.messages.lastText()));
+        const QString text = desk.messages.lastText();
+        QVERIFY2(text.startsWith(QStringLiteral("数据库文件 %1 正被另一个程序使用:请关闭那个程序,然后再启动本程序。")
+                                     .arg(folder.filePath(QStringLiteral("data.db")))),
+            qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("\n数据库的提示: database is locked")), qPrintable(text));
         other.exec(QStringLiteral("ROLLBACK"));
     }
 
@@ -175,7 +184,9 @@ private slots:
         plainFile.close();
         DeskFixture desk;
         QVERIFY(!desk.startIn(folder.filePath(QStringLiteral("not-a-folder/house"))));
-        QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("数据库注册失败!") });
+        QCOMPARE(desk.messages.shown().size(), 1);
+        QVERIFY(desk.messages.lastText().startsWith(QStringLiteral("数据库注册失败!\n")));
+        QVERIFY(desk.messages.lastText().contains(folder.filePath(QStringLiteral("not-a-folder/house"))));
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("not-a-folder/house/data.db"))));
     }
 
@@ -327,12 +338,12 @@ private slots:
     void aReadLeavesNoStatementOpen()
     {
         TestEnvironment env;
+        Database other;
+        QVERIFY(other.open(env.filePath(QStringLiteral("data.db"))));
         env.sql(QStringLiteral("CREATE TABLE scratch (v INTEGER)"));
         env.sql(QStringLiteral("INSERT INTO scratch (v) VALUES (1), (2), (3)"));
         for (int round = 0; round < 3; ++round)
             QCOMPARE(env.database.exec(QStringLiteral("SELECT v FROM scratch WHERE v>=?"), { 2 }).rows.size(), 2);
-        Database other;
-        QVERIFY(other.open(env.filePath(QStringLiteral("data.db"))));
         QVERIFY(other.exec(QStringLiteral("INSERT INTO spsalay (id, name, time) VALUES (9, 'b', '')")).ok());
         const SqlResult checkpoint = other.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         QVERIFY(checkpoint.ok());

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+class QThread;
+struct sqlite3;
+
+// The thorough check of every page and every index of data.db (SQLite's integrity check),
+// which reads the whole file: seconds on years of bills, more when the file is not in memory.
+// It runs after the board is shown, on a worker thread with a read-only connection of its own,
+// so that the desk works meanwhile. This is the one place where the desk reads the database
+// from a second thread: the check only reads, and the write-ahead log lets it read beside the
+// desk's writes without blocking them.
+class DatabaseCheck : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The verdict of one check.
+    struct Verdict
+    {
+        QStringList problems; // one line per problem found; empty when the file is sound
+        QString error; // the check could not run (or was stopped): the database error text
+        int code = 0; // its SQLite result code
+
+        bool sound() const { return problems.isEmpty() && error.isEmpty(); }
+    };
+
+    explicit DatabaseCheck(QObject* parent = nullptr);
+    ~DatabaseCheck() override; // stops a running check and waits for its thread
+
+    // Starts the check of `filePath` on the worker thread; finished() follows on this thread.
+    void start(const QString& filePath);
+    bool isRunning() const;
+
+    // The same check, run on the calling thread.
+    static Verdict run(const QString& filePath);
+    // What the desk tells the user about a damaged file, empty when the verdict found no
+    // damage (a check that could not run, for instance because the desk was closing, says
+    // nothing). The whole check goes to ReportPath(filePath) beside the database, the message
+    // shows its first lines. `logFound`: Database::logFoundAtOpen().
+    static QString report(const QString& filePath, const Verdict& verdict, bool logFound);
+    static QString reportPath(const QString& filePath) { return filePath + u"-check.txt"; }
+
+signals:
+    void finished(const DatabaseCheck::Verdict& verdict);
+
+private:
+    Verdict runStoppable(const QString& filePath);
+
+    QThread* m_thread = nullptr;
+    QMutex m_handleMutex; // guards m_handle against the connection closing
+    sqlite3* m_handle = nullptr; // of the running check, to interrupt it
+    std::atomic<bool> m_stopping = false;
+};
