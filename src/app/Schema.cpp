@@ -239,6 +239,27 @@ bool insertFixedRows(Database& database, QString* error)
     return true;
 }
 
+// Version 3: the database itself refuses a second bill with a number already stored, so that
+// two settlements can never share one. A file that holds such a pair already is not changed:
+// which of the two bills keeps the number is for the house to decide, not for an upgrade.
+bool makeReceiptNumbersUnique(Database& database, QString* error)
+{
+    const SqlResult shared = database.exec(
+        QStringLiteral("SELECT id FROM Receiptform GROUP BY id HAVING count(*) > 1 ORDER BY id LIMIT 1"));
+    if (!shared.ok()) {
+        *error = shared.error;
+        return false;
+    }
+    if (!shared.isEmpty()) {
+        *error = QStringLiteral("单据编号%1被多张单据使用,数据库无法升级。请先核对这些单据。")
+                     .arg(shared.first().value(0).toLongLong());
+        return false;
+    }
+    return run(database, QStringLiteral("DROP INDEX IF EXISTS Receiptform_id"), {}, error)
+        && run(database, QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS Receiptform_number ON Receiptform(id)"), {},
+            error);
+}
+
 } // namespace
 
 namespace Schema {
@@ -283,6 +304,8 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
         if (failed)
             return false;
     }
+    if (fromVersion < 3 && toVersion >= 3 && !makeReceiptNumbersUnique(database, error))
+        return false;
     if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {
         *error = failed;
         return false;
