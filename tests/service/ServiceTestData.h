@@ -4,8 +4,12 @@
 #include "service/ServiceSettings.h"
 #include "support/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 #include "users/AccountStore.h"
+#include "users/LoginDialog.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QtTest>
 
 // The house the service tests work in: technicians 01 to 05 queued in that order, goods in
@@ -79,4 +83,28 @@ inline void OpenRoom(TestEnvironment& env, const QString& room, const QStringLis
     }
     if (!env.session.openBill(room, bill))
         qFatal("cannot open the bill of %s", qPrintable(room));
+}
+
+// Answers the next login prompt with this role, account and password ("取消" when the role
+// is empty).
+inline void LogInWhenAsked(const QString& role, const QString& login = {}, const QString& password = {})
+{
+    WhenDialogOpens<LoginDialog>([=](LoginDialog* dialog) {
+        if (role.isEmpty()) {
+            Click(dialog, QStringLiteral("cancelButton"));
+            return;
+        }
+        Child<QComboBox>(dialog, QStringLiteral("roleBox"))->setCurrentText(role);
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("accountEdit")), login);
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("passwordEdit")), password);
+        Click(dialog, QStringLiteral("loginButton"));
+    });
+}
+
+// Saves what a widget shows, for a person to look at, and returns the picture.
+inline QImage SavePicture(QWidget* widget, const QString& name)
+{
+    const QImage picture = widget->grab().toImage();
+    picture.save(TestOutputPath(name));
+    return picture;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QAbstractItemView;
 class QComboBox;
 class QLineEdit;
 class RowListView;
@@ -44,6 +45,10 @@ inline QStringList Column(const RowListView* list, int column)
 {
     return Column(*list, column);
 }
+
+// The same for any list over a model (the lists of typed lines).
+void ClickLine(QAbstractItemView* list, int row);
+QStringList Cells(const QAbstractItemView* list, int column);
 
 // Runs `step` on the next modal dialog of type T that opens, then returns. Use it before the
 // action that opens the dialog: the step runs from the event loop of the dialog's exec().
