@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -42,7 +43,6 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
 
     m_orders->setObjectName(QStringLiteral("orderList"));
     m_orders->setColumns({ QStringLiteral("钟次序"), QStringLiteral("元/钟") }, 60);
-    m_orders->setFixedSize(2 * 60 + 4, 4 * (m_orders->fontMetrics().height() + 6) + 32);
     m_orderCaption->setObjectName(QStringLiteral("orderCaption"));
     m_orderCaption->setMinimumWidth(110);
     m_amountEdit->setObjectName(QStringLiteral("amountEdit"));
@@ -76,7 +76,7 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
     boxes->addWidget(wash);
     auto* top = new QHBoxLayout;
     top->setSpacing(14);
-    top->addWidget(m_orders);
+    top->addWidget(m_orders, 0, Qt::AlignTop);
     top->addLayout(boxes, 1);
 
     QPushButton* ok = nullptr;
@@ -104,6 +104,10 @@ void CommissionFormulaDialog::showFormula(const CommissionFormula& formula)
     const QStringList amounts = { formula.massage1, formula.massage2, formula.massage3, formula.massageall };
     for (int row = 0; row < Orders.size(); ++row)
         m_orders->rows().insertRowAt(row, { Orders[row], amounts[row] });
+    // Exactly the four rows: the list never grows.
+    m_orders->setFixedSize(2 * 60 + 2 * m_orders->frameWidth(),
+        m_orders->horizontalHeader()->sizeHint().height() + Orders.size() * m_orders->rowHeight(0)
+            + 2 * m_orders->frameWidth());
     m_washEdit->setText(formula.wash);
     if (!formula.avertime.isEmpty()) {
         const int offered = m_freeClockBox->findText(formula.avertime);

@@ -5,8 +5,7 @@
 #include "desk/AppServices.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
-#include "users/LoginDialog.h"
-#include "users/Roles.h"
+#include "users/AuthorisationPrompt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -91,14 +90,10 @@ void DiscountDialog::confirmManagerDiscount()
         m_services.messages.inform(refusal);
         return;
     }
-    LoginDialog approval(m_services, this);
-    if (approval.exec() != QDialog::Accepted)
+    const std::optional<QString> approver = AskApproval(m_services, this, QStringLiteral("收银员没有打折的权限!"));
+    if (!approver)
         return;
-    if (approval.role() == Cashier) {
-        m_services.messages.inform(QStringLiteral("收银员没有打折的权限!"));
-        return;
-    }
-    m_approver = approval.displayName();
+    m_approver = *approver;
     accept();
 }
 

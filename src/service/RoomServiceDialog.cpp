@@ -20,8 +20,7 @@
 #include "service/TechnicianLinesModel.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
-#include "users/LoginDialog.h"
-#include "users/Roles.h"
+#include "users/AuthorisationPrompt.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -505,15 +504,8 @@ void RoomServiceDialog::voidStay()
 {
     // A guest without a service leaves without a word; a service is voided only with the
     // approval of someone above a cashier.
-    if (m_inService) {
-        LoginDialog approval(m_services, this);
-        if (approval.exec() != QDialog::Accepted)
-            return;
-        if (approval.role() == Cashier) {
-            m_services.messages.inform(QStringLiteral("收银员没有权限放弃单据!"));
-            return;
-        }
-    }
+    if (m_inService && !AskApproval(m_services, this, QStringLiteral("收银员没有权限放弃单据!")))
+        return;
     const Outcome<> ended
         = RoomServiceActions(m_services.database, m_services.session).endStay(m_room, unbilledTechnicians());
     if (!ended) {
