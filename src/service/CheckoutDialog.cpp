@@ -98,11 +98,6 @@ CheckoutDialog::CheckoutDialog(AppServices& services, QString room, QWidget* par
 
 CheckoutDialog::~CheckoutDialog() = default;
 
-const QList<TechnicianLine>& CheckoutDialog::technicianLines() const
-{
-    return m_technicians->lines();
-}
-
 void CheckoutDialog::createControls()
 {
     m_technicianList = new LineListView(m_technicians, this);
@@ -148,6 +143,8 @@ void CheckoutDialog::drawBill()
     if (m_layout->goodsTextTooLong())
         m_services.messages.inform(BillLayout::goodsTextTooLongMessage());
     m_payable->setText(m_bill.total);
+    if (!m_received->text().isEmpty())
+        showChange(); // a discount changes what is due
     update();
 }
 

@@ -44,7 +44,6 @@ public:
     double discountFactor() const { return m_discountFactor; }
     QString payType() const { return m_payType; }
     QString discountApprover() const { return m_discountApprover; }
-    const QList<TechnicianLine>& technicianLines() const;
 
     // "继续", Esc and the close box.
     void reject() override;

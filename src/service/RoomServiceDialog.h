@@ -41,9 +41,7 @@ public:
     // How the dialog ended, for the room page: after "确定", the bill as the lists and boxes
     // hold it.
     RoomServiceOutcome outcome() const;
-    bool isInService() const { return m_inService; }
     bool isClosed() const { return m_closed; }
-    QDateTime startTime() const { return m_startTime; }
 
     // What the clock runs every second: the time now and the whole minutes since the start.
     void showClock();

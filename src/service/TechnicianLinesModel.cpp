@@ -1,14 +1,5 @@
 #include "service/TechnicianLinesModel.h"
 
-int TechnicianLinesModel::rowOfWorking(const QString& number) const
-{
-    for (int row = 0; row < rowCount(); ++row) {
-        if (line(row).number == number && !line(row).released)
-            return row;
-    }
-    return -1;
-}
-
 QString TechnicianLinesModel::cellText(const TechnicianLine& line, int column) const
 {
     switch (column) {

@@ -13,9 +13,6 @@ public:
     // The column captions differ between room service and checkout.
     using LinesModel::LinesModel;
 
-    // The first row of an unreleased line of `number`, or -1.
-    int rowOfWorking(const QString& number) const;
-
 protected:
     QString cellText(const TechnicianLine& line, int column) const override;
 };

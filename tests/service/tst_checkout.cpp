@@ -106,6 +106,13 @@ private slots:
         TypeInto(Box(&checkout, u"receivedEdit"_s), u"100"_s);
         QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"-30.50"_s);
         QVERIFY(env.messages.shown().isEmpty());
+
+        // A later discount replaces the earlier one, and the change follows what is due.
+        DiscountWhenAsked(DiscountDialog::ManagerText, u"1"_s);
+        LogInWhenAsked(u"经理"_s, u"g1"_s, u"pg"_s);
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(checkout.bill().total, u"146.50"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"-46.50"_s);
     }
 
     void receiptNumbersOneTwoAndNoneForContinue()
