@@ -254,6 +254,7 @@ QLayout* RoomServiceDialog::createGoodsArea()
 {
     QPushButton* records = newButton(QStringLiteral("商品库"), "buttonGoodsRecords", this);
     m_goodsBox = newChoiceBox("goodsBox", {}, this);
+    m_goodsBox->setMinimumWidth(124); // room for a goods name and the "请选择商品" hint
     m_quantityBox = newChoiceBox("quantityBox", digits(), this);
     m_quantityBox->setFixedWidth(56);
     m_quantityBox->setCurrentIndex(0);
