@@ -37,7 +37,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

@@ -241,6 +241,27 @@ bool insertFixedRows(Database& database, QString* error)
     return true;
 }
 
+// Version 3: the database itself refuses a second bill with a number already stored, so that
+// two settlements can never share one. A file that holds such a pair already is not changed:
+// which of the two bills keeps the number is for the house to decide, not for an upgrade.
+bool makeReceiptNumbersUnique(Database& database, QString* error)
+{
+    const SqlResult shared = database.exec(
+        QStringLiteral("SELECT id FROM Receiptform GROUP BY id HAVING count(*) > 1 ORDER BY id LIMIT 1"));
+    if (!shared.ok()) {
+        *error = shared.error;
+        return false;
+    }
+    if (!shared.isEmpty()) {
+        *error = QStringLiteral("单据编号%1被多张单据使用,数据库无法升级。请先核对这些单据。")
+                     .arg(shared.first().value(0).toLongLong());
+        return false;
+    }
+    return run(database, QStringLiteral("DROP INDEX IF EXISTS Receiptform_id"), {}, error)
+        && run(database, QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS Receiptform_number ON Receiptform(id)"), {},
+            error);
+}
+
 bool addDeskDay(Database& database, QString* error)
 {
     bool failed = false;
@@ -274,6 +295,8 @@ const QList<SchemaStep>& steps()
             // The desk session: the rooms in use, their open bills, the technicians' queues
             // and the day's rota.
             { 2, deskTables(), {}, addDeskDay },
+            // The receipt number is unique.
+            { 3, {}, {}, makeReceiptNumbersUnique },
         };
     }();
     return history;

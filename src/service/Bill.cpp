@@ -4,6 +4,8 @@
 #include "app/TextFormat.h"
 #include "service/ServiceSettings.h"
 
+#include <algorithm>
+
 namespace {
 
 std::optional<ServiceLine> serviceLine(int count, double unitPrice, double amount)
@@ -50,4 +52,11 @@ QString ServicePeriodText(const QDateTime& startTime, const QDateTime& billTime)
     const QString end = DateTimeText(billTime);
     const QString start = startTime.isValid() ? DateTimeText(startTime) : end;
     return start + u'—' + end;
+}
+
+int ElapsedMinutes(const QDateTime& startTime, const QDateTime& now)
+{
+    if (!startTime.isValid() || !now.isValid())
+        return 0;
+    return static_cast<int>(std::max<qint64>(0, startTime.secsTo(now) / 60));
 }

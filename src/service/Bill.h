@@ -54,3 +54,6 @@ struct Bill
 // The service period of a receipt: start and bill time joined by "—". A room without a
 // start time (no open bill) gets the bill time on both sides, so the text keeps its form.
 QString ServicePeriodText(const QDateTime& startTime, const QDateTime& billTime);
+
+// The whole minutes a service has run: 65 after 1 h 05 min, 0 before it started.
+int ElapsedMinutes(const QDateTime& startTime, const QDateTime& now);

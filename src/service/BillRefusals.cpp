@@ -51,6 +51,15 @@ QString GoodsLineRefusal(const GoodsLine& line)
     return {};
 }
 
+QString TechnicianClocksRefusal(const QList<TechnicianLine>& lines)
+{
+    for (const TechnicianLine& line : lines) {
+        if (line.massageClocks < 0 || line.footWashClocks < 0)
+            return line.number + QStringLiteral("号技师的钟数不能小于0,请重新输入!");
+    }
+    return {};
+}
+
 QString OpenBillRefusal(const OpenBill& bill)
 {
     if (QString refusal = ServiceCountsRefusal(bill.massageClocks, bill.footWashClocks, bill.pedicureCount);

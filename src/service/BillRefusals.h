@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 struct GoodsLine;
+struct TechnicianLine;
 struct OpenBill;
 struct ServiceSettings;
 
@@ -16,6 +18,8 @@ QString ServiceCountsRefusal(int massageClocks, int footWashClocks, int pedicure
 QString GoodsQuantityRefusal(int quantity);
 // The quantity, then the unit price: an article whose name is not in stock has no price.
 QString GoodsLineRefusal(const GoodsLine& line);
+// The clocks entered for each technician at checkout, which pay his commission: 0 or more.
+QString TechnicianClocksRefusal(const QList<TechnicianLine>& lines);
 // The first refusal among the counts and the goods lines of an open bill.
 QString OpenBillRefusal(const OpenBill& bill);
 // A bill is settled only at prices read whole from the price file: a missing or short file

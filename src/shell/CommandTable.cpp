@@ -3,9 +3,11 @@
 #include "app/DesktopLauncher.h"
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
+#include "payroll/PayrollCommands.h"
 #include "records/RecordCommands.h"
 #include "rooms/RoomCommands.h"
 #include "schedule/ScheduleCommands.h"
+#include "service/ServiceCommands.h"
 #include "skin/SkinCommands.h"
 #include "users/UserCommands.h"
 
@@ -76,7 +78,7 @@ QList<CommandMenu> menus()
         { QStringLiteral("入帐收银(&L)"),
             {
                 { Prices, QStringLiteral("价格设置(&J)"), QStringLiteral("服务价格设置如：按摩单价、洗脚单价"),
-                    "actionPrices", 5, ComingLater },
+                    "actionPrices", 5, OpenServicePrices },
                 { HandOverPrint, QStringLiteral("交班入帐情况打印(&D)  Ctrl+D"),
                     QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, ComingLater },
             } },
@@ -110,7 +112,7 @@ QList<CommandMenu> menus()
                 { SalarySheet, QStringLiteral("打印工资表(&G)"), QStringLiteral("设置员工工资,打印工资表"),
                     "actionSalarySheet", 14, ComingLater },
                 { CommissionFormula, QStringLiteral("提成公式设置(&T)"), QStringLiteral("用于计算技师提成"),
-                    "actionCommissionFormula", 15, ComingLater },
+                    "actionCommissionFormula", 15, OpenCommissionFormula },
             } },
         { QStringLiteral("帮助(&H)"),
             {
@@ -139,6 +141,11 @@ QList<ButtonEntry> buttons()
         { MainButton::Login, Picture::Login, QStringLiteral("登录"), "buttonLogin", NoFlag, MainCommand::Login, {} },
         { MainButton::Help, Picture::Help, QStringLiteral("帮助"), "buttonHelp", NoFlag, MainCommand::Manual, {} },
     };
+}
+
+RoomServiceOpener roomServiceOpener(const CommandContext& context)
+{
+    return RoomServiceOpenerFor(context);
 }
 
 void ComingLater(const CommandContext& context)

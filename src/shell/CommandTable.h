@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desk/CommandContext.h"
+#include "rooms/RoomServiceExchange.h"
 #include "skin/Artwork.h"
 
 #include <QList>
@@ -85,6 +86,9 @@ namespace CommandTable {
 
 QList<CommandMenu> menus();
 QList<ButtonEntry> buttons();
+
+// What a click on a room's lamp opens: the room service dialog.
+RoomServiceOpener roomServiceOpener(const CommandContext& context);
 
 // What a command not built yet answers: "该功能尚未开放。".
 void ComingLater(const CommandContext& context);

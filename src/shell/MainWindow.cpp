@@ -242,6 +242,7 @@ void MainWindow::createRoomPages(int groupCount)
     for (int i = 0; i < m_roomBoard->groupCount(); ++i) {
         auto* page = new RoomPage(i, *m_roomBoard, m_services, m_tabs);
         page->setObjectName(QStringLiteral("roomPage%1").arg(i));
+        page->setRoomServiceOpener(CommandTable::roomServiceOpener(m_context));
         m_pages.append(page);
         m_tabs->addTab(page, GroupCaptions[i]);
     }

@@ -4,6 +4,7 @@
 #include "app/RowListView.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
@@ -80,8 +81,21 @@ QStringList TabOrder(QWidget* start, int count)
 
 void ClickRow(RowListView& list, int row)
 {
-    const QRect cell = list.visualRect(list.model()->index(row, 0));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+    ClickLine(&list, row);
+}
+
+void ClickLine(QAbstractItemView* list, int row)
+{
+    const QRect cell = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+QStringList Cells(const QAbstractItemView* list, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        cells.append(list->model()->index(row, column).data().toString());
+    return cells;
 }
 
 QStringList Column(const RowListView& list, int column)

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QAbstractItemView;
 class QComboBox;
 class QLineEdit;
 class RowListView;
@@ -53,6 +54,9 @@ bool HasFocus(const QWidget* widget);
 // Gives `start` the focus, presses Tab `count` times and returns the object name of the
 // control that has the focus after each press (of the named control it lies in).
 QStringList TabOrder(QWidget* start, int count);
+// The same for any list over a model (the lists of typed lines).
+void ClickLine(QAbstractItemView* list, int row);
+QStringList Cells(const QAbstractItemView* list, int column);
 
 // Runs `step` on the next modal dialog of type T that opens, then returns. Use it before the
 // action that opens the dialog: the step runs from the event loop of the dialog's exec().

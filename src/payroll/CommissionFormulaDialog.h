@@ -1,0 +1,42 @@
+#pragma once
+
+#include "payroll/CommissionFormula.h"
+
+#include <QDialog>
+
+struct AppServices;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class RowListView;
+
+// "技师公式设置": the commission a technician earns for his 1st, 2nd, 3rd and every later massage
+// clock of a bill, how many clocks earn a free one, and the amount per foot-wash clock. A row
+// of the list is chosen and its amount typed in the box below; "确定" writes the six texts as
+// typed to row 2003 of jstichen, "取消" writes nothing.
+class CommissionFormulaDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static const QString NoOrderText; // "没有选择是第几个钟!请选择!"
+
+    explicit CommissionFormulaDialog(AppServices& services, QWidget* parent = nullptr);
+
+    // The formula as the list and the boxes hold it.
+    CommissionFormula typedFormula() const;
+
+private:
+    void showFormula(const CommissionFormula& formula);
+    void chooseOrder(int row);
+    void enterAmount(const QString& text);
+    void confirm();
+
+    AppServices& m_services;
+    RowListView* m_orders;
+    QLabel* m_orderCaption;
+    QLineEdit* m_amountEdit;
+    QComboBox* m_freeClockBox;
+    QLineEdit* m_washEdit;
+    bool m_loaded = false; // the stored formula was read
+};

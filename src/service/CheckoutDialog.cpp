@@ -1,0 +1,305 @@
+#include "service/CheckoutDialog.h"
+
+#include "app/Clock.h"
+#include "app/LeadingNumber.h"
+#include "app/MessageService.h"
+#include "app/PrinterChooser.h"
+#include "app/SetbackMessage.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
+#include "payroll/CommissionFormulaStore.h"
+#include "service/BillRefusals.h"
+#include "service/Change.h"
+#include "service/DiscountDialog.h"
+#include "service/LineListView.h"
+#include "service/ReceiptPrinter.h"
+#include "service/RoomServiceActions.h"
+#include "service/Settlement.h"
+#include "service/StockSale.h"
+#include "service/TechnicianLinesModel.h"
+#include "skin/DialogKeyboard.h"
+#include "skin/PaintedText.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <algorithm>
+
+const QString CheckoutDialog::NoTechnicianText = QStringLiteral("没有选择技师,请选择技师!");
+const QString CheckoutDialog::ReleaseQuestion = QStringLiteral("请再一次确认下钟技师!");
+
+namespace {
+
+// The boxes and buttons stand beside the drawn bill; these are their sizes in pixels.
+constexpr int BoxWidth = 80;
+constexpr int BoxHeight = 20;
+constexpr int ButtonWidth = 60;
+constexpr int ButtonHeight = 25;
+// "打单" stands above the totals line, but never over the technician's boxes.
+constexpr int LowestSettleButtonY = 104;
+
+QLineEdit* newBox(const char* objectName, bool readOnly, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setReadOnly(readOnly);
+    box->setFont(PaintedFont(12));
+    box->setTextMargins(2, 0, 2, 0);
+    return box;
+}
+
+QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+CheckoutDialog::CheckoutDialog(AppServices& services, QString room, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_room(std::move(room))
+    , m_technicians(new TechnicianLinesModel(
+          { QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("按摩时间"), QStringLiteral("洗脚时间") },
+          this))
+{
+    setObjectName(QStringLiteral("checkoutDialog"));
+    setWindowTitle(QStringLiteral("结算"));
+    // Enter moves from box to box: no Enter ends the checkout with the payment typed.
+    MarkAsForm(this);
+
+    m_prices = ServiceSettings::readForCheckout(ServiceSettings::FileName.toString(), m_services.messages);
+    Settlement settlement(m_services.database, m_services.session);
+    if (const Outcome<int> next = settlement.nextReceiptNumber())
+        m_receiptNumber = next.value();
+    else
+        ShowSetback(m_services.messages, next);
+    if (const auto formula = CommissionFormulaStore(m_services.database).load(); !formula)
+        ShowSetback(m_services.messages, formula);
+    else if (formula.value())
+        m_formula = *formula.value();
+
+    m_openBill = m_services.session.bill(m_room);
+    if (m_openBill)
+        m_technicians->showStoredLines(m_openBill->technicians);
+
+    createControls();
+    priceBill();
+    drawBill();
+    placeControls();
+    m_received->setFocus();
+}
+
+CheckoutDialog::~CheckoutDialog() = default;
+
+void CheckoutDialog::createControls()
+{
+    m_technicianList = new LineListView(m_technicians, this);
+    m_technicianList->setObjectName(QStringLiteral("technicianList"));
+    // Four columns in the 200 pixels beside the bill: the bill's own type, and columns a
+    // little narrower than the desk's usual 68 pixels, so that no scroll bar is needed.
+    m_technicianList->setFont(PaintedFont(12));
+    m_technicianList->setColumnWidths({ 34, 52, 56, 56 });
+    m_technicianList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_received = newBox("receivedEdit", false, this);
+    m_payable = newBox("payableEdit", true, this);
+    m_change = newBox("changeEdit", true, this);
+    m_massageTime = newBox("massageTimeEdit", false, this);
+    m_footWashTime = newBox("footWashTimeEdit", false, this);
+    m_discountButton = newButton(QStringLiteral("打折"), "buttonDiscount", this);
+    m_settleButton = newButton(QStringLiteral("打单"), "buttonSettle", this);
+    m_releaseButton = newButton(QStringLiteral("下钟"), "buttonRelease", this);
+    m_continueButton = newButton(QStringLiteral("继续"), "buttonContinue", this);
+    m_continueButton->setDefault(true);
+
+    connect(m_received, &QLineEdit::textChanged, this, &CheckoutDialog::showChange);
+    connect(m_technicianList, &QAbstractItemView::clicked, this, &CheckoutDialog::chooseTechnician);
+    connect(m_massageTime, &QLineEdit::textEdited, this, [this] { enterClocks(BillCount::Massage); });
+    connect(m_footWashTime, &QLineEdit::textEdited, this, [this] { enterClocks(BillCount::FootWash); });
+    connect(m_discountButton, &QPushButton::clicked, this, &CheckoutDialog::discount);
+    connect(m_settleButton, &QPushButton::clicked, this, &CheckoutDialog::settle);
+    connect(m_releaseButton, &QPushButton::clicked, this, &CheckoutDialog::release);
+    connect(m_continueButton, &QPushButton::clicked, this, &CheckoutDialog::reject);
+}
+
+void CheckoutDialog::priceBill()
+{
+    m_openBill = m_services.session.bill(m_room);
+    m_bill = Bill::price(m_openBill ? &*m_openBill : nullptr, m_prices, m_discountFactor);
+    m_billTime = m_services.clock.now();
+}
+
+void CheckoutDialog::drawBill()
+{
+    const BillHeading heading { m_services.session.companyName(), m_services.session.companyTel(),
+        DateTimeText(m_billTime), m_receiptNumber };
+    m_layout = std::make_unique<BillLayout>(heading, m_bill);
+    if (m_layout->goodsTextTooLong())
+        m_services.messages.inform(BillLayout::goodsTextTooLongMessage());
+    m_payable->setText(m_bill.total);
+    if (!m_received->text().isEmpty())
+        showChange(); // a discount changes what is due
+    update();
+}
+
+void CheckoutDialog::placeControls()
+{
+    // The boxes and buttons stand at their places beside the drawn bill, from the totals line.
+    const int y = m_layout->totalsLineY();
+    m_received->setGeometry(227, y + 1, BoxWidth, BoxHeight);
+    m_payable->setGeometry(55, y + 21, BoxWidth, BoxHeight);
+    m_change->setGeometry(227, y + 21, BoxWidth, BoxHeight);
+    m_discountButton->setGeometry(330, y + 20, BoxWidth, 24);
+    m_technicianList->setGeometry(440, 35, 200, std::max(y + 10, 120));
+    m_massageTime->setGeometry(650, 36, BoxWidth, BoxHeight);
+    m_footWashTime->setGeometry(650, 74, BoxWidth, BoxHeight);
+    const int settleY = std::max(y - 25, LowestSettleButtonY);
+    m_settleButton->setGeometry(660, settleY, ButtonWidth, ButtonHeight);
+    m_releaseButton->setGeometry(660, settleY + 30, ButtonWidth, ButtonHeight);
+    m_continueButton->setGeometry(660, settleY + 60, ButtonWidth, ButtonHeight);
+    setFixedSize(BillLayout::Width, std::max({ y + 100, settleY + 60 + ButtonHeight + 15, 35 + 120 + 15 }));
+}
+
+void CheckoutDialog::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    m_layout->paint(painter);
+}
+
+void CheckoutDialog::showChange()
+{
+    m_change->setText(ChangeText(m_received->text(), m_payable->text()));
+}
+
+void CheckoutDialog::chooseTechnician(const QModelIndex&)
+{
+    // Showing a row's boxes does not change the row.
+    m_massageTime->setText(QStringLiteral("0"));
+    m_footWashTime->setText(QStringLiteral("0"));
+    m_massageTime->setFocus();
+}
+
+void CheckoutDialog::enterClocks(BillCount count)
+{
+    const int row = m_technicianList->selectedRow();
+    if (row < 0) {
+        m_services.messages.inform(NoTechnicianText);
+        return;
+    }
+    TechnicianLine line = m_technicians->line(row);
+    if (count == BillCount::Massage)
+        line.massageClocks = LeadingInt(m_massageTime->text());
+    else
+        line.footWashClocks = LeadingInt(m_footWashTime->text());
+    m_technicians->setLine(row, line);
+}
+
+void CheckoutDialog::release()
+{
+    const int row = m_technicianList->selectedRow();
+    if (row < 0) {
+        m_services.messages.inform(NoTechnicianText);
+        return;
+    }
+    if (!m_services.messages.ask(ReleaseQuestion, QStringLiteral("警告"), MessageService::Icon::Warning))
+        return;
+    TechnicianLine line = m_technicians->line(row);
+    if (line.released)
+        return;
+    line.released = true;
+    QList<TechnicianLine> lines = m_technicians->lines();
+    lines[row] = line;
+    const Outcome<> released
+        = RoomServiceActions(m_services.database, m_services.session).releaseTechnician(m_room, line.number, lines);
+    if (!released) {
+        ShowSetback(m_services.messages, released);
+        return;
+    }
+    m_technicians->setLine(row, line);
+}
+
+void CheckoutDialog::discount()
+{
+    DiscountDialog dialog(m_services, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        if (dialog.mode() == DiscountMode::MemberCard) {
+            m_payType = dialog.valueText();
+            m_discountFactor = m_prices.memberDiscount;
+        } else {
+            m_discountFactor = dialog.factor();
+            m_discountApprover = dialog.approver();
+        }
+    }
+    priceBill();
+    drawBill();
+}
+
+void CheckoutDialog::settle()
+{
+    // Refused before the printer is chosen; settlement checks again before it writes.
+    QString refusal = SettlementRefusal(m_prices);
+    if (refusal.isEmpty())
+        refusal = TechnicianClocksRefusal(m_technicians->lines());
+    if (!refusal.isEmpty()) {
+        m_services.messages.inform(refusal);
+        return;
+    }
+    const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
+    if (!printer)
+        return;
+
+    SettlementRequest request;
+    request.room = m_room;
+    request.prices = m_prices;
+    request.discountFactor = m_discountFactor;
+    request.discountApprover = m_discountApprover;
+    request.payType = m_payType;
+    request.technicians = m_technicians->lines();
+    request.formula = m_formula;
+    request.billTime = m_billTime;
+    request.cashier = m_services.session.currentCashier();
+    const Outcome<SettledBill> settled = Settlement(m_services.database, m_services.session).settle(request);
+    if (!settled) {
+        // Nothing was stored: the bill stays open and nothing is printed.
+        ShowSetback(m_services.messages, settled);
+        return;
+    }
+    m_settled = true;
+    m_receiptNumber = settled.value().receiptNumber;
+    m_bill = settled.value().bill;
+    drawBill();
+
+    if (!ReceiptPrinter::print(*printer, *m_layout))
+        m_services.messages.inform(
+            QStringLiteral("单据已结算(单据编号%1),但小票没有打印出来,请检查打印机。").arg(m_receiptNumber), {},
+            MessageService::Icon::Warning);
+    for (const QString& name : settled.value().lowStockGoods)
+        m_services.messages.inform(LowStockText(name));
+    accept();
+}
+
+bool CheckoutDialog::keepLines()
+{
+    if (m_settled || m_services.session.roomState(m_room) != RoomState::InService)
+        return true;
+    const Outcome<> kept
+        = RoomServiceActions(m_services.database, m_services.session).keepCheckoutLines(m_room, m_technicians->lines());
+    if (!kept)
+        ShowSetback(m_services.messages, kept);
+    return kept.ok();
+}
+
+void CheckoutDialog::reject()
+{
+    // A failed write keeps the checkout open with what was entered.
+    if (keepLines())
+        QDialog::reject();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "desk/DeskSession.h"
+#include "desk/OpenBill.h"
+#include "payroll/CommissionFormula.h"
+#include "service/Bill.h"
+#include "service/BillLayout.h"
+#include "service/ServiceSettings.h"
+
+#include <QDateTime>
+#include <QDialog>
+
+#include <memory>
+#include <optional>
+
+struct AppServices;
+class LineListView;
+class QLineEdit;
+class QPushButton;
+class TechnicianLinesModel;
+
+// "结算": the bill of one room drawn on the left as the receipt will print it, the room's
+// technicians on the right with the clocks each worked, "下钟" to send one back to the queue,
+// "打折" for a manager's discount or a member card, the payment and the change, and "打单",
+// which settles the bill and prints the receipt. It ends with Accepted once the bill is
+// settled; "继续" (or Esc, or the close box) keeps the clocks and marks entered for the next
+// checkout and leaves the room in service.
+class CheckoutDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static const QString NoTechnicianText; // "没有选择技师,请选择技师!"
+    static const QString ReleaseQuestion; // "请再一次确认下钟技师!"
+
+    CheckoutDialog(AppServices& services, QString room, QWidget* parent = nullptr);
+    ~CheckoutDialog() override;
+
+    // The number shown: the next free one while open, the bill's own once settled.
+    int receiptNumber() const { return m_receiptNumber; }
+    bool isSettled() const { return m_settled; }
+    const Bill& bill() const { return m_bill; }
+    const BillLayout& layout() const { return *m_layout; }
+    double discountFactor() const { return m_discountFactor; }
+    QString payType() const { return m_payType; }
+    QString discountApprover() const { return m_discountApprover; }
+
+    // "继续", Esc and the close box.
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void createControls();
+    // Prices the room's bill again with the current discount and takes a new bill time.
+    void priceBill();
+    void drawBill();
+    void placeControls();
+
+    void chooseTechnician(const QModelIndex& index);
+    // The clocks typed into a box go to the selected technician at once.
+    void enterClocks(BillCount count);
+    void release();
+    void discount();
+    void settle();
+    bool keepLines();
+    void showChange();
+
+    AppServices& m_services;
+    const QString m_room;
+    ServiceSettings m_prices;
+    CommissionFormula m_formula;
+    std::optional<OpenBill> m_openBill;
+    int m_receiptNumber = 0;
+    double m_discountFactor = 1.0;
+    QString m_payType = QStringLiteral("普通");
+    QString m_discountApprover = QStringLiteral("0");
+    QDateTime m_billTime;
+    Bill m_bill;
+    std::unique_ptr<BillLayout> m_layout;
+    bool m_settled = false;
+
+    TechnicianLinesModel* m_technicians;
+    LineListView* m_technicianList = nullptr;
+    QLineEdit* m_received = nullptr;
+    QLineEdit* m_payable = nullptr;
+    QLineEdit* m_change = nullptr;
+    QLineEdit* m_massageTime = nullptr;
+    QLineEdit* m_footWashTime = nullptr;
+    QPushButton* m_discountButton = nullptr;
+    QPushButton* m_settleButton = nullptr;
+    QPushButton* m_releaseButton = nullptr;
+    QPushButton* m_continueButton = nullptr;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/OpenBill.h"
+#include "service/StockSale.h"
+
+#include <QStringList>
+
+#include <optional>
+
+class Database;
+
+// The goods in stock (kucheninfo) as room service offers them and checkout counts them out.
+// An article is found by its name (str2); where two records carry one name, the first counts.
+class GoodsStock
+{
+public:
+    explicit GoodsStock(Database& database);
+
+    // Every article's name, in the order the table holds them.
+    Outcome<QStringList> names() const;
+    // `quantity` of the article called `name` at its unit price (str5) and unit (str4);
+    // nothing when no article has that name.
+    Outcome<std::optional<GoodsLine>> line(const QString& name, int quantity) const;
+    // Counts `quantity` out of the article's stock (str6); nothing when no article has that
+    // name (it is sold all the same). Joins the caller's transaction.
+    Outcome<std::optional<StockSale>> sell(const QString& name, int quantity);
+
+private:
+    Database& m_database;
+};

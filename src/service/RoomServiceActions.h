@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/OpenBill.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class Database;
+class DeskSession;
+
+// The changes that room service and checkout make to a room at once, each stored as one
+// action through the desk session, so that a crash right after it finds the room's bill and
+// both technician queues as the desk left them.
+//
+// `lines` is always the room's technician list as the dialog shows it after the change, top
+// first: a room with an open bill keeps exactly those lines. A room going into service for
+// the first time has no bill until its dialog ends with "确定"; its technicians then change
+// only the queues.
+class RoomServiceActions
+{
+public:
+    RoomServiceActions(Database& database, DeskSession& session);
+
+    // "添加": the technician leaves the idle queue for the tail of the working list.
+    Outcome<> addTechnician(const QString& room, const QString& number, const QList<TechnicianLine>& lines);
+    // "删除": the technician goes back to the head of the idle queue, keeping his turn, and
+    // leaves the working list. One released at checkout stands in the idle queue already.
+    Outcome<> removeTechnician(const QString& room, const TechnicianLine& removed, const QList<TechnicianLine>& lines);
+    // "下钟": the technician (marked released in `lines`) leaves the working list for the tail
+    // of the idle queue; the clocks entered so far are kept with the mark.
+    Outcome<> releaseTechnician(const QString& room, const QString& number, const QList<TechnicianLine>& lines);
+    // "继续": the clocks and marks entered at checkout are kept for the next checkout.
+    Outcome<> keepCheckoutLines(const QString& room, const QList<TechnicianLine>& lines);
+    // The stay ends without a bill being settled ("作废"), or after a bill was settled: the
+    // room is idle again, the bill's technicians not released yet go back to the tail of the
+    // idle queue, and so do `unbilled` (those a room without a bill had taken).
+    Outcome<> endStay(const QString& room, const QStringList& unbilled);
+
+private:
+    // Runs `change` and, for a room with an open bill, stores `lines` with it, in one
+    // transaction.
+    Outcome<> withLines(
+        const QString& room, const QList<TechnicianLine>& lines, const std::function<Outcome<>()>& change);
+
+    Database& m_database;
+    DeskSession& m_session;
+};

@@ -1,0 +1,576 @@
+#include "service/RoomServiceDialog.h"
+
+#include "app/Clock.h"
+#include "app/LeadingNumber.h"
+#include "app/MessageService.h"
+#include "app/SetbackMessage.h"
+#include "app/StaffLookup.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "records/MasterRecordDialog.h"
+#include "rooms/RoomState.h"
+#include "schedule/TechnicianStatusDialog.h"
+#include "service/Bill.h"
+#include "service/BillRefusals.h"
+#include "service/CheckoutDialog.h"
+#include "service/GoodsLinesModel.h"
+#include "service/GoodsStock.h"
+#include "service/LineListView.h"
+#include "service/RoomServiceActions.h"
+#include "service/TechnicianLinesModel.h"
+#include "skin/DialogKeyboard.h"
+#include "skin/PaintedText.h"
+#include "users/AuthorisationPrompt.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+const QString RoomServiceDialog::ChooseTechnicianText = QStringLiteral("请选择技师");
+const QString RoomServiceDialog::ChooseGoodsText = QStringLiteral("请选择商品");
+const QString RoomServiceDialog::NotInServiceText
+    = QStringLiteral("房间状态改为上钟才可以添加技师,请在左上角选中上钟!");
+
+namespace {
+
+constexpr int ListWidth = 4 * 68 + 4;
+constexpr int SmallButtonWidth = 52;
+
+// A drop-down list the desk may also type into; typing never adds an item.
+QComboBox* newChoiceBox(const char* objectName, const QStringList& items, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(items);
+    return box;
+}
+
+// The counts offered: "0" to "9".
+QStringList digits()
+{
+    QStringList items;
+    for (int i = 0; i <= 9; ++i)
+        items << QString::number(i);
+    return items;
+}
+
+QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    button->setMinimumHeight(25);
+    return button;
+}
+
+QLineEdit* newTimeBox(const char* objectName, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setFixedWidth(76);
+    box->setAlignment(Qt::AlignCenter);
+    return box;
+}
+
+// The captions painted over the count boxes: 宋体 of 10 points, a little heavier than normal.
+QLabel* countCaption(const QString& text, QWidget* parent)
+{
+    QLabel* label = PaintedLabel(text, parent);
+    QFont font = label->font();
+    font.setWeight(QFont::Medium);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceRequest& request, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_room(request.roomNumber)
+    , m_inService(request.inService)
+    , m_startTime(request.inService ? request.bill.startTime : services.clock.now())
+    , m_technicians(new TechnicianLinesModel({ QStringLiteral("技师编号"), QStringLiteral("姓名"),
+                                                 QStringLiteral("按摩(钟)"), QStringLiteral("洗脚(钟)") },
+          this))
+    , m_goods(new GoodsLinesModel(this))
+    , m_clockTimer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("roomServiceDialog"));
+    setWindowTitle(QStringLiteral("%1号房的服务状态").arg(m_room));
+    createControls();
+
+    if (request.inService) {
+        m_technicians->showStoredLines(request.bill.technicians);
+        m_goods->showStoredLines(request.bill.goods);
+        m_massageBox->setEditText(QString::number(request.bill.massageClocks));
+        m_footWashBox->setEditText(QString::number(request.bill.footWashClocks));
+        m_pedicureBox->setEditText(QString::number(request.bill.pedicureCount));
+        m_startTimeEdit->setText(m_startTime.toString(TimeOfDayFormat));
+        m_inServiceButton->setChecked(true);
+        // A room in service cannot go back to a guest only.
+        m_guestInButton->setEnabled(false);
+    } else {
+        m_guestInButton->setChecked(true);
+    }
+    fillGoodsBox();
+    m_technicianBox->addItems(m_services.session.idleQueue().numbers());
+    m_technicianBox->setCurrentIndex(-1);
+    m_technicianBox->setEditText(ChooseTechnicianText);
+
+    m_clockTimer->setObjectName(QStringLiteral("clockTimer"));
+    connect(m_clockTimer, &QTimer::timeout, this, &RoomServiceDialog::showClock);
+    m_clockTimer->start(1000);
+    showClock();
+}
+
+RoomServiceDialog::~RoomServiceDialog() = default;
+
+void RoomServiceDialog::createControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(12);
+    layout->addLayout(createTimeRow());
+    layout->addLayout(createCountRow());
+    auto* areas = new QHBoxLayout;
+    areas->setSpacing(20);
+    areas->addLayout(createTechnicianArea());
+    areas->addLayout(createGoodsArea());
+    layout->addLayout(areas, 1);
+    layout->addLayout(createButtonRow());
+}
+
+QLayout* RoomServiceDialog::createTimeRow()
+{
+    m_guestInButton = new QRadioButton(RoomStates::GuestInText, this);
+    m_guestInButton->setObjectName(QStringLiteral("radioGuestIn"));
+    m_inServiceButton = new QRadioButton(QStringLiteral("上钟"), this);
+    m_inServiceButton->setObjectName(QStringLiteral("radioInService"));
+    m_stateGroup = new QButtonGroup(this);
+    m_stateGroup->addButton(m_guestInButton);
+    m_stateGroup->addButton(m_inServiceButton);
+    connect(m_guestInButton, &QRadioButton::clicked, this, &RoomServiceDialog::chooseGuestIn);
+    connect(m_inServiceButton, &QRadioButton::clicked, this, &RoomServiceDialog::chooseInService);
+
+    m_startTimeEdit = newTimeBox("startTimeEdit", this);
+    m_clockEdit = newTimeBox("clockEdit", this);
+    m_elapsedEdit = newTimeBox("elapsedEdit", this);
+    m_elapsedEdit->setFixedWidth(50);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    row->addWidget(m_guestInButton);
+    row->addSpacing(8);
+    row->addWidget(m_inServiceButton);
+    row->addStretch(1);
+    row->addWidget(PaintedLabel(QStringLiteral("上钟时间:"), this));
+    row->addWidget(m_startTimeEdit);
+    row->addSpacing(6);
+    row->addWidget(PaintedLabel(QStringLiteral("现在时间:"), this));
+    row->addWidget(m_clockEdit);
+    row->addSpacing(6);
+    row->addWidget(PaintedLabel(QStringLiteral("已用(分钟):"), this));
+    row->addWidget(m_elapsedEdit);
+    m_editing << m_guestInButton << m_inServiceButton;
+    return row;
+}
+
+QLayout* RoomServiceDialog::createCountRow()
+{
+    m_massageBox = newChoiceBox("massageBox", digits(), this);
+    m_footWashBox = newChoiceBox("footWashBox", digits(), this);
+    m_pedicureBox = newChoiceBox("pedicureBox", digits(), this);
+    const struct
+    {
+        QComboBox* box;
+        QString caption;
+        BillCount count;
+    } counts[] = {
+        { m_massageBox, QStringLiteral("  按  摩(钟)"), BillCount::Massage },
+        { m_footWashBox, QStringLiteral(" 洗  脚(钟)"), BillCount::FootWash },
+        { m_pedicureBox, QStringLiteral("修  脚(人次)"), BillCount::Pedicure },
+    };
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(4);
+    for (int column = 0; column < 3; ++column) {
+        QComboBox* box = counts[column].box;
+        box->setFixedWidth(90);
+        box->setCurrentIndex(0);
+        grid->addWidget(countCaption(counts[column].caption, this), 0, column);
+        grid->addWidget(box, 1, column);
+        connect(box, &QComboBox::activated, this,
+            [this, box, count = counts[column].count](int index) { chooseCount(count, box, index); });
+        m_editing << box;
+    }
+    grid->setColumnStretch(3, 1);
+    return grid;
+}
+
+QLayout* RoomServiceDialog::createTechnicianArea()
+{
+    QPushButton* status = newButton(QStringLiteral("显示技师状态"), "buttonTechnicianStatus", this);
+    m_technicianBox = newChoiceBox("technicianBox", {}, this);
+    QPushButton* add = newButton(QStringLiteral("添加"), "buttonAddTechnician", this);
+    QPushButton* remove = newButton(QStringLiteral("删除"), "buttonRemoveTechnician", this);
+    m_technicianList = new LineListView(m_technicians, this);
+    m_technicianList->setObjectName(QStringLiteral("technicianList"));
+    m_technicianList->setMinimumSize(ListWidth, 150);
+    for (QPushButton* button : { add, remove })
+        button->setFixedWidth(SmallButtonWidth);
+    // Enter in the box takes the technician shown there.
+    SetEnterButton(m_technicianBox, add);
+
+    connect(status, &QPushButton::clicked, this, &RoomServiceDialog::showTechnicianStatus);
+    connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addTechnician);
+    connect(remove, &QPushButton::clicked, this, &RoomServiceDialog::removeTechnician);
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(m_technicianBox, 1);
+    choice->addWidget(add);
+    choice->addWidget(remove);
+    auto* area = new QVBoxLayout;
+    area->setSpacing(6);
+    area->addWidget(status, 0, Qt::AlignLeft);
+    area->addLayout(choice);
+    area->addWidget(m_technicianList, 1);
+    m_editing << m_technicianBox << add << remove;
+    return area;
+}
+
+QLayout* RoomServiceDialog::createGoodsArea()
+{
+    QPushButton* records = newButton(QStringLiteral("商品库"), "buttonGoodsRecords", this);
+    m_goodsBox = newChoiceBox("goodsBox", {}, this);
+    m_goodsBox->setMinimumWidth(124); // room for a goods name and the "请选择商品" hint
+    m_quantityBox = newChoiceBox("quantityBox", digits(), this);
+    m_quantityBox->setFixedWidth(56);
+    m_quantityBox->setCurrentIndex(0);
+    QPushButton* add = newButton(QStringLiteral("添加"), "buttonAddGoods", this);
+    QPushButton* remove = newButton(QStringLiteral("删除"), "buttonRemoveGoods", this);
+    m_goodsList = new LineListView(m_goods, this);
+    m_goodsList->setObjectName(QStringLiteral("goodsList"));
+    m_goodsList->setMinimumSize(ListWidth, 150);
+    // Goods names are longer than the other cells.
+    m_goodsList->setColumnWidths({ 104, 52, 60, 52 });
+    for (QPushButton* button : { add, remove })
+        button->setFixedWidth(SmallButtonWidth);
+    // Enter in the goods or the quantity box adds the article.
+    SetEnterButton(m_goodsBox, add);
+    SetEnterButton(m_quantityBox, add);
+
+    connect(records, &QPushButton::clicked, this, &RoomServiceDialog::showGoodsRecords);
+    connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addGoods);
+    connect(remove, &QPushButton::clicked, this, &RoomServiceDialog::removeGoods);
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(m_goodsBox, 1);
+    choice->addWidget(PaintedLabel(QStringLiteral("数量:"), this));
+    choice->addWidget(m_quantityBox);
+    choice->addWidget(add);
+    choice->addWidget(remove);
+    auto* area = new QVBoxLayout;
+    area->setSpacing(6);
+    area->addWidget(records, 0, Qt::AlignLeft);
+    area->addLayout(choice);
+    area->addWidget(m_goodsList, 1);
+    m_editing << m_goodsBox << m_quantityBox << add << remove;
+    return area;
+}
+
+QLayout* RoomServiceDialog::createButtonRow()
+{
+    QPushButton* checkout = newButton(QStringLiteral("结帐"), "buttonCheckout", this);
+    QPushButton* voidButton = newButton(QStringLiteral("作废"), "buttonVoid", this);
+    QPushButton* ok = newButton(QStringLiteral("确定"), "buttonOk", this);
+    for (QPushButton* button : { checkout, voidButton, ok })
+        button->setMinimumWidth(72);
+    ok->setDefault(true);
+    connect(checkout, &QPushButton::clicked, this, &RoomServiceDialog::checkout);
+    connect(voidButton, &QPushButton::clicked, this, &RoomServiceDialog::voidStay);
+    connect(ok, &QPushButton::clicked, this, &RoomServiceDialog::confirm);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(checkout);
+    row->addWidget(voidButton);
+    row->addStretch(1);
+    row->addWidget(ok);
+    m_editing << checkout << voidButton;
+    return row;
+}
+
+void RoomServiceDialog::fillGoodsBox()
+{
+    const Outcome<QStringList> names = GoodsStock(m_services.database).names();
+    if (!names)
+        ShowSetback(m_services.messages, names);
+    else
+        m_goodsBox->addItems(names.value());
+    m_goodsBox->setCurrentIndex(-1);
+    m_goodsBox->setEditText(ChooseGoodsText);
+}
+
+void RoomServiceDialog::showClock()
+{
+    const QDateTime now = m_services.clock.now();
+    m_clockEdit->setText(now.toString(TimeOfDayFormat));
+    m_elapsedEdit->setText(QString::number(ElapsedMinutes(m_startTime, now)));
+}
+
+bool RoomServiceDialog::hasBill() const
+{
+    return m_services.session.roomState(m_room) == RoomState::InService;
+}
+
+// --- state of the room ---------------------------------------------------------------------------
+
+void RoomServiceDialog::chooseGuestIn()
+{
+    m_inService = false;
+}
+
+void RoomServiceDialog::chooseInService()
+{
+    if (!m_inService) {
+        m_startTime = m_services.clock.now();
+        m_startTimeEdit->setText(m_startTime.toString(TimeOfDayFormat));
+        showClock();
+    }
+    m_inService = true;
+}
+
+void RoomServiceDialog::chooseCount(BillCount count, QComboBox* box, int index)
+{
+    // A count chosen from the list reaches the bill at once; a typed one waits for "确定".
+    if (!hasBill())
+        return;
+    if (const Outcome<> stored = m_services.session.setCount(m_room, count, box->itemText(index).toInt()); !stored)
+        ShowSetback(m_services.messages, stored);
+}
+
+// --- technicians ---------------------------------------------------------------------------------
+
+void RoomServiceDialog::showTechnicianStatus()
+{
+    TechnicianStatusDialog board(m_services, this);
+    board.exec();
+}
+
+void RoomServiceDialog::addTechnician()
+{
+    if (!m_inService) {
+        m_services.messages.inform(NotInServiceText);
+        return;
+    }
+    const int item = m_technicianBox->findText(m_technicianBox->currentText());
+    if (item < 0)
+        return;
+    const QString number = m_technicianBox->itemText(item);
+    const StaffName staff = LookUpStaffName(m_services.database, number);
+    if (!staff.error.isEmpty()) {
+        m_services.messages.inform(staff.error, {}, MessageService::Icon::Warning);
+        return;
+    }
+    if (!staff.found)
+        return;
+
+    const TechnicianLine line { number, staff.name, 0, 0, false };
+    QList<TechnicianLine> lines = m_technicians->lines();
+    lines.prepend(line);
+    const Outcome<> added
+        = RoomServiceActions(m_services.database, m_services.session).addTechnician(m_room, number, lines);
+    if (!added) {
+        ShowSetback(m_services.messages, added);
+        return;
+    }
+    m_technicians->insertLine(0, line);
+    m_technicianBox->removeItem(item);
+    m_technicianBox->setCurrentIndex(m_technicianBox->count() > 0 ? 0 : -1);
+    if (m_technicianBox->count() == 0)
+        m_technicianBox->setEditText(ChooseTechnicianText);
+}
+
+void RoomServiceDialog::removeTechnician()
+{
+    const int row = m_technicianList->selectedRow();
+    if (row < 0) {
+        m_services.messages.inform(QStringLiteral("请选择要删除的技师!"));
+        return;
+    }
+    const TechnicianLine line = m_technicians->line(row);
+    QList<TechnicianLine> lines = m_technicians->lines();
+    lines.removeAt(row);
+    const Outcome<> removed
+        = RoomServiceActions(m_services.database, m_services.session).removeTechnician(m_room, line, lines);
+    if (!removed) {
+        ShowSetback(m_services.messages, removed);
+        return;
+    }
+    m_technicians->removeLine(row);
+    if (m_technicianBox->findText(line.number) < 0)
+        m_technicianBox->addItem(line.number);
+}
+
+QStringList RoomServiceDialog::unbilledTechnicians() const
+{
+    QStringList numbers;
+    if (hasBill())
+        return numbers;
+    for (const TechnicianLine& line : m_technicians->lines()) {
+        if (!line.released)
+            numbers.append(line.number);
+    }
+    return numbers;
+}
+
+// --- goods ---------------------------------------------------------------------------------------
+
+void RoomServiceDialog::showGoodsRecords()
+{
+    MasterRecordDialog records(RecordMode::Goods, m_services, this);
+    records.exec();
+}
+
+void RoomServiceDialog::addGoods()
+{
+    const QString name = m_goodsBox->currentText();
+    if (name.trimmed().isEmpty() || name == ChooseGoodsText) {
+        m_services.messages.inform(ChooseGoodsText + u'!');
+        return;
+    }
+    const int quantity = LeadingInt(m_quantityBox->currentText());
+    if (const QString refusal = GoodsQuantityRefusal(quantity); !refusal.isEmpty()) {
+        m_services.messages.inform(refusal);
+        return;
+    }
+    const Outcome<std::optional<GoodsLine>> found = GoodsStock(m_services.database).line(name, quantity);
+    if (!found) {
+        ShowSetback(m_services.messages, found);
+        return;
+    }
+    // An article not in stock has no price: it is refused rather than billed at nothing.
+    const GoodsLine line = found.value().value_or(GoodsLine { name, quantity, {}, {} });
+    if (const QString refusal = GoodsLineRefusal(line); !refusal.isEmpty()) {
+        m_services.messages.inform(refusal);
+        return;
+    }
+    m_goods->insertLine(0, line);
+}
+
+void RoomServiceDialog::removeGoods()
+{
+    const int row = m_goodsList->selectedRow();
+    if (row < 0) {
+        m_services.messages.inform(QStringLiteral("请在列表中先择要删除的选项!"));
+        return;
+    }
+    m_goods->removeLine(row);
+}
+
+// --- the end of the stay -------------------------------------------------------------------------
+
+void RoomServiceDialog::checkout()
+{
+    const QStringList unbilled = unbilledTechnicians();
+    CheckoutDialog checkout(m_services, m_room, this);
+    if (checkout.exec() == QDialog::Accepted) {
+        // The settlement ended the stay with the bill; technicians a room without a bill had
+        // taken go back to the queue as well.
+        if (!unbilled.isEmpty()) {
+            const Outcome<> returned
+                = RoomServiceActions(m_services.database, m_services.session).endStay(m_room, unbilled);
+            if (!returned)
+                ShowSetback(m_services.messages, returned);
+        }
+        endStay();
+    }
+    // Checkout may have released technicians and entered their clocks.
+    if (const std::optional<OpenBill> bill = m_services.session.bill(m_room))
+        m_technicians->showStoredLines(bill->technicians);
+}
+
+void RoomServiceDialog::voidStay()
+{
+    // A guest without a service leaves without a word; a service is voided only with the
+    // approval of someone above a cashier.
+    if (m_inService && !AskApproval(m_services, this, QStringLiteral("收银员没有权限放弃单据!")))
+        return;
+    const Outcome<> ended
+        = RoomServiceActions(m_services.database, m_services.session).endStay(m_room, unbilledTechnicians());
+    if (!ended) {
+        ShowSetback(m_services.messages, ended);
+        return;
+    }
+    endStay();
+    accept();
+}
+
+void RoomServiceDialog::endStay()
+{
+    m_closed = true;
+    m_stateGroup->setExclusive(false);
+    m_guestInButton->setChecked(false);
+    m_inServiceButton->setChecked(false);
+    m_stateGroup->setExclusive(true);
+    for (QWidget* control : std::as_const(m_editing))
+        control->setEnabled(false);
+    m_clockTimer->stop();
+}
+
+OpenBill RoomServiceDialog::billShown() const
+{
+    OpenBill bill;
+    bill.startTime = m_startTime;
+    bill.massageClocks = LeadingInt(m_massageBox->currentText());
+    bill.footWashClocks = LeadingInt(m_footWashBox->currentText());
+    bill.pedicureCount = LeadingInt(m_pedicureBox->currentText());
+    bill.technicians = m_technicians->lines();
+    bill.goods = m_goods->lines();
+    return bill;
+}
+
+RoomServiceOutcome RoomServiceDialog::outcome() const
+{
+    RoomServiceOutcome outcome;
+    outcome.accepted = result() == QDialog::Accepted;
+    outcome.closed = m_closed;
+    outcome.inService = m_inService;
+    outcome.bill = billShown();
+    return outcome;
+}
+
+void RoomServiceDialog::confirm()
+{
+    if (!m_closed) {
+        const OpenBill bill = billShown();
+        if (const QString refusal = ServiceCountsRefusal(bill.massageClocks, bill.footWashClocks, bill.pedicureCount);
+            !refusal.isEmpty()) {
+            m_services.messages.inform(refusal);
+            return;
+        }
+        // Stored here, so that a failed write keeps the dialog open with what was entered. The
+        // room page applies the same outcome again when the dialog has ended, which then
+        // changes nothing.
+        RoomServiceOutcome ending;
+        ending.accepted = true;
+        ending.inService = m_inService;
+        ending.bill = bill;
+        if (const Outcome<> stored = RoomStates::applyOutcome(m_services.session, m_room, ending); !stored) {
+            ShowSetback(m_services.messages, stored);
+            return;
+        }
+    }
+    accept();
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "desk/DeskSession.h"
+#include "rooms/RoomServiceExchange.h"
+
+#include <QDateTime>
+#include <QDialog>
+
+struct AppServices;
+class GoodsLinesModel;
+class LineListView;
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class TechnicianLinesModel;
+
+// "%s号房的服务状态": one room's business between the guest's arrival and checkout. "入客" marks a
+// guest, "上钟" starts the service; technicians come from the idle queue (head first), the
+// counts of massage, foot-wash and pedicure are chosen, goods are taken from stock, and
+// "结帐" opens checkout. "作废" ends the stay without a bill, approved by someone above a
+// cashier when a service runs.
+//
+// What the dialog changes at once is stored at once through the desk session: a count chosen
+// from a box, a technician taken or given back, and the end of the stay by checkout or
+// "作废". Typed counts and the goods list reach the room's bill with "确定"; Esc leaves them.
+class RoomServiceDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static const QString ChooseTechnicianText; // "请选择技师"
+    static const QString ChooseGoodsText; // "请选择商品"
+    static const QString NotInServiceText; // "房间状态改为上钟才可以添加技师,请在左上角选中上钟!"
+
+    RoomServiceDialog(AppServices& services, const RoomServiceRequest& request, QWidget* parent = nullptr);
+    ~RoomServiceDialog() override;
+
+    // How the dialog ended, for the room page: after "确定", the bill as the lists and boxes
+    // hold it.
+    RoomServiceOutcome outcome() const;
+    bool isClosed() const { return m_closed; }
+
+    // What the clock runs every second: the time now and the whole minutes since the start.
+    void showClock();
+
+private:
+    void createControls();
+    QLayout* createTimeRow();
+    QLayout* createCountRow();
+    QLayout* createTechnicianArea();
+    QLayout* createGoodsArea();
+    QLayout* createButtonRow();
+    void fillGoodsBox();
+
+    void chooseGuestIn();
+    void chooseInService();
+    void chooseCount(BillCount count, QComboBox* box, int index);
+    void showTechnicianStatus();
+    void addTechnician();
+    void removeTechnician();
+    void showGoodsRecords();
+    void addGoods();
+    void removeGoods();
+    void checkout();
+    void voidStay();
+    void confirm();
+
+    bool hasBill() const;
+    // The technicians the list holds who are at work and belong to no bill: those a room
+    // taken into service for the first time holds until its first "确定".
+    QStringList unbilledTechnicians() const;
+    // The stay has ended (settled or voided): the room is idle, and nothing more is entered.
+    void endStay();
+    OpenBill billShown() const;
+
+    AppServices& m_services;
+    const QString m_room;
+    bool m_inService;
+    bool m_closed = false;
+    QDateTime m_startTime;
+
+    TechnicianLinesModel* m_technicians;
+    GoodsLinesModel* m_goods;
+    QTimer* m_clockTimer;
+    QButtonGroup* m_stateGroup = nullptr;
+    QRadioButton* m_guestInButton = nullptr;
+    QRadioButton* m_inServiceButton = nullptr;
+    QLineEdit* m_startTimeEdit = nullptr;
+    QLineEdit* m_clockEdit = nullptr;
+    QLineEdit* m_elapsedEdit = nullptr;
+    QComboBox* m_massageBox = nullptr;
+    QComboBox* m_footWashBox = nullptr;
+    QComboBox* m_pedicureBox = nullptr;
+    QComboBox* m_technicianBox = nullptr;
+    LineListView* m_technicianList = nullptr;
+    QComboBox* m_goodsBox = nullptr;
+    QComboBox* m_quantityBox = nullptr;
+    LineListView* m_goodsList = nullptr;
+    QList<QWidget*> m_editing; // what the end of the stay disables
+};

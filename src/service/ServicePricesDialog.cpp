@@ -1,0 +1,115 @@
+#include "service/ServicePricesDialog.h"
+
+#include "app/LeadingNumber.h"
+#include "app/MessageService.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "service/ServiceSettings.h"
+#include "skin/OkCancelRow.h"
+#include "skin/PaintedText.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* newPriceBox(const char* objectName, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setFixedWidth(80);
+    return box;
+}
+
+} // namespace
+
+ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_massagePrice(newPriceBox("massagePriceEdit", this))
+    , m_footWashPrice(newPriceBox("footWashPriceEdit", this))
+    , m_pedicurePrice(newPriceBox("pedicurePriceEdit", this))
+    , m_freeClockBox(new QComboBox(this))
+    , m_memberDiscount(newPriceBox("memberDiscountEdit", this))
+{
+    setObjectName(QStringLiteral("servicePricesDialog"));
+    setWindowTitle(QStringLiteral("设置服务价格"));
+
+    m_freeClockBox->setObjectName(QStringLiteral("freeClockBox"));
+    m_freeClockBox->setEditable(true);
+    m_freeClockBox->setInsertPolicy(QComboBox::NoInsert);
+    m_freeClockBox->setFixedWidth(70);
+    for (int count = 1; count <= 8; ++count)
+        m_freeClockBox->addItem(QString::number(count));
+    m_freeClockBox->setCurrentIndex(-1);
+    m_freeClockBox->setEditText({});
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
+    const struct
+    {
+        QString label;
+        QLineEdit* box;
+        QString unit;
+    } prices[] = {
+        { QStringLiteral("按摩:"), m_massagePrice, QStringLiteral("元/钟") },
+        { QStringLiteral("洗脚:"), m_footWashPrice, QStringLiteral("元/钟") },
+        { QStringLiteral("修脚:"), m_pedicurePrice, QStringLiteral("元/次") },
+    };
+    for (int row = 0; row < 3; ++row) {
+        grid->addWidget(PaintedLabel(prices[row].label, this), row, 0);
+        grid->addWidget(prices[row].box, row, 1);
+        grid->addWidget(PaintedLabel(prices[row].unit, this), row, 2);
+    }
+    grid->setColumnMinimumWidth(3, 16);
+    grid->addWidget(PaintedLabel(QStringLiteral("几个钟后"), this), 0, 4);
+    grid->addWidget(m_freeClockBox, 0, 5);
+    grid->addWidget(PaintedLabel(QStringLiteral("送一个钟"), this), 0, 6);
+    grid->addWidget(PaintedLabel(QStringLiteral("会员打折:"), this), 2, 4);
+    grid->addWidget(m_memberDiscount, 2, 5, 1, 2);
+
+    QPushButton* ok = nullptr;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 18, 20, 14);
+    layout->setSpacing(16);
+    layout->addLayout(grid);
+    layout->addLayout(OkCancelRow(this, &ok));
+    connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
+
+    if (const std::optional<ServiceSettings> stored
+        = ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages))
+        showSettings(*stored);
+    m_massagePrice->setFocus();
+}
+
+void ServicePricesDialog::showSettings(const ServiceSettings& settings)
+{
+    m_massagePrice->setText(AmountText(settings.massagePrice));
+    m_footWashPrice->setText(AmountText(settings.footWashPrice));
+    m_pedicurePrice->setText(AmountText(settings.pedicurePrice));
+    m_freeClockBox->setEditText(AmountText(settings.freeClockCount));
+    m_memberDiscount->setText(AmountText(settings.memberDiscount));
+}
+
+ServiceSettings ServicePricesDialog::typedSettings() const
+{
+    return { LeadingReal(m_massagePrice->text()), LeadingReal(m_footWashPrice->text()),
+        LeadingReal(m_pedicurePrice->text()), LeadingReal(m_freeClockBox->currentText()),
+        LeadingReal(m_memberDiscount->text()) };
+}
+
+void ServicePricesDialog::confirm()
+{
+    const ServiceSettings settings = typedSettings();
+    if (const QString refusal = ServiceSettingsRefusal(settings); !refusal.isEmpty()) {
+        m_services.messages.inform(refusal);
+        return;
+    }
+    // The file is replaced whole or not at all; a failure has been shown, and the dialog
+    // closes either way, as the desk expects.
+    settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    accept();
+}

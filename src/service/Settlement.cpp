@@ -1,0 +1,115 @@
+#include "service/Settlement.h"
+
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+#include "service/BillRefusals.h"
+#include "service/GoodsStock.h"
+
+Settlement::Settlement(Database& database, DeskSession& session)
+    : m_database(database)
+    , m_session(session)
+{ }
+
+Outcome<int> Settlement::nextReceiptNumber() const
+{
+    QString error;
+    const QVariant largest = m_database.scalar(QStringLiteral("SELECT max(id) FROM Receiptform"), {}, &error);
+    if (!error.isEmpty())
+        return Failure { error };
+    return largest.isNull() ? 1 : largest.toInt() + 1;
+}
+
+Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
+{
+    const std::optional<OpenBill> open = m_session.bill(request.room);
+    QString refusal = SettlementRefusal(request.prices);
+    if (refusal.isEmpty() && open)
+        refusal = OpenBillRefusal(*open);
+    if (refusal.isEmpty())
+        refusal = TechnicianClocksRefusal(request.technicians);
+    if (!refusal.isEmpty())
+        return Refusal { refusal };
+
+    SettledBill settled;
+    settled.bill = Bill::price(open ? &*open : nullptr, request.prices, request.discountFactor);
+
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    // Taken under the write lock of this transaction: no other bill can take it meanwhile.
+    const Outcome<int> number = nextReceiptNumber();
+    if (!number)
+        return number.setback<SettledBill>();
+    settled.receiptNumber = number.value();
+
+    QString error = writeReceipt(settled.receiptNumber, request, settled.bill, open ? open->startTime : QDateTime());
+    if (error.isEmpty())
+        error = writeSalaries(settled.receiptNumber, request);
+    if (error.isEmpty())
+        error = writeGoods(settled.receiptNumber, request, settled.bill, settled.lowStockGoods);
+    if (!error.isEmpty())
+        return Failure { error };
+
+    // The stay ends with the bill: the technicians go back to the queue in checkout's order.
+    if (open) {
+        if (const Outcome<> kept = m_session.replaceTechnicians(request.room, request.technicians); !kept)
+            return kept.setback<SettledBill>();
+    }
+    if (const Outcome<> closed = m_session.closeRoom(request.room); !closed)
+        return closed.setback<SettledBill>();
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return settled;
+}
+
+QString Settlement::writeReceipt(
+    int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime)
+{
+    return m_database
+        .exec(QStringLiteral("INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, "
+                             "spjine, dazhe, dazheperson, alljine, paytype, cashier, time) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            { number, request.room, ServicePeriodText(startTime, request.billTime), Bill::countText(bill.massage),
+                Bill::countText(bill.footWash), Bill::countText(bill.pedicure), bill.goodsSubtotal, bill.discount,
+                request.discountApprover, bill.total, request.payType, request.cashier,
+                DateTimeText(request.billTime) })
+        .error;
+}
+
+QString Settlement::writeSalaries(int number, const SettlementRequest& request)
+{
+    const QString billTime = DateTimeText(request.billTime);
+    for (const TechnicianLine& line : request.technicians) {
+        const SqlResult written = m_database.exec(
+            QStringLiteral("INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            { number, line.number, line.name, QString::number(line.massageClocks), QString::number(line.footWashClocks),
+                request.formula.commissionText(line.massageClocks, line.footWashClocks), billTime, request.cashier });
+        if (!written.ok())
+            return written.error;
+    }
+    return {};
+}
+
+QString Settlement::writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock)
+{
+    GoodsStock stock(m_database);
+    const QString billTime = DateTimeText(request.billTime);
+    for (const PricedGoodsLine& line : bill.goods) {
+        const Outcome<std::optional<StockSale>> sold = stock.sell(line.goods.name, line.goods.quantity);
+        if (!sold)
+            return sold.text();
+        if (sold.value() && sold.value()->lowStock)
+            lowStock.append(line.goods.name);
+        const SqlResult written = m_database.exec(
+            QStringLiteral("INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            { number, line.goods.name, line.goods.unit, line.goods.unitPrice, QString::number(line.goods.quantity),
+                line.amount, billTime, request.cashier });
+        if (!written.ok())
+            return written.error;
+    }
+    return {};
+}

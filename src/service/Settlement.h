@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/OpenBill.h"
+#include "payroll/CommissionFormula.h"
+#include "service/Bill.h"
+#include "service/ServiceSettings.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class Database;
+class DeskSession;
+
+// What checkout settles a room's open bill with.
+struct SettlementRequest
+{
+    QString room;
+    ServiceSettings prices;
+    double discountFactor = 1.0;
+    QString discountApprover = QStringLiteral("0"); // who approved a manager discount
+    QString payType = QStringLiteral("普通"); // or the member card number
+    // The room's technicians as checkout lists them, top first, with the clocks entered for
+    // each: they pay the commissions, in this order.
+    QList<TechnicianLine> technicians;
+    CommissionFormula formula;
+    QDateTime billTime;
+    QString cashier;
+};
+
+// A settled bill: its number, what it billed and the goods that ran low.
+struct SettledBill
+{
+    int receiptNumber = 0;
+    Bill bill;
+    QStringList lowStockGoods; // in the bill's order; the desk warns about each
+};
+
+// Settlement turns a room's open bill into the house's takings. It runs as one transaction:
+// the Receiptform row, one salaryform row per technician with his commission, one spsalay
+// row per goods line with the stock counted down, and the end of the stay in the desk
+// session (the bill removed, the technicians not released yet back at the tail of the idle
+// queue) are all stored, or none of them is. The receipt number is taken inside that
+// transaction, and the database refuses a number that is stored already, so no two bills
+// share one.
+class Settlement
+{
+public:
+    Settlement(Database& database, DeskSession& session);
+
+    // The number the next bill will get, as checkout shows it on opening: the largest number
+    // stored + 1, 1 for the house's first bill. It is taken again when the bill is settled.
+    Outcome<int> nextReceiptNumber() const;
+
+    // Settles the room's open bill (a room without one is settled as an empty bill). Refused
+    // when the prices were not read whole or an amount of the bill is broken; a failed write
+    // returns the database error text and leaves the database and the session as they were.
+    Outcome<SettledBill> settle(const SettlementRequest& request);
+
+private:
+    QString writeReceipt(int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime);
+    QString writeSalaries(int number, const SettlementRequest& request);
+    // Counts every goods line out of the stock and writes its spsalay row.
+    QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
+
+    Database& m_database;
+    DeskSession& m_session;
+};

@@ -1,0 +1,18 @@
+#include "users/AuthorisationPrompt.h"
+
+#include "app/MessageService.h"
+#include "desk/AppServices.h"
+#include "users/LoginDialog.h"
+#include "users/Roles.h"
+
+std::optional<QString> AskApproval(AppServices& services, QWidget* parent, const QString& cashierRefusal)
+{
+    LoginDialog prompt(services, parent);
+    if (prompt.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (prompt.role() == Cashier) {
+        services.messages.inform(cashierRefusal);
+        return std::nullopt;
+    }
+    return prompt.displayName();
+}

@@ -1,0 +1,522 @@
+#include "app/Database.h"
+#include "app/PrinterChooser.h"
+#include "desk/AppServices.h"
+#include "reports/PdfRaster.h"
+#include "rooms/RoomState.h"
+#include "service/CheckoutDialog.h"
+#include "service/DiscountDialog.h"
+#include "service/LineListView.h"
+#include "service/RoomServiceDialog.h"
+#include "service/ServicePricesDialog.h"
+#include "service/ServiceTestData.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Room = u"102"_s;
+
+// The worked example: 2 massage clocks, 1 foot-wash clock, 1 pedicure and 3 beers at 5.5, with
+// technicians 02 and 01 (01 listed on top at checkout).
+void OpenWorkedExample(TestEnvironment& env)
+{
+    OpenRoom(env, Room, { u"02"_s, u"01"_s }, 2, 1, 1, { { u"啤酒"_s, 3, u"5.5"_s, u"瓶"_s } });
+}
+
+QLineEdit* Box(QWidget* dialog, const QString& name)
+{
+    return Child<QLineEdit>(dialog, name);
+}
+
+LineListView* Technicians(QWidget* checkout)
+{
+    return Child<LineListView>(checkout, u"technicianList"_s);
+}
+
+// Answers the next discount dialog: the type, the typed value, then "确定" (and "取消" when
+// `cancelAfter` is set, for a refused value).
+void DiscountWhenAsked(const QString& type, const QString& value, bool cancelAfter = false)
+{
+    WhenDialogOpens<DiscountDialog>([=](DiscountDialog* dialog) {
+        Choose(Child<QComboBox>(dialog, u"typeBox"_s), type);
+        TypeInto(Child<QLineEdit>(dialog, u"valueEdit"_s), value);
+        Click(dialog, u"okButton"_s);
+        if (cancelAfter && dialog->isVisible())
+            Click(dialog, u"cancelButton"_s);
+    });
+}
+
+// A printer whose output cannot be written: the page is lost after the bill was settled.
+class BrokenPrinterChooser : public PrinterChooser
+{
+public:
+    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override
+    {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(u"/nonexistent-folder/receipt.pdf"_s);
+        return printer;
+    }
+};
+
+} // namespace
+
+// Checkout driven through its widgets: the bill and the payment, the technicians' clocks and
+// "下钟", the discounts, and "打单" with the order of choosing the printer, settling and
+// printing; the prices dialog beside it.
+class CheckoutTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theWorkedExample()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        AddAccount(env, 2, u"g1"_s, u"pg"_s, u"赵经理"_s);
+        OpenWorkedExample(env);
+        CheckoutDialog checkout(env.services, Room);
+        QCOMPARE(checkout.windowTitle(), u"结算"_s);
+        QCOMPARE(checkout.bill().total, u"146.50"_s);
+
+        DiscountWhenAsked(DiscountDialog::ManagerText, u"0.8"_s);
+        LogInWhenAsked(u"经理"_s, u"g1"_s, u"pg"_s);
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(checkout.bill().massage->amount, u"64.00"_s);
+        QCOMPARE(checkout.bill().footWash->amount, u"30.00"_s);
+        QCOMPARE(checkout.bill().pedicure->amount, u"20.00"_s);
+        QCOMPARE(checkout.bill().goodsSubtotal, u"16.50"_s);
+        QCOMPARE(checkout.bill().total, u"130.50"_s);
+        QCOMPARE(checkout.discountApprover(), u"赵经理"_s);
+        QCOMPARE(checkout.payType(), u"普通"_s);
+        QCOMPARE(Box(&checkout, u"payableEdit"_s)->text(), u"130.50"_s);
+        QVERIFY(checkout.layout().drawing().findText(u"130.50"_s));
+
+        TypeInto(Box(&checkout, u"receivedEdit"_s), u"200"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"69.50"_s);
+        TypeInto(Box(&checkout, u"receivedEdit"_s), u"100"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"-30.50"_s);
+        QVERIFY(env.messages.shown().isEmpty());
+
+        // A later discount replaces the earlier one, and the change follows what is due.
+        DiscountWhenAsked(DiscountDialog::ManagerText, u"1"_s);
+        LogInWhenAsked(u"经理"_s, u"g1"_s, u"pg"_s);
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(checkout.bill().total, u"146.50"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"-46.50"_s);
+    }
+
+    void receiptNumbersOneTwoAndNoneForContinue()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, u"101"_s, { u"01"_s }, 1);
+        OpenRoom(env, u"102"_s, { u"02"_s }, 2);
+        {
+            CheckoutDialog checkout(env.services, u"101"_s);
+            QCOMPARE(checkout.receiptNumber(), 1);
+            QVERIFY(checkout.layout().drawing().findText(u"NO:001"_s));
+            Click(&checkout, u"buttonContinue"_s);
+            QCOMPARE(checkout.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QCOMPARE(env.session.roomState(u"101"_s), RoomState::InService);
+        for (const QString& room : { u"101"_s, u"102"_s }) {
+            CheckoutDialog checkout(env.services, room);
+            Click(&checkout, u"buttonSettle"_s);
+            QVERIFY(checkout.isSettled());
+            QCOMPARE(checkout.result(), int(QDialog::Accepted));
+            QCOMPARE(checkout.receiptNumber(), room == u"101"_s ? 1 : 2);
+            QVERIFY(QFile::exists(env.printers.lastFile()));
+        }
+        QCOMPARE(env.database.scalar(u"SELECT group_concat(id || housnum, ',') FROM Receiptform"_s).toString(),
+            u"1101,2102"_s);
+        QCOMPARE(env.session.roomState(u"101"_s), RoomState::Idle);
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    void clocksAreEnteredPerTechnicianAndKeptByContinue()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        {
+            CheckoutDialog checkout(env.services, Room);
+            QCOMPARE(Cells(Technicians(&checkout), 0), (QStringList { u"01"_s, u"02"_s }));
+            TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"3"_s);
+            QCOMPARE(env.messages.lastText(), CheckoutDialog::NoTechnicianText);
+
+            ClickLine(Technicians(&checkout), 0);
+            QCOMPARE(Box(&checkout, u"massageTimeEdit"_s)->text(), u"0"_s);
+            QVERIFY(Box(&checkout, u"massageTimeEdit"_s)->hasFocus() || !checkout.isVisible());
+            TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"5"_s);
+            TypeInto(Box(&checkout, u"footWashTimeEdit"_s), u"2"_s);
+            QCOMPARE(Cells(Technicians(&checkout), 2), (QStringList { u"5"_s, u"0"_s }));
+            QCOMPARE(Cells(Technicians(&checkout), 3), (QStringList { u"2"_s, u"0"_s }));
+            // Choosing the row again shows 0 in the boxes and leaves its clocks.
+            ClickLine(Technicians(&checkout), 0);
+            QCOMPARE(Box(&checkout, u"footWashTimeEdit"_s)->text(), u"0"_s);
+            QCOMPARE(Cells(Technicians(&checkout), 2), (QStringList { u"5"_s, u"0"_s }));
+            checkout.reject(); // the close box: as "继续"
+        }
+        QCOMPARE(env.session.bill(Room)->technicians.first().number, u"01"_s);
+        QCOMPARE(env.session.bill(Room)->technicians.first().massageClocks, 5);
+        CheckoutDialog again(env.services, Room);
+        QCOMPARE(Cells(Technicians(&again), 0), (QStringList { u"02"_s, u"01"_s }));
+        QCOMPARE(Cells(Technicians(&again), 2), (QStringList { u"0"_s, u"5"_s }));
+        ClickLine(Technicians(&again), 1);
+        Click(&again, u"buttonSettle"_s);
+        QCOMPARE(env.database.scalar(u"SELECT salary FROM salaryform WHERE num='01'"_s).toString(), u"107.00"_s);
+    }
+
+    void releasingATechnicianTwiceChangesNothing()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        CheckoutDialog checkout(env.services, Room);
+        Click(&checkout, u"buttonRelease"_s);
+        QCOMPARE(env.messages.texts(), QStringList { CheckoutDialog::NoTechnicianText });
+
+        ClickLine(Technicians(&checkout), 1); // 02
+        env.messages.queueAnswer(false);
+        Click(&checkout, u"buttonRelease"_s);
+        QCOMPARE(Cells(Technicians(&checkout), 0), (QStringList { u"01"_s, u"02"_s }));
+
+        Click(&checkout, u"buttonRelease"_s);
+        QCOMPARE(env.messages.shown().last().text, CheckoutDialog::ReleaseQuestion);
+        QCOMPARE(env.messages.shown().last().caption, u"警告"_s);
+        QVERIFY(env.messages.shown().last().question);
+        QCOMPARE(Cells(Technicians(&checkout), 0), (QStringList { u"01"_s, u"*02"_s }));
+        QCOMPARE(env.session.idleQueue().numbers(), (QStringList { u"03"_s, u"04"_s, u"05"_s, u"02"_s }));
+        QCOMPARE(env.session.workingList().numbers(), QStringList { u"01"_s });
+        QCOMPARE(RoomStates::lampText(env.session, Room), u"01 *02 "_s); // stored at once
+
+        const int asked = int(env.messages.shown().size());
+        Click(&checkout, u"buttonRelease"_s);
+        QCOMPARE(env.messages.shown().size(), asked + 1); // asked again ...
+        QCOMPARE(env.session.idleQueue().numbers(), (QStringList { u"03"_s, u"04"_s, u"05"_s, u"02"_s }));
+        QCOMPARE(Cells(Technicians(&checkout), 0), (QStringList { u"01"_s, u"*02"_s })); // ... and nothing changed
+    }
+
+    void aMemberCardLowersTheMassageLine()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        env.sql(u"INSERT INTO huiyeninfo (str1, str2) VALUES ('A001', '钱先生')"_s);
+        OpenRoom(env, Room, { u"01"_s }, 2);
+        CheckoutDialog checkout(env.services, Room);
+
+        DiscountWhenAsked(DiscountDialog::MemberCardText, u"B999"_s, true);
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(env.messages.texts(), QStringList { u"没有找到这卡,请重新输入!"_s });
+        QCOMPARE(checkout.discountFactor(), 1.0);
+
+        DiscountWhenAsked(DiscountDialog::MemberCardText, u"A001"_s); // no login asked
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(checkout.bill().massage->amount, u"72.00"_s);
+        QCOMPARE(checkout.bill().discount, u"0.90"_s);
+        QCOMPARE(checkout.payType(), u"A001"_s);
+        QCOMPARE(checkout.discountApprover(), u"0"_s);
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.database.scalar(u"SELECT paytype || ' ' || dazhe || ' ' || alljine FROM Receiptform"_s).toString(),
+            u"A001 0.90 72.00"_s);
+    }
+
+    // A failed card lookup grants nothing: the error is shown and the dialog stays.
+    void aFailedCardLookupGrantsNoDiscount()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 2);
+        env.sql(u"ALTER TABLE huiyeninfo RENAME TO huiyeninfo_away"_s);
+        CheckoutDialog checkout(env.services, Room);
+        bool stayed = false;
+        WhenDialogOpens<DiscountDialog>([&stayed](DiscountDialog* dialog) {
+            Choose(Child<QComboBox>(dialog, u"typeBox"_s), DiscountDialog::MemberCardText);
+            QCOMPARE(Child<QLabel>(dialog, u"valueLabel"_s)->text(), u"卡号:"_s);
+            TypeInto(Child<QLineEdit>(dialog, u"valueEdit"_s), u"A001"_s);
+            Click(dialog, u"okButton"_s);
+            stayed = dialog->isVisible();
+            dialog->reject();
+        });
+        Click(&checkout, u"buttonDiscount"_s);
+        QVERIFY(stayed);
+        QCOMPARE(env.messages.texts().size(), 1);
+        QVERIFY2(env.messages.lastText().contains(u"huiyeninfo"_s), qPrintable(env.messages.lastText()));
+        QCOMPARE(checkout.discountFactor(), 1.0);
+        QCOMPARE(checkout.bill().massage->amount, u"80.00"_s);
+    }
+
+    void managerDiscounts_data()
+    {
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("massage"); // the massage line after it
+        QTest::newRow("0.85 by a manager") << u"0.85"_s << u"经理"_s << QString() << u"68.00"_s;
+        QTest::newRow("1 by a minister") << u"1"_s << u"部长"_s << QString() << u"80.00"_s;
+        QTest::newRow("0") << u"0"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("1.5") << u"1.5"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("letters") << u"八折"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("a cashier") << u"0.5"_s << u"收银员"_s << u"收银员没有打折的权限!"_s << u"80.00"_s;
+    }
+
+    void managerDiscounts()
+    {
+        QFETCH(QString, factor);
+        QFETCH(QString, role);
+        QFETCH(QString, message);
+        QFETCH(QString, massage);
+        TestEnvironment env;
+        PrepareHouse(env);
+        AddAccount(env, 0, u"c1"_s, u"pc"_s, u"小李"_s);
+        AddAccount(env, 1, u"m1"_s, u"pm"_s, u"王部长"_s);
+        AddAccount(env, 2, u"g1"_s, u"pg"_s, u"赵经理"_s);
+        OpenRoom(env, Room, { u"01"_s }, 2);
+        CheckoutDialog checkout(env.services, Room);
+        const QHash<QString, QStringList> accounts { { u"收银员"_s, { u"c1"_s, u"pc"_s } },
+            { u"部长"_s, { u"m1"_s, u"pm"_s } }, { u"经理"_s, { u"g1"_s, u"pg"_s } } };
+        auto prompted = std::make_shared<bool>(false);
+        if (!role.isEmpty()) {
+            WhenDialogOpens<LoginDialog>([=](LoginDialog* login) {
+                *prompted = true;
+                Child<QComboBox>(login, u"roleBox"_s)->setCurrentText(role);
+                TypeInto(Child<QLineEdit>(login, u"accountEdit"_s), accounts[role][0]);
+                TypeInto(Child<QLineEdit>(login, u"passwordEdit"_s), accounts[role][1]);
+                Click(login, u"loginButton"_s);
+            });
+        }
+        DiscountWhenAsked(DiscountDialog::ManagerText, factor, true);
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(env.messages.texts(), message.isEmpty() ? QStringList() : QStringList { message });
+        QCOMPARE(*prompted, !role.isEmpty()); // a value out of range asks nobody
+        QCOMPARE(checkout.bill().massage->amount, massage);
+        QCOMPARE(
+            checkout.discountApprover(), message.isEmpty() ? (role == u"经理"_s ? u"赵经理"_s : u"王部长"_s) : u"0"_s);
+    }
+
+    void withoutPricesNothingIsSettled()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        QVERIFY(QFile::remove(ServiceSettings::FileName.toString()));
+        CheckoutDialog checkout(env.services, Room);
+        QCOMPARE(env.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.lastText(), u"服务价格没有设置,不能打单!请先在价格设置中设置服务价格!"_s);
+        QCOMPARE(env.printers.chosenCount(), 0);
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+    }
+
+    void aCancelledPrinterSettlesNothing()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        CheckoutDialog checkout(env.services, Room);
+        env.printers.setCancelled(true);
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(checkout.result(), int(QDialog::Rejected));
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QCOMPARE(env.session.roomState(Room), RoomState::InService);
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    // Choose the printer, commit, then print: a failed commit prints nothing and leaves the
+    // checkout open and the room in service.
+    void aFailedCommitPrintsNothing()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        env.sql(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON spsalay BEGIN SELECT RAISE(ABORT, 'database or disk is full'); "
+            "END"_s);
+        CheckoutDialog checkout(env.services, Room);
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { u"database or disk is full"_s });
+        QCOMPARE(env.printers.chosenCount(), 1);
+        QVERIFY(!QFile::exists(env.printers.lastFile()));
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(checkout.result(), int(QDialog::Rejected));
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QCOMPARE(StockOf(env, u"啤酒"_s), u"15"_s);
+        QCOMPARE(env.session.roomState(Room), RoomState::InService);
+    }
+
+    void aPrinterFailureLeavesTheBillSettled()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        BrokenPrinterChooser broken;
+        AppServices services { env.database, env.session, env.messages, env.clock, broken, env.launcher };
+        CheckoutDialog checkout(services, Room);
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY(checkout.isSettled());
+        QCOMPARE(checkout.result(), int(QDialog::Accepted));
+        QCOMPARE(env.messages.texts(), QStringList { u"单据已结算(单据编号1),但小票没有打印出来,请检查打印机。"_s });
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 1);
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+    }
+
+    // The low-stock warning comes once the bill is stored, not while its transaction is open.
+    void lowStockIsToldAfterTheCommit()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 1, 0, 0, { { u"啤酒"_s, 5, u"5.5"_s, u"瓶"_s } });
+        int storedWhenTold = -1;
+        int openTransactions = -1;
+        env.messages.setObserver([&](const ScriptedMessageService::Shown&) {
+            storedWhenTold = RowCount(env, u"Receiptform"_s);
+            openTransactions = env.database.transactionDepth();
+        });
+        CheckoutDialog checkout(env.services, Room);
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { u"啤酒数量已不多,请及时采购!"_s });
+        QCOMPARE(storedWhenTold, 1);
+        QCOMPARE(openTransactions, 0);
+        QCOMPARE(StockOf(env, u"啤酒"_s), u"10"_s);
+    }
+
+    // "结帐" from room service: a settled stay leaves the room dialog open with the stay ended.
+    void settlingFromRoomService()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        RoomServiceDialog room(env.services, { Room, true, *env.session.bill(Room) });
+        WhenDialogOpens<CheckoutDialog>([](CheckoutDialog* checkout) {
+            ClickLine(Child<LineListView>(checkout, u"technicianList"_s), 0);
+            Click(checkout, u"buttonRelease"_s); // 01 goes first
+            Click(checkout, u"buttonSettle"_s);
+        });
+        Click(&room, u"buttonCheckout"_s);
+        QVERIFY(room.isClosed());
+        QVERIFY(!Child<QRadioButton>(&room, u"radioGuestIn"_s)->isChecked());
+        QVERIFY(!Child<QRadioButton>(&room, u"radioInService"_s)->isChecked());
+        QVERIFY(!Child<QPushButton>(&room, u"buttonAddTechnician"_s)->isEnabled());
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+        QCOMPARE(env.session.idleQueue().numbers(), (QStringList { u"03"_s, u"04"_s, u"05"_s, u"01"_s, u"02"_s }));
+        Click(&room, u"buttonOk"_s);
+        QVERIFY(room.outcome().closed);
+        QVERIFY(RoomStates::applyOutcome(env.session, Room, room.outcome()).ok());
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+    }
+
+    // The bill on the screen and the receipt it prints, for a person to look at.
+    void pictures()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        env.session.setCompany(u"Tavrel 桑拿足浴中心"_s, u"020-00000000"_s);
+        OpenRoom(env, Room, { u"02"_s, u"01"_s }, 2, 1, 1,
+            { { u"啤酒"_s, 3, u"5.5"_s, u"瓶"_s }, { u"红/白葡萄酒"_s, 1, u"128.00"_s, u"瓶"_s } });
+        env.clock.advanceSeconds(65 * 60);
+        CheckoutDialog checkout(env.services, Room);
+        ClickLine(Technicians(&checkout), 0);
+        TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"2"_s);
+        TypeInto(Box(&checkout, u"receivedEdit"_s), u"300"_s);
+        checkout.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&checkout));
+        const QImage screen = SavePicture(&checkout, u"checkout.png"_s);
+        QVERIFY(screen.width() <= 1024 - 40 && screen.height() <= 768 - 80);
+
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY(checkout.isSettled());
+        const QImage receipt = RasterisePdf(env.printers.lastFile(), 96, TestOutputPath(u"receipt-of-checkout.png"_s));
+        QVERIFY(!receipt.isNull());
+    }
+
+    // --- the prices -----------------------------------------------------------------------------
+
+    void pricesRoundTrip()
+    {
+        TestEnvironment env;
+        {
+            ServicePricesDialog prices(env.services);
+            QCOMPARE(prices.windowTitle(), u"设置服务价格"_s);
+            QCOMPARE(Box(&prices, u"massagePriceEdit"_s)->text(), u"60.00"_s); // delivered
+            TypeInto(Box(&prices, u"massagePriceEdit"_s), u"38"_s);
+            TypeInto(Box(&prices, u"memberDiscountEdit"_s), u"0.8"_s);
+            Choose(Child<QComboBox>(&prices, u"freeClockBox"_s), u"5"_s);
+            Click(&prices, u"okButton"_s);
+            QCOMPARE(prices.result(), int(QDialog::Accepted));
+        }
+        const QByteArray bytes = FileBytes(ServiceSettings::FileName.toString());
+        QCOMPARE(bytes.size(), 40);
+        const std::optional<ServiceSettings> read
+            = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
+        QCOMPARE(read->massagePrice, 38.0);
+        QCOMPARE(read->freeClockCount, 5.0);
+        QCOMPARE(read->memberDiscount, 0.8);
+
+        ServicePricesDialog reopened(env.services);
+        QCOMPARE(Box(&reopened, u"massagePriceEdit"_s)->text(), u"38.00"_s);
+        QCOMPARE(Box(&reopened, u"memberDiscountEdit"_s)->text(), u"0.80"_s);
+        QCOMPARE(Child<QComboBox>(&reopened, u"freeClockBox"_s)->currentText(), u"5.00"_s);
+        TypeInto(Box(&reopened, u"footWashPriceEdit"_s), u"99"_s);
+        Click(&reopened, u"cancelButton"_s);
+        QCOMPARE(FileBytes(ServiceSettings::FileName.toString()), bytes); // byte for byte
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    void pricesThatAreRefused_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("massage below 0") << u"massagePriceEdit"_s << u"-1"_s << u"按摩价格不能小于0,请重新输入!"_s;
+        QTest::newRow("member discount 1.2")
+            << u"memberDiscountEdit"_s << u"1.2"_s << u"会员打折请输入范围在0-1之间的小数!"_s;
+    }
+
+    void pricesThatAreRefused()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        const QByteArray before = FileBytes(ServiceSettings::FileName.toString());
+        ServicePricesDialog prices(env.services);
+        TypeInto(Box(&prices, box), typed);
+        Click(&prices, u"okButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { message });
+        QCOMPARE(prices.result(), int(QDialog::Rejected));
+        QCOMPARE(FileBytes(ServiceSettings::FileName.toString()), before);
+    }
+
+    void lettersArePriceZeroAndAMissingFileIsMadeOnOk()
+    {
+        TestEnvironment env;
+        QVERIFY(QFile::remove(ServiceSettings::FileName.toString()));
+        ServicePricesDialog prices(env.services);
+        QCOMPARE(env.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
+        QCOMPARE(Box(&prices, u"massagePriceEdit"_s)->text(), QString());
+        TypeInto(Box(&prices, u"massagePriceEdit"_s), u"abc"_s);
+        TypeInto(Box(&prices, u"memberDiscountEdit"_s), u"0.95"_s);
+        Click(&prices, u"okButton"_s);
+        const std::optional<ServiceSettings> read
+            = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
+        QVERIFY(read && read->complete);
+        QCOMPARE(read->massagePrice, 0.0);
+        QCOMPARE(read->memberDiscount, 0.95);
+    }
+};
+
+QTEST_MAIN(CheckoutTest)
+#include "tst_checkout.moc"
