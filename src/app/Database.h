@@ -34,7 +34,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 4;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();
@@ -72,6 +72,22 @@ public:
     // pages is emptied afterwards when no reader holds it.
     QString eraseOverwritten(const std::function<QString()>& write);
 
+    // --- reading large results (Database reading part, DatabaseReading.cpp) --------------------
+
+    // Reads the rows of a select one at a time, as they come, without collecting them: `row`
+    // gets each one and returns false to stop early. The statement is reset afterwards, so no
+    // read transaction outlives the call. Returns the error text, empty on success. For results
+    // that can be large; exec() is for the few rows a dialog reads at once.
+    using RowReader = std::function<bool(const QSqlQuery& row)>;
+    QString readRows(const QString& sql, const QVariantList& values, const RowReader& row);
+
+    // The database's own spellings, for statements built on a floor above: the key that orders
+    // the rows of a table in the order they were added, and a text column read as a number by
+    // the leading-number rule of LeadingNumber.h ("3abc" is 3, "" and "abc" are 0).
+    static QString rowKey();
+    static QString leadingInteger(const QString& column);
+    static QString leadingReal(const QString& column);
+
     // How many transactions are open now: 0 outside any, 1 inside the outermost one.
     int transactionDepth() const { return static_cast<int>(m_transactions.size()); }
     // Queues `work` for the moment the outermost transaction has committed; it is dropped
@@ -96,6 +112,8 @@ private:
     bool configure();
     bool fail(const QString& error);
     QSqlQuery* preparedStatement(const QString& sql, QString* error);
+    // The kept statement of `sql`, run with `values`; null with the error text on failure.
+    QSqlQuery* executed(const QString& sql, const QVariantList& values, QString* error);
 
     // Used by SqlTransaction: the outermost level is BEGIN IMMEDIATE, inner ones are
     // savepoints. Each returns the error text, empty on success.
