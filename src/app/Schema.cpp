@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 
+#include <span>
+
 namespace {
 
 QString nineTextColumns()
@@ -111,6 +113,24 @@ QList<TableDefinition> deskTables()
     };
 }
 
+// The shifts closed with a hand-over (version 4), one row each: the receipts numbered after
+// the previous hand-over's last_receipt up to its own. Payment-method totals and the counted
+// drawer will join as columns of their own.
+QList<TableDefinition> shiftTables()
+{
+    return {
+        { QStringLiteral("handover"),
+            QStringLiteral("id INTEGER PRIMARY KEY, shift_start TEXT NOT NULL DEFAULT '', closed_at TEXT NOT NULL, "
+                           "cashier TEXT NOT NULL DEFAULT '', last_receipt INTEGER NOT NULL DEFAULT 0, "
+                           "receipt_count INTEGER NOT NULL DEFAULT 0, total TEXT NOT NULL DEFAULT '0.00'") },
+    };
+}
+
+// Goods sales listed by name, newest first.
+const char* const ShiftIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS spsalay_name_time ON spsalay(name, time)",
+};
+
 // Lookups by code and name, and the period queries on the bill time.
 const char* const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS worksinfo_code ON worksinfo(str1)",
@@ -165,6 +185,15 @@ bool createTables(Database& database, const QList<TableDefinition>& definitions,
     for (const TableDefinition& table : definitions) {
         if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
                 error))
+            return false;
+    }
+    return true;
+}
+
+bool createIndexes(Database& database, std::span<const char* const> indexes, QString* error)
+{
+    for (const char* index : indexes) {
+        if (!run(database, QString::fromLatin1(index), {}, error))
             return false;
     }
     return true;
@@ -246,7 +275,7 @@ namespace Schema {
 QStringList tableNames()
 {
     QStringList names;
-    for (const TableDefinition& table : tables() + deskTables())
+    for (const TableDefinition& table : tables() + deskTables() + shiftTables())
         names << table.name;
     return names;
 }
@@ -266,10 +295,8 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
     if (fromVersion < 1 && toVersion >= 1) {
         if (!createTables(database, tables(), error))
             return false;
-        for (const char* index : Indexes) {
-            if (!run(database, QString::fromLatin1(index), {}, error))
-                return false;
-        }
+        if (!createIndexes(database, Indexes, error))
+            return false;
         if (!insertFixedRows(database, error))
             return false;
     }
@@ -281,6 +308,10 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
             && !run(database, QStringLiteral("INSERT INTO desk_day (id, business_day) VALUES (1, '')"), {}, error))
             return false;
         if (failed)
+            return false;
+    }
+    if (fromVersion < 4 && toVersion >= 4) {
+        if (!createTables(database, shiftTables(), error) || !createIndexes(database, ShiftIndexes, error))
             return false;
     }
     if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {

@@ -15,7 +15,8 @@ QStringList tableNames();
 // Brings a database of version `fromVersion` (0 = empty file) to Database::SchemaVersion in
 // one transaction: missing tables and indexes are created and missing fixed rows are added.
 // Version 1 holds the business tables; version 2 adds the desk session's tables, which keep
-// the rooms in use, their open bills, the technicians' queues and the day's rota.
+// the rooms in use, their open bills, the technicians' queues and the day's rota; version 4
+// adds the closed shifts (table handover).
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);
