@@ -2,6 +2,8 @@
 #include "app/SettingFile.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
+#include "payroll/SalarySheetDialog.h"
+#include "reports/QueryWindow.h"
 #include "rooms/RoomCell.h"
 #include "rooms/RoomLamp.h"
 #include "rooms/RoomPage.h"
@@ -327,16 +329,44 @@ private slots:
     void commandsStillToComeSaySo()
     {
         DeskFixture desk;
+        QVERIFY(desk.start([](Database& db) { db.exec(u"UPDATE authority SET str6=0, str16=0 WHERE id=0"_s); }));
+        MainWindow& window = desk.window();
+        for (Command command : { Command::Prices, Command::CommissionFormula })
+            window.action(command)->trigger();
+        QCOMPARE(desk.messages.texts(), QStringList(2, u"该功能尚未开放。"_s));
+    }
+
+    // The queries, the hand-over and the salary sheet open from their menu items and buttons.
+    void queriesAndSalarySheetOpen()
+    {
+        DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
-            db.exec(u"UPDATE authority SET str6=0, str7=0, str8=0, str9=0, str15=0, str16=0 WHERE id=0"_s);
+            db.exec(u"UPDATE authority SET str7=0, str8=0, str9=0, str15=0, str18=1 WHERE id=0"_s);
         }));
         MainWindow& window = desk.window();
-        for (Command command : { Command::Prices, Command::HandOverPrint, Command::BillQuery,
-                 Command::TechnicianSummary, Command::GoodsSummary, Command::SalarySheet, Command::CommissionFormula })
+        QStringList opened;
+        const auto noteQuery = [&opened](QueryWindow* query) {
+            opened << query->windowTitle() + (query->mode() == QueryWindow::Mode::HandOver ? u" 交班"_s : QString());
+            query->accept();
+        };
+        for (Command command :
+            { Command::BillQuery, Command::TechnicianSummary, Command::GoodsSummary, Command::HandOverPrint }) {
+            WhenDialogOpens<QueryWindow>(noteQuery);
             window.action(command)->trigger();
+        }
+        WhenDialogOpens<QueryWindow>(noteQuery);
         QTest::mouseClick(window.button(Button::HandOverPrint), Qt::LeftButton);
+        WhenDialogOpens<QueryWindow>(noteQuery);
         QTest::mouseClick(window.button(Button::BillQuery), Qt::LeftButton);
-        QCOMPARE(desk.messages.texts(), QStringList(9, u"该功能尚未开放。"_s));
+        WhenDialogOpens<SalarySheetDialog>([&opened](SalarySheetDialog* sheet) {
+            opened << sheet->windowTitle();
+            sheet->accept();
+        });
+        window.action(Command::SalarySheet)->trigger();
+        QCOMPARE(opened,
+            (QStringList { u"经营单据"_s, u"技师服务"_s, u"商品销售情况查询"_s, u"经营单据 交班"_s, u"经营单据 交班"_s,
+                u"经营单据"_s, u"工资设定"_s }));
+        QVERIFY(desk.messages.shown().isEmpty());
     }
 
     // The status bar follows the session's login, whoever changed it.
@@ -358,9 +388,9 @@ private slots:
             QVERIFY(session.queueTechnician(RotaShift::Early, number).ok());
         for (const QString& room : { u"103"_s, u"110"_s, u"121"_s, u"137"_s })
             QVERIFY(session.markGuestIn(room).ok());
-        const QList<std::pair<QString, QStringList>> served = { { u"101"_s, { u"01"_s } },
-            { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } }, { u"118"_s, { u"07"_s, u"08"_s, u"11"_s } },
-            { u"126"_s, { u"12"_s } }, { u"133"_s, {} } };
+        const QList<std::pair<QString, QStringList>> served
+            = { { u"101"_s, { u"01"_s } }, { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } },
+                  { u"118"_s, { u"07"_s, u"08"_s, u"11"_s } }, { u"126"_s, { u"12"_s } }, { u"133"_s, {} } };
         for (const auto& [room, technicians] : served) {
             OpenBill bill;
             bill.startTime = desk.clock.now().addSecs(-2400);
