@@ -133,6 +133,13 @@ QString PagedTableModel::text(int row, int column) const
 
 // --- pages ------------------------------------------------------------------------------------
 
+QVariant PagedTableModel::rowKey(int row) const
+{
+    if (row < 0 || row >= m_rowCount)
+        return {};
+    return page(row / PageSize).rowKeys.value(row % PageSize);
+}
+
 const PagedTableModel::Page& PagedTableModel::page(int pageIndex) const
 {
     if (const auto kept = m_pages.find(pageIndex); kept != m_pages.end()) {
@@ -217,11 +224,13 @@ PagedTableModel::Page PagedTableModel::readPage(int pageIndex, int count, QStrin
             if (page.rows.isEmpty())
                 page.firstKey = key;
             page.rows.append(std::move(cells));
+            page.rowKeys.append(key.last());
             return true;
         });
     page.lastKey = key;
     if (!start.downward) {
         std::reverse(page.rows.begin(), page.rows.end());
+        std::reverse(page.rowKeys.begin(), page.rowKeys.end());
         std::swap(page.firstKey, page.lastKey);
     }
     ++m_pageReads;

@@ -65,6 +65,9 @@ public:
 
     // The text of a cell as the list shows it; empty outside the list.
     QString text(int row, int column) const;
+    // The key of a row in its table (Database::rowKey()), by which a record shown can be
+    // changed or deleted; null outside the list.
+    QVariant rowKey(int row) const;
 
     // How many pages the model has read since its query was set and how many it holds now
     // (for the tests and the benchmark).
@@ -80,6 +83,7 @@ private:
     struct Page
     {
         QList<QStringList> rows;
+        QVariantList rowKeys; // each row's key in its table
         QVariantList firstKey; // the order key of the first row
         QVariantList lastKey;
         quint64 lastUse = 0;

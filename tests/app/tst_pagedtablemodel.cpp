@@ -180,7 +180,9 @@ private slots:
         for (int row : std::as_const(order)) {
             QCOMPARE(model.text(row, 0), QString::number(rows.expectedNumber(row)));
             QCOMPARE(model.text(row, 1), u"商品%1"_s.arg(rows.expectedNumber(row)));
+            QCOMPARE(model.rowKey(row).toInt(), rows.expectedNumber(row)); // the rowid, which is the number
         }
+        QVERIFY(model.rowKey(5000).isNull());
         QVERIFY(model.pagesKept() <= PagedTableModel::KeptPages);
 
         // And once more from the top down, as a print reads them.
