@@ -199,6 +199,28 @@ bool createIndexes(Database& database, std::span<const char* const> indexes, QSt
     return true;
 }
 
+// The receipts of a house that kept them before shifts were handed over belong to no shift:
+// one hand-over without a cashier closes them, so that the first real hand-over lists the
+// first shift and not years of bills.
+bool closeEarlierReceipts(Database& database, QString* error)
+{
+    const SqlResult earlier
+        = database.exec(QStringLiteral("SELECT count(*), total(CAST(alljine AS REAL)), max(id) FROM Receiptform"));
+    if (!earlier.ok()) {
+        *error = earlier.error;
+        return false;
+    }
+    const int count = earlier.first().value(0).toInt();
+    if (count == 0)
+        return true;
+    return run(database,
+        QStringLiteral("INSERT INTO handover (shift_start, closed_at, cashier, last_receipt, receipt_count, total) "
+                       "VALUES ('', ?, '', ?, ?, ?)"),
+        { DateTimeText(QDateTime::currentDateTime()), earlier.first().value(2).toLongLong(), count,
+            AmountText(earlier.first().value(1).toDouble()) },
+        error);
+}
+
 bool insertFixedRows(Database& database, QString* error)
 {
     bool failed = false;
@@ -311,7 +333,8 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
             return false;
     }
     if (fromVersion < 4 && toVersion >= 4) {
-        if (!createTables(database, shiftTables(), error) || !createIndexes(database, ShiftIndexes, error))
+        if (!createTables(database, shiftTables(), error) || !createIndexes(database, ShiftIndexes, error)
+            || !closeEarlierReceipts(database, error))
             return false;
     }
     if (const QString failed = database.setSchemaVersion(toVersion); !failed.isEmpty()) {

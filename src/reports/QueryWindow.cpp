@@ -189,6 +189,7 @@ void QueryWindow::readTotals()
     } else {
         ShowSetback(m_services.messages, totals);
         m_totals = QueryTotals {};
+        m_model->countRows(); // the whole list is still shown and printed when it can be counted
     }
     m_totalsArea->setTotals(m_totals);
 }
@@ -288,8 +289,9 @@ void QueryWindow::print()
 
 void QueryWindow::offerHandOver()
 {
-    // Only the shift's own list hands it over, not another query made in the window.
-    if (!m_shift || m_condition != m_shift->condition() || !m_totals)
+    // Only the shift's own list hands it over, not another query made in the window, and only
+    // with totals that were read for it.
+    if (!m_shift || m_condition != m_shift->condition() || !m_totals || m_totals->count != m_model->rowCount())
         return;
     if (!m_services.messages.ask(handOverQuestion(*m_totals)))
         return;

@@ -602,7 +602,9 @@ private slots:
         QCOMPARE(next.value().condition(), QueryCondition::receiptRange(1, 1));
     }
 
-    // A database of an earlier release gains the table of closed shifts.
+    // A database of an earlier release gains the table of closed shifts. The receipts it kept
+    // before are closed by one hand-over without a cashier, so that the first hand-over of the
+    // desk lists its first shift, not years of bills.
     void anEarlierDatabaseGainsTheHandOvers()
     {
         QTemporaryDir folder;
@@ -611,12 +613,38 @@ private slots:
             Database earlier;
             QVERIFY(earlier.create(path, 2));
             QVERIFY(!earlier.exec(u"SELECT count(*) FROM handover"_s).ok());
+            for (int id = 1; id <= 3; ++id)
+                QVERIFY(
+                    earlier
+                        .exec(
+                            u"INSERT INTO Receiptform (id, alljine, time) VALUES (?, '10.50', '2026-01-05 10:00:00')"_s,
+                            { id })
+                        .ok());
         }
         Database database;
         QVERIFY2(database.open(path), qPrintable(database.lastError()));
-        QCOMPARE(database.scalar(u"SELECT count(*) FROM handover"_s).toInt(), 0);
         QCOMPARE(database.scalar(u"SELECT count(*) FROM sqlite_master WHERE name='spsalay_name_time'"_s).toInt(), 1);
         QVERIFY(Schema::tableNames().contains(u"handover"_s));
+        const std::optional<HandOver> baseline = StoredHandOver(database);
+        QVERIFY(baseline);
+        QCOMPARE(baseline->cashier, QString());
+        QCOMPARE(baseline->lastReceipt, 3);
+        QCOMPARE(baseline->receiptCount, 3);
+        QCOMPARE(baseline->total, u"31.50"_s);
+        QVERIFY(!baseline->shiftStart.isValid());
+
+        ManualClock clock;
+        DeskSession session(database, clock);
+        QVERIFY(session.restore().ok());
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(database, session);
+        QVERIFY(shift);
+        QCOMPARE(shift.value().condition(), QueryCondition::receiptRange(3, 3));
+
+        // A new installation has nothing to close.
+        QTemporaryDir fresh;
+        Database created;
+        QVERIFY(created.create(fresh.filePath(u"data.db"_s)));
+        QVERIFY(!StoredHandOver(created));
     }
 
     // --- pictures to look at ------------------------------------------------------------------------
