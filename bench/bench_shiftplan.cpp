@@ -50,9 +50,8 @@ int main(int argc, char* argv[])
         }
     }
     std::sort(times.begin(), times.end());
-    QTextStream(stdout) << "shift plan of " << StaffCount << " staff (" << 2 * StaffCount + 1
-                        << " updates), " << rounds << " rounds: median "
-                        << QString::number(times[times.size() / 2] / 1e6, 'f', 2) << " ms, best "
+    QTextStream(stdout) << "shift plan of " << StaffCount << " staff (" << 2 * StaffCount + 1 << " updates), " << rounds
+                        << " rounds: median " << QString::number(times[times.size() / 2] / 1e6, 'f', 2) << " ms, best "
                         << QString::number(times.first() / 1e6, 'f', 2) << " ms\n";
     return 0;
 }

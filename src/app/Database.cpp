@@ -204,33 +204,41 @@ QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
     return &m_statements.emplace(sql, std::move(query)).first->second;
 }
 
-SqlResult Database::exec(const QString& sql, const QVariantList& values)
+QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, SqlResult* failure)
 {
-    SqlResult result;
     if (!isOpen()) {
-        result.error = QStringLiteral("数据库未打开");
-        return result;
+        failure->error = QStringLiteral("数据库未打开");
+        return nullptr;
     }
-    QSqlQuery* query = preparedStatement(sql, &result);
+    QSqlQuery* query = preparedStatement(sql, failure);
     if (!query) {
-        m_lastFailureCode = result.code;
-        return result;
+        m_lastFailureCode = failure->code;
+        return nullptr;
     }
     // A kept statement still holds the values of its last run: too few values would silently
     // reuse them. (Its first run is checked by the driver.)
     if (const qsizetype expected = query->boundValues().size(); expected > 0 && expected != values.size()) {
-        result.error = QStringLiteral("Parameter count mismatch");
-        return result;
+        failure->error = QStringLiteral("Parameter count mismatch");
+        return nullptr;
     }
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, boundValue(values[i]));
     if (!query->exec()) {
-        result.error = DatabaseErrorText(query->lastError());
-        result.code = query->lastError().nativeErrorCode().toInt();
-        m_lastFailureCode = result.code;
+        failure->error = DatabaseErrorText(query->lastError());
+        failure->code = query->lastError().nativeErrorCode().toInt();
+        m_lastFailureCode = failure->code;
         m_statements.erase(sql); // prepared afresh next time, with nothing left bound
-        return result;
+        return nullptr;
     }
+    return query;
+}
+
+SqlResult Database::exec(const QString& sql, const QVariantList& values)
+{
+    SqlResult result;
+    QSqlQuery* query = executed(sql, values, &result);
+    if (!query)
+        return result;
     if (query->isSelect()) {
         while (query->next())
             result.rows.append(query->record());

@@ -37,7 +37,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();
@@ -89,6 +89,22 @@ public:
     // pages is emptied afterwards when no reader holds it.
     QString eraseOverwritten(const std::function<QString()>& write);
 
+    // --- reading large results (Database reading part, DatabaseReading.cpp) --------------------
+
+    // Reads the rows of a select one at a time, as they come, without collecting them: `row`
+    // gets each one and returns false to stop early. The statement is reset afterwards, so no
+    // read transaction outlives the call. Returns the error text, empty on success. For results
+    // that can be large; exec() is for the few rows a dialog reads at once.
+    using RowReader = std::function<bool(const QSqlQuery& row)>;
+    QString readRows(const QString& sql, const QVariantList& values, const RowReader& row);
+
+    // The database's own spellings, for statements built on a floor above: the key that orders
+    // the rows of a table in the order they were added, and a text column read as a number by
+    // the leading-number rule of LeadingNumber.h ("3abc" is 3, "" and "abc" are 0).
+    static QString rowKey();
+    static QString leadingInteger(const QString& column);
+    static QString leadingReal(const QString& column);
+
     // How many transactions are open now: 0 outside any, 1 inside the outermost one.
     int transactionDepth() const { return static_cast<int>(m_transactions.size()); }
     // Queues `work` for the moment the outermost transaction has committed; it is dropped
@@ -117,6 +133,8 @@ private:
     // disk or a lock held by another program shows here and not at the first bill.
     SqlResult probeWrite();
     QSqlQuery* preparedStatement(const QString& sql, SqlResult* failure);
+    // The kept statement of `sql`, run with `values`; null with the error in `failure`.
+    QSqlQuery* executed(const QString& sql, const QVariantList& values, SqlResult* failure);
 
     // Used by SqlTransaction: the outermost level is BEGIN IMMEDIATE, inner ones are
     // savepoints. Each returns the error text, empty on success.

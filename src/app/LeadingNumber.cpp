@@ -11,10 +11,17 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// The blanks of the C runtime (and of the database's own reading): space, tab, line and page
+// breaks. A full-width space is text, so "　9" counts 0.
+bool isBlank(QChar c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
 qsizetype skipBlanks(QStringView text)
 {
     qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
+    while (i < text.size() && isBlank(text[i]))
         ++i;
     return i;
 }

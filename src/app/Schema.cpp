@@ -113,6 +113,24 @@ QList<TableDefinition> deskTables()
     };
 }
 
+// The shifts closed with a hand-over (version 4), one row each: the receipts numbered after
+// the previous hand-over's last_receipt up to its own. Payment-method totals and the counted
+// drawer will join as columns of their own.
+QList<TableDefinition> shiftTables()
+{
+    return {
+        { QStringLiteral("handover"),
+            QStringLiteral("id INTEGER PRIMARY KEY, shift_start TEXT NOT NULL DEFAULT '', closed_at TEXT NOT NULL, "
+                           "cashier TEXT NOT NULL DEFAULT '', last_receipt INTEGER NOT NULL DEFAULT 0, "
+                           "receipt_count INTEGER NOT NULL DEFAULT 0, total TEXT NOT NULL DEFAULT '0.00'") },
+    };
+}
+
+// Goods sales listed by name, newest first.
+const char* const ShiftIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS spsalay_name_time ON spsalay(name, time)",
+};
+
 // Lookups by code and name, and the period queries on the bill time.
 const char* const Indexes[] = {
     "CREATE INDEX IF NOT EXISTS worksinfo_code ON worksinfo(str1)",
@@ -170,6 +188,28 @@ bool createTables(Database& database, const QList<TableDefinition>& definitions,
             return false;
     }
     return true;
+}
+
+// The receipts of a house that kept them before shifts were handed over belong to no shift:
+// one hand-over without a cashier closes them, so that the first real hand-over lists the
+// first shift and not years of bills.
+bool closeEarlierReceipts(Database& database, QString* error)
+{
+    const SqlResult earlier
+        = database.exec(QStringLiteral("SELECT count(*), total(CAST(alljine AS REAL)), max(id) FROM Receiptform"));
+    if (!earlier.ok()) {
+        *error = earlier.error;
+        return false;
+    }
+    const int count = earlier.first().value(0).toInt();
+    if (count == 0)
+        return true;
+    return run(database,
+        QStringLiteral("INSERT INTO handover (shift_start, closed_at, cashier, last_receipt, receipt_count, total) "
+                       "VALUES ('', ?, '', ?, ?, ?)"),
+        { DateTimeText(QDateTime::currentDateTime()), earlier.first().value(2).toLongLong(), count,
+            AmountText(earlier.first().value(1).toDouble()) },
+        error);
 }
 
 bool insertFixedRows(Database& database, QString* error)
@@ -289,6 +329,9 @@ const QList<SchemaStep>& steps()
         QStringList indexes;
         for (const char* index : Indexes)
             indexes << QString::fromLatin1(index);
+        QStringList shiftIndexes;
+        for (const char* index : ShiftIndexes)
+            shiftIndexes << QString::fromLatin1(index);
         return QList<SchemaStep> {
             // The business tables.
             { 1, tables(), indexes, insertFixedRows },
@@ -297,6 +340,8 @@ const QList<SchemaStep>& steps()
             { 2, deskTables(), {}, addDeskDay },
             // The receipt number is unique.
             { 3, {}, {}, makeReceiptNumbersUnique },
+            // The closed shifts; the receipts kept before are closed by one.
+            { 4, shiftTables(), shiftIndexes, closeEarlierReceipts },
         };
     }();
     return history;

@@ -18,7 +18,8 @@ QStringList tableNames();
 // are created and missing fixed rows are added. Version 1 holds the business tables; version 2
 // adds the desk session's tables, which keep the rooms in use, their open bills, the
 // technicians' queues and the day's rota; version 3 makes the receipt number unique (the index
-// Receiptform_number replaces Receiptform_id).
+// Receiptform_number replaces Receiptform_id); version 4 adds the closed shifts (table
+// handover), the receipts kept before it closed by one.
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);

@@ -3,12 +3,14 @@
 #include "app/Clock.h"
 #include "app/Database.h"
 #include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
 #include "desk/BusinessDay.h"
 
 #include <utility>
 
 const QString DeskSession::UnrecognisedText = QStringLiteral("操作错误,系统无法识别!");
 const QString DeskSession::AlreadyQueuedText = QStringLiteral("选择技师已经排钟!请核对后再操作!");
+const QString DeskSession::ShiftClosedAlreadyText = QStringLiteral("本班已经交班,请重新打开交班打印!");
 
 namespace {
 
@@ -35,6 +37,7 @@ DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent
     , m_database(database)
     , m_clock(clock)
     , m_store(database)
+    , m_handOvers(database)
 { }
 
 // --- transactions ---------------------------------------------------------------------------
@@ -96,8 +99,12 @@ Outcome<> DeskSession::restore()
     Outcome<LiveState> stored = m_store.load();
     if (!stored)
         return stored.setback<void>();
+    Outcome<std::optional<HandOver>> lastHandOver = m_handOvers.last();
+    if (!lastHandOver)
+        return lastHandOver.setback<void>();
     m_staged.reset();
     m_state = std::move(stored).value();
+    m_lastHandOver = std::move(lastHandOver).value();
 
     const QDate today = BusinessDayOf(m_clock.now());
     if (m_state.businessDay == today)
@@ -304,6 +311,40 @@ Outcome<int> DeskSession::queueTechnician(RotaShift shift, const QString& number
     return order;
 }
 
+// --- the shift ------------------------------------------------------------------------------
+
+QDateTime DeskSession::shiftStartTime() const
+{
+    return m_lastHandOver ? m_lastHandOver->closedAt : QDateTime();
+}
+
+Outcome<> DeskSession::closeShift(const HandOver& handOver)
+{
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    // The one stored last, not the one in memory: another desk may have closed the shift.
+    const Outcome<std::optional<HandOver>> stored = m_handOvers.last();
+    if (!stored)
+        return stored.setback<void>();
+    const auto identity = [](const std::optional<HandOver>& handOver) {
+        return handOver ? std::pair(handOver->lastReceipt, DateTimeText(handOver->closedAt))
+                        : std::pair(qint64(-1), QString());
+    };
+    if (identity(stored.value()) != identity(m_lastHandOver)
+        || (stored.value() && handOver.lastReceipt < stored.value()->lastReceipt))
+        return Refusal { ShiftClosedAlreadyText };
+    if (const QString error = m_handOvers.add(handOver); !error.isEmpty())
+        return Failure { error };
+    transaction.onCommit([this, handOver] {
+        m_lastHandOver = handOver;
+        emit sessionChanged();
+    });
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return {};
+}
+
 // --- login and heading ------------------------------------------------------------------------
 
 void DeskSession::logIn(int role, const QString& displayName)
@@ -315,12 +356,6 @@ void DeskSession::logIn(int role, const QString& displayName)
 void DeskSession::setCurrentCashier(const QString& login)
 {
     m_currentCashier = login;
-    emit sessionChanged();
-}
-
-void DeskSession::setShiftStartTime(const QDateTime& start)
-{
-    m_shiftStartTime = start;
     emit sessionChanged();
 }
 

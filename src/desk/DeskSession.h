@@ -2,6 +2,8 @@
 
 #include "app/Outcome.h"
 #include "desk/DeskSessionStore.h"
+#include "desk/HandOver.h"
+#include "desk/HandOverStore.h"
 #include "desk/LiveState.h"
 #include "desk/UserSession.h"
 
@@ -41,8 +43,8 @@ enum class BillCount { Massage, FootWash, Pedicure };
 //     session.closeRoom(room);                  // joins; memory still shows the bill
 //     settlement.commit();                      // now the room is idle and roomChanged is emitted
 //
-// The login, the current cashier, the shift start and the company heading live in memory only;
-// the desk logs in again after a restart.
+// The login, the current cashier and the company heading live in memory only; the desk logs in
+// again after a restart. The shift runs from the last hand-over, which is stored.
 class DeskSession : public QObject
 {
     Q_OBJECT
@@ -55,7 +57,8 @@ public:
 
     // Loads the stored state, replacing what the session holds. On a later business day than
     // the stored one the idle queue and the rota lists start empty (the rooms, their bills
-    // and the working list come back), and the database is made to agree.
+    // and the working list come back), and the database is made to agree. The shift running
+    // starts at the last hand-over.
     Outcome<> restore();
 
     // --- rooms and bills --------------------------------------------------------------------
@@ -114,17 +117,29 @@ public:
     // in the rota (工序). Someone queued on that shift already is refused.
     Outcome<int> queueTechnician(RotaShift shift, const QString& number);
 
+    // --- the shift ---------------------------------------------------------------------------
+
+    static const QString ShiftClosedAlreadyText; // "本班已经交班,请重新打开交班打印!"
+
+    // The hand-over that closed the previous shift; nothing before the first one.
+    const std::optional<HandOver>& lastHandOver() const { return m_lastHandOver; }
+    // When the shift running now began: the last hand-over's moment (invalid before the first).
+    QDateTime shiftStartTime() const;
+    // The shift running now ends with `handOver`, which follows the last hand-over: it is
+    // stored (joining the caller's transaction) and the next shift starts at its moment. A
+    // hand-over that does not follow the one stored last (the shift was closed meanwhile) is
+    // refused.
+    Outcome<> closeShift(const HandOver& handOver);
+
     // --- login and heading (memory only) ----------------------------------------------------
 
     const UserSession& userSession() const { return m_userSession; }
     QString currentCashier() const { return m_currentCashier; }
-    QDateTime shiftStartTime() const { return m_shiftStartTime; }
     QString companyName() const { return m_companyName; }
     QString companyTel() const { return m_companyTel; }
 
     void logIn(int role, const QString& displayName);
     void setCurrentCashier(const QString& login);
-    void setShiftStartTime(const QDateTime& start);
     void setCompany(const QString& name, const QString& tel);
 
 signals:
@@ -134,7 +149,7 @@ signals:
     void queuesChanged();
     // The attendance list or a rota changed.
     void rotaChanged();
-    // The login, the current cashier, the shift start or the company heading changed.
+    // The login, the current cashier, the shift (a hand-over) or the company heading changed.
     void sessionChanged();
 
 private:
@@ -153,12 +168,13 @@ private:
     Database& m_database;
     const Clock& m_clock;
     DeskSessionStore m_store;
+    HandOverStore m_handOvers;
     LiveState m_state; // committed and shown
     std::optional<LiveState> m_staged; // written inside a transaction that is still open
 
     UserSession m_userSession;
     QString m_currentCashier;
-    QDateTime m_shiftStartTime;
+    std::optional<HandOver> m_lastHandOver;
     QString m_companyName;
     QString m_companyTel;
 };

@@ -3,8 +3,8 @@
 #include "reports/PrintProgress.h"
 
 #include <QPointer>
+#include <QProgressDialog>
 
-class QProgressDialog;
 class QWidget;
 
 // Print progress in a modal progress dialog with a "取消" button, checked between pages.

@@ -4,7 +4,9 @@
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
 #include "payroll/PayrollCommands.h"
+#include "payroll/SalarySheetCommands.h"
 #include "records/RecordCommands.h"
+#include "reports/ReportCommands.h"
 #include "rooms/RoomCommands.h"
 #include "schedule/ScheduleCommands.h"
 #include "service/ServiceCommands.h"
@@ -80,19 +82,19 @@ QList<CommandMenu> menus()
                 { Prices, QStringLiteral("价格设置(&J)"), QStringLiteral("服务价格设置如：按摩单价、洗脚单价"),
                     "actionPrices", 5, OpenServicePrices },
                 { HandOverPrint, QStringLiteral("交班入帐情况打印(&D)  Ctrl+D"),
-                    QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, ComingLater },
+                    QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, OpenHandOverPrint },
             } },
         { QStringLiteral("查询分析与报表输出(&Q)"),
             {
                 { BillQuery, QStringLiteral("经营帐单查询(&F) Ctrl+F"),
                     QStringLiteral("对服务项目(按天、按月、按年或单据等)综合查询，子解公司运营情况"), "actionBillQuery",
-                    6, ComingLater },
+                    6, OpenBillQuery },
                 { TechnicianSummary, QStringLiteral("技师服务情况汇总(&G)"),
                     QStringLiteral("可查询技师的工作情况,作为技师工资汇总的依据"), "actionTechnicianSummary", 7,
-                    ComingLater },
+                    OpenTechnicianSummary },
                 { GoodsSummary, QStringLiteral("商品消费情况汇总(&S)"),
                     QStringLiteral("可查询商品的消费情况分析，得出旺销商品，以作下次采购参考。"), "actionGoodsSummary",
-                    8, ComingLater },
+                    8, OpenGoodsSummary },
             } },
         { QStringLiteral("资料设定(&I)"),
             {
@@ -110,7 +112,7 @@ QList<CommandMenu> menus()
         { QStringLiteral("工资管理(&C)"),
             {
                 { SalarySheet, QStringLiteral("打印工资表(&G)"), QStringLiteral("设置员工工资,打印工资表"),
-                    "actionSalarySheet", 14, ComingLater },
+                    "actionSalarySheet", 14, OpenSalarySheet },
                 { CommissionFormula, QStringLiteral("提成公式设置(&T)"), QStringLiteral("用于计算技师提成"),
                     "actionCommissionFormula", 15, OpenCommissionFormula },
             } },
@@ -146,11 +148,6 @@ QList<ButtonEntry> buttons()
 RoomServiceOpener roomServiceOpener(const CommandContext& context)
 {
     return RoomServiceOpenerFor(context);
-}
-
-void ComingLater(const CommandContext& context)
-{
-    context.services.messages.inform(QStringLiteral("该功能尚未开放。"));
 }
 
 QString helpDocumentName()

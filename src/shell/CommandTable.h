@@ -90,9 +90,6 @@ QList<ButtonEntry> buttons();
 // What a click on a room's lamp opens: the room service dialog.
 RoomServiceOpener roomServiceOpener(const CommandContext& context);
 
-// What a command not built yet answers: "该功能尚未开放。".
-void ComingLater(const CommandContext& context);
-
 // The user guide travels inside the program and is put beside the database, where the
 // desk's default program can open it.
 QString helpDocumentName();

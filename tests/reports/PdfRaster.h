@@ -33,6 +33,18 @@ inline QImage RasterisePdf(const QString& pdf, int dotsPerInch, const QString& p
     return QImage(png).convertToFormat(QImage::Format_Grayscale8);
 }
 
+// The text of a printed PDF without its blanks and line breaks, its characters in their common
+// form (a font's radical such as ⼯ reads as 工), for checking what a page says.
+inline QString PrintedText(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
+    process.waitForFinished(60000);
+    QString text = QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
+
 // The share of pixels that differ clearly between two grey pictures of one size.
 inline double DifferentShare(const QImage& a, const QImage& b)
 {

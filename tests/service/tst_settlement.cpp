@@ -280,7 +280,7 @@ private slots:
         }
         Database database;
         QVERIFY2(database.open(path), qPrintable(database.lastError()));
-        QCOMPARE(database.scalar(u"PRAGMA user_version"_s).toInt(), 3);
+        QCOMPARE(database.scalar(u"PRAGMA user_version"_s).toInt(), Database::SchemaVersion);
         QVERIFY(database.exec(u"INSERT INTO Receiptform (id, time) VALUES (2, '2026-12-07 10:00:00')"_s).ok());
         QVERIFY(!database.exec(u"INSERT INTO Receiptform (id, time) VALUES (2, '2026-12-07 10:01:00')"_s).ok());
         QCOMPARE(database.scalar(u"SELECT count(*) FROM sqlite_master WHERE name='Receiptform_number'"_s).toInt(), 1);

@@ -2,8 +2,10 @@
 #include "app/SettingFile.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
+#include "payroll/SalarySheetDialog.h"
 #include "records/CompanyProfileDialog.h"
 #include "records/MasterRecordDialog.h"
+#include "reports/QueryWindow.h"
 #include "rooms/GroupCountDialog.h"
 #include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomCell.h"
@@ -334,20 +336,37 @@ private slots:
             (QStringList { u"排钟"_s, u"技师工作状态和上钟顺序"_s, u"技师工作状态和上钟顺序"_s, u"员工上班安排"_s }));
     }
 
-    // The command table answers for the commands still to be built.
-    void commandsStillToComeSaySo()
+    // The queries, the hand-over and the salary sheet open from their menu items and buttons.
+    void queriesAndSalarySheetOpen()
     {
         DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
-            db.exec(u"UPDATE authority SET str6=0, str7=0, str8=0, str9=0, str15=0, str16=0 WHERE id=0"_s);
+            db.exec(u"UPDATE authority SET str7=0, str8=0, str9=0, str15=0, str18=1 WHERE id=0"_s);
         }));
         MainWindow& window = desk.window();
-        for (Command command : { Command::HandOverPrint, Command::BillQuery, Command::TechnicianSummary,
-                 Command::GoodsSummary, Command::SalarySheet })
+        QStringList opened;
+        const auto noteQuery = [&opened](QueryWindow* query) {
+            opened << query->windowTitle() + (query->mode() == QueryWindow::Mode::HandOver ? u" 交班"_s : QString());
+            query->accept();
+        };
+        for (Command command :
+            { Command::BillQuery, Command::TechnicianSummary, Command::GoodsSummary, Command::HandOverPrint }) {
+            WhenDialogOpens<QueryWindow>(noteQuery);
             window.action(command)->trigger();
+        }
+        WhenDialogOpens<QueryWindow>(noteQuery);
         QTest::mouseClick(window.button(Button::HandOverPrint), Qt::LeftButton);
+        WhenDialogOpens<QueryWindow>(noteQuery);
         QTest::mouseClick(window.button(Button::BillQuery), Qt::LeftButton);
-        QCOMPARE(desk.messages.texts(), QStringList(7, u"该功能尚未开放。"_s));
+        WhenDialogOpens<SalarySheetDialog>([&opened](SalarySheetDialog* sheet) {
+            opened << sheet->windowTitle();
+            sheet->accept();
+        });
+        window.action(Command::SalarySheet)->trigger();
+        QCOMPARE(opened,
+            (QStringList { u"经营单据"_s, u"技师服务"_s, u"商品销售情况查询"_s, u"经营单据 交班"_s, u"经营单据 交班"_s,
+                u"经营单据"_s, u"工资设定"_s }));
+        QVERIFY(desk.messages.shown().isEmpty());
     }
 
     // The status bar follows the session's login, whoever changed it.

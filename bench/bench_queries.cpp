@@ -1,0 +1,510 @@
+// How the business query window copes with the years of bills of a busy house. For the
+// receipts lists "显示所有记录(&A)", "今天经营记录查询(&J)", one month (as the period dialog gives
+// it) and one receipt number it measures, in the real window drawn offscreen: the time to the
+// first screen of rows, the time to the totals, the time to scroll to the last (oldest) row,
+// the slowest of the later jumps through the list, and the process's peak memory; each beside
+// the same statements run by the sqlite3 command-line tool on the same file. It measures the
+// floors of the targets in the same run: the first 40 rows through a lazy QSqlQueryModel and
+// a plain keyset walk to the oldest row. Run by hand:
+//
+//     bench_queries --folder /tmp/house [--receipts 1100000]
+//
+// A folder without data.db is first filled by GenerateHouse (built beside this program).
+
+#include "app/Clock.h"
+#include "app/DataFolder.h"
+#include "app/Database.h"
+#include "app/DesktopLauncher.h"
+#include "app/MessageService.h"
+#include "app/PagedTableModel.h"
+#include "app/PrinterChooser.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
+#include "reports/QueryCondition.h"
+#include "reports/QueryTotals.h"
+#include "reports/QueryWindow.h"
+#include "reports/RecordKind.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+[[noreturn]] void Fail(const QString& text)
+{
+    std::fprintf(stderr, "bench_queries: %s\n", qPrintable(text));
+    std::exit(1);
+}
+
+class ConsoleMessages : public MessageService
+{
+public:
+    void inform(const QString& text, const QString&, Icon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool ask(const QString& text, const QString&, Icon) override
+    {
+        std::fprintf(stderr, "question: %s\n", qPrintable(text));
+        return false;
+    }
+};
+
+class NoPrinter : public PrinterChooser
+{
+public:
+    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override { return nullptr; }
+};
+
+class NoLauncher : public DesktopLauncher
+{
+public:
+    bool open(const QUrl&) override { return false; }
+};
+
+// --- memory and time ------------------------------------------------------------------------------
+
+// The peak resident size since the last reset, in MiB.
+double PeakMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// Starts a new peak at the present size (Linux 4.0 and later).
+void ResetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+double Milliseconds(const QElapsedTimer& timer)
+{
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QString Ms(double milliseconds)
+{
+    if (milliseconds < 0)
+        return QStringLiteral("-");
+    return milliseconds >= 1000 ? QStringLiteral("%1 s").arg(milliseconds / 1000, 0, 'f', 2)
+                                : QStringLiteral("%1 ms").arg(milliseconds, 0, 'f', 1);
+}
+
+QString MiB(double mib)
+{
+    return QStringLiteral("%1 MiB").arg(mib, 0, 'f', 0);
+}
+
+// --- the sqlite3 tool ---------------------------------------------------------------------------
+
+struct ToolRun
+{
+    QList<double> milliseconds; // one per statement, as the tool's timer reports them
+    double peakMiB = 0;
+};
+
+// Runs `statements` through `sqlite3 file` with its timer on. The tool's peak memory is read
+// from its own status while it waits for more input.
+ToolRun RunSqlite(const QString& file, const QStringList& statements)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("sqlite3"), { file });
+    if (!tool.waitForStarted())
+        Fail(QStringLiteral("cannot run sqlite3"));
+    QByteArray input = ".timer on\n";
+    for (const QString& statement : statements)
+        input += statement.toUtf8() + ";\n";
+    input += ".print end-of-statements\n";
+    tool.write(input);
+    QByteArray output;
+    while (!output.contains("end-of-statements")) {
+        if (!tool.waitForReadyRead(600000))
+            Fail(QStringLiteral("sqlite3 stopped: %1").arg(QString::fromUtf8(tool.readAllStandardError())));
+        output += tool.readAllStandardOutput();
+    }
+    ToolRun run;
+    QFile status(QStringLiteral("/proc/%1/status").arg(tool.processId()));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                run.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    tool.closeWriteChannel();
+    tool.waitForFinished();
+
+    static const QRegularExpression timerLine(QStringLiteral("^Run Time: real ([0-9.]+)"));
+    for (const QByteArray& line : output.split('\n')) {
+        const QRegularExpressionMatch match = timerLine.match(QString::fromUtf8(line));
+        if (match.hasMatch())
+            run.milliseconds << match.captured(1).toDouble() * 1000;
+    }
+    if (run.milliseconds.size() != statements.size())
+        Fail(QStringLiteral("sqlite3 did not run every statement"));
+    return run;
+}
+
+// A statement with its values written in, for the tool (the values are the benchmark's own
+// dates and numbers).
+QString Inlined(QString sql, const QVariantList& values)
+{
+    for (const QVariant& value : values) {
+        const qsizetype mark = sql.indexOf(u'?');
+        const QString literal
+            = value.typeId() == QMetaType::QString ? u'\'' + value.toString() + u'\'' : value.toString();
+        sql.replace(mark, 1, literal);
+    }
+    return sql;
+}
+
+// The statement of a list page as the query window reads it: from the top (newest first) or
+// from the bottom.
+QString PageStatement(const QueryCondition& condition, bool fromTop)
+{
+    const RecordKindLayout& layout = RecordKindLayout::of(RecordKind::Receipts);
+    const QString direction = fromTop ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    QString sql = QStringLiteral("SELECT %1, time, rowid FROM %2")
+                      .arg(layout.columnNames().join(QStringLiteral(", ")), layout.table);
+    if (!condition.sql().isEmpty())
+        sql += QStringLiteral(" WHERE (") + condition.sql() + u')';
+    sql += QStringLiteral(" ORDER BY time %1, rowid %1 LIMIT %2 OFFSET 0")
+               .arg(direction)
+               .arg(PagedTableModel::PageSize);
+    return Inlined(sql, condition.values());
+}
+
+// --- the query window -----------------------------------------------------------------------------
+
+// The figures of one query: times in milliseconds.
+struct WindowRun
+{
+    double firstScreen = 0;
+    double totals = 0;
+    double lastRow = 0;
+    double laterJumps = 0;
+    double peakMiB = 0;
+    qint64 rows = 0;
+};
+
+// Lets the event loop run for a while, as it does between a clerk's actions: the list learns
+// where to jump from meanwhile.
+void Idle(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+WindowRun Measure(QueryWindow& window, const std::function<void()>& query)
+{
+    QTableView& list = window.list();
+    QScrollBar* bar = list.verticalScrollBar();
+    Idle(50);
+    ResetPeak();
+    WindowRun run;
+
+    QElapsedTimer timer;
+    timer.start();
+    query();
+    list.viewport()->repaint();
+    run.firstScreen = Milliseconds(timer);
+
+    timer.restart();
+    window.readTotals();
+    run.totals = Milliseconds(timer);
+    run.rows = window.totals() ? window.totals()->count : 0;
+
+    timer.restart();
+    list.scrollToBottom();
+    list.viewport()->repaint();
+    run.lastRow = Milliseconds(timer);
+
+    // Later jumps, a moment later: into the middle, a quarter up and down, back to the top,
+    // to the bottom again.
+    Idle(300);
+    for (double place : { 0.5, 0.25, 0.75, 0.0, 0.6, 1.0 }) {
+        timer.restart();
+        bar->setValue(int(bar->maximum() * place));
+        list.viewport()->repaint();
+        run.laterJumps = qMax(run.laterJumps, Milliseconds(timer));
+    }
+    Idle(50);
+    run.peakMiB = PeakMiB();
+    return run;
+}
+
+// --- the floors -------------------------------------------------------------------------------------
+
+struct Floor
+{
+    double milliseconds = 0;
+    double peakMiB = 0;
+};
+
+// The first screen of rows of every receipt through a lazy QSqlQueryModel in a list of the
+// window's size.
+Floor QueryModelFloor(Database& database)
+{
+    const RecordKindLayout& layout = RecordKindLayout::of(RecordKind::Receipts);
+    QTableView list;
+    list.resize(1366, 660);
+    list.show();
+    Idle(50);
+    ResetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    QSqlQueryModel model;
+    QSqlQuery query(database.connection());
+    query.exec(QStringLiteral("SELECT %1 FROM %2").arg(layout.columnNames().join(QStringLiteral(", ")), layout.table));
+    model.setQuery(std::move(query));
+    list.setModel(&model);
+    list.viewport()->repaint();
+    const Floor floor { Milliseconds(timer), PeakMiB() };
+    list.setModel(nullptr);
+    model.clear();
+    return floor;
+}
+
+// A plain keyset walk from the newest receipt to the oldest, a page of 256 rows at a time.
+Floor KeysetFloor(Database& database)
+{
+    const RecordKindLayout& layout = RecordKindLayout::of(RecordKind::Receipts);
+    const QString columns = layout.columnNames().join(QStringLiteral(", "));
+    ResetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    QList<QStringList> page;
+    qint64 key = std::numeric_limits<qint64>::max();
+    for (;;) {
+        QList<QStringList> next;
+        qint64 nextKey = key;
+        const QString error
+            = database.readRows(QStringLiteral("SELECT %1, rowid FROM %2 WHERE rowid<? ORDER BY rowid DESC LIMIT 256")
+                                    .arg(columns, layout.table),
+                { key }, [&](const QSqlQuery& row) {
+                    QStringList cells;
+                    for (int column = 0; column < layout.columns.size(); ++column)
+                        cells << row.value(column).toString();
+                    next << cells;
+                    nextKey = row.value(int(layout.columns.size())).toLongLong();
+                    return true;
+                });
+        if (!error.isEmpty())
+            Fail(error);
+        if (next.isEmpty())
+            break;
+        page = std::move(next);
+        key = nextKey;
+    }
+    return { Milliseconds(timer), PeakMiB() };
+}
+
+// The median of the rounds' figures.
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+template <typename Run> Run MedianOf(const QList<Run>& rounds, const QList<double Run::*>& fields)
+{
+    Run median = rounds.first();
+    for (double Run::*field : fields) {
+        QList<double> values;
+        for (const Run& round : rounds)
+            values << round.*field;
+        median.*field = Median(values);
+    }
+    return median;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the business queries on a busy house's data folder."));
+    parser.addHelpOption();
+    const QCommandLineOption folderOption(QStringLiteral("folder"),
+        QStringLiteral("data folder (made by GenerateHouse when empty)"), QStringLiteral("DIR"));
+    const QCommandLineOption receiptsOption(QStringLiteral("receipts"), QStringLiteral("receipts of a new data folder"),
+        QStringLiteral("N"), QStringLiteral("1100000"));
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
+        QStringLiteral("rounds of every measurement (the median is shown)"), QStringLiteral("N"), QStringLiteral("5"));
+    parser.addOptions({ folderOption, receiptsOption, roundsOption });
+    parser.process(application);
+    if (!parser.isSet(folderOption))
+        parser.showHelp(2);
+    const int rounds = qMax(1, parser.value(roundsOption).toInt());
+
+    const QString folder = QDir(parser.value(folderOption)).absolutePath();
+    const QString file = DataFolder::databasePath(folder);
+    if (!QFile::exists(file)) {
+        const QString generator
+            = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("GenerateHouse"));
+        std::fprintf(stderr, "making %s with GenerateHouse...\n", qPrintable(folder));
+        if (QProcess::execute(generator,
+                { QStringLiteral("--folder"), folder, QStringLiteral("--receipts"), parser.value(receiptsOption) })
+            != 0)
+            Fail(QStringLiteral("GenerateHouse failed"));
+    }
+
+    Database database;
+    if (!database.open(file))
+        Fail(database.lastError());
+    SystemClock clock;
+    ConsoleMessages messages;
+    NoPrinter printers;
+    NoLauncher launcher;
+    DeskSession session(database, clock);
+    if (const Outcome<> restored = session.restore(); !restored)
+        Fail(restored.text());
+    AppServices services { database, session, messages, clock, printers, launcher };
+
+    // The newest receipt gives "today" and the month before it; one receipt from the middle.
+    const QDateTime newest
+        = DateTimeFromText(database.scalar(QStringLiteral("SELECT max(time) FROM Receiptform")).toString());
+    if (!newest.isValid())
+        Fail(QStringLiteral("the folder holds no receipts"));
+    const qint64 middleReceipt = database.scalar(QStringLiteral("SELECT max(id) / 2 FROM Receiptform")).toLongLong();
+    const QDateTime monthStart = newest.addMonths(-1);
+    struct Query
+    {
+        QString name;
+        QueryCondition condition;
+        bool fromMenu = false; // "显示所有记录(&A)" is chosen from the menu; the others give their condition
+    };
+    const QList<Query> queries {
+        { QStringLiteral("显示所有记录"), QueryCondition::all(), true },
+        { QStringLiteral("今天经营记录"), QueryCondition::period(QDateTime(newest.date(), QTime(0, 0)), newest) },
+        { QStringLiteral("一个月"), QueryCondition::period(monthStart, newest) },
+        { QStringLiteral("一张单据"), QueryCondition::receiptNumber(middleReceipt) },
+    };
+
+    QTextStream out(stdout);
+    out << "data folder " << folder << ": "
+        << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts, "
+        << database.scalar(QStringLiteral("SELECT count(*) FROM salaryform")).toLongLong() << " technician rows, "
+        << database.scalar(QStringLiteral("SELECT count(*) FROM spsalay")).toLongLong() << " goods rows; median of "
+        << rounds << " rounds\n\n";
+
+    // Warm the file into the page cache, as a desk that has been running has it.
+    RunSqlite(file, { QueryTotalsStatement(RecordKind::Receipts, QueryCondition::all()) });
+
+    QList<Floor> queryModelRounds;
+    QList<Floor> keysetRounds;
+    for (int round = 0; round < rounds; ++round) {
+        queryModelRounds << QueryModelFloor(database);
+        keysetRounds << KeysetFloor(database);
+    }
+    const Floor queryModel = MedianOf(queryModelRounds, { &Floor::milliseconds, &Floor::peakMiB });
+    const Floor keyset = MedianOf(keysetRounds, { &Floor::milliseconds, &Floor::peakMiB });
+
+    QueryWindow window(RecordKind::Receipts, QueryWindow::Mode::Normal, services);
+    window.resize(1366, 768);
+    window.show();
+    Idle(100);
+
+    // The figures first and the query's name last, where its Chinese cannot upset the columns.
+    const auto row = [&out](const QString& name, const QStringList& cells) {
+        out << qSetFieldWidth(13) << Qt::right;
+        for (const QString& cell : cells)
+            out << cell;
+        out << qSetFieldWidth(0) << "   " << name << '\n';
+    };
+    row(QStringLiteral("query"),
+        { u"first screen"_s, u"totals"_s, u"last row"_s, u"later jumps"_s, u"peak memory"_s, u"rows"_s });
+    QList<WindowRun> runs;
+    QList<ToolRun> tools;
+    for (const Query& query : queries) {
+        QList<WindowRun> windowRounds;
+        QList<ToolRun> toolRounds;
+        for (int round = 0; round < rounds; ++round) {
+            windowRounds << Measure(window, [&] {
+                if (query.fromMenu)
+                    window.findChild<QAction*>(QStringLiteral("actionAll"))->trigger();
+                else
+                    window.fill(query.condition);
+            });
+            toolRounds << RunSqlite(file,
+                { PageStatement(query.condition, true),
+                    Inlined(QueryTotalsStatement(RecordKind::Receipts, query.condition), query.condition.values()),
+                    PageStatement(query.condition, false) });
+        }
+        const WindowRun run = MedianOf(windowRounds,
+            { &WindowRun::firstScreen, &WindowRun::totals, &WindowRun::lastRow, &WindowRun::laterJumps,
+                &WindowRun::peakMiB });
+        ToolRun tool = toolRounds.first();
+        for (int statement = 0; statement < tool.milliseconds.size(); ++statement) {
+            QList<double> values;
+            for (const ToolRun& round : std::as_const(toolRounds))
+                values << round.milliseconds[statement];
+            tool.milliseconds[statement] = Median(values);
+        }
+        runs << run;
+        tools << tool;
+        row(query.name,
+            { Ms(run.firstScreen), Ms(run.totals), Ms(run.lastRow), Ms(run.laterJumps), MiB(run.peakMiB),
+                QString::number(run.rows) });
+        row(QStringLiteral("  the same statements in sqlite3"),
+            { Ms(tool.milliseconds[0]), Ms(tool.milliseconds[1]), Ms(tool.milliseconds[2]), Ms(-1), MiB(tool.peakMiB),
+                QString() });
+    }
+    out << "\nfloors: the first screen through a lazy QSqlQueryModel " << Ms(queryModel.milliseconds) << ", "
+        << MiB(queryModel.peakMiB) << "; a keyset walk to the oldest row " << Ms(keyset.milliseconds) << ", "
+        << MiB(keyset.peakMiB) << "\n\n";
+
+    // The targets, as ratios in this run.
+    const WindowRun& all = runs[0];
+    const WindowRun& month = runs[2];
+    double peak = 0;
+    for (const WindowRun& run : std::as_const(runs))
+        peak = qMax(peak, run.peakMiB);
+    const auto check = [&out](const QString& what, double value, double limit, const QString& shown) {
+        out << (value <= limit ? "  met     " : "  MISSED  ") << what << ": " << shown << '\n';
+    };
+    out << "targets:\n";
+    check(QStringLiteral("first screen of all <= 2 x the QSqlQueryModel floor and <= 100 ms"), all.firstScreen,
+        qMin(2 * queryModel.milliseconds, 100.0),
+        QStringLiteral("%1, %2 x").arg(Ms(all.firstScreen)).arg(all.firstScreen / queryModel.milliseconds, 0, 'f', 2));
+    check(QStringLiteral("totals of all <= 1.2 x sqlite3"), all.totals, 1.2 * tools[0].milliseconds[1],
+        QStringLiteral("%1, %2 x").arg(Ms(all.totals)).arg(all.totals / tools[0].milliseconds[1], 0, 'f', 2));
+    check(QStringLiteral("one month, list and totals <= 30 ms"), month.firstScreen + month.totals, 30,
+        Ms(month.firstScreen + month.totals));
+    check(QStringLiteral("jump to the oldest row <= 1.2 x the keyset floor"), all.lastRow, 1.2 * keyset.milliseconds,
+        QStringLiteral("%1, %2 x").arg(Ms(all.lastRow)).arg(all.lastRow / keyset.milliseconds, 0, 'f', 3));
+    check(QStringLiteral("later jumps <= 50 ms"), all.laterJumps, 50, Ms(all.laterJumps));
+    check(QStringLiteral("peak memory anywhere in the list <= 80 MiB"), peak, 80, MiB(peak));
+    return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/HandOver.h"
+
+#include <optional>
+
+class Database;
+
+// The closed shifts, one row of table handover each. The writer assumes the caller's
+// transaction.
+class HandOverStore
+{
+public:
+    explicit HandOverStore(Database& database);
+
+    // The hand-over closed last; nothing before the first one.
+    Outcome<std::optional<HandOver>> last() const;
+    // Returns the database error text, empty on success.
+    QString add(const HandOver& handOver);
+
+private:
+    Database& m_database;
+};

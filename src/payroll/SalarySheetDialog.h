@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+struct AppServices;
+class QDateTimeEdit;
+class QLineEdit;
+class RowListView;
+
+// "工资设定": the technicians' pay for a period. "工资生成" sums each technician's commissions
+// between the two pickers into "工资"; an allowance and four deductions typed for the selected
+// technician go into his row as typed; "实发工资" follows the net pay rule at once, whenever
+// the wage or a typed amount changes. "打印" prints the sheet, 35 rows a page. The sheet lives
+// on the screen and on paper only: nothing is written to the database.
+class SalarySheetDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static const QString NoTechniciansText; // "请在员工管理中录入技师资料!"
+    static const QString NoTechnicianChosenText; // "没有选择技师,请选择技师!"
+
+    explicit SalarySheetDialog(AppServices& services, QWidget* parent = nullptr);
+
+    RowListView& sheet() const { return *m_sheet; }
+    QDateTimeEdit* startEdit() const { return m_start; }
+    QDateTimeEdit* endEdit() const { return m_end; }
+
+    void generate();
+    void print();
+
+private:
+    struct AmountField
+    {
+        int column;
+        QLineEdit* edit;
+    };
+
+    void fillTechnicians();
+    void clearAmounts();
+    void takeAmount(int column, const QString& text);
+    void updateNetPay(int row);
+
+    AppServices& m_services;
+    RowListView* m_sheet;
+    QDateTimeEdit* m_start;
+    QDateTimeEdit* m_end;
+    std::array<AmountField, 5> m_amounts {};
+};

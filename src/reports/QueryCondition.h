@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+// Which rows a query window lists, as a condition on the table with its values bound, never
+// pasted into the statement: a goods name with an apostrophe is found like any other.
+class QueryCondition
+{
+public:
+    // Every row.
+    static QueryCondition all();
+    // Stamped from `start` to `end`, both included.
+    static QueryCondition period(const QDateTime& start, const QDateTime& end);
+    static QueryCondition receiptNumber(qint64 number);
+    static QueryCondition technician(const QString& number);
+    static QueryCondition goodsName(const QString& name);
+    // The receipts numbered after `after` (with none, from the first) up to `upTo`.
+    static QueryCondition receiptRange(std::optional<qint64> after, qint64 upTo);
+
+    // The condition with a ? for each value; empty for every row.
+    QString sql() const { return m_sql; }
+    QVariantList values() const { return m_values; }
+
+    friend bool operator==(const QueryCondition&, const QueryCondition&) = default;
+
+private:
+    QueryCondition(QString sql, QVariantList values);
+
+    QString m_sql;
+    QVariantList m_values;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "reports/RecordKind.h"
+
+#include <array>
+
+class Database;
+class QueryCondition;
+
+// The totals under a query list: how many rows, their amount (list column 1 read as a real
+// number) and the sums of columns 4, 5 and 6 read as whole numbers (massage clocks, foot-wash
+// clocks, pedicures; for goods the quantity), each text read by its leading number.
+struct QueryTotals
+{
+    qint64 count = 0;
+    double amount = 0.0;
+    std::array<qint64, 3> sums {};
+
+    friend bool operator==(const QueryTotals&, const QueryTotals&) = default;
+};
+
+// The totals of the rows of `kind` that meet `condition`, from one aggregate statement over
+// the same condition as the list, not by walking the rows.
+Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const QueryCondition& condition);
+// That statement, with a ? for each of the condition's values.
+QString QueryTotalsStatement(RecordKind kind, const QueryCondition& condition);

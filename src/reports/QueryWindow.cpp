@@ -1,0 +1,306 @@
+#include "reports/QueryWindow.h"
+
+#include "app/Clock.h"
+#include "app/LeadingNumber.h"
+#include "app/MessageService.h"
+#include "app/PagedTableModel.h"
+#include "app/SetbackMessage.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "desk/DeskSession.h"
+#include "reports/DateRangeDialog.h"
+#include "reports/DialogPrintProgress.h"
+#include "reports/PrintListReport.h"
+#include "reports/QueryTotalsArea.h"
+#include "reports/SingleValueQueryDialog.h"
+#include "skin/PaintedText.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+const QString QueryWindow::GoodsNotPrintedText = QStringLiteral("商品销售不支持打印!");
+const QString QueryWindow::HandOverDoneText = QStringLiteral("交班完毕!");
+
+namespace {
+
+// The columns every list is ordered by, newest first (with the order rows were added in).
+const QStringList NewestFirst { QStringLiteral("time") };
+
+ReportKind reportKindOf(RecordKind kind)
+{
+    return kind == RecordKind::TechnicianServices ? ReportKind::TechnicianServices : ReportKind::Receipts;
+}
+
+QString shiftText(const ShiftReceipts& shift)
+{
+    if (!shift.since.isValid())
+        return QStringLiteral("本班: 尚未交过班,列出全部单据");
+    return QStringLiteral("本班: %1 交班以后的单据").arg(DateTimeText(shift.since));
+}
+
+} // namespace
+
+QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_kind(kind)
+    , m_mode(mode)
+    , m_model(new PagedTableModel(services.database, RecordKindLayout::of(kind).table,
+          RecordKindLayout::of(kind).columnNames(), NewestFirst, this))
+    , m_list(new QTableView(this))
+    , m_totalsArea(new QueryTotalsArea(kind, this))
+    , m_totalsTimer(new QTimer(this))
+{
+    const RecordKindLayout& layout = RecordKindLayout::of(kind);
+    setObjectName(QStringLiteral("queryWindow"));
+    setWindowTitle(layout.caption);
+
+    // A desk list (grid lines, whole rows selected, nothing edited) of rows of one height, so
+    // that a million of them cost the view nothing until they are shown.
+    m_model->setHeaders(layout.captions());
+    m_list->setObjectName(QStringLiteral("queryList"));
+    m_list->setModel(m_model);
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    const QList<int> widths = layout.widths();
+    for (int column = 0; column < widths.size(); ++column)
+        m_list->setColumnWidth(column, widths[column]);
+    connect(m_model, &PagedTableModel::readFailed, this, &QueryWindow::showReadFailure, Qt::QueuedConnection);
+
+    auto* menuBar = new QMenuBar(this);
+    QMenu* menu = menuBar->addMenu(QStringLiteral("查询条件(&Q)"));
+    menu->setObjectName(QStringLiteral("queryMenu"));
+    const QList<QAction*> queries {
+        addQuery(QStringLiteral("今天经营记录查询(&J) Ctrl+J"), "actionToday", &QueryWindow::queryToday),
+        addQuery(QStringLiteral("时间段经营记录查询(&S)...."), "actionPeriod", &QueryWindow::queryPeriod),
+        addQuery(QStringLiteral("显示所有记录(&A)"), "actionAll", &QueryWindow::queryAll),
+        addQuery(QStringLiteral("按单据编号查询(&B)"), "actionReceiptNumber", &QueryWindow::queryReceiptNumber),
+        addQuery(QStringLiteral("按技师编号查询"), "actionTechnician", &QueryWindow::queryTechnician),
+        addQuery(QStringLiteral("按商品名称查询"), "actionGoodsName", &QueryWindow::queryGoodsName),
+    };
+    menu->addActions(queries);
+    auto* todayKeys = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
+    connect(todayKeys, &QShortcut::activated, this, &QueryWindow::queryToday);
+
+    auto* printButton = new QPushButton(QStringLiteral("打印"), this);
+    printButton->setObjectName(QStringLiteral("printButton"));
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    for (QPushButton* button : { printButton, okButton })
+        button->setMinimumSize(75, 25);
+    connect(printButton, &QPushButton::clicked, this, &QueryWindow::print);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QVBoxLayout;
+    if (mode == Mode::HandOver) {
+        m_shiftLabel = PaintedLabel({}, this);
+        m_shiftLabel->setObjectName(QStringLiteral("shiftLabel"));
+        buttons->addWidget(m_shiftLabel, 0, Qt::AlignRight);
+    }
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(printButton);
+    buttonRow->addWidget(okButton);
+    buttons->addStretch(1);
+    buttons->addLayout(buttonRow);
+
+    auto* foot = new QHBoxLayout;
+    foot->setContentsMargins(0, 4, 12, 8);
+    foot->addWidget(m_totalsArea);
+    foot->addStretch(1);
+    foot->addLayout(buttons);
+
+    auto* windowLayout = new QVBoxLayout(this);
+    windowLayout->setContentsMargins(0, 0, 0, 0);
+    windowLayout->setSpacing(4);
+    windowLayout->setMenuBar(menuBar);
+    windowLayout->addWidget(m_list, 1);
+    windowLayout->addLayout(foot);
+    resize(820, 560);
+
+    // The list is shown first; its totals follow as soon as the window is free again.
+    m_totalsTimer->setSingleShot(true);
+    m_totalsTimer->setInterval(0);
+    connect(m_totalsTimer, &QTimer::timeout, this, &QueryWindow::readTotals);
+
+    if (mode == Mode::HandOver)
+        listShift();
+    else
+        fill(QueryCondition::all());
+}
+
+QueryWindow::~QueryWindow() = default;
+
+QAction* QueryWindow::addQuery(const QString& text, const char* objectName, void (QueryWindow::*query)())
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(objectName));
+    connect(action, &QAction::triggered, this, query);
+    return action;
+}
+
+QString QueryWindow::handOverQuestion(const QueryTotals& totals)
+{
+    return QStringLiteral("本班共%1张单据,总金额%2元。是否交班?").arg(totals.count).arg(AmountText(totals.amount));
+}
+
+void QueryWindow::fill(const QueryCondition& condition)
+{
+    m_condition = condition;
+    m_totals.reset();
+    m_totalsArea->setTotals(std::nullopt);
+    const QString error = m_model->setCondition(condition.sql(), condition.values());
+    m_list->scrollToTop();
+    if (!error.isEmpty()) {
+        // Nothing is listed, so the totals are those of nothing.
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+        m_totals = QueryTotals {};
+        m_totalsArea->setTotals(m_totals);
+        return;
+    }
+    m_totalsTimer->start();
+}
+
+void QueryWindow::readTotals()
+{
+    m_totalsTimer->stop();
+    if (m_totals)
+        return;
+    const Outcome<QueryTotals> totals = ReadQueryTotals(m_services.database, m_kind, m_condition);
+    if (totals) {
+        m_totals = totals.value();
+        m_model->setTotalRowCount(int(m_totals->count));
+    } else {
+        ShowSetback(m_services.messages, totals);
+        m_totals = QueryTotals {};
+        m_model->countRows(); // the whole list is still shown and printed when it can be counted
+    }
+    m_totalsArea->setTotals(m_totals);
+}
+
+void QueryWindow::showReadFailure(const QString& error)
+{
+    m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+}
+
+// --- the queries of the menu ------------------------------------------------------------------
+
+void QueryWindow::queryToday()
+{
+    const QDateTime now = m_services.clock.now();
+    fill(QueryCondition::period(QDateTime(now.date(), QTime(0, 0)), now));
+}
+
+void QueryWindow::queryPeriod()
+{
+    DateRangeDialog period(m_services.clock.now(), this);
+    if (period.exec() == QDialog::Accepted)
+        fill(QueryCondition::period(period.start(), period.end()));
+}
+
+void QueryWindow::queryAll()
+{
+    fill(QueryCondition::all());
+}
+
+std::optional<QString> QueryWindow::askValue(const QString& label)
+{
+    SingleValueQueryDialog query(label, this);
+    if (query.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return query.value();
+}
+
+void QueryWindow::queryReceiptNumber()
+{
+    // A text that does not begin with a number asks for receipt 0, which lists nothing.
+    if (const std::optional<QString> number = askValue(QStringLiteral("单据编号:")))
+        fill(QueryCondition::receiptNumber(LeadingInt(*number)));
+    m_totalsArea->repaint();
+}
+
+void QueryWindow::queryTechnician()
+{
+    if (m_kind == RecordKind::TechnicianServices) {
+        if (const std::optional<QString> number = askValue(QStringLiteral("技师编号:")))
+            fill(QueryCondition::technician(*number));
+    }
+    m_totalsArea->repaint();
+}
+
+void QueryWindow::queryGoodsName()
+{
+    if (m_kind == RecordKind::GoodsSales) {
+        if (const std::optional<QString> name = askValue(QStringLiteral("商品名称:")))
+            fill(QueryCondition::goodsName(*name));
+    }
+    m_totalsArea->repaint();
+}
+
+// --- printing and the hand-over ---------------------------------------------------------------
+
+void QueryWindow::listShift()
+{
+    const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(m_services.database, m_services.session);
+    if (!shift) {
+        ShowSetback(m_services.messages, shift);
+        m_shift.reset();
+        m_shiftLabel->clear();
+        m_model->clear();
+        m_totals = QueryTotals {};
+        m_totalsArea->setTotals(m_totals);
+        return;
+    }
+    m_shift = shift.value();
+    m_shiftLabel->setText(shiftText(*m_shift));
+    fill(m_shift->condition());
+}
+
+void QueryWindow::print()
+{
+    if (m_kind == RecordKind::GoodsSales) {
+        m_services.messages.inform(GoodsNotPrintedText);
+        return;
+    }
+    readTotals(); // the whole list is printed, counted or not yet
+    DialogPrintProgress progress(this);
+    const ReportHeading heading { m_services.session.companyName(), windowTitle(), reportKindOf(m_kind) };
+    const ListReportPrint printed = PrintListReport(*m_model, heading,
+        { m_services.printers, m_services.messages, m_services.clock, progress, this }, m_model->rowCount());
+    if (m_mode == Mode::HandOver && printed.result == ListReportPrint::Result::Printed && printed.jobsFailed == 0)
+        offerHandOver();
+}
+
+void QueryWindow::offerHandOver()
+{
+    // Only the shift's own list hands it over, not another query made in the window, and only
+    // with totals that were read for it.
+    if (!m_shift || m_condition != m_shift->condition() || !m_totals || m_totals->count != m_model->rowCount())
+        return;
+    if (!m_services.messages.ask(handOverQuestion(*m_totals)))
+        return;
+    const Outcome<HandOver> closed
+        = CloseShift(m_services.database, m_services.session, *m_shift, m_services.clock.now());
+    if (!closed) {
+        ShowSetback(m_services.messages, closed);
+        return;
+    }
+    m_services.messages.inform(HandOverDoneText);
+    listShift();
+}

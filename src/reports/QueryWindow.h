@@ -1,0 +1,90 @@
+#pragma once
+
+#include "reports/QueryCondition.h"
+#include "reports/QueryTotals.h"
+#include "reports/RecordKind.h"
+#include "reports/ShiftHandOver.h"
+
+#include <QDialog>
+
+#include <optional>
+
+struct AppServices;
+class PagedTableModel;
+class QAction;
+class QLabel;
+class QTableView;
+class QTimer;
+class QueryTotalsArea;
+
+// The business query window. In the normal mode it lists the rows of one kind (receipts,
+// technician services or goods sales) under the condition chosen from its menu "查询条件(&Q)"
+// (today, a period, everything, a receipt number, a technician, a goods name), with the
+// totals painted under the list; "打印" prints the list as a report and "确定" closes.
+//
+// In the hand-over mode it opens on the receipts of the shift running now. Once they are
+// printed the desk is asked whether to hand the shift over; handing over records the shift
+// and the window goes on with the next one, which starts empty.
+//
+// The list reads its rows as the view shows them, so a list of a million receipts opens at
+// once; the totals come from one aggregate statement, read just after the list is shown.
+class QueryWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum class Mode { Normal, HandOver };
+
+    static const QString GoodsNotPrintedText; // "商品销售不支持打印!"
+    static const QString HandOverDoneText; // "交班完毕!"
+
+    QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent = nullptr);
+    ~QueryWindow() override;
+
+    RecordKind kind() const { return m_kind; }
+    Mode mode() const { return m_mode; }
+    QueryCondition condition() const { return m_condition; }
+    PagedTableModel& rows() const { return *m_model; }
+    QTableView& list() const { return *m_list; }
+    QueryTotalsArea& totalsArea() const { return *m_totalsArea; }
+    // Nothing until they have been read for the list shown.
+    const std::optional<QueryTotals>& totals() const { return m_totals; }
+    // The shift the hand-over mode lists; nothing in the normal mode.
+    const std::optional<ShiftReceipts>& shift() const { return m_shift; }
+
+    // The question asked after a hand-over list was printed.
+    static QString handOverQuestion(const QueryTotals& totals);
+
+    // Lists the rows that meet `condition`.
+    void fill(const QueryCondition& condition);
+    // Reads the totals of the list now, if they are still to come.
+    void readTotals();
+
+private:
+    QAction* addQuery(const QString& text, const char* objectName, void (QueryWindow::*query)());
+    void queryToday();
+    void queryPeriod();
+    void queryAll();
+    void queryReceiptNumber();
+    void queryTechnician();
+    void queryGoodsName();
+    // Asks for one value with the dialog "查询"; nothing when cancelled.
+    std::optional<QString> askValue(const QString& label);
+    void listShift();
+    void print();
+    void offerHandOver();
+    void showReadFailure(const QString& error);
+
+    AppServices& m_services;
+    RecordKind m_kind;
+    Mode m_mode;
+    PagedTableModel* m_model;
+    QTableView* m_list;
+    QueryTotalsArea* m_totalsArea;
+    QLabel* m_shiftLabel = nullptr;
+    QTimer* m_totalsTimer;
+
+    QueryCondition m_condition = QueryCondition::all();
+    std::optional<QueryTotals> m_totals;
+    std::optional<ShiftReceipts> m_shift;
+};

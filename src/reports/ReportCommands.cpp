@@ -1,0 +1,34 @@
+#include "reports/ReportCommands.h"
+
+#include "desk/CommandContext.h"
+#include "reports/QueryWindow.h"
+
+namespace {
+
+void openQuery(RecordKind kind, QueryWindow::Mode mode, const CommandContext& context)
+{
+    QueryWindow query(kind, mode, context.services, context.window);
+    query.exec();
+}
+
+} // namespace
+
+void OpenBillQuery(const CommandContext& context)
+{
+    openQuery(RecordKind::Receipts, QueryWindow::Mode::Normal, context);
+}
+
+void OpenTechnicianSummary(const CommandContext& context)
+{
+    openQuery(RecordKind::TechnicianServices, QueryWindow::Mode::Normal, context);
+}
+
+void OpenGoodsSummary(const CommandContext& context)
+{
+    openQuery(RecordKind::GoodsSales, QueryWindow::Mode::Normal, context);
+}
+
+void OpenHandOverPrint(const CommandContext& context)
+{
+    openQuery(RecordKind::Receipts, QueryWindow::Mode::HandOver, context);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+struct CommandContext;
+
+// The main window's commands of the business queries.
+
+// "经营帐单查询(&F) Ctrl+F" and the button "帐单查询": the receipts.
+void OpenBillQuery(const CommandContext& context);
+void OpenTechnicianSummary(const CommandContext& context); // "技师服务情况汇总(&G)"
+void OpenGoodsSummary(const CommandContext& context); // "商品消费情况汇总(&S)"
+// "交班入帐情况打印(&D)  Ctrl+D" and the button "交班打印": the receipts of the shift.
+void OpenHandOverPrint(const CommandContext& context);
