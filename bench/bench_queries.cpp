@@ -11,13 +11,12 @@
 //
 // A folder without data.db is first filled by GenerateHouse (built beside this program).
 
+#include "HeadlessSeams.h"
 #include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/Database.h"
-#include "app/DesktopLauncher.h"
 #include "app/MessageService.h"
 #include "app/PagedTableModel.h"
-#include "app/PrinterChooser.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -67,18 +66,6 @@ public:
         std::fprintf(stderr, "question: %s\n", qPrintable(text));
         return false;
     }
-};
-
-class NoPrinter : public PrinterChooser
-{
-public:
-    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override { return nullptr; }
-};
-
-class NoLauncher : public DesktopLauncher
-{
-public:
-    bool open(const QUrl&) override { return false; }
 };
 
 // --- memory and time ------------------------------------------------------------------------------
@@ -387,10 +374,12 @@ int main(int argc, char* argv[])
     ConsoleMessages messages;
     NoPrinter printers;
     NoLauncher launcher;
+    NoFiles files;
+    Silence sound;
     DeskSession session(database, clock);
     if (const Outcome<> restored = session.restore(); !restored)
         Fail(restored.text());
-    AppServices services { database, session, messages, clock, printers, launcher };
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound };
 
     // The newest receipt gives "today" and the month before it; one receipt from the middle.
     const QDateTime newest
