@@ -21,6 +21,7 @@
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 #include "reports/QueryCondition.h"
+#include "reports/QueryExport.h"
 #include "reports/QueryTotals.h"
 #include "reports/QueryWindow.h"
 #include "reports/RecordKind.h"
@@ -31,6 +32,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -495,5 +497,31 @@ int main(int argc, char* argv[])
         QStringLiteral("%1, %2 x").arg(Ms(all.lastRow)).arg(all.lastRow / keyset.milliseconds, 0, 'f', 3));
     check(QStringLiteral("later jumps <= 50 ms"), all.laterJumps, 50, Ms(all.laterJumps));
     check(QStringLiteral("peak memory anywhere in the list <= 80 MiB"), peak, 80, MiB(peak));
+
+    // "导出" of every receipt, once to each format, into a folder beside the data (the same disk).
+    out << "\nexport of all receipts (" << all.rows << " rows):\n";
+    const QueryTotals totals = ReadQueryTotals(database, RecordKind::Receipts, QueryCondition::all()).value();
+    QTemporaryDir exportFolder(QDir(folder).filePath(QStringLiteral("export-XXXXXX")));
+    for (const QString& name : { QStringLiteral("receipts.xlsx"), QStringLiteral("receipts.csv") }) {
+        const QString path = exportFolder.filePath(name);
+        const double before = PeakMiB();
+        ResetPeak();
+        QElapsedTimer timer;
+        timer.start();
+        const ExportResult result
+            = TableExport::write(QueryExportTable(database, RecordKind::Receipts, QueryCondition::all(), totals), path);
+        const double milliseconds = Milliseconds(timer);
+        if (result.status != ExportResult::Status::Written)
+            Fail(result.error);
+        const double exportPeak = PeakMiB();
+        check(QStringLiteral("%1 in under a minute, memory no more than 20 MiB over the window's").arg(name),
+            milliseconds <= 60000 && exportPeak <= before + 20 ? 0 : 1, 0,
+            QStringLiteral("%1, %2 rows, %3 MiB file, peak %4 (the window before: %5)")
+                .arg(Ms(milliseconds))
+                .arg(result.rowsWritten)
+                .arg(QFileInfo(path).size() / 1048576.0, 0, 'f', 0)
+                .arg(MiB(exportPeak), MiB(before)));
+        QFile::remove(path);
+    }
     return 0;
 }

@@ -86,7 +86,7 @@ private:
     QHash<Command, CommandOpener> m_openers;
     QHash<Command, QAction*> m_actions;
     QHash<QAction*, QString> m_prompts;
-    QHash<int, QAction*> m_flaggedActions; // flag index -> menu item
+    QMultiHash<int, QAction*> m_flaggedActions; // flag index -> menu item
     std::array<QToolButton*, 7> m_buttons {};
     QHash<int, QToolButton*> m_flaggedButtons; // flag index -> picture button
     QTabWidget* m_tabs = nullptr;
