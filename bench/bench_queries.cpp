@@ -5,7 +5,8 @@
 // the slowest of the later jumps through the list, and the process's peak memory; each beside
 // the same statements run by the sqlite3 command-line tool on the same file. It measures the
 // floors of the targets in the same run: the first 40 rows through a lazy QSqlQueryModel and
-// a plain keyset walk to the oldest row. Run by hand:
+// a plain keyset walk to the oldest row. Then it exports every receipt to a workbook and to a
+// CSV file, and draws each business chart over the last year. Run by hand:
 //
 //     bench_queries --folder /tmp/house [--receipts 1100000]
 //
@@ -20,6 +21,7 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "reports/BusinessChartsWindow.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryTotals.h"
@@ -28,6 +30,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -523,5 +526,29 @@ int main(int argc, char* argv[])
                 .arg(MiB(exportPeak), MiB(before)));
         QFile::remove(path);
     }
+
+    // "营业图表" over the year up to the newest receipt: each chart read and drawn.
+    out << "\nbusiness charts over a year, " << rounds << " rounds each (median):\n";
+    BusinessChartsWindow charts(services);
+    charts.resize(1366, 768);
+    charts.show();
+    charts.setPeriod({ newest.date().addDays(-364), newest.date() });
+    Idle(100);
+    double slowest = 0;
+    for (int kind = 0; kind < BusinessCharts::KindCount; ++kind) {
+        QList<double> times;
+        for (int round = 0; round < rounds; ++round) {
+            QElapsedTimer timer;
+            timer.start();
+            charts.showChart(BusinessCharts::Kind(kind));
+            charts.view().viewport()->repaint();
+            times << Milliseconds(timer);
+        }
+        const double median = Median(times);
+        slowest = qMax(slowest, median);
+        out << "  " << qSetFieldWidth(10) << Qt::right << Ms(median) << qSetFieldWidth(0) << "   "
+            << BusinessCharts::title(BusinessCharts::Kind(kind)) << '\n';
+    }
+    check(QStringLiteral("every chart of a year read and drawn in under a second"), slowest, 1000, Ms(slowest));
     return 0;
 }

@@ -60,8 +60,14 @@ BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* paren
 
     m_presets->setObjectName(QStringLiteral("presetBox"));
     m_presets->addItems({ QStringLiteral("最近30天"), QStringLiteral("本月"), QStringLiteral("上月"),
-        QStringLiteral("本年"), QStringLiteral("最近一年") });
-    connect(m_presets, &QComboBox::activated, this, [this](int index) { choosePreset(Preset(index)); });
+        QStringLiteral("本年"), QStringLiteral("最近一年"), QStringLiteral("自定义") });
+    connect(m_presets, &QComboBox::activated, this, [this](int index) {
+        if (index < CustomPreset)
+            choosePreset(Preset(index));
+    });
+    // Dates typed by hand are a period of their own: the box no longer names a usual one.
+    for (QDateEdit* edit : { m_first, m_last })
+        connect(edit, &QDateEdit::dateChanged, this, [this] { m_presets->setCurrentIndex(CustomPreset); });
     QPushButton* showButton = newButton(QStringLiteral("显示"), "showButton", this);
     connect(showButton, &QPushButton::clicked, this, [this] { draw(); });
 
@@ -132,6 +138,7 @@ void BusinessChartsWindow::setPeriod(const BusinessFigures::Period& period)
 {
     m_first->setDate(period.first);
     m_last->setDate(period.last);
+    m_presets->setCurrentIndex(CustomPreset);
     draw();
 }
 
@@ -156,8 +163,8 @@ void BusinessChartsWindow::choosePreset(Preset preset)
         period = { today.addDays(-364), today };
         break;
     }
-    m_presets->setCurrentIndex(int(preset));
     setPeriod(period);
+    m_presets->setCurrentIndex(int(preset));
 }
 
 void BusinessChartsWindow::showChart(Kind kind)

@@ -28,6 +28,8 @@ public:
 
     // The usual periods of the box, as of today.
     enum class Preset { Last30Days, ThisMonth, LastMonth, ThisYear, Last365Days };
+    // The box's last entry, "自定义": the dates as typed.
+    static constexpr int CustomPreset = 5;
 
     explicit BusinessChartsWindow(AppServices& services, QWidget* parent = nullptr);
     ~BusinessChartsWindow() override;

@@ -301,6 +301,7 @@ private slots:
 
         Child<QDateEdit>(&window, u"firstDateEdit"_s)->setDate(Week.first);
         Child<QDateEdit>(&window, u"lastDateEdit"_s)->setDate(Week.last);
+        QCOMPARE(Child<QComboBox>(&window, u"presetBox"_s)->currentText(), u"自定义"_s);
         Click(&window, u"showButton"_s);
         QBarSeries* bars = OnlySeries<QBarSeries>(window.chart());
         QVERIFY(bars);
@@ -336,6 +337,7 @@ private slots:
         Choose(Child<QComboBox>(&window, u"presetBox"_s), u"本年"_s);
         QCOMPARE(window.period().first, QDate(2026, 1, 1));
         QCOMPARE(window.period().last, QDate(2026, 12, 7));
+        QCOMPARE(Child<QComboBox>(&window, u"presetBox"_s)->currentText(), u"本年"_s);
     }
 
     // "保存图片" writes a PNG of the chart at a size of its own; "打印" one landscape page.

@@ -284,6 +284,9 @@ private slots:
         QVERIFY(env.files.suggestions.last().endsWith(u"经营单据-20261207-2130.xlsx"_s));
         QCOMPARE(FilesIn(env.folder()).filter(u".part"_s), QStringList());
 
+        QFile::remove(TestOutputPath(u"export-receipts.xlsx"_s));
+        QFile::copy(path, TestOutputPath(u"export-receipts.xlsx"_s)); // for a person to open
+
         const QJsonArray workbook = ReadWorkbook(path);
         QCOMPARE(workbook.size(), 1);
         QCOMPARE(workbook.at(0).toObject().value(u"name"_s).toString(), u"经营单据"_s);
