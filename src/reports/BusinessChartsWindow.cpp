@@ -178,40 +178,33 @@ void BusinessChartsWindow::showChart(Kind kind)
 QChart* BusinessChartsWindow::newChart(const BusinessFigures::Period& period)
 {
     using namespace BusinessFigures;
+    // Draws the figures read, or reports why they could not be.
+    const auto drawn = [this](const auto& figures, const auto& draw) -> QChart* {
+        if (!figures) {
+            ShowSetback(m_services.messages, figures);
+            return nullptr;
+        }
+        return draw(figures.value());
+    };
     Database& database = m_services.database;
     switch (m_kind) {
     case Kind::DailyTakings:
-        if (const Outcome<DailyTakings> figures = dailyTakings(database, period); figures)
-            return BusinessCharts::dailyTakings(figures.value(), period);
-        else
-            ShowSetback(m_services.messages, figures);
-        break;
+        return drawn(dailyTakings(database, period),
+            [&](const DailyTakings& figures) { return BusinessCharts::dailyTakings(figures, period); });
     case Kind::PaymentMethods:
-        if (const Outcome<QList<Group>> figures = paymentMethods(database, period); figures)
-            return BusinessCharts::paymentMethods(figures.value(), period);
-        else
-            ShowSetback(m_services.messages, figures);
-        break;
+        return drawn(paymentMethods(database, period),
+            [&](const QList<Group>& methods) { return BusinessCharts::paymentMethods(methods, period); });
     case Kind::HoursOfDay:
-        if (const Outcome<QList<Group>> figures = hoursOfDay(database, period); figures)
-            return BusinessCharts::hoursOfDay(figures.value(), period);
-        else
-            ShowSetback(m_services.messages, figures);
-        break;
+        return drawn(hoursOfDay(database, period),
+            [&](const QList<Group>& hours) { return BusinessCharts::hoursOfDay(hours, period); });
     case Kind::TechniciansByClocks:
     case Kind::TechniciansByCommission:
-        if (const Outcome<QList<Technician>> figures = technicians(database, period); figures)
-            return BusinessCharts::technicians(m_kind, figures.value(), period);
-        else
-            ShowSetback(m_services.messages, figures);
-        break;
+        return drawn(technicians(database, period),
+            [&](const QList<Technician>& found) { return BusinessCharts::technicians(m_kind, found, period); });
     case Kind::GoodsByQuantity:
     case Kind::GoodsByAmount:
-        if (const Outcome<QList<Goods>> figures = goods(database, period); figures)
-            return BusinessCharts::goods(m_kind, figures.value(), period);
-        else
-            ShowSetback(m_services.messages, figures);
-        break;
+        return drawn(goods(database, period),
+            [&](const QList<Goods>& found) { return BusinessCharts::goods(m_kind, found, period); });
     }
     return nullptr;
 }

@@ -68,26 +68,38 @@ QList<double> TrailingAverage(const QList<double>& values, int window, int leadi
     return averages;
 }
 
+namespace {
+
+// The first `count` of `rows`, the largest `value` first; equal ones in the order of `key`.
+template <typename Row, typename Value, typename Key>
+QList<Row> firstBy(QList<Row> rows, int count, Value value, Key key)
+{
+    std::sort(rows.begin(), rows.end(), [&value, &key](const Row& a, const Row& b) {
+        return value(a) != value(b) ? value(a) > value(b) : key(a) < key(b);
+    });
+    return rows.mid(0, count);
+}
+
+} // namespace
+
 QList<Technician> ranked(QList<Technician> technicians, TechnicianMeasure measure, int count)
 {
-    const auto value = [measure](const Technician& technician) {
-        return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : technician.commission;
-    };
-    std::sort(technicians.begin(), technicians.end(), [&value](const Technician& a, const Technician& b) {
-        return value(a) != value(b) ? value(a) > value(b) : a.number < b.number;
-    });
-    return technicians.mid(0, count);
+    return firstBy(
+        std::move(technicians), count,
+        [measure](const Technician& technician) {
+            return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : technician.commission;
+        },
+        [](const Technician& technician) { return technician.number; });
 }
 
 QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
 {
-    const auto value = [measure](const Goods& article) {
-        return measure == GoodsMeasure::Quantity ? double(article.quantity) : article.amount;
-    };
-    std::sort(goods.begin(), goods.end(), [&value](const Goods& a, const Goods& b) {
-        return value(a) != value(b) ? value(a) > value(b) : a.name < b.name;
-    });
-    return goods.mid(0, count);
+    return firstBy(
+        std::move(goods), count,
+        [measure](const Goods& article) {
+            return measure == GoodsMeasure::Quantity ? double(article.quantity) : article.amount;
+        },
+        [](const Goods& article) { return article.name; });
 }
 
 Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
