@@ -10,6 +10,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -324,6 +325,30 @@ private slots:
         Child<QDateEdit>(&window, u"firstDateEdit"_s)->setDate(QDate(2026, 12, 8));
         Click(&window, u"showButton"_s);
         QCOMPARE(env.messages.texts(), QStringList { u"开始日期不能晚于结束日期!"_s });
+    }
+
+    // A year: a bar a day, the first of each month named under them.
+    void aYearIsLabelledByMonths()
+    {
+        TestEnvironment env;
+        env.clock.set(Evening);
+        env.sql(u"BEGIN"_s);
+        for (int day = 0; day < 400; ++day)
+            env.sql(u"INSERT INTO Receiptform (id, housnum, alljine, paytype, cashier, time) "
+                    "VALUES (?, '101', ?, '普通', 'c1', ?)"_s,
+                { day + 1, AmountText(1000 + 500 * (day % 7 == 5) + day), DateTimeText(Evening.addDays(-day)) });
+        env.sql(u"COMMIT"_s);
+        BusinessChartsWindow window(env.services);
+        window.resize(1366, 768);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Choose(Child<QComboBox>(&window, u"presetBox"_s), u"最近一年"_s);
+        QCOMPARE(OnlySeries<QBarSeries>(window.chart())->barSets().first()->count(), 365);
+        auto* dates = qobject_cast<QCategoryAxis*>(window.chart()->axes(Qt::Horizontal).first());
+        QVERIFY(dates);
+        QCOMPARE(dates->categoriesLabels().first(), u"2026-01"_s);
+        QCOMPARE(dates->categoriesLabels().size(), 12);
+        window.grab().save(TestOutputPath(u"charts-year-1366x768.png"_s));
     }
 
     void thePresetsAreWholeMonthsAndYears()
