@@ -112,11 +112,11 @@ SalarySheetDialog::SalarySheetDialog(AppServices& services, QWidget* parent)
 
     QPushButton* generateButton = button(QStringLiteral("工资生成"), QStringLiteral("generateButton"), this);
     QPushButton* printButton = button(QStringLiteral("打印"), QStringLiteral("printButton"), this);
+    QPushButton* exportButton = button(QStringLiteral("导出"), QStringLiteral("exportButton"), this);
     QPushButton* okButton = button(QStringLiteral("确定"), QStringLiteral("okButton"), this);
     okButton->setDefault(true);
     connect(generateButton, &QPushButton::clicked, this, &SalarySheetDialog::generate);
     connect(printButton, &QPushButton::clicked, this, &SalarySheetDialog::print);
-    QPushButton* exportButton = button(QStringLiteral("导出"), QStringLiteral("exportButton"), this);
     connect(exportButton, &QPushButton::clicked, this, &SalarySheetDialog::exportSheet);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 

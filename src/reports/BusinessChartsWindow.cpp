@@ -119,6 +119,13 @@ BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* paren
     layout->addLayout(buttons);
     resize(1000, 640);
 
+    // The chart only shows: Tab goes from the period to the list of charts and the buttons.
+    m_view->setFocusPolicy(Qt::NoFocus);
+    const QList<QWidget*> tabOrder { m_presets, m_first, m_last, showButton, m_charts, printButton, saveButton,
+        closeButton };
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
     choosePreset(Preset::Last30Days);
 }
 

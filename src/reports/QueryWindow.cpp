@@ -99,6 +99,11 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     auto* todayKeys = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
     connect(todayKeys, &QShortcut::activated, this, &QueryWindow::queryToday);
 
+    // Made before the two beside it, so that Tab goes left to right.
+    auto* exportButton = new QPushButton(QStringLiteral("导出"), this);
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    exportButton->setMinimumSize(75, 25);
+    connect(exportButton, &QPushButton::clicked, this, &QueryWindow::exportRows);
     auto* printButton = new QPushButton(QStringLiteral("打印"), this);
     printButton->setObjectName(QStringLiteral("printButton"));
     auto* okButton = new QPushButton(QStringLiteral("确定"), this);
@@ -108,10 +113,6 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
         button->setMinimumSize(75, 25);
     connect(printButton, &QPushButton::clicked, this, &QueryWindow::print);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    auto* exportButton = new QPushButton(QStringLiteral("导出"), this);
-    exportButton->setObjectName(QStringLiteral("exportButton"));
-    exportButton->setMinimumSize(75, 25);
-    connect(exportButton, &QPushButton::clicked, this, &QueryWindow::exportRows);
 
     auto* buttons = new QVBoxLayout;
     if (mode == Mode::HandOver) {

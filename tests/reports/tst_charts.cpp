@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -349,6 +350,18 @@ private slots:
         QCOMPARE(dates->categoriesLabels().first(), u"2026-01"_s);
         QCOMPARE(dates->categoriesLabels().size(), 12);
         window.grab().save(TestOutputPath(u"charts-year-1366x768.png"_s));
+    }
+
+    void tabGoesFromThePeriodToTheButtons()
+    {
+        TestEnvironment env;
+        BusinessChartsWindow window(env.services);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(TabOrder(Child<QComboBox>(&window, u"presetBox"_s), 1), QStringList { u"firstDateEdit"_s });
+        // (Tab steps through the year, month and day of a date box, as in every date box of the desk.)
+        QCOMPARE(TabOrder(Child<QPushButton>(&window, u"showButton"_s), 5),
+            (QStringList { u"chartList"_s, u"printButton"_s, u"saveButton"_s, u"closeButton"_s, u"presetBox"_s }));
     }
 
     void thePresetsAreWholeMonthsAndYears()

@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -390,6 +391,14 @@ private slots:
         QCOMPARE(totals.at(0).toObject().value(u"v"_s).toString(), u"合计 1500条"_s);
         QCOMPARE(totals.at(1).toObject().value(u"v"_s).toDouble(), shown.window.totals()->amount);
         QCOMPARE(totals.at(4).toObject().value(u"v"_s).toDouble(), double(shown.window.totals()->sums[0]));
+    }
+
+    void theButtonsTakeTabLeftToRight()
+    {
+        TestEnvironment env;
+        ShownQuery shown(env);
+        QCOMPARE(TabOrder(Child<QPushButton>(&shown.window, u"exportButton"_s), 2),
+            (QStringList { u"printButton"_s, u"okButton"_s }));
     }
 
     void anEmptyListIsNotExported()
