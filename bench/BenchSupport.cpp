@@ -16,6 +16,33 @@ void Fail(const QString& text)
     std::exit(1);
 }
 
+void PreferOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+BenchOptions::BenchOptions(const QString& description, const QList<QCommandLineOption>& ownOptions)
+    : m_folder(QStringLiteral("folder"), QStringLiteral("data folder (made by GenerateHouse when empty)"),
+        QStringLiteral("DIR"))
+    , m_receipts(QStringLiteral("receipts"), QStringLiteral("receipts of a new data folder"), QStringLiteral("N"),
+          QStringLiteral("1100000"))
+    , m_rounds(QStringLiteral("rounds"), QStringLiteral("rounds of every measurement (the median is shown)"),
+          QStringLiteral("N"), QStringLiteral("5"))
+{
+    m_parser.setApplicationDescription(description);
+    m_parser.addHelpOption();
+    m_parser.addOptions({ m_folder, m_receipts, m_rounds });
+    m_parser.addOptions(ownOptions);
+}
+
+void BenchOptions::process(const QCoreApplication& application)
+{
+    m_parser.process(application);
+    if (!m_parser.isSet(m_folder))
+        m_parser.showHelp(2);
+}
+
 namespace {
 
 QString HouseFile(const QString& folder, const QString& receipts)

@@ -11,11 +11,38 @@
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
 
 #include <algorithm>
+
+// Draws the windows offscreen unless the caller chose a platform; call it before QApplication.
+void PreferOffscreen();
+
+// The command line every benchmark of a house's data folder reads: --folder (required),
+// --receipts (of a folder GenerateHouse fills first) and --rounds, with the program's own options.
+class BenchOptions
+{
+public:
+    explicit BenchOptions(const QString& description, const QList<QCommandLineOption>& ownOptions = {});
+
+    // Reads the command line; without --folder shows the help and ends the program.
+    void process(const QCoreApplication& application);
+
+    QString folder() const { return m_parser.value(m_folder); }
+    QString receipts() const { return m_parser.value(m_receipts); }
+    int rounds() const { return qMax(1, m_parser.value(m_rounds).toInt()); }
+    bool isSet(const QCommandLineOption& option) const { return m_parser.isSet(option); }
+    QString value(const QCommandLineOption& option) const { return m_parser.value(option); }
+
+private:
+    QCommandLineParser m_parser;
+    const QCommandLineOption m_folder;
+    const QCommandLineOption m_receipts;
+    const QCommandLineOption m_rounds;
+};
 
 // Says what went wrong, prefixed with the program's name, and ends the program.
 [[noreturn]] void Fail(const QString& text);

@@ -21,7 +21,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -232,27 +231,15 @@ Floor KeysetFloor(Database& database)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PreferOffscreen();
     QApplication application(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times the business queries on a busy house's data folder."));
-    parser.addHelpOption();
-    const QCommandLineOption folderOption(QStringLiteral("folder"),
-        QStringLiteral("data folder (made by GenerateHouse when empty)"), QStringLiteral("DIR"));
-    const QCommandLineOption receiptsOption(QStringLiteral("receipts"), QStringLiteral("receipts of a new data folder"),
-        QStringLiteral("N"), QStringLiteral("1100000"));
-    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
-        QStringLiteral("rounds of every measurement (the median is shown)"), QStringLiteral("N"), QStringLiteral("5"));
-    parser.addOptions({ folderOption, receiptsOption, roundsOption });
-    parser.process(application);
-    if (!parser.isSet(folderOption))
-        parser.showHelp(2);
-    const int rounds = qMax(1, parser.value(roundsOption).toInt());
+    BenchOptions options(QStringLiteral("Times the business queries on a busy house's data folder."));
+    options.process(application);
+    const int rounds = options.rounds();
 
-    BenchDesk desk(parser.value(folderOption), parser.value(receiptsOption));
+    BenchDesk desk(options.folder(), options.receipts());
     Database& database = desk.database;
-    const QString folder = QDir(parser.value(folderOption)).absolutePath();
+    const QString folder = QDir(options.folder()).absolutePath();
     const QString file = desk.databaseFile;
 
     // The newest receipt gives "today" and the month before it; one receipt from the middle.

@@ -20,7 +20,6 @@
 #include "records/RecordStore.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -77,6 +76,20 @@ void ShowScreen(QTableView& list)
     list.window()->grab();
 }
 
+// Opens a dialog twice, timing the first opening in the process and the second; the second
+// dialog is kept for the measurements that follow.
+template <typename Open> std::unique_ptr<MasterRecordDialog> TimeOpenings(const Open& open, Figures& figures)
+{
+    QElapsedTimer timer;
+    timer.start();
+    open().reset();
+    figures.firstOpen = Milliseconds(timer);
+    timer.restart();
+    std::unique_ptr<MasterRecordDialog> dialog = open();
+    figures.open = Milliseconds(timer);
+    return dialog;
+}
+
 Figures MeasureDialog(AppServices& services, const QString& name)
 {
     const auto open = [&services] {
@@ -95,14 +108,9 @@ Figures MeasureDialog(AppServices& services, const QString& name)
         ShowScreen(dialog.list());
     };
     Figures figures;
+    const std::unique_ptr<MasterRecordDialog> dialog = TimeOpenings(open, figures);
     QElapsedTimer timer;
     timer.start();
-    open().reset();
-    figures.firstOpen = Milliseconds(timer);
-    timer.restart();
-    const std::unique_ptr<MasterRecordDialog> dialog = open();
-    figures.open = Milliseconds(timer);
-    timer.restart();
     untilCounted(*dialog);
     figures.counted = Milliseconds(timer);
 
@@ -165,14 +173,9 @@ Figures MeasureFloor(AppServices& services, const QString& name)
         return dialog;
     };
     Figures figures;
+    const std::unique_ptr<MasterRecordDialog> dialog = TimeOpenings(open, figures);
     QElapsedTimer timer;
     timer.start();
-    open().reset();
-    figures.firstOpen = Milliseconds(timer);
-    timer.restart();
-    const std::unique_ptr<MasterRecordDialog> dialog = open();
-    figures.open = Milliseconds(timer);
-    timer.restart();
     count({}, {});
     figures.counted = Milliseconds(timer);
 
@@ -204,42 +207,33 @@ Figures MeasureApart(const QStringList& arguments, const QString& what)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PreferOffscreen();
     QApplication application(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(u"Times the member records dialog on a busy house's data folder."_s);
-    parser.addHelpOption();
-    const QCommandLineOption folderOption(u"folder"_s, u"data folder (made by GenerateHouse when empty)"_s, u"DIR"_s);
-    const QCommandLineOption receiptsOption(u"receipts"_s, u"receipts of a new data folder"_s, u"N"_s, u"1100000"_s);
-    const QCommandLineOption roundsOption(
-        u"rounds"_s, u"rounds of every measurement (the median is shown)"_s, u"N"_s, u"5"_s);
     const QCommandLineOption nameOption(u"name"_s, u"the name searched for"_s, u"TEXT"_s, u"会员1234"_s);
     const QCommandLineOption measureOption(u"measure"_s, u"(inside) measure the dialog or the floor"_s, u"WHAT"_s);
-    parser.addOptions({ folderOption, receiptsOption, roundsOption, nameOption, measureOption });
-    parser.process(application);
-    if (!parser.isSet(folderOption))
-        parser.showHelp(2);
-    const QString name = parser.value(nameOption);
+    BenchOptions options(
+        u"Times the member records dialog on a busy house's data folder."_s, { nameOption, measureOption });
+    options.process(application);
+    const QString name = options.value(nameOption);
 
-    if (parser.isSet(measureOption)) {
-        BenchDesk desk(parser.value(folderOption), parser.value(receiptsOption));
-        const QString what = parser.value(measureOption);
+    if (options.isSet(measureOption)) {
+        BenchDesk desk(options.folder(), options.receipts());
+        const QString what = options.value(measureOption);
         const Figures figures
             = what == u"dialog" ? MeasureDialog(desk.services, name) : MeasureFloor(desk.services, name);
         QTextStream(stdout) << figures.toLine() << '\n';
         return 0;
     }
 
-    const int rounds = qMax(1, parser.value(roundsOption).toInt());
-    const QStringList arguments { u"--folder"_s, parser.value(folderOption), u"--name"_s, name };
+    const int rounds = options.rounds();
+    const QStringList arguments { u"--folder"_s, options.folder(), u"--name"_s, name };
     qint64 members = 0;
     {
-        BenchDesk desk(parser.value(folderOption), parser.value(receiptsOption));
+        BenchDesk desk(options.folder(), options.receipts());
         members = desk.database.scalar(u"SELECT count(*) FROM huiyeninfo"_s).toLongLong();
     }
     QTextStream out(stdout);
-    out << "data folder " << parser.value(folderOption) << ": " << members << " member cards; searched for \"" << name
+    out << "data folder " << options.folder() << ": " << members << " member cards; searched for \"" << name
         << "\"; median of " << rounds << " rounds, each in a process of its own\n\n";
 
     QList<Figures> dialogRounds;
