@@ -12,15 +12,9 @@
 //
 // A folder without data.db is first filled by GenerateHouse (built beside this program).
 
-#include "HeadlessSeams.h"
-#include "app/Clock.h"
-#include "app/DataFolder.h"
-#include "app/Database.h"
-#include "app/MessageService.h"
+#include "BenchSupport.h"
 #include "app/PagedTableModel.h"
 #include "app/TextFormat.h"
-#include "desk/AppServices.h"
-#include "desk/DeskSession.h"
 #include "reports/BusinessChartsWindow.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryExport.h"
@@ -31,12 +25,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QChartView>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -52,67 +44,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-[[noreturn]] void Fail(const QString& text)
-{
-    std::fprintf(stderr, "bench_queries: %s\n", qPrintable(text));
-    std::exit(1);
-}
-
-class ConsoleMessages : public MessageService
-{
-public:
-    void inform(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    bool ask(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "question: %s\n", qPrintable(text));
-        return false;
-    }
-};
-
-// --- memory and time ------------------------------------------------------------------------------
-
-// The peak resident size since the last reset, in MiB.
-double PeakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-// Starts a new peak at the present size (Linux 4.0 and later).
-void ResetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return timer.nsecsElapsed() / 1e6;
-}
-
-QString Ms(double milliseconds)
-{
-    if (milliseconds < 0)
-        return QStringLiteral("-");
-    return milliseconds >= 1000 ? QStringLiteral("%1 s").arg(milliseconds / 1000, 0, 'f', 2)
-                                : QStringLiteral("%1 ms").arg(milliseconds, 0, 'f', 1);
-}
-
-QString MiB(double mib)
-{
-    return QStringLiteral("%1 MiB").arg(mib, 0, 'f', 0);
-}
 
 // --- the sqlite3 tool ---------------------------------------------------------------------------
 
@@ -142,13 +73,7 @@ ToolRun RunSqlite(const QString& file, const QStringList& statements)
         output += tool.readAllStandardOutput();
     }
     ToolRun run;
-    QFile status(QStringLiteral("/proc/%1/status").arg(tool.processId()));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                run.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        }
-    }
+    run.peakMiB = PeakMiB(tool.processId());
     tool.closeWriteChannel();
     tool.waitForFinished();
 
@@ -204,16 +129,6 @@ struct WindowRun
     double peakMiB = 0;
     qint64 rows = 0;
 };
-
-// Lets the event loop run for a while, as it does between a clerk's actions: the list learns
-// where to jump from meanwhile.
-void Idle(int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 WindowRun Measure(QueryWindow& window, const std::function<void()>& query)
 {
@@ -319,72 +234,20 @@ Floor KeysetFloor(Database& database)
     return { Milliseconds(timer), PeakMiB() };
 }
 
-// The median of the rounds' figures.
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
-
-template <typename Run> Run MedianOf(const QList<Run>& rounds, const QList<double Run::*>& fields)
-{
-    Run median = rounds.first();
-    for (double Run::*field : fields) {
-        QList<double> values;
-        for (const Run& round : rounds)
-            values << round.*field;
-        median.*field = Median(values);
-    }
-    return median;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PreferOffscreen();
     QApplication application(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times the business queries on a busy house's data folder."));
-    parser.addHelpOption();
-    const QCommandLineOption folderOption(QStringLiteral("folder"),
-        QStringLiteral("data folder (made by GenerateHouse when empty)"), QStringLiteral("DIR"));
-    const QCommandLineOption receiptsOption(QStringLiteral("receipts"), QStringLiteral("receipts of a new data folder"),
-        QStringLiteral("N"), QStringLiteral("1100000"));
-    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
-        QStringLiteral("rounds of every measurement (the median is shown)"), QStringLiteral("N"), QStringLiteral("5"));
-    parser.addOptions({ folderOption, receiptsOption, roundsOption });
-    parser.process(application);
-    if (!parser.isSet(folderOption))
-        parser.showHelp(2);
-    const int rounds = qMax(1, parser.value(roundsOption).toInt());
+    BenchOptions options(QStringLiteral("Times the business queries on a busy house's data folder."));
+    options.process(application);
+    const int rounds = options.rounds();
 
-    const QString folder = QDir(parser.value(folderOption)).absolutePath();
-    const QString file = DataFolder::databasePath(folder);
-    if (!QFile::exists(file)) {
-        const QString generator
-            = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("GenerateHouse"));
-        std::fprintf(stderr, "making %s with GenerateHouse...\n", qPrintable(folder));
-        if (QProcess::execute(generator,
-                { QStringLiteral("--folder"), folder, QStringLiteral("--receipts"), parser.value(receiptsOption) })
-            != 0)
-            Fail(QStringLiteral("GenerateHouse failed"));
-    }
-
-    Database database;
-    if (!database.open(file))
-        Fail(database.lastError());
-    SystemClock clock;
-    ConsoleMessages messages;
-    NoPrinter printers;
-    NoLauncher launcher;
-    NoFiles files;
-    Silence sound;
-    DeskSession session(database, clock);
-    if (const Outcome<> restored = session.restore(); !restored)
-        Fail(restored.text());
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound };
+    BenchDesk desk(options.folder(), options.receipts());
+    Database& database = desk.database;
+    const QString folder = QDir(options.folder()).absolutePath();
+    const QString file = desk.databaseFile;
 
     // The newest receipt gives "today" and the month before it; one receipt from the middle.
     const QDateTime newest
@@ -425,7 +288,7 @@ int main(int argc, char* argv[])
     const Floor queryModel = MedianOf(queryModelRounds, { &Floor::milliseconds, &Floor::peakMiB });
     const Floor keyset = MedianOf(keysetRounds, { &Floor::milliseconds, &Floor::peakMiB });
 
-    QueryWindow window(RecordKind::Receipts, QueryWindow::Mode::Normal, services);
+    QueryWindow window(RecordKind::Receipts, QueryWindow::Mode::Normal, desk.services);
     window.resize(1366, 768);
     window.show();
     Idle(100);
@@ -529,7 +392,7 @@ int main(int argc, char* argv[])
 
     // "营业图表" over the year up to the newest receipt: each chart read and drawn.
     out << "\nbusiness charts over a year, " << rounds << " rounds each (median):\n";
-    BusinessChartsWindow charts(services);
+    BusinessChartsWindow charts(desk.services);
     charts.resize(1366, 768);
     charts.show();
     charts.setPeriod({ newest.date().addDays(-364), newest.date() });

@@ -7,17 +7,13 @@
 #include "app/RowText.h"
 #include "app/StaffLookup.h"
 
-namespace {
-
-const QString NoSelectionText = QStringLiteral("请在列表中先择要删除的选项!");
-
-} // namespace
+const QString NoRowSelectedText = QStringLiteral("请在列表中先择要删除的选项!");
 
 bool DeleteSelectedRow(RowListView& list, MessageService& messages)
 {
     const int row = list.selectedRow();
     if (row < 0) {
-        messages.inform(NoSelectionText);
+        messages.inform(NoRowSelectedText);
         return false;
     }
     list.rows().removeRowAt(row);
@@ -28,7 +24,7 @@ bool ReplaceSelectedRow(RowListView& list, const QStringList& cells, MessageServ
 {
     const int row = list.selectedRow();
     if (row < 0) {
-        messages.inform(NoSelectionText);
+        messages.inform(NoRowSelectedText);
         return false;
     }
     list.rows().setRow(row, cells);

@@ -9,6 +9,9 @@ class RowListView;
 
 // The list operations many dialogs share.
 
+// "请在列表中先择要删除的选项!": said when an action needs a row and none is selected.
+extern const QString NoRowSelectedText;
+
 // Deletes the selected row; with no selection shows "请在列表中先择要删除的选项!".
 bool DeleteSelectedRow(RowListView& list, MessageService& messages);
 // Replaces the first cells of the selected row; with no selection shows the same message.

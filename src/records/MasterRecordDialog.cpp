@@ -1,10 +1,10 @@
 #include "records/MasterRecordDialog.h"
 
+#include "app/DeskListView.h"
 #include "app/LeadingNumber.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
-#include "app/RowListModel.h"
-#include "app/RowListView.h"
+#include "app/PagedTableModel.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "records/ByteLimitedLineEdit.h"
@@ -19,6 +19,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 const QString MasterRecordDialog::NoRecordText = QStringLiteral("请选择要删除的商品!!");
@@ -41,6 +44,7 @@ struct ModeTexts
     QString caption;
     QStringList listCaptions;
     QStringList fieldLabels;
+    QString searchHint; // what the search box looks in
 };
 
 ModeTexts textsOf(RecordMode mode)
@@ -51,19 +55,22 @@ ModeTexts textsOf(RecordMode mode)
             { u"编号"_s, u"商品名称"_s, u"备注"_s, u"单位"_s, u"单价"_s, u"总量"_s, u"总额"_s, u"商品产地"_s,
                 u"商品种类"_s },
             { u"商品编号:"_s, u"商品名称:"_s, u"商品备注:"_s, u"商品单位:"_s, u"商品单价:"_s, u"商品总数:"_s,
-                u"商品总额:"_s, u"商品产地:"_s, u"商品种类:"_s } };
+                u"商品总额:"_s, u"商品产地:"_s, u"商品种类:"_s },
+            u"编号或名称"_s };
     case RecordMode::Staff:
         return { QStringLiteral("staffList"), QStringLiteral("员工资料管理"),
             { u"编号"_s, u"姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"合同期限"_s, u"个人简介"_s,
                 u"职称"_s },
             { u"员工编号:"_s, u"员工姓名:"_s, u"员工性别:"_s, u"员工年龄:"_s, u"员工电话:"_s, u"员工住址:"_s,
-                u"合同期限:"_s, u"个人简介:"_s, u"员工职称:"_s } };
+                u"合同期限:"_s, u"个人简介:"_s, u"员工职称:"_s },
+            u"编号或姓名"_s };
     case RecordMode::Members:
         return { QStringLiteral("memberList"), QStringLiteral("会员资料管理"),
             { u"会员卡号"_s, u"会员姓名"_s, u"性别"_s, u"年龄"_s, u"联系电话"_s, u"住址"_s, u"金额"_s, u"个人简介"_s,
                 u"卡类型"_s },
             { u"会员卡号:"_s, u"会员姓名:"_s, u"会员性别:"_s, u"会员年龄:"_s, u"会员电话:"_s, u"会员住址:"_s,
-                u"卡    分:"_s, u"个人简介:"_s, u"会卡类型:"_s } };
+                u"卡    分:"_s, u"个人简介:"_s, u"会卡类型:"_s },
+            u"卡号、姓名或电话"_s };
     }
     return {};
 }
@@ -84,7 +91,11 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     : QDialog(parent)
     , m_services(services)
     , m_store(services.database, mode)
-    , m_list(new RowListView(this))
+    , m_filter(mode)
+    , m_rows(new PagedTableModel(services.database, RecordStore::tableName(mode), RecordStore::columnNames(), {}, this))
+    , m_list(new DeskListView(this))
+    , m_search(new QLineEdit(this))
+    , m_countTimer(new QTimer(this))
     , m_profile(new ByteLimitedTextEdit(RecordFieldByteLimits[ProfileColumn], this))
     , m_category(new QComboBox(this))
 {
@@ -93,13 +104,39 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     setWindowTitle(texts.caption);
     MarkAsForm(this);
 
+    // Newest first: ordered by the order the records were added in alone.
+    m_rows->setHeaders(texts.listCaptions);
     m_list->setObjectName(QStringLiteral("recordList"));
     m_list->setLayoutKey(objectName() + u'/' + texts.listName);
-    m_list->setColumns(texts.listCaptions + QStringList { QStringLiteral("id") });
-    m_list->setColumnHidden(IdColumn, true);
-    m_list->setMinimumSize(RecordColumnCount * RowListView::DefaultColumnWidth + 4, 420);
+    m_list->setModel(m_rows);
+    m_list->setColumnWidths(QList<int>(RecordColumnCount, DeskListView::DefaultColumnWidth));
+    // The nine columns whole beside the scroll bar that a long list has.
+    m_list->setMinimumSize(RecordColumnCount * DeskListView::DefaultColumnWidth + 4
+            + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list),
+        420);
     m_list->viewport()->installEventFilter(this);
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { clickRow(index.row()); });
+    connect(
+        m_rows, &PagedTableModel::readFailed, this, [this](const QString& error) { inform(error); },
+        Qt::QueuedConnection);
+    m_countTimer->setSingleShot(true);
+    m_countTimer->setInterval(0);
+    connect(m_countTimer, &QTimer::timeout, this, &MasterRecordDialog::countRows);
+
+    m_search->setObjectName(QStringLiteral("searchEdit"));
+    m_search->setPlaceholderText(texts.searchHint);
+    m_search->setClearButtonEnabled(true);
+    auto* searchButton = new QPushButton(QStringLiteral("查找"), this);
+    searchButton->setObjectName(QStringLiteral("searchButton"));
+    searchButton->setMinimumSize(75, 25);
+    searchButton->setAutoDefault(false);
+    SetEnterButton(m_search, searchButton);
+    connect(searchButton, &QPushButton::clicked, this, &MasterRecordDialog::search);
+    // Emptying the box (its clear button, or the last character deleted) lists everything again.
+    connect(m_search, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.isEmpty() && !m_filter.searchText().isEmpty())
+            search();
+    });
 
     m_category->setObjectName(QStringLiteral("str9Box"));
     m_category->setEditable(true);
@@ -171,11 +208,19 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     side->addStretch();
     side->addLayout(closeButtons);
 
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(PaintedLabel(QStringLiteral("查找:"), this));
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(searchButton);
+    auto* listSide = new QVBoxLayout;
+    listSide->addLayout(searchRow);
+    listSide->addWidget(m_list, 1);
+
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(listSide, 1);
     layout->addLayout(side);
 
-    fillList({});
+    fillList();
 }
 
 bool MasterRecordDialog::eventFilter(QObject* watched, QEvent* event)
@@ -198,26 +243,49 @@ void MasterRecordDialog::inform(const QString& text, const QString& caption)
             text, caption, caption.isEmpty() ? MessageService::Icon::Information : MessageService::Icon::Warning);
 }
 
-QStringList MasterRecordDialog::rowCells(const MasterRecord& record) const
+void MasterRecordDialog::fillList()
 {
-    return record.values + QStringList { QString::number(record.id) };
+    m_countTimer->stop();
+    const QString error = m_rows->setCondition(m_filter.condition(), m_filter.values());
+    m_list->scrollToTop();
+    inform(error);
+    if (!m_rows->isCounted())
+        m_countTimer->start();
 }
 
-void MasterRecordDialog::fillList(const QString& category)
+void MasterRecordDialog::countRows()
 {
-    m_list->clearRows();
-    QString error;
-    const QList<MasterRecord> records
-        = category.isEmpty() ? m_store.records(&error) : m_store.recordsOfCategory(category, &error);
-    for (const MasterRecord& record : records)
-        m_list->insertRow(rowCells(record), 0);
-    inform(error);
+    inform(m_rows->countRows());
+}
+
+void MasterRecordDialog::relist(int selectedRow)
+{
+    m_countTimer->stop();
+    const int topRow = m_list->verticalScrollBar()->value();
+    QString error = m_rows->setCondition(m_filter.condition(), m_filter.values());
+    if (error.isEmpty())
+        error = m_rows->countRows();
+    if (!error.isEmpty()) {
+        inform(error);
+        return;
+    }
+    // The scroll bar takes the new length before it is moved back.
+    m_list->doItemsLayout();
+    m_list->verticalScrollBar()->setValue(selectedRow == 0 ? 0 : topRow);
+    m_list->selectRow(selectedRow);
+}
+
+void MasterRecordDialog::search()
+{
+    m_filter.setSearchText(m_search->text());
+    fillList();
 }
 
 void MasterRecordDialog::chooseCategory(int index)
 {
     const QString category = m_category->itemText(index);
-    fillList(category == RecordStore::AllCategories ? QString() : category);
+    m_filter.setCategory(category == RecordStore::AllCategories ? QString() : category);
+    fillList();
 }
 
 void MasterRecordDialog::showValues(const QStringList& values)
@@ -237,9 +305,18 @@ QStringList MasterRecordDialog::readValues() const
     return values;
 }
 
+qint64 MasterRecordDialog::selectedRecordId() const
+{
+    const int row = m_list->selectedRow();
+    return row < 0 ? 0 : m_rows->rowKey(row).toLongLong();
+}
+
 void MasterRecordDialog::clickRow(int row)
 {
-    showValues(m_list->rows().row(row).mid(0, RecordColumnCount));
+    QStringList values;
+    for (int column = 0; column < RecordColumnCount; ++column)
+        values << m_rows->text(row, column);
+    showValues(values);
     if (mode() == RecordMode::Members) {
         // A card's number and the amount on it are not changed here.
         m_lines[CodeColumn]->setEnabled(false);
@@ -273,30 +350,33 @@ void MasterRecordDialog::addRecord()
     }
     m_lines[CodeColumn]->setStoredText(change.record.values[CodeColumn]);
     m_lines[1]->setStoredText(change.record.values[1]);
-    m_list->insertRow(rowCells(change.record), 0);
-    m_list->selectRow(0);
+    // The newest record heads the list, whatever the category or search.
+    m_filter.keep(change.record.id);
+    relist(0);
 }
 
 void MasterRecordDialog::modifyRecord()
 {
     const int row = m_list->selectedRow();
     if (row < 0) {
-        ReplaceSelectedRow(*m_list, {}, m_services.messages); // says that no row is selected
+        m_services.messages.inform(NoRowSelectedText);
         return;
     }
-    const RecordChange change = m_store.modify(m_list->rows().cell(row, IdColumn).toLongLong(), readValues());
+    const RecordChange change = m_store.modify(selectedRecordId(), readValues());
     if (!change.done) {
         inform(change.message, change.caption);
         return;
     }
-    m_list->rows().setRow(row, rowCells(change.record));
+    // The changed record keeps its place, even when it no longer matches the list's filter.
+    m_filter.keep(change.record.id);
+    relist(row);
     showValues(change.record.values);
 }
 
 void MasterRecordDialog::deleteRecord()
 {
     const int row = m_list->selectedRow();
-    const qint64 id = row < 0 ? 0 : m_list->rows().cell(row, IdColumn).toLongLong();
+    const qint64 id = selectedRecordId();
     QString error;
     const std::optional<MasterRecord> record = id > 0 ? m_store.find(id, &error) : std::nullopt;
     if (!error.isEmpty()) {
@@ -304,9 +384,12 @@ void MasterRecordDialog::deleteRecord()
         return;
     }
     if (!record) {
-        // Nothing to delete: a row that shows no stored record is dropped from the list.
+        // Nothing to delete: a row that shows no stored record leaves the list.
         m_services.messages.inform(NoRecordText);
-        DeleteSelectedRow(*m_list, m_services.messages);
+        if (row < 0)
+            m_services.messages.inform(NoRowSelectedText);
+        else
+            relist(-1);
         return;
     }
     if (!m_services.messages.ask(DeleteQuestion, QStringLiteral("警告"), MessageService::Icon::Warning))
@@ -316,7 +399,7 @@ void MasterRecordDialog::deleteRecord()
         inform(change.message, change.caption);
         return;
     }
-    DeleteSelectedRow(*m_list, m_services.messages);
+    relist(-1);
 }
 
 void MasterRecordDialog::recomputeTotal()

@@ -34,10 +34,7 @@ QStringList normalised(const QStringList& values)
 
 QString columnList()
 {
-    QStringList columns;
-    for (int i = 1; i <= RecordColumnCount; ++i)
-        columns << QStringLiteral("str%1").arg(i);
-    return columns.join(QStringLiteral(", "));
+    return RecordStore::columnNames().join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -76,39 +73,26 @@ QStringList RecordStore::categories(RecordMode mode)
     return {};
 }
 
-QList<MasterRecord> RecordStore::select(const QString& condition, const QVariantList& values, QString* error) const
+QStringList RecordStore::columnNames()
 {
-    QList<MasterRecord> records;
-    const SqlResult result = m_database.exec(
-        QStringLiteral("SELECT rowid AS id, %1 FROM %2 %3 ORDER BY rowid").arg(columnList(), m_table, condition),
-        values);
-    if (error)
-        *error = result.error;
-    for (const QSqlRecord& row : result.rows) {
-        MasterRecord record { row.value(0).toLongLong(), {} };
-        for (int i = 1; i <= RecordColumnCount; ++i)
-            record.values << row.value(i).toString();
-        records.append(record);
-    }
-    return records;
-}
-
-QList<MasterRecord> RecordStore::records(QString* error) const
-{
-    return select({}, {}, error);
-}
-
-QList<MasterRecord> RecordStore::recordsOfCategory(const QString& category, QString* error) const
-{
-    return select(QStringLiteral("WHERE str9=?"), { category }, error);
+    QStringList columns;
+    for (int i = 1; i <= RecordColumnCount; ++i)
+        columns << QStringLiteral("str%1").arg(i);
+    return columns;
 }
 
 std::optional<MasterRecord> RecordStore::find(qint64 id, QString* error) const
 {
-    const QList<MasterRecord> found = select(QStringLiteral("WHERE rowid=?"), { id }, error);
+    const SqlResult found = m_database.exec(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3=?").arg(columnList(), m_table, Database::rowKey()), { id });
+    if (error)
+        *error = found.error;
     if (found.isEmpty())
         return std::nullopt;
-    return found.first();
+    MasterRecord record { id, {} };
+    for (int i = 0; i < RecordColumnCount; ++i)
+        record.values << found.first().value(i).toString(); // a NULL is empty text
+    return record;
 }
 
 bool RecordStore::codeTaken(const QString& code, qint64 exceptId, QString* error) const

@@ -52,9 +52,10 @@ public:
 
     RecordMode mode() const { return m_mode; }
 
-    // Every record, or those of one category, in the order the table holds them.
-    QList<MasterRecord> records(QString* error) const;
-    QList<MasterRecord> recordsOfCategory(const QString& category, QString* error) const;
+    // The nine columns of every record table, str1 to str9.
+    static QStringList columnNames();
+
+    // The record behind a row of the list, read by its key.
     std::optional<MasterRecord> find(qint64 id, QString* error) const;
 
     // The checks of a new record (code and name present, code not taken), without writing;
@@ -67,7 +68,6 @@ public:
     RecordChange remove(qint64 id);
 
 private:
-    QList<MasterRecord> select(const QString& condition, const QVariantList& values, QString* error) const;
     bool codeTaken(const QString& code, qint64 exceptId, QString* error) const;
 
     Database& m_database;
