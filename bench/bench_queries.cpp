@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSqlQuery>
@@ -396,14 +397,17 @@ int main(int argc, char* argv[])
     charts.resize(1366, 768);
     charts.show();
     charts.setPeriod({ newest.date().addDays(-364), newest.date() });
+    auto* show = charts.findChild<QPushButton*>(QStringLiteral("showButton"));
     Idle(100);
     double slowest = 0;
     for (int kind = 0; kind < BusinessCharts::KindCount; ++kind) {
+        // "显示" reads the chart's figures afresh, as on the first look at a period.
+        charts.showChart(BusinessCharts::Kind(kind));
         QList<double> times;
         for (int round = 0; round < rounds; ++round) {
             QElapsedTimer timer;
             timer.start();
-            charts.showChart(BusinessCharts::Kind(kind));
+            show->click();
             charts.view().viewport()->repaint();
             times << Milliseconds(timer);
         }

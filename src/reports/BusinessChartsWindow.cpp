@@ -44,6 +44,22 @@ QDateEdit* newDateEdit(const char* objectName, QWidget* parent)
     return edit;
 }
 
+// Fills `kept` from `read` unless it holds the figures of `period` already; false when the read
+// failed, which has been reported.
+template <typename Kept, typename Read>
+bool keepFigures(std::optional<Kept>& kept, const BusinessFigures::Period& period, MessageService& messages, Read read)
+{
+    if (kept && kept->period == period)
+        return true;
+    const auto found = read();
+    if (!found) {
+        ShowSetback(messages, found);
+        return false;
+    }
+    kept = Kept { period, found.value() };
+    return true;
+}
+
 } // namespace
 
 BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* parent)
@@ -69,7 +85,11 @@ BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* paren
     for (QDateEdit* edit : { m_first, m_last })
         connect(edit, &QDateEdit::dateChanged, this, [this] { m_presets->setCurrentIndex(CustomPreset); });
     QPushButton* showButton = newButton(QStringLiteral("显示"), "showButton", this);
-    connect(showButton, &QPushButton::clicked, this, [this] { draw(); });
+    connect(showButton, &QPushButton::clicked, this, [this] {
+        m_technicians.reset();
+        m_goods.reset();
+        draw();
+    });
 
     auto* periodRow = new QHBoxLayout;
     periodRow->setSpacing(8);
@@ -206,12 +226,14 @@ QChart* BusinessChartsWindow::newChart(const BusinessFigures::Period& period)
             [&](const QList<Group>& hours) { return BusinessCharts::hoursOfDay(hours, period); });
     case Kind::TechniciansByClocks:
     case Kind::TechniciansByCommission:
-        return drawn(technicians(database, period),
-            [&](const QList<Technician>& found) { return BusinessCharts::technicians(m_kind, found, period); });
+        if (!keepFigures(m_technicians, period, m_services.messages, [&] { return technicians(database, period); }))
+            return nullptr;
+        return BusinessCharts::technicians(m_kind, m_technicians->rows, period);
     case Kind::GoodsByQuantity:
     case Kind::GoodsByAmount:
-        return drawn(goods(database, period),
-            [&](const QList<Goods>& found) { return BusinessCharts::goods(m_kind, found, period); });
+        if (!keepFigures(m_goods, period, m_services.messages, [&] { return goods(database, period); }))
+            return nullptr;
+        return BusinessCharts::goods(m_kind, m_goods->rows, period);
     }
     return nullptr;
 }

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QImage>
 
+#include <optional>
+
 struct AppServices;
 class QChart;
 class QChartView;
@@ -53,6 +55,17 @@ private:
     // read failed (it has been reported).
     bool draw();
     QChart* newChart(const BusinessFigures::Period& period);
+
+    // The figures of the last period read, kept while the period stays: the two rankings of the
+    // technicians (and of the goods) come from the same figures, so switching between them reads
+    // nothing again. "显示" reads afresh.
+    template <typename Row> struct Kept
+    {
+        BusinessFigures::Period period;
+        QList<Row> rows;
+    };
+    std::optional<Kept<BusinessFigures::Technician>> m_technicians;
+    std::optional<Kept<BusinessFigures::Goods>> m_goods;
 
     AppServices& m_services;
     Kind m_kind = Kind::DailyTakings;

@@ -20,6 +20,8 @@ struct Period
     QDate last;
 
     int days() const { return int(first.daysTo(last)) + 1; }
+
+    friend bool operator==(const Period&, const Period&) = default;
 };
 
 // The takings of one day: the sum of the receipts' totals and how many receipts.

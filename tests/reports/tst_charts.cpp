@@ -352,6 +352,24 @@ private slots:
         window.grab().save(TestOutputPath(u"charts-year-1366x768.png"_s));
     }
 
+    // The two rankings share their figures while the period stays; "显示" reads them afresh.
+    void theRankingsShareTheirFigures()
+    {
+        TestEnvironment env;
+        env.clock.set(Evening);
+        AddServices(env);
+        BusinessChartsWindow window(env.services);
+        window.setPeriod(Week);
+        window.showChart(BusinessCharts::Kind::TechniciansByClocks);
+        env.sql(u"UPDATE salaryform SET salary='100.00' WHERE num='09'"_s);
+        window.showChart(BusinessCharts::Kind::TechniciansByCommission);
+        QCOMPARE(
+            BarValues(OnlySeries<QHorizontalBarSeries>(window.chart())->barSets().first()), (QList<qreal> { 30, 45 }));
+        Click(&window, u"showButton"_s);
+        QCOMPARE(
+            BarValues(OnlySeries<QHorizontalBarSeries>(window.chart())->barSets().first()), (QList<qreal> { 45, 100 }));
+    }
+
     void tabGoesFromThePeriodToTheButtons()
     {
         TestEnvironment env;
