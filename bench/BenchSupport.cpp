@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QPrinter>
 #include <QProcess>
 
 #include <cstdio>
@@ -65,7 +64,7 @@ QString HouseFile(const QString& folder, const QString& receipts)
 BenchDesk::BenchDesk(const QString& folder, const QString& receipts)
     : databaseFile(HouseFile(folder, receipts))
     , session(database, clock)
-    , services { database, session, messages, clock, printers, launcher }
+    , services { database, session, messages, clock, printers, launcher, files, sound }
 {
     if (!database.open(databaseFile))
         Fail(database.lastError());
@@ -81,16 +80,6 @@ void ConsoleMessages::inform(const QString& text, const QString&, Icon)
 bool ConsoleMessages::ask(const QString& text, const QString&, Icon)
 {
     std::fprintf(stderr, "question: %s\n", qPrintable(text));
-    return false;
-}
-
-std::unique_ptr<QPrinter> NoPrinter::choosePrinter(QWidget*)
-{
-    return nullptr;
-}
-
-bool NoLauncher::open(const QUrl&)
-{
     return false;
 }
 

@@ -3,11 +3,10 @@
 // What the benchmark programs share: the desk opened on a busy house's data folder with seams
 // that nobody sits at, the process's peak memory, and the figures as they are printed.
 
+#include "HeadlessSeams.h"
 #include "app/Clock.h"
 #include "app/Database.h"
-#include "app/DesktopLauncher.h"
 #include "app/MessageService.h"
-#include "app/PrinterChooser.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 
@@ -47,25 +46,13 @@ private:
 // Says what went wrong, prefixed with the program's name, and ends the program.
 [[noreturn]] void Fail(const QString& text);
 
-// Seams that nobody sits at: messages go to the console, questions are declined, there is no
-// printer and no desktop.
+// Messages go to the console and questions are declined (the other seams nobody sits at are
+// in HeadlessSeams.h).
 class ConsoleMessages : public MessageService
 {
 public:
     void inform(const QString& text, const QString& caption, Icon icon) override;
     bool ask(const QString& text, const QString& caption, Icon icon) override;
-};
-
-class NoPrinter : public PrinterChooser
-{
-public:
-    std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
-};
-
-class NoLauncher : public DesktopLauncher
-{
-public:
-    bool open(const QUrl& url) override;
 };
 
 // The desk of a data folder, its session restored. When the folder holds no data.db,
@@ -80,6 +67,8 @@ struct BenchDesk
     ConsoleMessages messages;
     NoPrinter printers;
     NoLauncher launcher;
+    NoFiles files;
+    Silence sound;
     DeskSession session;
     AppServices services;
 };

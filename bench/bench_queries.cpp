@@ -5,7 +5,8 @@
 // the slowest of the later jumps through the list, and the process's peak memory; each beside
 // the same statements run by the sqlite3 command-line tool on the same file. It measures the
 // floors of the targets in the same run: the first 40 rows through a lazy QSqlQueryModel and
-// a plain keyset walk to the oldest row. Run by hand:
+// a plain keyset walk to the oldest row. Then it exports every receipt to a workbook and to a
+// CSV file, and draws each business chart over the last year. Run by hand:
 //
 //     bench_queries --folder /tmp/house [--receipts 1100000]
 //
@@ -14,21 +15,28 @@
 #include "BenchSupport.h"
 #include "app/PagedTableModel.h"
 #include "app/TextFormat.h"
+#include "reports/BusinessChartsWindow.h"
 #include "reports/QueryCondition.h"
+#include "reports/QueryExport.h"
 #include "reports/QueryTotals.h"
 #include "reports/QueryWindow.h"
 #include "reports/RecordKind.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -356,5 +364,58 @@ int main(int argc, char* argv[])
         QStringLiteral("%1, %2 x").arg(Ms(all.lastRow)).arg(all.lastRow / keyset.milliseconds, 0, 'f', 3));
     check(QStringLiteral("later jumps <= 50 ms"), all.laterJumps, 50, Ms(all.laterJumps));
     check(QStringLiteral("peak memory anywhere in the list <= 80 MiB"), peak, 80, MiB(peak));
+
+    // "导出" of every receipt, once to each format, into a folder beside the data (the same disk).
+    out << "\nexport of all receipts (" << all.rows << " rows):\n";
+    const QueryTotals totals = ReadQueryTotals(database, RecordKind::Receipts, QueryCondition::all()).value();
+    QTemporaryDir exportFolder(QDir(folder).filePath(QStringLiteral("export-XXXXXX")));
+    for (const QString& name : { QStringLiteral("receipts.xlsx"), QStringLiteral("receipts.csv") }) {
+        const QString path = exportFolder.filePath(name);
+        const double before = PeakMiB();
+        ResetPeak();
+        QElapsedTimer timer;
+        timer.start();
+        const ExportResult result
+            = TableExport::write(QueryExportTable(database, RecordKind::Receipts, QueryCondition::all(), totals), path);
+        const double milliseconds = Milliseconds(timer);
+        if (result.status != ExportResult::Status::Written)
+            Fail(result.error);
+        const double exportPeak = PeakMiB();
+        check(QStringLiteral("%1 in under a minute, memory no more than 20 MiB over the window's").arg(name),
+            milliseconds <= 60000 && exportPeak <= before + 20 ? 0 : 1, 0,
+            QStringLiteral("%1, %2 rows, %3 MiB file, peak %4 (the window before: %5)")
+                .arg(Ms(milliseconds))
+                .arg(result.rowsWritten)
+                .arg(QFileInfo(path).size() / 1048576.0, 0, 'f', 0)
+                .arg(MiB(exportPeak), MiB(before)));
+        QFile::remove(path);
+    }
+
+    // "营业图表" over the year up to the newest receipt: each chart read and drawn.
+    out << "\nbusiness charts over a year, " << rounds << " rounds each (median):\n";
+    BusinessChartsWindow charts(desk.services);
+    charts.resize(1366, 768);
+    charts.show();
+    charts.setPeriod({ newest.date().addDays(-364), newest.date() });
+    auto* show = charts.findChild<QPushButton*>(QStringLiteral("showButton"));
+    Idle(100);
+    double slowest = 0;
+    for (int kind = 0; kind < BusinessCharts::KindCount; ++kind) {
+        // "显示" reads the chart's figures afresh, as on the first look at a period.
+        charts.showChart(BusinessCharts::Kind(kind));
+        QList<double> times;
+        for (int round = 0; round < rounds; ++round) {
+            QElapsedTimer timer;
+            timer.start();
+            show->click();
+            charts.view().viewport()->repaint();
+            times << Milliseconds(timer);
+        }
+        const double median = Median(times);
+        slowest = qMax(slowest, median);
+        out << "  " << qSetFieldWidth(10) << Qt::right << Ms(median) << qSetFieldWidth(0) << "   "
+            << BusinessCharts::title(BusinessCharts::Kind(kind)) << '\n';
+    }
+    check(QStringLiteral("every chart of a year read and drawn in under a second"), slowest, 1000, Ms(slowest));
     return 0;
 }

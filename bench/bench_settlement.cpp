@@ -9,12 +9,11 @@
 // synchronous=FULL: the floor no code on top of SQLite can beat. The two alternate round by
 // round on the same file. Both add their bills to the folder's database.
 
+#include "HeadlessSeams.h"
 #include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/Database.h"
-#include "app/DesktopLauncher.h"
 #include "app/MessageService.h"
-#include "app/PrinterChooser.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -51,18 +50,6 @@ class PrintingMessages : public MessageService
 public:
     void inform(const QString& text, const QString&, Icon) override { QTextStream(stderr) << text << '\n'; }
     bool ask(const QString&, const QString&, Icon) override { return true; }
-};
-
-class NoPrinters : public PrinterChooser
-{
-public:
-    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override { return nullptr; }
-};
-
-class NoLauncher : public DesktopLauncher
-{
-public:
-    bool open(const QUrl&) override { return false; }
 };
 
 QString Technician(int index)
@@ -387,9 +374,11 @@ int main(int argc, char* argv[])
     }
 
     // Opening checkout on a room in service and drawing it, as the clerk sees it.
-    NoPrinters printers;
+    NoPrinter printers;
     NoLauncher launcher;
-    AppServices services { database, session, messages, clock, printers, launcher };
+    NoFiles files;
+    Silence sound;
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound };
     OpenRoom(session, clock);
     QList<qint64> checkout;
     for (int round = 0; round < 50; ++round) {

@@ -10,6 +10,8 @@ packages=(
     fonts-noto-cjk fontconfig
     poppler-utils
     libsqlite3-dev sqlite3
+    qt6-charts-dev libxlsxwriter-dev
+    python3-openpyxl
 )
 
 missing=()

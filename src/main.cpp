@@ -1,6 +1,8 @@
 #include "app/Clock.h"
 #include "shell/ApplicationIdentity.h"
+#include "shell/BellAlertSound.h"
 #include "shell/DeskApplication.h"
+#include "shell/DialogFileChooser.h"
 #include "shell/DialogMessageService.h"
 #include "shell/DialogPrinterChooser.h"
 #include "shell/MainWindow.h"
@@ -59,8 +61,10 @@ int main(int argc, char* argv[])
     SystemClock clock;
     DialogPrinterChooser printers;
     SystemDesktopLauncher launcher;
+    DialogFileChooser files;
+    BellAlertSound sound;
 
-    DeskApplication desk({ messages, clock, printers, launcher });
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
     const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
     if (!desk.start(folder))
         return 1;

@@ -1,9 +1,11 @@
 #pragma once
 
+class AlertSound;
 class Clock;
 class Database;
 class DeskSession;
 class DesktopLauncher;
+class FileChooser;
 class MessageService;
 class PrinterChooser;
 
@@ -17,4 +19,6 @@ struct AppServices
     const Clock& clock;
     PrinterChooser& printers;
     DesktopLauncher& launcher;
+    FileChooser& files;
+    AlertSound& sound;
 };

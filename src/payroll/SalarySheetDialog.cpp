@@ -10,7 +10,9 @@
 #include "desk/DeskSession.h"
 #include "payroll/SalaryRow.h"
 #include "payroll/SalarySheet.h"
+#include "payroll/SalarySheetExport.h"
 #include "reports/DialogPrintProgress.h"
+#include "reports/ExportRunner.h"
 #include "reports/PrintListReport.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
@@ -110,15 +112,18 @@ SalarySheetDialog::SalarySheetDialog(AppServices& services, QWidget* parent)
 
     QPushButton* generateButton = button(QStringLiteral("工资生成"), QStringLiteral("generateButton"), this);
     QPushButton* printButton = button(QStringLiteral("打印"), QStringLiteral("printButton"), this);
+    QPushButton* exportButton = button(QStringLiteral("导出"), QStringLiteral("exportButton"), this);
     QPushButton* okButton = button(QStringLiteral("确定"), QStringLiteral("okButton"), this);
     okButton->setDefault(true);
     connect(generateButton, &QPushButton::clicked, this, &SalarySheetDialog::generate);
     connect(printButton, &QPushButton::clicked, this, &SalarySheetDialog::print);
+    connect(exportButton, &QPushButton::clicked, this, &SalarySheetDialog::exportSheet);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(generateButton);
     buttons->addWidget(printButton);
+    buttons->addWidget(exportButton);
     buttons->addStretch(1);
     buttons->addWidget(okButton);
 
@@ -195,4 +200,16 @@ void SalarySheetDialog::print()
     PrintListReport(m_sheet->rows(),
         { m_services.session.companyName(), SalarySheetTitle(m_start->date()), ReportKind::SalarySheet },
         { m_services.printers, m_services.messages, m_services.clock, progress, this });
+}
+
+void SalarySheetDialog::exportSheet()
+{
+    if (m_sheet->rowCount() == 0) {
+        m_services.messages.inform(QStringLiteral("列表中没有导出数据!"));
+        return;
+    }
+    RunExport(m_services, this,
+        SalarySheetExportTable(
+            m_sheet->rows().rows(), m_start->dateTime(), m_end->dateTime(), m_services.session.companyName()),
+        QStringLiteral("工资表"));
 }

@@ -30,6 +30,8 @@ public:
 
     void generate();
     void print();
+    // "导出": the sheet as it stands to a workbook or a CSV file.
+    void exportSheet();
 
 private:
     struct AmountField

@@ -24,12 +24,16 @@ public:
     // The condition with a ? for each value; empty for every row.
     QString sql() const { return m_sql; }
     QVariantList values() const { return m_values; }
+    // What the condition lists, in words ("时间段: 2026-12-01 00:00:00 至 2026-12-07 15:42:10"), for
+    // the title of an exported list.
+    QString description() const { return m_description; }
 
     friend bool operator==(const QueryCondition&, const QueryCondition&) = default;
 
 private:
-    QueryCondition(QString sql, QVariantList values);
+    QueryCondition(QString sql, QVariantList values, QString description);
 
     QString m_sql;
     QVariantList m_values;
+    QString m_description;
 };

@@ -10,7 +10,9 @@
 #include "desk/DeskSession.h"
 #include "reports/DateRangeDialog.h"
 #include "reports/DialogPrintProgress.h"
+#include "reports/ExportRunner.h"
 #include "reports/PrintListReport.h"
+#include "reports/QueryExport.h"
 #include "reports/QueryTotalsArea.h"
 #include "reports/SingleValueQueryDialog.h"
 #include "skin/PaintedText.h"
@@ -97,6 +99,11 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     auto* todayKeys = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
     connect(todayKeys, &QShortcut::activated, this, &QueryWindow::queryToday);
 
+    // Made before the two beside it, so that Tab goes left to right.
+    auto* exportButton = new QPushButton(QStringLiteral("导出"), this);
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    exportButton->setMinimumSize(75, 25);
+    connect(exportButton, &QPushButton::clicked, this, &QueryWindow::exportRows);
     auto* printButton = new QPushButton(QStringLiteral("打印"), this);
     printButton->setObjectName(QStringLiteral("printButton"));
     auto* okButton = new QPushButton(QStringLiteral("确定"), this);
@@ -115,6 +122,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     }
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
+    buttonRow->addWidget(exportButton);
     buttonRow->addWidget(printButton);
     buttonRow->addWidget(okButton);
     buttons->addStretch(1);
@@ -285,6 +293,18 @@ void QueryWindow::print()
         { m_services.printers, m_services.messages, m_services.clock, progress, this }, m_model->rowCount());
     if (m_mode == Mode::HandOver && printed.result == ListReportPrint::Result::Printed && printed.jobsFailed == 0)
         offerHandOver();
+}
+
+void QueryWindow::exportRows()
+{
+    readTotals(); // the whole list is exported, counted or not yet
+    if (!m_totals || m_totals->count == 0) {
+        m_services.messages.inform(QStringLiteral("列表中没有导出数据!"));
+        return;
+    }
+    RunExport(m_services, this,
+        QueryExportTable(m_services.database, m_kind, m_condition, *m_totals, m_services.session.companyName()),
+        windowTitle());
 }
 
 void QueryWindow::offerHandOver()

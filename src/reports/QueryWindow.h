@@ -72,6 +72,8 @@ private:
     std::optional<QString> askValue(const QString& label);
     void listShift();
     void print();
+    // "导出": every row of the condition, with the totals, to a workbook or a CSV file.
+    void exportRows();
     void offerHandOver();
     void showReadFailure(const QString& error);
 

@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "desk/CommandContext.h"
+#include "reports/BusinessChartsWindow.h"
 #include "reports/QueryWindow.h"
 
 namespace {
@@ -26,6 +27,12 @@ void OpenTechnicianSummary(const CommandContext& context)
 void OpenGoodsSummary(const CommandContext& context)
 {
     openQuery(RecordKind::GoodsSales, QueryWindow::Mode::Normal, context);
+}
+
+void OpenBusinessCharts(const CommandContext& context)
+{
+    BusinessChartsWindow charts(context.services, context.window);
+    charts.exec();
 }
 
 void OpenHandOverPrint(const CommandContext& context)

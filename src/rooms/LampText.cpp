@@ -1,6 +1,7 @@
 #include "rooms/LampText.h"
 
 #include <QFontMetrics>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -32,12 +33,17 @@ bool allFit(const QStringList& lines, const QFontMetrics& metrics, int width)
         [&metrics, width](const QString& line) { return metrics.horizontalAdvance(line) <= width; });
 }
 
-int lineCapacity(const QFontMetrics& metrics, int height)
+int lineCapacity(const QFont& font, int height)
 {
-    return std::max(1, height / std::max(1, metrics.height()));
+    return std::max(1, height / std::max(1, LampText::lineHeight(font)));
 }
 
 } // namespace
+
+int LampText::lineHeight(const QFont& font)
+{
+    return qCeil(font.pixelSize() * 1.25);
+}
 
 LampText LampText::fit(const QString& text, const QSize& area, const QFont& font, const QStringList& extraLines)
 {
@@ -49,7 +55,7 @@ LampText LampText::fit(const QString& text, const QSize& area, const QFont& font
         result.font.setPixelSize(size);
         const QFontMetrics metrics(result.font);
         const QStringList lines = wrapped(words, metrics, area.width()) + extraLines;
-        if (lines.size() <= lineCapacity(metrics, area.height()) && allFit(lines, metrics, area.width())) {
+        if (lines.size() <= lineCapacity(result.font, area.height()) && allFit(lines, metrics, area.width())) {
             result.lines = lines;
             return result;
         }
@@ -59,7 +65,7 @@ LampText LampText::fit(const QString& text, const QSize& area, const QFont& font
     const QFontMetrics metrics(result.font);
     const int width = area.width();
     QStringList lines = wrapped(words, metrics, width);
-    const qsizetype wordLines = std::max<qsizetype>(1, lineCapacity(metrics, area.height()) - extraLines.size());
+    const qsizetype wordLines = std::max<qsizetype>(1, lineCapacity(result.font, area.height()) - extraLines.size());
     if (lines.size() > wordLines) {
         lines = lines.mid(0, wordLines);
         // A dropped word is shown as "…" at the end of the last line kept.

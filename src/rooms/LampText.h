@@ -20,4 +20,9 @@ struct LampText
     bool complete = true; // every word is shown whole
 
     static LampText fit(const QString& text, const QSize& area, const QFont& font, const QStringList& extraLines = {});
+
+    // The step from one line to the next. The lamp's lines are numbers and a few short words,
+    // which need far less than the leading of a CJK face (nearly one and a half times its
+    // size): a quarter of the size between lines keeps three lines legible on a small lamp.
+    static int lineHeight(const QFont& font);
 };

@@ -24,6 +24,15 @@ void RoomLamp::setLit(bool lit)
     update();
 }
 
+void RoomLamp::setClock(const QString& minutesText, ClockAlert alert)
+{
+    if (m_minutesText == minutesText && m_alert == alert)
+        return;
+    m_minutesText = minutesText;
+    m_alert = alert;
+    update();
+}
+
 QSize RoomLamp::sizeHint() const
 {
     return { 80, 46 };
@@ -68,8 +77,20 @@ void RoomLamp::paintEvent(QPaintEvent*)
     // A raised face that sinks while pressed.
     const bool sunk = isDown();
     QLinearGradient fill(panel.topLeft(), panel.bottomLeft());
-    fill.setColorAt(0, m_lit ? QColor(255, 250, 225) : QColor(250, 250, 250));
-    fill.setColorAt(1, m_lit ? QColor(245, 225, 170) : QColor(222, 222, 222));
+    switch (m_lit ? m_alert : ClockAlert::Normal) {
+    case ClockAlert::Due:
+        fill.setColorAt(0, QColor(255, 196, 186));
+        fill.setColorAt(1, QColor(236, 96, 82));
+        break;
+    case ClockAlert::Warning:
+        fill.setColorAt(0, QColor(255, 236, 190));
+        fill.setColorAt(1, QColor(250, 180, 70));
+        break;
+    case ClockAlert::Normal:
+        fill.setColorAt(0, m_lit ? QColor(255, 250, 225) : QColor(250, 250, 250));
+        fill.setColorAt(1, m_lit ? QColor(245, 225, 170) : QColor(222, 222, 222));
+        break;
+    }
     painter.fillRect(panel, fill);
     painter.setPen(sunk ? QColor(20, 20, 20) : Qt::white);
     painter.drawLine(panel.topLeft(), panel.topRight());
@@ -91,8 +112,7 @@ void RoomLamp::paintEvent(QPaintEvent*)
     // A room served by many technicians shows every number, on as many lines as it takes.
     const LampText& shown = shownFace.text;
     const QRect area = shownFace.textArea.translated(offset, offset);
-    const QFontMetrics metrics(shown.font);
-    const int lineHeight = metrics.height();
+    const int lineHeight = LampText::lineHeight(shown.font);
     int y = area.top() + (area.height() - lineHeight * static_cast<int>(shown.lines.size())) / 2;
     painter.setFont(shown.font);
     painter.setPen(isEnabled() ? QColor(20, 20, 20) : QColor(140, 140, 140));
@@ -115,10 +135,11 @@ RoomLamp::Face RoomLamp::face() const
     const int largest = std::max(12, std::min(height() - 6, width() * 2 / 5));
     const int smallest = std::max(12, largest * 3 / 5);
     const int readable = std::min(font().pixelSize(), ReadablePixelSize);
+    const QStringList extraLines = m_minutesText.isEmpty() ? QStringList() : QStringList { m_minutesText };
     Face best;
     for (int size = largest; size >= smallest; size -= 2) {
         Face candidate { size, textAreaBeside(size), {} };
-        candidate.text = LampText::fit(text(), candidate.textArea.size(), font());
+        candidate.text = LampText::fit(text(), candidate.textArea.size(), font(), extraLines);
         const bool better = candidate.text.complete != best.text.complete
             ? candidate.text.complete
             : candidate.text.font.pixelSize() > best.text.font.pixelSize();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rooms/LampText.h"
+#include "service/ServiceClock.h"
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -10,6 +11,10 @@
 // the mouse is over it; it stays lit while a guest is in or a service is running. The text
 // wraps and shrinks until every number fits the face (LampText); a room of many technicians
 // makes the bulb smaller before the numbers become hard to read.
+//
+// A room in service also shows, on a line of its own under the numbers, the minutes since its
+// service started; the face turns amber when the end of its clocks is near and red once they
+// are over.
 class RoomLamp : public QAbstractButton
 {
     Q_OBJECT
@@ -26,6 +31,11 @@ public:
 
     void setLit(bool lit);
     bool isLit() const { return m_lit; }
+
+    // The minutes line ("35分钟"; empty for none) and the alert of the room's clocks.
+    void setClock(const QString& minutesText, ClockAlert alert);
+    QString minutesText() const { return m_minutesText; }
+    ClockAlert alert() const { return m_alert; }
     // Whether the bulb is drawn in colour now: lit, or idle with the mouse over it.
     bool showsLitBulb() const { return m_lit || m_hovered; }
 
@@ -53,6 +63,8 @@ private:
 
     bool m_lit = false;
     bool m_hovered = false;
+    QString m_minutesText;
+    ClockAlert m_alert = ClockAlert::Normal;
     mutable QPixmap m_bulbs[2];
     mutable int m_bulbSize = 0;
     mutable qreal m_bulbRatio = 0;

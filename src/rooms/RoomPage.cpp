@@ -3,8 +3,10 @@
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/SetbackMessage.h"
+#include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "rooms/ClockWatch.h"
 #include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomCell.h"
@@ -70,6 +72,17 @@ private:
     QList<RoomCell*> m_cells;
 };
 
+// "已上钟35分钟, 11:20:05到钟" under the technician numbers.
+QString clockToolTip(const ServiceClockReading& clock)
+{
+    const QString served = QStringLiteral("已上钟%1分钟").arg(clock.minutesInService);
+    if (!clock.end.isValid())
+        return served;
+    if (clock.alert == ClockAlert::Due)
+        return served + QStringLiteral(", 已到钟");
+    return served + QStringLiteral(", %1到钟").arg(clock.end.toString(TimeOfDayFormat));
+}
+
 } // namespace
 
 RoomPage::RoomPage(int groupIndex, RoomBoard& board, AppServices& services, QWidget* parent)
@@ -99,6 +112,29 @@ RoomPage::RoomPage(int groupIndex, RoomBoard& board, AppServices& services, QWid
 
     refreshRooms();
     connect(&m_services.session, &DeskSession::roomChanged, this, &RoomPage::showRoomState);
+}
+
+void RoomPage::setClockWatch(const ClockWatch* watch)
+{
+    if (m_clockWatch)
+        disconnect(m_clockWatch, nullptr, this, nullptr);
+    m_clockWatch = watch;
+    if (m_clockWatch) {
+        connect(m_clockWatch, &ClockWatch::readingsChanged, this, [this](const QStringList& rooms) {
+            for (const QString& number : rooms)
+                showRoomState(number);
+        });
+    }
+    refreshRooms();
+}
+
+int RoomPage::roomWithNumber(const QString& number) const
+{
+    for (int room = 1; room <= RoomCount; ++room) {
+        if (numberText(room) == number)
+            return room;
+    }
+    return 0;
 }
 
 RoomCell* RoomPage::room(int room) const
@@ -143,9 +179,17 @@ void RoomPage::showLamp(int room, const QString& number)
     const RoomState state = m_services.session.roomState(number);
     lamp->setText(text);
     lamp->setLit(state != RoomState::Idle);
-    // A lamp of a room in service tells its whole text, also what a small lamp had to cut.
-    const bool showsNumbers = state == RoomState::InService && !text.trimmed().isEmpty();
-    lamp->setToolTip(showsNumbers ? text.trimmed() : RoomLamp::StateToolTip);
+    const std::optional<ServiceClockReading> clock
+        = m_clockWatch && state == RoomState::InService ? m_clockWatch->reading(number) : std::nullopt;
+    lamp->setClock(clock ? ServiceMinutesText(*clock) : QString(), clock ? clock->alert : ClockAlert::Normal);
+    // A lamp of a room in service tells its whole text, also what a small lamp had to cut, and
+    // when its clocks end.
+    QStringList tip;
+    if (state == RoomState::InService && !text.trimmed().isEmpty())
+        tip << text.trimmed();
+    if (clock)
+        tip << clockToolTip(*clock);
+    lamp->setToolTip(tip.isEmpty() ? RoomLamp::StateToolTip : tip.join(u'\n'));
 }
 
 void RoomPage::showRoomState(const QString& number)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 struct AppServices;
+class ClockWatch;
 class QScrollArea;
 class RoomBoard;
 class RoomCell;
@@ -31,6 +32,11 @@ public:
 
     // The room service dialog that a lamp click opens. Without one a click does nothing.
     void setRoomServiceOpener(RoomServiceOpener opener) { m_opener = std::move(opener); }
+    // The clocks of the rooms in service, shown on their lamps as the watch reads them.
+    void setClockWatch(const ClockWatch* watch);
+
+    // Room 1 to 40 of this page that shows `number`; 0 when none does.
+    int roomWithNumber(const QString& number) const;
 
     // Room 1 to 40 of this page.
     RoomCell* room(int room) const;
@@ -61,6 +67,7 @@ private:
     RoomBoard& m_board;
     AppServices& m_services;
     RoomServiceOpener m_opener;
+    const ClockWatch* m_clockWatch = nullptr;
     QScrollArea* m_scroll;
     QList<RoomCell*> m_cells;
 };

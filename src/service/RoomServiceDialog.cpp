@@ -33,6 +33,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <limits>
+
 const QString RoomServiceDialog::ChooseTechnicianText = QStringLiteral("请选择技师");
 const QString RoomServiceDialog::ChooseGoodsText = QStringLiteral("请选择商品");
 const QString RoomServiceDialog::NotInServiceText
@@ -210,7 +212,15 @@ QLayout* RoomServiceDialog::createCountRow()
         box->setFixedWidth(90);
         box->setCurrentIndex(0);
         grid->addWidget(countCaption(counts[column].caption, this), 0, column);
-        grid->addWidget(box, 1, column);
+        if (box == m_massageBox) {
+            auto* massage = new QHBoxLayout;
+            massage->setSpacing(4);
+            massage->addWidget(box);
+            massage->addWidget(createAddClockButton());
+            grid->addLayout(massage, 1, column);
+        } else {
+            grid->addWidget(box, 1, column);
+        }
         connect(box, &QComboBox::activated, this,
             [this, box, count = counts[column].count](int index) { chooseCount(count, box, index); });
         m_editing << box;
@@ -358,6 +368,37 @@ void RoomServiceDialog::chooseCount(BillCount count, QComboBox* box, int index)
         return;
     if (const Outcome<> stored = m_services.session.setCount(m_room, count, box->itemText(index).toInt()); !stored)
         ShowSetback(m_services.messages, stored);
+}
+
+QPushButton* RoomServiceDialog::createAddClockButton()
+{
+    QPushButton* addClock = newButton(QStringLiteral("加钟"), "buttonAddClock", this);
+    addClock->setFixedWidth(SmallButtonWidth);
+    addClock->setToolTip(QStringLiteral("按摩钟数加一"));
+    connect(addClock, &QPushButton::clicked, this, &RoomServiceDialog::addClock);
+    setTabOrder(m_massageBox, addClock);
+    setTabOrder(addClock, m_footWashBox);
+    m_editing << addClock;
+    return addClock;
+}
+
+void RoomServiceDialog::addClock()
+{
+    const int shown = LeadingInt(m_massageBox->currentText());
+    if (shown == std::numeric_limits<int>::max())
+        return;
+    const int clocks = shown + 1;
+    if (const QString refusal = ServiceCountsRefusal(clocks, 0, 0); !refusal.isEmpty()) {
+        m_services.messages.inform(refusal);
+        return;
+    }
+    if (hasBill()) {
+        if (const Outcome<> stored = m_services.session.setCount(m_room, BillCount::Massage, clocks); !stored) {
+            ShowSetback(m_services.messages, stored);
+            return;
+        }
+    }
+    m_massageBox->setEditText(QString::number(clocks));
 }
 
 // --- technicians ---------------------------------------------------------------------------------

@@ -24,8 +24,9 @@ class TechnicianLinesModel;
 // cashier when a service runs.
 //
 // What the dialog changes at once is stored at once through the desk session: a count chosen
-// from a box, a technician taken or given back, and the end of the stay by checkout or
-// "作废". Typed counts and the goods list reach the room's bill with "确定"; Esc leaves them.
+// from a box or added with "加钟", a technician taken or given back, and the end of the stay by
+// checkout or "作废". Typed counts and the goods list reach the room's bill with "确定"; Esc
+// leaves them.
 class RoomServiceDialog : public QDialog
 {
     Q_OBJECT
@@ -58,6 +59,9 @@ private:
     void chooseGuestIn();
     void chooseInService();
     void chooseCount(BillCount count, QComboBox* box, int index);
+    // "加钟": one massage clock more, stored at once like a count chosen from the box.
+    QPushButton* createAddClockButton();
+    void addClock();
     void showTechnicianStatus();
     void addTechnician();
     void removeTechnician();

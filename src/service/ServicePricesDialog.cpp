@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
+#include "service/ClockSettingsFields.h"
 #include "service/ServiceSettings.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
@@ -33,6 +34,7 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     , m_pedicurePrice(newPriceBox("pedicurePriceEdit", this))
     , m_freeClockBox(new QComboBox(this))
     , m_memberDiscount(newPriceBox("memberDiscountEdit", this))
+    , m_clockFields(new ClockSettingsFields(this))
 {
     setObjectName(QStringLiteral("servicePricesDialog"));
     setWindowTitle(QStringLiteral("设置服务价格"));
@@ -76,12 +78,14 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     layout->setContentsMargins(20, 18, 20, 14);
     layout->setSpacing(16);
     layout->addLayout(grid);
+    layout->addWidget(m_clockFields);
     layout->addLayout(OkCancelRow(this, &ok));
     connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
 
     if (const std::optional<ServiceSettings> stored
         = ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages))
         showSettings(*stored);
+    m_clockFields->showSettings(ClockSettings::read(ClockSettings::FileName.toString()));
     m_massagePrice->setFocus();
 }
 
@@ -104,12 +108,16 @@ ServiceSettings ServicePricesDialog::typedSettings() const
 void ServicePricesDialog::confirm()
 {
     const ServiceSettings settings = typedSettings();
-    if (const QString refusal = ServiceSettingsRefusal(settings); !refusal.isEmpty()) {
-        m_services.messages.inform(refusal);
-        return;
+    const ClockSettings clocks = m_clockFields->typedSettings();
+    for (const QString& refusal : { ServiceSettingsRefusal(settings), ClockSettingsRefusal(clocks) }) {
+        if (!refusal.isEmpty()) {
+            m_services.messages.inform(refusal);
+            return;
+        }
     }
-    // The file is replaced whole or not at all; a failure has been shown, and the dialog
+    // Each file is replaced whole or not at all; a failure has been shown, and the dialog
     // closes either way, as the desk expects.
     settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    clocks.write(ClockSettings::FileName.toString(), m_services.messages);
     accept();
 }

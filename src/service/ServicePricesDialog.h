@@ -4,13 +4,15 @@
 
 struct AppServices;
 struct ServiceSettings;
+class ClockSettingsFields;
 class QComboBox;
 class QLineEdit;
 
 // "设置服务价格": the prices of a massage clock, a foot-wash clock and a pedicure, the
 // free-clock count (stored and shown; no bill applies it) and the member discount, kept in
-// sys.nnf. "确定" writes the file whole and closes; a price below 0 or a member discount
-// outside (0, 1] is refused first. "取消" writes nothing.
+// sys.nnf; and the minutes of a clock and of the end-of-clock alert, kept in clock.nnf.
+// "确定" writes both files whole and closes; a price below 0, a member discount outside (0, 1]
+// or minutes out of range are refused first. "取消" writes nothing.
 class ServicePricesDialog : public QDialog
 {
     Q_OBJECT
@@ -31,4 +33,5 @@ private:
     QLineEdit* m_pedicurePrice;
     QComboBox* m_freeClockBox;
     QLineEdit* m_memberDiscount;
+    ClockSettingsFields* m_clockFields;
 };

@@ -25,6 +25,7 @@ enum class MainCommand {
     BillQuery,
     TechnicianSummary,
     GoodsSummary,
+    BusinessCharts,
     CompanyProfile,
     GoodsRecords,
     StaffRecords,

@@ -48,7 +48,8 @@ private:
 
 DeskApplication::DeskApplication(Seams seams)
     : m_session(m_database, seams.clock)
-    , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher }
+    , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher, seams.files,
+        seams.sound }
 {
     initResources();
     // The keyboard rules hold in every window of the desk, in the program and in tests alike.

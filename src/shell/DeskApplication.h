@@ -33,7 +33,9 @@ class QObject;
 //     ManualClock clock;                 // or SystemClock
 //     PdfPrinterChooser printers(dir + "/print");
 //     RecordingDesktopLauncher launcher;
-//     DeskApplication desk({messages, clock, printers, launcher});
+//     ScriptedFileChooser files;         // answers the save dialog from a queue
+//     CountingAlertSound sound;          // counts the end-of-clock sounds
+//     DeskApplication desk({messages, clock, printers, launcher, files, sound});
 //     if (desk.start(dataFolder))        // locks the folder, opens or creates data.db,
 //         desk.mainWindow().show();      // restores the session; then drive any window
 //
@@ -50,6 +52,8 @@ public:
         const Clock& clock;
         PrinterChooser& printers;
         DesktopLauncher& launcher;
+        FileChooser& files;
+        AlertSound& sound;
     };
 
     explicit DeskApplication(Seams seams);

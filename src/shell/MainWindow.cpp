@@ -8,6 +8,8 @@
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 #include "records/CompanyProfile.h"
+#include "rooms/ClockAlertBar.h"
+#include "rooms/ClockWatch.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomPage.h"
 #include "schedule/ShiftRotation.h"
@@ -162,7 +164,20 @@ void MainWindow::buildCentralArea()
     hint->setFont(PaintedFont());
     hint->setIndent(380);
     hint->setMinimumHeight(30);
-    layout->addWidget(hint);
+    // The rooms whose clocks are due take the hint's line while there are any.
+    m_clockWatch = new ClockWatch(
+        m_services.session, m_services.clock, m_services.sound, ClockSettings::FileName.toString(), this);
+    m_clockAlertBar = new ClockAlertBar(*m_clockWatch, central);
+    m_clockAlertBar->setMinimumHeight(30);
+    hint->setHidden(!m_clockWatch->dueRooms().isEmpty());
+    connect(m_clockWatch, &ClockWatch::dueRoomsChanged, hint,
+        [hint](const QStringList& rooms) { hint->setHidden(!rooms.isEmpty()); });
+    connect(m_clockAlertBar, &ClockAlertBar::roomChosen, this, &MainWindow::openRoom);
+    auto* foot = new QHBoxLayout;
+    foot->setContentsMargins(0, 0, 0, 0);
+    foot->addWidget(m_clockAlertBar, 1);
+    foot->addWidget(hint, 1);
+    layout->addLayout(foot);
 
     setCentralWidget(central);
 }
@@ -243,6 +258,7 @@ void MainWindow::createRoomPages(int groupCount)
         auto* page = new RoomPage(i, *m_roomBoard, m_services, m_tabs);
         page->setObjectName(QStringLiteral("roomPage%1").arg(i));
         page->setRoomServiceOpener(CommandTable::roomServiceOpener(m_context));
+        page->setClockWatch(m_clockWatch);
         m_pages.append(page);
         m_tabs->addTab(page, GroupCaptions[i]);
     }
@@ -345,6 +361,17 @@ void MainWindow::quickNumbering()
 {
     if (RoomPage* page = currentRoomPage())
         page->runQuickNumbering();
+}
+
+void MainWindow::openRoom(const QString& number)
+{
+    for (RoomPage* page : std::as_const(m_pages)) {
+        if (const int room = page->roomWithNumber(number)) {
+            m_tabs->setCurrentWidget(page);
+            page->openRoomService(room);
+            return;
+        }
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

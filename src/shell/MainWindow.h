@@ -11,6 +11,8 @@
 #include <memory>
 
 struct AppServices;
+class ClockAlertBar;
+class ClockWatch;
 class QAction;
 class QLabel;
 class QMenu;
@@ -41,6 +43,8 @@ public:
     QToolButton* button(Button button) const;
     QList<RoomPage*> roomPages() const { return m_pages; }
     RoomPage* currentRoomPage() const;
+    ClockWatch& clockWatch() const { return *m_clockWatch; }
+    ClockAlertBar& clockAlertBar() const { return *m_clockAlertBar; }
 
     QString promptText() const;
     QString loginText() const;
@@ -74,16 +78,20 @@ private:
     void runCommand(Command command);
     void login();
     void quickNumbering();
+    // Shows the page that holds the room and opens the room's service dialog.
+    void openRoom(const QString& number);
 
     AppServices& m_services;
     CommandContext m_context;
     QHash<Command, CommandOpener> m_openers;
     QHash<Command, QAction*> m_actions;
     QHash<QAction*, QString> m_prompts;
-    QHash<int, QAction*> m_flaggedActions; // flag index -> menu item
+    QMultiHash<int, QAction*> m_flaggedActions; // flag index -> menu item
     std::array<QToolButton*, 7> m_buttons {};
     QHash<int, QToolButton*> m_flaggedButtons; // flag index -> picture button
     QTabWidget* m_tabs = nullptr;
+    ClockWatch* m_clockWatch = nullptr;
+    ClockAlertBar* m_clockAlertBar = nullptr;
     std::unique_ptr<RoomBoard> m_roomBoard; // numbers and seats of every group, shared by the pages
     QList<RoomPage*> m_pages;
     QLabel* m_promptPane = nullptr;

@@ -59,7 +59,9 @@ int runChild(const QString& folder)
     ManualClock clock(Morning);
     PdfPrinterChooser printers(folder + u"/print"_s);
     RecordingDesktopLauncher launcher;
-    DeskApplication desk({ messages, clock, printers, launcher });
+    ScriptedFileChooser files;
+    CountingAlertSound sound;
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
     if (!desk.start(folder))
         return 2;
     DeskSession& session = desk.session();

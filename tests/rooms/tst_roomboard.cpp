@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(shown.lines.mid(shown.lines.size() - extraLines.size()), extraLines);
         const QStringList numberLines = shown.lines.mid(0, shown.lines.size() - extraLines.size());
         if (complete) {
-            QVERIFY(shown.lines.size() * metrics.height() <= area.height());
+            QVERIFY(shown.lines.size() * LampText::lineHeight(shown.font) <= area.height());
             QCOMPARE(numberLines.join(u' ').split(u' '), text.split(u' ', Qt::SkipEmptyParts));
         } else {
             QVERIFY(numberLines.join(QString()).contains(LampText::Ellipsis));

@@ -363,7 +363,8 @@ private slots:
         PrepareHouse(env);
         OpenWorkedExample(env);
         BrokenPrinterChooser broken;
-        AppServices services { env.database, env.session, env.messages, env.clock, broken, env.launcher };
+        AppServices services { env.database, env.session, env.messages, env.clock, broken, env.launcher, env.files,
+            env.sound };
         CheckoutDialog checkout(services, Room);
         Click(&checkout, u"buttonSettle"_s);
         QVERIFY(checkout.isSettled());

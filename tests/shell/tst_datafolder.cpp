@@ -58,7 +58,9 @@ int holdFolder(const QString& folder)
     ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
     PdfPrinterChooser printers(folder + u"/print"_s);
     RecordingDesktopLauncher launcher;
-    DeskApplication desk({ messages, clock, printers, launcher });
+    ScriptedFileChooser files;
+    CountingAlertSound sound;
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
     if (!desk.start(folder))
         return 2;
     std::printf("%s\n", ReadyLine.constData());

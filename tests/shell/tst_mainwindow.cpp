@@ -6,6 +6,7 @@
 #include "records/CompanyProfileDialog.h"
 #include "records/MasterRecordDialog.h"
 #include "reports/QueryWindow.h"
+#include "rooms/ClockAlertBar.h"
 #include "rooms/GroupCountDialog.h"
 #include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomCell.h"
@@ -101,6 +102,7 @@ private slots:
             u"  经营帐单查询(&F) Ctrl+F"_s,
             u"  技师服务情况汇总(&G)"_s,
             u"  商品消费情况汇总(&S)"_s,
+            u"  营业图表(&T)"_s,
             u"资料设定(&I)"_s,
             u"  公司信息管理(&G)"_s,
             u"  商品库存管理(&S)  Ctrl+S"_s,
@@ -378,7 +380,8 @@ private slots:
         QCOMPARE(desk.window().loginText(), u"王部长 登录时间:09:15:30"_s);
     }
 
-    // A busy afternoon: guests in rooms, services running, technicians queued.
+    // A busy afternoon: guests in rooms, services running with their minutes, one near its end
+    // and two over it, technicians queued.
     void aBusyBoardLooksRight()
     {
         DeskFixture desk(QDateTime(QDate(2026, 12, 7), QTime(15, 42, 10)));
@@ -389,13 +392,21 @@ private slots:
             QVERIFY(session.queueTechnician(RotaShift::Early, number).ok());
         for (const QString& room : { u"103"_s, u"110"_s, u"121"_s, u"137"_s })
             QVERIFY(session.markGuestIn(room).ok());
-        const QList<std::pair<QString, QStringList>> served
-            = { { u"101"_s, { u"01"_s } }, { u"105"_s, { u"02"_s, u"03"_s } }, { u"114"_s, { u"05"_s } },
-                  { u"118"_s, { u"07"_s, u"08"_s, u"11"_s, u"15"_s } }, { u"126"_s, { u"12"_s } }, { u"133"_s, {} },
-                  { u"140"_s, { u"1001"_s, u"1002"_s, u"1003"_s, u"1004"_s } } };
-        for (const auto& [room, technicians] : served) {
+        // Room, technicians, minutes since the start, massage clocks.
+        const struct
+        {
+            QString room;
+            QStringList technicians;
+            int minutes;
+            int clocks;
+        } served[] = { { u"101"_s, { u"01"_s }, 40, 1 }, { u"105"_s, { u"02"_s, u"03"_s }, 57, 1 },
+            { u"114"_s, { u"05"_s }, 125, 2 }, { u"118"_s, { u"07"_s, u"08"_s, u"11"_s, u"15"_s }, 40, 2 },
+            { u"126"_s, { u"12"_s }, 63, 1 }, { u"133"_s, {}, 5, 0 },
+            { u"140"_s, { u"1001"_s, u"1002"_s, u"1003"_s, u"1004"_s }, 112, 2 } };
+        for (const auto& [room, technicians, minutes, clocks] : served) {
             OpenBill bill;
-            bill.startTime = desk.clock.now().addSecs(-2400);
+            bill.startTime = desk.clock.now().addSecs(-60 * minutes - 20);
+            bill.massageClocks = clocks;
             QVERIFY(session.openBill(room, bill).ok());
             for (const QString& number : technicians)
                 QVERIFY(session.addTechnician(room, { number, u"技师"_s + number, 0, 0, false }).ok());
@@ -407,8 +418,14 @@ private slots:
         RoomPage* page = window.roomPages().first();
         QCOMPARE(page->lampText(5), u"03 02 "_s);
         QCOMPARE(page->lampText(18), u"15 11 *08 07 "_s);
-        QCOMPARE(page->room(18)->lamp()->toolTip(), u"15 11 *08 07"_s);
+        QCOMPARE(page->room(18)->lamp()->toolTip(), u"15 11 *08 07\n已上钟40分钟, 17:01:50到钟"_s);
         QCOMPARE(page->room(3)->lamp()->toolTip(), RoomLamp::StateToolTip);
+        QCOMPARE(page->room(1)->lamp()->minutesText(), u"40分钟"_s);
+        QCOMPARE(page->room(5)->lamp()->alert(), ClockAlert::Warning);
+        QCOMPARE(page->room(14)->lamp()->alert(), ClockAlert::Due);
+        QCOMPARE(page->room(33)->lamp()->alert(), ClockAlert::Normal);
+        QCOMPARE(window.clockAlertBar().rooms(), (QStringList { u"114"_s, u"126"_s }));
+        QCOMPARE(desk.sound.count, 2);
         QCOMPARE(page->lampText(3), u"入客"_s);
         QVERIFY(page->room(33)->lamp()->isLit());
         QVERIFY(!page->room(2)->lamp()->isLit());
@@ -421,7 +438,9 @@ private slots:
             for (int room : { 18, 40 }) {
                 const LampText shown = page->room(room)->lamp()->shownText();
                 QVERIFY2(shown.complete, qPrintable(shown.lines.join(u'|')));
-                QCOMPARE(shown.lines.join(u' ').split(u' '), page->lampText(room).split(u' ', Qt::SkipEmptyParts));
+                QCOMPARE(shown.lines.last(), page->room(room)->lamp()->minutesText());
+                QCOMPARE(shown.lines.mid(0, shown.lines.size() - 1).join(u' ').split(u' '),
+                    page->lampText(room).split(u' ', Qt::SkipEmptyParts));
                 QVERIFY2(shown.font.pixelSize() >= 11,
                     qPrintable(u"room %1 at %2x%3: %4 px, lamp %5x%6, text %7x%8"_s.arg(room)
                                    .arg(size.width())

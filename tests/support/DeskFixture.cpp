@@ -12,7 +12,8 @@ DeskFixture::~DeskFixture() = default;
 
 std::unique_ptr<DeskApplication> DeskFixture::newRun()
 {
-    return std::make_unique<DeskApplication>(DeskApplication::Seams { messages, clock, printers, launcher });
+    return std::make_unique<DeskApplication>(
+        DeskApplication::Seams { messages, clock, printers, launcher, files, sound });
 }
 
 bool DeskFixture::start(const std::function<void(Database&)>& setUp)

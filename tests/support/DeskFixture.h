@@ -1,8 +1,10 @@
 #pragma once
 
+#include "support/CountingAlertSound.h"
 #include "support/ManualClock.h"
 #include "support/PdfPrinterChooser.h"
 #include "support/RecordingDesktopLauncher.h"
+#include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
 
 #include <QTemporaryDir>
@@ -44,6 +46,8 @@ public:
     ManualClock clock;
     PdfPrinterChooser printers;
     RecordingDesktopLauncher launcher;
+    ScriptedFileChooser files;
+    CountingAlertSound sound;
 
 private:
     std::unique_ptr<DeskApplication> newRun();

@@ -12,7 +12,7 @@
 TestEnvironment::TestEnvironment()
     : printers(m_folder.filePath(QStringLiteral("print")))
     , session(database, clock)
-    , services { database, session, messages, clock, printers, launcher }
+    , services { database, session, messages, clock, printers, launcher, files, sound }
 {
     DialogKeyboard::install();
     m_ready = m_folder.isValid() && DataFolder::prepare(m_folder.path())

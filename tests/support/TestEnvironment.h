@@ -3,9 +3,11 @@
 #include "app/Database.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "support/CountingAlertSound.h"
 #include "support/ManualClock.h"
 #include "support/PdfPrinterChooser.h"
 #include "support/RecordingDesktopLauncher.h"
+#include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
 
 #include <QTemporaryDir>
@@ -13,7 +15,8 @@
 // A fresh installation for one test: a temporary data folder (made the current directory)
 // with a new data.db, the delivered setting files and a restored desk session, plus the test
 // seams: a message service that records texts and answers from a queue, a clock that stands
-// still, a PDF printer chooser and a launcher that only records what it was asked to open.
+// still, a PDF printer chooser, a launcher that only records what it was asked to open, a save
+// dialog answered from a queue and a bell that counts.
 class TestEnvironment
 {
     QTemporaryDir m_folder; // first: the folder outlives everything that works in it
@@ -35,6 +38,8 @@ public:
     ManualClock clock;
     PdfPrinterChooser printers;
     RecordingDesktopLauncher launcher;
+    ScriptedFileChooser files;
+    CountingAlertSound sound;
     Database database;
     DeskSession session;
     AppServices services;

@@ -1,0 +1,201 @@
+#include "reports/BusinessFigures.h"
+
+#include "app/Database.h"
+#include "app/TextFormat.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+
+namespace BusinessFigures {
+
+namespace {
+
+constexpr int AverageDays = 7;
+
+// The rows stamped from the first day's 00:00:00 to the last day's 23:59:59.
+QVariantList bounds(const QDate& first, const QDate& last)
+{
+    return { DateTimeText(QDateTime(first, QTime(0, 0))), DateTimeText(QDateTime(last, QTime(23, 59, 59))) };
+}
+
+const QString InPeriod = QStringLiteral(" WHERE time>=? AND time<=?");
+
+// Runs an aggregate statement and hands each row to `take`.
+template <typename Row>
+Outcome<QList<Row>> aggregate(Database& database, const QString& sql, const QVariantList& values,
+    const std::function<Row(const QSqlQuery&)>& take)
+{
+    QList<Row> rows;
+    const QString error = database.readRows(sql, values, [&rows, &take](const QSqlQuery& row) {
+        rows.append(take(row));
+        return true;
+    });
+    if (!error.isEmpty())
+        return Failure { error };
+    return rows;
+}
+
+// What a receipt's method is read as: the method column when the table has one and the
+// receipt filled it, else its paytype, a member card number standing for "会员卡".
+QString methodExpression(Database& database)
+{
+    // A receipt without a paytype (a row written by hand) counts as "普通", not as a nameless slice.
+    const QString byPayType
+        = QStringLiteral("CASE WHEN paytype='普通' OR paytype='' OR paytype IS NULL THEN '普通' ELSE '%1' END")
+              .arg(MemberCardLabel);
+    if (!database.connection().record(QStringLiteral("Receiptform")).contains(PaymentMethodColumn))
+        return byPayType;
+    return QStringLiteral("CASE WHEN %1 IS NOT NULL AND %1<>'' THEN %1 ELSE %2 END")
+        .arg(PaymentMethodColumn, byPayType);
+}
+
+} // namespace
+
+QList<double> TrailingAverage(const QList<double>& values, int window, int leading)
+{
+    QList<double> averages;
+    double sum = 0;
+    for (int i = 0; i < values.size(); ++i) {
+        sum += values[i];
+        if (i >= window)
+            sum -= values[i - window];
+        if (i >= leading)
+            averages.append(sum / std::min(i + 1, window));
+    }
+    return averages;
+}
+
+namespace {
+
+// The first `count` of `rows`, the largest `value` first; equal ones in the order of `key`.
+template <typename Row, typename Value, typename Key>
+QList<Row> firstBy(QList<Row> rows, int count, Value value, Key key)
+{
+    std::sort(rows.begin(), rows.end(), [&value, &key](const Row& a, const Row& b) {
+        return value(a) != value(b) ? value(a) > value(b) : key(a) < key(b);
+    });
+    return rows.mid(0, count);
+}
+
+} // namespace
+
+QList<Technician> ranked(QList<Technician> technicians, TechnicianMeasure measure, int count)
+{
+    return firstBy(
+        std::move(technicians), count,
+        [measure](const Technician& technician) {
+            return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : technician.commission;
+        },
+        [](const Technician& technician) { return technician.number; });
+}
+
+QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
+{
+    return firstBy(
+        std::move(goods), count,
+        [measure](const Goods& article) {
+            return measure == GoodsMeasure::Quantity ? double(article.quantity) : article.amount;
+        },
+        [](const Goods& article) { return article.name; });
+}
+
+Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
+{
+    const QDate from = period.first.addDays(-(AverageDays - 1));
+    const Outcome<QList<Day>> found = aggregate<Day>(database,
+        QStringLiteral(
+            "SELECT substr(time, 1, 10) AS day, coalesce(sum(%1), 0), count(*) FROM Receiptform%2 GROUP BY day")
+            .arg(Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        bounds(from, period.last), [](const QSqlQuery& row) {
+            return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate), row.value(1).toDouble(),
+                row.value(2).toLongLong() };
+        });
+    if (!found)
+        return found.setback<DailyTakings>();
+    QHash<QDate, Day> byDate;
+    for (const Day& day : found.value())
+        byDate.insert(day.date, day);
+
+    DailyTakings daily;
+    QList<double> amounts;
+    for (QDate date = from; date <= period.last; date = date.addDays(1)) {
+        const Day day = byDate.value(date, Day { date, 0.0, 0 });
+        amounts.append(day.amount);
+        if (date >= period.first)
+            daily.days.append(day);
+    }
+    daily.sevenDayAverage = TrailingAverage(amounts, AverageDays, AverageDays - 1);
+    return daily;
+}
+
+Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
+{
+    Outcome<QList<Group>> methods = aggregate<Group>(database,
+        QStringLiteral("SELECT %1 AS method, coalesce(sum(%2), 0), count(*) FROM Receiptform%3 GROUP BY method")
+            .arg(methodExpression(database), Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        bounds(period.first, period.last), [](const QSqlQuery& row) {
+            return Group { row.value(0).toString(), row.value(1).toDouble(), row.value(2).toLongLong() };
+        });
+    if (!methods)
+        return methods;
+    QList<Group> sorted = methods.value();
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Group& a, const Group& b) { return a.amount > b.amount; });
+    return sorted;
+}
+
+Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
+{
+    const Outcome<QList<Group>> found = aggregate<Group>(database,
+        QStringLiteral(
+            "SELECT substr(time, 12, 2) AS hour, coalesce(sum(%1), 0), count(*) FROM Receiptform%2 GROUP BY hour")
+            .arg(Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        bounds(period.first, period.last), [](const QSqlQuery& row) {
+            return Group { row.value(0).toString(), row.value(1).toDouble(), row.value(2).toLongLong() };
+        });
+    if (!found)
+        return found;
+    QList<Group> hours;
+    for (int hour = 0; hour < 24; ++hour)
+        hours.append({ QStringLiteral("%1时").arg(hour), 0.0, 0 });
+    for (const Group& group : found.value()) {
+        bool ok = false;
+        const int hour = group.label.toInt(&ok);
+        if (ok && hour >= 0 && hour < 24) {
+            hours[hour].amount = group.amount;
+            hours[hour].receipts = group.receipts;
+        }
+    }
+    return hours;
+}
+
+Outcome<QList<Technician>> technicians(Database& database, const Period& period)
+{
+    return aggregate<Technician>(database,
+        QStringLiteral("SELECT num, max(name), coalesce(sum(%1), 0) + coalesce(sum(%2), 0), coalesce(sum(%3), 0) FROM "
+                       "salaryform%4 "
+                       "GROUP BY num ORDER BY num")
+            .arg(Database::leadingInteger(QStringLiteral("massagetime")),
+                Database::leadingInteger(QStringLiteral("washfoottime")),
+                Database::leadingReal(QStringLiteral("salary")), InPeriod),
+        bounds(period.first, period.last), [](const QSqlQuery& row) {
+            return Technician { row.value(0).toString(), row.value(1).toString(), row.value(2).toLongLong(),
+                row.value(3).toDouble() };
+        });
+}
+
+Outcome<QList<Goods>> goods(Database& database, const Period& period)
+{
+    return aggregate<Goods>(database,
+        QStringLiteral(
+            "SELECT name, coalesce(sum(%1), 0), coalesce(sum(%2), 0) FROM spsalay%3 GROUP BY name ORDER BY name")
+            .arg(Database::leadingInteger(QStringLiteral("counter")), Database::leadingReal(QStringLiteral("jine")),
+                InPeriod),
+        bounds(period.first, period.last), [](const QSqlQuery& row) {
+            return Goods { row.value(0).toString(), row.value(1).toLongLong(), row.value(2).toDouble() };
+        });
+}
+
+} // namespace BusinessFigures

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "service/ClockSettings.h"
+#include "service/ServiceClock.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+#include <optional>
+
+class AlertSound;
+class Clock;
+class DeskSession;
+class QTimer;
+
+// Keeps the clocks of every room in service in view for the board. Every second, and at once
+// when a room changes, it reads each open bill of the desk session against the clock and the
+// clock settings, tells which rooms now read differently (another minute, another alert), and
+// sounds once when the clocks of a room fall due. A room whose end moves (a clock added) and
+// falls due again sounds again then; one that stays due never sounds twice.
+//
+// The settings are read from their file at every look, so that a change in the prices dialog
+// shows on the board within a second.
+class ClockWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TickMilliseconds = 1000;
+
+    ClockWatch(const DeskSession& session, const Clock& clock, AlertSound& sound,
+        QString settingsFile = ClockSettings::FileName.toString(), QObject* parent = nullptr);
+
+    // The room as last read; nothing for a room that is not in service.
+    std::optional<ServiceClockReading> reading(const QString& room) const;
+    // The rooms whose clocks are due, the one due longest first.
+    const QStringList& dueRooms() const { return m_due; }
+    const ClockSettings& settings() const { return m_settings; }
+
+    // Reads every room now.
+    void refresh();
+
+signals:
+    // The rooms whose reading changed, came or went since the last look.
+    void readingsChanged(const QStringList& rooms);
+    void dueRoomsChanged(const QStringList& rooms);
+
+private:
+    const DeskSession& m_session;
+    const Clock& m_clock;
+    AlertSound& m_sound;
+    const QString m_settingsFile;
+    ClockSettings m_settings;
+    QHash<QString, ServiceClockReading> m_readings;
+    QHash<QString, QDateTime> m_sounded; // room -> the end whose alert has sounded
+    QStringList m_due;
+    QTimer* m_timer;
+};

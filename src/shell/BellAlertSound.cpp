@@ -1,0 +1,8 @@
+#include "shell/BellAlertSound.h"
+
+#include <QApplication>
+
+void BellAlertSound::play()
+{
+    QApplication::beep();
+}
