@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "desk/CommandContext.h"
+#include "reports/HandOverHistoryWindow.h"
 #include "reports/QueryWindow.h"
 
 namespace {
@@ -31,4 +32,10 @@ void OpenGoodsSummary(const CommandContext& context)
 void OpenHandOverPrint(const CommandContext& context)
 {
     openQuery(RecordKind::Receipts, QueryWindow::Mode::HandOver, context);
+}
+
+void OpenHandOverHistory(const CommandContext& context)
+{
+    HandOverHistoryWindow history(context.services, context.window);
+    history.exec();
 }

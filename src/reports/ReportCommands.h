@@ -10,3 +10,5 @@ void OpenTechnicianSummary(const CommandContext& context); // "技师服务情�
 void OpenGoodsSummary(const CommandContext& context); // "商品消费情况汇总(&S)"
 // "交班入帐情况打印(&D)  Ctrl+D" and the button "交班打印": the receipts of the shift.
 void OpenHandOverPrint(const CommandContext& context);
+// "交班记录查询(&H)": the shifts handed over, their slips viewed and printed again.
+void OpenHandOverHistory(const CommandContext& context);

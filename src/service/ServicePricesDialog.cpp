@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
+#include "service/PriceChangeLog.h"
 #include "service/ServiceSettings.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
@@ -108,8 +109,8 @@ void ServicePricesDialog::confirm()
         m_services.messages.inform(refusal);
         return;
     }
-    // The file is replaced whole or not at all; a failure has been shown, and the dialog
-    // closes either way, as the desk expects.
-    settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    // The file is replaced whole or not at all, logged; a failure has been shown, and the
+    // dialog closes either way, as the desk expects.
+    WritePricesLogged(m_services, settings);
     accept();
 }
