@@ -11,6 +11,7 @@
 #include "desk/OperatorLog.h"
 #include "reports/HandOverSlip.h"
 #include "reports/ReceiptPayments.h"
+#include "skin/DialogButton.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
@@ -33,15 +34,6 @@ QLabel* valueLabel(const QString& objectName, QWidget* parent)
     return label;
 }
 
-QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setMinimumSize(75, 25);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QString yuan(double amount)
 {
     return AmountText(amount) + QStringLiteral(" 元");
@@ -54,7 +46,7 @@ HandOverDialog::HandOverDialog(AppServices& services, const ShiftReceipts& shift
     , m_services(services)
     , m_shift(shift)
     , m_countedEdit(new QLineEdit(this))
-    , m_confirmCountButton(newButton(QStringLiteral("确认金额"), "confirmCountButton", this))
+    , m_confirmCountButton(NewDialogButton(QStringLiteral("确认金额"), "confirmCountButton", this))
 {
     setObjectName(QStringLiteral("handOverDialog"));
     setWindowTitle(QStringLiteral("交班对账"));
@@ -80,10 +72,10 @@ HandOverDialog::HandOverDialog(AppServices& services, const ShiftReceipts& shift
     countRow->addWidget(m_confirmCountButton);
     countRow->addStretch(1);
 
-    m_handOverButton = newButton(QStringLiteral("交班"), "handOverButton", this);
+    m_handOverButton = NewDialogButton(QStringLiteral("交班"), "handOverButton", this);
     m_handOverButton->setEnabled(false);
     connect(m_handOverButton, &QPushButton::clicked, this, &HandOverDialog::closeShift);
-    QPushButton* cancelButton = newButton(QStringLiteral("取消"), "cancelButton", this);
+    QPushButton* cancelButton = NewDialogButton(QStringLiteral("取消"), "cancelButton", this);
     connect(cancelButton, &QPushButton::clicked, this, &HandOverDialog::reject);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -12,6 +12,7 @@
 #include "desk/OperatorLog.h"
 #include "reports/HandOverSlip.h"
 #include "reports/PageDrawingView.h"
+#include "skin/DialogButton.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,15 +42,6 @@ const QList<Column> Columns {
     { QStringLiteral("差额"), QStringLiteral("cash_difference"), 68 },
     { QStringLiteral("差额原因"), QStringLiteral("difference_reason"), 200 },
 };
-
-QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setMinimumSize(75, 25);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -87,9 +79,9 @@ HandOverHistoryWindow::HandOverHistoryWindow(AppServices& services, QWidget* par
         m_list->setColumnWidth(i, Columns[i].width);
     connect(m_list, &QTableView::doubleClicked, this, &HandOverHistoryWindow::view);
 
-    QPushButton* viewButton = newButton(QStringLiteral("查看"), "viewButton", this);
-    QPushButton* reprintButton = newButton(QStringLiteral("重打"), "reprintButton", this);
-    QPushButton* closeButton = newButton(QStringLiteral("关闭"), "closeButton", this);
+    QPushButton* viewButton = NewDialogButton(QStringLiteral("查看"), "viewButton", this);
+    QPushButton* reprintButton = NewDialogButton(QStringLiteral("重打"), "reprintButton", this);
+    QPushButton* closeButton = NewDialogButton(QStringLiteral("关闭"), "closeButton", this);
     closeButton->setDefault(true);
     connect(viewButton, &QPushButton::clicked, this, &HandOverHistoryWindow::view);
     connect(reprintButton, &QPushButton::clicked, this, &HandOverHistoryWindow::reprint);
@@ -146,7 +138,7 @@ void HandOverHistoryWindow::view()
     auto* scroll = new QScrollArea(&viewer);
     scroll->setWidget(page);
     scroll->setAlignment(Qt::AlignHCenter);
-    QPushButton* close = newButton(QStringLiteral("关闭"), "closeButton", &viewer);
+    QPushButton* close = NewDialogButton(QStringLiteral("关闭"), "closeButton", &viewer);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, &viewer, &QDialog::accept);
     auto* layout = new QVBoxLayout(&viewer);

@@ -2,9 +2,10 @@
 
 #include "app/Backups.h"
 #include "app/MessageService.h"
-#include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "shell/DeskBackups.h"
+#include "shell/RestoreDialog.h"
+#include "skin/DialogButton.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
@@ -16,19 +17,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setMinimumSize(75, 25);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget* parent)
     : QDialog(parent)
@@ -46,9 +34,9 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
     m_stateLabel->setObjectName(QStringLiteral("stateLabel"));
     m_stateLabel->setWordWrap(true);
 
-    QPushButton* browseButton = newButton(QStringLiteral("浏览…"), "browseButton", this);
-    QPushButton* backUpButton = newButton(QStringLiteral("立即备份"), "backUpButton", this);
-    QPushButton* closeButton = newButton(QStringLiteral("关闭"), "closeButton", this);
+    QPushButton* browseButton = NewDialogButton(QStringLiteral("浏览…"), "browseButton", this);
+    QPushButton* backUpButton = NewDialogButton(QStringLiteral("立即备份"), "backUpButton", this);
+    QPushButton* closeButton = NewDialogButton(QStringLiteral("关闭"), "closeButton", this);
     connect(browseButton, &QPushButton::clicked, this, &BackupDialog::chooseFolder);
     connect(backUpButton, &QPushButton::clicked, this, &BackupDialog::backUp);
     connect(closeButton, &QPushButton::clicked, this, &BackupDialog::reject);
@@ -78,12 +66,8 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
 void BackupDialog::listBackups()
 {
     m_list->clear();
-    for (const Backups::Entry& entry : Backups::list(m_backups.folder())) {
-        QString text = DateTimeText(entry.taken);
-        if (entry.kind == Backups::Kind::BeforeRestore)
-            text += QStringLiteral("  (恢复数据前的备份)");
-        m_list->addItem(text);
-    }
+    for (const Backups::Entry& entry : Backups::list(m_backups.folder()))
+        m_list->addItem(RestoreDialog::entryText(entry));
 }
 
 void BackupDialog::chooseFolder()

@@ -3,6 +3,7 @@
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
+#include "skin/DialogButton.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
@@ -18,15 +19,6 @@
 const QString RestoreDialog::DamagedText = QStringLiteral("这个备份已损坏,不能用来恢复数据。\n%1");
 
 namespace {
-
-QPushButton* newButton(const QString& text, const char* objectName, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setMinimumSize(75, 25);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QString contentsText(const Backups::Entry& entry, const Backups::Contents& contents)
 {
@@ -57,10 +49,10 @@ RestoreDialog::RestoreDialog(AppServices& services, const QString& folder, QWidg
     m_contentsLabel->setMinimumHeight(60);
     m_contentsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    QPushButton* listButton = newButton(QStringLiteral("查找"), "listButton", this);
-    QPushButton* browseButton = newButton(QStringLiteral("浏览…"), "browseButton", this);
-    QPushButton* restoreButton = newButton(QStringLiteral("恢复"), "restoreButton", this);
-    QPushButton* cancelButton = newButton(QStringLiteral("取消"), "cancelButton", this);
+    QPushButton* listButton = NewDialogButton(QStringLiteral("查找"), "listButton", this);
+    QPushButton* browseButton = NewDialogButton(QStringLiteral("浏览…"), "browseButton", this);
+    QPushButton* restoreButton = NewDialogButton(QStringLiteral("恢复"), "restoreButton", this);
+    QPushButton* cancelButton = NewDialogButton(QStringLiteral("取消"), "cancelButton", this);
     connect(listButton, &QPushButton::clicked, this, &RestoreDialog::listBackups);
     connect(browseButton, &QPushButton::clicked, this, &RestoreDialog::chooseFolder);
     connect(restoreButton, &QPushButton::clicked, this, &RestoreDialog::restore);
@@ -90,6 +82,14 @@ RestoreDialog::RestoreDialog(AppServices& services, const QString& folder, QWidg
     listBackups();
 }
 
+QString RestoreDialog::entryText(const Backups::Entry& entry)
+{
+    QString text = DateTimeText(entry.taken);
+    if (entry.kind == Backups::Kind::BeforeRestore)
+        text += QStringLiteral("  (恢复数据前的备份)");
+    return text;
+}
+
 void RestoreDialog::chooseFolder()
 {
     const QString chosen
@@ -106,10 +106,7 @@ void RestoreDialog::listBackups()
     m_list->clear();
     m_contentsLabel->clear();
     for (const Backups::Entry& entry : std::as_const(m_entries)) {
-        QString text = DateTimeText(entry.taken);
-        if (entry.kind == Backups::Kind::BeforeRestore)
-            text += QStringLiteral("  (恢复数据前的备份)");
-        m_list->addItem(text);
+        m_list->addItem(entryText(entry));
     }
     if (m_entries.isEmpty())
         m_contentsLabel->setText(QStringLiteral("这个文件夹中没有备份。"));

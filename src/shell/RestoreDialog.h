@@ -26,6 +26,10 @@ public:
 
     const std::optional<Backups::Entry>& chosen() const { return m_chosen; }
 
+    // How a list of backups names one: when it was taken, and whether it was made before a
+    // restore.
+    static QString entryText(const Backups::Entry& entry);
+
 private:
     void chooseFolder();
     void listBackups();

@@ -26,7 +26,7 @@ const QString OperatorLogWindow::AllText = QStringLiteral("全部");
 namespace {
 
 // The width of each column in pixels: 时间 … 金额.
-const QList<int> ColumnWidths { 140, 70, 70, 60, 70, 76, 52, 64, 380, 70 };
+const QList<int> ColumnWidths { 140, 70, 70, 60, 70, 76, 52, 64, 250, 70 };
 
 QDateEdit* newDayEdit(const char* objectName, const QDate& day, QWidget* parent)
 {
