@@ -21,8 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSqlRecord>
 #include <QtTest>
+
+#include <csignal>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -356,7 +360,65 @@ private slots:
             QVERIFY(restore.grab().save(TestOutputPath(u"restore-dialog-%1.png"_s.arg(width))));
         }
     }
+
+    // A desk killed in the middle of a backup leaves only whole backups behind: what it was
+    // writing is no backup, and the next backup clears it away.
+    void aKilledBackupLeavesOnlyWholeBackups()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(u"BEGIN"_s);
+        for (int id = 1; id <= 20000; ++id)
+            AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
+        env.sql(u"COMMIT"_s);
+        const QString folder = env.filePath(u"backup"_s);
+
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+            { u"--backup-child"_s, env.database.filePath(), env.folder(), folder });
+        QVERIFY(child.waitForStarted());
+        QByteArray output;
+        while (!output.contains("backing up") && child.waitForReadyRead(60000))
+            output += child.readAllStandardOutput();
+        QTest::qWait(150);
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        const QList<Backups::Entry> left = Backups::list(folder);
+        for (const Backups::Entry& entry : left) {
+            QVERIFY2(Backups::problems(entry.databasePath()).isEmpty(), qPrintable(entry.path));
+            QCOMPARE(Backups::inspect(entry.databasePath()).value().receiptCount, 20000);
+        }
+        QVERIFY(Backups::make(env.database.filePath(), env.folder(), folder, Today.addDays(1)));
+        QCOMPARE(Backups::list(folder).size(), left.size() + 1);
+        QCOMPARE(QDir(folder).entryList({ u".partial-*"_s }, QDir::Dirs | QDir::Hidden).size(), 0);
+    }
 };
 
-QTEST_MAIN(BackupsTest)
+// The child of aKilledBackupLeavesOnlyWholeBackups: backs the database up again and again
+// until it is killed.
+int runBackupChild(const QString& databasePath, const QString& dataFolder, const QString& folder)
+{
+    std::printf("backing up\n");
+    std::fflush(stdout);
+    for (int n = 0;; ++n) {
+        if (!Backups::make(databasePath, dataFolder, folder, Today.addSecs(n)))
+            return 1;
+    }
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 5 && qstrcmp(argv[1], "--backup-child") == 0) {
+        QCoreApplication application(argc, argv);
+        return runBackupChild(
+            QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
+    }
+    QApplication application(argc, argv);
+    BackupsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_backups.moc"
