@@ -241,11 +241,17 @@ private slots:
         QVERIFY2(yesterday, qPrintable(yesterday.text()));
         const QStringList yesterdaysReceipts = Rows(yesterday.value().databasePath(), u"Receiptform"_s);
         QCOMPARE(yesterdaysReceipts.size(), 2);
+        const QStringList tables { u"salaryform"_s, u"spsalay"_s, u"kucheninfo"_s, u"worksinfo"_s, u"handover"_s,
+            u"desk_room"_s, u"desk_bill"_s };
+        QList<QStringList> yesterdaysRows;
+        for (const QString& table : tables)
+            yesterdaysRows << Rows(yesterday.value().databasePath(), table);
 
         desk.clock.set(At("2026-12-07 15:00"));
         AddReceipt(desk.database(), 3, At("2026-12-07 11:00"), u"60.00"_s);
         AddReceipt(desk.database(), 4, At("2026-12-07 14:00"), u"40.00"_s);
         QVERIFY(desk.session().markGuestIn(u"105"_s).ok());
+        QVERIFY(desk.database().exec(u"INSERT INTO worksinfo (str1, str2) VALUES ('09', '今天来的')"_s).ok());
         MainWindow* before = &desk.window();
 
         QString shown;
@@ -259,6 +265,8 @@ private slots:
 
         const QString databasePath = desk.database().filePath();
         QCOMPARE(Rows(databasePath, u"Receiptform"_s), yesterdaysReceipts);
+        for (qsizetype i = 0; i < tables.size(); ++i)
+            QCOMPARE(Rows(databasePath, tables[i]), yesterdaysRows[i]);
         QCOMPARE(desk.session().roomState(u"105"_s), RoomState::Idle); // the live state came back too
         QCOMPARE(desk.session().userSession().role, int(GeneralManager));
         QCOMPARE(desk.database()
