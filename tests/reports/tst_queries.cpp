@@ -715,6 +715,13 @@ private slots:
         QCOMPARE(totals.value().of(PaymentMethod::MemberCard), (MethodTotal {}));
         QCOMPARE(totals.value().unrecorded, (MethodTotal {}));
         QCOMPARE(ExpectedCash(totals.value()), 120.0);
+        // The shift running (nothing handed over yet) takes the same.
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(shift);
+        const Outcome<ShiftTakings> takings = ReadShiftTakings(env.database, shift.value());
+        QVERIFY(takings);
+        QCOMPARE(takings.value().payments, totals.value());
+        QCOMPARE(takings.value().totals.count, 6);
 
         Shown query(env, RecordKind::Receipts);
         QCOMPARE(Child<QLabel>(&query.window, u"paymentTotals"_s)->text(),
