@@ -37,7 +37,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

@@ -13,7 +13,6 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include <functional>
 #include <sqlite3.h>
 
 namespace {
@@ -93,9 +92,10 @@ bool DatabaseCheck::isRunning() const
     return m_thread && m_thread->isRunning();
 }
 
-DatabaseCheck::Verdict DatabaseCheck::run(const QString& filePath)
+DatabaseCheck::Verdict DatabaseCheck::run(const QString& filePath, const std::function<void(sqlite3*)>& opened)
 {
-    return check(filePath, [](sqlite3*) {});
+    return check(
+        filePath, opened ? opened : [](sqlite3*) {});
 }
 
 QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, bool logFound)

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QThread;
@@ -39,8 +40,9 @@ public:
     void start(const QString& filePath);
     bool isRunning() const;
 
-    // The same check, run on the calling thread.
-    static Verdict run(const QString& filePath);
+    // The same check, run on the calling thread. `opened` gets the check's connection handle
+    // while it runs (and nullptr before it closes), so that another thread can interrupt it.
+    static Verdict run(const QString& filePath, const std::function<void(sqlite3*)>& opened = {});
     // What the desk tells the user about a damaged file, empty when the verdict found no
     // damage (a check that could not run, for instance because the desk was closing, says
     // nothing). The whole check goes to ReportPath(filePath) beside the database, the message

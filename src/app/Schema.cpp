@@ -114,8 +114,8 @@ QList<TableDefinition> deskTables()
 }
 
 // The shifts closed with a hand-over (version 4), one row each: the receipts numbered after
-// the previous hand-over's last_receipt up to its own. Payment-method totals and the counted
-// drawer will join as columns of their own.
+// the previous hand-over's last_receipt up to its own. Version 5 adds the totals per payment
+// method and the counted drawer (see MoneyColumns).
 QList<TableDefinition> shiftTables()
 {
     return {
@@ -129,6 +129,62 @@ QList<TableDefinition> shiftTables()
 // Goods sales listed by name, newest first.
 const char* const ShiftIndexes[] = {
     "CREATE INDEX IF NOT EXISTS spsalay_name_time ON spsalay(name, time)",
+};
+
+// The operator log (version 5): one row per action that touches money, accounts or the
+// installation, written in the transaction of the action itself. The program only ever adds
+// rows; the two triggers make the database refuse a change or a deletion as well.
+QList<TableDefinition> logTables()
+{
+    return {
+        { QStringLiteral("operator_log"),
+            QStringLiteral("id INTEGER PRIMARY KEY, time TEXT NOT NULL, kind TEXT NOT NULL, "
+                           "login TEXT NOT NULL DEFAULT '', role INTEGER NOT NULL DEFAULT 0, "
+                           "authoriser TEXT NOT NULL DEFAULT '', authoriser_role INTEGER NOT NULL DEFAULT -1, "
+                           "room TEXT NOT NULL DEFAULT '', receipt INTEGER NOT NULL DEFAULT 0, "
+                           "description TEXT NOT NULL DEFAULT '', amount TEXT NOT NULL DEFAULT ''") },
+    };
+}
+
+// The log listed by period, by user and by kind, newest first.
+const char* const LogStatements[] = {
+    "CREATE INDEX IF NOT EXISTS operator_log_time ON operator_log(time)",
+    "CREATE INDEX IF NOT EXISTS operator_log_login_time ON operator_log(login, time)",
+    "CREATE INDEX IF NOT EXISTS operator_log_kind_time ON operator_log(kind, time)",
+    "CREATE TRIGGER IF NOT EXISTS operator_log_kept BEFORE UPDATE ON operator_log "
+    "BEGIN SELECT RAISE(ABORT, '操作日志不能修改'); END",
+    "CREATE TRIGGER IF NOT EXISTS operator_log_not_deleted BEFORE DELETE ON operator_log "
+    "BEGIN SELECT RAISE(ABORT, '操作日志不能删除'); END",
+};
+
+// Columns added to tables of earlier versions (version 5), all text: the payment method of a
+// receipt and the unit price and amount of each of its service lines as they were printed, so
+// that a receipt can be printed again as the guest got it; the hand-over's totals per payment
+// method and its counted drawer. Readers of the earlier columns see no difference.
+struct AddedColumn
+{
+    const char* table;
+    const char* column;
+};
+
+const AddedColumn MoneyColumns[] = {
+    { "Receiptform", "paymethod" },
+    { "Receiptform", "massageprice" },
+    { "Receiptform", "massagejine" },
+    { "Receiptform", "washfootprice" },
+    { "Receiptform", "washfootjine" },
+    { "Receiptform", "trimfootprice" },
+    { "Receiptform", "trimfootjine" },
+    { "handover", "cash_total" },
+    { "handover", "wechat_total" },
+    { "handover", "alipay_total" },
+    { "handover", "bank_card_total" },
+    { "handover", "member_card_total" },
+    { "handover", "unrecorded_total" },
+    { "handover", "expected_cash" },
+    { "handover", "counted_cash" },
+    { "handover", "cash_difference" },
+    { "handover", "difference_reason" },
 };
 
 // Lookups by code and name, and the period queries on the bill time.
@@ -311,6 +367,31 @@ bool addDeskDay(Database& database, QString* error)
     return !failed;
 }
 
+// Adds the columns of MoneyColumns that a table does not have yet, so that the step can be
+// run again like the others.
+bool addMoneyColumns(Database& database, QString* error)
+{
+    for (const AddedColumn& added : MoneyColumns) {
+        const QString table = QString::fromLatin1(added.table);
+        const QString column = QString::fromLatin1(added.column);
+        QString readError;
+        const bool present = database
+                                 .scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?"),
+                                     { table, column }, &readError)
+                                 .toInt()
+            > 0;
+        if (!readError.isEmpty()) {
+            *error = readError;
+            return false;
+        }
+        if (!present
+            && !run(database,
+                QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT NOT NULL DEFAULT ''").arg(table, column), {}, error))
+            return false;
+    }
+    return true;
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -332,6 +413,9 @@ const QList<SchemaStep>& steps()
         QStringList shiftIndexes;
         for (const char* index : ShiftIndexes)
             shiftIndexes << QString::fromLatin1(index);
+        QStringList logStatements;
+        for (const char* statement : LogStatements)
+            logStatements << QString::fromUtf8(statement);
         return QList<SchemaStep> {
             // The business tables.
             { 1, tables(), indexes, insertFixedRows },
@@ -342,6 +426,9 @@ const QList<SchemaStep>& steps()
             { 3, {}, {}, makeReceiptNumbersUnique },
             // The closed shifts; the receipts kept before are closed by one.
             { 4, shiftTables(), shiftIndexes, closeEarlierReceipts },
+            // The operator log; the payment method and printed prices of a receipt, the totals
+            // per method and the counted drawer of a hand-over.
+            { 5, logTables(), logStatements, addMoneyColumns },
         };
     }();
     return history;

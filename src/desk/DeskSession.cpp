@@ -339,6 +339,7 @@ Outcome<> DeskSession::closeShift(const HandOver& handOver)
     transaction.onCommit([this, handOver] {
         m_lastHandOver = handOver;
         emit sessionChanged();
+        emit shiftClosed(handOver);
     });
     if (!transaction.commit())
         return Failure { transaction.error() };
@@ -347,9 +348,9 @@ Outcome<> DeskSession::closeShift(const HandOver& handOver)
 
 // --- login and heading ------------------------------------------------------------------------
 
-void DeskSession::logIn(int role, const QString& displayName)
+void DeskSession::logIn(int role, const QString& displayName, const QString& login)
 {
-    m_userSession = { role, displayName };
+    m_userSession = { role, displayName, login };
     emit sessionChanged();
 }
 

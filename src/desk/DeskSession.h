@@ -134,11 +134,13 @@ public:
     // --- login and heading (memory only) ----------------------------------------------------
 
     const UserSession& userSession() const { return m_userSession; }
+    // The desk's clock, by which the rows the session's actions write are stamped.
+    const Clock& clock() const { return m_clock; }
     QString currentCashier() const { return m_currentCashier; }
     QString companyName() const { return m_companyName; }
     QString companyTel() const { return m_companyTel; }
 
-    void logIn(int role, const QString& displayName);
+    void logIn(int role, const QString& displayName, const QString& login = {});
     void setCurrentCashier(const QString& login);
     void setCompany(const QString& name, const QString& tel);
 
@@ -151,6 +153,8 @@ signals:
     void rotaChanged();
     // The login, the current cashier, the shift (a hand-over) or the company heading changed.
     void sessionChanged();
+    // A shift was handed over (after sessionChanged): the desk takes a backup then.
+    void shiftClosed(const HandOver& handOver);
 
 private:
     // The state actions build on: what the open transaction has written so far, or else

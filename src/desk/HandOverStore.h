@@ -16,6 +16,8 @@ public:
 
     // The hand-over closed last; nothing before the first one.
     Outcome<std::optional<HandOver>> last() const;
+    // The hand-over of row `id`; nothing when there is none. Hand-overs are never changed.
+    Outcome<std::optional<HandOver>> find(qint64 id) const;
     // Returns the database error text, empty on success.
     QString add(const HandOver& handOver);
 

@@ -5,6 +5,7 @@
 #include "app/RowListView.h"
 #include "app/SetbackMessage.h"
 #include "desk/AppServices.h"
+#include "desk/OperatorLog.h"
 #include "payroll/CommissionFormulaStore.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
@@ -150,7 +151,15 @@ void CommissionFormulaDialog::confirm()
         reject();
         return;
     }
-    if (const Outcome<> saved = CommissionFormulaStore(m_services.database).save(typedFormula()); !saved)
+    const CommissionFormula formula = typedFormula();
+    const LogEntry entry { .kind = LogKind::CommissionFormula,
+        .description = QStringLiteral("提成公式改为: 第1钟%1 第2钟%2 第3钟%3 第4钟起%4 洗脚%5 每%6个钟送一个钟")
+                           .arg(formula.massage1, formula.massage2, formula.massage3, formula.massageall, formula.wash,
+                               formula.avertime) };
+    const Outcome<> saved = OperatorLog(m_services.database, m_services.session).record(entry, [&] {
+        return CommissionFormulaStore(m_services.database).save(formula);
+    });
+    if (!saved)
         ShowSetback(m_services.messages, saved);
     accept();
 }

@@ -11,10 +11,14 @@
 #include "reports/DateRangeDialog.h"
 #include "reports/DialogPrintProgress.h"
 #include "reports/ExportRunner.h"
+#include "reports/HandOverDialog.h"
+#include "reports/PaymentTotalsLine.h"
 #include "reports/PrintListReport.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryTotalsArea.h"
+#include "reports/ReceiptPayments.h"
 #include "reports/SingleValueQueryDialog.h"
+#include "service/ReceiptReprint.h"
 #include "skin/PaintedText.h"
 
 #include <QHBoxLayout>
@@ -128,9 +132,23 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     buttons->addStretch(1);
     buttons->addLayout(buttonRow);
 
+    // The receipts' takings per payment method, and a receipt printed again. The hand-over
+    // shows the takings only after the drawer was counted.
+    auto* totals = new QVBoxLayout;
+    totals->addWidget(m_totalsArea);
+    if (kind == RecordKind::Receipts && mode == Mode::Normal) {
+        m_paymentTotals = new PaymentTotalsLine(this);
+        totals->addWidget(m_paymentTotals);
+        auto* reprintButton = new QPushButton(QStringLiteral("重打小票"), this);
+        reprintButton->setObjectName(QStringLiteral("reprintButton"));
+        reprintButton->setMinimumSize(75, 25);
+        connect(reprintButton, &QPushButton::clicked, this, &QueryWindow::reprintSelected);
+        buttonRow->insertWidget(1, reprintButton);
+    }
+
     auto* foot = new QHBoxLayout;
     foot->setContentsMargins(0, 4, 12, 8);
-    foot->addWidget(m_totalsArea);
+    foot->addLayout(totals);
     foot->addStretch(1);
     foot->addLayout(buttons);
 
@@ -173,6 +191,8 @@ void QueryWindow::fill(const QueryCondition& condition)
     m_condition = condition;
     m_totals.reset();
     m_totalsArea->setTotals(std::nullopt);
+    if (m_paymentTotals)
+        m_paymentTotals->setTotals(std::nullopt);
     const QString error = m_model->setCondition(condition.sql(), condition.values());
     m_list->scrollToTop();
     if (!error.isEmpty()) {
@@ -200,6 +220,12 @@ void QueryWindow::readTotals()
         m_model->countRows(); // the whole list is still shown and printed when it can be counted
     }
     m_totalsArea->setTotals(m_totals);
+    if (m_paymentTotals) {
+        const Outcome<PaymentTotals> payments = ReadPaymentTotals(m_services.database, m_condition);
+        if (!payments)
+            ShowSetback(m_services.messages, payments);
+        m_paymentTotals->setTotals(payments ? std::optional(payments.value()) : std::nullopt);
+    }
 }
 
 void QueryWindow::showReadFailure(const QString& error)
@@ -315,12 +341,19 @@ void QueryWindow::offerHandOver()
         return;
     if (!m_services.messages.ask(handOverQuestion(*m_totals)))
         return;
-    const Outcome<HandOver> closed
-        = CloseShift(m_services.database, m_services.session, *m_shift, m_services.clock.now());
-    if (!closed) {
-        ShowSetback(m_services.messages, closed);
+    HandOverDialog closing(m_services, *m_shift, this);
+    if (closing.exec() != QDialog::Accepted)
         return;
-    }
     m_services.messages.inform(HandOverDoneText);
     listShift();
+}
+
+void QueryWindow::reprintSelected()
+{
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        m_services.messages.inform(QStringLiteral("请先在列表中选择要重打的单据!"));
+        return;
+    }
+    ReprintReceipt(m_services, this, m_model->text(selected.first().row(), 0).toLongLong());
 }

@@ -11,6 +11,7 @@
 
 struct AppServices;
 class PagedTableModel;
+class PaymentTotalsLine;
 class QAction;
 class QLabel;
 class QTableView;
@@ -22,9 +23,13 @@ class QueryTotalsArea;
 // (today, a period, everything, a receipt number, a technician, a goods name), with the
 // totals painted under the list; "打印" prints the list as a report and "确定" closes.
 //
+// In the normal mode the receipts list also shows the takings per payment method, and
+// "重打小票" prints the selected receipt again.
+//
 // In the hand-over mode it opens on the receipts of the shift running now. Once they are
-// printed the desk is asked whether to hand the shift over; handing over records the shift
-// and the window goes on with the next one, which starts empty.
+// printed the desk is asked whether to hand the shift over; handing over counts the drawer
+// and records the shift (HandOverDialog), and the window goes on with the next one, which
+// starts empty.
 //
 // The list reads its rows as the view shows them, so a list of a million receipts opens at
 // once; the totals come from one aggregate statement, read just after the list is shown.
@@ -76,6 +81,7 @@ private:
     void exportRows();
     void offerHandOver();
     void showReadFailure(const QString& error);
+    void reprintSelected();
 
     AppServices& m_services;
     RecordKind m_kind;
@@ -84,6 +90,7 @@ private:
     QTableView* m_list;
     QueryTotalsArea* m_totalsArea;
     QLabel* m_shiftLabel = nullptr;
+    PaymentTotalsLine* m_paymentTotals = nullptr; // receipts in the normal mode
     QTimer* m_totalsTimer;
 
     QueryCondition m_condition = QueryCondition::all();

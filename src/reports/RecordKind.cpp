@@ -21,6 +21,8 @@ RecordKindLayout receipts()
             { QStringLiteral("付款方式"), QStringLiteral("paytype") },
             { QStringLiteral("下单时间"), QStringLiteral("time"), 180 },
             { QStringLiteral("收银员"), QStringLiteral("cashier") },
+            // Added after the columns the printed report reads by position.
+            { QStringLiteral("收款方式"), QStringLiteral("paymethod") },
         },
         3 };
 }

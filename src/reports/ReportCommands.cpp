@@ -2,6 +2,7 @@
 
 #include "desk/CommandContext.h"
 #include "reports/BusinessChartsWindow.h"
+#include "reports/HandOverHistoryWindow.h"
 #include "reports/QueryWindow.h"
 
 namespace {
@@ -38,4 +39,10 @@ void OpenBusinessCharts(const CommandContext& context)
 void OpenHandOverPrint(const CommandContext& context)
 {
     openQuery(RecordKind::Receipts, QueryWindow::Mode::HandOver, context);
+}
+
+void OpenHandOverHistory(const CommandContext& context)
+{
+    HandOverHistoryWindow history(context.services, context.window);
+    history.exec();
 }

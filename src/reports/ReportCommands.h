@@ -11,3 +11,5 @@ void OpenGoodsSummary(const CommandContext& context); // "商品消费情况汇�
 void OpenBusinessCharts(const CommandContext& context); // "营业图表(&T)"
 // "交班入帐情况打印(&D)  Ctrl+D" and the button "交班打印": the receipts of the shift.
 void OpenHandOverPrint(const CommandContext& context);
+// "交班记录查询(&H)": the shifts handed over, their slips viewed and printed again.
+void OpenHandOverHistory(const CommandContext& context);

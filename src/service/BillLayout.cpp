@@ -35,6 +35,8 @@ BillLayout::BillLayout(const BillHeading& heading, const Bill& bill)
     m_drawing.addText(78, 35, heading.billTimeText, body);
     m_drawing.addText(220, 35, QStringLiteral("收银员:"), body);
     m_drawing.addText(326, 35, QStringLiteral("NO:00") + QString::number(heading.receiptNumber), body);
+    if (!heading.reprintedAt.isEmpty())
+        m_drawing.addText(20, 8, reprintMark(), headingFont());
     m_drawing.addLine(RuleLeft, 50, RuleRight, 50);
 
     m_drawing.addText(NameX, 56, QStringLiteral("服务项目"), body);
@@ -57,6 +59,8 @@ BillLayout::BillLayout(const BillHeading& heading, const Bill& bill)
     m_drawing.addText(20, y + 25, QStringLiteral("实收:"), body);
     m_drawing.addText(PriceX, y + 25, QStringLiteral("找回:"), body);
     m_drawing.addText(20, y + 45, QStringLiteral("祝你生活愉快,欢迎再次光临!    Tel:") + heading.companyTel, body);
+    if (!heading.reprintedAt.isEmpty())
+        m_drawing.addText(20, y + 65, QStringLiteral("重打时间: ") + heading.reprintedAt, body);
 
     // A double rule parts the bill from the technicians' side.
     m_drawing.addLine(420, 20, 420, bottom());

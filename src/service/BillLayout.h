@@ -14,6 +14,9 @@ struct BillHeading
     QString companyTel;
     QString billTimeText; // "yyyy-MM-dd HH:mm:ss"
     int receiptNumber = 0;
+    // A receipt printed again is marked "重打" with the moment of the reprint; empty for the
+    // receipt of the settlement itself.
+    QString reprintedAt {};
 };
 
 // The bill of checkout, one drawing for the screen and the printed receipt: the heading, the
@@ -33,6 +36,7 @@ public:
     int totalsLineY() const { return m_totalsLineY; }
     // The lowest y the drawing reaches (the end of the vertical rule beside the bill).
     int bottom() const { return m_totalsLineY + 55; }
+    static QString reprintMark() { return QStringLiteral("重打"); }
     static constexpr int Width = 760; // the technician labels on the right included
 
     // Goods whose text form (every cell followed by "/") exceeds 1024 characters: a list that

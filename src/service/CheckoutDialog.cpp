@@ -21,6 +21,7 @@
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
@@ -30,6 +31,7 @@
 
 const QString CheckoutDialog::NoTechnicianText = QStringLiteral("没有选择技师,请选择技师!");
 const QString CheckoutDialog::ReleaseQuestion = QStringLiteral("请再一次确认下钟技师!");
+const QString CheckoutDialog::MemberCardFirstText = QStringLiteral("会员卡付款请先按“打折”输入会员卡号!");
 
 namespace {
 
@@ -110,6 +112,12 @@ void CheckoutDialog::createControls()
     m_received = newBox("receivedEdit", false, this);
     m_payable = newBox("payableEdit", true, this);
     m_change = newBox("changeEdit", true, this);
+    m_methodBox = new QComboBox(this);
+    m_methodBox->setObjectName(QStringLiteral("paymentMethodBox"));
+    m_methodBox->setFont(PaintedFont(12));
+    m_methodBox->setToolTip(QStringLiteral("付款方式"));
+    for (PaymentMethod method : PaymentMethods)
+        m_methodBox->addItem(PaymentMethodName(method));
     m_massageTime = newBox("massageTimeEdit", false, this);
     m_footWashTime = newBox("footWashTimeEdit", false, this);
     m_discountButton = newButton(QStringLiteral("打折"), "buttonDiscount", this);
@@ -119,6 +127,7 @@ void CheckoutDialog::createControls()
     m_continueButton->setDefault(true);
 
     connect(m_received, &QLineEdit::textChanged, this, &CheckoutDialog::showChange);
+    connect(m_methodBox, &QComboBox::activated, this, &CheckoutDialog::choosePaymentMethod);
     connect(m_technicianList, &QAbstractItemView::clicked, this, &CheckoutDialog::chooseTechnician);
     connect(m_massageTime, &QLineEdit::textEdited, this, [this] { enterClocks(BillCount::Massage); });
     connect(m_footWashTime, &QLineEdit::textEdited, this, [this] { enterClocks(BillCount::FootWash); });
@@ -137,8 +146,10 @@ void CheckoutDialog::priceBill()
 
 void CheckoutDialog::drawBill()
 {
-    const BillHeading heading { m_services.session.companyName(), m_services.session.companyTel(),
-        DateTimeText(m_billTime), m_receiptNumber };
+    const BillHeading heading { .companyName = m_services.session.companyName(),
+        .companyTel = m_services.session.companyTel(),
+        .billTimeText = DateTimeText(m_billTime),
+        .receiptNumber = m_receiptNumber };
     m_layout = std::make_unique<BillLayout>(heading, m_bill);
     if (m_layout->goodsTextTooLong())
         m_services.messages.inform(BillLayout::goodsTextTooLongMessage());
@@ -155,7 +166,8 @@ void CheckoutDialog::placeControls()
     m_received->setGeometry(227, y + 1, BoxWidth, BoxHeight);
     m_payable->setGeometry(55, y + 21, BoxWidth, BoxHeight);
     m_change->setGeometry(227, y + 21, BoxWidth, BoxHeight);
-    m_discountButton->setGeometry(330, y + 20, BoxWidth, 24);
+    m_methodBox->setGeometry(330, y + 1, BoxWidth, BoxHeight);
+    m_discountButton->setGeometry(330, y + 23, BoxWidth, 22);
     m_technicianList->setGeometry(440, 35, 200, std::max(y + 10, 120));
     m_massageTime->setGeometry(650, 36, BoxWidth, BoxHeight);
     m_footWashTime->setGeometry(650, 74, BoxWidth, BoxHeight);
@@ -233,13 +245,33 @@ void CheckoutDialog::discount()
         if (dialog.mode() == DiscountMode::MemberCard) {
             m_payType = dialog.valueText();
             m_discountFactor = m_prices.memberDiscount;
+            showPaymentMethod(PaymentMethod::MemberCard); // the guest pays with his card
         } else {
             m_discountFactor = dialog.factor();
             m_discountApprover = dialog.approver();
+            m_discountAuthoriser = dialog.authoriser();
         }
     }
     priceBill();
     drawBill();
+}
+
+void CheckoutDialog::showPaymentMethod(PaymentMethod method)
+{
+    m_method = method;
+    m_methodBox->setCurrentIndex(int(method));
+}
+
+void CheckoutDialog::choosePaymentMethod(int index)
+{
+    // The member card pays only once "打折" has found it on file.
+    const auto method = PaymentMethod(index);
+    if (method == PaymentMethod::MemberCard && m_payType == SettlementRequest().payType) {
+        m_services.messages.inform(MemberCardFirstText);
+        showPaymentMethod(m_method);
+        return;
+    }
+    m_method = method;
 }
 
 void CheckoutDialog::settle()
@@ -261,7 +293,9 @@ void CheckoutDialog::settle()
     request.prices = m_prices;
     request.discountFactor = m_discountFactor;
     request.discountApprover = m_discountApprover;
+    request.discountAuthoriser = m_discountAuthoriser;
     request.payType = m_payType;
+    request.method = m_method;
     request.technicians = m_technicians->lines();
     request.formula = m_formula;
     request.billTime = m_billTime;

@@ -2,6 +2,8 @@
 
 #include "desk/DeskSession.h"
 #include "desk/OpenBill.h"
+#include "desk/OperatorLog.h"
+#include "desk/PaymentMethod.h"
 #include "payroll/CommissionFormula.h"
 #include "service/Bill.h"
 #include "service/BillLayout.h"
@@ -15,14 +17,16 @@
 
 struct AppServices;
 class LineListView;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class TechnicianLinesModel;
 
 // "结算": the bill of one room drawn on the left as the receipt will print it, the room's
 // technicians on the right with the clocks each worked, "下钟" to send one back to the queue,
-// "打折" for a manager's discount or a member card, the payment and the change, and "打单",
-// which settles the bill and prints the receipt. It ends with Accepted once the bill is
+// "打折" for a manager's discount or a member card, the payment, how the guest paid (现金,
+// 微信, 支付宝, 银行卡, or the member card given at "打折") and the change, and "打单", which
+// settles the bill and prints the receipt. It ends with Accepted once the bill is
 // settled; "继续" (or Esc, or the close box) keeps the clocks and marks entered for the next
 // checkout and leaves the room in service.
 class CheckoutDialog : public QDialog
@@ -32,6 +36,7 @@ class CheckoutDialog : public QDialog
 public:
     static const QString NoTechnicianText; // "没有选择技师,请选择技师!"
     static const QString ReleaseQuestion; // "请再一次确认下钟技师!"
+    static const QString MemberCardFirstText; // "会员卡付款请先按“打折”输入会员卡号!"
 
     CheckoutDialog(AppServices& services, QString room, QWidget* parent = nullptr);
     ~CheckoutDialog() override;
@@ -44,6 +49,7 @@ public:
     double discountFactor() const { return m_discountFactor; }
     QString payType() const { return m_payType; }
     QString discountApprover() const { return m_discountApprover; }
+    PaymentMethod paymentMethod() const { return m_method; }
 
     // "继续", Esc and the close box.
     void reject() override;
@@ -63,6 +69,8 @@ private:
     void enterClocks(BillCount count);
     void release();
     void discount();
+    void choosePaymentMethod(int index);
+    void showPaymentMethod(PaymentMethod method);
     void settle();
     bool keepLines();
     void showChange();
@@ -76,6 +84,8 @@ private:
     double m_discountFactor = 1.0;
     QString m_payType = QStringLiteral("普通");
     QString m_discountApprover = QStringLiteral("0");
+    Authoriser m_discountAuthoriser;
+    PaymentMethod m_method = PaymentMethod::Cash;
     QDateTime m_billTime;
     Bill m_bill;
     std::unique_ptr<BillLayout> m_layout;
@@ -86,6 +96,7 @@ private:
     QLineEdit* m_received = nullptr;
     QLineEdit* m_payable = nullptr;
     QLineEdit* m_change = nullptr;
+    QComboBox* m_methodBox = nullptr;
     QLineEdit* m_massageTime = nullptr;
     QLineEdit* m_footWashTime = nullptr;
     QPushButton* m_discountButton = nullptr;

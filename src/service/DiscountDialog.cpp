@@ -90,7 +90,7 @@ void DiscountDialog::confirmManagerDiscount()
         m_services.messages.inform(refusal);
         return;
     }
-    const std::optional<QString> approver = AskApproval(m_services, this, QStringLiteral("收银员没有打折的权限!"));
+    const std::optional<Authoriser> approver = AskApproval(m_services, this, QStringLiteral("收银员没有打折的权限!"));
     if (!approver)
         return;
     m_approver = *approver;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desk/OperatorLog.h"
 #include "service/Discount.h"
 
 #include <QDialog>
@@ -28,7 +29,9 @@ public:
     // The factor typed for a manager's discount (its leading number).
     double factor() const;
     // The display name of whoever approved a manager's discount.
-    QString approver() const { return m_approver; }
+    QString approver() const { return m_approver.displayName; }
+    // Who approved it, for the operator log.
+    const Authoriser& authoriser() const { return m_approver; }
 
 private:
     void chooseType(int index);
@@ -42,5 +45,5 @@ private:
     QLineEdit* m_valueEdit;
     DiscountMode m_mode = DiscountMode::ManagerDiscount;
     QString m_valueText;
-    QString m_approver;
+    Authoriser m_approver;
 };

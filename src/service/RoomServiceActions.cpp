@@ -2,6 +2,7 @@
 
 #include "app/SqlTransaction.h"
 #include "desk/DeskSession.h"
+#include "service/Bill.h"
 
 RoomServiceActions::RoomServiceActions(Database& database, DeskSession& session)
     : m_database(database)
@@ -44,7 +45,16 @@ Outcome<> RoomServiceActions::removeTechnician(
 Outcome<> RoomServiceActions::releaseTechnician(
     const QString& room, const QString& number, const QList<TechnicianLine>& lines)
 {
-    return withLines(room, lines, [this, &number] { return m_session.moveToIdle(number); });
+    return withLines(room, lines, [this, &room, &number]() -> Outcome<> {
+        if (const Outcome<> moved = m_session.moveToIdle(number); !moved)
+            return moved;
+        const LogEntry entry {
+            .kind = LogKind::Release, .description = QStringLiteral("%1号房技师%2下钟").arg(room, number), .room = room
+        };
+        if (const QString error = OperatorLog(m_database, m_session).write(entry); !error.isEmpty())
+            return Failure { error };
+        return {};
+    });
 }
 
 Outcome<> RoomServiceActions::keepCheckoutLines(const QString& room, const QList<TechnicianLine>& lines)
@@ -52,11 +62,16 @@ Outcome<> RoomServiceActions::keepCheckoutLines(const QString& room, const QList
     return withLines(room, lines, {});
 }
 
-Outcome<> RoomServiceActions::endStay(const QString& room, const QStringList& unbilled)
+Outcome<> RoomServiceActions::endStay(
+    const QString& room, const QStringList& unbilled, const std::optional<LogEntry>& voided)
 {
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
+    if (voided) {
+        if (const QString error = OperatorLog(m_database, m_session).write(*voided); !error.isEmpty())
+            return Failure { error };
+    }
     if (const Outcome<> closed = m_session.closeRoom(room); !closed)
         return closed;
     for (const QString& number : unbilled) {
@@ -66,4 +81,43 @@ Outcome<> RoomServiceActions::endStay(const QString& room, const QStringList& un
     if (!transaction.commit())
         return Failure { transaction.error() };
     return {};
+}
+
+LogEntry RoomServiceActions::voidEntry(const QString& room, const QStringList& unbilled, const Authoriser& approver,
+    const std::optional<ServiceSettings>& prices) const
+{
+    QStringList held;
+    QString amount;
+    const std::optional<OpenBill> bill = m_session.bill(room);
+    if (bill) {
+        QStringList counts;
+        if (bill->massageClocks != 0)
+            counts << QStringLiteral("按摩%1钟").arg(bill->massageClocks);
+        if (bill->footWashClocks != 0)
+            counts << QStringLiteral("洗脚%1钟").arg(bill->footWashClocks);
+        if (bill->pedicureCount != 0)
+            counts << QStringLiteral("修脚%1人次").arg(bill->pedicureCount);
+        if (!counts.isEmpty())
+            held << counts.join(u' ');
+    }
+    QStringList technicians;
+    for (const TechnicianLine& line : bill ? bill->technicians : QList<TechnicianLine>())
+        technicians << line.number;
+    technicians += unbilled;
+    if (!technicians.isEmpty())
+        held << QStringLiteral("技师") + technicians.join(u' ');
+    if (bill) {
+        QStringList goods;
+        for (const GoodsLine& line : bill->goods)
+            goods << QStringLiteral("%1%2%3").arg(line.name).arg(line.quantity).arg(line.unit);
+        if (!goods.isEmpty())
+            held << goods.join(u' ');
+        if (prices && prices->complete)
+            amount = Bill::price(&*bill, *prices, 1.0).total;
+    }
+    const QString description = QStringLiteral("作废%1号房的单据").arg(room)
+        + (held.isEmpty() ? QString() : QStringLiteral(":") + held.join(QStringLiteral("; ")));
+    return {
+        .kind = LogKind::Void, .description = description, .amount = amount, .room = room, .authoriser = approver
+    };
 }

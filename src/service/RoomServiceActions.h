@@ -2,12 +2,15 @@
 
 #include "app/Outcome.h"
 #include "desk/OpenBill.h"
+#include "desk/OperatorLog.h"
+#include "service/ServiceSettings.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Database;
 class DeskSession;
@@ -31,14 +34,23 @@ public:
     // leaves the working list. One released at checkout stands in the idle queue already.
     Outcome<> removeTechnician(const QString& room, const TechnicianLine& removed, const QList<TechnicianLine>& lines);
     // "下钟": the technician (marked released in `lines`) leaves the working list for the tail
-    // of the idle queue; the clocks entered so far are kept with the mark.
+    // of the idle queue; the clocks entered so far are kept with the mark, and the operator log
+    // records it.
     Outcome<> releaseTechnician(const QString& room, const QString& number, const QList<TechnicianLine>& lines);
     // "继续": the clocks and marks entered at checkout are kept for the next checkout.
     Outcome<> keepCheckoutLines(const QString& room, const QList<TechnicianLine>& lines);
     // The stay ends without a bill being settled ("作废"), or after a bill was settled: the
     // room is idle again, the bill's technicians not released yet go back to the tail of the
-    // idle queue, and so do `unbilled` (those a room without a bill had taken).
-    Outcome<> endStay(const QString& room, const QStringList& unbilled);
+    // idle queue, and so do `unbilled` (those a room without a bill had taken). A void of a
+    // service comes with its row of the operator log (voidEntry()): a void whose row cannot be
+    // written does not happen.
+    Outcome<> endStay(const QString& room, const QStringList& unbilled, const std::optional<LogEntry>& voided = {});
+
+    // The operator log's row of voiding the room's service: what its bill held (the counts,
+    // the technicians, the goods), its amount at `prices` when they were read whole, and who
+    // approved it. `unbilled` are technicians of a service without a bill yet.
+    LogEntry voidEntry(const QString& room, const QStringList& unbilled, const Authoriser& approver,
+        const std::optional<ServiceSettings>& prices) const;
 
 private:
     // Runs `change` and, for a room with an open bill, stores `lines` with it, in one

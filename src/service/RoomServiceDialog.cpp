@@ -545,11 +545,18 @@ void RoomServiceDialog::checkout()
 void RoomServiceDialog::voidStay()
 {
     // A guest without a service leaves without a word; a service is voided only with the
-    // approval of someone above a cashier.
-    if (m_inService && !AskApproval(m_services, this, QStringLiteral("收银员没有权限放弃单据!")))
-        return;
-    const Outcome<> ended
-        = RoomServiceActions(m_services.database, m_services.session).endStay(m_room, unbilledTechnicians());
+    // approval of someone above a cashier, and the operator log keeps what it held.
+    RoomServiceActions actions(m_services.database, m_services.session);
+    std::optional<LogEntry> voided;
+    if (m_inService) {
+        const std::optional<Authoriser> approver
+            = AskApproval(m_services, this, QStringLiteral("收银员没有权限放弃单据!"));
+        if (!approver)
+            return;
+        voided = actions.voidEntry(m_room, unbilledTechnicians(), *approver,
+            ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages));
+    }
+    const Outcome<> ended = actions.endStay(m_room, unbilledTechnicians(), voided);
     if (!ended) {
         ShowSetback(m_services.messages, ended);
         return;

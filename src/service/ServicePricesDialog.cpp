@@ -5,6 +5,7 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "service/ClockSettingsFields.h"
+#include "service/PriceChangeLog.h"
 #include "service/ServiceSettings.h"
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
@@ -116,8 +117,11 @@ void ServicePricesDialog::confirm()
         }
     }
     // Each file is replaced whole or not at all; a failure has been shown, and the dialog
+    // The file is replaced whole or not at all, logged; a failure has been shown, and the
     // closes either way, as the desk expects.
-    settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    // dialog closes either way, as the desk expects.
+    WritePricesLogged(m_services, settings);
     clocks.write(ClockSettings::FileName.toString(), m_services.messages);
+    settings.write(ServiceSettings::FileName.toString(), m_services.messages);
     accept();
 }

@@ -49,6 +49,8 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         error = writeSalaries(settled.receiptNumber, request);
     if (error.isEmpty())
         error = writeGoods(settled.receiptNumber, request, settled.bill, settled.lowStockGoods);
+    if (error.isEmpty())
+        error = writeLog(settled.receiptNumber, request, settled.bill, open ? &*open : nullptr);
     if (!error.isEmpty())
         return Failure { error };
 
@@ -67,14 +69,18 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
 QString Settlement::writeReceipt(
     int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime)
 {
+    const auto price = [](const std::optional<ServiceLine>& line) { return line ? line->unitPrice : QString(); };
+    const auto amount = [](const std::optional<ServiceLine>& line) { return line ? line->amount : QString(); };
     return m_database
         .exec(QStringLiteral("INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, "
-                             "spjine, dazhe, dazheperson, alljine, paytype, cashier, time) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                             "spjine, dazhe, dazheperson, alljine, paytype, cashier, time, paymethod, massageprice, "
+                             "massagejine, washfootprice, washfootjine, trimfootprice, trimfootjine) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             { number, request.room, ServicePeriodText(startTime, request.billTime), Bill::countText(bill.massage),
                 Bill::countText(bill.footWash), Bill::countText(bill.pedicure), bill.goodsSubtotal, bill.discount,
-                request.discountApprover, bill.total, request.payType, request.cashier,
-                DateTimeText(request.billTime) })
+                request.discountApprover, bill.total, request.payType, request.cashier, DateTimeText(request.billTime),
+                PaymentMethodName(request.method), price(bill.massage), amount(bill.massage), price(bill.footWash),
+                amount(bill.footWash), price(bill.pedicure), amount(bill.pedicure) })
         .error;
 }
 
@@ -112,4 +118,31 @@ QString Settlement::writeGoods(int number, const SettlementRequest& request, con
             return written.error;
     }
     return {};
+}
+
+QString Settlement::writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open)
+{
+    OperatorLog log(m_database, m_session);
+    const QString methodName = PaymentMethodName(request.method);
+    const LogEntry settlement { .kind = LogKind::Settlement,
+        .description = QStringLiteral("%1号房结帐,%2收款").arg(request.room, methodName),
+        .amount = bill.total,
+        .room = request.room,
+        .receipt = number };
+    if (const QString error = log.write(settlement); !error.isEmpty())
+        return error;
+
+    // A discount lowers the massage line; what it took off is logged with who approved it.
+    const bool memberCard = request.payType != SettlementRequest().payType;
+    if (!memberCard && !request.discountAuthoriser.isPresent() && request.discountFactor == 1.0)
+        return {};
+    const double undiscounted = open ? open->massageClocks * request.prices.massagePrice : 0.0;
+    const QString description = memberCard ? QStringLiteral("会员卡%1打折%2").arg(request.payType, bill.discount)
+                                           : QStringLiteral("贵宾打折%1").arg(bill.discount);
+    return log.write({ .kind = LogKind::Discount,
+        .description = description,
+        .amount = AmountText(undiscounted * (1.0 - request.discountFactor)),
+        .room = request.room,
+        .receipt = number,
+        .authoriser = request.discountAuthoriser });
 }

@@ -2,6 +2,8 @@
 
 #include "app/Outcome.h"
 #include "desk/OpenBill.h"
+#include "desk/OperatorLog.h"
+#include "desk/PaymentMethod.h"
 #include "payroll/CommissionFormula.h"
 #include "service/Bill.h"
 #include "service/ServiceSettings.h"
@@ -20,7 +22,9 @@ struct SettlementRequest
     ServiceSettings prices;
     double discountFactor = 1.0;
     QString discountApprover = QStringLiteral("0"); // who approved a manager discount
+    Authoriser discountAuthoriser; // the same approver, for the operator log
     QString payType = QStringLiteral("普通"); // or the member card number
+    PaymentMethod method = PaymentMethod::Cash;
     // The room's technicians as checkout lists them, top first, with the clocks entered for
     // each: they pay the commissions, in this order.
     QList<TechnicianLine> technicians;
@@ -38,12 +42,12 @@ struct SettledBill
 };
 
 // Settlement turns a room's open bill into the house's takings. It runs as one transaction:
-// the Receiptform row, one salaryform row per technician with his commission, one spsalay
-// row per goods line with the stock counted down, and the end of the stay in the desk
-// session (the bill removed, the technicians not released yet back at the tail of the idle
-// queue) are all stored, or none of them is. The receipt number is taken inside that
-// transaction, and the database refuses a number that is stored already, so no two bills
-// share one.
+// the Receiptform row (with the payment method and the service lines as printed), one
+// salaryform row per technician with his commission, one spsalay row per goods line with the
+// stock counted down, the end of the stay in the desk session (the bill removed, the
+// technicians not released yet back at the tail of the idle queue) and the operator log's
+// rows of the settlement and of its discount are all stored, or none of them is. The receipt number is taken inside
+// that transaction, and the database refuses a number that is stored already, so no two bills share one.
 class Settlement
 {
 public:
@@ -63,6 +67,7 @@ private:
     QString writeSalaries(int number, const SettlementRequest& request);
     // Counts every goods line out of the stock and writes its spsalay row.
     QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
+    QString writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open);
 
     Database& m_database;
     DeskSession& m_session;

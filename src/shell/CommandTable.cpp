@@ -68,6 +68,16 @@ QList<CommandMenu> menus()
                 { Permissions, QStringLiteral("权限设置(&Q)"),
                     QStringLiteral("用户权限设定，需用管理员帐户登录才可使用。"), "actionPermissions", 3,
                     OpenPermissions },
+                { OperatorLog, QStringLiteral("操作日志(&R)"),
+                    QStringLiteral("查看登录、结帐、打折、作废、重打、交班和各项设置的记录，需用总经理帐户登录。"),
+                    "actionOperatorLog", NoFlag, OpenOperatorLog },
+                // The backups act on the data folder of the running desk: the application binds them.
+                { Backup, QStringLiteral("数据备份(&B)"),
+                    QStringLiteral("立即备份数据，或备份到选择的文件夹(如U盘)，需用总经理帐户登录。"), "actionBackup",
+                    NoFlag, {} },
+                { Restore, QStringLiteral("数据恢复(&H)"),
+                    QStringLiteral("从备份恢复数据，恢复前的数据先自动备份，需用总经理帐户登录。"), "actionRestore",
+                    NoFlag, {} },
             } },
         { QStringLiteral("状态显示(&V)"),
             {
@@ -83,6 +93,9 @@ QList<CommandMenu> menus()
                     "actionPrices", 5, OpenServicePrices },
                 { HandOverPrint, QStringLiteral("交班入帐情况打印(&D)  Ctrl+D"),
                     QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, OpenHandOverPrint },
+                { HandOverHistory, QStringLiteral("交班记录查询(&H)"),
+                    QStringLiteral("查看以前各班的交班对账单，可重打"), "actionHandOverHistory", NoFlag,
+                    OpenHandOverHistory },
             } },
         { QStringLiteral("查询分析与报表输出(&Q)"),
             {

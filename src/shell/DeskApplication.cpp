@@ -1,15 +1,25 @@
 #include "shell/DeskApplication.h"
 
+#include "app/Backups.h"
+#include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/DataFolderLock.h"
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
+#include "app/TextFormat.h"
+#include "desk/OperatorLog.h"
+#include "shell/BackupDialog.h"
+#include "shell/DeskBackups.h"
 #include "shell/FirstStart.h"
 #include "shell/MainWindow.h"
+#include "shell/RestoreDialog.h"
 #include "skin/DialogKeyboard.h"
+#include "users/Roles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -101,6 +111,15 @@ bool DeskApplication::start(const QString& dataFolderGiven)
             return false;
         }
     }
+    m_backups = std::make_unique<DeskBackups>(m_services, databasePath, dataFolder);
+    QObject::connect(
+        &m_session, &DeskSession::shiftClosed, m_backups.get(), [this] { m_backups->startInBackground(); });
+    return openDesk(databasePath);
+}
+
+bool DeskApplication::openDesk(const QString& databasePath)
+{
+    MessageService& messages = m_services.messages;
     if (!m_database.open(databasePath)) {
         messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
         return false;
@@ -113,13 +132,94 @@ bool DeskApplication::start(const QString& dataFolderGiven)
         return false;
     }
     m_mainWindow = std::make_unique<MainWindow>(m_services);
+    bindBackupCommands();
     return true;
+}
+
+void DeskApplication::bindBackupCommands()
+{
+    const auto generalManager = [this](const QString& refusal) {
+        if (m_session.userSession().role == GeneralManager)
+            return true;
+        m_services.messages.inform(refusal);
+        return false;
+    };
+    m_mainWindow->setOpener(MainWindow::Command::Backup, [this, generalManager](const CommandContext& context) {
+        if (!generalManager(QStringLiteral("只有总经理帐户登录才能备份数据!")))
+            return;
+        BackupDialog dialog(m_services, *m_backups, context.window);
+        dialog.exec();
+    });
+    m_mainWindow->setOpener(MainWindow::Command::Restore, [this, generalManager](const CommandContext& context) {
+        if (!generalManager(QStringLiteral("只有总经理帐户登录才能恢复数据!")))
+            return;
+        RestoreDialog dialog(m_services, m_backups->folder(), context.window);
+        if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
+            return;
+        // The main window goes with the restore: it runs once this command has returned.
+        m_restoreQueue = std::make_unique<QObject>();
+        QTimer::singleShot(0, m_restoreQueue.get(), [this, backup = *dialog.chosen()] {
+            if (const QString text = restore(backup); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
+        });
+    });
+}
+
+QString DeskApplication::restore(const Backups::Entry& backup)
+{
+    if (QApplication::activeModalWidget())
+        return QStringLiteral("请先关闭其他窗口,再恢复数据。");
+    const QString databasePath = m_database.filePath();
+    const QString dataFolder = m_backups->dataFolder();
+    const QString candidate = databasePath + QStringLiteral(".restore");
+    if (const QString error = Backups::prepareRestore(backup.databasePath(), candidate); !error.isEmpty())
+        return RestoreDialog::DamagedText.arg(error);
+
+    // Nothing else reads or writes the file while it is replaced.
+    m_backups->stop();
+    m_databaseCheck.reset();
+    m_checkPending = false;
+    const Outcome<Backups::Entry> before = Backups::make(
+        databasePath, dataFolder, m_backups->folder(), m_services.clock.now(), Backups::Kind::BeforeRestore);
+    if (!before) {
+        QFile::remove(candidate);
+        return QStringLiteral("当前数据无法备份,没有恢复:%1").arg(before.text());
+    }
+
+    const UserSession user = m_session.userSession();
+    const bool shown = m_mainWindow && m_mainWindow->isVisible();
+    m_mainWindow.reset();
+    m_database.close();
+    if (const QString error = Backups::putInPlace(candidate, databasePath); !error.isEmpty()) {
+        QFile::remove(candidate);
+        if (!openDesk(databasePath))
+            return error;
+        if (shown)
+            showBoard();
+        return QStringLiteral("数据没有恢复:%1").arg(error);
+    }
+    if (!openDesk(databasePath))
+        return QStringLiteral("恢复的数据无法打开。恢复前的数据在 %1")
+            .arg(QDir::toNativeSeparators(before.value().path));
+    // The restored desk starts with whoever restored it, and its log says what happened.
+    m_mainWindow->takeLogin(user.role, user.displayName, user.login);
+    const LogEntry entry { .kind = LogKind::Restore,
+        .description = QStringLiteral("数据恢复到 %1 的备份;恢复前的数据备份在 %2")
+                           .arg(DateTimeText(backup.taken), QDir::toNativeSeparators(before.value().path)) };
+    if (const QString error = OperatorLog(m_database, m_session).write(entry); !error.isEmpty())
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+    if (shown)
+        showBoard();
+    m_services.messages.inform(QStringLiteral("数据已恢复到 %1 的备份。\n恢复前的数据已备份在 %2")
+                                   .arg(DateTimeText(backup.taken), QDir::toNativeSeparators(before.value().path)));
+    return {};
 }
 
 void DeskApplication::showBoard(const std::function<void()>& shown)
 {
     m_boardWatcher = std::make_unique<FirstPaintWatcher>([this, shown] {
         checkDatabase();
+        m_backups->startInBackground();
         if (shown)
             shown();
     });

@@ -11,6 +11,10 @@
 
 class DataFolderLock;
 class DatabaseCheck;
+class DeskBackups;
+namespace Backups {
+struct Entry;
+}
 class MainWindow;
 class QObject;
 
@@ -69,7 +73,15 @@ public:
     void checkDatabase();
     bool isCheckingDatabase() const;
 
+    // Puts the database of `backup` in place of the desk's own and starts the desk again on it,
+    // with the same folder lock held throughout: the backup is checked first, the current
+    // database is backed up (a "-before-restore" backup), the windows are closed and the
+    // connection with them, the file is replaced, and the desk opens it as at a start. Refused
+    // while a dialog is still open. Returns the message for the user, empty when it was done.
+    QString restore(const Backups::Entry& backup);
+
     MainWindow& mainWindow() const { return *m_mainWindow; }
+    DeskBackups& backups() const { return *m_backups; }
     AppServices& services() { return m_services; }
     Database& database() { return m_database; }
     DeskSession& session() { return m_session; }
@@ -79,6 +91,8 @@ public:
 
 private:
     bool refuseFolder(const QString& folder);
+    bool openDesk(const QString& databasePath);
+    void bindBackupCommands();
 
     std::unique_ptr<DataFolderLock> m_folderLock; // first: held until everything else is gone
     Database m_database;
@@ -87,5 +101,7 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<QObject> m_boardWatcher;
     std::unique_ptr<DatabaseCheck> m_databaseCheck;
+    std::unique_ptr<DeskBackups> m_backups;
+    std::unique_ptr<QObject> m_restoreQueue; // runs a restore once the dialog asking for it is gone
     bool m_checkPending = false; // started and not reported yet
 };

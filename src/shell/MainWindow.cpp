@@ -327,9 +327,9 @@ void MainWindow::applyPermissions()
         item.value()->setEnabled(allowed[item.key()]);
 }
 
-void MainWindow::takeLogin(int role, const QString& displayName)
+void MainWindow::takeLogin(int role, const QString& displayName, const QString& login)
 {
-    m_services.session.logIn(role, displayName);
+    m_services.session.logIn(role, displayName, login);
     applyPermissions();
 }
 
@@ -352,8 +352,10 @@ void MainWindow::runCommand(Command command)
 void MainWindow::login()
 {
     m_loginAttempt = m_services.clock.now();
-    if (const std::optional<LoginChoice> choice = AskLogin(m_context))
-        takeLogin(choice->role, choice->displayName);
+    if (const std::optional<LoginChoice> choice = AskLogin(m_context)) {
+        takeLogin(choice->role, choice->displayName, choice->login);
+        RecordLogin(m_context);
+    }
     refreshLoginPane();
 }
 

@@ -54,9 +54,12 @@ public:
     // buttons; a missing row changes nothing.
     void applyPermissions();
     // Takes a successful login into the session and re-applies the permissions.
-    void takeLogin(int role, const QString& displayName);
+    void takeLogin(int role, const QString& displayName, const QString& login = {});
 
     static QString helpDocumentName() { return CommandTable::helpDocumentName(); }
+
+    // Binds a command whose opener the application gives (the backups act on its data folder).
+    void setOpener(Command command, CommandOpener open) { m_openers.insert(command, std::move(open)); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -5,6 +5,7 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "desk/AppServices.h"
+#include "desk/OperatorLog.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
@@ -41,6 +42,28 @@ void inform(MessageService& messages, const QString& text, const QString& captio
     if (!text.isEmpty())
         messages.inform(
             text, caption, caption.isEmpty() ? MessageService::Icon::Information : MessageService::Icon::Warning);
+}
+
+// Makes an account change together with its row of the operator log: a change whose row
+// cannot be written is undone, and the database's text is shown instead.
+AccountChange changeLogged(AppServices& services, const std::function<AccountChange()>& change,
+    const std::function<QString(const Account&)>& describe)
+{
+    AccountChange result;
+    const Outcome<> stored = OperatorLog(services.database, services.session).record([&]() -> Outcome<LogEntry> {
+        result = change();
+        if (!result.done)
+            return Refusal { result.message };
+        return LogEntry { .kind = LogKind::Accounts, .description = describe(result.account) };
+    });
+    if (!stored && result.done)
+        return AccountChange { false, stored.text(), {}, {} };
+    return result;
+}
+
+QString accountText(int role, const Account& account)
+{
+    return QStringLiteral("%1帐户%2(%3)").arg(RoleName(role), account.login, account.name);
 }
 
 } // namespace
@@ -186,8 +209,13 @@ qint64 AccountDialog::selectedId() const
 
 void AccountDialog::addAccount()
 {
-    const AccountChange change = AccountStore(m_services.database)
-                                     .add(m_role, m_loginEdit->text(), m_passwordEdit->text(), m_nameEdit->text());
+    const AccountChange change = changeLogged(
+        m_services,
+        [&] {
+            return AccountStore(m_services.database)
+                .add(m_role, m_loginEdit->text(), m_passwordEdit->text(), m_nameEdit->text());
+        },
+        [this](const Account& added) -> QString { return QStringLiteral("添加") + accountText(m_role, added); });
     if (!change.done) {
         inform(m_services.messages, change.message, change.caption);
         return;
@@ -204,9 +232,17 @@ void AccountDialog::modifyAccount()
         ReplaceSelectedRow(*m_list, {}, m_services.messages); // says that no row is selected
         return;
     }
-    const AccountChange change
-        = AccountStore(m_services.database)
-              .modify(m_role, selectedId(), m_loginEdit->text(), m_passwordEdit->text(), m_nameEdit->text());
+    const bool passwordTyped = !m_passwordEdit->text().isEmpty();
+    const AccountChange change = changeLogged(
+        m_services,
+        [&] {
+            return AccountStore(m_services.database)
+                .modify(m_role, selectedId(), m_loginEdit->text(), m_passwordEdit->text(), m_nameEdit->text());
+        },
+        [this, passwordTyped](const Account& changed) -> QString {
+            return QStringLiteral("修改") + accountText(m_role, changed)
+                + (passwordTyped ? QStringLiteral(",改了密码") : QString());
+        });
     if (!change.done) {
         inform(m_services.messages, change.message, change.caption);
         return;
@@ -238,7 +274,9 @@ void AccountDialog::deleteAccount()
     }
     if (!m_services.messages.ask(DeleteQuestion, QStringLiteral("警告"), MessageService::Icon::Warning))
         return;
-    const AccountChange change = store.remove(m_role, id);
+    const AccountChange change = changeLogged(
+        m_services, [&] { return store.remove(m_role, id); },
+        [this, &account](const Account&) -> QString { return QStringLiteral("删除") + accountText(m_role, *account); });
     if (!change.done) {
         inform(m_services.messages, change.message, change.caption);
         return;

@@ -5,7 +5,7 @@
 #include "users/LoginDialog.h"
 #include "users/Roles.h"
 
-std::optional<QString> AskApproval(AppServices& services, QWidget* parent, const QString& cashierRefusal)
+std::optional<Authoriser> AskApproval(AppServices& services, QWidget* parent, const QString& cashierRefusal)
 {
     LoginDialog prompt(services, parent);
     if (prompt.exec() != QDialog::Accepted)
@@ -14,5 +14,5 @@ std::optional<QString> AskApproval(AppServices& services, QWidget* parent, const
         services.messages.inform(cashierRefusal);
         return std::nullopt;
     }
-    return prompt.displayName();
+    return Authoriser { prompt.account(), prompt.role(), prompt.displayName() };
 }

@@ -3,6 +3,7 @@
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "desk/OperatorLog.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
@@ -80,6 +81,12 @@ void LoginDialog::tryLogin()
     if (!check.error.isEmpty())
         m_services.messages.inform(check.error, {}, MessageService::Icon::Warning);
     if (!check.matched) {
+        // Who tried which account stays in the operator log; the password never does.
+        const LogEntry failed { .kind = LogKind::FailedLogin,
+            .description = QStringLiteral("以%1帐号“%2”登录失败").arg(m_roleBox->currentText(), account) };
+        if (const QString error = OperatorLog(m_services.database, m_services.session).write(failed);
+            !error.isEmpty() && check.error.isEmpty())
+            m_services.messages.inform(error, {}, MessageService::Icon::Warning);
         m_services.messages.inform(FailedText, {}, MessageService::Icon::Warning);
         return;
     }

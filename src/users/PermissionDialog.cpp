@@ -2,6 +2,7 @@
 
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
+#include "desk/OperatorLog.h"
 #include "skin/PaintedText.h"
 #include "users/PermissionStore.h"
 #include "users/RoleBox.h"
@@ -170,12 +171,31 @@ void PermissionDialog::loadRow()
 
 bool PermissionDialog::apply()
 {
-    const PermissionSave save = SaveAuthorityRow(m_services.database, m_role, shownFlags());
-    if (!save.message.isEmpty()) {
-        m_services.messages.inform(save.message, {}, MessageService::Icon::Warning);
+    const PermissionFlags shown = shownFlags();
+    QStringList granted;
+    QStringList withdrawn;
+    for (int i = 0; i < PermissionFlagCount; ++i) {
+        if (shown[i] != m_storedFlags[i])
+            (shown[i] ? granted : withdrawn) << m_boxes[i]->text();
+    }
+    QString description = RoleName(m_role) + QStringLiteral("的权限");
+    if (!granted.isEmpty())
+        description += QStringLiteral(" 允许:") + granted.join(u' ');
+    if (!withdrawn.isEmpty())
+        description += QStringLiteral(" 取消:") + withdrawn.join(u' ');
+    // The row is written with its line in the operator log; a role without a row writes
+    // nothing and says nothing.
+    const Outcome<> saved = OperatorLog(m_services.database, m_services.session).record([&]() -> Outcome<LogEntry> {
+        const PermissionSave save = SaveAuthorityRow(m_services.database, m_role, shown);
+        if (!save.saved)
+            return Refusal { save.message };
+        return LogEntry { .kind = LogKind::Permissions, .description = description };
+    });
+    if (!saved && !saved.text().isEmpty()) {
+        m_services.messages.inform(saved.text(), {}, MessageService::Icon::Warning);
         return false;
     }
-    if (save.saved)
+    if (saved)
         m_services.messages.inform(DoneText);
     m_storedFlags = shownFlags();
     return true;

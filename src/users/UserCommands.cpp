@@ -4,8 +4,10 @@
 #include "desk/AppServices.h"
 #include "desk/CommandContext.h"
 #include "desk/DeskSession.h"
+#include "desk/OperatorLog.h"
 #include "users/AccountDialog.h"
 #include "users/LoginDialog.h"
+#include "users/OperatorLogWindow.h"
 #include "users/PermissionDialog.h"
 #include "users/Roles.h"
 
@@ -42,5 +44,23 @@ std::optional<LoginChoice> AskLogin(const CommandContext& context)
     LoginDialog dialog(context.services, context.window);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return LoginChoice { dialog.role(), dialog.displayName() };
+    return LoginChoice { dialog.role(), dialog.displayName(), dialog.account() };
+}
+
+void RecordLogin(const CommandContext& context)
+{
+    AppServices& services = context.services;
+    const UserSession& user = services.session.userSession();
+    const LogEntry entry { .kind = LogKind::Login,
+        .description = QStringLiteral("%1%2登录").arg(RoleName(user.role), user.displayName) };
+    if (const QString error = OperatorLog(services.database, services.session).write(entry); !error.isEmpty())
+        services.messages.inform(error, {}, MessageService::Icon::Warning);
+}
+
+void OpenOperatorLog(const CommandContext& context)
+{
+    if (!generalManagerOnly(context, QStringLiteral("只有总经理帐户登录才能查看操作日志!")))
+        return;
+    OperatorLogWindow log(context.services, context.window);
+    log.exec();
 }

@@ -3,11 +3,14 @@
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "reports/DateRangeDialog.h"
+#include "reports/HandOverDialog.h"
+#include "reports/HandOverHistoryWindow.h"
 #include "reports/PdfRaster.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
 #include "reports/QueryTotalsArea.h"
 #include "reports/QueryWindow.h"
+#include "reports/ReceiptPayments.h"
 #include "reports/RecordKind.h"
 #include "reports/ShiftHandOver.h"
 #include "reports/SingleValueQueryDialog.h"
@@ -23,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -44,16 +48,17 @@ struct Bill
     QString goods = u"啤酒"_s;
     QString quantity = u"2"_s;
     QString commission = u"10.00"_s;
+    QString method = u""_s; // how the guest paid; empty as before methods were recorded
 };
 
 void Settle(TestEnvironment& env, const Bill& bill)
 {
     const QString time = DateTimeText(bill.time);
     env.sql(u"INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, "
-            "dazheperson, alljine, paytype, cashier, time) VALUES (?, '101', ?, ?, ?, ?, '16.50', '1.00', '0', ?, "
-            "'普通', 'c1', ?)"_s,
+            "dazheperson, alljine, paytype, cashier, time, paymethod) VALUES (?, '101', ?, ?, ?, ?, '16.50', '1.00', "
+            "'0', ?, '普通', 'c1', ?, ?)"_s,
         { bill.id, QString(DateTimeText(bill.time.addSecs(-3600)) + u"—"_s + time), bill.massage, bill.footWash,
-            bill.pedicure, bill.total, time });
+            bill.pedicure, bill.total, time, bill.method });
     env.sql(u"INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
             "VALUES (?, '07', '小王', ?, ?, ?, ?, 'c1')"_s,
         { bill.id, bill.massage, bill.footWash, bill.commission, time });
@@ -139,6 +144,38 @@ QStringList PdfFiles(const TestEnvironment& env)
     return QDir(env.folder()).entryList({ u"print*.pdf"_s }, QDir::Files, QDir::Name);
 }
 
+// Answers the next "交班对账" with the counted cash, then hands over.
+void HandOverWhenAsked(const QString& counted, const QString& reason = {})
+{
+    WhenDialogOpens<HandOverDialog>([counted, reason](HandOverDialog* dialog) {
+        TypeInto(Child<QLineEdit>(dialog, u"countedEdit"_s), counted);
+        Click(dialog, u"confirmCountButton"_s);
+        TypeInto(Child<QLineEdit>(dialog, u"reasonEdit"_s), reason);
+        Click(dialog, u"handOverButton"_s);
+    });
+}
+
+// The shift, cashier and receipts a hand-over covers, without its takings.
+struct HandOverCover
+{
+    QDateTime shiftStart;
+    QDateTime closedAt;
+    QString cashier;
+    qint64 lastReceipt = 0;
+    int receiptCount = 0;
+    QString total;
+
+    friend bool operator==(const HandOverCover&, const HandOverCover&) = default;
+};
+
+HandOverCover CoverOf(const HandOver& handOver)
+{
+    return { handOver.shiftStart, handOver.closedAt, handOver.cashier, handOver.lastReceipt, handOver.receiptCount,
+        handOver.total };
+}
+
+const CashCount NothingInCash { u"0"_s, {} };
+
 std::optional<HandOver> StoredHandOver(Database& database)
 {
     const Outcome<std::optional<HandOver>> last = HandOverStore(database).last();
@@ -217,11 +254,11 @@ private slots:
         QTest::newRow("receipts") << RecordKind::Receipts << u"经营单据"_s
                                   << QStringList { u"单据编号"_s, u"总额"_s, u"房间号"_s, u"时间段"_s, u"按摩(钟)"_s,
                                          u"洗脚(钟)"_s, u"修脚(次)"_s, u"商品销售额"_s, u"打折"_s, u"打折人签名"_s,
-                                         u"付款方式"_s, u"下单时间"_s, u"收银员"_s }
-                                  << QList<int> { 68, 68, 60, 120, 68, 68, 68, 68, 68, 68, 68, 180, 68 }
+                                         u"付款方式"_s, u"下单时间"_s, u"收银员"_s, u"收款方式"_s }
+                                  << QList<int> { 68, 68, 60, 120, 68, 68, 68, 68, 68, 68, 68, 180, 68, 68 }
                                   << QStringList { u"3"_s, u"3.25"_s, u"101"_s,
                                          u"2026-12-07 08:03:00—2026-12-07 09:03:00"_s, u"1"_s, u""_s, u""_s, u"16.50"_s,
-                                         u"1.00"_s, u"0"_s, u"普通"_s, u"2026-12-07 09:03:00"_s, u"c1"_s }
+                                         u"1.00"_s, u"0"_s, u"普通"_s, u"2026-12-07 09:03:00"_s, u"c1"_s, u""_s }
                                   << QStringList { u"记录总数: 3"_s, u"总金额: 6.75元"_s, u"按    摩: 3钟"_s,
                                          u"洗  脚: 0钟"_s, u"修脚: 0次"_s };
         QTest::newRow("technician services")
@@ -417,7 +454,7 @@ private slots:
         env.sql(u"DROP TABLE Receiptform"_s);
         env.sql(u"CREATE TABLE Receiptform (id INTEGER, housnum TEXT, bytime TEXT, massagetime TEXT, "
                 "washfoottime TEXT, trimfoot TEXT, spjine TEXT, dazhe TEXT, dazheperson TEXT, alljine TEXT, "
-                "paytype TEXT, cashier TEXT, time TEXT NOT NULL)"_s);
+                "paytype TEXT, cashier TEXT, time TEXT NOT NULL, paymethod TEXT)"_s);
         env.sql(
             u"INSERT INTO Receiptform (id, alljine, massagetime, time) VALUES (1, '5.00', '1', '2026-12-07 09:00:00')"_s);
         env.sql(u"INSERT INTO Receiptform (id, time) VALUES (NULL, '2026-12-07 09:01:00')"_s);
@@ -509,10 +546,11 @@ private slots:
 
             env.messages.clear();
             env.messages.queueAnswer(true); // printed again, handed over
+            HandOverWhenAsked(u"0"_s); // these receipts were settled before payment methods
             Click(&handOver.window, u"printButton"_s);
             QCOMPARE(env.messages.texts(),
                 (QStringList { u"本班共3张单据,总金额6.75元。是否交班?"_s, QueryWindow::HandOverDoneText }));
-            QCOMPARE(PdfFiles(env).size(), 2);
+            QCOMPARE(PdfFiles(env).size(), 3); // the list twice, the hand-over slip
             // The window goes on with the next shift, empty.
             handOver.settle();
             QCOMPARE(handOver.rows().rowCount(), 0);
@@ -521,8 +559,10 @@ private slots:
         }
         const std::optional<HandOver> stored = StoredHandOver(env.database);
         QVERIFY(stored);
-        QCOMPARE(*stored,
-            (HandOver { QDateTime(), QDateTime(QDate(2026, 12, 7), QTime(16, 0)), u"cashier1"_s, 3, 3, u"6.75"_s }));
+        QCOMPARE(CoverOf(*stored),
+            (HandOverCover {
+                QDateTime(), QDateTime(QDate(2026, 12, 7), QTime(16, 0)), u"cashier1"_s, 3, 3, u"6.75"_s }));
+        QCOMPARE(stored->unrecordedTotal, u"6.75"_s);
         QCOMPARE(env.session.shiftStartTime(), QDateTime(QDate(2026, 12, 7), QTime(16, 0)));
 
         // A bill settled after the hand-over, stamped before it by a clock set back: it belongs
@@ -533,10 +573,11 @@ private slots:
         QCOMPARE(next.column(0), QStringList { u"4"_s });
         env.messages.clear();
         env.messages.queueAnswer(true);
+        HandOverWhenAsked(u"0"_s);
         Click(&next.window, u"printButton"_s);
         QCOMPARE(env.messages.texts().first(), u"本班共1张单据,总金额40.00元。是否交班?"_s);
-        QCOMPARE(*StoredHandOver(env.database),
-            (HandOver { QDateTime(QDate(2026, 12, 7), QTime(16, 0)), QDateTime(QDate(2026, 12, 8), QTime(0, 30)),
+        QCOMPARE(CoverOf(*StoredHandOver(env.database)),
+            (HandOverCover { QDateTime(QDate(2026, 12, 7), QTime(16, 0)), QDateTime(QDate(2026, 12, 8), QTime(0, 30)),
                 u"cashier1"_s, 4, 1, u"40.00"_s }));
         QCOMPARE(env.sql(u"SELECT sum(receipt_count) FROM handover"_s).first().value(0).toInt(), 4);
     }
@@ -571,8 +612,9 @@ private slots:
         const Outcome<ShiftReceipts> mine = CurrentShiftReceipts(env.database, env.session);
         const Outcome<ShiftReceipts> theirs = CurrentShiftReceipts(env.database, otherDesk);
         QVERIFY(mine && theirs);
-        QVERIFY(CloseShift(env.database, otherDesk, theirs.value(), env.clock.now()));
-        const Outcome<HandOver> again = CloseShift(env.database, env.session, mine.value(), env.clock.now());
+        QVERIFY(CloseShift(env.database, otherDesk, theirs.value(), env.clock.now(), NothingInCash));
+        const Outcome<HandOver> again
+            = CloseShift(env.database, env.session, mine.value(), env.clock.now(), NothingInCash);
         QVERIFY(again.isRefusal());
         QCOMPARE(again.text(), DeskSession::ShiftClosedAlreadyText);
         QCOMPARE(env.sql(u"SELECT count(*) FROM handover"_s).first().value(0).toInt(), 1);
@@ -589,7 +631,7 @@ private slots:
         QVERIFY(!desk.session().shiftStartTime().isValid());
         const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(desk.database(), desk.session());
         QVERIFY(shift);
-        QVERIFY(CloseShift(desk.database(), desk.session(), shift.value(), desk.clock.now()));
+        QVERIFY(CloseShift(desk.database(), desk.session(), shift.value(), desk.clock.now(), NothingInCash));
         const QDateTime closedAt = desk.clock.now();
         desk.kill();
 
@@ -645,6 +687,147 @@ private slots:
         Database created;
         QVERIFY(created.create(fresh.filePath(u"data.db"_s)));
         QVERIFY(!StoredHandOver(created));
+    }
+
+    // The takings of a list per payment method: the receipts query shows them under its totals,
+    // and the hand-over once the drawer has been counted.
+    void takingsPerPaymentMethod()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(u"BEGIN"_s);
+        const QList<std::pair<QString, QString>> bills { { u"现金"_s, u"100.00"_s }, { u"微信"_s, u"58.50"_s },
+            { u"现金"_s, u"20.00"_s }, { u"支付宝"_s, u"30.25"_s }, { u"银行卡"_s, u"210.00"_s },
+            { u"微信"_s, u"1.50"_s } };
+        qint64 id = 0;
+        for (const auto& [method, total] : bills) {
+            ++id;
+            Settle(env, { .id = id, .time = Morning.addSecs(60 * id), .total = total, .method = method });
+        }
+        env.sql(u"COMMIT"_s);
+
+        const Outcome<PaymentTotals> totals = ReadPaymentTotals(env.database, QueryCondition::all());
+        QVERIFY(totals);
+        QCOMPARE(totals.value().of(PaymentMethod::Cash), (MethodTotal { 2, 120.0 }));
+        QCOMPARE(totals.value().of(PaymentMethod::WeChat), (MethodTotal { 2, 60.0 }));
+        QCOMPARE(totals.value().of(PaymentMethod::Alipay), (MethodTotal { 1, 30.25 }));
+        QCOMPARE(totals.value().of(PaymentMethod::BankCard), (MethodTotal { 1, 210.0 }));
+        QCOMPARE(totals.value().of(PaymentMethod::MemberCard), (MethodTotal {}));
+        QCOMPARE(totals.value().unrecorded, (MethodTotal {}));
+        QCOMPARE(ExpectedCash(totals.value()), 120.0);
+        // The shift running (nothing handed over yet) takes the same.
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(shift);
+        const Outcome<ShiftTakings> takings = ReadShiftTakings(env.database, shift.value());
+        QVERIFY(takings);
+        QCOMPARE(takings.value().payments, totals.value());
+        QCOMPARE(takings.value().totals.count, 6);
+
+        Shown query(env, RecordKind::Receipts);
+        QCOMPARE(Child<QLabel>(&query.window, u"paymentTotals"_s)->text(),
+            u"现金: 120.00元   微信: 60.00元   支付宝: 30.25元   银行卡: 210.00元   会员卡: 0.00元"_s);
+        QCOMPARE(
+            query.column(13), (QStringList { u"微信"_s, u"银行卡"_s, u"支付宝"_s, u"现金"_s, u"微信"_s, u"现金"_s }));
+    }
+
+    // The blind count: the cashier types what the drawer holds before the desk shows what it
+    // should hold. A drawer 20.00 short is handed over only with a reason, and the hand-over
+    // keeps expected, counted, difference and reason; the next shift starts after it.
+    void aShortDrawerIsHandedOverWithItsReason()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.session.setCurrentCashier(u"cashier1"_s);
+        env.sql(u"BEGIN"_s);
+        Settle(env, { .id = 1, .time = Morning, .total = u"100.00"_s, .method = u"现金"_s });
+        Settle(env, { .id = 2, .time = Morning.addSecs(60), .total = u"58.50"_s, .method = u"微信"_s });
+        Settle(env, { .id = 3, .time = Morning.addSecs(120), .total = u"20.00"_s, .method = u"现金"_s });
+        env.sql(u"COMMIT"_s);
+        env.clock.set(QDateTime(QDate(2026, 12, 7), QTime(16, 0)));
+
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(shift);
+        HandOverDialog closing(env.services, shift.value());
+        QVERIFY(ShowOnScreen(closing));
+        auto* figures = Child<QWidget>(&closing, u"figures"_s);
+        QVERIFY(!figures->isVisible()); // nothing to see before the count
+        QVERIFY(!Child<QPushButton>(&closing, u"handOverButton"_s)->isEnabled());
+        QVERIFY(HasFocus(Child<QLineEdit>(&closing, u"countedEdit"_s)));
+
+        TypeInto(Child<QLineEdit>(&closing, u"countedEdit"_s), u"1OO"_s);
+        Click(&closing, u"confirmCountButton"_s);
+        QCOMPARE(env.messages.lastText(), u"请输入实点现金金额!"_s);
+        QVERIFY(!closing.isRevealed());
+
+        env.messages.clear();
+        TypeInto(Child<QLineEdit>(&closing, u"countedEdit"_s), u"100"_s);
+        QTest::keyClick(Child<QLineEdit>(&closing, u"countedEdit"_s), Qt::Key_Return);
+        QVERIFY(closing.isRevealed());
+        QVERIFY(figures->isVisible());
+        QVERIFY(Child<QLineEdit>(&closing, u"countedEdit"_s)->isReadOnly()); // the count stands
+        QCOMPARE(Child<QLabel>(&closing, u"receiptsValue"_s)->text(), u"3 张"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"totalValue"_s)->text(), u"178.50 元"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"methodValue0"_s)->text(), u"120.00 元"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"methodValue1"_s)->text(), u"58.50 元"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"expectedValue"_s)->text(), u"120.00 元"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"countedValue"_s)->text(), u"100.00 元"_s);
+        QCOMPARE(Child<QLabel>(&closing, u"differenceValue"_s)->text(), u"-20.00 元  短款"_s);
+        for (const QSize size : { QSize(1366, 768), QSize(1024, 768) })
+            QVERIFY(closing.grab().save(TestOutputPath(u"handover-dialog-%1.png"_s.arg(size.width()))));
+
+        // No reason, no hand-over.
+        Click(&closing, u"handOverButton"_s);
+        QCOMPARE(env.messages.lastText(), u"实点现金与应有现金不符,请填写差额原因!"_s);
+        QVERIFY(!StoredHandOver(env.database));
+        QVERIFY(closing.isVisible());
+
+        TypeInto(Child<QLineEdit>(&closing, u"reasonEdit"_s), u"找错零钱"_s);
+        Click(&closing, u"handOverButton"_s);
+        QCOMPARE(closing.result(), int(QDialog::Accepted));
+        const std::optional<HandOver> stored = StoredHandOver(env.database);
+        QVERIFY(stored);
+        QCOMPARE(stored->receiptCount, 3);
+        QCOMPARE(stored->total, u"178.50"_s);
+        QCOMPARE(stored->methodTotals[size_t(PaymentMethod::Cash)], u"120.00"_s);
+        QCOMPARE(stored->methodTotals[size_t(PaymentMethod::WeChat)], u"58.50"_s);
+        QCOMPARE(stored->expectedCash, u"120.00"_s);
+        QCOMPARE(stored->countedCash, u"100.00"_s);
+        QCOMPARE(stored->cashDifference, u"-20.00"_s);
+        QCOMPARE(stored->differenceReason, u"找错零钱"_s);
+        QCOMPARE(env.sql(u"SELECT count(*) FROM operator_log WHERE kind='交班' AND amount='178.50'"_s)
+                     .first()
+                     .value(0)
+                     .toInt(),
+            1);
+        QVERIFY(!RasterisePdf(env.printers.lastFile(), 110, TestOutputPath(u"handover-slip.png"_s)).isNull());
+
+        // The next shift starts after it, with the next receipt only.
+        QCOMPARE(env.session.shiftStartTime(), QDateTime(QDate(2026, 12, 7), QTime(16, 0)));
+        env.sql(u"BEGIN"_s);
+        Settle(env,
+            { .id = 4, .time = QDateTime(QDate(2026, 12, 7), QTime(17, 0)), .total = u"40.00"_s, .method = u"现金"_s });
+        env.sql(u"COMMIT"_s);
+        const Outcome<ShiftReceipts> next = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(next);
+        const Outcome<ShiftTakings> takings = ReadShiftTakings(env.database, next.value());
+        QVERIFY(takings);
+        QCOMPARE(takings.value().totals.count, 1);
+        QCOMPARE(takings.value().payments.of(PaymentMethod::Cash), (MethodTotal { 1, 40.0 }));
+        env.clock.set(QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+        const Outcome<HandOver> second
+            = CloseShift(env.database, env.session, next.value(), env.clock.now(), CashCount { u"40"_s, {} });
+        QVERIFY(second);
+        QCOMPARE(second.value().shiftStart, QDateTime(QDate(2026, 12, 7), QTime(16, 0)));
+        QCOMPARE(second.value().cashDifference, u"0.00"_s);
+
+        // Both can be looked at again, newest first.
+        HandOverHistoryWindow history(env.services);
+        QVERIFY(ShowOnScreen(history));
+        QCOMPARE(history.rows().rowCount(), 2);
+        for (const QSize size : { QSize(1366, 768), QSize(1024, 768) }) {
+            history.resize(size);
+            QVERIFY(history.grab().save(TestOutputPath(u"handover-history-%1.png"_s.arg(size.width()))));
+        }
     }
 
     // --- pictures to look at ------------------------------------------------------------------------

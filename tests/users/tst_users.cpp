@@ -1,6 +1,7 @@
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "desk/DeskSession.h"
+#include "desk/OperatorLog.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
 #include "support/DeskFixture.h"
@@ -9,6 +10,8 @@
 #include "users/AccountDialog.h"
 #include "users/AccountStore.h"
 #include "users/LoginDialog.h"
+#include "users/OperatorLogModel.h"
+#include "users/OperatorLogWindow.h"
 #include "users/PasswordHash.h"
 #include "users/PermissionDialog.h"
 #include "users/PermissionStore.h"
@@ -17,7 +20,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -828,6 +834,72 @@ private slots:
         QVERIFY(logInAs(QStringLiteral("经理"), QStringLiteral("g1"), QStringLiteral("pw")));
         QCOMPARE(desk.session().userSession().role, int(Manager));
         QCOMPARE(desk.session().currentCashier(), QStringLiteral("c1"));
+    }
+
+    // "操作日志": the rows of a period, a user and a kind, newest first, and their export.
+    void theOperatorLogIsListedAndExported()
+    {
+        DeskFixture desk(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+        QVERIFY(desk.start());
+        const auto write = [&desk](const QDateTime& when, int role, const QString& login, const LogEntry& entry) {
+            desk.clock.set(when);
+            desk.session().logIn(role, login, login);
+            QVERIFY(OperatorLog(desk.database(), desk.session()).write(entry).isEmpty());
+        };
+        write(QDateTime(QDate(2026, 11, 20), QTime(10, 0)), 0, u"c1"_s,
+            { .kind = LogKind::Login, .description = u"上月"_s });
+        write(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), 0, u"c1"_s,
+            { .kind = LogKind::Settlement,
+                .description = u"101号房结帐,现金收款"_s,
+                .amount = u"40.00"_s,
+                .room = u"101"_s,
+                .receipt = 7 });
+        write(QDateTime(QDate(2026, 12, 6), QTime(11, 0)), 0, u"c1"_s,
+            { .kind = LogKind::FailedLogin, .description = u"=cmd|' /C calc'!A0"_s });
+        write(QDateTime(QDate(2026, 12, 7), QTime(8, 0)), 2, u"g1"_s,
+            { .kind = LogKind::Void,
+                .description = u"作废102号房的单据"_s,
+                .room = u"102"_s,
+                .authoriser = { u"g1"_s, 2, u"赵经理"_s } });
+        // Rows are kept as written: the database refuses a change or a removal.
+        QVERIFY(!desk.database().exec(u"UPDATE operator_log SET amount='0.00'"_s).ok());
+        QVERIFY(!desk.database().exec(u"DELETE FROM operator_log"_s).ok());
+
+        desk.session().logIn(GeneralManager, u"总经理"_s, u"admin"_s);
+        OperatorLogWindow log(desk.application().services());
+        QVERIFY(ShowOnScreen(log));
+        // A week up to today, newest first.
+        QCOMPARE(log.rows().rowCount(), 3);
+        QCOMPARE(log.rows().text(0, 1), LogKind::Void);
+        QCOMPARE(log.rows().text(0, 4), u"g1"_s);
+        QCOMPARE(log.rows().text(2, 1), LogKind::Settlement);
+        QCOMPARE(Child<QLabel>(&log, u"countLabel"_s)->text(), u"记录总数: 3"_s);
+
+        Choose(Child<QComboBox>(&log, u"kindBox"_s), LogKind::Settlement);
+        Click(&log, u"queryButton"_s);
+        QCOMPARE(log.rows().rowCount(), 1);
+        QCOMPARE(log.rows().text(0, 7), u"7"_s);
+        Choose(Child<QComboBox>(&log, u"kindBox"_s), OperatorLogWindow::AllText);
+        Choose(Child<QComboBox>(&log, u"userBox"_s), u"c1"_s);
+        Child<QDateEdit>(&log, u"firstDayEdit"_s)->setDate(QDate(2026, 11, 1));
+        Click(&log, u"queryButton"_s);
+        QCOMPARE(log.rows().rowCount(), 3);
+        for (const QSize size : { QSize(1366, 768), QSize(1024, 768) }) {
+            log.resize(size.width() - 100, size.height() - 120);
+            QVERIFY(log.grab().save(TestOutputPath(u"operator-log-%1.png"_s.arg(size.width()))));
+        }
+
+        const QString file = QDir(desk.folder()).filePath(u"log.csv"_s);
+        desk.files.queuePath(file);
+        Click(&log, u"exportButton"_s);
+        QTRY_VERIFY(QFile::exists(file));
+        const QByteArray bytes = FileBytes(file);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.first(), u"时间,类别,帐号,权限,授权人,授权人权限,房间号,单据编号,说明,金额"_s);
+        QVERIFY2(lines[1].contains(u"'=cmd|"_s), qPrintable(lines[1])); // no formula for a spreadsheet
+        QVERIFY2(lines[2].contains(u"101号房结帐"_s) && lines[2].endsWith(u",40.00"_s), qPrintable(lines[2]));
     }
 };
 

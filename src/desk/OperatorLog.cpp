@@ -1,0 +1,54 @@
+#include "desk/OperatorLog.h"
+
+#include "app/Clock.h"
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+
+QStringList LogKind::all()
+{
+    return { Login, FailedLogin, Settlement, Discount, Void, Release, Reprint, HandOver, Prices, CommissionFormula,
+        Permissions, Accounts, Backup, Restore };
+}
+
+OperatorLog::OperatorLog(Database& database, const DeskSession& session)
+    : m_database(database)
+    , m_session(session)
+{ }
+
+QString OperatorLog::write(const LogEntry& entry)
+{
+    const UserSession& user = m_session.userSession();
+    return m_database
+        .exec(QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
+                             "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
+                entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
+                entry.receipt, entry.description, entry.amount })
+        .error;
+}
+
+Outcome<> OperatorLog::record(const LogEntry& entry, const std::function<Outcome<>()>& action)
+{
+    return record([&]() -> Outcome<LogEntry> {
+        if (const Outcome<> done = action(); !done)
+            return done.setback<LogEntry>();
+        return entry;
+    });
+}
+
+Outcome<> OperatorLog::record(const std::function<Outcome<LogEntry>()>& action)
+{
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    const Outcome<LogEntry> done = action();
+    if (!done)
+        return done.setback<void>();
+    if (const QString error = write(done.value()); !error.isEmpty())
+        return Failure { error };
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return {};
+}

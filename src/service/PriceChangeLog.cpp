@@ -1,0 +1,55 @@
+#include "service/PriceChangeLog.h"
+
+#include "app/MessageService.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+#include "desk/AppServices.h"
+#include "desk/OperatorLog.h"
+#include "service/ServiceSettings.h"
+
+namespace {
+
+// The prices before the change are read for the log only: a missing file was reported when the
+// dialog opened.
+class QuietMessages : public MessageService
+{
+public:
+    void inform(const QString&, const QString&, Icon) override { }
+    bool ask(const QString&, const QString&, Icon) override { return false; }
+};
+
+QString pricesText(const ServiceSettings& settings)
+{
+    return QStringLiteral("按摩%1 洗脚%2 修脚%3 %4个钟送一个钟 会员打折%5")
+        .arg(AmountText(settings.massagePrice), AmountText(settings.footWashPrice), AmountText(settings.pedicurePrice),
+            AmountText(settings.freeClockCount), AmountText(settings.memberDiscount));
+}
+
+} // namespace
+
+bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
+{
+    const QString fileName = ServiceSettings::FileName.toString();
+    QuietMessages quiet;
+    const std::optional<ServiceSettings> before = ServiceSettings::read(fileName, quiet);
+    const QString description = before
+        ? QStringLiteral("价格由 %1 改为 %2").arg(pricesText(*before), pricesText(settings))
+        : QStringLiteral("价格设为 %1").arg(pricesText(settings));
+
+    SqlTransaction transaction(services.database);
+    QString error = transaction.error();
+    if (error.isEmpty())
+        error = OperatorLog(services.database, services.session)
+                    .write({ .kind = LogKind::Prices, .description = description });
+    if (!error.isEmpty()) {
+        services.messages.inform(error, {}, MessageService::Icon::Warning);
+        return false;
+    }
+    if (!settings.write(fileName, services.messages))
+        return false; // the row goes with the transaction
+    if (!transaction.commit()) {
+        services.messages.inform(transaction.error(), {}, MessageService::Icon::Warning);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+struct AppServices;
+struct ServiceSettings;
+
+// Writes the house's prices (sys.nnf) together with the operator log's row of the change, which
+// names the prices before and after: the row is written in a transaction that commits only once
+// the file has been replaced, so a change that could not be logged is not made, and a file that
+// could not be written leaves no row. Failures are shown; returns whether the prices changed.
+bool WritePricesLogged(AppServices& services, const ServiceSettings& settings);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/BackupJob.h"
+#include "app/Outcome.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+struct AppServices;
+
+// The backups of the running desk: one in the background after the board is shown and after
+// each hand-over, into backup/ of the data folder (the old ones rotated away), and one on the
+// spot when the general manager asks for it ("数据备份"), there or into a folder he chooses.
+// A background backup that fails is reported; the backups taken before stay as they were.
+class DeskBackups : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const QString FailedText; // "自动备份失败:…", %1 the reason
+
+    DeskBackups(AppServices& services, QString databasePath, QString dataFolder);
+    ~DeskBackups() override;
+
+    QString folder() const; // backup/ of the data folder
+    QString dataFolder() const { return m_dataFolder; }
+
+    // Starts a backup into folder() off the user's way; one asked for while another runs
+    // follows it.
+    void startInBackground();
+    bool isRunning() const;
+    // Stops a background backup (it leaves nothing behind) and waits for it.
+    void stop();
+
+    // Backs up now into `targetFolder` and logs it; the desk's own folder is rotated after.
+    Outcome<Backups::Entry> backUpNow(const QString& targetFolder);
+
+signals:
+    // A background backup ended: the backup taken, or the error text.
+    void backgroundFinished(const BackupJob::Result& result);
+
+private:
+    BackupJob::Request request(const QString& targetFolder) const;
+    void finishBackground(const BackupJob::Result& result);
+
+    AppServices& m_services;
+    const QString m_databasePath;
+    const QString m_dataFolder;
+    std::unique_ptr<BackupJob> m_job;
+    bool m_another = false; // asked for while one ran
+};
