@@ -1,32 +1,16 @@
 #include "app/BackupJob.h"
 
-#include <QMutexLocker>
-#include <QThread>
-
-#include <sqlite3.h>
-
 BackupJob::BackupJob(QObject* parent)
     : QObject(parent)
 { }
 
-BackupJob::~BackupJob()
-{
-    if (!m_thread)
-        return;
-    m_stopping = true;
-    // An interrupt that comes between two statements is forgotten: interrupt until the thread
-    // has ended. The interrupted copy is removed by the backup itself.
-    do {
-        QMutexLocker locker(&m_handleMutex);
-        if (m_handle)
-            sqlite3_interrupt(m_handle);
-    } while (!m_thread->wait(20));
-    delete m_thread;
-}
+// Destroying the job stops a backup still running; the interrupted copy is removed by the
+// backup itself.
+BackupJob::~BackupJob() = default;
 
 bool BackupJob::isRunning() const
 {
-    return m_thread && m_thread->isRunning();
+    return m_worker.isRunning();
 }
 
 BackupJob::Result BackupJob::run(const Request& request, const Backups::HandleWatcher& watcher)
@@ -47,19 +31,11 @@ BackupJob::Result BackupJob::run(const Request& request, const Backups::HandleWa
 
 void BackupJob::start(const Request& request)
 {
-    if (m_thread)
-        return;
-    m_thread = QThread::create([this, request] {
-        const Result result = run(request, [this](sqlite3* handle) {
-            QMutexLocker locker(&m_handleMutex);
-            m_handle = handle;
-            if (handle && m_stopping)
-                sqlite3_interrupt(handle);
-        });
-        if (m_stopping)
+    m_worker.start([this, request](const SqliteWorkerThread::HandleWatcher& watcher) {
+        const Result result = run(request, watcher);
+        if (m_worker.isStopping())
             return;
         QMetaObject::invokeMethod(
             this, [this, result] { emit finished(result); }, Qt::QueuedConnection);
     });
-    m_thread->start(QThread::LowPriority);
 }

@@ -1,13 +1,9 @@
 #pragma once
 
 #include "app/Backups.h"
+#include "app/SqliteWorkerThread.h"
 
-#include <QMutex>
 #include <QObject>
-
-#include <atomic>
-
-class QThread;
 
 // A backup taken off the user's way: the copy, its check and the rotation of the backup folder
 // run on a worker thread with connections of their own, so that the desk works on while a
@@ -52,8 +48,5 @@ signals:
     void finished(const BackupJob::Result& result);
 
 private:
-    QThread* m_thread = nullptr;
-    QMutex m_handleMutex; // guards m_handle against its connection closing
-    struct sqlite3* m_handle = nullptr;
-    std::atomic<bool> m_stopping = false;
+    SqliteWorkerThread m_worker;
 };

@@ -6,12 +6,10 @@
 
 #include <QAtomicInt>
 #include <QDateTime>
-#include <QMutexLocker>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 
 #include <sqlite3.h>
 
@@ -72,24 +70,11 @@ DatabaseCheck::DatabaseCheck(QObject* parent)
     : QObject(parent)
 { }
 
-DatabaseCheck::~DatabaseCheck()
-{
-    if (!m_thread)
-        return;
-    m_stopping = true;
-    // An interrupt that comes before the check's statement has started is forgotten when it
-    // starts: interrupt until the thread has ended.
-    do {
-        QMutexLocker locker(&m_handleMutex);
-        if (m_handle)
-            sqlite3_interrupt(m_handle);
-    } while (!m_thread->wait(20));
-    delete m_thread;
-}
+DatabaseCheck::~DatabaseCheck() = default;
 
 bool DatabaseCheck::isRunning() const
 {
-    return m_thread && m_thread->isRunning();
+    return m_worker.isRunning();
 }
 
 DatabaseCheck::Verdict DatabaseCheck::run(const QString& filePath, const std::function<void(sqlite3*)>& opened)
@@ -116,27 +101,14 @@ QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, b
     return DamagedDatabaseText(filePath, lines, logFound, written ? path : QString());
 }
 
-DatabaseCheck::Verdict DatabaseCheck::runStoppable(const QString& filePath)
-{
-    return check(filePath, [this](sqlite3* handle) {
-        QMutexLocker locker(&m_handleMutex);
-        m_handle = handle;
-        if (handle && m_stopping)
-            sqlite3_interrupt(handle);
-    });
-}
-
 void DatabaseCheck::start(const QString& filePath)
 {
-    if (m_thread)
-        return;
-    m_thread = QThread::create([this, filePath] {
-        const Verdict verdict = runStoppable(filePath);
-        if (m_stopping)
+    m_worker.start([this, filePath](const SqliteWorkerThread::HandleWatcher& watcher) {
+        const Verdict verdict = check(filePath, watcher);
+        if (m_worker.isStopping())
             return;
         // Handed to this object's thread; dropped there if the check was stopped meanwhile.
         QMetaObject::invokeMethod(
             this, [this, verdict] { emit finished(verdict); }, Qt::QueuedConnection);
     });
-    m_thread->start(QThread::LowPriority);
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QMutex>
+#include "app/SqliteWorkerThread.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
-class QThread;
 struct sqlite3;
 
 // The thorough check of every page and every index of data.db (SQLite's integrity check),
@@ -54,10 +53,5 @@ signals:
     void finished(const DatabaseCheck::Verdict& verdict);
 
 private:
-    Verdict runStoppable(const QString& filePath);
-
-    QThread* m_thread = nullptr;
-    QMutex m_handleMutex; // guards m_handle against the connection closing
-    sqlite3* m_handle = nullptr; // of the running check, to interrupt it
-    std::atomic<bool> m_stopping = false;
+    SqliteWorkerThread m_worker;
 };

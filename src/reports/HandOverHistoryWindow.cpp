@@ -49,7 +49,7 @@ HandOverHistoryWindow::HandOverHistoryWindow(AppServices& services, QWidget* par
     : QDialog(parent)
     , m_services(services)
     , m_model(nullptr)
-    , m_list(new QTableView(this))
+    , m_list(new DeskListView(this))
 {
     setObjectName(QStringLiteral("handOverHistoryWindow"));
     setWindowTitle(QStringLiteral("交班记录"));
@@ -66,14 +66,6 @@ HandOverHistoryWindow::HandOverHistoryWindow(AppServices& services, QWidget* par
 
     m_list->setObjectName(QStringLiteral("handOverList"));
     m_list->setModel(m_model);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->horizontalHeader()->setStretchLastSection(true);
     for (int i = 0; i < Columns.size(); ++i)
         m_list->setColumnWidth(i, Columns[i].width);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DeskListView.h"
 #include "app/Outcome.h"
 #include "desk/HandOver.h"
 
@@ -9,7 +10,6 @@
 
 struct AppServices;
 class PagedTableModel;
-class QTableView;
 
 // "交班记录": the shifts handed over, newest first, with their takings, the expected and counted
 // cash and the difference. A hand-over's slip can be looked at ("查看") and printed again
@@ -33,5 +33,5 @@ private:
 
     AppServices& m_services;
     PagedTableModel* m_model;
-    QTableView* m_list;
+    DeskListView* m_list;
 };

@@ -22,7 +22,6 @@
 #include "skin/PaintedText.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -60,7 +59,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     , m_mode(mode)
     , m_model(new PagedTableModel(services.database, RecordKindLayout::of(kind).table,
           RecordKindLayout::of(kind).columnNames(), NewestFirst, this))
-    , m_list(new QTableView(this))
+    , m_list(new DeskListView(this))
     , m_totalsArea(new QueryTotalsArea(kind, this))
     , m_totalsTimer(new QTimer(this))
 {
@@ -68,24 +67,12 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     setObjectName(QStringLiteral("queryWindow"));
     setWindowTitle(layout.caption);
 
-    // A desk list (grid lines, whole rows selected, nothing edited) of rows of one height, so
-    // that a million of them cost the view nothing until they are shown.
+    // Each kind of list remembers the widths the user gives its columns.
     m_model->setHeaders(layout.captions());
     m_list->setObjectName(QStringLiteral("queryList"));
+    m_list->setLayoutKey(QStringLiteral("queryWindow/queryList%1").arg(int(kind)));
     m_list->setModel(m_model);
-    m_list->setShowGrid(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    const QList<int> widths = layout.widths();
-    for (int column = 0; column < widths.size(); ++column)
-        m_list->setColumnWidth(column, widths[column]);
+    m_list->setColumnWidths(layout.widths());
     connect(m_model, &PagedTableModel::readFailed, this, &QueryWindow::showReadFailure, Qt::QueuedConnection);
 
     auto* menuBar = new QMenuBar(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DeskListView.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
 #include "reports/RecordKind.h"
@@ -14,7 +15,6 @@ class PagedTableModel;
 class PaymentTotalsLine;
 class QAction;
 class QLabel;
-class QTableView;
 class QTimer;
 class QueryTotalsArea;
 
@@ -87,7 +87,7 @@ private:
     RecordKind m_kind;
     Mode m_mode;
     PagedTableModel* m_model;
-    QTableView* m_list;
+    DeskListView* m_list;
     QueryTotalsArea* m_totalsArea;
     QLabel* m_shiftLabel = nullptr;
     PaymentTotalsLine* m_paymentTotals = nullptr; // receipts in the normal mode

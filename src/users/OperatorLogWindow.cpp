@@ -26,7 +26,7 @@ const QString OperatorLogWindow::AllText = QStringLiteral("全部");
 namespace {
 
 // The width of each column in pixels: 时间 … 金额.
-const QList<int> ColumnWidths { 140, 70, 70, 60, 70, 76, 52, 64, 250, 70 };
+const QList<int> LogColumnWidths { 140, 70, 70, 60, 70, 76, 52, 64, 250, 70 };
 
 QDateEdit* newDayEdit(const char* objectName, const QDate& day, QWidget* parent)
 {
@@ -53,7 +53,7 @@ OperatorLogWindow::OperatorLogWindow(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_model(new OperatorLogModel(services.database, this))
-    , m_list(new QTableView(this))
+    , m_list(new DeskListView(this))
     , m_firstDay(newDayEdit("firstDayEdit", services.clock.now().date().addDays(-6), this))
     , m_lastDay(newDayEdit("lastDayEdit", services.clock.now().date(), this))
     , m_userBox(newChoiceBox("userBox", true, this))
@@ -93,19 +93,8 @@ OperatorLogWindow::OperatorLogWindow(AppServices& services, QWidget* parent)
 
     m_list->setObjectName(QStringLiteral("logList"));
     m_list->setModel(m_model);
-    m_list->setShowGrid(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
-    for (int column = 0; column < ColumnWidths.size(); ++column)
-        m_list->setColumnWidth(column, ColumnWidths[column]);
+    m_list->setColumnWidths(LogColumnWidths);
     connect(
         m_model, &PagedTableModel::readFailed, this,
         [this](const QString& error) { m_services.messages.inform(error, {}, MessageService::Icon::Warning); },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DeskListView.h"
 #include "users/OperatorLogFilter.h"
 
 #include <QDialog>
@@ -9,7 +10,6 @@ class OperatorLogModel;
 class QComboBox;
 class QDateEdit;
 class QLabel;
-class QTableView;
 
 // "操作日志": what was done at the desk, newest first, for the general manager. The rows of a
 // period (a week up to today when it opens) are listed, for one user or all and one kind of
@@ -39,7 +39,7 @@ private:
 
     AppServices& m_services;
     OperatorLogModel* m_model;
-    QTableView* m_list;
+    DeskListView* m_list;
     QDateEdit* m_firstDay;
     QDateEdit* m_lastDay;
     QComboBox* m_userBox;
