@@ -218,8 +218,7 @@ QString DeskApplication::restore(const Backups::Entry& backup)
 void DeskApplication::showBoard(const std::function<void()>& shown)
 {
     m_boardWatcher = std::make_unique<FirstPaintWatcher>([this, shown] {
-        checkDatabase();
-        m_backups->startInBackground();
+        checkDatabase(); // the start's backup follows it
         if (shown)
             shown();
     });
@@ -240,8 +239,13 @@ void DeskApplication::checkDatabase()
     QObject::connect(m_databaseCheck.get(), &DatabaseCheck::finished, m_databaseCheck.get(),
         [this, databasePath, logFound](const DatabaseCheck::Verdict& verdict) {
             m_checkPending = false;
+            // The start's backup waits for the check, so that the two reads of the whole file
+            // do not compete with each other and with the desk, and a damaged file never
+            // becomes a backup that would rotate a sound one away.
             if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty())
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
+            else
+                m_backups->startInBackground();
         });
     m_checkPending = true;
     m_databaseCheck->start(databasePath);

@@ -69,7 +69,8 @@ public:
     // the database starts in the background (a damaged file is then reported), and `shown`
     // is called.
     void showBoard(const std::function<void()>& shown = {});
-    // Starts the thorough check of the database now; its verdict is reported when it ends.
+    // Starts the thorough check of the database now; its verdict is reported when it ends, and
+    // a file found sound is then backed up.
     void checkDatabase();
     bool isCheckingDatabase() const;
 

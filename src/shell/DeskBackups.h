@@ -10,10 +10,10 @@
 
 struct AppServices;
 
-// The backups of the running desk: one in the background after the board is shown and after
-// each hand-over, into backup/ of the data folder (the old ones rotated away), and one on the
-// spot when the general manager asks for it ("数据备份"), there or into a folder he chooses.
-// A background backup that fails is reported; the backups taken before stay as they were.
+// The backups of the running desk: one in the background once the start's check found the
+// database sound and one after each hand-over, into backup/ of the data folder (the old ones
+// rotated away), and one on the spot when the general manager asks for it ("数据备份"), there or into a folder he
+// chooses. A background backup that fails is reported; the backups taken before stay as they were.
 class DeskBackups : public QObject
 {
     Q_OBJECT

@@ -340,6 +340,20 @@ private slots:
     }
 
     // "立即备份" into another folder, and the windows to look at.
+    // The start's backup follows the thorough check of the file, and only a file found sound
+    // is backed up.
+    void theStartIsBackedUpOnceTheFileIsFoundSound()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        const QString folder = desk.application().backups().folder();
+        QVERIFY(Backups::list(folder).isEmpty());
+        desk.application().showBoard(); // the check starts once the board is painted
+        QTRY_VERIFY_WITH_TIMEOUT(Backups::list(folder).size() == 1, 60000);
+        QVERIFY(!desk.application().isCheckingDatabase());
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
     void backingUpNow()
     {
         DeskFixture desk;
