@@ -222,6 +222,23 @@ std::optional<Decimal> Decimal::fromText(QStringView text)
     return Decimal(negative ? -mantissa : mantissa, places);
 }
 
+Decimal Decimal::fromLeadingText(QStringView text)
+{
+    const Money atTheFen = Money::fromText(text);
+    qsizetype start = 0;
+    while (start < text.size() && (text[start] == u' ' || (text[start] >= u'\t' && text[start] <= u'\r')))
+        ++start;
+    qsizetype end = start;
+    if (end < text.size() && (text[end] == u'-' || text[end] == u'+'))
+        ++end;
+    while (end < text.size() && ((text[end] >= u'0' && text[end] <= u'9') || text[end] == u'.'))
+        ++end;
+    if (const std::optional<Decimal> exact = fromText(text.sliced(start, end - start));
+        exact && Money::rounded(*exact) == atTheFen)
+        return *exact;
+    return atTheFen.toDecimal();
+}
+
 std::optional<Decimal> Decimal::fromDouble(double value)
 {
     if (!std::isfinite(value))
@@ -257,6 +274,14 @@ QString Decimal::text() const
         = QString::number(magnitude % static_cast<std::uint64_t>(power)).rightJustified(shortest.m_places, u'0');
     return (shortest.m_mantissa < 0 ? u"-" : u"") + QString::number(magnitude / static_cast<std::uint64_t>(power))
         + u'.' + fraction;
+}
+
+QString Decimal::amountText() const
+{
+    const Decimal shortest = normalized();
+    if (shortest.m_places > 2)
+        return shortest.text();
+    return Money::rounded(shortest).text();
 }
 
 double Decimal::toDouble() const

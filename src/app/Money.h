@@ -96,6 +96,10 @@ public:
     // Plain decimal text: an optional sign, digits with at most one point (".5" and "5." too),
     // nothing else, at most MaxPlaces places and 18 digits. Empty when it is not such a text.
     static std::optional<Decimal> fromText(QStringView text);
+    // A stored text's leading number (the leading-number rule) as exactly as it is written:
+    // "2.675元" is 2.675. A number the rule reads otherwise (an exponent, too many digits) is
+    // taken at the fen it reads as (Money::fromText).
+    static Decimal fromLeadingText(QStringView text);
     // The shortest decimal that reads back as the same double: 45.55 stored as a double is
     // 45.55, not 45.5499999…. Empty for a value that is not finite or has no such short form
     // (more than MaxPlaces places or beyond 18 digits).
@@ -108,6 +112,9 @@ public:
     Decimal normalized() const;
     // The shortest text of the number ("45.55", "0.85", "3", "-0.5").
     QString text() const;
+    // As amounts are shown: "%.2f" for a number of two places or fewer, every place when it
+    // has more ("45.50", "0.90", "2.675").
+    QString amountText() const;
     // The number as a double, for what only shows or draws it (a chart's axis).
     double toDouble() const;
 

@@ -1,6 +1,7 @@
 #include "app/Schema.h"
 
 #include "app/Database.h"
+#include "app/Money.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 
@@ -251,8 +252,8 @@ bool createTables(Database& database, const QList<TableDefinition>& definitions,
 // first shift and not years of bills.
 bool closeEarlierReceipts(Database& database, QString* error)
 {
-    const SqlResult earlier
-        = database.exec(QStringLiteral("SELECT count(*), total(CAST(alljine AS REAL)), max(id) FROM Receiptform"));
+    const SqlResult earlier = database.exec(QStringLiteral("SELECT count(*), %1, max(id) FROM Receiptform")
+                                                .arg(Database::fenSum(QStringLiteral("alljine"))));
     if (!earlier.ok()) {
         *error = earlier.error;
         return false;
@@ -264,7 +265,7 @@ bool closeEarlierReceipts(Database& database, QString* error)
         QStringLiteral("INSERT INTO handover (shift_start, closed_at, cashier, last_receipt, receipt_count, total) "
                        "VALUES ('', ?, '', ?, ?, ?)"),
         { DateTimeText(QDateTime::currentDateTime()), earlier.first().value(2).toLongLong(), count,
-            AmountText(earlier.first().value(1).toDouble()) },
+            Money::fromFen(earlier.first().value(1).toLongLong()).text() },
         error);
 }
 

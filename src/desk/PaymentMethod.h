@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Money.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +29,7 @@ QString UnrecordedMethodName();
 struct MethodTotal
 {
     qint64 count = 0;
-    double amount = 0.0;
+    Money amount;
 
     friend bool operator==(const MethodTotal&, const MethodTotal&) = default;
 };

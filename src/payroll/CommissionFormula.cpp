@@ -1,19 +1,19 @@
 #include "payroll/CommissionFormula.h"
 
 #include "app/LeadingNumber.h"
-#include "app/TextFormat.h"
 
-double CommissionFormula::commission(int massageClocks, int footWashClocks) const
+Money CommissionFormula::commission(int massageClocks, int footWashClocks) const
 {
+    // Each per-clock amount is read as it prints, to the fen; counts multiply it exactly.
     const int m = massageClocks;
-    const double laterClock = LeadingReal(massageall); // from the 4th clock on, and every free clock
-    double massage = 0.0;
+    const Money laterClock = Money::fromText(massageall); // from the 4th clock on, and every free clock
+    Money massage;
     if (m >= 1)
-        massage += LeadingReal(massage1);
+        massage += Money::fromText(massage1);
     if (m >= 2)
-        massage += LeadingReal(massage2);
+        massage += Money::fromText(massage2);
     if (m >= 3)
-        massage += LeadingReal(massage3);
+        massage += Money::fromText(massage3);
     if (m >= 4)
         massage += (m - 3) * laterClock;
 
@@ -23,10 +23,10 @@ double CommissionFormula::commission(int massageClocks, int footWashClocks) cons
     if (perFreeClock > 0 && m >= perFreeClock)
         massage += (m / perFreeClock) * laterClock;
 
-    return massage + footWashClocks * LeadingReal(wash);
+    return massage + footWashClocks * Money::fromText(wash);
 }
 
 QString CommissionFormula::commissionText(int massageClocks, int footWashClocks) const
 {
-    return AmountText(commission(massageClocks, footWashClocks));
+    return commission(massageClocks, footWashClocks).text();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Money.h"
+
 #include <QString>
 
 // A technician's commission on one bill, kept as the texts of row 2003 of jstichen: an amount
@@ -17,7 +19,7 @@ struct CommissionFormula
     QString avertime;
 
     // The commission for `massageClocks` massage and `footWashClocks` foot-wash clocks.
-    double commission(int massageClocks, int footWashClocks) const;
+    Money commission(int massageClocks, int footWashClocks) const;
     // As stored in salaryform.salary: "%.2f".
     QString commissionText(int massageClocks, int footWashClocks) const;
 

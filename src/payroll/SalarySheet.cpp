@@ -20,17 +20,17 @@ Outcome<QList<Technician>> technicians(Database& database)
     return technicians;
 }
 
-Outcome<QHash<QString, double>> wages(Database& database, const QDateTime& start, const QDateTime& end)
+Outcome<QHash<QString, Money>> wages(Database& database, const QDateTime& start, const QDateTime& end)
 {
     const SqlResult result
-        = database.exec(QStringLiteral("SELECT num, total(%1) FROM salaryform WHERE time<=? AND time>=? GROUP BY num")
-                            .arg(Database::leadingReal(QStringLiteral("salary"))),
+        = database.exec(QStringLiteral("SELECT num, %1 FROM salaryform WHERE time<=? AND time>=? GROUP BY num")
+                            .arg(Database::fenSum(QStringLiteral("salary"))),
             { DateTimeText(end), DateTimeText(start) });
     if (!result.ok())
         return Failure { result.error };
-    QHash<QString, double> wages;
+    QHash<QString, Money> wages;
     for (const QSqlRecord& row : result.rows)
-        wages.insert(row.value(0).toString(), row.value(1).toDouble());
+        wages.insert(row.value(0).toString(), Money::fromFen(row.value(1).toLongLong()));
     return wages;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "app/Outcome.h"
 
 #include <QDateTime>
@@ -24,6 +25,6 @@ Outcome<QList<Technician>> technicians(Database& database);
 
 // The sum of the commissions (salaryform.salary, each by its leading number) of every
 // technician number with services stamped from `start` to `end`, both included.
-Outcome<QHash<QString, double>> wages(Database& database, const QDateTime& start, const QDateTime& end);
+Outcome<QHash<QString, Money>> wages(Database& database, const QDateTime& start, const QDateTime& end);
 
 } // namespace SalarySheet

@@ -180,7 +180,7 @@ void SalarySheetDialog::generate()
         m_services.messages.inform(NoTechniciansText);
         return;
     }
-    const Outcome<QHash<QString, double>> wages
+    const Outcome<QHash<QString, Money>> wages
         = SalarySheet::wages(m_services.database, m_start->dateTime(), m_end->dateTime());
     if (!wages) {
         ShowSetback(m_services.messages, wages);
@@ -189,7 +189,7 @@ void SalarySheetDialog::generate()
     // The amounts typed on a row stay, and its net pay takes the new wage at once.
     for (int row = 0; row < m_sheet->rowCount(); ++row) {
         const QString number = m_sheet->rows().cell(row, SalaryColumn::Number);
-        m_sheet->rows().setCell(row, SalaryColumn::Wage, AmountText(wages.value().value(number)));
+        m_sheet->rows().setCell(row, SalaryColumn::Wage, wages.value().value(number).text());
         updateNetPay(row);
     }
 }

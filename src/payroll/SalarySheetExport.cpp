@@ -1,6 +1,7 @@
 #include "payroll/SalarySheetExport.h"
 
 #include "app/LeadingNumber.h"
+#include "app/Money.h"
 #include "app/TextFormat.h"
 #include "payroll/SalaryRow.h"
 
@@ -33,10 +34,10 @@ ExportTable SalarySheetExportTable(
     table.totals[SalaryColumn::Number] = QStringLiteral("合计");
     table.totals[SalaryColumn::Name] = QStringLiteral("%1人").arg(rows.size());
     for (int column = SalaryColumn::Wage; column < SalaryColumn::Count; ++column) {
-        double sum = 0;
+        Money sum;
         for (const QStringList& row : rows)
-            sum += LeadingReal(row.value(column));
-        table.totals[column] = AmountText(sum);
+            sum += Money::fromText(row.value(column));
+        table.totals[column] = sum.text();
     }
     return table;
 }

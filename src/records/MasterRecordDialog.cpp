@@ -4,6 +4,7 @@
 #include "app/LeadingNumber.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
+#include "app/Money.h"
 #include "app/PagedTableModel.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
@@ -404,6 +405,8 @@ void MasterRecordDialog::deleteRecord()
 
 void MasterRecordDialog::recomputeTotal()
 {
-    const double total = LeadingReal(m_lines[PriceColumn]->text()) * LeadingReal(m_lines[QuantityColumn]->text());
-    m_lines[TotalColumn]->setStoredText(AmountText(total));
+    // Price times quantity, each as exactly as it is written, rounded once.
+    const Money total = Money::line(1, Decimal::fromLeadingText(m_lines[PriceColumn]->text()),
+        Decimal::fromLeadingText(m_lines[QuantityColumn]->text()));
+    m_lines[TotalColumn]->setStoredText(total.text());
 }

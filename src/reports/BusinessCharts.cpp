@@ -133,15 +133,15 @@ QString periodText(const Period& period)
 
 QChart* dailyTakings(const DailyTakings& figures, const Period& period)
 {
-    double total = 0;
+    Money total;
     qint64 receipts = 0;
     double largest = 0;
     QBarSet* set = barSet(QStringLiteral("营业额"));
     for (const Day& day : figures.days) {
-        *set << day.amount;
+        *set << ChartValue(day.amount);
         total += day.amount;
         receipts += day.receipts;
-        largest = std::max(largest, day.amount);
+        largest = std::max(largest, ChartValue(day.amount));
     }
     auto* average = new QLineSeries;
     average->setName(QStringLiteral("7日平均"));
@@ -154,7 +154,7 @@ QChart* dailyTakings(const DailyTakings& figures, const Period& period)
     const int days = std::max(1, int(figures.days.size()));
     QChart* chart = newChart(Kind::DailyTakings, period,
         QStringLiteral("合计 %1元, %2张单据, 日均 %3元")
-            .arg(AmountText(total), countText(receipts), AmountText(total / days)));
+            .arg(total.text(), countText(receipts), AverageAmount(total, days).text()));
     auto* bars = new QBarSeries;
     bars->append(set);
     bars->setBarWidth(figures.days.size() > 62 ? 1.0 : 0.8);
@@ -174,17 +174,17 @@ QChart* dailyTakings(const DailyTakings& figures, const Period& period)
 
 QChart* paymentMethods(const QList<Group>& methods, const Period& period)
 {
-    double total = 0;
+    Money total;
     for (const Group& method : methods)
         total += method.amount;
     QChart* chart = newChart(Kind::PaymentMethods, period,
-        methods.isEmpty() ? QStringLiteral("本时段没有单据") : QStringLiteral("合计 %1元").arg(AmountText(total)));
+        methods.isEmpty() ? QStringLiteral("本时段没有单据") : QStringLiteral("合计 %1元").arg(total.text()));
     auto* pie = new QPieSeries;
     for (const Group& method : methods) {
-        QPieSlice* slice = pie->append(method.label, method.amount);
-        const double share = total > 0 ? method.amount * 100 / total : 0;
+        QPieSlice* slice = pie->append(method.label, ChartValue(method.amount));
+        const double share = total > Money() ? ChartValue(method.amount) * 100 / ChartValue(total) : 0;
         slice->setLabel(QStringLiteral("%1 %2元 %3张 (%4%)")
-                            .arg(method.label, AmountText(method.amount), countText(method.receipts))
+                            .arg(method.label, method.amount.text(), countText(method.receipts))
                             .arg(share, 0, 'f', 1));
         slice->setLabelVisible(true);
     }
@@ -196,17 +196,17 @@ QChart* paymentMethods(const QList<Group>& methods, const Period& period)
 
 QChart* hoursOfDay(const QList<Group>& hours, const Period& period)
 {
-    double total = 0;
+    Money total;
     double largest = 0;
     QBarSet* set = barSet(QStringLiteral("营业额"));
     QStringList labels;
     for (int hour = 0; hour < hours.size(); ++hour) {
-        *set << hours[hour].amount;
+        *set << ChartValue(hours[hour].amount);
         labels << QString::number(hour);
         total += hours[hour].amount;
-        largest = std::max(largest, hours[hour].amount);
+        largest = std::max(largest, ChartValue(hours[hour].amount));
     }
-    QChart* chart = newChart(Kind::HoursOfDay, period, QStringLiteral("合计 %1元").arg(AmountText(total)));
+    QChart* chart = newChart(Kind::HoursOfDay, period, QStringLiteral("合计 %1元").arg(total.text()));
     auto* bars = new QBarSeries;
     bars->append(set);
     chart->addSeries(bars);
@@ -227,22 +227,22 @@ QChart* technicians(Kind kind, const QList<Technician>& technicians, const Perio
 {
     const bool byClocks = kind == Kind::TechniciansByClocks;
     qint64 clocks = 0;
-    double commission = 0;
+    Money commission;
     for (const Technician& technician : technicians) {
         clocks += technician.clocks;
         commission += technician.commission;
     }
     QChart* chart = newChart(kind, period,
         QStringLiteral("共%1名技师, 合计%2钟, 提成%3元")
-            .arg(countText(technicians.size()), countText(clocks), AmountText(commission)));
+            .arg(countText(technicians.size()), countText(clocks), commission.text()));
     QStringList labels;
     QList<double> values;
     for (const Technician& technician :
         ranked(technicians, byClocks ? TechnicianMeasure::Clocks : TechnicianMeasure::Commission, RankedCount)) {
         const QString value
-            = byClocks ? QStringLiteral("%1钟").arg(technician.clocks) : AmountText(technician.commission) + u'元';
+            = byClocks ? QStringLiteral("%1钟").arg(technician.clocks) : technician.commission.text() + u'元';
         labels << QStringLiteral("%1 %2  %3").arg(technician.number, technician.name, value);
-        values << (byClocks ? double(technician.clocks) : technician.commission);
+        values << (byClocks ? double(technician.clocks) : ChartValue(technician.commission));
     }
     return rankingChart(chart, title(kind), labels, values, byClocks ? QStringLiteral("钟") : QStringLiteral("元"));
 }
@@ -251,21 +251,21 @@ QChart* goods(Kind kind, const QList<Goods>& goods, const Period& period)
 {
     const bool byQuantity = kind == Kind::GoodsByQuantity;
     qint64 quantity = 0;
-    double amount = 0;
+    Money amount;
     for (const Goods& article : goods) {
         quantity += article.quantity;
         amount += article.amount;
     }
     QChart* chart = newChart(kind, period,
         QStringLiteral("共%1种商品, 数量%2, 金额%3元")
-            .arg(countText(goods.size()), countText(quantity), AmountText(amount)));
+            .arg(countText(goods.size()), countText(quantity), amount.text()));
     QStringList labels;
     QList<double> values;
     for (const Goods& article :
         ranked(goods, byQuantity ? GoodsMeasure::Quantity : GoodsMeasure::Amount, RankedCount)) {
-        const QString value = byQuantity ? QString::number(article.quantity) : AmountText(article.amount) + u'元';
+        const QString value = byQuantity ? QString::number(article.quantity) : article.amount.text() + u'元';
         labels << QStringLiteral("%1  %2").arg(article.name, value);
-        values << (byQuantity ? double(article.quantity) : article.amount);
+        values << (byQuantity ? double(article.quantity) : ChartValue(article.amount));
     }
     return rankingChart(chart, title(kind), labels, values, byQuantity ? QStringLiteral("数量") : QStringLiteral("元"));
 }

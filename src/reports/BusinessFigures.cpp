@@ -87,7 +87,7 @@ QList<Technician> ranked(QList<Technician> technicians, TechnicianMeasure measur
     return firstBy(
         std::move(technicians), count,
         [measure](const Technician& technician) {
-            return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : technician.commission;
+            return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : ChartValue(technician.commission);
         },
         [](const Technician& technician) { return technician.number; });
 }
@@ -97,7 +97,7 @@ QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
     return firstBy(
         std::move(goods), count,
         [measure](const Goods& article) {
-            return measure == GoodsMeasure::Quantity ? double(article.quantity) : article.amount;
+            return measure == GoodsMeasure::Quantity ? double(article.quantity) : ChartValue(article.amount);
         },
         [](const Goods& article) { return article.name; });
 }
@@ -106,12 +106,11 @@ Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 {
     const QDate from = period.first.addDays(-(AverageDays - 1));
     const Outcome<QList<Day>> found = aggregate<Day>(database,
-        QStringLiteral(
-            "SELECT substr(time, 1, 10) AS day, coalesce(sum(%1), 0), count(*) FROM Receiptform%2 GROUP BY day")
-            .arg(Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        QStringLiteral("SELECT substr(time, 1, 10) AS day, %1, count(*) FROM Receiptform%2 GROUP BY day")
+            .arg(Database::fenSum(QStringLiteral("alljine")), InPeriod),
         bounds(from, period.last), [](const QSqlQuery& row) {
-            return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate), row.value(1).toDouble(),
-                row.value(2).toLongLong() };
+            return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate),
+                Money::fromFen(row.value(1).toLongLong()), row.value(2).toLongLong() };
         });
     if (!found)
         return found.setback<DailyTakings>();
@@ -122,8 +121,8 @@ Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
     DailyTakings daily;
     QList<double> amounts;
     for (QDate date = from; date <= period.last; date = date.addDays(1)) {
-        const Day day = byDate.value(date, Day { date, 0.0, 0 });
-        amounts.append(day.amount);
+        const Day day = byDate.value(date, Day { date, Money(), 0 });
+        amounts.append(ChartValue(day.amount));
         if (date >= period.first)
             daily.days.append(day);
     }
@@ -134,10 +133,11 @@ Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 {
     Outcome<QList<Group>> methods = aggregate<Group>(database,
-        QStringLiteral("SELECT %1 AS method, coalesce(sum(%2), 0), count(*) FROM Receiptform%3 GROUP BY method")
-            .arg(methodExpression(database), Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        QStringLiteral("SELECT %1 AS method, %2, count(*) FROM Receiptform%3 GROUP BY method")
+            .arg(methodExpression(database), Database::fenSum(QStringLiteral("alljine")), InPeriod),
         bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Group { row.value(0).toString(), row.value(1).toDouble(), row.value(2).toLongLong() };
+            return Group { row.value(0).toString(), Money::fromFen(row.value(1).toLongLong()),
+                row.value(2).toLongLong() };
         });
     if (!methods)
         return methods;
@@ -149,17 +149,17 @@ Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 {
     const Outcome<QList<Group>> found = aggregate<Group>(database,
-        QStringLiteral(
-            "SELECT substr(time, 12, 2) AS hour, coalesce(sum(%1), 0), count(*) FROM Receiptform%2 GROUP BY hour")
-            .arg(Database::leadingReal(QStringLiteral("alljine")), InPeriod),
+        QStringLiteral("SELECT substr(time, 12, 2) AS hour, %1, count(*) FROM Receiptform%2 GROUP BY hour")
+            .arg(Database::fenSum(QStringLiteral("alljine")), InPeriod),
         bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Group { row.value(0).toString(), row.value(1).toDouble(), row.value(2).toLongLong() };
+            return Group { row.value(0).toString(), Money::fromFen(row.value(1).toLongLong()),
+                row.value(2).toLongLong() };
         });
     if (!found)
         return found;
     QList<Group> hours;
     for (int hour = 0; hour < 24; ++hour)
-        hours.append({ QStringLiteral("%1时").arg(hour), 0.0, 0 });
+        hours.append({ QStringLiteral("%1时").arg(hour), Money(), 0 });
     for (const Group& group : found.value()) {
         bool ok = false;
         const int hour = group.label.toInt(&ok);
@@ -174,27 +174,27 @@ Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 {
     return aggregate<Technician>(database,
-        QStringLiteral("SELECT num, max(name), coalesce(sum(%1), 0) + coalesce(sum(%2), 0), coalesce(sum(%3), 0) FROM "
+        QStringLiteral("SELECT num, max(name), coalesce(sum(%1), 0) + coalesce(sum(%2), 0), %3 FROM "
                        "salaryform%4 "
                        "GROUP BY num ORDER BY num")
             .arg(Database::leadingInteger(QStringLiteral("massagetime")),
-                Database::leadingInteger(QStringLiteral("washfoottime")),
-                Database::leadingReal(QStringLiteral("salary")), InPeriod),
+                Database::leadingInteger(QStringLiteral("washfoottime")), Database::fenSum(QStringLiteral("salary")),
+                InPeriod),
         bounds(period.first, period.last), [](const QSqlQuery& row) {
             return Technician { row.value(0).toString(), row.value(1).toString(), row.value(2).toLongLong(),
-                row.value(3).toDouble() };
+                Money::fromFen(row.value(3).toLongLong()) };
         });
 }
 
 Outcome<QList<Goods>> goods(Database& database, const Period& period)
 {
     return aggregate<Goods>(database,
-        QStringLiteral(
-            "SELECT name, coalesce(sum(%1), 0), coalesce(sum(%2), 0) FROM spsalay%3 GROUP BY name ORDER BY name")
-            .arg(Database::leadingInteger(QStringLiteral("counter")), Database::leadingReal(QStringLiteral("jine")),
+        QStringLiteral("SELECT name, coalesce(sum(%1), 0), %2 FROM spsalay%3 GROUP BY name ORDER BY name")
+            .arg(Database::leadingInteger(QStringLiteral("counter")), Database::fenSum(QStringLiteral("jine")),
                 InPeriod),
         bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Goods { row.value(0).toString(), row.value(1).toLongLong(), row.value(2).toDouble() };
+            return Goods { row.value(0).toString(), row.value(1).toLongLong(),
+                Money::fromFen(row.value(2).toLongLong()) };
         });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "app/Outcome.h"
 
 #include <QDate>
@@ -24,11 +25,28 @@ struct Period
     friend bool operator==(const Period&, const Period&) = default;
 };
 
+// Where a chart draws an amount: its height in yuan. Only what is drawn is a double; every
+// figure printed beside it is the Money itself.
+inline double ChartValue(Money amount)
+{
+    return static_cast<double>(amount.fen()) / 100.0;
+}
+
+// `total` shared over `count` (at least 1), rounded half away from zero to the fen.
+inline Money AverageAmount(Money total, qint64 count)
+{
+    const qint64 magnitude = total.isNegative() ? -total.fen() : total.fen();
+    qint64 fen = magnitude / count;
+    if ((magnitude % count) * 2 >= count)
+        ++fen;
+    return Money::fromFen(total.isNegative() ? -fen : fen);
+}
+
 // The takings of one day: the sum of the receipts' totals and how many receipts.
 struct Day
 {
     QDate date;
-    double amount = 0.0;
+    Money amount;
     qint64 receipts = 0;
 
     friend bool operator==(const Day&, const Day&) = default;
@@ -46,7 +64,7 @@ struct DailyTakings
 struct Group
 {
     QString label;
-    double amount = 0.0;
+    Money amount;
     qint64 receipts = 0;
 
     friend bool operator==(const Group&, const Group&) = default;
@@ -57,7 +75,7 @@ struct Technician
     QString number;
     QString name;
     qint64 clocks = 0; // massage and foot-wash clocks
-    double commission = 0.0;
+    Money commission;
 
     friend bool operator==(const Technician&, const Technician&) = default;
 };
@@ -66,7 +84,7 @@ struct Goods
 {
     QString name;
     qint64 quantity = 0;
-    double amount = 0.0;
+    Money amount;
 
     friend bool operator==(const Goods&, const Goods&) = default;
 };

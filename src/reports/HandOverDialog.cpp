@@ -1,7 +1,6 @@
 #include "reports/HandOverDialog.h"
 
 #include "app/Clock.h"
-#include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/PrinterChooser.h"
 #include "app/SetbackMessage.h"
@@ -34,9 +33,9 @@ QLabel* valueLabel(const QString& objectName, QWidget* parent)
     return label;
 }
 
-QString yuan(double amount)
+QString yuan(Money amount)
 {
-    return AmountText(amount) + QStringLiteral(" 元");
+    return amount.text() + QStringLiteral(" 元");
 }
 
 } // namespace
@@ -179,12 +178,12 @@ void HandOverDialog::showTakings()
     m_unrecordedLabel->setVisible(unrecorded);
     m_unrecordedValue->setVisible(unrecorded);
     m_unrecordedValue->setText(yuan(payments.unrecorded.amount));
-    const double expected = ExpectedCash(payments);
-    const double difference = CashDifference(m_countedEdit->text(), expected);
+    const Money expected = ExpectedCash(payments);
+    const Money difference = CashDifference(m_countedEdit->text(), expected);
     m_expectedValue->setText(yuan(expected));
-    m_countedValue->setText(yuan(LeadingReal(m_countedEdit->text().trimmed())));
+    m_countedValue->setText(yuan(CountedCash(m_countedEdit->text())));
     m_differenceValue->setText(
-        yuan(difference) + QStringLiteral("  ") + HandOverSlip::differenceWord(AmountText(difference)));
+        yuan(difference) + QStringLiteral("  ") + HandOverSlip::differenceWord(difference.text()));
     m_figures->setVisible(true);
     adjustSize();
 }
@@ -224,9 +223,9 @@ void HandOverDialog::reject()
     // is no longer blind.
     if (isRevealed() && !m_handOver) {
         const LogEntry entry { .kind = LogKind::HandOver,
-            .description = QStringLiteral("清点后取消交班:实点现金%1 应有现金%2")
-                               .arg(AmountText(LeadingReal(m_countedEdit->text().trimmed())),
-                                   AmountText(ExpectedCash(m_takings->payments))) };
+            .description
+            = QStringLiteral("清点后取消交班:实点现金%1 应有现金%2")
+                  .arg(CountedCash(m_countedEdit->text()).text(), ExpectedCash(m_takings->payments).text()) };
         if (const QString error = OperatorLog(m_services.database, m_services.session).write(entry); !error.isEmpty())
             m_services.messages.inform(error, {}, MessageService::Icon::Warning);
     }

@@ -20,8 +20,8 @@ QString PaymentTotalsLine::text(const PaymentTotals& totals)
 {
     QStringList parts;
     for (PaymentMethod method : PaymentMethods)
-        parts << QStringLiteral("%1: %2元").arg(PaymentMethodName(method), AmountText(totals.of(method).amount));
+        parts << QStringLiteral("%1: %2元").arg(PaymentMethodName(method), totals.of(method).amount.text());
     if (totals.unrecorded.count > 0)
-        parts << QStringLiteral("%1: %2元").arg(UnrecordedMethodName(), AmountText(totals.unrecorded.amount));
+        parts << QStringLiteral("%1: %2元").arg(UnrecordedMethodName(), totals.unrecorded.amount.text());
     return parts.join(QStringLiteral("   "));
 }

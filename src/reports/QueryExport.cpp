@@ -47,7 +47,7 @@ ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCon
 
     table.totals = QStringList(layout.columns.size(), QString());
     table.totals[0] = QStringLiteral("合计 %1条").arg(totals.count);
-    table.totals[RecordKindLayout::AmountColumn] = AmountText(totals.amount);
+    table.totals[RecordKindLayout::AmountColumn] = totals.amount.text();
     for (int i = 0; i < layout.summedColumns; ++i)
         table.totals[RecordKindLayout::FirstSummedColumn + i] = QString::number(totals.sums[size_t(i)]);
 

@@ -9,7 +9,7 @@ QString QueryTotalsStatement(RecordKind kind, const QueryCondition& condition)
 {
     const RecordKindLayout& layout = RecordKindLayout::of(kind);
     QStringList aggregates { QStringLiteral("count(*)"),
-        QStringLiteral("total(%1)").arg(Database::leadingReal(layout.columns[RecordKindLayout::AmountColumn].name)) };
+        Database::fenSum(layout.columns[RecordKindLayout::AmountColumn].name) };
     for (int i = 0; i < layout.summedColumns; ++i)
         aggregates << QStringLiteral("coalesce(sum(%1), 0)")
                           .arg(Database::leadingInteger(layout.columns[RecordKindLayout::FirstSummedColumn + i].name));
@@ -29,7 +29,7 @@ Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const 
         return totals;
     const QSqlRecord& row = result.first();
     totals.count = row.value(0).toLongLong();
-    totals.amount = row.value(1).toDouble();
+    totals.amount = Money::fromFen(row.value(1).toLongLong());
     for (int i = 0; i < RecordKindLayout::of(kind).summedColumns; ++i)
         totals.sums[size_t(i)] = row.value(2 + i).toLongLong();
     return totals;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "app/Outcome.h"
 #include "reports/RecordKind.h"
 
@@ -8,13 +9,13 @@
 class Database;
 class QueryCondition;
 
-// The totals under a query list: how many rows, their amount (list column 1 read as a real
-// number) and the sums of columns 4, 5 and 6 read as whole numbers (massage clocks, foot-wash
-// clocks, pedicures; for goods the quantity), each text read by its leading number.
+// The totals under a query list: how many rows, their amount (list column 1 read as money,
+// each row rounded to the fen as it prints) and the sums of columns 4, 5 and 6 read as whole numbers (massage clocks,
+// foot-wash clocks, pedicures; for goods the quantity), each text read by its leading number.
 struct QueryTotals
 {
     qint64 count = 0;
-    double amount = 0.0;
+    Money amount; // the sum of the amounts as each row prints it
     std::array<qint64, 3> sums {};
 
     friend bool operator==(const QueryTotals&, const QueryTotals&) = default;

@@ -42,7 +42,7 @@ QList<QueryTotalsArea::Text> QueryTotalsArea::texts() const
     const QueryTotals& totals = *m_totals;
     QList<Text> texts {
         { { 20, CountLine }, QStringLiteral("记录总数: %1").arg(totals.count) },
-        { { 200, CountLine }, QStringLiteral("总金额: %1元").arg(AmountText(totals.amount)) },
+        { { 200, CountLine }, QStringLiteral("总金额: %1元").arg(totals.amount.text()) },
     };
     if (m_kind == RecordKind::GoodsSales) {
         texts.append({ { 20, SumsLine }, QStringLiteral("数    量: %1").arg(totals.sums[0]) });

@@ -170,7 +170,7 @@ QAction* QueryWindow::addQuery(const QString& text, const char* objectName, void
 
 QString QueryWindow::handOverQuestion(const QueryTotals& totals)
 {
-    return QStringLiteral("本班共%1张单据,总金额%2元。是否交班?").arg(totals.count).arg(AmountText(totals.amount));
+    return QStringLiteral("本班共%1张单据,总金额%2元。是否交班?").arg(totals.count).arg(totals.amount.text());
 }
 
 void QueryWindow::fill(const QueryCondition& condition)

@@ -9,19 +9,20 @@ Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryConditio
 {
     // One pass over the rows: a count and an amount per method, then those of every other
     // method text (the receipts settled before methods were recorded).
-    const QString amount = Database::leadingReal(QStringLiteral("alljine"));
+    const auto amount = [](const QString& condition) {
+        return Database::fenSum(QStringLiteral("CASE WHEN %1 THEN alljine END").arg(condition));
+    };
     QStringList aggregates;
     QVariantList values;
     QStringList marks;
     for (PaymentMethod method : PaymentMethods) {
         aggregates << QStringLiteral("count(CASE WHEN paymethod=? THEN 1 END)")
-                   << QStringLiteral("total(CASE WHEN paymethod=? THEN %1 END)").arg(amount);
+                   << amount(QStringLiteral("paymethod=?"));
         values << PaymentMethodName(method) << PaymentMethodName(method);
         marks << QStringLiteral("?");
     }
     const QString others = QStringLiteral("paymethod NOT IN (%1)").arg(marks.join(u','));
-    aggregates << QStringLiteral("count(CASE WHEN %1 THEN 1 END)").arg(others)
-               << QStringLiteral("total(CASE WHEN %1 THEN %2 END)").arg(others, amount);
+    aggregates << QStringLiteral("count(CASE WHEN %1 THEN 1 END)").arg(others) << amount(others);
     for (int i = 0; i < 2; ++i) {
         for (PaymentMethod method : PaymentMethods)
             values << PaymentMethodName(method);
@@ -38,13 +39,14 @@ Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryConditio
         return totals;
     const QSqlRecord& row = result.first();
     for (int i = 0; i < PaymentMethodCount; ++i)
-        totals.methods[size_t(i)] = { row.value(2 * i).toLongLong(), row.value(2 * i + 1).toDouble() };
-    totals.unrecorded
-        = { row.value(2 * PaymentMethodCount).toLongLong(), row.value(2 * PaymentMethodCount + 1).toDouble() };
+        totals.methods[size_t(i)]
+            = { row.value(2 * i).toLongLong(), Money::fromFen(row.value(2 * i + 1).toLongLong()) };
+    totals.unrecorded = { row.value(2 * PaymentMethodCount).toLongLong(),
+        Money::fromFen(row.value(2 * PaymentMethodCount + 1).toLongLong()) };
     return totals;
 }
 
-double ExpectedCash(const PaymentTotals& totals)
+Money ExpectedCash(const PaymentTotals& totals)
 {
     return totals.of(PaymentMethod::Cash).amount;
 }

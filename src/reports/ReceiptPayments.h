@@ -8,8 +8,8 @@ class QueryCondition;
 
 // The takings per payment method of the receipts that meet `condition`, from one aggregate
 // statement over the same condition as the list, not by walking the rows. Amounts are the
-// receipts' totals (alljine) read by the leading-number rule.
+// receipts' totals (alljine) read by the leading-number rule, each rounded to the fen.
 Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryCondition& condition);
 
 // The cash a shift's drawer should hold: what its receipts took in cash.
-double ExpectedCash(const PaymentTotals& totals);
+Money ExpectedCash(const PaymentTotals& totals);

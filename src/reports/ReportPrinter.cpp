@@ -34,7 +34,7 @@ ReportPage ReportPrinter::layOutPage(
             drawing.addText(cell.x, y + cell.dy, ReportCellText(text, cell.part),
                 cell.size == ReportCell::Size::Small ? small : body);
         }
-        page.total += LeadingReal(rows.index(row, layout.totalColumn).data().toString());
+        page.total += Money::fromText(rows.index(row, layout.totalColumn).data().toString());
         ++page.rowCount;
         y += RowHeight;
     }
@@ -42,7 +42,7 @@ ReportPage ReportPrinter::layOutPage(
     drawing.addLine(30, y, 745, y);
     drawing.addLine(30, y + 1, 745, y + 1);
     drawing.addText(30, y + 10, QStringLiteral("总金额:"), body);
-    drawing.addText(95, y + 10, AmountText(page.total) + u'元', body);
+    drawing.addText(95, y + 10, page.total.text() + u'元', body);
     return page;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "reports/PageDrawing.h"
 #include "reports/ReportKind.h"
 
@@ -20,7 +21,7 @@ struct ReportHeading
 struct ReportPage
 {
     PageDrawing drawing;
-    double total = 0.0;
+    Money total; // the sum of the amounts printed on it
     int rowCount = 0;
 };
 

@@ -1,9 +1,9 @@
 #include "reports/ShiftHandOver.h"
 
 #include "app/Database.h"
-#include "app/LeadingNumber.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
+#include "app/TypedNumber.h"
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
 #include "reports/ReceiptPayments.h"
@@ -41,23 +41,26 @@ Outcome<ShiftTakings> ReadShiftTakings(Database& database, const ShiftReceipts& 
 QString CountedCashRefusal(const QString& counted)
 {
     static const QRegularExpression amount(QStringLiteral("^[0-9]+(\\.[0-9]{1,2})?$"));
-    if (!amount.match(counted.trimmed()).hasMatch())
+    if (!amount.match(PlainTypedText(counted)).hasMatch())
         return QStringLiteral("请输入实点现金金额!");
     return {};
 }
 
-double CashDifference(const QString& counted, double expected)
+Money CountedCash(const QString& counted)
 {
-    // In whole cents, so that a drawer that matches shows 0.00 and never -0.00.
-    const qint64 cents = std::llround(LeadingReal(counted.trimmed()) * 100.0) - std::llround(expected * 100.0);
-    return double(cents) / 100.0;
+    return Money::fromText(PlainTypedText(counted));
 }
 
-QString CashCountRefusal(const CashCount& count, double expected)
+Money CashDifference(const QString& counted, Money expected)
+{
+    return CountedCash(counted) - expected;
+}
+
+QString CashCountRefusal(const CashCount& count, Money expected)
 {
     if (const QString refusal = CountedCashRefusal(count.counted); !refusal.isEmpty())
         return refusal;
-    if (CashDifference(count.counted, expected) != 0.0 && count.reason.trimmed().isEmpty())
+    if (!CashDifference(count.counted, expected).isZero() && count.reason.trimmed().isEmpty())
         return QStringLiteral("实点现金与应有现金不符,请填写差额原因!");
     return {};
 }
@@ -73,7 +76,7 @@ Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const Shi
         return takings.setback<HandOver>();
     const QueryTotals& totals = takings.value().totals;
     const PaymentTotals& payments = takings.value().payments;
-    const double expected = ExpectedCash(payments);
+    const Money expected = ExpectedCash(payments);
     if (const QString refusal = CashCountRefusal(count, expected); !refusal.isEmpty())
         return Refusal { refusal };
 
@@ -83,13 +86,13 @@ Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const Shi
     handOver.cashier = session.currentCashier();
     handOver.lastReceipt = receipts.upTo;
     handOver.receiptCount = int(totals.count);
-    handOver.total = AmountText(totals.amount);
+    handOver.total = totals.amount.text();
     for (int i = 0; i < PaymentMethodCount; ++i)
-        handOver.methodTotals[size_t(i)] = AmountText(payments.methods[size_t(i)].amount);
-    handOver.unrecordedTotal = AmountText(payments.unrecorded.amount);
-    handOver.expectedCash = AmountText(expected);
-    handOver.countedCash = AmountText(LeadingReal(count.counted.trimmed()));
-    handOver.cashDifference = AmountText(CashDifference(count.counted, expected));
+        handOver.methodTotals[size_t(i)] = payments.methods[size_t(i)].amount.text();
+    handOver.unrecordedTotal = payments.unrecorded.amount.text();
+    handOver.expectedCash = expected.text();
+    handOver.countedCash = CountedCash(count.counted).text();
+    handOver.cashDifference = CashDifference(count.counted, expected).text();
     handOver.differenceReason = count.reason.trimmed();
     if (const Outcome<> closed = session.closeShift(handOver); !closed)
         return closed.setback<HandOver>();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "app/Outcome.h"
 #include "desk/HandOver.h"
 #include "desk/PaymentMethod.h"
@@ -48,12 +49,14 @@ struct CashCount
 // The refusal of a counted amount that is no amount of money ("请输入实点现金金额!"), or
 // empty. Blanks around it do not count.
 QString CountedCashRefusal(const QString& counted);
-// The counted cash less the expected, to the cent.
-double CashDifference(const QString& counted, double expected);
+// The counted cash (full-width digits count as digits), in fen.
+Money CountedCash(const QString& counted);
+// The counted cash less the expected.
+Money CashDifference(const QString& counted, Money expected);
 // The refusal of a count that does not match the expected cash and says no reason
 // ("实点现金与应有现金不符,请填写差额原因!"), or of a count that is no amount; empty when the
 // shift may be closed with it.
-QString CashCountRefusal(const CashCount& count, double expected);
+QString CashCountRefusal(const CashCount& count, Money expected);
 
 // Closes the shift in one transaction: totals `receipts` as a whole and per payment method,
 // records the hand-over with the moment `now`, the cashier logged in last and the counted

@@ -1,6 +1,5 @@
 #include "service/Bill.h"
 
-#include "app/LeadingNumber.h"
 #include "app/TextFormat.h"
 #include "service/ServiceSettings.h"
 
@@ -8,42 +7,47 @@
 
 namespace {
 
-std::optional<ServiceLine> serviceLine(int count, double unitPrice, double amount)
+std::optional<ServiceLine> serviceLine(int count, const Decimal& unitPrice, Money amount)
 {
     if (count == 0)
         return std::nullopt;
-    return ServiceLine { QString::number(count), AmountText(unitPrice), AmountText(amount) };
+    return ServiceLine { QString::number(count), unitPrice.amountText(), amount.text() };
 }
 
 } // namespace
 
-Bill Bill::price(const OpenBill* openBill, const ServiceSettings& prices, double discountFactor)
+BillAmounts Bill::amounts(const OpenBill& openBill, const ServiceSettings& prices, const Decimal& discountFactor)
+{
+    BillAmounts amounts;
+    amounts.massage = Money::line(openBill.massageClocks, prices.massagePrice, discountFactor);
+    amounts.footWash = Money::line(openBill.footWashClocks, prices.footWashPrice);
+    amounts.pedicure = Money::line(openBill.pedicureCount, prices.pedicurePrice);
+    for (const GoodsLine& line : openBill.goods) {
+        amounts.goods.append(Money::line(line.quantity, Decimal::fromLeadingText(line.unitPrice)));
+        amounts.goodsSubtotal += amounts.goods.last();
+    }
+    amounts.total = amounts.massage + amounts.footWash + amounts.pedicure + amounts.goodsSubtotal;
+    return amounts;
+}
+
+Bill Bill::price(const OpenBill* openBill, const ServiceSettings& prices, const Decimal& discountFactor)
 {
     Bill bill;
-    bill.discount = AmountText(discountFactor);
+    bill.discount = discountFactor.amountText();
     if (!openBill)
         return bill;
 
     bill.hasOpenBill = true;
-    const double massage = openBill->massageClocks * prices.massagePrice * discountFactor;
-    const double footWash = openBill->footWashClocks * prices.footWashPrice;
-    const double pedicure = openBill->pedicureCount * prices.pedicurePrice;
-    bill.massage = serviceLine(openBill->massageClocks, prices.massagePrice, massage);
-    bill.footWash = serviceLine(openBill->footWashClocks, prices.footWashPrice, footWash);
-    bill.pedicure = serviceLine(openBill->pedicureCount, prices.pedicurePrice, pedicure);
-
-    // Added up in the order the bill reads, services first, then each article; the goods
-    // subtotal is what the goods added to that sum.
-    const double services = massage + footWash + pedicure;
-    bill.totalAmount = services;
-    for (const GoodsLine& line : openBill->goods) {
-        const double amount = LeadingReal(line.unitPrice) * line.quantity;
-        bill.goods.append({ line, AmountText(amount) });
-        bill.totalAmount += amount;
-    }
+    const BillAmounts amounts = Bill::amounts(*openBill, prices, discountFactor);
+    bill.massage = serviceLine(openBill->massageClocks, prices.massagePrice, amounts.massage);
+    bill.footWash = serviceLine(openBill->footWashClocks, prices.footWashPrice, amounts.footWash);
+    bill.pedicure = serviceLine(openBill->pedicureCount, prices.pedicurePrice, amounts.pedicure);
+    for (qsizetype i = 0; i < openBill->goods.size(); ++i)
+        bill.goods.append({ openBill->goods[i], amounts.goods[i].text() });
     if (!bill.goods.isEmpty())
-        bill.goodsSubtotal = AmountText(bill.totalAmount - services);
-    bill.total = AmountText(bill.totalAmount);
+        bill.goodsSubtotal = amounts.goodsSubtotal.text();
+    bill.totalAmount = amounts.total;
+    bill.total = amounts.total.text();
     return bill;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "desk/OpenBill.h"
 
 #include <QList>
@@ -20,12 +21,24 @@ struct ServiceLine
     friend bool operator==(const ServiceLine&, const ServiceLine&) = default;
 };
 
-// One article of a bill with its amount: the leading number of the unit price times the
-// quantity, "%.2f".
+// One article of a bill with its amount: the leading number of the unit price (as exact as
+// it is written) times the quantity, rounded once, "%.2f".
 struct PricedGoodsLine
 {
     GoodsLine goods;
     QString amount;
+};
+
+// What a bill's lines cost, each rounded once to the fen; the totals are sums of the lines as
+// they are printed, so a guest who adds up his receipt finds the total under it.
+struct BillAmounts
+{
+    Money massage;
+    Money footWash;
+    Money pedicure;
+    QList<Money> goods; // in the open bill's order
+    Money goodsSubtotal; // the sum of the goods amounts
+    Money total; // the sum of every line amount
 };
 
 // The bill of one room as checkout shows, prints and stores it. It is priced from the room's
@@ -40,12 +53,14 @@ struct Bill
     std::optional<ServiceLine> pedicure;
     QList<PricedGoodsLine> goods; // in the open bill's order
     QString goodsSubtotal = QStringLiteral("0"); // "%.2f" when the bill has goods
-    double totalAmount = 0.0; // unrounded sum of every line
-    QString total = QStringLiteral("0.00"); // totalAmount, formatted once
-    QString discount; // the discount factor, "%.2f"
+    Money totalAmount; // the sum of the line amounts
+    QString total = QStringLiteral("0.00"); // totalAmount
+    QString discount; // the discount factor, "%.2f" (every place when it has more)
 
     // Prices `openBill` (null for a room without one) at `prices` with `discountFactor`.
-    static Bill price(const OpenBill* openBill, const ServiceSettings& prices, double discountFactor);
+    static Bill price(const OpenBill* openBill, const ServiceSettings& prices, const Decimal& discountFactor);
+    // The line amounts of `openBill` at `prices` with `discountFactor`.
+    static BillAmounts amounts(const OpenBill& openBill, const ServiceSettings& prices, const Decimal& discountFactor);
 
     // The count text a stored receipt carries for a line: empty when the line is absent.
     static QString countText(const std::optional<ServiceLine>& line) { return line ? line->count : QString(); }

@@ -1,9 +1,9 @@
 #include "service/Change.h"
 
-#include "app/LeadingNumber.h"
-#include "app/TextFormat.h"
+#include "app/Money.h"
+#include "app/TypedNumber.h"
 
 QString ChangeText(QStringView received, QStringView payable)
 {
-    return AmountText(LeadingReal(received) - LeadingReal(payable));
+    return (Money::fromText(PlainTypedText(received)) - Money::fromText(payable)).text();
 }

@@ -46,7 +46,7 @@ public:
     bool isSettled() const { return m_settled; }
     const Bill& bill() const { return m_bill; }
     const BillLayout& layout() const { return *m_layout; }
-    double discountFactor() const { return m_discountFactor; }
+    Decimal discountFactor() const { return m_discountFactor; }
     QString payType() const { return m_payType; }
     QString discountApprover() const { return m_discountApprover; }
     PaymentMethod paymentMethod() const { return m_method; }
@@ -81,7 +81,7 @@ private:
     CommissionFormula m_formula;
     std::optional<OpenBill> m_openBill;
     int m_receiptNumber = 0;
-    double m_discountFactor = 1.0;
+    Decimal m_discountFactor = Decimal::whole(1);
     QString m_payType = QStringLiteral("普通");
     QString m_discountApprover = QStringLiteral("0");
     Authoriser m_discountAuthoriser;

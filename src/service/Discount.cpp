@@ -1,13 +1,18 @@
 #include "service/Discount.h"
 
 #include "app/Database.h"
+#include "app/TypedNumber.h"
 
-QString DiscountFactorRefusal(double factor)
+QString DiscountFactorRefusal(const QString& typed)
 {
-    // Written as "not within" so that a value that is not a number is refused as well.
-    if (!(factor > 0.0 && factor <= 1.0))
+    if (!ReadTyped(typed, TypedRule::factor()).ok())
         return QStringLiteral("请输入范围在0-1之间的小数!");
     return {};
+}
+
+Decimal DiscountFactor(const QString& typed)
+{
+    return ReadTyped(typed, TypedRule::factor()).value;
 }
 
 Outcome<bool> MemberCardExists(Database& database, const QString& cardNumber)

@@ -62,9 +62,9 @@ DiscountDialog::DiscountDialog(AppServices& services, QWidget* parent)
     m_valueEdit->setFocus();
 }
 
-double DiscountDialog::factor() const
+Decimal DiscountDialog::factor() const
 {
-    return LeadingReal(m_valueText);
+    return DiscountFactor(m_valueText);
 }
 
 void DiscountDialog::chooseType(int index)
@@ -86,7 +86,7 @@ void DiscountDialog::confirm()
 
 void DiscountDialog::confirmManagerDiscount()
 {
-    if (const QString refusal = DiscountFactorRefusal(factor()); !refusal.isEmpty()) {
+    if (const QString refusal = DiscountFactorRefusal(m_valueText); !refusal.isEmpty()) {
         m_services.messages.inform(refusal);
         return;
     }

@@ -27,7 +27,7 @@ public:
     // The typed text as "确定" last read it: the factor or the card number.
     QString valueText() const { return m_valueText; }
     // The factor typed for a manager's discount (its leading number).
-    double factor() const;
+    Decimal factor() const;
     // The display name of whoever approved a manager's discount.
     QString approver() const { return m_approver.displayName; }
     // Who approved it, for the operator log.

@@ -21,8 +21,9 @@ public:
 QString pricesText(const ServiceSettings& settings)
 {
     return QStringLiteral("按摩%1 洗脚%2 修脚%3 %4个钟送一个钟 会员打折%5")
-        .arg(AmountText(settings.massagePrice), AmountText(settings.footWashPrice), AmountText(settings.pedicurePrice),
-            AmountText(settings.freeClockCount), AmountText(settings.memberDiscount));
+        .arg(settings.massagePrice.amountText(), settings.footWashPrice.amountText(),
+            settings.pedicurePrice.amountText(), settings.freeClockCount.amountText(),
+            settings.memberDiscount.amountText());
 }
 
 } // namespace

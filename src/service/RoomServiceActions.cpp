@@ -113,7 +113,7 @@ LogEntry RoomServiceActions::voidEntry(const QString& room, const QStringList& u
         if (!goods.isEmpty())
             held << goods.join(u' ');
         if (prices && prices->complete)
-            amount = Bill::price(&*bill, *prices, 1.0).total;
+            amount = Bill::price(&*bill, *prices, Decimal::whole(1)).total;
     }
     const QString description = QStringLiteral("作废%1号房的单据").arg(room)
         + (held.isEmpty() ? QString() : QStringLiteral(":") + held.join(QStringLiteral("; ")));

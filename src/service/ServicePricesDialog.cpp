@@ -1,8 +1,7 @@
 #include "service/ServicePricesDialog.h"
 
-#include "app/LeadingNumber.h"
 #include "app/MessageService.h"
-#include "app/TextFormat.h"
+#include "app/TypedNumber.h"
 #include "desk/AppServices.h"
 #include "service/ClockSettingsFields.h"
 #include "service/PriceChangeLog.h"
@@ -23,6 +22,15 @@ QLineEdit* newPriceBox(const char* objectName, QWidget* parent)
     box->setObjectName(QString::fromLatin1(objectName));
     box->setFixedWidth(80);
     return box;
+}
+
+// A typed price: "按摩价格不能小于0,请重新输入!" for a negative one as before, the reason
+// otherwise ("按摩价格不是一个数字,请重新输入!").
+QString priceRefusal(const TypedReading& reading, const QString& field, const TypedRule& rule)
+{
+    if (reading.problem == TypedProblem::Negative)
+        return field + u"不能小于0,请重新输入!";
+    return TypedProblemText(reading.problem, field, rule).chopped(1) + u",请重新输入!";
 }
 
 } // namespace
@@ -92,23 +100,49 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
 
 void ServicePricesDialog::showSettings(const ServiceSettings& settings)
 {
-    m_massagePrice->setText(AmountText(settings.massagePrice));
-    m_footWashPrice->setText(AmountText(settings.footWashPrice));
-    m_pedicurePrice->setText(AmountText(settings.pedicurePrice));
-    m_freeClockBox->setEditText(AmountText(settings.freeClockCount));
-    m_memberDiscount->setText(AmountText(settings.memberDiscount));
+    m_massagePrice->setText(settings.massagePrice.amountText());
+    m_footWashPrice->setText(settings.footWashPrice.amountText());
+    m_pedicurePrice->setText(settings.pedicurePrice.amountText());
+    m_freeClockBox->setEditText(settings.freeClockCount.amountText());
+    m_memberDiscount->setText(settings.memberDiscount.amountText());
 }
 
-ServiceSettings ServicePricesDialog::typedSettings() const
+Outcome<ServiceSettings> ServicePricesDialog::typedSettings() const
 {
-    return { LeadingReal(m_massagePrice->text()), LeadingReal(m_footWashPrice->text()),
-        LeadingReal(m_pedicurePrice->text()), LeadingReal(m_freeClockBox->currentText()),
-        LeadingReal(m_memberDiscount->text()) };
+    ServiceSettings settings;
+    const TypedRule price = TypedRule::unitPrice().orEmptyAsZero(); // an empty box is 0, as before
+    const struct
+    {
+        QString text;
+        QString field;
+        Decimal* value;
+    } prices[] = {
+        { m_massagePrice->text(), QStringLiteral("按摩价格"), &settings.massagePrice },
+        { m_footWashPrice->text(), QStringLiteral("洗脚价格"), &settings.footWashPrice },
+        { m_pedicurePrice->text(), QStringLiteral("修脚价格"), &settings.pedicurePrice },
+        { m_freeClockBox->currentText(), QStringLiteral("送钟数"), &settings.freeClockCount },
+    };
+    for (const auto& typed : prices) {
+        const TypedReading reading = ReadTyped(typed.text, price);
+        if (!reading.ok())
+            return Refusal { priceRefusal(reading, typed.field, price) };
+        *typed.value = reading.value;
+    }
+    const TypedReading discount = ReadTyped(m_memberDiscount->text(), TypedRule::factor());
+    if (!discount.ok())
+        return Refusal { QStringLiteral("会员打折请输入范围在0-1之间的小数!") };
+    settings.memberDiscount = discount.value;
+    return settings;
 }
 
 void ServicePricesDialog::confirm()
 {
-    const ServiceSettings settings = typedSettings();
+    const Outcome<ServiceSettings> typed = typedSettings();
+    if (!typed) {
+        m_services.messages.inform(typed.text());
+        return;
+    }
+    const ServiceSettings& settings = typed.value();
     const ClockSettings clocks = m_clockFields->typedSettings();
     for (const QString& refusal : { ServiceSettingsRefusal(settings), ClockSettingsRefusal(clocks) }) {
         if (!refusal.isEmpty()) {
@@ -116,10 +150,8 @@ void ServicePricesDialog::confirm()
             return;
         }
     }
-    // Each file is replaced whole or not at all; a failure has been shown, and the dialog
-    // The file is replaced whole or not at all, logged; a failure has been shown, and the
-    // closes either way, as the desk expects.
-    // dialog closes either way, as the desk expects.
+    // Each file is replaced whole or not at all, the prices logged; a failure has been shown,
+    // and the dialog closes either way, as the desk expects.
     WritePricesLogged(m_services, settings);
     clocks.write(ClockSettings::FileName.toString(), m_services.messages);
     settings.write(ServiceSettings::FileName.toString(), m_services.messages);

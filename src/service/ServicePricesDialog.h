@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/Outcome.h"
+#include "service/ServiceSettings.h"
+
 #include <QDialog>
 
 struct AppServices;
@@ -20,8 +23,9 @@ class ServicePricesDialog : public QDialog
 public:
     explicit ServicePricesDialog(AppServices& services, QWidget* parent = nullptr);
 
-    // The values as typed, each by its leading number.
-    ServiceSettings typedSettings() const;
+    // The values as typed, read strictly (full-width digits too); a field that holds no plain
+    // number in range is refused with the message the desk shows.
+    Outcome<ServiceSettings> typedSettings() const;
 
 private:
     void showSettings(const ServiceSettings& settings);

@@ -1,6 +1,8 @@
 #include "service/ServiceSettings.h"
 
+#include "app/MessageService.h"
 #include "app/SettingFile.h"
+#include "app/TypedNumber.h"
 
 #include <QtEndian>
 
@@ -25,11 +27,28 @@ void putDouble(QByteArray& bytes, int index, double value)
     qToLittleEndian<quint64>(raw, bytes.data() + index * 8);
 }
 
+// A stored value as the decimal it was typed as; empty for one that no one could have typed
+// (not finite, or with no short decimal form).
+std::optional<Decimal> storedDecimal(const QByteArray& bytes, int index)
+{
+    return Decimal::fromDouble(takeDouble(bytes, index));
+}
+
+bool withinPriceRange(const Decimal& price)
+{
+    return !price.isNegative() && price <= Decimal::whole(MaxUnitPriceYuan);
+}
+
+bool withinDiscountRange(const Decimal& factor)
+{
+    return factor > Decimal() && factor <= Decimal::whole(1);
+}
+
 } // namespace
 
 ServiceSettings ServiceSettings::delivered()
 {
-    return { 60.0, 30.0, 20.0, 5.0, 0.9 };
+    return { Decimal::whole(60), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5), Decimal(9, 1) };
 }
 
 ServiceSettings ServiceSettings::unset()
@@ -44,8 +63,27 @@ std::optional<ServiceSettings> ServiceSettings::read(const QString& fileName, Me
     const std::optional<QByteArray> bytes = ReadSettingBytes(fileName, FileSize, messages);
     if (!bytes)
         return std::nullopt;
-    return ServiceSettings { takeDouble(*bytes, 0), takeDouble(*bytes, 1), takeDouble(*bytes, 2), takeDouble(*bytes, 3),
-        takeDouble(*bytes, 4), bytes->size() >= FileSize };
+    ServiceSettings settings;
+    settings.complete = bytes->size() >= FileSize;
+    Decimal* values[] = { &settings.massagePrice, &settings.footWashPrice, &settings.pedicurePrice,
+        &settings.freeClockCount, &settings.memberDiscount };
+    bool sound = true;
+    for (int i = 0; i < 5 && sound; ++i) {
+        const std::optional<Decimal> value = storedDecimal(*bytes, i);
+        sound = value.has_value();
+        if (sound)
+            *values[i] = *value;
+    }
+    // Values a short file lacks are 0 and `complete` says so; the member discount is checked
+    // only when the file holds it.
+    sound = sound && withinPriceRange(settings.massagePrice) && withinPriceRange(settings.footWashPrice)
+        && withinPriceRange(settings.pedicurePrice) && withinPriceRange(settings.freeClockCount)
+        && (!settings.complete || withinDiscountRange(settings.memberDiscount));
+    if (!sound) {
+        messages.inform(QStringLiteral("打开一个二进制文件失败!"));
+        return std::nullopt;
+    }
+    return settings;
 }
 
 ServiceSettings ServiceSettings::readForCheckout(const QString& fileName, MessageService& messages)
@@ -56,24 +94,30 @@ ServiceSettings ServiceSettings::readForCheckout(const QString& fileName, Messag
 bool ServiceSettings::write(const QString& fileName, MessageService& messages) const
 {
     QByteArray bytes(FileSize, '\0');
-    putDouble(bytes, 0, massagePrice);
-    putDouble(bytes, 1, footWashPrice);
-    putDouble(bytes, 2, pedicurePrice);
-    putDouble(bytes, 3, freeClockCount);
-    putDouble(bytes, 4, memberDiscount);
+    putDouble(bytes, 0, massagePrice.toDouble());
+    putDouble(bytes, 1, footWashPrice.toDouble());
+    putDouble(bytes, 2, pedicurePrice.toDouble());
+    putDouble(bytes, 3, freeClockCount.toDouble());
+    putDouble(bytes, 4, memberDiscount.toDouble());
     return WriteSettingBytes(fileName, bytes, messages);
 }
 
 QString ServiceSettingsRefusal(const ServiceSettings& settings)
 {
-    // Written as "not within" so that a value that is not a number is refused as well.
-    if (!(settings.massagePrice >= 0.0))
+    const QString tooHigh = QStringLiteral("价格不能超过%1,请重新输入!").arg(MaxUnitPriceYuan);
+    if (settings.massagePrice.isNegative())
         return QStringLiteral("按摩价格不能小于0,请重新输入!");
-    if (!(settings.footWashPrice >= 0.0))
+    if (!withinPriceRange(settings.massagePrice))
+        return u"按摩" + tooHigh;
+    if (settings.footWashPrice.isNegative())
         return QStringLiteral("洗脚价格不能小于0,请重新输入!");
-    if (!(settings.pedicurePrice >= 0.0))
+    if (!withinPriceRange(settings.footWashPrice))
+        return u"洗脚" + tooHigh;
+    if (settings.pedicurePrice.isNegative())
         return QStringLiteral("修脚价格不能小于0,请重新输入!");
-    if (!(settings.memberDiscount > 0.0 && settings.memberDiscount <= 1.0))
+    if (!withinPriceRange(settings.pedicurePrice))
+        return u"修脚" + tooHigh;
+    if (!withinDiscountRange(settings.memberDiscount))
         return QStringLiteral("会员打折请输入范围在0-1之间的小数!");
     return {};
 }

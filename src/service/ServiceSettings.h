@@ -1,19 +1,23 @@
 #pragma once
 
+#include "app/Money.h"
+
 #include <QString>
 
 #include <optional>
 
 class MessageService;
 
-// The house's prices and member discount, kept in sys.nnf as five little-endian doubles.
+// The house's prices and member discount, kept in sys.nnf as five little-endian doubles. Each
+// is held as the short decimal it was typed as (45.55, not the double's 45.5499999…), so that
+// a bill is priced exactly.
 struct ServiceSettings
 {
-    double massagePrice = 0.0; // yuan per clock
-    double footWashPrice = 0.0; // yuan per clock
-    double pedicurePrice = 0.0; // yuan per pedicure
-    double freeClockCount = 0.0; // stored and shown only
-    double memberDiscount = 0.0; // factor on the massage line with a member card
+    Decimal massagePrice; // yuan per clock
+    Decimal footWashPrice; // yuan per clock
+    Decimal pedicurePrice; // yuan per pedicure
+    Decimal freeClockCount; // stored and shown only
+    Decimal memberDiscount; // factor on the massage line with a member card
     // False when the values did not all come from the file (missing or shorter than 40
     // bytes): the missing ones are 0, and checkout must not settle a bill at them.
     bool complete = true;
@@ -26,7 +30,9 @@ struct ServiceSettings
     static ServiceSettings unset();
 
     // Missing file: "打开一个二进制文件失败!" and nothing. A short file gives its values with the
-    // missing ones 0 and `complete` false.
+    // missing ones 0 and `complete` false. A file whose values no one could have typed in the
+    // prices dialog (not a number, infinite, negative, beyond MaxUnitPriceYuan, or a member
+    // discount outside (0, 1]) is damaged: the same message, and nothing.
     static std::optional<ServiceSettings> read(const QString& fileName, MessageService& messages);
     // The prices for a checkout: those of the file, or unset() after the message.
     static ServiceSettings readForCheckout(const QString& fileName, MessageService& messages);
@@ -34,6 +40,7 @@ struct ServiceSettings
     bool write(const QString& fileName, MessageService& messages) const;
 };
 
-// The values the prices dialog refuses: a price below 0, a member discount outside (0, 1].
+// The values the prices dialog refuses: a price below 0 or beyond MaxUnitPriceYuan, a member
+// discount outside (0, 1].
 // Returns the message the desk shows, or an empty text.
 QString ServiceSettingsRefusal(const ServiceSettings& settings);

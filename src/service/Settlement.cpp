@@ -134,14 +134,16 @@ QString Settlement::writeLog(int number, const SettlementRequest& request, const
 
     // A discount lowers the massage line; what it took off is logged with who approved it.
     const bool memberCard = request.payType != SettlementRequest().payType;
-    if (!memberCard && !request.discountAuthoriser.isPresent() && request.discountFactor == 1.0)
+    if (!memberCard && !request.discountAuthoriser.isPresent() && request.discountFactor == Decimal::whole(1))
         return {};
-    const double undiscounted = open ? open->massageClocks * request.prices.massagePrice : 0.0;
+    // What the discount took off is the line as it would have printed less the line printed.
+    const Money undiscounted = open ? Money::line(open->massageClocks, request.prices.massagePrice) : Money();
+    const Money discounted = open ? Bill::amounts(*open, request.prices, request.discountFactor).massage : Money();
     const QString description = memberCard ? QStringLiteral("会员卡%1打折%2").arg(request.payType, bill.discount)
                                            : QStringLiteral("贵宾打折%1").arg(bill.discount);
     return log.write({ .kind = LogKind::Discount,
         .description = description,
-        .amount = AmountText(undiscounted * (1.0 - request.discountFactor)),
+        .amount = (undiscounted - discounted).text(),
         .room = request.room,
         .receipt = number,
         .authoriser = request.discountAuthoriser });

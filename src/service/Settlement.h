@@ -20,7 +20,7 @@ struct SettlementRequest
 {
     QString room;
     ServiceSettings prices;
-    double discountFactor = 1.0;
+    Decimal discountFactor = Decimal::whole(1);
     QString discountApprover = QStringLiteral("0"); // who approved a manager discount
     Authoriser discountAuthoriser; // the same approver, for the operator log
     QString payType = QStringLiteral("普通"); // or the member card number

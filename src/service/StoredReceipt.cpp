@@ -43,7 +43,7 @@ Outcome<std::optional<StoredReceipt>> LoadStoredReceipt(Database& database, qint
     bill.goodsSubtotal = row.value(3).toString();
     bill.discount = row.value(4).toString();
     bill.total = row.value(5).toString();
-    bill.totalAmount = LeadingReal(bill.total);
+    bill.totalAmount = Money::fromText(bill.total);
     bill.massage = storedLine(row, 6);
     bill.footWash = storedLine(row, 9);
     bill.pedicure = storedLine(row, 12);

@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("house/pagesel0.dat"))).size(), 320);
         const auto prices = ServiceSettings::read(folder.filePath(QStringLiteral("house/sys.nnf")), quiet);
         QVERIFY(prices);
-        QVERIFY(prices->massagePrice > 0);
+        QVERIFY(prices->massagePrice > Decimal());
         QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("house/sys.nnf"))).size(), 40);
         QVERIFY(quiet.shown().isEmpty());
 

@@ -97,7 +97,7 @@ private slots:
         QVERIFY(!WriteSettingInt(GroupCountFile.toString(), 3, messages));
         rooms.numbers[0] = 888;
         QVERIFY(!rooms.write(RoomNumbers::fileName(0), messages));
-        prices.massagePrice = 99;
+        prices.massagePrice = Decimal::whole(99);
         QVERIFY(!prices.write(ServiceSettings::FileName.toString(), messages));
         QCOMPARE(messages.texts(), QStringList(3, u"创建一个二进制文件失败!"_s));
         for (auto file = before.cbegin(); file != before.cend(); ++file)

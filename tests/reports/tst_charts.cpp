@@ -172,7 +172,7 @@ private slots:
         const QList<qint64> counts { 2, 0, 2, 0, 0, 0, 1 };
         for (int i = 0; i < 7; ++i) {
             QCOMPARE(daily.days[i].date, Week.first.addDays(i));
-            QCOMPARE(daily.days[i].amount, amounts[i]);
+            QCOMPARE(ChartValue(daily.days[i].amount), amounts[i]);
             QCOMPARE(daily.days[i].receipts, counts[i]);
         }
         // 12-01: 11-25 … 12-01 hold 70 + 30 + 150.5; 12-07: 12-01 … 12-07 hold 363.
@@ -183,7 +183,7 @@ private slots:
         const QueryTotals totals = ReadQueryTotals(env.database, RecordKind::Receipts,
             QueryCondition::period(QDateTime(Week.first, QTime(0, 0)), QDateTime(Week.last, QTime(23, 59, 59))))
                                        .value();
-        double sum = 0;
+        Money sum;
         for (const Day& day : daily.days)
             sum += day.amount;
         QCOMPARE(sum, totals.amount);
@@ -231,16 +231,16 @@ private slots:
         SettleReceipts(env);
         const QList<Group> hours = hoursOfDay(env.database, Week).value();
         QCOMPARE(hours.size(), 24);
-        QCOMPARE(hours[0], (Group { u"0时"_s, 100.0, 1 }));
-        QCOMPARE(hours[9], (Group { u"9时"_s, 0.0, 1 }));
-        QCOMPARE(hours[14], (Group { u"14时"_s, 250.5, 2 }));
-        QCOMPARE(hours[21], (Group { u"21时"_s, 12.5, 1 }));
-        QCOMPARE(hours[23], (Group { u"23时"_s, 0.0, 0 }));
+        QCOMPARE(hours[0], (Group { u"0时"_s, Money::fromFen(10000), 1 }));
+        QCOMPARE(hours[9], (Group { u"9时"_s, Money::fromFen(0), 1 }));
+        QCOMPARE(hours[14], (Group { u"14时"_s, Money::fromFen(25050), 2 }));
+        QCOMPARE(hours[21], (Group { u"21时"_s, Money::fromFen(1250), 1 }));
+        QCOMPARE(hours[23], (Group { u"23时"_s, Money::fromFen(0), 0 }));
 
         std::unique_ptr<QChart> chart(BusinessCharts::hoursOfDay(hours, Week));
         QList<qreal> expected;
         for (const Group& hour : hours)
-            expected << hour.amount;
+            expected << ChartValue(hour.amount);
         QCOMPARE(BarValues(OnlySeries<QBarSeries>(chart.get())->barSets().first()), expected);
     }
 

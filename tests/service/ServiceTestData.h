@@ -35,10 +35,16 @@ inline int RowCount(TestEnvironment& env, const QString& table)
     return env.database.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toInt();
 }
 
+// A price or factor written as a literal, as the short decimal it reads as.
+inline Decimal Dec(double value)
+{
+    return Decimal::fromDouble(value).value();
+}
+
 inline void WritePrices(double massage = 40, double footWash = 30, double pedicure = 20, double memberDiscount = 0.9)
 {
     ScriptedMessageService messages;
-    const ServiceSettings prices { massage, footWash, pedicure, 5, memberDiscount };
+    const ServiceSettings prices { Dec(massage), Dec(footWash), Dec(pedicure), Decimal::whole(5), Dec(memberDiscount) };
     if (!prices.write(ServiceSettings::FileName.toString(), messages))
         qFatal("cannot write the prices");
 }

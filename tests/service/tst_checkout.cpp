@@ -219,7 +219,7 @@ private slots:
         DiscountWhenAsked(DiscountDialog::MemberCardText, u"B999"_s, true);
         Click(&checkout, u"buttonDiscount"_s);
         QCOMPARE(env.messages.texts(), QStringList { u"没有找到这卡,请重新输入!"_s });
-        QCOMPARE(checkout.discountFactor(), 1.0);
+        QCOMPARE(checkout.discountFactor(), Decimal::whole(1));
 
         DiscountWhenAsked(DiscountDialog::MemberCardText, u"A001"_s); // no login asked
         Click(&checkout, u"buttonDiscount"_s);
@@ -253,7 +253,7 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(env.messages.texts().size(), 1);
         QVERIFY2(env.messages.lastText().contains(u"huiyeninfo"_s), qPrintable(env.messages.lastText()));
-        QCOMPARE(checkout.discountFactor(), 1.0);
+        QCOMPARE(checkout.discountFactor(), Decimal::whole(1));
         QCOMPARE(checkout.bill().massage->amount, u"80.00"_s);
     }
 
@@ -462,9 +462,9 @@ private slots:
         QCOMPARE(bytes.size(), 40);
         const std::optional<ServiceSettings> read
             = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
-        QCOMPARE(read->massagePrice, 38.0);
-        QCOMPARE(read->freeClockCount, 5.0);
-        QCOMPARE(read->memberDiscount, 0.8);
+        QCOMPARE(read->massagePrice, Decimal::whole(38));
+        QCOMPARE(read->freeClockCount, Decimal::whole(5));
+        QCOMPARE(read->memberDiscount, Dec(0.8));
 
         ServicePricesDialog reopened(env.services);
         QCOMPARE(Box(&reopened, u"massagePriceEdit"_s)->text(), u"38.00"_s);
@@ -508,14 +508,21 @@ private slots:
         ServicePricesDialog prices(env.services);
         QCOMPARE(env.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
         QCOMPARE(Box(&prices, u"massagePriceEdit"_s)->text(), QString());
+        // Text that is no number is refused, not taken as 0; an empty box is 0.
         TypeInto(Box(&prices, u"massagePriceEdit"_s), u"abc"_s);
         TypeInto(Box(&prices, u"memberDiscountEdit"_s), u"0.95"_s);
+        env.messages.clear();
+        Click(&prices, u"okButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { u"按摩价格不是一个数字,请重新输入!"_s });
+        QVERIFY(!QFile::exists(ServiceSettings::FileName.toString()));
+        TypeInto(Box(&prices, u"massagePriceEdit"_s), u"３８．５"_s);
         Click(&prices, u"okButton"_s);
         const std::optional<ServiceSettings> read
             = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
         QVERIFY(read && read->complete);
-        QCOMPARE(read->massagePrice, 0.0);
-        QCOMPARE(read->memberDiscount, 0.95);
+        QCOMPARE(read->massagePrice, Dec(38.5));
+        QCOMPARE(read->footWashPrice, Decimal());
+        QCOMPARE(read->memberDiscount, Dec(0.95));
     }
 };
 

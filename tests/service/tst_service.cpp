@@ -1,3 +1,5 @@
+#include "ServiceTestData.h"
+#include "app/TypedNumber.h"
 #include "desk/OpenBill.h"
 #include "reports/PdfRaster.h"
 #include "service/Bill.h"
@@ -12,21 +14,24 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
 #include <cstring>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 ServiceSettings Prices(double massage, double footWash, double pedicure)
 {
     ServiceSettings prices;
-    prices.massagePrice = massage;
-    prices.footWashPrice = footWash;
-    prices.pedicurePrice = pedicure;
-    prices.memberDiscount = 0.9;
+    prices.massagePrice = Dec(massage);
+    prices.footWashPrice = Dec(footWash);
+    prices.pedicurePrice = Dec(pedicure);
+    prices.memberDiscount = Dec(0.9);
     return prices;
 }
 
@@ -61,7 +66,7 @@ BillHeading Heading()
 
 BillLayout Layout(const OpenBill* open, double factor = 1.0)
 {
-    return BillLayout(Heading(), Bill::price(open, Prices(40, 30, 20), factor));
+    return BillLayout(Heading(), Bill::price(open, Prices(40, 30, 20), Dec(factor)));
 }
 
 // The y of every rule across the bill (20 to 400), top to bottom.
@@ -97,7 +102,7 @@ private slots:
     {
         OpenBill open = Counts(2, 1, 1);
         open.goods.append(Goods(QStringLiteral("啤酒"), 3, QStringLiteral("5.5")));
-        const Bill bill = Bill::price(&open, Prices(40, 30, 20), 0.8);
+        const Bill bill = Bill::price(&open, Prices(40, 30, 20), Dec(0.8));
 
         QVERIFY(bill.hasOpenBill);
         QCOMPARE(bill.massage, (ServiceLine { QStringLiteral("2"), QStringLiteral("40.00"), QStringLiteral("64.00") }));
@@ -146,11 +151,11 @@ private slots:
             << QList<GoodsLine> { Goods(QStringLiteral("烟"), 2, QStringLiteral("12.5元")),
                    Goods(QStringLiteral("水"), 1, QStringLiteral(" 3")) }
             << QStringLiteral("28.00") << QStringLiteral("28.00");
-        QTest::newRow("total rounded once, not line by line")
+        QTest::newRow("each line rounded once, the total the sum of the printed lines")
             << 0 << 0 << 0 << 1.0
             << QList<GoodsLine> { Goods(QStringLiteral("a"), 1, QStringLiteral("0.004")),
                    Goods(QStringLiteral("b"), 1, QStringLiteral("0.004")) }
-            << QStringLiteral("0.01") << QStringLiteral("0.01");
+            << QStringLiteral("0.00") << QStringLiteral("0.00");
         // Five clocks at 40 with a free clock after five: no bill gives the free clock.
         QTest::newRow("no free clock") << 5 << 0 << 0 << 1.0 << none << QStringLiteral("0") << QStringLiteral("200.00");
     }
@@ -168,8 +173,8 @@ private slots:
         OpenBill open = Counts(massage, footWash, pedicure);
         open.goods = goods;
         ServiceSettings prices = Prices(40, 30, 20);
-        prices.freeClockCount = 5;
-        const Bill bill = Bill::price(&open, prices, factor);
+        prices.freeClockCount = Decimal::whole(5);
+        const Bill bill = Bill::price(&open, prices, Dec(factor));
         QCOMPARE(bill.goodsSubtotal, goodsSubtotal);
         QCOMPARE(bill.total, total);
         QCOMPARE(bill.goods.size(), goods.size());
@@ -178,7 +183,7 @@ private slots:
     void linesOnlyForNonZeroCounts()
     {
         const OpenBill open = Counts(0, 3, 0);
-        const Bill bill = Bill::price(&open, Prices(40, 30, 20), 1.0);
+        const Bill bill = Bill::price(&open, Prices(40, 30, 20), Dec(1.0));
         QVERIFY(!bill.massage);
         QCOMPARE(bill.footWash->count, QStringLiteral("3"));
         QVERIFY(!bill.pedicure);
@@ -188,7 +193,7 @@ private slots:
 
     void roomWithoutOpenBill()
     {
-        const Bill bill = Bill::price(nullptr, Prices(40, 30, 20), 1.0);
+        const Bill bill = Bill::price(nullptr, Prices(40, 30, 20), Dec(1.0));
         QVERIFY(!bill.hasOpenBill);
         QVERIFY(!bill.massage && !bill.footWash && !bill.pedicure);
         QVERIFY(bill.goods.isEmpty());
@@ -313,8 +318,8 @@ private slots:
         const QString file = folder.filePath(QStringLiteral("sys.nnf"));
         ScriptedMessageService messages;
         ServiceSettings settings = ServiceSettings::delivered();
-        settings.massagePrice = 38;
-        settings.memberDiscount = 0.8;
+        settings.massagePrice = Decimal::whole(38);
+        settings.memberDiscount = Dec(0.8);
         QVERIFY(settings.write(file, messages));
 
         QFile written(file);
@@ -327,8 +332,8 @@ private slots:
         const std::optional<ServiceSettings> read = ServiceSettings::read(file, messages);
         QVERIFY(read);
         QVERIFY(read->complete);
-        QCOMPARE(QString::asprintf("%.2f", read->massagePrice), QStringLiteral("38.00"));
-        QCOMPARE(QString::asprintf("%.2f", read->memberDiscount), QStringLiteral("0.80"));
+        QCOMPARE(read->massagePrice.amountText(), QStringLiteral("38.00"));
+        QCOMPARE(read->memberDiscount.amountText(), QStringLiteral("0.80"));
         QCOMPARE(SettlementRefusal(*read), QString());
         QVERIFY(messages.shown().isEmpty());
     }
@@ -343,25 +348,116 @@ private slots:
         const ServiceSettings missing = ServiceSettings::readForCheckout(file, messages);
         QCOMPARE(messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         QVERIFY(!missing.complete);
-        QCOMPARE(missing.massagePrice, 0.0);
+        QCOMPARE(missing.massagePrice, Decimal());
         QVERIFY(!SettlementRefusal(missing).isEmpty());
 
         // 39 bytes: the first four values are there, the member discount is not.
         messages.clear();
-        ServiceSettings full { 40, 30, 20, 5, 0.9 };
+        ServiceSettings full { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
+            Dec(0.9) };
         QVERIFY(full.write(file, messages));
         QFile shortened(file);
         QVERIFY(shortened.resize(39));
         const ServiceSettings cut = ServiceSettings::readForCheckout(file, messages);
         QVERIFY(messages.shown().isEmpty());
         QVERIFY(!cut.complete);
-        QCOMPARE(cut.massagePrice, 40.0);
-        QCOMPARE(cut.memberDiscount, 0.0);
+        QCOMPARE(cut.massagePrice, Decimal::whole(40));
+        QCOMPARE(cut.memberDiscount, Decimal());
         QCOMPARE(SettlementRefusal(cut), QStringLiteral("服务价格没有设置,不能打单!请先在价格设置中设置服务价格!"));
 
         // Setting the prices again lets checkout settle.
         QVERIFY(full.write(file, messages));
         QVERIFY(ServiceSettings::readForCheckout(file, messages).complete);
+    }
+
+    // A bill made to hit half fen: each line is rounded once, half away from zero, and the
+    // subtotal and total are the sums of the printed lines.
+    void halfFenLinesAddUpToTheTotal()
+    {
+        OpenBill open = Counts(1, 0, 0);
+        open.goods = { Goods(u"茶"_s, 1, u"1.125"_s), Goods(u"水"_s, 1, u"1.125"_s), Goods(u"烟"_s, 3, u"2.675"_s) };
+        ServiceSettings prices = Prices(45.5, 30, 20);
+        const Bill bill = Bill::price(&open, prices, Dec(0.85));
+        QCOMPARE(bill.massage->amount, u"38.68"_s); // the double arithmetic printed 38.67
+        QCOMPARE(bill.goods[0].amount, u"1.13"_s);
+        QCOMPARE(bill.goods[1].amount, u"1.13"_s);
+        QCOMPARE(bill.goods[2].amount, u"8.03"_s); // 8.02 before
+        QCOMPARE(bill.goodsSubtotal, u"10.29"_s);
+        QCOMPARE(bill.total, u"48.97"_s);
+        Money printed = Money::fromText(bill.massage->amount);
+        for (const PricedGoodsLine& line : bill.goods)
+            printed += Money::fromText(line.amount);
+        QCOMPARE(printed.text(), bill.total);
+        // A discount typed with three places is used as typed.
+        QCOMPARE(Bill::price(&open, prices, Dec(0.855)).massage->amount, u"38.90"_s); // 38.9025
+        QCOMPARE(Bill::price(&open, prices, Dec(0.855)).discount, u"0.855"_s);
+    }
+
+    // sys.nnf holding values no one could have typed is damaged: nothing is priced from it.
+    void damagedPriceFileIsRefused_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<double>("value");
+        QTest::newRow("NaN price") << 0 << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("infinite price") << 1 << std::numeric_limits<double>::infinity();
+        QTest::newRow("minus infinite price") << 2 << -std::numeric_limits<double>::infinity();
+        QTest::newRow("1e308") << 0 << 1e308;
+        QTest::newRow("negative") << 0 << -5.0;
+        QTest::newRow("beyond the limit") << 2 << 100000.01;
+        QTest::newRow("discount 0") << 4 << 0.0;
+        QTest::newRow("discount above 1") << 4 << 1.5;
+        QTest::newRow("NaN discount") << 4 << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("free clocks 1e308") << 3 << 1e308;
+    }
+
+    void damagedPriceFileIsRefused()
+    {
+        QFETCH(int, index);
+        QFETCH(double, value);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(u"sys.nnf"_s);
+        ScriptedMessageService messages;
+        QVERIFY(ServiceSettings::delivered().write(file, messages));
+        QFile bytes(file);
+        QVERIFY(bytes.open(QIODevice::ReadWrite));
+        quint64 raw = 0;
+        std::memcpy(&raw, &value, sizeof raw);
+        char little[8];
+        qToLittleEndian<quint64>(raw, little);
+        QVERIFY(bytes.seek(index * 8));
+        QCOMPARE(bytes.write(little, 8), 8);
+        bytes.close();
+
+        QVERIFY(!ServiceSettings::read(file, messages));
+        QCOMPARE(messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
+        const ServiceSettings forCheckout = ServiceSettings::readForCheckout(file, messages);
+        QCOMPARE(SettlementRefusal(forCheckout), u"服务价格没有设置,不能打单!请先在价格设置中设置服务价格!"_s);
+    }
+
+    void randomBytesInThePriceFileAreRefusedOrSane()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(u"sys.nnf"_s);
+        QRandomGenerator random(19);
+        for (int round = 0; round < 200; ++round) {
+            QByteArray bytes(40, '\0');
+            for (char& byte : bytes)
+                byte = char(random.bounded(256));
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bytes);
+            out.close();
+            ScriptedMessageService messages;
+            const std::optional<ServiceSettings> read = ServiceSettings::read(file, messages);
+            if (!read)
+                continue;
+            // Whatever is read is a price a person could have typed.
+            QVERIFY(ServiceSettingsRefusal(*read).isEmpty());
+            const OpenBill open = Counts(3, 2, 1);
+            const Bill bill = Bill::price(&open, *read, read->memberDiscount);
+            QVERIFY(!Money::fromText(bill.total).isNegative());
+            QVERIFY(Money::fromText(bill.total) <= Money::fromYuan(6 * MaxUnitPriceYuan));
+        }
     }
 
     void settingsRefused_data()
@@ -385,18 +481,18 @@ private slots:
         QFETCH(double, memberDiscount);
         QFETCH(QString, refusal);
         ServiceSettings settings = ServiceSettings::delivered();
-        settings.massagePrice = massage;
-        settings.memberDiscount = memberDiscount;
+        settings.massagePrice = Dec(massage);
+        settings.memberDiscount = Dec(memberDiscount);
         QCOMPARE(ServiceSettingsRefusal(settings), refusal);
     }
 
     void everyPriceRefusedBelowZero()
     {
         ServiceSettings footWash = ServiceSettings::delivered();
-        footWash.footWashPrice = -0.01;
+        footWash.footWashPrice = Dec(-0.01);
         QCOMPARE(ServiceSettingsRefusal(footWash), QStringLiteral("洗脚价格不能小于0,请重新输入!"));
         ServiceSettings pedicure = ServiceSettings::delivered();
-        pedicure.pedicurePrice = -5;
+        pedicure.pedicurePrice = Decimal::whole(-5);
         QCOMPARE(ServiceSettingsRefusal(pedicure), QStringLiteral("修脚价格不能小于0,请重新输入!"));
     }
 
@@ -425,7 +521,7 @@ private slots:
     {
         BillHeading heading = Heading();
         heading.receiptNumber = 1234;
-        const BillLayout layout(heading, Bill::price(nullptr, Prices(40, 30, 20), 1.0));
+        const BillLayout layout(heading, Bill::price(nullptr, Prices(40, 30, 20), Dec(1.0)));
         QVERIFY(layout.drawing().findText(QStringLiteral("NO:001234")));
     }
 

@@ -27,8 +27,8 @@ SettlementRequest Request(TestEnvironment& env, const QString& room = Room)
 {
     SettlementRequest request;
     request.room = room;
-    request.prices = { 40, 30, 20, 5, 0.9 };
-    request.discountFactor = 0.8;
+    request.prices = { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5), Dec(0.9) };
+    request.discountFactor = Dec(0.8);
     request.discountApprover = u"赵经理"_s;
     request.formula = DeliveredFormula();
     request.billTime = BillTime;
