@@ -12,6 +12,7 @@ packages=(
     libsqlite3-dev sqlite3
     qt6-charts-dev libxlsxwriter-dev
     python3-openpyxl
+    qt6-translations-l10n
 )
 
 missing=()

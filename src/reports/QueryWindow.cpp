@@ -32,6 +32,8 @@
 
 const QString QueryWindow::GoodsNotPrintedText = QStringLiteral("商品销售不支持打印!");
 const QString QueryWindow::HandOverDoneText = QStringLiteral("交班完毕!");
+const QString QueryWindow::UnprintedListNote
+    = QStringLiteral("本班的单据没有打印完整,交班后可以在“交班记录查询”中重打交班对账单。\n");
 
 namespace {
 
@@ -304,8 +306,11 @@ void QueryWindow::print()
     const ReportHeading heading { m_services.session.companyName(), windowTitle(), reportKindOf(m_kind) };
     const ListReportPrint printed = PrintListReport(*m_model, heading,
         { m_services.printers, m_services.messages, m_services.clock, progress, this }, m_model->rowCount());
-    if (m_mode == Mode::HandOver && printed.result == ListReportPrint::Result::Printed && printed.jobsFailed == 0)
-        offerHandOver();
+    if (m_mode != Mode::HandOver || printed.result == ListReportPrint::Result::NothingToPrint)
+        return;
+    // A printer without paper must not keep the shift open: the hand-over is offered all the
+    // same, once, and the list can be printed again later.
+    offerHandOver(printed.result != ListReportPrint::Result::Printed || printed.jobsFailed > 0);
 }
 
 void QueryWindow::exportRows()
@@ -320,15 +325,17 @@ void QueryWindow::exportRows()
         windowTitle());
 }
 
-void QueryWindow::offerHandOver()
+void QueryWindow::offerHandOver(bool listUnprinted)
 {
     // Only the shift's own list hands it over, not another query made in the window, and only
     // with totals that were read for it.
     if (!m_shift || m_condition != m_shift->condition() || !m_totals || m_totals->count != m_model->rowCount())
         return;
-    if (!m_services.messages.ask(handOverQuestion(*m_totals)))
+    const QString question = handOverQuestion(*m_totals);
+    if (!m_services.messages.ask(listUnprinted ? UnprintedListNote + question : question))
         return;
     HandOverDialog closing(m_services, *m_shift, this);
+    closing.setListUnprinted(listUnprinted);
     if (closing.exec() != QDialog::Accepted)
         return;
     m_services.messages.inform(HandOverDoneText);

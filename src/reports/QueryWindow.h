@@ -42,6 +42,8 @@ public:
 
     static const QString GoodsNotPrintedText; // "商品销售不支持打印!"
     static const QString HandOverDoneText; // "交班完毕!"
+    // Put before the hand-over question when the shift's list was not printed in full.
+    static const QString UnprintedListNote;
 
     QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent = nullptr);
     ~QueryWindow() override;
@@ -79,7 +81,7 @@ private:
     void print();
     // "导出": every row of the condition, with the totals, to a workbook or a CSV file.
     void exportRows();
-    void offerHandOver();
+    void offerHandOver(bool listUnprinted);
     void showReadFailure(const QString& error);
     void reprintSelected();
 

@@ -20,6 +20,7 @@
 #include "service/TechnicianLinesModel.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
+#include "skin/UnaddedTyping.h"
 #include "users/AuthorisationPrompt.h"
 
 #include <QButtonGroup>
@@ -242,6 +243,8 @@ QLayout* RoomServiceDialog::createTechnicianArea()
         button->setFixedWidth(SmallButtonWidth);
     // Enter in the box takes the technician shown there.
     SetEnterButton(m_technicianBox, add);
+    connect(m_technicianBox, &QComboBox::activated, this, [this] { m_technicianUnadded = true; });
+    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_technicianUnadded = true; });
 
     connect(status, &QPushButton::clicked, this, &RoomServiceDialog::showTechnicianStatus);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addTechnician);
@@ -280,6 +283,8 @@ QLayout* RoomServiceDialog::createGoodsArea()
     // Enter in the goods or the quantity box adds the article.
     SetEnterButton(m_goodsBox, add);
     SetEnterButton(m_quantityBox, add);
+    connect(m_goodsBox, &QComboBox::activated, this, [this] { m_goodsUnadded = true; });
+    connect(m_goodsBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_goodsUnadded = true; });
 
     connect(records, &QPushButton::clicked, this, &RoomServiceDialog::showGoodsRecords);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addGoods);
@@ -437,6 +442,7 @@ void RoomServiceDialog::addTechnician()
         return;
     }
     m_technicians->insertLine(0, line);
+    m_technicianUnadded = false;
     m_technicianBox->removeItem(item);
     m_technicianBox->setCurrentIndex(m_technicianBox->count() > 0 ? 0 : -1);
     if (m_technicianBox->count() == 0)
@@ -508,6 +514,7 @@ void RoomServiceDialog::addGoods()
         return;
     }
     m_goods->insertLine(0, line);
+    m_goodsUnadded = false;
 }
 
 void RoomServiceDialog::removeGoods()
@@ -601,6 +608,11 @@ RoomServiceOutcome RoomServiceDialog::outcome() const
 
 void RoomServiceDialog::confirm()
 {
+    const QString goods = m_goodsBox->currentText().trimmed();
+    const bool goodsTyped = m_goodsUnadded && !goods.isEmpty() && goods != ChooseGoodsText;
+    const bool technicianTyped = m_technicianUnadded && m_technicianBox->findText(m_technicianBox->currentText()) >= 0;
+    if (!m_closed && !MayDiscardTyping(m_services.messages, goodsTyped || technicianTyped))
+        return;
     if (!m_closed) {
         const OpenBill bill = billShown();
         if (const QString refusal = ServiceCountsRefusal(bill.massageClocks, bill.footWashClocks, bill.pedicureCount);

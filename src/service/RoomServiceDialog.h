@@ -101,6 +101,10 @@ private:
     QComboBox* m_technicianBox = nullptr;
     LineListView* m_technicianList = nullptr;
     QComboBox* m_goodsBox = nullptr;
+    // A technician or an article chosen or typed in its box and not added yet: "确定" asks
+    // before it is given up.
+    bool m_technicianUnadded = false;
+    bool m_goodsUnadded = false;
     QComboBox* m_quantityBox = nullptr;
     LineListView* m_goodsList = nullptr;
     QList<QWidget*> m_editing; // what the end of the stay disables

@@ -95,7 +95,7 @@ void ServicePricesDialog::showSettings(const ServiceSettings& settings)
     m_massagePrice->setText(AmountText(settings.massagePrice));
     m_footWashPrice->setText(AmountText(settings.footWashPrice));
     m_pedicurePrice->setText(AmountText(settings.pedicurePrice));
-    m_freeClockBox->setEditText(AmountText(settings.freeClockCount));
+    m_freeClockBox->setEditText(QString::number(settings.freeClockCount, 'g', 12)); // a count: "3", not "3.00"
     m_memberDiscount->setText(AmountText(settings.memberDiscount));
 }
 

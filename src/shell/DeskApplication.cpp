@@ -22,8 +22,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 static void initResources()
 {
@@ -31,6 +34,25 @@ static void initResources()
 }
 
 namespace {
+
+// Qt's own windows (the print dialog, the file dialogs, the standard buttons) speak Chinese as
+// the desk does: Debian's qt6-translations-l10n, loaded once per application.
+void InstallQtTranslations()
+{
+    auto* application = QCoreApplication::instance();
+    const QString name = QStringLiteral("tavrelQtTranslations");
+    if (!application || application->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* translator = new QTranslator(application);
+    translator->setObjectName(name);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) are missing: Qt's own dialogs stay in English");
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+}
 
 // Calls `painted` once, after the first paint of the watched window has been shown.
 class FirstPaintWatcher : public QObject
@@ -62,6 +84,7 @@ DeskApplication::DeskApplication(Seams seams)
         seams.sound }
 {
     initResources();
+    InstallQtTranslations();
     // The keyboard rules hold in every window of the desk, in the program and in tests alike.
     DialogKeyboard::install();
 }

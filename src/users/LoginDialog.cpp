@@ -97,3 +97,8 @@ void LoginDialog::tryLogin()
         m_services.session.setCurrentCashier(account);
     accept();
 }
+
+void LoginDialog::showRole(int role)
+{
+    ShowRole(m_roleBox, role);
+}

@@ -4,11 +4,13 @@
 #include "desk/OperatorLog.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
+#include "skin/UnaddedTyping.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 #include "users/AccountDialog.h"
 #include "users/AccountStore.h"
+#include "users/AuthorisationPrompt.h"
 #include "users/LoginDialog.h"
 #include "users/OperatorLogModel.h"
 #include "users/OperatorLogWindow.h"
@@ -616,6 +618,26 @@ private slots:
         QVERIFY(env.messages.shown().isEmpty());
     }
 
+    // The authorisation prompt starts on "部长", the lowest role that can approve, with that item
+    // selected; the login itself still starts on "收银员".
+    void theAuthorisationPromptStartsOnTheMinister()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        QString shown;
+        int shownItem = -1;
+        WhenDialogOpens<LoginDialog>([&](LoginDialog* prompt) {
+            auto* box = Child<QComboBox>(prompt, u"roleBox"_s);
+            shown = box->currentText();
+            shownItem = box->currentIndex();
+            prompt->reject();
+        });
+        QVERIFY(!AskApproval(env.services, nullptr, u"收银员不能批准!"_s));
+        QCOMPARE(shown, u"部长"_s);
+        QCOMPARE(shownItem, int(RoleChoices().indexOf(u"部长"_s)));
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
     // Enter in the account or the password field presses "登录".
     void enterInTheLoginFieldsLogsIn()
     {
@@ -665,6 +687,36 @@ private slots:
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(env.sql(u"SELECT name FROM cashier WHERE logoid='c7'"_s).first().value(0).toString(), u"小七"_s);
         QVERIFY(PasswordHash::verify(storedPassword(env, u"cashier"_s, u"c7"_s), u"pw7"_s));
+    }
+
+    // An account typed and not added is offered before the dialog closes; once added, or given
+    // up, the dialog closes.
+    void anAccountNotAddedIsOfferedBeforeClosing()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AccountDialog dialog(env.services);
+        QVERIFY(ShowOnScreen(dialog));
+        TypeInto(Child<QLineEdit>(&dialog, u"loginEdit"_s), u"c8"_s);
+        TypeInto(Child<QLineEdit>(&dialog, u"passwordEdit"_s), u"pw8"_s);
+        env.messages.queueAnswer(false);
+        Click(&dialog, u"okButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+        QVERIFY(dialog.isVisible());
+        Click(&dialog, u"addButton"_s);
+        env.messages.clear();
+        Click(&dialog, u"okButton"_s);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(env.messages.shown().isEmpty());
+
+        AccountDialog again(env.services);
+        QVERIFY(ShowOnScreen(again));
+        TypeInto(Child<QLineEdit>(&again, u"nameEdit"_s), u"小八"_s);
+        env.messages.queueAnswer(true);
+        Click(&again, u"cancelButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+        QVERIFY(!again.isVisible());
+        QCOMPARE(env.sql(u"SELECT count(*) FROM cashier WHERE logoid='c8'"_s).first().value(0).toInt(), 1);
     }
 
     // Boxes changed and not applied are offered before the dialog closes.
