@@ -386,7 +386,7 @@ private slots:
         QApplication::processEvents();
         auto* view = Child<QChartView>(&window, u"chartView"_s);
         view->viewport()->repaint();
-        const auto* dates = qobject_cast<QCategoryAxis*>(window.chart()->axes(Qt::Horizontal).first());
+        auto* dates = qobject_cast<QCategoryAxis*>(window.chart()->axes(Qt::Horizontal).first());
         QVERIFY(dates);
         const QStringList labels = dates->categoriesLabels();
         QVERIFY(labels.size() >= 4);
