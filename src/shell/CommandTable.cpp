@@ -11,6 +11,7 @@
 #include "schedule/ScheduleCommands.h"
 #include "service/ServiceCommands.h"
 #include "shell/GuideWindow.h"
+#include "shift/ShiftCommands.h"
 #include "skin/SkinCommands.h"
 #include "users/UserCommands.h"
 

@@ -20,6 +20,7 @@
 #include "shell/DialogMessageService.h"
 #include "shell/GuideWindow.h"
 #include "shell/MainWindow.h"
+#include "shift/HandOverListing.h"
 #include "skin/SplashScreen.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
@@ -580,7 +581,7 @@ private slots:
             });
         };
         watch(u"messagebox-handover-done.png"_s);
-        messages.inform(QueryWindow::HandOverDoneText);
+        messages.inform(HandOverListing::HandOverDoneText);
         watch(u"messagebox-question.png"_s);
         QVERIFY(messages.ask(u"是否交班?"_s));
         const QString longCaption = u"桑拿足浴会所前台收银管理系统 Tavrel 1.21 操作提示"_s;
