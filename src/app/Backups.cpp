@@ -207,7 +207,7 @@ QString copyOnline(
 
 // contents.txt: what a compressed backup holds, for choosing one to restore without
 // decompressing it, and the size the decompressed file must have.
-QByteArray contentsText(const Contents& contents, qint64 plainBytes)
+QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest)
 {
     QString text;
     text += QStringLiteral("schema=%1\n").arg(contents.schemaVersion);
@@ -216,6 +216,7 @@ QByteArray contentsText(const Contents& contents, qint64 plainBytes)
     text += QStringLiteral("lastReceiptTime=%1\n").arg(DateTimeText(contents.lastReceiptTime));
     text += QStringLiteral("lastReceiptTotal=%1\n").arg(contents.lastReceiptTotal);
     text += QStringLiteral("bytes=%1\n").arg(plainBytes);
+    text += QStringLiteral("checksum=%1\n").arg(QString::fromLatin1(digest.toHex()));
     return text.toUtf8();
 }
 
@@ -223,6 +224,7 @@ struct Described
 {
     Contents contents;
     qint64 plainBytes = -1;
+    QByteArray digest; // of data.db.zst
 };
 
 std::optional<Described> readContentsText(const QString& path)
@@ -245,6 +247,7 @@ std::optional<Described> readContentsText(const QString& path)
     described.contents.lastReceipt = values.value(QStringLiteral("lastReceipt")).toLongLong();
     described.contents.lastReceiptTime = DateTimeFromText(values.value(QStringLiteral("lastReceiptTime")));
     described.contents.lastReceiptTotal = values.value(QStringLiteral("lastReceiptTotal"));
+    described.digest = QByteArray::fromHex(values.value(QStringLiteral("checksum")).toLatin1());
     described.plainBytes = values.value(QStringLiteral("bytes")).toLongLong(&ok);
     if (!ok)
         return std::nullopt;
@@ -421,18 +424,18 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
         diskFull = packed.problem == CompressedFile::Problem::DiskFull;
         error = packed.error;
     }
-    QFile::remove(scratch);
+    removeDatabaseFiles(scratch);
     if (error.isEmpty()) {
         // Read back from the disk: the checksum of every byte and the size of the copy.
-        const CompressedFile::Result back = CompressedFile::verify(compressed, options.stop);
+        const CompressedFile::Result back = CompressedFile::readBack(compressed, options.stop);
         if (!back.ok())
             error = QStringLiteral("备份的检查没有通过: ") + back.error;
-        else if (back.plainBytes != packed.plainBytes)
-            error = QStringLiteral("备份的检查没有通过: 大小不对");
+        else if (back.compressedBytes != packed.compressedBytes || back.digest != packed.digest)
+            error = QStringLiteral("备份的检查没有通过: 从磁盘读回的备份和写入的不一样");
     }
     if (error.isEmpty()
-        && !DurableFile::replace(
-            QDir(partial).filePath(ContentsFileName.toString()), contentsText(contents, packed.plainBytes)))
+        && !DurableFile::replace(QDir(partial).filePath(ContentsFileName.toString()),
+            contentsText(contents, packed.plainBytes, packed.digest)))
         error = QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(targetFolder));
     if (error.isEmpty())
         error = copySettingFiles(dataFolder, partial);
@@ -567,6 +570,13 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
             = readContentsText(QDir(QFileInfo(backupDatabase).absolutePath()).filePath(ContentsFileName.toString()));
         if (described)
             needed = described->plainBytes;
+        // The bytes on the disk are those written; then their content is checked as it is
+        // decompressed.
+        if (described && !described->digest.isEmpty()) {
+            const CompressedFile::Result back = CompressedFile::readBack(backupDatabase);
+            if (back.ok() && back.digest != described->digest)
+                return { QStringLiteral("备份文件的校验和不对"), false };
+        }
         const CompressedFile::Result unpacked = CompressedFile::decompress(backupDatabase, candidatePath);
         problem.diskFull = unpacked.problem == CompressedFile::Problem::DiskFull;
         problem.error = unpacked.error;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <sodium.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
@@ -85,6 +86,30 @@ ssize_t readSome(int fd, char* data, size_t size)
     }
 }
 
+class Digest
+{
+public:
+    Digest()
+    {
+        if (sodium_init() < 0)
+            qFatal("libsodium cannot be initialised");
+        crypto_generichash_init(&m_state, nullptr, 0, crypto_generichash_BYTES);
+    }
+    void add(const char* data, size_t size)
+    {
+        crypto_generichash_update(&m_state, reinterpret_cast<const unsigned char*>(data), size);
+    }
+    QByteArray finish()
+    {
+        QByteArray digest(crypto_generichash_BYTES, Qt::Uninitialized);
+        crypto_generichash_final(&m_state, reinterpret_cast<unsigned char*>(digest.data()), size_t(digest.size()));
+        return digest;
+    }
+
+private:
+    crypto_generichash_state m_state {};
+};
+
 bool stopped(const std::atomic<bool>* stop)
 {
     return stop && stop->load(std::memory_order_relaxed);
@@ -92,17 +117,12 @@ bool stopped(const std::atomic<bool>* stop)
 
 // Decompresses `source`, handing the content to `sink` (which may be empty); `sink` returns
 // a failed result to end it.
-Result readFrames(const QString& source, const std::atomic<bool>* stop,
-    const std::function<Result(const char*, size_t)>& sink, bool fromDisk)
+Result readFrames(
+    const QString& source, const std::atomic<bool>* stop, const std::function<Result(const char*, size_t)>& sink)
 {
     Descriptor in(source, O_RDONLY);
     if (!in.isOpen())
         return failed(Problem::Other, QStringLiteral("无法读取 %1").arg(native(source)));
-    if (fromDisk) {
-        // What was just written is read from the disk, not from memory.
-        ::fdatasync(in.get());
-        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_DONTNEED);
-    }
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::unique_ptr<ZSTD_DCtx, decltype(&ZSTD_freeDCtx)> context(ZSTD_createDCtx(), &ZSTD_freeDCtx);
     std::vector<char> input(ZSTD_DStreamInSize());
@@ -182,6 +202,7 @@ Result compress(const QString& source, const QString& target, qint64 keepFree, c
     std::vector<char> input(ZSTD_CStreamInSize() * 8);
     std::vector<char> output(ZSTD_CStreamOutSize() * 8);
     Result result;
+    Digest digest;
     qint64 sinceSpaceCheck = SpaceCheckEvery; // look before the first write
     for (bool last = false; !last;) {
         if (stopped(stop))
@@ -207,6 +228,7 @@ Result compress(const QString& source, const QString& target, qint64 keepFree, c
                 return removeTarget(errno == ENOSPC || errno == EDQUOT
                         ? diskFull(target)
                         : failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target))));
+            digest.add(output.data(), compressed.pos);
             sinceSpaceCheck += qint64(compressed.pos);
             result.compressedBytes += qint64(compressed.pos);
             finished = last ? left == 0 : chunk.pos == chunk.size;
@@ -216,12 +238,37 @@ Result compress(const QString& source, const QString& target, qint64 keepFree, c
         return removeTarget(errno == ENOSPC
                 ? diskFull(target)
                 : failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target))));
+    result.digest = digest.finish();
     return result;
 }
 
-Result verify(const QString& source, const std::atomic<bool>* stop)
+Result readBack(const QString& source, const std::atomic<bool>* stop)
 {
-    return readFrames(source, stop, {}, true);
+    Descriptor in(source, O_RDONLY);
+    if (!in.isOpen())
+        return failed(Problem::Other, QStringLiteral("无法读取 %1").arg(native(source)));
+    // What was just written is read from the disk, not from memory.
+    ::fdatasync(in.get());
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::vector<char> buffer(1024 * 1024);
+    Result result;
+    Digest digest;
+    for (;;) {
+        if (stopped(stop))
+            return failed(Problem::Stopped, QStringLiteral("已停止"));
+        const ssize_t read = readSome(in.get(), buffer.data(), buffer.size());
+        if (read < 0)
+            return failed(Problem::Damaged, QStringLiteral("无法读取 %1").arg(native(source)));
+        if (read == 0)
+            break;
+        digest.add(buffer.data(), size_t(read));
+        result.compressedBytes += read;
+    }
+    // Not read again until a restore.
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_DONTNEED);
+    result.digest = digest.finish();
+    return result;
 }
 
 Result decompress(const QString& source, const QString& target, const std::atomic<bool>* stop)
@@ -231,16 +278,13 @@ Result decompress(const QString& source, const QString& target, const std::atomi
         Descriptor out(target, O_WRONLY | O_CREAT | O_EXCL);
         if (!out.isOpen())
             return failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target)));
-        result = readFrames(
-            source, stop,
-            [&out, &target](const char* data, size_t size) {
-                if (writeAll(out.get(), data, size))
-                    return Result();
-                return errno == ENOSPC || errno == EDQUOT
-                    ? diskFull(target)
-                    : failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target)));
-            },
-            false);
+        result = readFrames(source, stop, [&out, &target](const char* data, size_t size) {
+            if (writeAll(out.get(), data, size))
+                return Result();
+            return errno == ENOSPC || errno == EDQUOT
+                ? diskFull(target)
+                : failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target)));
+        });
         if (result.ok() && ::fsync(out.get()) != 0)
             result = errno == ENOSPC ? diskFull(target)
                                      : failed(Problem::Other, QStringLiteral("无法写入 %1").arg(native(target)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -24,6 +25,7 @@ struct Result
     QString error; // for the user, empty when nothing went wrong
     qint64 plainBytes = 0; // the size of the content
     qint64 compressedBytes = 0;
+    QByteArray digest; // BLAKE2b-256 of the compressed bytes, as written or as read back
 
     bool ok() const { return problem == Problem::None; }
 };
@@ -33,12 +35,13 @@ struct Result
 Result compress(
     const QString& source, const QString& target, qint64 keepFree = 0, const std::atomic<bool>* stop = nullptr);
 
-// Reads `source` back from the disk (not from the page cache) and checks its content against
-// the checksum it carries; the sizes are those found.
-Result verify(const QString& source, const std::atomic<bool>* stop = nullptr);
+// Reads the compressed bytes of `source` back from the disk (not from the page cache): their
+// size and digest, to be compared with those compress() wrote. A tenth of the work of
+// decompressing them.
+Result readBack(const QString& source, const std::atomic<bool>* stop = nullptr);
 
-// Decompresses `source` into the new file `target` (checked as verify() does) and syncs it;
-// nothing is left at `target` after a failure.
+// Decompresses `source` into the new file `target`, its content checked against the checksum
+// the frame carries, and syncs it; nothing is left at `target` after a failure.
 Result decompress(const QString& source, const QString& target, const std::atomic<bool>* stop = nullptr);
 
 // The free bytes on the disk that holds `path` for an ordinary user (-1: unknown).

@@ -482,7 +482,9 @@ private slots:
         const Backups::Entry& entry = made.value();
         QVERIFY(entry.compressed);
         QVERIFY(entry.databasePath().endsWith(u"/data.db.zst"_s));
-        QVERIFY(!QFile::exists(QDir(entry.path).filePath(u"data.db"_s))); // no scratch copy left
+        // No scratch copy left, nor its log.
+        QCOMPARE(QDir(entry.path).entryList({ u"data.db*"_s }, QDir::Files | QDir::Hidden),
+            QStringList { u"data.db.zst"_s });
         QTemporaryDir scratch;
         const qint64 database = QFileInfo(PlainCopy(entry, scratch)).size();
         QVERIFY2(Backups::sizeOf(entry) * 3 < database,
