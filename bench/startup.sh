@@ -133,9 +133,9 @@ printf '%-44s %9s %7s\n' "later start of the day (backup only)" "$laterMs" "$lat
 printf '%-44s %9s %7s\n' "first start of a week (whole check, backup)" "$weeklyMs" "$weeklyCpu"
 awk -v cpu="$firstCpu" -v during="$duringP99" -v idle="$idleP99" -v rounds="$rounds" \
     -v backup="$backupBytes" -v database="$databaseBytes" 'BEGIN {
-    printf "background work: %.2f CPU-s (goal: under 6: %s)\n", cpu, cpu < 6 ? "met" : "missed"
+    printf "background work: %.2f CPU-s (goal: under 6: %s)\n", cpu, (cpu < 6 ? "met" : "missed")
     printf "settlement p99 during it: %.3f ms against %.3f ms idle, %d settlements each: %.2f x (goal: at most 1.5: %s)\n",
-        during, idle, rounds, during / idle, during / idle <= 1.5 ? "met" : "missed"
+        during, idle, rounds, during / idle, (during / idle <= 1.5 ? "met" : "missed")
     printf "backup: %.1f MB of a %.1f MB database, %.1f x smaller (goal: at least 3: %s)\n",
-        backup / 1e6, database / 1e6, database / backup, database / backup >= 3 ? "met" : "missed"
+        backup / 1e6, database / 1e6, database / backup, (database / backup >= 3 ? "met" : "missed")
 }'
