@@ -119,6 +119,23 @@ void AddReceipt(Database& database, qint64 id, const QDateTime& time, const QStr
         qFatal("cannot add receipt %lld: %s", id, qPrintable(added.error));
 }
 
+// `count` receipts of today in one transaction.
+void AddReceipts(TestEnvironment& env, int count)
+{
+    env.sql(u"BEGIN"_s);
+    for (int id = 1; id <= count; ++id)
+        AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
+    env.sql(u"COMMIT"_s);
+}
+
+// The rows of a test run on both kinds of backup.
+void CompressedOrNot()
+{
+    QTest::addColumn<bool>("compressed");
+    QTest::newRow("compressed backup") << true;
+    QTest::newRow("uncompressed backup of an earlier version") << false;
+}
+
 // Answers the next restore dialog: chooses the backup on `row` and presses "恢复", the
 // question answered with `confirm`; `shown` gets what the dialog said of the backup.
 void RestoreWhenAsked(ScriptedMessageService& messages, int row, QString* shown)
@@ -276,12 +293,7 @@ private slots:
         QVERIFY(QDir(backups).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
     }
 
-    void aRestoreBringsBackYesterday_data()
-    {
-        QTest::addColumn<bool>("compressed");
-        QTest::newRow("compressed backup") << true;
-        QTest::newRow("uncompressed backup of an earlier version") << false;
-    }
+    void aRestoreBringsBackYesterday_data() { CompressedOrNot(); }
 
     // "数据恢复" of yesterday's backup brings back exactly yesterday's rows; today's data is kept
     // as a backup first, and the desk goes on, on the restored data.
@@ -510,10 +522,7 @@ private slots:
             QSKIP(qPrintable(disk.whyNot()));
         TestEnvironment env;
         QVERIFY(env.isReady());
-        env.sql(u"BEGIN"_s);
-        for (int id = 1; id <= 20000; ++id)
-            AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
-        env.sql(u"COMMIT"_s);
+        AddReceipts(env, 20000);
         const QString folder = disk.filePath(u"backup"_s);
         // 31 hourly backups: rotation lets the oldest go and keeps 30.
         for (int hour = 1; hour <= 31; ++hour)
@@ -611,12 +620,7 @@ private slots:
             QVERIFY2(note.contains(u"是一个链接,程序没有动它"_s), qPrintable(note));
     }
 
-    void aRestoreThatDoesNotFitSaysTheDiskIsFull_data()
-    {
-        QTest::addColumn<bool>("compressed");
-        QTest::newRow("compressed backup") << true;
-        QTest::newRow("uncompressed backup") << false;
-    }
+    void aRestoreThatDoesNotFitSaysTheDiskIsFull_data() { CompressedOrNot(); }
 
     // A restore onto a disk without room for the file says the disk is full, not that the
     // backup is damaged, and leaves nothing behind.
@@ -628,10 +632,7 @@ private slots:
             QSKIP(qPrintable(disk.whyNot()));
         TestEnvironment env;
         QVERIFY(env.isReady());
-        env.sql(u"BEGIN"_s);
-        for (int id = 1; id <= 20000; ++id)
-            AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
-        env.sql(u"COMMIT"_s);
+        AddReceipts(env, 20000);
         const Outcome<Backups::Entry> made
             = Backups::make(env.database.filePath(), env.folder(), env.filePath(u"backup"_s), Today);
         QVERIFY2(made, qPrintable(made.text()));
@@ -716,10 +717,7 @@ private slots:
     {
         TestEnvironment env;
         QVERIFY(env.isReady());
-        env.sql(u"BEGIN"_s);
-        for (int id = 1; id <= 20000; ++id)
-            AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
-        env.sql(u"COMMIT"_s);
+        AddReceipts(env, 20000);
         const QString folder = env.filePath(u"backup"_s);
 
         QProcess child;
