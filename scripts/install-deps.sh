@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev libqt6opengl6-dev
-    libsodium-dev
+    libsodium-dev libzstd-dev
     fonts-noto-cjk fontconfig
     poppler-utils
     libsqlite3-dev sqlite3

@@ -31,7 +31,8 @@ DatabaseCheck::Verdict failedWith(const QSqlError& error)
 
 // Runs the check on a connection opened here; `opened` gets the connection's handle (and
 // nullptr before the connection closes).
-DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(sqlite3*)>& opened)
+DatabaseCheck::Verdict check(
+    const QString& filePath, const std::function<void(sqlite3*)>& opened, DatabaseCheck::Depth depth)
 {
     DatabaseCheck::Verdict verdict;
     const QString name = checkConnectionName();
@@ -45,7 +46,9 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
             opened(*static_cast<sqlite3* const*>(db.driver()->handle().constData()));
             QSqlQuery query(db);
             query.setForwardOnly(true);
-            if (!query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+            const QString statement = depth == DatabaseCheck::Depth::Quick ? QStringLiteral("PRAGMA quick_check")
+                                                                           : QStringLiteral("PRAGMA integrity_check");
+            if (!query.exec(statement)) {
                 verdict = failedWith(query.lastError());
             } else {
                 while (query.next())
@@ -77,10 +80,11 @@ bool DatabaseCheck::isRunning() const
     return m_worker.isRunning();
 }
 
-DatabaseCheck::Verdict DatabaseCheck::run(const QString& filePath, const std::function<void(sqlite3*)>& opened)
+DatabaseCheck::Verdict DatabaseCheck::run(
+    const QString& filePath, const std::function<void(sqlite3*)>& opened, Depth depth)
 {
     return check(
-        filePath, opened ? opened : [](sqlite3*) {});
+        filePath, opened ? opened : [](sqlite3*) {}, depth);
 }
 
 QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, bool logFound)
@@ -101,10 +105,10 @@ QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, b
     return DamagedDatabaseText(filePath, lines, logFound, written ? path : QString());
 }
 
-void DatabaseCheck::start(const QString& filePath)
+void DatabaseCheck::start(const QString& filePath, Depth depth)
 {
-    m_worker.start([this, filePath](const SqliteWorkerThread::HandleWatcher& watcher) {
-        const Verdict verdict = check(filePath, watcher);
+    m_worker.start([this, filePath, depth](const SqliteWorkerThread::HandleWatcher& watcher) {
+        const Verdict verdict = check(filePath, watcher, depth);
         if (m_worker.isStopping())
             return;
         // Handed to this object's thread; dropped there if the check was stopped meanwhile.

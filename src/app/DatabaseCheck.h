@@ -11,9 +11,10 @@
 
 struct sqlite3;
 
-// The thorough check of every page and every index of data.db (SQLite's integrity check),
-// which reads the whole file: seconds on years of bills, more when the file is not in memory.
-// It runs after the board is shown, on a worker thread with a read-only connection of its own,
+// The check of every page of data.db: SQLite's quick check (every page and every row, in the
+// time of one read of the file), or its whole integrity check, which also compares every index
+// with its table and takes several times as long on years of bills. It runs after the board is
+// shown, on a worker thread with a read-only connection of its own,
 // so that the desk works meanwhile. This is the one place where the desk reads the database
 // from a second thread: the check only reads, and the write-ahead log lets it read beside the
 // desk's writes without blocking them.
@@ -32,16 +33,19 @@ public:
         bool sound() const { return problems.isEmpty() && error.isEmpty(); }
     };
 
+    enum class Depth { Quick, Thorough };
+
     explicit DatabaseCheck(QObject* parent = nullptr);
     ~DatabaseCheck() override; // stops a running check and waits for its thread
 
     // Starts the check of `filePath` on the worker thread; finished() follows on this thread.
-    void start(const QString& filePath);
+    void start(const QString& filePath, Depth depth = Depth::Thorough);
     bool isRunning() const;
 
     // The same check, run on the calling thread. `opened` gets the check's connection handle
     // while it runs (and nullptr before it closes), so that another thread can interrupt it.
-    static Verdict run(const QString& filePath, const std::function<void(sqlite3*)>& opened = {});
+    static Verdict run(
+        const QString& filePath, const std::function<void(sqlite3*)>& opened = {}, Depth depth = Depth::Thorough);
     // What the desk tells the user about a damaged file, empty when the verdict found no
     // damage (a check that could not run, for instance because the desk was closing, says
     // nothing). The whole check goes to ReportPath(filePath) beside the database, the message

@@ -7,6 +7,7 @@
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
+#include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
 #include "shell/BackupDialog.h"
 #include "shell/DeskBackups.h"
@@ -195,15 +196,18 @@ QString DeskApplication::restore(const Backups::Entry& backup)
     const QString databasePath = m_database.filePath();
     const QString dataFolder = m_backups->dataFolder();
     const QString candidate = databasePath + QStringLiteral(".restore");
-    if (const QString error = Backups::prepareRestore(backup.databasePath(), candidate); !error.isEmpty())
-        return RestoreDialog::DamagedText.arg(error);
+    if (const Backups::RestoreProblem problem = Backups::prepareRestore(backup.databasePath(), candidate);
+        !problem.error.isEmpty())
+        return (problem.diskFull ? RestoreDialog::DiskFullText : RestoreDialog::DamagedText).arg(problem.error);
 
     // Nothing else reads or writes the file while it is replaced.
     m_backups->stop();
     m_databaseCheck.reset();
     m_checkPending = false;
-    const Outcome<Backups::Entry> before = Backups::make(
-        databasePath, dataFolder, m_backups->folder(), m_services.clock.now(), Backups::Kind::BeforeRestore);
+    Backups::Options beforeRestore;
+    beforeRestore.kind = Backups::Kind::BeforeRestore;
+    const Outcome<Backups::Entry> before
+        = Backups::make(databasePath, dataFolder, m_backups->folder(), m_services.clock.now(), beforeRestore);
     if (!before) {
         QFile::remove(candidate);
         return QStringLiteral("当前数据无法备份,没有恢复:%1").arg(before.text());
@@ -256,22 +260,32 @@ void DeskApplication::checkDatabase()
 {
     if (m_databaseCheck)
         return;
-    m_databaseCheck = std::make_unique<DatabaseCheck>();
     const QString databasePath = m_database.filePath();
     const bool logFound = m_database.logFoundAtOpen();
+    const std::optional<DatabaseCheck::Depth> depth = DailyCheck::due(databasePath, m_services.clock.now(), logFound);
+    m_databaseCheck = std::make_unique<DatabaseCheck>();
+    if (!depth) {
+        // Found sound earlier in this business day.
+        m_backups->startInBackground();
+        return;
+    }
     QObject::connect(m_databaseCheck.get(), &DatabaseCheck::finished, m_databaseCheck.get(),
-        [this, databasePath, logFound](const DatabaseCheck::Verdict& verdict) {
+        [this, databasePath, logFound, depth = *depth](const DatabaseCheck::Verdict& verdict) {
             m_checkPending = false;
             // The start's backup waits for the check, so that the two reads of the whole file
             // do not compete with each other and with the desk, and a damaged file never
             // becomes a backup that would rotate a sound one away.
-            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty())
+            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty()) {
+                DailyCheck::forget(databasePath);
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
-            else
+            } else {
+                if (verdict.sound())
+                    DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
                 m_backups->startInBackground();
+            }
         });
     m_checkPending = true;
-    m_databaseCheck->start(databasePath);
+    m_databaseCheck->start(databasePath, *depth);
 }
 
 bool DeskApplication::isCheckingDatabase() const
