@@ -12,7 +12,7 @@
 struct sqlite3;
 
 // The thorough check of every page and every index of data.db (SQLite's integrity check),
-// which reads the whole file: seconds on years of bills, more when the file is not in memory.
+// and then of the daily ledger of the takings against the rows it sums, which reads the whole file: seconds on years of bills, more when the file is not in memory.
 // It runs after the board is shown, on a worker thread with a read-only connection of its own,
 // so that the desk works meanwhile. This is the one place where the desk reads the database
 // from a second thread: the check only reads, and the write-ahead log lets it read beside the
@@ -26,6 +26,9 @@ public:
     struct Verdict
     {
         QStringList problems; // one line per problem found; empty when the file is sound
+        // Where the daily ledger of the takings differs from the rows, one line per table
+        // (checked by start() only, on a sound file)
+        QStringList ledgerDifferences;
         QString error; // the check could not run (or was stopped): the database error text
         int code = 0; // its SQLite result code
 
@@ -48,6 +51,9 @@ public:
     // shows its first lines. `logFound`: Database::logFoundAtOpen().
     static QString report(const QString& filePath, const Verdict& verdict, bool logFound);
     static QString reportPath(const QString& filePath) { return filePath + u"-check.txt"; }
+    // What the desk tells the user about a ledger that differs from the rows; empty when it
+    // agrees.
+    static QString ledgerReport(const Verdict& verdict);
 
 signals:
     void finished(const DatabaseCheck::Verdict& verdict);

@@ -242,10 +242,13 @@ void DeskApplication::checkDatabase()
             // The start's backup waits for the check, so that the two reads of the whole file
             // do not compete with each other and with the desk, and a damaged file never
             // becomes a backup that would rotate a sound one away.
-            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty())
+            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty()) {
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
-            else
-                m_backups->startInBackground();
+                return;
+            }
+            if (const QString text = DatabaseCheck::ledgerReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
+            m_backups->startInBackground();
         });
     m_checkPending = true;
     m_databaseCheck->start(databasePath);
