@@ -354,6 +354,10 @@ private slots:
         QTRY_VERIFY(ticks >= 10);
         QTRY_VERIFY(onWorker);
         QVERIFY(!window.totals().has_value());
+        for (const QSize size : { QSize(1366, 768), QSize(1024, 768) }) {
+            window.resize(size);
+            QVERIFY(window.grab().save(TestOutputPath(u"query-totals-pending-%1.png"_s.arg(size.width()))));
+        }
         QCOMPARE(window.totalsArea().texts().first().text, u"计算中…"_s);
 
         held.release();
