@@ -201,7 +201,7 @@ bool Database::openReader(const QString& filePath)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
-    if (db.open())
+    if (db.open() && addMoneyFunctions(db))
         return true;
     SqlResult failed;
     failed.error = DatabaseErrorText(db.lastError());
