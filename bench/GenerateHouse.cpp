@@ -200,7 +200,8 @@ int main(int argc, char* argv[])
 
     Insert receipt(db,
         "INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, "
-        "dazheperson, alljine, paytype, cashier, time) VALUES (?, ?, ?, ?, ?, ?, ?, '1.00', '0', ?, '普通', ?, ?)");
+        "dazheperson, alljine, paytype, cashier, time, paymethod) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, '1.00', '0', ?, ?, ?, ?, ?)");
     Insert salary(db,
         "INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -246,6 +247,16 @@ int main(int argc, char* argv[])
                 .run();
         }
         const double total = 60.0 * massage + 30.0 * footWash + goodsTotal;
+        // How guests pay: cash 40 %, WeChat 30 %, Alipay 20 %, bank card 7 %, member card 3 %.
+        const int payDraw = int(random.bounded(100));
+        const QString method = payDraw < 40 ? QStringLiteral("现金")
+            : payDraw < 70                  ? QStringLiteral("微信")
+            : payDraw < 90                  ? QStringLiteral("支付宝")
+            : payDraw < 97                  ? QStringLiteral("银行卡")
+                                            : QStringLiteral("会员卡");
+        const QString payType = payDraw < 97
+            ? QStringLiteral("普通")
+            : QStringLiteral("VIP%1").arg(1 + i % std::max<qint64>(1, members), 7, 10, QLatin1Char('0'));
         receipt.bind(1, i + 1)
             .bind(2, QString::number(101 + i % 40))
             .bind(3, DateTimeText(billTime.addSecs(-3600 * massage)) + QStringLiteral("—") + billText)
@@ -254,8 +265,10 @@ int main(int argc, char* argv[])
             .bind(6, QString())
             .bind(7, AmountText(goodsTotal))
             .bind(8, AmountText(total))
-            .bind(9, cashier)
-            .bind(10, billText)
+            .bind(9, payType)
+            .bind(10, cashier)
+            .bind(11, billText)
+            .bind(12, method)
             .run();
         if ((i + 1) % 100000 == 0)
             std::fprintf(stderr, "%lld receipts\n", static_cast<long long>(i + 1));

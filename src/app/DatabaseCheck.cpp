@@ -3,6 +3,7 @@
 #include "app/Database.h"
 #include "app/DatabaseProblem.h"
 #include "app/DurableFile.h"
+#include "app/TakingsLedger.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -31,8 +32,8 @@ DatabaseCheck::Verdict failedWith(const QSqlError& error)
 
 // Runs the check on a connection opened here; `opened` gets the connection's handle (and
 // nullptr before the connection closes).
-DatabaseCheck::Verdict check(
-    const QString& filePath, const std::function<void(sqlite3*)>& opened, DatabaseCheck::Depth depth)
+DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(sqlite3*)>& opened,
+    DatabaseCheck::Depth depth, bool withLedger)
 {
     DatabaseCheck::Verdict verdict;
     const QString name = checkConnectionName();
@@ -59,6 +60,15 @@ DatabaseCheck::Verdict check(
             if (verdict.problems == QStringList { QStringLiteral("ok") })
                 verdict.problems.clear();
             query.finish();
+            // The ledger is compared only with rows that were found sound.
+            if (withLedger && verdict.sound()) {
+                QString error;
+                verdict.ledgerDifferences = TakingsLedger::Differences(db, &error);
+                if (!error.isEmpty()) {
+                    verdict.error = error;
+                    verdict.code = 0;
+                }
+            }
             opened(nullptr);
         }
         db.close();
@@ -84,7 +94,7 @@ DatabaseCheck::Verdict DatabaseCheck::run(
     const QString& filePath, const std::function<void(sqlite3*)>& opened, Depth depth)
 {
     return check(
-        filePath, opened ? opened : [](sqlite3*) {}, depth);
+        filePath, opened ? opened : [](sqlite3*) {}, depth, false);
 }
 
 QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, bool logFound)
@@ -105,10 +115,19 @@ QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, b
     return DamagedDatabaseText(filePath, lines, logFound, written ? path : QString());
 }
 
+QString DatabaseCheck::ledgerReport(const Verdict& verdict)
+{
+    if (verdict.ledgerDifferences.isEmpty())
+        return {};
+    return QStringLiteral(
+        "营业日帐与已存的单据不符,查询合计、营业图表和工资表的数字可能不准:\n%1\n单据本身完好。请联系维护人员核对。")
+        .arg(verdict.ledgerDifferences.join(u'\n'));
+}
+
 void DatabaseCheck::start(const QString& filePath, Depth depth)
 {
     m_worker.start([this, filePath, depth](const SqliteWorkerThread::HandleWatcher& watcher) {
-        const Verdict verdict = check(filePath, watcher, depth);
+        const Verdict verdict = check(filePath, watcher, depth, true);
         if (m_worker.isStopping())
             return;
         // Handed to this object's thread; dropped there if the check was stopped meanwhile.

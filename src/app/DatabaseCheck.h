@@ -13,8 +13,9 @@ struct sqlite3;
 
 // The check of every page of data.db: SQLite's quick check (every page and every row, in the
 // time of one read of the file), or its whole integrity check, which also compares every index
-// with its table and takes several times as long on years of bills. It runs after the board is
-// shown, on a worker thread with a read-only connection of its own,
+// with its table and takes several times as long on years of bills. The check that start()
+// runs then compares the daily ledger of the takings with the rows it sums. It runs after the
+// board is shown, on a worker thread with a read-only connection of its own,
 // so that the desk works meanwhile. This is the one place where the desk reads the database
 // from a second thread: the check only reads, and the write-ahead log lets it read beside the
 // desk's writes without blocking them.
@@ -27,6 +28,9 @@ public:
     struct Verdict
     {
         QStringList problems; // one line per problem found; empty when the file is sound
+        // Where the daily ledger of the takings differs from the rows, one line per table
+        // (checked by start() only, on a sound file)
+        QStringList ledgerDifferences;
         QString error; // the check could not run (or was stopped): the database error text
         int code = 0; // its SQLite result code
 
@@ -52,6 +56,9 @@ public:
     // shows its first lines. `logFound`: Database::logFoundAtOpen().
     static QString report(const QString& filePath, const Verdict& verdict, bool logFound);
     static QString reportPath(const QString& filePath) { return filePath + u"-check.txt"; }
+    // What the desk tells the user about a ledger that differs from the rows; empty when it
+    // agrees.
+    static QString ledgerReport(const Verdict& verdict);
 
 signals:
     void finished(const DatabaseCheck::Verdict& verdict);

@@ -2,6 +2,7 @@
 
 #include "app/Database.h"
 #include "app/SqlTransaction.h"
+#include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 
 #include <QDateTime>
@@ -30,6 +31,7 @@ struct TableDefinition
 {
     QString name;
     QString columns;
+    QString options = {}; // after the columns, such as WITHOUT ROWID
 };
 
 QList<TableDefinition> tables()
@@ -239,8 +241,9 @@ bool rowMissing(Database& database, const QString& table, int id, QString* error
 bool createTables(Database& database, const QList<TableDefinition>& definitions, QString* error)
 {
     for (const TableDefinition& table : definitions) {
-        if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
-                error))
+        if (!run(database,
+                QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2) %3").arg(table.name, table.columns, table.options),
+                {}, error))
             return false;
     }
     return true;
@@ -367,6 +370,22 @@ bool addDeskDay(Database& database, QString* error)
     return !failed;
 }
 
+// The daily ledger of the takings (version 7): its tables, kept by triggers on the settled
+// rows, filled once from the rows stored before.
+QList<TableDefinition> ledgerTables()
+{
+    QList<TableDefinition> tables;
+    for (const TakingsLedger::Table* table : TakingsLedger::Tables())
+        tables.append({ table->name, table->columnDefinitions(), QStringLiteral("WITHOUT ROWID") });
+    return tables;
+}
+
+bool fillLedger(Database& database, QString* error)
+{
+    *error = TakingsLedger::Rebuild(database);
+    return error->isEmpty();
+}
+
 // Adds the columns of MoneyColumns that a table does not have yet, so that the step can be
 // run again like the others.
 bool addMoneyColumns(Database& database, QString* error)
@@ -429,6 +448,8 @@ const QList<SchemaStep>& steps()
             // The operator log; the payment method and printed prices of a receipt, the totals
             // per method and the counted drawer of a hand-over.
             { 5, logTables(), logStatements, addMoneyColumns },
+            // The daily ledger of the takings.
+            { 7, ledgerTables(), TakingsLedger::TriggerStatements(), fillLedger },
         };
     }();
     return history;

@@ -21,7 +21,8 @@ QStringList tableNames();
 // Receiptform_number replaces Receiptform_id); version 4 adds the closed shifts (table
 // handover), the receipts kept before it closed by one; version 5 adds the operator log (table
 // operator_log, to which rows are only ever added), the payment method and printed service
-// prices of each receipt, and the totals per method and the counted drawer of each hand-over.
+// prices of each receipt, and the totals per method and the counted drawer of each hand-over;
+// version 7 adds the daily ledger of the takings (TakingsLedger.h), filled from the stored rows.
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);

@@ -278,11 +278,13 @@ void DeskApplication::checkDatabase()
             if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty()) {
                 DailyCheck::forget(databasePath);
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
-            } else {
-                if (verdict.sound())
-                    DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
-                m_backups->startInBackground();
+                return;
             }
+            if (verdict.sound())
+                DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
+            if (const QString text = DatabaseCheck::ledgerReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
+            m_backups->startInBackground();
         });
     m_checkPending = true;
     m_databaseCheck->start(databasePath, *depth);
