@@ -4,6 +4,7 @@
 #include "app/Database.h"
 #include "app/DatabaseCheck.h"
 #include "app/DurableFile.h"
+#include "app/RecordChain.h"
 #include "app/TextFormat.h"
 
 #include <QAtomicInt>
@@ -248,7 +249,7 @@ Outcome<Contents> inspect(const QString& path)
 
 QStringList problems(const QString& path, const HandleWatcher& watcher)
 {
-    const DatabaseCheck::Verdict verdict = DatabaseCheck::run(path, watcher);
+    const DatabaseCheck::Verdict verdict = DatabaseCheck::run(path, watcher, DatabaseCheck::Scope::Pages);
     if (!verdict.error.isEmpty())
         return { verdict.error };
     return verdict.problems;
@@ -262,6 +263,8 @@ QString prepareRestore(const QString& backupDatabase, const QString& candidatePa
         Database candidate;
         if (!candidate.open(candidatePath))
             error = candidate.lastError();
+        else if (const QString broken = VerifyChains(candidate); !broken.isEmpty())
+            error = broken;
         else
             error = candidate.closeIntoOneFile();
     }

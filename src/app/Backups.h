@@ -76,9 +76,10 @@ Outcome<Contents> inspect(const QString& path);
 QStringList problems(const QString& path, const HandleWatcher& watcher = {});
 
 // The file that a restore puts in place of data.db: a copy of the backup's database, opened as
-// the desk opens its own (checked, brought to this program's version) and checked page by
-// page, then closed into one file. Returns the error text; nothing exists at `candidatePath`
-// after a failure.
+// the desk opens its own (checked, brought to this program's version), its chains of the
+// operator log and the receipts walked (a backup whose rows were changed outside the desk is
+// refused) and checked page by page, then closed into one file. Returns the error text; nothing exists at
+// `candidatePath` after a failure.
 QString prepareRestore(const QString& backupDatabase, const QString& candidatePath);
 // Puts the prepared file in place of the closed database at `databasePath`, with no log of the
 // old one left beside it. Returns the error text.

@@ -242,10 +242,14 @@ void DeskApplication::checkDatabase()
             // The start's backup waits for the check, so that the two reads of the whole file
             // do not compete with each other and with the desk, and a damaged file never
             // becomes a backup that would rotate a sound one away.
-            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty())
+            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty()) {
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
-            else
-                m_backups->startInBackground();
+                return;
+            }
+            // Changed rows are no damage: the backup is taken, and keeps the evidence.
+            m_backups->startInBackground();
+            if (const QString text = DatabaseCheck::chainReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
         });
     m_checkPending = true;
     m_databaseCheck->start(databasePath);
