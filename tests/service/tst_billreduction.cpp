@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(rows[0].amount, u"80.00"_s);
         QCOMPARE(rows[1].description, u"102号房减单:洗脚1→0钟;原单46.50元,现单16.50元"_s);
         QCOMPARE(rows[1].amount, u"30.00"_s);
-        QCOMPARE(rows[2].description, u"102号房减单:删除技师02;原单16.50元,现单16.50元"_s);
+        QCOMPARE(rows[2].description, u"102号房减单:删除技师01;原单16.50元,现单16.50元"_s);
         QCOMPARE(rows[2].amount, u"0.00"_s);
         QCOMPARE(rows[3].description, u"102号房减单:啤酒减3瓶;原单16.50元,现单0.00元"_s);
         QCOMPARE(rows[3].amount, u"16.50"_s);
@@ -128,6 +128,7 @@ private slots:
         TypeText(massage->lineEdit(), u"1"_s);
         QVERIFY(Reductions(env).isEmpty());
         Click(dialog.get(), u"buttonOk"_s);
+        QVERIFY2(env.messages.texts().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
         QCOMPARE(Reductions(env).size(), 1);
         QCOMPARE(Reductions(env)[0].amount, u"40.00"_s);
     }
