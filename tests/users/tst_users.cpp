@@ -904,6 +904,7 @@ private slots:
             broken.resize(924, 600);
             QVERIFY(broken.grab().save(TestOutputPath(u"operator-log-broken-chain.png"_s)));
         }
+        desk.database().exec(u"UPDATE operator_log SET amount='40.00' WHERE receipt=7"_s);
 
         const QString file = QDir(desk.folder()).filePath(u"log.csv"_s);
         desk.files.queuePath(file);
