@@ -2,12 +2,16 @@
 # Keeps the floors of the source tree, each standing only on those below it:
 #
 #     shell/                    may include anything
-#     rooms/ service/ schedule/ records/ payroll/ reports/ users/ skin/ resources/
-#                               may include app/, desk/ and each other, never shell/
+#     the subsystems            may include app/, desk/ and the subsystems they are declared
+#                               to use below (never shell/)
 #     desk/                     may include app/ and desk/
 #     app/                      may include app/ only
 #
-# and keeps the core library (the files listed under tavrel_core in each folder's
+# Among the subsystems every use goes one way: the declared uses form no circle, and an
+# include that the declaration does not allow fails. A folder under src/ that is declared
+# nowhere fails too, so a new subsystem says what it stands on.
+#
+# It also keeps the core library (the files listed under tavrel_core in each folder's
 # CMakeLists.txt) free of widgets: a core file includes no header of Qt Widgets or Qt Print
 # Support and no file of the gui library.
 #
@@ -21,7 +25,21 @@ shift
 widgetHeaderDirs=("$@")
 cd "$src"
 
-subsystems=" rooms service schedule records payroll reports users skin resources "
+# Which subsystems each subsystem may use, besides app/ and desk/.
+declare -A uses=(
+    [skin]=""
+    [printing]=""
+    [resources]=""
+    [users]="skin"
+    [records]="skin"
+    [schedule]="skin"
+    [rooms]="skin"
+    [payroll]="printing skin"
+    [service]="payroll printing records rooms schedule users skin"
+    [reports]="printing service skin"
+    [shift]="printing reports skin"
+)
+subsystems=" ${!uses[*]} "
 failures=0
 
 fail() {
@@ -29,15 +47,39 @@ fail() {
     failures=$((failures + 1))
 }
 
+# The declared uses form no circle: a depth-first walk from each subsystem never comes back
+# to a subsystem on its own path.
+walk() { # walk PATH... : the path so far, the last one being visited
+    local here=${!#} next
+    for next in ${uses[$here]}; do
+        if [[ " $* " == *" $next "* ]]; then
+            fail "the declared uses run in a circle: $* $next"
+        else
+            walk "$@" "$next"
+        fi
+    done
+}
+for subsystem in "${!uses[@]}"; do
+    walk "$subsystem"
+done
+
 # The floors a folder may include.
 allowed() {
     case "$1" in
     app) echo " app " ;;
     desk) echo " app desk " ;;
     shell) echo " app desk shell$subsystems" ;;
-    *) echo " app desk$subsystems" ;;
+    *) echo " app desk $1 ${uses[$1]-} " ;;
     esac
 }
+
+for folder in */; do
+    folder=${folder%/}
+    case " app desk shell$subsystems" in
+    *" $folder "*) ;;
+    *) fail "$folder/ is declared nowhere: add it to the uses of scripts/check-floors.sh" ;;
+    esac
+done
 
 # Every quoted project include of a file: "floor/File.h" per line.
 projectIncludes() {
@@ -52,7 +94,7 @@ for file in $(find . -mindepth 2 -name '*.h' -o -mindepth 2 -name '*.cpp' | sed 
         target=${included%%/*}
         [ "$target" = "$included" ] && continue # a file beside it, e.g. a generated one
         if [[ "$permitted" != *" $target "* ]]; then
-            fail "$file includes $included: $floor/ may not stand on $target/"
+            fail "$file includes $included: $floor/ may not use $target/"
         fi
     done < <(projectIncludes "$file")
 done

@@ -110,6 +110,8 @@ bool Database::openConnection(const QString& filePath)
         failed.code = db.lastError().nativeErrorCode().toInt();
         return fail(failed);
     }
+    if (!addMoneyFunctions(db))
+        return fail(DatabaseProblem::Other, QStringLiteral("无法为数据库连接注册金额函数"));
     return true;
 }
 

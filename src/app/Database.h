@@ -104,6 +104,16 @@ public:
     static QString rowKey();
     static QString leadingInteger(const QString& column);
     static QString leadingReal(const QString& column);
+    // Money kept as text: `fen` reads one row's amount by the leading-number rule, rounded once
+    // to whole fen (as Money::fromText does: "2.675" is 268, "12.5元" is 1250, "" is 0);
+    // `fenSum` is the aggregate of those, an exact integer (0 over no rows, nulls skipped).
+    // A total read this way is the sum of the amounts as they are printed, one by one; build
+    // it with Money::fromFen().
+    static QString fen(const QString& column);
+    static QString fenSum(const QString& column);
+    // Gives a connection opened outside this class the functions those spellings use.
+    // Returns false when the connection has no engine handle to give them to.
+    static bool addMoneyFunctions(const QSqlDatabase& connection);
 
     // How many transactions are open now: 0 outside any, 1 inside the outermost one.
     int transactionDepth() const { return static_cast<int>(m_transactions.size()); }

@@ -37,7 +37,6 @@ DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent
     , m_database(database)
     , m_clock(clock)
     , m_store(database)
-    , m_handOvers(database)
 { }
 
 // --- transactions ---------------------------------------------------------------------------
@@ -99,12 +98,12 @@ Outcome<> DeskSession::restore()
     Outcome<LiveState> stored = m_store.load();
     if (!stored)
         return stored.setback<void>();
-    Outcome<std::optional<HandOver>> lastHandOver = m_handOvers.last();
-    if (!lastHandOver)
-        return lastHandOver.setback<void>();
+    Outcome<std::optional<ShiftMark>> shiftStart = m_store.lastShiftMark();
+    if (!shiftStart)
+        return shiftStart.setback<void>();
     m_staged.reset();
     m_state = std::move(stored).value();
-    m_lastHandOver = std::move(lastHandOver).value();
+    m_shiftStart = std::move(shiftStart).value();
 
     const QDate today = BusinessDayOf(m_clock.now());
     if (m_state.businessDay == today)
@@ -323,31 +322,24 @@ Outcome<int> DeskSession::queueTechnician(RotaShift shift, const QString& number
 
 QDateTime DeskSession::shiftStartTime() const
 {
-    return m_lastHandOver ? m_lastHandOver->closedAt : QDateTime();
+    return m_shiftStart ? m_shiftStart->closedAt : QDateTime();
 }
 
-Outcome<> DeskSession::closeShift(const HandOver& handOver)
+Outcome<> DeskSession::startShift(const ShiftMark& next)
 {
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
     // The one stored last, not the one in memory: another desk may have closed the shift.
-    const Outcome<std::optional<HandOver>> stored = m_handOvers.last();
+    const Outcome<std::optional<ShiftMark>> stored = m_store.lastShiftMark();
     if (!stored)
         return stored.setback<void>();
-    const auto identity = [](const std::optional<HandOver>& handOver) {
-        return handOver ? std::pair(handOver->lastReceipt, DateTimeText(handOver->closedAt))
-                        : std::pair(qint64(-1), QString());
-    };
-    if (identity(stored.value()) != identity(m_lastHandOver)
-        || (stored.value() && handOver.lastReceipt < stored.value()->lastReceipt))
+    if (stored.value() != m_shiftStart || (m_shiftStart && next.lastReceipt < m_shiftStart->lastReceipt))
         return Refusal { ShiftClosedAlreadyText };
-    if (const QString error = m_handOvers.add(handOver); !error.isEmpty())
-        return Failure { error };
-    transaction.onCommit([this, handOver] {
-        m_lastHandOver = handOver;
+    transaction.onCommit([this, next] {
+        m_shiftStart = next;
         emit sessionChanged();
-        emit shiftClosed(handOver);
+        emit shiftClosed();
     });
     if (!transaction.commit())
         return Failure { transaction.error() };

@@ -2,9 +2,8 @@
 
 #include "app/Outcome.h"
 #include "desk/DeskSessionStore.h"
-#include "desk/HandOver.h"
-#include "desk/HandOverStore.h"
 #include "desk/LiveState.h"
+#include "desk/ShiftMark.h"
 #include "desk/UserSession.h"
 
 #include <QDateTime>
@@ -124,15 +123,15 @@ public:
 
     static const QString ShiftClosedAlreadyText; // "本班已经交班,请重新打开交班打印!"
 
-    // The hand-over that closed the previous shift; nothing before the first one.
-    const std::optional<HandOver>& lastHandOver() const { return m_lastHandOver; }
+    // Where the shift running now began; nothing before the first hand-over.
+    const std::optional<ShiftMark>& shiftStart() const { return m_shiftStart; }
     // When the shift running now began: the last hand-over's moment (invalid before the first).
     QDateTime shiftStartTime() const;
-    // The shift running now ends with `handOver`, which follows the last hand-over: it is
-    // stored (joining the caller's transaction) and the next shift starts at its moment. A
-    // hand-over that does not follow the one stored last (the shift was closed meanwhile) is
-    // refused.
-    Outcome<> closeShift(const HandOver& handOver);
+    // The shift running now is handed over and the next one starts at `next`, joining the
+    // caller's transaction, in which the caller records the hand-over itself after this call.
+    // Refused when the shift was handed over meanwhile (what is stored last is not where the
+    // running shift began) or when `next` lies before it.
+    Outcome<> startShift(const ShiftMark& next);
 
     // --- login and heading (memory only) ----------------------------------------------------
 
@@ -157,7 +156,7 @@ signals:
     // The login, the current cashier, the shift (a hand-over) or the company heading changed.
     void sessionChanged();
     // A shift was handed over (after sessionChanged): the desk takes a backup then.
-    void shiftClosed(const HandOver& handOver);
+    void shiftClosed();
 
 private:
     // The state actions build on: what the open transaction has written so far, or else
@@ -175,13 +174,12 @@ private:
     Database& m_database;
     const Clock& m_clock;
     DeskSessionStore m_store;
-    HandOverStore m_handOvers;
     LiveState m_state; // committed and shown
     std::optional<LiveState> m_staged; // written inside a transaction that is still open
 
     UserSession m_userSession;
     QString m_currentCashier;
-    std::optional<HandOver> m_lastHandOver;
+    std::optional<ShiftMark> m_shiftStart;
     QString m_companyName;
     QString m_companyTel;
 };

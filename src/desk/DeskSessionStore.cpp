@@ -20,6 +20,18 @@ DeskSessionStore::DeskSessionStore(Database& database)
     : m_database(database)
 { }
 
+Outcome<std::optional<ShiftMark>> DeskSessionStore::lastShiftMark() const
+{
+    const SqlResult result
+        = m_database.exec(QStringLiteral("SELECT closed_at, last_receipt FROM handover ORDER BY id DESC LIMIT 1"));
+    if (!result.ok())
+        return Failure { result.error };
+    if (result.isEmpty())
+        return std::optional<ShiftMark>();
+    return std::optional<ShiftMark>(
+        ShiftMark { DateTimeFromText(result.first().value(0).toString()), result.first().value(1).toLongLong() });
+}
+
 Outcome<LiveState> DeskSessionStore::load() const
 {
     LiveState state;

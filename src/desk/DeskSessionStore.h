@@ -2,10 +2,13 @@
 
 #include "app/Outcome.h"
 #include "desk/LiveState.h"
+#include "desk/ShiftMark.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class Database;
 
@@ -19,6 +22,9 @@ public:
 
     // Everything stored. A bill's lines come back in the order they were written.
     Outcome<LiveState> load() const;
+    // Where the shift running now began: the moment and last receipt of the hand-over stored
+    // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
+    Outcome<std::optional<ShiftMark>> lastShiftMark() const;
 
     // Writes what differs between `before` (what is stored) and `after`. Returns the database
     // error text, empty on success.

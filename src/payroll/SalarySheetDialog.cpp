@@ -11,9 +11,9 @@
 #include "payroll/SalaryRow.h"
 #include "payroll/SalarySheet.h"
 #include "payroll/SalarySheetExport.h"
-#include "reports/DialogPrintProgress.h"
-#include "reports/ExportRunner.h"
-#include "reports/PrintListReport.h"
+#include "printing/DialogPrintProgress.h"
+#include "printing/ExportRunner.h"
+#include "printing/PrintListReport.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 

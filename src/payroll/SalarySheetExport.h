@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/TableExport.h"
+#include "printing/TableExport.h"
 
 #include <QDateTime>
 #include <QList>

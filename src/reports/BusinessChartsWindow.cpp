@@ -8,8 +8,8 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
-#include "reports/ExportRunner.h"
-#include "reports/PageDrawing.h"
+#include "printing/ExportRunner.h"
+#include "printing/PageDrawing.h"
 #include "skin/PaintedText.h"
 
 #include <QChart>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "printing/TableExport.h"
 #include "reports/QueryTotals.h"
 #include "reports/RecordKind.h"
-#include "reports/TableExport.h"
 
 class Database;
 class QueryCondition;

@@ -8,12 +8,11 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "printing/DialogPrintProgress.h"
+#include "printing/ExportRunner.h"
+#include "printing/PrintListReport.h"
 #include "reports/DateRangeDialog.h"
-#include "reports/DialogPrintProgress.h"
-#include "reports/ExportRunner.h"
-#include "reports/HandOverDialog.h"
 #include "reports/PaymentTotalsLine.h"
-#include "reports/PrintListReport.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryTotalsArea.h"
 #include "reports/ReceiptPayments.h"
@@ -31,7 +30,6 @@
 #include <QVBoxLayout>
 
 const QString QueryWindow::GoodsNotPrintedText = QStringLiteral("商品销售不支持打印!");
-const QString QueryWindow::HandOverDoneText = QStringLiteral("交班完毕!");
 
 namespace {
 
@@ -43,16 +41,9 @@ ReportKind reportKindOf(RecordKind kind)
     return kind == RecordKind::TechnicianServices ? ReportKind::TechnicianServices : ReportKind::Receipts;
 }
 
-QString shiftText(const ShiftReceipts& shift)
-{
-    if (!shift.since.isValid())
-        return QStringLiteral("本班: 尚未交过班,列出全部单据");
-    return QStringLiteral("本班: %1 交班以后的单据").arg(DateTimeText(shift.since));
-}
-
 } // namespace
 
-QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent)
+QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent, ShiftListing* shift)
     : QDialog(parent)
     , m_services(services)
     , m_kind(kind)
@@ -62,7 +53,9 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     , m_list(new DeskListView(this))
     , m_totalsArea(new QueryTotalsArea(kind, this))
     , m_totalsTimer(new QTimer(this))
+    , m_shiftListing(shift)
 {
+    Q_ASSERT(mode == Mode::Normal || shift);
     const RecordKindLayout& layout = RecordKindLayout::of(kind);
     setObjectName(QStringLiteral("queryWindow"));
     setWindowTitle(layout.caption);
@@ -166,11 +159,6 @@ QAction* QueryWindow::addQuery(const QString& text, const char* objectName, void
     action->setObjectName(QString::fromLatin1(objectName));
     connect(action, &QAction::triggered, this, query);
     return action;
-}
-
-QString QueryWindow::handOverQuestion(const QueryTotals& totals)
-{
-    return QStringLiteral("本班共%1张单据,总金额%2元。是否交班?").arg(totals.count).arg(AmountText(totals.amount));
 }
 
 void QueryWindow::fill(const QueryCondition& condition)
@@ -278,7 +266,7 @@ void QueryWindow::queryGoodsName()
 
 void QueryWindow::listShift()
 {
-    const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(m_services.database, m_services.session);
+    const Outcome<ShiftListing::Shift> shift = m_shiftListing->current();
     if (!shift) {
         ShowSetback(m_services.messages, shift);
         m_shift.reset();
@@ -289,8 +277,8 @@ void QueryWindow::listShift()
         return;
     }
     m_shift = shift.value();
-    m_shiftLabel->setText(shiftText(*m_shift));
-    fill(m_shift->condition());
+    m_shiftLabel->setText(m_shift->label);
+    fill(m_shift->condition);
 }
 
 void QueryWindow::print()
@@ -324,15 +312,10 @@ void QueryWindow::offerHandOver()
 {
     // Only the shift's own list hands it over, not another query made in the window, and only
     // with totals that were read for it.
-    if (!m_shift || m_condition != m_shift->condition() || !m_totals || m_totals->count != m_model->rowCount())
+    if (!m_shift || m_condition != m_shift->condition || !m_totals || m_totals->count != m_model->rowCount())
         return;
-    if (!m_services.messages.ask(handOverQuestion(*m_totals)))
-        return;
-    HandOverDialog closing(m_services, *m_shift, this);
-    if (closing.exec() != QDialog::Accepted)
-        return;
-    m_services.messages.inform(HandOverDoneText);
-    listShift();
+    if (m_shiftListing->handOver(*m_totals, this))
+        listShift();
 }
 
 void QueryWindow::reprintSelected()

@@ -4,7 +4,7 @@
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
 #include "reports/RecordKind.h"
-#include "reports/ShiftHandOver.h"
+#include "reports/ShiftListing.h"
 
 #include <QDialog>
 
@@ -26,10 +26,9 @@ class QueryTotalsArea;
 // In the normal mode the receipts list also shows the takings per payment method, and
 // "重打小票" prints the selected receipt again.
 //
-// In the hand-over mode it opens on the receipts of the shift running now. Once they are
-// printed the desk is asked whether to hand the shift over; handing over counts the drawer
-// and records the shift (HandOverDialog), and the window goes on with the next one, which
-// starts empty.
+// In the hand-over mode it opens on the receipts of the shift running now, as `shift` lists
+// them. Once they are printed whole the shift is offered to be handed over, and after a
+// hand-over the window goes on with the next shift, which starts empty.
 //
 // The list reads its rows as the view shows them, so a list of a million receipts opens at
 // once; the totals come from one aggregate statement, read just after the list is shown.
@@ -41,9 +40,10 @@ public:
     enum class Mode { Normal, HandOver };
 
     static const QString GoodsNotPrintedText; // "商品销售不支持打印!"
-    static const QString HandOverDoneText; // "交班完毕!"
 
-    QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWidget* parent = nullptr);
+    // The hand-over mode needs `shift`; the normal mode ignores it.
+    QueryWindow(
+        RecordKind kind, Mode mode, AppServices& services, QWidget* parent = nullptr, ShiftListing* shift = nullptr);
     ~QueryWindow() override;
 
     RecordKind kind() const { return m_kind; }
@@ -55,10 +55,7 @@ public:
     // Nothing until they have been read for the list shown.
     const std::optional<QueryTotals>& totals() const { return m_totals; }
     // The shift the hand-over mode lists; nothing in the normal mode.
-    const std::optional<ShiftReceipts>& shift() const { return m_shift; }
-
-    // The question asked after a hand-over list was printed.
-    static QString handOverQuestion(const QueryTotals& totals);
+    const std::optional<ShiftListing::Shift>& shift() const { return m_shift; }
 
     // Lists the rows that meet `condition`.
     void fill(const QueryCondition& condition);
@@ -95,5 +92,6 @@ private:
 
     QueryCondition m_condition = QueryCondition::all();
     std::optional<QueryTotals> m_totals;
-    std::optional<ShiftReceipts> m_shift;
+    ShiftListing* m_shiftListing;
+    std::optional<ShiftListing::Shift> m_shift;
 };

@@ -2,7 +2,6 @@
 
 #include "desk/CommandContext.h"
 #include "reports/BusinessChartsWindow.h"
-#include "reports/HandOverHistoryWindow.h"
 #include "reports/QueryWindow.h"
 
 namespace {
@@ -34,15 +33,4 @@ void OpenBusinessCharts(const CommandContext& context)
 {
     BusinessChartsWindow charts(context.services, context.window);
     charts.exec();
-}
-
-void OpenHandOverPrint(const CommandContext& context)
-{
-    openQuery(RecordKind::Receipts, QueryWindow::Mode::HandOver, context);
-}
-
-void OpenHandOverHistory(const CommandContext& context)
-{
-    HandOverHistoryWindow history(context.services, context.window);
-    history.exec();
 }

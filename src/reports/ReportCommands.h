@@ -9,7 +9,3 @@ void OpenBillQuery(const CommandContext& context);
 void OpenTechnicianSummary(const CommandContext& context); // "技师服务情况汇总(&G)"
 void OpenGoodsSummary(const CommandContext& context); // "商品消费情况汇总(&S)"
 void OpenBusinessCharts(const CommandContext& context); // "营业图表(&T)"
-// "交班入帐情况打印(&D)  Ctrl+D" and the button "交班打印": the receipts of the shift.
-void OpenHandOverPrint(const CommandContext& context);
-// "交班记录查询(&H)": the shifts handed over, their slips viewed and printed again.
-void OpenHandOverHistory(const CommandContext& context);

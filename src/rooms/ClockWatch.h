@@ -1,7 +1,7 @@
 #pragma once
 
-#include "service/ClockSettings.h"
-#include "service/ServiceClock.h"
+#include "desk/ClockSettings.h"
+#include "desk/ServiceClock.h"
 
 #include <QDateTime>
 #include <QHash>

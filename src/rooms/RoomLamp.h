@@ -1,7 +1,7 @@
 #pragma once
 
+#include "desk/ServiceClock.h"
 #include "rooms/LampText.h"
-#include "service/ServiceClock.h"
 
 #include <QAbstractButton>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/PageDrawing.h"
+#include "printing/PageDrawing.h"
 
 #include <QString>
 

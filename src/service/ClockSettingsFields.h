@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/ClockSettings.h"
+#include "desk/ClockSettings.h"
 
 #include <QGroupBox>
 

@@ -10,6 +10,7 @@
 #include "rooms/RoomCommands.h"
 #include "schedule/ScheduleCommands.h"
 #include "service/ServiceCommands.h"
+#include "shift/ShiftCommands.h"
 #include "skin/SkinCommands.h"
 #include "users/UserCommands.h"
 

@@ -3,11 +3,11 @@
 #include "app/RowListView.h"
 #include "app/TextFormat.h"
 #include "payroll/SalarySheetDialog.h"
-#include "reports/CsvWriter.h"
+#include "printing/CsvWriter.h"
+#include "printing/TableExport.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryWindow.h"
 #include "reports/RecordKind.h"
-#include "reports/TableExport.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 

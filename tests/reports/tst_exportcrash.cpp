@@ -1,4 +1,4 @@
-#include "reports/TableExport.h"
+#include "printing/TableExport.h"
 
 #include <QDir>
 #include <QFile>

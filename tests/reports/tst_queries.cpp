@@ -3,8 +3,6 @@
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "reports/DateRangeDialog.h"
-#include "reports/HandOverDialog.h"
-#include "reports/HandOverHistoryWindow.h"
 #include "reports/PdfRaster.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
@@ -12,9 +10,13 @@
 #include "reports/QueryWindow.h"
 #include "reports/ReceiptPayments.h"
 #include "reports/RecordKind.h"
-#include "reports/ShiftHandOver.h"
 #include "reports/SingleValueQueryDialog.h"
 #include "shell/DeskApplication.h"
+#include "shift/HandOverDialog.h"
+#include "shift/HandOverHistoryWindow.h"
+#include "shift/HandOverListing.h"
+#include "shift/HandOverStore.h"
+#include "shift/ShiftHandOver.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
@@ -85,7 +87,8 @@ void SettleMany(TestEnvironment& env, int count, int first = 1)
 struct Shown
 {
     Shown(TestEnvironment& env, RecordKind kind, QueryWindow::Mode mode = QueryWindow::Mode::Normal)
-        : window(kind, mode, env.services)
+        : shift(env.services)
+        , window(kind, mode, env.services, nullptr, &shift)
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -113,6 +116,7 @@ struct Shown
         return texts;
     }
 
+    HandOverListing shift;
     QueryWindow window;
 };
 
@@ -549,7 +553,7 @@ private slots:
             HandOverWhenAsked(u"0"_s); // these receipts were settled before payment methods
             Click(&handOver.window, u"printButton"_s);
             QCOMPARE(env.messages.texts(),
-                (QStringList { u"本班共3张单据,总金额6.75元。是否交班?"_s, QueryWindow::HandOverDoneText }));
+                (QStringList { u"本班共3张单据,总金额6.75元。是否交班?"_s, HandOverListing::HandOverDoneText }));
             QCOMPARE(PdfFiles(env).size(), 3); // the list twice, the hand-over slip
             // The window goes on with the next shift, empty.
             handOver.settle();
@@ -618,7 +622,7 @@ private slots:
         QVERIFY(again.isRefusal());
         QCOMPARE(again.text(), DeskSession::ShiftClosedAlreadyText);
         QCOMPARE(env.sql(u"SELECT count(*) FROM handover"_s).first().value(0).toInt(), 1);
-        QVERIFY(!env.session.lastHandOver());
+        QVERIFY(!env.session.shiftStart());
     }
 
     // The start of the shift is the last hand-over, stored: it survives a restart of the desk.
@@ -638,7 +642,7 @@ private slots:
         desk.clock.advanceSeconds(3600);
         QVERIFY(desk.start());
         QCOMPARE(desk.session().shiftStartTime(), closedAt);
-        QCOMPARE(desk.session().lastHandOver()->lastReceipt, 1);
+        QCOMPARE(desk.session().shiftStart()->lastReceipt, 1);
         const Outcome<ShiftReceipts> next = CurrentShiftReceipts(desk.database(), desk.session());
         QVERIFY(next);
         QCOMPARE(next.value().condition(), QueryCondition::receiptRange(1, 1));

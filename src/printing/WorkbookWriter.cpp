@@ -1,0 +1,269 @@
+#include "printing/WorkbookWriter.h"
+
+#include "app/DurableFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+namespace {
+
+// The temporary files of a workbook's sheets (the library keeps each sheet's rows in one,
+// removed from the folder at once and open until the workbook is assembled). A workbook that
+// fails or is abandoned is freed by the library without closing them, so each would keep its
+// space on the disk until the desk closes. They are noted before the workbook goes and closed
+// after: each only if its descriptor still holds the same file, so that one the library did
+// close (and whose number may serve another file by now) is left alone.
+class SheetFiles
+{
+public:
+    explicit SheetFiles(lxw_workbook* workbook)
+    {
+        lxw_worksheet* sheet = nullptr;
+        LXW_FOREACH_WORKSHEET(sheet, workbook)
+        {
+            struct stat status
+            {
+            };
+            if (sheet->optimize_tmpfile) {
+                const int descriptor = fileno(sheet->optimize_tmpfile);
+                if (descriptor >= 0 && fstat(descriptor, &status) == 0)
+                    m_files.append({ descriptor, status.st_dev, status.st_ino });
+            }
+        }
+    }
+
+    void closeLeftOpen() const
+    {
+        for (const File& file : m_files) {
+            struct stat status
+            {
+            };
+            if (fstat(file.descriptor, &status) == 0 && status.st_dev == file.device && status.st_ino == file.inode)
+                ::close(file.descriptor);
+        }
+    }
+
+private:
+    struct File
+    {
+        int descriptor;
+        dev_t device;
+        ino_t inode;
+    };
+    QList<File> m_files;
+};
+
+// What one cell of Excel holds.
+constexpr int MostCharactersInACell = 32767;
+
+// Excel's column width counts characters of its default font, about seven pixels each.
+double columnWidth(int pixels)
+{
+    return std::max(6.0, pixels / 7.0 + 1.0);
+}
+
+// A sheet name without the characters Excel refuses and within its 31 characters.
+QString sheetName(const QString& name, int sheet)
+{
+    QString cleaned = name;
+    for (const QChar refused : { u'[', u']', u':', u'*', u'?', u'/', u'\\' })
+        cleaned.remove(refused);
+    if (cleaned.trimmed().isEmpty())
+        cleaned = QStringLiteral("Sheet");
+    const QString suffix = sheet > 1 ? QStringLiteral("(%1)").arg(sheet) : QString();
+    return cleaned.left(31 - suffix.size()) + suffix;
+}
+
+// The characters XML 1.0 cannot hold (controls other than tab and line breaks) would make a
+// workbook Excel refuses to open: they are left out.
+QByteArray xmlSafeUtf8(const QString& text)
+{
+    const bool clean = std::all_of(text.cbegin(), text.cend(),
+        [](QChar c) { return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r'; });
+    if (clean)
+        return text.left(MostCharactersInACell).toUtf8();
+    QString kept;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r')
+            kept += c;
+    }
+    return kept.left(MostCharactersInACell).toUtf8();
+}
+
+} // namespace
+
+WorkbookWriter::WorkbookWriter(int rowsPerSheet)
+    : m_rowsPerSheet(std::max(1, rowsPerSheet))
+{ }
+
+WorkbookWriter::~WorkbookWriter()
+{
+    abandon();
+}
+
+bool WorkbookWriter::failed(int libraryError, const QString& what)
+{
+    m_error = QStringLiteral("%1: %2").arg(what, QString::fromUtf8(lxw_strerror(lxw_error(libraryError))));
+    return false;
+}
+
+bool WorkbookWriter::begin(const QString& path, const ExportTable& table)
+{
+    abandon();
+    m_path = path;
+    m_buildingPath = path + QStringLiteral(".part");
+    m_sheetName = table.sheetName;
+    m_title = table.title;
+    m_columns = table.columns;
+    m_sheets = 0;
+
+    // The library's temporary files go beside the workbook, not into a /tmp kept in memory.
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists()) {
+        m_error = QStringLiteral("文件夹 %1 不存在").arg(QDir::toNativeSeparators(target.absolutePath()));
+        return false;
+    }
+    QByteArray folder = QFile::encodeName(target.absolutePath());
+    lxw_workbook_options options {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = folder.data();
+    const QByteArray building = QFile::encodeName(m_buildingPath);
+    m_workbook = workbook_new_opt(building.constData(), &options);
+    if (!m_workbook) {
+        m_error = QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+
+    m_formats.title = workbook_add_format(m_workbook);
+    format_set_bold(m_formats.title);
+    format_set_font_size(m_formats.title, 14);
+    m_formats.caption = workbook_add_format(m_workbook);
+    format_set_bold(m_formats.caption);
+    format_set_bottom(m_formats.caption, LXW_BORDER_THIN);
+    format_set_bg_color(m_formats.caption, 0xE8E8E8);
+    m_formats.integer = workbook_add_format(m_workbook);
+    format_set_num_format(m_formats.integer, "0");
+    m_formats.amount = workbook_add_format(m_workbook);
+    format_set_num_format(m_formats.amount, "0.00");
+    m_formats.dateTime = workbook_add_format(m_workbook);
+    format_set_num_format(m_formats.dateTime, "yyyy-mm-dd hh:mm:ss");
+    m_formats.totalText = workbook_add_format(m_workbook);
+    format_set_bold(m_formats.totalText);
+    format_set_top(m_formats.totalText, LXW_BORDER_THIN);
+    m_formats.totalInteger = workbook_add_format(m_workbook);
+    format_set_bold(m_formats.totalInteger);
+    format_set_top(m_formats.totalInteger, LXW_BORDER_THIN);
+    format_set_num_format(m_formats.totalInteger, "0");
+    m_formats.totalAmount = workbook_add_format(m_workbook);
+    format_set_bold(m_formats.totalAmount);
+    format_set_top(m_formats.totalAmount, LXW_BORDER_THIN);
+    format_set_num_format(m_formats.totalAmount, "0.00");
+    return startSheet();
+}
+
+bool WorkbookWriter::startSheet()
+{
+    ++m_sheets;
+    const QByteArray name = xmlSafeUtf8(sheetName(m_sheetName, m_sheets));
+    m_sheet = workbook_add_worksheet(m_workbook, name.constData());
+    if (!m_sheet)
+        return failed(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE, QStringLiteral("无法添加工作表"));
+    for (int column = 0; column < m_columns.size(); ++column)
+        worksheet_set_column(
+            m_sheet, lxw_col_t(column), lxw_col_t(column), columnWidth(m_columns[column].width), nullptr);
+
+    const QString title = m_sheets > 1 ? QStringLiteral("%1 (续%2)").arg(m_title).arg(m_sheets) : m_title;
+    if (const lxw_error error = worksheet_write_string(m_sheet, 0, 0, xmlSafeUtf8(title).constData(), m_formats.title))
+        return failed(error, QStringLiteral("无法写入标题"));
+    worksheet_set_row(m_sheet, 0, 22, nullptr);
+    for (int column = 0; column < m_columns.size(); ++column) {
+        if (const lxw_error error = worksheet_write_string(
+                m_sheet, 1, lxw_col_t(column), xmlSafeUtf8(m_columns[column].caption).constData(), m_formats.caption))
+            return failed(error, QStringLiteral("无法写入列名"));
+    }
+    worksheet_freeze_panes(m_sheet, 2, 0);
+    m_row = 2;
+    m_rowsInSheet = 0;
+    return true;
+}
+
+bool WorkbookWriter::writeCells(int row, const QStringList& cells, bool totals)
+{
+    const int count = std::min(int(cells.size()), int(m_columns.size()));
+    for (int column = 0; column < count; ++column) {
+        const QString& text = cells[column];
+        if (text.isEmpty())
+            continue;
+        const ExportCellType type = m_columns[column].type;
+        const auto col = lxw_col_t(column);
+        lxw_error error = LXW_NO_ERROR;
+        if (const std::optional<double> number = TableExport::NumberOf(text, type)) {
+            lxw_format* format = type == ExportCellType::Amount ? (totals ? m_formats.totalAmount : m_formats.amount)
+                                                                : (totals ? m_formats.totalInteger : m_formats.integer);
+            error = worksheet_write_number(m_sheet, lxw_row_t(row), col, *number, format);
+        } else if (const std::optional<TableExport::DateTimeParts> moment
+            = type == ExportCellType::DateTime ? TableExport::DateTimeOf(text) : std::nullopt) {
+            lxw_datetime value { moment->year, moment->month, moment->day, moment->hour, moment->minute,
+                double(moment->second) };
+            error = worksheet_write_datetime(m_sheet, lxw_row_t(row), col, &value, m_formats.dateTime);
+        } else {
+            error = worksheet_write_string(
+                m_sheet, lxw_row_t(row), col, xmlSafeUtf8(text).constData(), totals ? m_formats.totalText : nullptr);
+        }
+        if (error)
+            return failed(error, QStringLiteral("无法写入第%1行").arg(row + 1));
+    }
+    return true;
+}
+
+bool WorkbookWriter::addRow(const QStringList& cells)
+{
+    if (!m_workbook)
+        return false;
+    if (m_rowsInSheet == m_rowsPerSheet && !startSheet())
+        return false;
+    if (!writeCells(m_row, cells, false))
+        return false;
+    ++m_row;
+    ++m_rowsInSheet;
+    return true;
+}
+
+bool WorkbookWriter::finish(const QStringList& totals)
+{
+    if (!m_workbook)
+        return false;
+    if (!writeCells(m_row, totals, true))
+        return false;
+    const SheetFiles sheetFiles(m_workbook);
+    const lxw_error closed = workbook_close(m_workbook);
+    m_workbook = nullptr; // closed and freed, whatever came of it
+    if (closed) {
+        sheetFiles.closeLeftOpen();
+        QFile::remove(m_buildingPath);
+        return failed(closed, QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(m_path)));
+    }
+    if (!DurableFile::renameOver(m_buildingPath, m_path)) {
+        QFile::remove(m_buildingPath);
+        m_error = QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(m_path));
+        return false;
+    }
+    return true;
+}
+
+void WorkbookWriter::abandon()
+{
+    if (!m_workbook)
+        return;
+    const SheetFiles sheetFiles(m_workbook);
+    lxw_workbook_free(m_workbook);
+    m_workbook = nullptr;
+    sheetFiles.closeLeftOpen();
+    QFile::remove(m_buildingPath);
+}

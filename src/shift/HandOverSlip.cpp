@@ -1,0 +1,88 @@
+#include "shift/HandOverSlip.h"
+
+#include "app/LeadingNumber.h"
+#include "app/TextFormat.h"
+
+namespace {
+
+constexpr int Left = 20;
+constexpr int ValueX = 120;
+constexpr int Right = 380;
+constexpr int LineHeight = 20;
+// A reason longer than this many characters goes on as many lines as it needs.
+constexpr int ReasonLineLength = 22;
+
+QString shownAmount(const QString& amount)
+{
+    return amount.isEmpty() ? QStringLiteral("-") : amount + QStringLiteral(" 元");
+}
+
+} // namespace
+
+QString HandOverSlip::differenceWord(const QString& difference)
+{
+    const double value = LeadingReal(difference);
+    if (value < 0)
+        return QStringLiteral("短款");
+    if (value > 0)
+        return QStringLiteral("长款");
+    return QStringLiteral("相符");
+}
+
+HandOverSlip::HandOverSlip(const HandOverSlipHeading& heading, const HandOver& handOver)
+{
+    const QFont title = PageDrawing::font(15, 133);
+    const QFont body = PageDrawing::font(12);
+    if (heading.reprint)
+        m_drawing.addText(Left, 8, QStringLiteral("重打"), title);
+    m_drawing.addText(116, 8, heading.companyName, title);
+    m_drawing.addText(150, 34, QStringLiteral("交 班 对 账 单"), PageDrawing::font(14));
+    m_drawing.addLine(Left, 56, Right, 56);
+
+    int y = 62;
+    const auto row = [&](const QString& label, const QString& value) {
+        m_drawing.addText(Left, y, label, body);
+        m_drawing.addText(ValueX, y, value, body);
+        y += LineHeight;
+    };
+    const auto rule = [&] {
+        m_drawing.addLine(Left, y + 2, Right, y + 2);
+        y += 8;
+    };
+    row(QStringLiteral("本班开始:"),
+        handOver.shiftStart.isValid() ? DateTimeText(handOver.shiftStart) : QStringLiteral("(第一次交班)"));
+    row(QStringLiteral("交班时间:"), DateTimeText(handOver.closedAt));
+    row(QStringLiteral("收 银 员:"), handOver.cashier.isEmpty() ? QStringLiteral("-") : handOver.cashier);
+    row(QStringLiteral("单据张数:"),
+        QStringLiteral("%1 张 (最后单据 NO:%2)").arg(handOver.receiptCount).arg(handOver.lastReceipt));
+    row(QStringLiteral("总 金 额:"), shownAmount(handOver.total));
+    rule();
+
+    for (PaymentMethod method : PaymentMethods)
+        row(PaymentMethodName(method) + u':', shownAmount(handOver.methodTotals[size_t(method)]));
+    if (LeadingReal(handOver.unrecordedTotal) != 0.0)
+        row(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
+    rule();
+
+    row(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
+    row(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
+    row(QStringLiteral("差    额:"),
+        handOver.cashDifference.isEmpty()
+            ? QStringLiteral("-")
+            : shownAmount(handOver.cashDifference) + QStringLiteral("  ") + differenceWord(handOver.cashDifference));
+    if (!handOver.differenceReason.isEmpty()) {
+        m_drawing.addText(Left, y, QStringLiteral("差额原因:"), body);
+        for (qsizetype from = 0; from < handOver.differenceReason.size(); from += ReasonLineLength) {
+            m_drawing.addText(ValueX, y, handOver.differenceReason.mid(from, ReasonLineLength), body);
+            y += LineHeight;
+        }
+    }
+    rule();
+
+    y += 10;
+    m_drawing.addText(Left, y, QStringLiteral("交班人: ____________   接班人: ____________"), body);
+    y += LineHeight + 10;
+    m_drawing.addText(Left, y,
+        (heading.reprint ? QStringLiteral("重打时间: ") : QStringLiteral("打印时间: ")) + heading.printedAt, body);
+    m_height = y + LineHeight;
+}

@@ -1,0 +1,114 @@
+#include "shift/ShiftHandOver.h"
+
+#include "app/Database.h"
+#include "app/LeadingNumber.h"
+#include "app/SqlTransaction.h"
+#include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+#include "desk/OperatorLog.h"
+#include "reports/ReceiptPayments.h"
+#include "shift/HandOverStore.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+Outcome<ShiftReceipts> CurrentShiftReceipts(Database& database, const DeskSession& session)
+{
+    ShiftReceipts receipts;
+    if (const std::optional<ShiftMark>& last = session.shiftStart()) {
+        receipts.after = last->lastReceipt;
+        receipts.since = last->closedAt;
+    }
+    QString error;
+    const QVariant newest = database.scalar(QStringLiteral("SELECT max(id) FROM Receiptform"), {}, &error);
+    if (!error.isEmpty())
+        return Failure { error };
+    receipts.upTo = qMax(newest.toLongLong(), receipts.after.value_or(0));
+    return receipts;
+}
+
+Outcome<ShiftTakings> ReadShiftTakings(Database& database, const ShiftReceipts& receipts)
+{
+    const Outcome<QueryTotals> totals = ReadQueryTotals(database, RecordKind::Receipts, receipts.condition());
+    if (!totals)
+        return totals.setback<ShiftTakings>();
+    const Outcome<PaymentTotals> payments = ReadPaymentTotals(database, receipts.condition());
+    if (!payments)
+        return payments.setback<ShiftTakings>();
+    return ShiftTakings { totals.value(), payments.value() };
+}
+
+QString CountedCashRefusal(const QString& counted)
+{
+    static const QRegularExpression amount(QStringLiteral("^[0-9]+(\\.[0-9]{1,2})?$"));
+    if (!amount.match(counted.trimmed()).hasMatch())
+        return QStringLiteral("请输入实点现金金额!");
+    return {};
+}
+
+double CashDifference(const QString& counted, double expected)
+{
+    // In whole cents, so that a drawer that matches shows 0.00 and never -0.00.
+    const qint64 cents = std::llround(LeadingReal(counted.trimmed()) * 100.0) - std::llround(expected * 100.0);
+    return double(cents) / 100.0;
+}
+
+QString CashCountRefusal(const CashCount& count, double expected)
+{
+    if (const QString refusal = CountedCashRefusal(count.counted); !refusal.isEmpty())
+        return refusal;
+    if (CashDifference(count.counted, expected) != 0.0 && count.reason.trimmed().isEmpty())
+        return QStringLiteral("实点现金与应有现金不符,请填写差额原因!");
+    return {};
+}
+
+Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const ShiftReceipts& receipts,
+    const QDateTime& now, const CashCount& count)
+{
+    SqlTransaction transaction(database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    const Outcome<ShiftTakings> takings = ReadShiftTakings(database, receipts);
+    if (!takings)
+        return takings.setback<HandOver>();
+    const QueryTotals& totals = takings.value().totals;
+    const PaymentTotals& payments = takings.value().payments;
+    const double expected = ExpectedCash(payments);
+    if (const QString refusal = CashCountRefusal(count, expected); !refusal.isEmpty())
+        return Refusal { refusal };
+
+    HandOver handOver;
+    handOver.shiftStart = receipts.since;
+    handOver.closedAt = now;
+    handOver.cashier = session.currentCashier();
+    handOver.lastReceipt = receipts.upTo;
+    handOver.receiptCount = int(totals.count);
+    handOver.total = AmountText(totals.amount);
+    for (int i = 0; i < PaymentMethodCount; ++i)
+        handOver.methodTotals[size_t(i)] = AmountText(payments.methods[size_t(i)].amount);
+    handOver.unrecordedTotal = AmountText(payments.unrecorded.amount);
+    handOver.expectedCash = AmountText(expected);
+    handOver.countedCash = AmountText(LeadingReal(count.counted.trimmed()));
+    handOver.cashDifference = AmountText(CashDifference(count.counted, expected));
+    handOver.differenceReason = count.reason.trimmed();
+    // The session checks that nobody handed the shift over meanwhile before the row is added.
+    if (const Outcome<> started = session.startShift({ handOver.closedAt, handOver.lastReceipt }); !started)
+        return started.setback<HandOver>();
+    if (const QString error = HandOverStore(database).add(handOver); !error.isEmpty())
+        return Failure { error };
+
+    QString description = QStringLiteral("交班:单据%1张 应有现金%2 实点现金%3 差额%4")
+                              .arg(handOver.receiptCount)
+                              .arg(handOver.expectedCash, handOver.countedCash, handOver.cashDifference);
+    if (!handOver.differenceReason.isEmpty())
+        description += QStringLiteral(" 原因:") + handOver.differenceReason;
+    const LogEntry entry {
+        .kind = LogKind::HandOver, .description = description, .amount = handOver.total, .receipt = handOver.lastReceipt
+    };
+    if (const QString error = OperatorLog(database, session).write(entry); !error.isEmpty())
+        return Failure { error };
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return handOver;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Outcome.h"
+#include "desk/PaymentMethod.h"
+#include "reports/QueryCondition.h"
+#include "reports/QueryTotals.h"
+#include "shift/HandOver.h"
+
+#include <QDateTime>
+
+#include <optional>
+
+class Database;
+class DeskSession;
+
+// The receipts of the shift running now: those numbered after the last hand-over's last
+// receipt (all of them before the first hand-over), up to the last one settled when the
+// hand-over list was taken. Closing the shift hands over exactly these, so a receipt settled
+// after the list was taken falls in the next shift.
+struct ShiftReceipts
+{
+    std::optional<qint64> after; // the last hand-over's last receipt
+    qint64 upTo = 0;
+    QDateTime since; // the last hand-over's moment; invalid before the first one
+
+    QueryCondition condition() const { return QueryCondition::receiptRange(after, upTo); }
+};
+
+Outcome<ShiftReceipts> CurrentShiftReceipts(Database& database, const DeskSession& session);
+
+// What a shift's receipts took: their totals and the takings per payment method.
+struct ShiftTakings
+{
+    QueryTotals totals;
+    PaymentTotals payments;
+};
+
+Outcome<ShiftTakings> ReadShiftTakings(Database& database, const ShiftReceipts& receipts);
+
+// The drawer as the cashier counted it: the amount typed before the expected cash was shown,
+// and why it differs from it.
+struct CashCount
+{
+    QString counted;
+    QString reason;
+};
+
+// The refusal of a counted amount that is no amount of money ("请输入实点现金金额!"), or
+// empty. Blanks around it do not count.
+QString CountedCashRefusal(const QString& counted);
+// The counted cash less the expected, to the cent.
+double CashDifference(const QString& counted, double expected);
+// The refusal of a count that does not match the expected cash and says no reason
+// ("实点现金与应有现金不符,请填写差额原因!"), or of a count that is no amount; empty when the
+// shift may be closed with it.
+QString CashCountRefusal(const CashCount& count, double expected);
+
+// Closes the shift in one transaction: totals `receipts` as a whole and per payment method,
+// records the hand-over with the moment `now`, the cashier logged in last and the counted
+// drawer (expected cash, counted cash, difference and its reason), and its row of the operator
+// log; the session's shift start follows it. Refused when the count is refused.
+Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const ShiftReceipts& receipts,
+    const QDateTime& now, const CashCount& count);
