@@ -154,9 +154,12 @@ int main(int argc, char* argv[])
 
     QElapsedTimer timer;
     timer.start();
+    // The rows are written as a house kept them before its receipts were chained: opening the
+    // file afterwards brings it up to date as an upgrade would, which times that step too.
+    constexpr int UnchainedVersion = 5;
     {
         Database database;
-        if (!database.create(databasePath))
+        if (!database.create(databasePath, UnchainedVersion))
             Fail(database.lastError());
     }
     WriteSettingFiles(folder);
@@ -276,6 +279,15 @@ int main(int argc, char* argv[])
     Exec(db, "COMMIT");
     Exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
     sqlite3_close(db);
+    QElapsedTimer upgrade;
+    upgrade.start();
+    {
+        Database database;
+        if (!database.open(databasePath))
+            Fail(database.lastError());
+    }
+    std::printf("upgraded from version %d, every receipt and log row linked, in %.1f s\n", UnchainedVersion,
+        upgrade.elapsed() / 1000.0);
     std::printf("made %s: %lld receipts, %lld members in %.1f s\n", qPrintable(folder.path()),
         static_cast<long long>(receipts), static_cast<long long>(members), timer.elapsed() / 1000.0);
     return 0;

@@ -5,6 +5,7 @@
 #include "app/Database.h"
 #include "app/DatabaseCheck.h"
 #include "app/DurableFile.h"
+#include "app/RecordChain.h"
 #include "app/TextFormat.h"
 
 #include <QAtomicInt>
@@ -555,7 +556,7 @@ Outcome<Contents> inspect(const QString& path)
 
 QStringList problems(const QString& path, const HandleWatcher& watcher)
 {
-    const DatabaseCheck::Verdict verdict = DatabaseCheck::run(path, watcher);
+    const DatabaseCheck::Verdict verdict = DatabaseCheck::run(path, watcher, DatabaseCheck::Depth::Thorough, DatabaseCheck::Scope::Pages);
     if (!verdict.error.isEmpty())
         return { verdict.error };
     return verdict.problems;
@@ -591,6 +592,8 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
         Database candidate;
         if (!candidate.open(candidatePath))
             problem.error = candidate.lastError();
+        else if (const QString broken = VerifyChains(candidate); !broken.isEmpty())
+            problem.error = broken;
         else
             problem.error = candidate.closeIntoOneFile();
     }

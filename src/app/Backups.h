@@ -127,8 +127,9 @@ struct RestoreProblem
 
 // The file that a restore puts in place of data.db: a copy of the backup's database
 // (decompressed and checked against its checksum), opened as the desk opens its own (checked,
-// brought to this program's version) and checked page by page, then closed into one file.
-// Nothing exists at `candidatePath` after a failure.
+// brought to this program's version), its chains of the operator log and the receipts walked
+// (a backup whose rows were changed outside the desk is refused) and checked page by page,
+// then closed into one file. Nothing exists at `candidatePath` after a failure.
 RestoreProblem prepareRestore(const QString& backupDatabase, const QString& candidatePath);
 // Puts the prepared file in place of the closed database at `databasePath`, with no log of the
 // old one left beside it. Returns the error text.

@@ -45,7 +45,7 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens an existing database file and checks what is cheap at any size: that it is a
-    // database of a version this program knows, with the tables, columns and indexes of that
+    // database of a version this program knows, with the tables, columns, indexes and triggers of that
     // version, and that a real write goes through (it is rolled back). Then an older version
     // is migrated and the file is switched to write-ahead logging. The file is not changed when
     // any check fails. The thorough check of every page runs later, off the user's way

@@ -1,5 +1,6 @@
 #include "service/ServicePricesDialog.h"
 
+#include "app/HouseSettings.h"
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
@@ -10,6 +11,7 @@
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -80,6 +82,12 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     layout->setSpacing(16);
     layout->addLayout(grid);
     layout->addWidget(m_clockFields);
+    // Whether a lower count or a line removed from an open bill needs a 部长 or above.
+    m_reductionApproval = new QCheckBox(QStringLiteral("减单需授权"), this);
+    m_reductionApproval->setObjectName(QStringLiteral("reductionApprovalBox"));
+    m_reductionApproval->setToolTip(QStringLiteral("在未结帐的单据上减钟、减商品或删除技师时,须部长或以上授权"));
+    m_reductionApproval->setChecked(HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval));
+    layout->addWidget(m_reductionApproval);
     layout->addLayout(OkCancelRow(this, &ok));
     connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
 
@@ -123,5 +131,8 @@ void ServicePricesDialog::confirm()
     WritePricesLogged(m_services, settings);
     clocks.write(ClockSettings::FileName.toString(), m_services.messages);
     settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    if (m_reductionApproval->isChecked()
+        != HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval))
+        WriteReductionApprovalLogged(m_services, m_reductionApproval->isChecked());
     accept();
 }

@@ -5,6 +5,7 @@
 struct AppServices;
 struct ServiceSettings;
 class ClockSettingsFields;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -34,4 +35,5 @@ private:
     QComboBox* m_freeClockBox;
     QLineEdit* m_memberDiscount;
     ClockSettingsFields* m_clockFields;
+    QCheckBox* m_reductionApproval;
 };

@@ -282,9 +282,13 @@ void DeskApplication::checkDatabase()
             }
             if (verdict.sound())
                 DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
+            // Changed rows and a ledger that differs are no damage: the backup is taken, and
+            // keeps the evidence.
+            m_backups->startInBackground();
             if (const QString text = DatabaseCheck::ledgerReport(verdict); !text.isEmpty())
                 m_services.messages.inform(text, {}, MessageService::Icon::Warning);
-            m_backups->startInBackground();
+            if (const QString text = DatabaseCheck::chainReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
         });
     m_checkPending = true;
     m_databaseCheck->start(databasePath, *depth);

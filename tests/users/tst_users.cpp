@@ -926,6 +926,9 @@ private slots:
         QCOMPARE(log.rows().text(0, 4), u"g1"_s);
         QCOMPARE(log.rows().text(2, 1), LogKind::Settlement);
         QCOMPARE(Child<QLabel>(&log, u"countLabel"_s)->text(), u"记录总数: 3"_s);
+        // The chains are walked on opening and found whole.
+        QTRY_VERIFY(!log.isCheckingChains());
+        QVERIFY2(log.chainsText().startsWith(u"校验链完整:操作日志 "_s), qPrintable(log.chainsText()));
 
         Choose(Child<QComboBox>(&log, u"kindBox"_s), LogKind::Settlement);
         Click(&log, u"queryButton"_s);
@@ -940,6 +943,20 @@ private slots:
             log.resize(size.width() - 100, size.height() - 120);
             QVERIFY(log.grab().save(TestOutputPath(u"operator-log-%1.png"_s.arg(size.width()))));
         }
+
+        // A row changed with a tool, once its trigger was dropped: the window names it.
+        desk.database().exec(u"DROP TRIGGER operator_log_kept"_s);
+        desk.database().exec(u"UPDATE operator_log SET amount='4.00' WHERE receipt=7"_s);
+        {
+            OperatorLogWindow broken(desk.application().services());
+            QTRY_VERIFY(!broken.isCheckingChains());
+            QVERIFY2(broken.chainsText().contains(u"2026-12-06 10:00:00,结帐,101号房结帐,现金收款,金额 4.00)"_s),
+                qPrintable(broken.chainsText()));
+            QVERIFY(ShowOnScreen(broken));
+            broken.resize(924, 600);
+            QVERIFY(broken.grab().save(TestOutputPath(u"operator-log-broken-chain.png"_s)));
+        }
+        desk.database().exec(u"UPDATE operator_log SET amount='40.00' WHERE receipt=7"_s);
 
         const QString file = QDir(desk.folder()).filePath(u"log.csv"_s);
         desk.files.queuePath(file);
