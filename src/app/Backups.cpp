@@ -556,7 +556,8 @@ Outcome<Contents> inspect(const QString& path)
 
 QStringList problems(const QString& path, const HandleWatcher& watcher)
 {
-    const DatabaseCheck::Verdict verdict = DatabaseCheck::run(path, watcher, DatabaseCheck::Depth::Thorough, DatabaseCheck::Scope::Pages);
+    const DatabaseCheck::Verdict verdict
+        = DatabaseCheck::run(path, watcher, DatabaseCheck::Depth::Thorough, DatabaseCheck::Scope::Pages);
     if (!verdict.error.isEmpty())
         return { verdict.error };
     return verdict.problems;

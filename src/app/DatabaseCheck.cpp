@@ -3,8 +3,8 @@
 #include "app/Database.h"
 #include "app/DatabaseProblem.h"
 #include "app/DurableFile.h"
-#include "app/TakingsLedger.h"
 #include "app/RecordChain.h"
+#include "app/TakingsLedger.h"
 
 #include <QAtomicInt>
 #include <QDateTime>

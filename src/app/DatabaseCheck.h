@@ -58,9 +58,8 @@ public:
 
     // The same check, run on the calling thread. `opened` gets the check's connection handle
     // while it runs (and nullptr before it closes), so that another thread can interrupt it.
-    static Verdict run(
-        const QString& filePath, const std::function<void(sqlite3*)>& opened = {}, Depth depth = Depth::Thorough,
-        Scope scope = Scope::Whole);
+    static Verdict run(const QString& filePath, const std::function<void(sqlite3*)>& opened = {},
+        Depth depth = Depth::Thorough, Scope scope = Scope::Whole);
     // What the desk tells the user about a damaged file, empty when the verdict found no
     // damage (a check that could not run, for instance because the desk was closing, says
     // nothing). The whole check goes to ReportPath(filePath) beside the database, the message

@@ -15,14 +15,15 @@ namespace {
 const QString DayOf = QStringLiteral("substr(%1time, 1, 10)");
 const QString HourOf = QStringLiteral("substr(%1time, 12, 2)");
 
+// A field left empty (NULL) by another tool counts 0, as the lists show it empty.
 QString fenOf(const QString& column)
 {
-    return Database::leadingFen(QStringLiteral("%1") + column);
+    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingFen(QStringLiteral("%1") + column));
 }
 
 QString countOf(const QString& column)
 {
-    return Database::leadingInteger(QStringLiteral("%1") + column);
+    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingInteger(QStringLiteral("%1") + column));
 }
 
 QString withPrefix(const QStringList& expressions, const QString& prefix)
@@ -116,7 +117,7 @@ const Table& Receipts()
     static const Table table
         = makeTable(QStringLiteral("ledger_receipts"), QStringLiteral("Receiptform"), QStringLiteral("经营单据"),
             { { QStringLiteral("day"), DayOf }, { QStringLiteral("hour"), HourOf },
-                { QStringLiteral("method"), QStringLiteral("%1paymethod") },
+                { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") },
                 { QStringLiteral("member"),
                     QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
             { { QStringLiteral("receipts"), QStringLiteral("1") },
@@ -133,8 +134,8 @@ const Table& Technicians()
 {
     static const Table table
         = makeTable(QStringLiteral("ledger_technicians"), QStringLiteral("salaryform"), QStringLiteral("技师服务"),
-            { { QStringLiteral("day"), DayOf }, { QStringLiteral("num"), QStringLiteral("%1num") },
-                { QStringLiteral("name"), QStringLiteral("%1name") } },
+            { { QStringLiteral("day"), DayOf }, { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
+                { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("services"), QStringLiteral("1") },
                 { QStringLiteral("commission_fen"), fenOf(QStringLiteral("salary")) },
                 { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
@@ -148,7 +149,7 @@ const Table& Goods()
 {
     static const Table table
         = makeTable(QStringLiteral("ledger_goods"), QStringLiteral("spsalay"), QStringLiteral("商品销售"),
-            { { QStringLiteral("day"), DayOf }, { QStringLiteral("name"), QStringLiteral("%1name") } },
+            { { QStringLiteral("day"), DayOf }, { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("lines"), QStringLiteral("1") },
                 { QStringLiteral("quantity"), countOf(QStringLiteral("counter")) },
                 { QStringLiteral("amount_fen"), fenOf(QStringLiteral("jine")) } },

@@ -258,7 +258,7 @@ private slots:
         QTemporaryDir folder;
         const QString path = MadeFile(folder, 5); // its rows are linked when it is brought up to date
         const QString candidate = folder.filePath(u"candidate.db"_s);
-        QCOMPARE(Backups::prepareRestore(path, candidate), QString());
+        QCOMPARE(Backups::prepareRestore(path, candidate).error, QString());
         QVERIFY(QFile::remove(candidate));
         {
             Database database;
@@ -266,7 +266,7 @@ private slots:
             database.exec(u"UPDATE Receiptform SET alljine='8.00' WHERE id=1"_s);
             QVERIFY(database.closeIntoOneFile().isEmpty());
         }
-        const QString error = Backups::prepareRestore(path, candidate);
+        const QString error = Backups::prepareRestore(path, candidate).error;
         QVERIFY2(error.contains(u"单据1(2026-12-01 10:00:00,101号房,合计 8.00)"_s), qPrintable(error));
         QVERIFY(!QFile::exists(candidate));
     }
