@@ -101,7 +101,9 @@ DatabaseCheck::Verdict CheckInBackground(const QString& path)
         &check, &DatabaseCheck::finished, [&found](const DatabaseCheck::Verdict& verdict) { found = verdict; });
     check.start(path);
     (void)QTest::qWaitFor([&found] { return found.has_value(); }, 20000);
-    return found.value_or(DatabaseCheck::Verdict { {}, {}, u"no verdict"_s, 0 });
+    DatabaseCheck::Verdict none;
+    none.error = u"no verdict"_s;
+    return found.value_or(none);
 }
 
 QDateTime At(const QString& text)
