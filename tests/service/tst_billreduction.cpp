@@ -20,10 +20,7 @@ const QString Room = u"102"_s;
 
 std::unique_ptr<RoomServiceDialog> Open(TestEnvironment& env, const QString& room = Room)
 {
-    bool unrecognised = false;
-    const QString lamp = RoomStates::lampText(env.session, room);
-    return std::make_unique<RoomServiceDialog>(
-        env.services, RoomStates::requestForLamp(env.session, room, lamp, &unrecognised));
+    return OpenRoomService(env, room);
 }
 
 QComboBox* Box(QWidget* dialog, const QString& name)
