@@ -1,12 +1,14 @@
-// How the business query window copes with the years of bills of a busy house. For the
-// receipts lists "显示所有记录(&A)", "今天经营记录查询(&J)", one month (as the period dialog gives
-// it) and one receipt number it measures, in the real window drawn offscreen: the time to the
-// first screen of rows, the time to the totals, the time to scroll to the last (oldest) row,
-// the slowest of the later jumps through the list, and the process's peak memory; each beside
-// the same statements run by the sqlite3 command-line tool on the same file. It measures the
-// floors of the targets in the same run: the first 40 rows through a lazy QSqlQueryModel and
-// a plain keyset walk to the oldest row. Then it exports every receipt to a workbook and to a
-// CSV file, and draws each business chart over the last year. Run by hand:
+// How the business query window copes with the years of bills of a busy house. First the
+// window as the menu "经营帐单查询" opens it: from the click to its first paint and to its
+// totals shown. Then, for the receipts lists "显示所有记录(&A)", "今天经营记录查询(&J)", one month
+// and one year of whole days (as the period dialog gives them) and one receipt number, in the
+// real window drawn offscreen: the time from the menu item to the first screen of rows and to
+// the totals shown, the time to scroll to the last (oldest) row, the slowest of the later jumps
+// through the list, and the process's peak memory; each beside the same statements run by the
+// sqlite3 command-line tool on the same file. It measures the floors in the same run: the first
+// screen through a lazy QSqlQueryModel and the one reverse LIMIT read of the oldest page. Then
+// it exports every receipt to a workbook and to a CSV file, and draws each business chart over
+// the last year. Every goal is printed as met or missed. Run by hand:
 //
 //     bench_queries --folder /tmp/house [--receipts 1100000]
 //
@@ -19,6 +21,7 @@
 #include "reports/QueryCondition.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryTotals.h"
+#include "reports/QueryTotalsArea.h"
 #include "reports/QueryWindow.h"
 #include "reports/RecordKind.h"
 
@@ -27,6 +30,7 @@
 #include <QChartView>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -145,10 +149,13 @@ WindowRun Measure(QueryWindow& window, const std::function<void()>& query)
     list.viewport()->repaint();
     run.firstScreen = Milliseconds(timer);
 
-    timer.restart();
-    window.readTotals();
+    // The totals as the window shows them, counted from the click: read after the first paint
+    // (from the ledger) or on the worker thread.
+    while (!window.totals())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    window.totalsArea().repaint();
     run.totals = Milliseconds(timer);
-    run.rows = window.totals() ? window.totals()->count : 0;
+    run.rows = window.totals()->count;
 
     timer.restart();
     list.scrollToBottom();
@@ -201,38 +208,67 @@ Floor QueryModelFloor(Database& database)
     return floor;
 }
 
-// A plain keyset walk from the newest receipt to the oldest, a page of 256 rows at a time.
-Floor KeysetFloor(Database& database)
+// The oldest page of every receipt: one read in reverse order, as the list reads it.
+Floor OldestPageFloor(Database& database)
 {
     const RecordKindLayout& layout = RecordKindLayout::of(RecordKind::Receipts);
-    const QString columns = layout.columnNames().join(QStringLiteral(", "));
     ResetPeak();
     QElapsedTimer timer;
     timer.start();
     QList<QStringList> page;
-    qint64 key = std::numeric_limits<qint64>::max();
-    for (;;) {
-        QList<QStringList> next;
-        qint64 nextKey = key;
-        const QString error
-            = database.readRows(QStringLiteral("SELECT %1, rowid FROM %2 WHERE rowid<? ORDER BY rowid DESC LIMIT 256")
-                                    .arg(columns, layout.table),
-                { key }, [&](const QSqlQuery& row) {
-                    QStringList cells;
-                    for (int column = 0; column < layout.columns.size(); ++column)
-                        cells << row.value(column).toString();
-                    next << cells;
-                    nextKey = row.value(int(layout.columns.size())).toLongLong();
-                    return true;
-                });
-        if (!error.isEmpty())
-            Fail(error);
-        if (next.isEmpty())
-            break;
-        page = std::move(next);
-        key = nextKey;
-    }
+    const QString error = database.readRows(PageStatement(QueryCondition::all(), false), {}, [&](const QSqlQuery& row) {
+        QStringList cells;
+        for (int column = 0; column < layout.columns.size(); ++column)
+            cells << row.value(column).toString();
+        page << cells;
+        return true;
+    });
+    if (!error.isEmpty())
+        Fail(error);
     return { Milliseconds(timer), PeakMiB() };
+}
+
+// The window as the menu opens it: from the click to the first paint of its list, and to its
+// totals shown.
+struct Opening
+{
+    double firstPaint = 0;
+    double totals = 0;
+};
+
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+Opening OpenFromMenu(AppServices& services)
+{
+    Idle(50);
+    QElapsedTimer timer;
+    timer.start();
+    Opening opening;
+    QueryWindow window(RecordKind::Receipts, QueryWindow::Mode::Normal, services);
+    PaintWatch watch;
+    window.list().viewport()->installEventFilter(&watch);
+    window.resize(1366, 768);
+    window.show();
+    while (!watch.painted)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    opening.firstPaint = Milliseconds(timer);
+    while (!window.totals())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    window.totalsArea().repaint();
+    opening.totals = Milliseconds(timer);
+    return opening;
 }
 
 } // namespace
@@ -256,7 +292,10 @@ int main(int argc, char* argv[])
     if (!newest.isValid())
         Fail(QStringLiteral("the folder holds no receipts"));
     const qint64 middleReceipt = database.scalar(QStringLiteral("SELECT max(id) / 2 FROM Receiptform")).toLongLong();
-    const QDateTime monthStart = newest.addMonths(-1);
+    // Whole days, as the period dialog gives them.
+    const QDateTime dayEnd(newest.date(), QTime(23, 59, 59));
+    const QDateTime monthStart(newest.date().addMonths(-1).addDays(1), QTime(0, 0));
+    const QDateTime yearStart(newest.date().addDays(-364), QTime(0, 0));
     struct Query
     {
         QString name;
@@ -266,7 +305,8 @@ int main(int argc, char* argv[])
     const QList<Query> queries {
         { QStringLiteral("显示所有记录"), QueryCondition::all(), true },
         { QStringLiteral("今天经营记录"), QueryCondition::period(QDateTime(newest.date(), QTime(0, 0)), newest) },
-        { QStringLiteral("一个月"), QueryCondition::period(monthStart, newest) },
+        { QStringLiteral("一个月"), QueryCondition::period(monthStart, dayEnd) },
+        { QStringLiteral("一年"), QueryCondition::period(yearStart, dayEnd) },
         { QStringLiteral("一张单据"), QueryCondition::receiptNumber(middleReceipt) },
     };
 
@@ -278,16 +318,24 @@ int main(int argc, char* argv[])
         << rounds << " rounds\n\n";
 
     // Warm the file into the page cache, as a desk that has been running has it.
-    RunSqlite(file, { QueryTotalsStatement(RecordKind::Receipts, QueryCondition::all()) });
+    RunSqlite(file, { u"SELECT count(*), total(length(alljine)) FROM Receiptform"_s });
 
     QList<Floor> queryModelRounds;
-    QList<Floor> keysetRounds;
+    QList<Floor> oldestRounds;
     for (int round = 0; round < rounds; ++round) {
         queryModelRounds << QueryModelFloor(database);
-        keysetRounds << KeysetFloor(database);
+        oldestRounds << OldestPageFloor(database);
     }
     const Floor queryModel = MedianOf(queryModelRounds, { &Floor::milliseconds, &Floor::peakMiB });
-    const Floor keyset = MedianOf(keysetRounds, { &Floor::milliseconds, &Floor::peakMiB });
+    const Floor oldest = MedianOf(oldestRounds, { &Floor::milliseconds, &Floor::peakMiB });
+
+    // The window as the menu opens it.
+    QList<Opening> openings;
+    for (int round = 0; round < rounds; ++round)
+        openings << OpenFromMenu(desk.services);
+    const Opening opening = MedianOf(openings, { &Opening::firstPaint, &Opening::totals });
+    out << "经营帐单查询 opened from the menu: first paint " << Ms(opening.firstPaint) << ", totals shown "
+        << Ms(opening.totals) << "\n\n";
 
     QueryWindow window(RecordKind::Receipts, QueryWindow::Mode::Normal, desk.services);
     window.resize(1366, 768);
@@ -317,7 +365,8 @@ int main(int argc, char* argv[])
             });
             toolRounds << RunSqlite(file,
                 { PageStatement(query.condition, true),
-                    Inlined(QueryTotalsStatement(RecordKind::Receipts, query.condition), query.condition.values()),
+                    Inlined(QueryTotalsQuery(RecordKind::Receipts, query.condition).sql,
+                        QueryTotalsQuery(RecordKind::Receipts, query.condition).values),
                     PageStatement(query.condition, false) });
         }
         const WindowRun run = MedianOf(windowRounds,
@@ -340,30 +389,52 @@ int main(int argc, char* argv[])
                 QString() });
     }
     out << "\nfloors: the first screen through a lazy QSqlQueryModel " << Ms(queryModel.milliseconds) << ", "
-        << MiB(queryModel.peakMiB) << "; a keyset walk to the oldest row " << Ms(keyset.milliseconds) << ", "
-        << MiB(keyset.peakMiB) << "\n\n";
+        << MiB(queryModel.peakMiB) << "; the oldest page in one reverse LIMIT read " << Ms(oldest.milliseconds)
+        << "\n\n";
 
-    // The targets, as ratios in this run.
+    // The goals, each beside its floor in this run.
     const WindowRun& all = runs[0];
+    const WindowRun& today = runs[1];
     const WindowRun& month = runs[2];
+    const WindowRun& year = runs[3];
     double peak = 0;
     for (const WindowRun& run : std::as_const(runs))
         peak = qMax(peak, run.peakMiB);
     const auto check = [&out](const QString& what, double value, double limit, const QString& shown) {
         out << (value <= limit ? "  met     " : "  MISSED  ") << what << ": " << shown << '\n';
     };
-    out << "targets:\n";
-    check(QStringLiteral("first screen of all <= 2 x the QSqlQueryModel floor and <= 100 ms"), all.firstScreen,
-        qMin(2 * queryModel.milliseconds, 100.0),
+    out << "goals:\n";
+    check(QStringLiteral("opened from the menu, rows and totals shown <= 100 ms"), opening.totals, 100,
+        QStringLiteral("%1 (first paint %2)").arg(Ms(opening.totals), Ms(opening.firstPaint)));
+    check(QStringLiteral("first screen of all <= 2 x the QSqlQueryModel floor"), all.firstScreen,
+        2 * queryModel.milliseconds,
         QStringLiteral("%1, %2 x").arg(Ms(all.firstScreen)).arg(all.firstScreen / queryModel.milliseconds, 0, 'f', 2));
-    check(QStringLiteral("totals of all <= 1.2 x sqlite3"), all.totals, 1.2 * tools[0].milliseconds[1],
-        QStringLiteral("%1, %2 x").arg(Ms(all.totals)).arg(all.totals / tools[0].milliseconds[1], 0, 'f', 2));
-    check(QStringLiteral("one month, list and totals <= 30 ms"), month.firstScreen + month.totals, 30,
-        Ms(month.firstScreen + month.totals));
-    check(QStringLiteral("jump to the oldest row <= 1.2 x the keyset floor"), all.lastRow, 1.2 * keyset.milliseconds,
-        QStringLiteral("%1, %2 x").arg(Ms(all.lastRow)).arg(all.lastRow / keyset.milliseconds, 0, 'f', 3));
+    check(QStringLiteral("all records, rows and totals <= 100 ms"), all.totals, 100, Ms(all.totals));
+    check(QStringLiteral("today, rows and totals <= 100 ms"), today.totals, 100, Ms(today.totals));
+    check(QStringLiteral("a year of whole days, rows and totals <= 100 ms"), year.totals, 100, Ms(year.totals));
+    check(QStringLiteral("one month, list and totals <= 30 ms"), month.totals, 30, Ms(month.totals));
+    check(QStringLiteral("jump to the oldest row <= 1.2 x (one reverse LIMIT read + the floor's first screen)"),
+        all.lastRow, 1.2 * (oldest.milliseconds + queryModel.milliseconds),
+        QStringLiteral("%1 against %2 + %3")
+            .arg(Ms(all.lastRow), Ms(oldest.milliseconds), Ms(queryModel.milliseconds)));
     check(QStringLiteral("later jumps <= 50 ms"), all.laterJumps, 50, Ms(all.laterJumps));
     check(QStringLiteral("peak memory anywhere in the list <= 80 MiB"), peak, 80, MiB(peak));
+    {
+        // The totals of every record against the rows themselves, added up by sqlite3.
+        const QString exact
+            = u"SELECT count(*), sum(CAST(round(CAST(alljine AS REAL)*100) AS INTEGER)) FROM Receiptform"_s;
+        QSqlQuery rowsSum(database.connection());
+        rowsSum.exec(exact);
+        rowsSum.next();
+        const ToolRun tool = RunSqlite(file, { exact });
+        const QueryTotals ledger = ReadQueryTotals(database, RecordKind::Receipts, QueryCondition::all()).value();
+        const bool same = rowsSum.value(0).toLongLong() == ledger.count
+            && rowsSum.value(1).toLongLong() == qRound64(ledger.amount * 100);
+        check(QStringLiteral("totals of all equal the rows added up (sqlite3 takes %1 for them)")
+                  .arg(Ms(tool.milliseconds[0])),
+            same ? 0 : 1, 0,
+            QStringLiteral("%1 receipts, %2 fen").arg(ledger.count).arg(qRound64(ledger.amount * 100)));
+    }
 
     // "导出" of every receipt, once to each format, into a folder beside the data (the same disk).
     out << "\nexport of all receipts (" << all.rows << " rows):\n";
@@ -416,6 +487,6 @@ int main(int argc, char* argv[])
         out << "  " << qSetFieldWidth(10) << Qt::right << Ms(median) << qSetFieldWidth(0) << "   "
             << BusinessCharts::title(BusinessCharts::Kind(kind)) << '\n';
     }
-    check(QStringLiteral("every chart of a year read and drawn in under a second"), slowest, 1000, Ms(slowest));
+    check(QStringLiteral("every chart of a year read and drawn <= 50 ms"), slowest, 50, Ms(slowest));
     return 0;
 }

@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev libqt6opengl6-dev
-    libsodium-dev
+    libsodium-dev libzstd-dev
     fonts-noto-cjk fontconfig
     poppler-utils
     libsqlite3-dev sqlite3
     qt6-charts-dev libxlsxwriter-dev
     python3-openpyxl
+    qt6-translations-l10n
 )
 
 missing=()

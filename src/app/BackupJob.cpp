@@ -13,26 +13,34 @@ bool BackupJob::isRunning() const
     return m_worker.isRunning();
 }
 
-BackupJob::Result BackupJob::run(const Request& request, const Backups::HandleWatcher& watcher)
+BackupJob::Result BackupJob::run(
+    const Request& request, const Backups::HandleWatcher& watcher, const std::atomic<bool>* stop)
 {
     Result result;
-    const Outcome<Backups::Entry> made = Backups::make(
-        request.databasePath, request.dataFolder, request.targetFolder, request.now, request.kind, watcher);
+    const Outcome<Backups::Entry> made
+        = Backups::make(request.databasePath, request.dataFolder, request.targetFolder, request.now,
+            { .kind = request.kind,
+                .watcher = watcher,
+                .stop = stop,
+                .makeRoom = request.rotate,
+                .notes = &result.rotationFailures });
     if (!made) {
         result.error = made.text();
         return result;
     }
     result.entry = made.value();
     // Old backups go only after a new one has been written and checked.
-    if (request.rotate)
-        result.rotationFailures = Backups::rotate(request.targetFolder, request.now, &result.removed);
+    if (request.rotate) {
+        result.rotationFailures += Backups::rotate(request.targetFolder, request.now, &result.removed, request.limit);
+        result.rotationFailures.removeDuplicates(); // a link met by both
+    }
     return result;
 }
 
 void BackupJob::start(const Request& request)
 {
     m_worker.start([this, request](const SqliteWorkerThread::HandleWatcher& watcher) {
-        const Result result = run(request, watcher);
+        const Result result = run(request, watcher, &m_worker.stopping());
         if (m_worker.isStopping())
             return;
         QMetaObject::invokeMethod(

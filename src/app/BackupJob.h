@@ -23,6 +23,7 @@ public:
         QDateTime now;
         Backups::Kind kind = Backups::Kind::Regular;
         bool rotate = true; // let old backups of the target folder go afterwards
+        qint64 limit = 0; // what the rotated backups may take together, in bytes (0: no limit)
     };
 
     struct Result
@@ -30,7 +31,7 @@ public:
         std::optional<Backups::Entry> entry; // nothing when the backup failed
         QString error;
         QStringList removed; // old backups let go
-        QStringList rotationFailures;
+        QStringList rotationFailures; // and the links left alone in the backup folder
     };
 
     explicit BackupJob(QObject* parent = nullptr);
@@ -42,7 +43,8 @@ public:
     bool isRunning() const;
 
     // The same backup, on the calling thread.
-    static Result run(const Request& request, const Backups::HandleWatcher& watcher = {});
+    static Result run(
+        const Request& request, const Backups::HandleWatcher& watcher = {}, const std::atomic<bool>* stop = nullptr);
 
 signals:
     void finished(const BackupJob::Result& result);

@@ -7,32 +7,44 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
 struct sqlite3;
 
 // The backups of a data folder. Each is a folder named by the moment it was taken,
-// "tavrel-yyyyMMdd-HHmmss", holding a consistent copy of the database (data.db) and the setting
-// files of the data folder beside it. The desk keeps them in backup/ in the data folder; a
-// backup made before a restore ends in "-before-restore" and is never rotated away.
+// "tavrel-yyyyMMdd-HHmmss", holding a consistent copy of the database, compressed
+// (data.db.zst, with contents.txt saying what it holds), and the setting files of the data
+// folder beside it; backups of earlier versions hold data.db as it is. The desk keeps them in
+// backup/ in the data folder; a backup made before a restore ends in "-before-restore" and is
+// never rotated away.
 //
-// A backup is written into a hidden folder of its own and takes its name only once the copy
-// has passed SQLite's integrity check, so a failed or interrupted backup leaves nothing that
-// looks like a backup, and never replaces one.
+// A backup is written into a hidden folder of its own and takes its name only once the
+// compressed copy has been read back from the disk and found whole, so a failed or interrupted
+// backup leaves nothing that looks like a backup, and never replaces one.
+//
+// The desk touches nothing in a backup folder through a symbolic link: a link there is no
+// backup, is never listed, emptied or removed, and is reported.
 namespace Backups {
 
 enum class Kind { Regular, BeforeRestore };
 
 inline constexpr QStringView FolderName = u"backup";
 inline constexpr QStringView DatabaseFileName = u"data.db";
+inline constexpr QStringView CompressedFileName = u"data.db.zst";
+inline constexpr QStringView ContentsFileName = u"contents.txt";
+// The limit of the backups' total size, in the data folder.
+inline constexpr QStringView LimitFileName = u"backup.ini";
 
 struct Entry
 {
     QString path; // the backup's folder
     QDateTime taken;
     Kind kind = Kind::Regular;
+    bool compressed = true;
 
+    // data.db.zst, or data.db in a backup of an earlier version.
     QString databasePath() const;
 };
 
@@ -50,6 +62,33 @@ struct Contents
 // closes), so that another thread can interrupt it.
 using HandleWatcher = std::function<void(sqlite3*)>;
 
+struct Options
+{
+    Kind kind = Kind::Regular;
+    HandleWatcher watcher;
+    const std::atomic<bool>* stop = nullptr; // set by another thread to stop the backup
+    // When the disk is short of room, the backups that rotation lets go anyway (and only
+    // those) go first.
+    bool makeRoom = false;
+    QStringList* notes = nullptr; // what was left alone (links in the backup folder)
+};
+
+// The room backups may take on a disk.
+struct Space
+{
+    qint64 disk = -1; // the disk's size (-1: unknown)
+    qint64 limit = 0; // the most the backups of the desk's folder may take together
+    qint64 reserve = 0; // what a backup always leaves free
+};
+// A tenth of the disk, unless the general manager set another limit (`limitMiB` > 0); the
+// reserve is a twentieth of the disk, at most 2 GiB.
+Space spaceOn(const QString& folder, qint64 limitMiB = 0);
+// The limit the general manager set in `dataFolder` (LimitFileName), in MiB; 0: none set.
+qint64 limitSetting(const QString& dataFolder);
+bool setLimitSetting(const QString& dataFolder, qint64 limitMiB);
+// What a backup folder takes on the disk.
+qint64 sizeOf(const Entry& entry);
+
 QString folderOf(const QString& dataFolder);
 
 // The backups in `folder`, newest first; anything else there is left out.
@@ -57,29 +96,41 @@ QList<Entry> list(const QString& folder);
 
 // Takes a backup of the database at `databasePath` and the setting files of `dataFolder` into
 // a new folder in `targetFolder` (made when missing), named by `now`. The database is copied
-// by SQLite on a read-only connection of its own (VACUUM INTO): the copy holds exactly what
-// was committed when it began, whatever is written meanwhile. Returns the backup, or the error
-// text.
+// by SQLite's online backup on a read-only connection of its own, a few MB at a time: the
+// copy holds exactly what was committed at one moment, whatever is written meanwhile. The
+// copy is compressed beside it and read back. A backup that would take the disk below its
+// reserve is not taken, and says so. Returns the backup, or the error text.
 Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
-    const QDateTime& now, Kind kind = Kind::Regular, const HandleWatcher& watcher = {});
+    const QDateTime& now, const Options& options = {});
 
-// Removes the regular backups of `folder` that BackupRotation lets go. Returns what could not
-// be removed (one line each); `removed` gets the folders removed.
-QStringList rotate(const QString& folder, const QDateTime& now, QStringList* removed = nullptr);
+// Removes the regular backups of `folder` that BackupRotation lets go, then, while the backups
+// together take more than `limit` bytes (0: no limit), the oldest regular ones but the newest
+// backup. Returns what could not be removed and what was left alone (one line each);
+// `removed` gets the folders removed.
+QStringList rotate(const QString& folder, const QDateTime& now, QStringList* removed = nullptr, qint64 limit = 0);
 
-// Reads what the database file at `path` holds, read-only: a file that is not a database of
-// this program is refused with the database's text.
+// Reads what the database at `path` holds, read-only: a file that is not a database of this
+// program is refused with the database's text. For a compressed copy, what was written
+// beside it when it was taken.
 Outcome<Contents> inspect(const QString& path);
 
 // Checks every page of the database file at `path` (SQLite's integrity check); returns the
 // problems found, one line each, or the error text of a check that could not run.
 QStringList problems(const QString& path, const HandleWatcher& watcher = {});
 
-// The file that a restore puts in place of data.db: a copy of the backup's database, opened as
-// the desk opens its own (checked, brought to this program's version) and checked page by
-// page, then closed into one file. Returns the error text; nothing exists at `candidatePath`
-// after a failure.
-QString prepareRestore(const QString& backupDatabase, const QString& candidatePath);
+// What went wrong in preparing a restore.
+struct RestoreProblem
+{
+    QString error; // empty: none
+    bool diskFull = false; // the disk could not take the restored file: the backup may be sound
+};
+
+// The file that a restore puts in place of data.db: a copy of the backup's database
+// (decompressed and checked against its checksum), opened as the desk opens its own (checked,
+// brought to this program's version), its chains of the operator log and the receipts walked
+// (a backup whose rows were changed outside the desk is refused) and checked page by page,
+// then closed into one file. Nothing exists at `candidatePath` after a failure.
+RestoreProblem prepareRestore(const QString& backupDatabase, const QString& candidatePath);
 // Puts the prepared file in place of the closed database at `databasePath`, with no log of the
 // old one left beside it. Returns the error text.
 QString putInPlace(const QString& candidatePath, const QString& databasePath);

@@ -192,6 +192,23 @@ bool Database::create(const QString& filePath, int version)
     return true;
 }
 
+bool Database::openReader(const QString& filePath)
+{
+    close();
+    m_filePath = filePath;
+    m_lastError.clear();
+    m_problem = DatabaseProblem::None;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(filePath);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (db.open() && addMoneyFunctions(db))
+        return true;
+    SqlResult failed;
+    failed.error = DatabaseErrorText(db.lastError());
+    failed.code = db.lastError().nativeErrorCode().toInt();
+    return fail(failed);
+}
+
 QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
 {
     if (const auto kept = m_statements.find(sql); kept != m_statements.end())

@@ -37,7 +37,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 7;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();
@@ -45,7 +45,7 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens an existing database file and checks what is cheap at any size: that it is a
-    // database of a version this program knows, with the tables, columns and indexes of that
+    // database of a version this program knows, with the tables, columns, indexes and triggers of that
     // version, and that a real write goes through (it is rolled back). Then an older version
     // is migrated and the file is switched to write-ahead logging. The file is not changed when
     // any check fails. The thorough check of every page runs later, off the user's way
@@ -55,6 +55,9 @@ public:
     // first-start path calls this; an existing file is refused. An older `version` makes the
     // file an earlier release would have made (for the tests of the migrations).
     bool create(const QString& filePath, int version = SchemaVersion);
+    // Opens the file read-only, as it is, for reading on a worker thread beside the desk's own
+    // connection (which checked and migrated it). Returns false with lastError() set.
+    bool openReader(const QString& filePath);
     void close();
     // Folds the write-ahead log into the file and closes it, so that the file alone holds
     // everything (before it is moved into place). Returns the error text, empty on success.
@@ -104,6 +107,8 @@ public:
     static QString rowKey();
     static QString leadingInteger(const QString& column);
     static QString leadingReal(const QString& column);
+    // The same read as an amount: a whole number of fen, rounded half away from zero.
+    static QString leadingFen(const QString& column);
     // Money kept as text: `fen` reads one row's amount by the leading-number rule, rounded once
     // to whole fen (as Money::fromText does: "2.675" is 268, "12.5元" is 1250, "" is 0);
     // `fenSum` is the aggregate of those, an exact integer (0 over no rows, nulls skipped).

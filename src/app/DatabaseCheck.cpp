@@ -3,6 +3,8 @@
 #include "app/Database.h"
 #include "app/DatabaseProblem.h"
 #include "app/DurableFile.h"
+#include "app/RecordChain.h"
+#include "app/TakingsLedger.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -31,7 +33,8 @@ DatabaseCheck::Verdict failedWith(const QSqlError& error)
 
 // Runs the check on a connection opened here; `opened` gets the connection's handle (and
 // nullptr before the connection closes).
-DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(sqlite3*)>& opened)
+DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(sqlite3*)>& opened,
+    DatabaseCheck::Depth depth, DatabaseCheck::Scope scope)
 {
     DatabaseCheck::Verdict verdict;
     const QString name = checkConnectionName();
@@ -45,7 +48,11 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
             opened(*static_cast<sqlite3* const*>(db.driver()->handle().constData()));
             QSqlQuery query(db);
             query.setForwardOnly(true);
-            if (!query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+            const QString statement = depth == DatabaseCheck::Depth::Quick ? QStringLiteral("PRAGMA quick_check")
+                                                                           : QStringLiteral("PRAGMA integrity_check");
+            if (scope == DatabaseCheck::Scope::Chains) {
+                // nothing but the chains
+            } else if (!query.exec(statement)) {
                 verdict = failedWith(query.lastError());
             } else {
                 while (query.next())
@@ -55,6 +62,31 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
             }
             if (verdict.problems == QStringList { QStringLiteral("ok") })
                 verdict.problems.clear();
+            query.finish();
+            // The chains are walked only on sound pages, and only in a file that has them.
+            if (verdict.sound() && scope != DatabaseCheck::Scope::Pages
+                && query.exec(
+                    QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='chain_link'"))
+                && query.next() && query.value(0).toInt() > 0) {
+                query.finish();
+                const RecordChain::Verdict chains = RecordChain::verify(db);
+                if (!chains.error.isEmpty()) {
+                    verdict.error = chains.error;
+                } else {
+                    verdict.chainBreaks = chains.breaks;
+                    verdict.logRows = chains.logRows;
+                    verdict.receipts = chains.receipts;
+                }
+            }
+            // The ledger is compared only with rows that were found sound.
+            if (scope == DatabaseCheck::Scope::Whole && verdict.sound()) {
+                QString error;
+                verdict.ledgerDifferences = TakingsLedger::Differences(db, &error);
+                if (!error.isEmpty()) {
+                    verdict.error = error;
+                    verdict.code = 0;
+                }
+            }
             query.finish();
             opened(nullptr);
         }
@@ -77,10 +109,20 @@ bool DatabaseCheck::isRunning() const
     return m_worker.isRunning();
 }
 
-DatabaseCheck::Verdict DatabaseCheck::run(const QString& filePath, const std::function<void(sqlite3*)>& opened)
+DatabaseCheck::Verdict DatabaseCheck::run(
+    const QString& filePath, const std::function<void(sqlite3*)>& opened, Depth depth, Scope scope)
 {
     return check(
-        filePath, opened ? opened : [](sqlite3*) {});
+        filePath, opened ? opened : [](sqlite3*) {}, depth, scope);
+}
+
+QString DatabaseCheck::chainReport(const Verdict& verdict)
+{
+    if (verdict.chainBreaks.isEmpty())
+        return {};
+    return QStringLiteral("操作日志或营业单据在本程序之外被改动过,校验链不再相符:\n\n%1\n\n"
+                          "请总经理在“工具”→“操作日志”中查看,并与备份和打印的单据核对。")
+        .arg(verdict.chainBreaks.join(u'\n'));
 }
 
 QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, bool logFound)
@@ -101,10 +143,19 @@ QString DatabaseCheck::report(const QString& filePath, const Verdict& verdict, b
     return DamagedDatabaseText(filePath, lines, logFound, written ? path : QString());
 }
 
-void DatabaseCheck::start(const QString& filePath)
+QString DatabaseCheck::ledgerReport(const Verdict& verdict)
 {
-    m_worker.start([this, filePath](const SqliteWorkerThread::HandleWatcher& watcher) {
-        const Verdict verdict = check(filePath, watcher);
+    if (verdict.ledgerDifferences.isEmpty())
+        return {};
+    return QStringLiteral(
+        "营业日帐与已存的单据不符,查询合计、营业图表和工资表的数字可能不准:\n%1\n单据本身完好。请联系维护人员核对。")
+        .arg(verdict.ledgerDifferences.join(u'\n'));
+}
+
+void DatabaseCheck::start(const QString& filePath, Depth depth, Scope scope)
+{
+    m_worker.start([this, filePath, depth, scope](const SqliteWorkerThread::HandleWatcher& watcher) {
+        const Verdict verdict = check(filePath, watcher, depth, scope);
         if (m_worker.isStopping())
             return;
         // Handed to this object's thread; dropped there if the check was stopped meanwhile.

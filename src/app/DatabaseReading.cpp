@@ -134,3 +134,10 @@ QString Database::leadingReal(const QString& column)
 {
     return QStringLiteral("CAST(%1 AS REAL)").arg(column);
 }
+
+QString Database::leadingFen(const QString& column)
+{
+    // round() goes half away from zero; the desk writes amounts with two decimals, which the
+    // real number holds to far better than half a fen.
+    return QStringLiteral("CAST(round(CAST(%1 AS REAL)*100) AS INTEGER)").arg(column);
+}

@@ -2,7 +2,9 @@
 
 #include "app/Database.h"
 #include "app/Money.h"
+#include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
+#include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 
 #include <QDateTime>
@@ -31,6 +33,7 @@ struct TableDefinition
 {
     QString name;
     QString columns;
+    QString options = {}; // after the columns, such as WITHOUT ROWID
 };
 
 QList<TableDefinition> tables()
@@ -158,6 +161,55 @@ const char* const LogStatements[] = {
     "BEGIN SELECT RAISE(ABORT, '操作日志不能删除'); END",
 };
 
+// The chains of links over the operator log and the settled receipts (version 6; see
+// RecordChain.h): one row per link, only ever added; the house's switches; the failed logins.
+QList<TableDefinition> chainTables()
+{
+    return {
+        { QStringLiteral("chain_link"),
+            QStringLiteral("chain TEXT NOT NULL, position INTEGER NOT NULL, link TEXT NOT NULL, "
+                           "PRIMARY KEY (chain, position)") },
+        // Switches of the house kept with its data (HouseSettings.h).
+        { QStringLiteral("house_setting"), QStringLiteral("name TEXT NOT NULL PRIMARY KEY, value TEXT NOT NULL") },
+        // Failed logins per account typed, for the wait after too many (users/LoginThrottle.h).
+        { QStringLiteral("login_failure"),
+            QStringLiteral("role INTEGER NOT NULL, login TEXT NOT NULL, time TEXT NOT NULL") },
+    };
+}
+
+// The links can be neither changed nor deleted; and no row of a chained table can be written
+// over by an INSERT OR REPLACE (or REPLACE), which would delete the old row without running
+// the triggers that refuse a deletion: an insert that meets a stored key is refused first.
+const char* const ChainStatements[] = {
+    "CREATE INDEX IF NOT EXISTS login_failure_login ON login_failure(role, login, time)",
+    "CREATE TRIGGER IF NOT EXISTS chain_link_kept BEFORE UPDATE ON chain_link "
+    "BEGIN SELECT RAISE(ABORT, '校验链不能修改'); END",
+    "CREATE TRIGGER IF NOT EXISTS chain_link_not_deleted BEFORE DELETE ON chain_link "
+    "BEGIN SELECT RAISE(ABORT, '校验链不能删除'); END",
+    "CREATE TRIGGER IF NOT EXISTS chain_link_not_replaced BEFORE INSERT ON chain_link "
+    "WHEN EXISTS (SELECT 1 FROM chain_link WHERE chain=NEW.chain AND position=NEW.position) "
+    "BEGIN SELECT RAISE(ABORT, '校验链不能改写'); END",
+    "CREATE TRIGGER IF NOT EXISTS operator_log_not_replaced BEFORE INSERT ON operator_log "
+    "WHEN EXISTS (SELECT 1 FROM operator_log WHERE id=NEW.id) "
+    "BEGIN SELECT RAISE(ABORT, '操作日志不能改写'); END",
+    "CREATE TRIGGER IF NOT EXISTS Receiptform_not_replaced BEFORE INSERT ON Receiptform "
+    "WHEN EXISTS (SELECT 1 FROM Receiptform WHERE id=NEW.id OR rowid=NEW.rowid) "
+    "BEGIN SELECT RAISE(ABORT, '单据不能改写'); END",
+    "CREATE TRIGGER IF NOT EXISTS salaryform_not_replaced BEFORE INSERT ON salaryform "
+    "WHEN EXISTS (SELECT 1 FROM salaryform WHERE rowid=NEW.rowid) "
+    "BEGIN SELECT RAISE(ABORT, '单据不能改写'); END",
+    "CREATE TRIGGER IF NOT EXISTS spsalay_not_replaced BEFORE INSERT ON spsalay "
+    "WHEN EXISTS (SELECT 1 FROM spsalay WHERE rowid=NEW.rowid) "
+    "BEGIN SELECT RAISE(ABORT, '单据不能改写'); END",
+};
+
+// The rows kept before the chains began get their links in one pass.
+bool linkExistingRows(Database& database, QString* error)
+{
+    *error = RecordChain::linkAll(database.connection());
+    return error->isEmpty();
+}
+
 // Columns added to tables of earlier versions (version 5), all text: the payment method of a
 // receipt and the unit price and amount of each of its service lines as they were printed, so
 // that a receipt can be printed again as the guest got it; the hand-over's totals per payment
@@ -240,8 +292,9 @@ bool rowMissing(Database& database, const QString& table, int id, QString* error
 bool createTables(Database& database, const QList<TableDefinition>& definitions, QString* error)
 {
     for (const TableDefinition& table : definitions) {
-        if (!run(database, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, table.columns), {},
-                error))
+        if (!run(database,
+                QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2) %3").arg(table.name, table.columns, table.options),
+                {}, error))
             return false;
     }
     return true;
@@ -368,6 +421,22 @@ bool addDeskDay(Database& database, QString* error)
     return !failed;
 }
 
+// The daily ledger of the takings (version 7): its tables, kept by triggers on the settled
+// rows, filled once from the rows stored before.
+QList<TableDefinition> ledgerTables()
+{
+    QList<TableDefinition> tables;
+    for (const TakingsLedger::Table* table : TakingsLedger::Tables())
+        tables.append({ table->name, table->columnDefinitions(), QStringLiteral("WITHOUT ROWID") });
+    return tables;
+}
+
+bool fillLedger(Database& database, QString* error)
+{
+    *error = TakingsLedger::Rebuild(database);
+    return error->isEmpty();
+}
+
 // Adds the columns of MoneyColumns that a table does not have yet, so that the step can be
 // run again like the others.
 bool addMoneyColumns(Database& database, QString* error)
@@ -417,6 +486,9 @@ const QList<SchemaStep>& steps()
         QStringList logStatements;
         for (const char* statement : LogStatements)
             logStatements << QString::fromUtf8(statement);
+        QStringList chainStatements;
+        for (const char* statement : ChainStatements)
+            chainStatements << QString::fromUtf8(statement);
         return QList<SchemaStep> {
             // The business tables.
             { 1, tables(), indexes, insertFixedRows },
@@ -430,19 +502,25 @@ const QList<SchemaStep>& steps()
             // The operator log; the payment method and printed prices of a receipt, the totals
             // per method and the counted drawer of a hand-over.
             { 5, logTables(), logStatements, addMoneyColumns },
+            // The chains over the operator log and the receipts, and the refusal of a REPLACE.
+            { 6, chainTables(), chainStatements, linkExistingRows },
+            // The daily ledger of the takings.
+            { 7, ledgerTables(), TakingsLedger::TriggerStatements(), fillLedger },
         };
     }();
     return history;
 }
 
 // The schema as the file holds it, one line per object, sorted: tables with their columns
-// (name, declared type, key position) and indexes with their table, uniqueness and columns.
-// SQLite's own objects are left out, and so are views and triggers, which hold no data.
+// (name, declared type, key position), indexes with their table, uniqueness and columns, and
+// triggers with their table and whole definition (a trigger can refuse, change or add rows, so
+// a missing or a foreign one matters like a column). SQLite's own objects are left out, and so
+// are views, which hold no data and change none.
 SqlResult readShape(Database& database, QStringList* shape)
 {
-    const SqlResult objects = database.exec(
-        QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE type IN ('table', 'index') "
-                       "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    const SqlResult objects = database.exec(QStringLiteral(
+        "SELECT type, name, tbl_name, sql FROM sqlite_master WHERE type IN ('table', 'index', 'trigger') "
+        "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
     if (!objects.ok())
         return objects;
     for (const QSqlRecord& object : objects.rows) {
@@ -471,6 +549,8 @@ SqlResult readShape(Database& database, QStringList* shape)
                                                                            : QStringLiteral("plain"));
             for (const QSqlRecord& column : columns.rows)
                 parts << column.value(0).toString();
+        } else {
+            parts << object.value(3).toString().simplified();
         }
         *shape << QStringLiteral("%1 %2 on %3: %4").arg(type, name, table, parts.join(QStringLiteral(", ")));
     }

@@ -21,12 +21,16 @@ QStringList tableNames();
 // Receiptform_number replaces Receiptform_id); version 4 adds the closed shifts (table
 // handover), the receipts kept before it closed by one; version 5 adds the operator log (table
 // operator_log, to which rows are only ever added), the payment method and printed service
-// prices of each receipt, and the totals per method and the counted drawer of each hand-over.
+// prices of each receipt, and the totals per method and the counted drawer of each hand-over;
+// version 6 adds the chains of links over the operator log and the receipts (table chain_link,
+// see RecordChain.h), giving every row kept before its link, and the triggers that refuse a
+// REPLACE of a chained row, the house's switches (table house_setting) and the failed logins (table login_failure).
+// version 7 adds the daily ledger of the takings (TakingsLedger.h), filled from the stored rows.
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);
 
-// Whether the file holds exactly the tables, columns and indexes that this program gives a
+// Whether the file holds exactly the tables, columns, indexes and triggers that this program gives a
 // file of `version` (version 0: none at all), before anything is changed in it. A file of
 // another program, or one whose tables were changed by hand, gets a short description of what
 // differs in `mismatch`; a failed read comes back as the result's error.

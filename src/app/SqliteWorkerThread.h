@@ -29,6 +29,8 @@ public:
     bool isRunning() const;
     // Set once stopping has begun: the work's result is then no longer wanted.
     bool isStopping() const { return m_stopping; }
+    // The same, for work that looks at it between its steps.
+    const std::atomic<bool>& stopping() const { return m_stopping; }
     // Interrupts the work and waits for its thread.
     void stop();
 

@@ -137,6 +137,14 @@ std::optional<OpenBill> DeskSession::bill(const QString& room) const
     return found.value();
 }
 
+std::optional<OpenBill> DeskSession::stagedBill(const QString& room) const
+{
+    const auto found = current().bills.constFind(room);
+    if (found == current().bills.cend())
+        return std::nullopt;
+    return found.value();
+}
+
 OpenBill* DeskSession::billOf(LiveState& state, const QString& room)
 {
     const auto found = state.bills.find(room);

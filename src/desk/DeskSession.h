@@ -66,6 +66,9 @@ public:
     // The room's open bill; nothing when it is not in service.
     std::optional<OpenBill> bill(const QString& room) const;
     const QMap<QString, OpenBill>& bills() const { return m_state.bills; }
+    // The room's bill as the transaction open now holds it (bill() shows it only after the
+    // commit): what an action compares before and after its own change.
+    std::optional<OpenBill> stagedBill(const QString& room) const;
     const QSet<QString>& guestInRooms() const { return m_state.guestInRooms; }
 
     // An idle room takes a guest; a room in service is refused.

@@ -2,14 +2,15 @@
 
 #include "app/Clock.h"
 #include "app/Database.h"
+#include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 
 QStringList LogKind::all()
 {
-    return { Login, FailedLogin, Settlement, Discount, Void, Release, Reprint, HandOver, Prices, CommissionFormula,
-        Permissions, Accounts, Backup, Restore };
+    return { Login, FailedLogin, Settlement, Discount, Void, Reduction, Release, Reprint, HandOver, Prices,
+        CommissionFormula, Permissions, Accounts, Backup, Restore };
 }
 
 OperatorLog::OperatorLog(Database& database, const DeskSession& session)
@@ -19,14 +20,26 @@ OperatorLog::OperatorLog(Database& database, const DeskSession& session)
 
 QString OperatorLog::write(const LogEntry& entry)
 {
+    // The row and its link are stored together.
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return transaction.error();
     const UserSession& user = m_session.userSession();
-    return m_database
-        .exec(QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
-                             "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
-                entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
-                entry.receipt, entry.description, entry.amount })
-        .error;
+    const SqlResult written = m_database.exec(
+        QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
+                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
+            entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
+            entry.receipt, entry.description, entry.amount });
+    if (!written.ok())
+        return written.error;
+    QString error;
+    const qint64 id = m_database.scalar(QStringLiteral("SELECT max(id) FROM operator_log"), {}, &error).toLongLong();
+    if (error.isEmpty())
+        error = RecordChain::link(m_database, RecordChain::Chain::OperatorLog, id);
+    if (error.isEmpty() && !transaction.commit())
+        error = transaction.error();
+    return error;
 }
 
 Outcome<> OperatorLog::record(const LogEntry& entry, const std::function<Outcome<>()>& action)

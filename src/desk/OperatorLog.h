@@ -18,6 +18,7 @@ inline const QString Settlement = QStringLiteral("结帐");
 inline const QString Discount = QStringLiteral("打折");
 inline const QString Void = QStringLiteral("作废");
 inline const QString Release = QStringLiteral("下钟");
+inline const QString Reduction = QStringLiteral("减单"); // an open bill lowered, or settled at 0.00
 inline const QString Reprint = QStringLiteral("重打");
 inline const QString HandOver = QStringLiteral("交班");
 inline const QString Prices = QStringLiteral("价格设置");

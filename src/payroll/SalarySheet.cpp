@@ -1,6 +1,7 @@
 #include "payroll/SalarySheet.h"
 
 #include "app/Database.h"
+#include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 
 #include <QSqlRecord>
@@ -22,10 +23,11 @@ Outcome<QList<Technician>> technicians(Database& database)
 
 Outcome<QHash<QString, Money>> wages(Database& database, const QDateTime& start, const QDateTime& end)
 {
-    const SqlResult result
-        = database.exec(QStringLiteral("SELECT num, %1 FROM salaryform WHERE time<=? AND time>=? GROUP BY num")
-                            .arg(Database::fenSum(QStringLiteral("salary"))),
-            { DateTimeText(end), DateTimeText(start) });
+    // The days of the period covered whole come from the daily ledger, its partial days from the rows.
+    const TakingsLedger::Source rows
+        = TakingsLedger::Rows(TakingsLedger::Technicians(), TakingsLedger::Span::between(start, end));
+    const SqlResult result = database.exec(
+        QStringLiteral("SELECT num, sum(commission_fen) FROM (%1) GROUP BY num").arg(rows.sql), rows.values);
     if (!result.ok())
         return Failure { result.error };
     QHash<QString, Money> wages;

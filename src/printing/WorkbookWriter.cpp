@@ -7,9 +7,57 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace {
+
+// The temporary files of a workbook's sheets (the library keeps each sheet's rows in one,
+// removed from the folder at once and open until the workbook is assembled). A workbook that
+// fails or is abandoned is freed by the library without closing them, so each would keep its
+// space on the disk until the desk closes. They are noted before the workbook goes and closed
+// after: each only if its descriptor still holds the same file, so that one the library did
+// close (and whose number may serve another file by now) is left alone.
+class SheetFiles
+{
+public:
+    explicit SheetFiles(lxw_workbook* workbook)
+    {
+        lxw_worksheet* sheet = nullptr;
+        LXW_FOREACH_WORKSHEET(sheet, workbook)
+        {
+            struct stat status
+            {
+            };
+            if (sheet->optimize_tmpfile) {
+                const int descriptor = fileno(sheet->optimize_tmpfile);
+                if (descriptor >= 0 && fstat(descriptor, &status) == 0)
+                    m_files.append({ descriptor, status.st_dev, status.st_ino });
+            }
+        }
+    }
+
+    void closeLeftOpen() const
+    {
+        for (const File& file : m_files) {
+            struct stat status
+            {
+            };
+            if (fstat(file.descriptor, &status) == 0 && status.st_dev == file.device && status.st_ino == file.inode)
+                ::close(file.descriptor);
+        }
+    }
+
+private:
+    struct File
+    {
+        int descriptor;
+        dev_t device;
+        ino_t inode;
+    };
+    QList<File> m_files;
+};
 
 // What one cell of Excel holds.
 constexpr int MostCharactersInACell = 32767;
@@ -193,9 +241,11 @@ bool WorkbookWriter::finish(const QStringList& totals)
         return false;
     if (!writeCells(m_row, totals, true))
         return false;
+    const SheetFiles sheetFiles(m_workbook);
     const lxw_error closed = workbook_close(m_workbook);
     m_workbook = nullptr; // closed and freed, whatever came of it
     if (closed) {
+        sheetFiles.closeLeftOpen();
         QFile::remove(m_buildingPath);
         return failed(closed, QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(m_path)));
     }
@@ -211,7 +261,9 @@ void WorkbookWriter::abandon()
 {
     if (!m_workbook)
         return;
+    const SheetFiles sheetFiles(m_workbook);
     lxw_workbook_free(m_workbook);
     m_workbook = nullptr;
+    sheetFiles.closeLeftOpen();
     QFile::remove(m_buildingPath);
 }

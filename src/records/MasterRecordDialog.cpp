@@ -221,7 +221,16 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     layout->addLayout(listSide, 1);
     layout->addLayout(side);
 
+    QList<QWidget*> typed(m_lines.cbegin(), m_lines.cend());
+    typed << m_profile;
+    m_shown = FieldSnapshot(typed);
     fillList();
+}
+
+void MasterRecordDialog::done(int result)
+{
+    if (MayDiscardTyping(m_services.messages, m_shown.changed()))
+        QDialog::done(result);
 }
 
 bool MasterRecordDialog::eventFilter(QObject* watched, QEvent* event)
@@ -295,6 +304,7 @@ void MasterRecordDialog::showValues(const QStringList& values)
         m_lines[column]->setStoredText(values.value(column));
     m_profile->setStoredText(values.value(ProfileColumn));
     showInComboBox(*m_category, values.value(RecordColumnCount - 1));
+    m_shown.take();
 }
 
 QStringList MasterRecordDialog::readValues() const
@@ -330,6 +340,7 @@ void MasterRecordDialog::clearFields()
     for (ByteLimitedLineEdit* edit : m_lines)
         edit->clear();
     m_profile->setStoredText({});
+    m_shown.take();
     // The record shown is forgotten too: 删除 and 修改 then have no record to act on.
     m_list->selectRow(-1);
 }
@@ -351,6 +362,7 @@ void MasterRecordDialog::addRecord()
     }
     m_lines[CodeColumn]->setStoredText(change.record.values[CodeColumn]);
     m_lines[1]->setStoredText(change.record.values[1]);
+    m_shown.take();
     // The newest record heads the list, whatever the category or search.
     m_filter.keep(change.record.id);
     relist(0);

@@ -2,6 +2,7 @@
 
 #include "records/RecordFilter.h"
 #include "records/RecordStore.h"
+#include "skin/UnaddedTyping.h"
 
 #include <QDialog>
 
@@ -20,7 +21,8 @@ class QTimer;
 // on the left, the fields and the category on the right. The list reads the records as it
 // shows them, newest first, so that two hundred thousand member cards open as quickly as ten;
 // the search and the category are answered by the database. 添加, 修改 and 删除 write at once
-// and change the list only when the database took the change; 确定 and 取消 only close.
+// and change the list only when the database took the change; 确定 and 取消 only close, after
+// asking when the fields hold typing that was not added.
 class MasterRecordDialog : public QDialog
 {
     Q_OBJECT
@@ -40,6 +42,8 @@ public:
     ByteLimitedLineEdit* lineField(int column) const { return column < 7 ? m_lines[column] : nullptr; }
     ByteLimitedTextEdit* profileField() const { return m_profile; }
     QComboBox* categoryBox() const { return m_category; }
+
+    void done(int result) override;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,4 +77,5 @@ private:
     std::array<ByteLimitedLineEdit*, 7> m_lines {};
     ByteLimitedTextEdit* m_profile;
     QComboBox* m_category;
+    FieldSnapshot m_shown; // the fields as the dialog last filled them
 };

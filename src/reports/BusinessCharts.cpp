@@ -62,21 +62,26 @@ QBarSet* barSet(const QString& name)
     return set;
 }
 
-// The days' labels: each day of a month or less, the Mondays of a quarter, the first of each
-// month of a longer period.
+// The days' labels, level and few enough to be read on a small screen: every day of a week or
+// less, every few days of a month or less (at most ten labels), the Mondays of a quarter, the
+// first of each month of a longer period.
 QCategoryAxis* dayAxis(const QList<Day>& days)
 {
+    constexpr int MostDailyLabels = 10;
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setRange(-0.5, days.size() - 0.5);
+    const int step = (int(days.size()) + MostDailyLabels - 1) / MostDailyLabels;
     for (int i = 0; i < days.size(); ++i) {
         const QDate date = days[i].date;
-        if (days.size() <= 31)
-            axis->append(date.toString(QStringLiteral("MM-dd")), i);
-        else if (days.size() <= 92 ? date.dayOfWeek() == Qt::Monday : date.day() == 1)
+        if (days.size() <= 31) {
+            if (i % step == 0)
+                axis->append(date.toString(QStringLiteral("MM-dd")), i);
+        } else if (days.size() <= 92 ? date.dayOfWeek() == Qt::Monday : date.day() == 1) {
             axis->append(date.toString(days.size() <= 92 ? QStringLiteral("MM-dd") : QStringLiteral("yyyy-MM")), i);
+        }
     }
-    axis->setLabelsAngle(days.size() <= 31 ? -60 : 0);
+    axis->setLabelsAngle(0);
     axis->setGridLineVisible(false);
     return axis;
 }

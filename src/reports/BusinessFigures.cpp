@@ -1,6 +1,7 @@
 #include "reports/BusinessFigures.h"
 
 #include "app/Database.h"
+#include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 
 #include <QHash>
@@ -15,13 +16,19 @@ namespace {
 
 constexpr int AverageDays = 7;
 
-// The rows stamped from the first day's 00:00:00 to the last day's 23:59:59.
-QVariantList bounds(const QDate& first, const QDate& last)
+// The ledger rows of `table` over the days from `first` to `last`: whole days, read from the
+// daily ledger alone.
+TakingsLedger::Source daysOf(const TakingsLedger::Table& table, const QDate& first, const QDate& last)
 {
-    return { DateTimeText(QDateTime(first, QTime(0, 0))), DateTimeText(QDateTime(last, QTime(23, 59, 59))) };
+    return TakingsLedger::Rows(
+        table, TakingsLedger::Span::between(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59, 59))));
 }
 
-const QString InPeriod = QStringLiteral(" WHERE time>=? AND time<=?");
+// An amount summed in fen, as the charts draw it.
+Money amountOf(const QVariant& fen)
+{
+    return Money::fromFen(fen.toLongLong());
+}
 
 // Runs an aggregate statement and hands each row to `take`.
 template <typename Row>
@@ -38,18 +45,12 @@ Outcome<QList<Row>> aggregate(Database& database, const QString& sql, const QVar
     return rows;
 }
 
-// What a receipt's method is read as: the method column when the table has one and the
-// receipt filled it, else its paytype, a member card number standing for "会员卡".
-QString methodExpression(Database& database)
+// What a receipt's method is read as: its method when the receipt has one, else its paytype,
+// a member card number standing for "会员卡" and anything else for "普通".
+QString methodLabel()
 {
-    // A receipt without a paytype (a row written by hand) counts as "普通", not as a nameless slice.
-    const QString byPayType
-        = QStringLiteral("CASE WHEN paytype='普通' OR paytype='' OR paytype IS NULL THEN '普通' ELSE '%1' END")
-              .arg(MemberCardLabel);
-    if (!database.connection().record(QStringLiteral("Receiptform")).contains(PaymentMethodColumn))
-        return byPayType;
-    return QStringLiteral("CASE WHEN %1 IS NOT NULL AND %1<>'' THEN %1 ELSE %2 END")
-        .arg(PaymentMethodColumn, byPayType);
+    return QStringLiteral("CASE WHEN method<>'' THEN method WHEN member=0 THEN '普通' ELSE '%1' END")
+        .arg(MemberCardLabel);
 }
 
 } // namespace
@@ -105,12 +106,12 @@ QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
 Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 {
     const QDate from = period.first.addDays(-(AverageDays - 1));
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), from, period.last);
     const Outcome<QList<Day>> found = aggregate<Day>(database,
-        QStringLiteral("SELECT substr(time, 1, 10) AS day, %1, count(*) FROM Receiptform%2 GROUP BY day")
-            .arg(Database::fenSum(QStringLiteral("alljine")), InPeriod),
-        bounds(from, period.last), [](const QSqlQuery& row) {
-            return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate),
-                Money::fromFen(row.value(1).toLongLong()), row.value(2).toLongLong() };
+        QStringLiteral("SELECT day, sum(amount_fen), sum(receipts) FROM (%1) GROUP BY day").arg(days.sql), days.values,
+        [](const QSqlQuery& row) {
+            return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate), amountOf(row.value(1)),
+                row.value(2).toLongLong() };
         });
     if (!found)
         return found.setback<DailyTakings>();
@@ -132,12 +133,12 @@ Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 
 Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 {
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), period.first, period.last);
     Outcome<QList<Group>> methods = aggregate<Group>(database,
-        QStringLiteral("SELECT %1 AS method, %2, count(*) FROM Receiptform%3 GROUP BY method")
-            .arg(methodExpression(database), Database::fenSum(QStringLiteral("alljine")), InPeriod),
-        bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Group { row.value(0).toString(), Money::fromFen(row.value(1).toLongLong()),
-                row.value(2).toLongLong() };
+        QStringLiteral("SELECT %1 AS label, sum(amount_fen), sum(receipts) FROM (%2) GROUP BY label")
+            .arg(methodLabel(), days.sql),
+        days.values, [](const QSqlQuery& row) {
+            return Group { row.value(0).toString(), amountOf(row.value(1)), row.value(2).toLongLong() };
         });
     if (!methods)
         return methods;
@@ -148,12 +149,11 @@ Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 
 Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 {
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), period.first, period.last);
     const Outcome<QList<Group>> found = aggregate<Group>(database,
-        QStringLiteral("SELECT substr(time, 12, 2) AS hour, %1, count(*) FROM Receiptform%2 GROUP BY hour")
-            .arg(Database::fenSum(QStringLiteral("alljine")), InPeriod),
-        bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Group { row.value(0).toString(), Money::fromFen(row.value(1).toLongLong()),
-                row.value(2).toLongLong() };
+        QStringLiteral("SELECT hour, sum(amount_fen), sum(receipts) FROM (%1) GROUP BY hour").arg(days.sql),
+        days.values, [](const QSqlQuery& row) {
+            return Group { row.value(0).toString(), amountOf(row.value(1)), row.value(2).toLongLong() };
         });
     if (!found)
         return found;
@@ -173,28 +173,25 @@ Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 
 Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 {
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Technicians(), period.first, period.last);
     return aggregate<Technician>(database,
-        QStringLiteral("SELECT num, max(name), coalesce(sum(%1), 0) + coalesce(sum(%2), 0), %3 FROM "
-                       "salaryform%4 "
+        QStringLiteral("SELECT num, max(name), sum(massage) + sum(footwash), sum(commission_fen) FROM (%1) "
                        "GROUP BY num ORDER BY num")
-            .arg(Database::leadingInteger(QStringLiteral("massagetime")),
-                Database::leadingInteger(QStringLiteral("washfoottime")), Database::fenSum(QStringLiteral("salary")),
-                InPeriod),
-        bounds(period.first, period.last), [](const QSqlQuery& row) {
+            .arg(days.sql),
+        days.values, [](const QSqlQuery& row) {
             return Technician { row.value(0).toString(), row.value(1).toString(), row.value(2).toLongLong(),
-                Money::fromFen(row.value(3).toLongLong()) };
+                amountOf(row.value(3)) };
         });
 }
 
 Outcome<QList<Goods>> goods(Database& database, const Period& period)
 {
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Goods(), period.first, period.last);
     return aggregate<Goods>(database,
-        QStringLiteral("SELECT name, coalesce(sum(%1), 0), %2 FROM spsalay%3 GROUP BY name ORDER BY name")
-            .arg(Database::leadingInteger(QStringLiteral("counter")), Database::fenSum(QStringLiteral("jine")),
-                InPeriod),
-        bounds(period.first, period.last), [](const QSqlQuery& row) {
-            return Goods { row.value(0).toString(), row.value(1).toLongLong(),
-                Money::fromFen(row.value(2).toLongLong()) };
+        QStringLiteral("SELECT name, sum(quantity), sum(amount_fen) FROM (%1) GROUP BY name ORDER BY name")
+            .arg(days.sql),
+        days.values, [](const QSqlQuery& row) {
+            return Goods { row.value(0).toString(), row.value(1).toLongLong(), amountOf(row.value(2)) };
         });
 }
 

@@ -10,9 +10,10 @@
 class Database;
 
 // The figures the business charts draw, over a period of whole days (both included). Each
-// comes from one aggregate statement over the settled rows, grouped by the database, so a
-// year of a busy house is read in a fraction of a second; amounts and counts are the texts of
-// the rows read by the leading-number rule, as the query totals read them.
+// comes from one aggregate statement over the daily ledger of the takings (TakingsLedger.h),
+// a few rows per day, so a year of a busy house is read in milliseconds; amounts and counts
+// are the texts of the rows read by the leading-number rule, amounts added in fen, as the
+// query totals read them.
 namespace BusinessFigures {
 
 struct Period

@@ -25,7 +25,6 @@ QDateEdit* datePicker(const QDate& today, const QString& objectName, QWidget* pa
 
 DateRangeDialog::DateRangeDialog(const QDateTime& now, QWidget* parent)
     : QDialog(parent)
-    , m_timeOfDay(now.time())
     , m_start(datePicker(now.date(), QStringLiteral("startDateEdit"), this))
     , m_end(datePicker(now.date(), QStringLiteral("endDateEdit"), this))
 {
@@ -55,10 +54,10 @@ DateRangeDialog::DateRangeDialog(const QDateTime& now, QWidget* parent)
 
 QDateTime DateRangeDialog::start() const
 {
-    return QDateTime(m_start->date(), m_timeOfDay);
+    return QDateTime(m_start->date(), QTime(0, 0));
 }
 
 QDateTime DateRangeDialog::end() const
 {
-    return QDateTime(m_end->date(), m_timeOfDay);
+    return QDateTime(m_end->date(), QTime(23, 59, 59));
 }

@@ -5,10 +5,8 @@
 
 class QDateEdit;
 
-// "时间段搜索": a period of days for a query. Both pickers start at today; the period runs
-// from the chosen start day to the chosen end day, each at the time of day at which the
-// dialog was opened, both included. (So one same day for both lists only what was stamped
-// at that very second.)
+// "时间段搜索": a period of days for a query. Both pickers start at today; the period is the
+// chosen days whole, from 00:00:00 of the start day to 23:59:59 of the end day, both included.
 class DateRangeDialog : public QDialog
 {
     Q_OBJECT
@@ -23,7 +21,6 @@ public:
     QDateEdit* endEdit() const { return m_end; }
 
 private:
-    QTime m_timeOfDay;
     QDateEdit* m_start;
     QDateEdit* m_end;
 };

@@ -2,22 +2,25 @@
 
 #include "app/TextFormat.h"
 
-QueryCondition::QueryCondition(QString sql, QVariantList values, QString description)
+QueryCondition::QueryCondition(
+    QString sql, QVariantList values, QString description, std::optional<TakingsLedger::Span> span)
     : m_sql(std::move(sql))
     , m_values(std::move(values))
     , m_description(std::move(description))
+    , m_span(std::move(span))
 { }
 
 QueryCondition QueryCondition::all()
 {
-    return { {}, {}, QStringLiteral("全部记录") };
+    return { {}, {}, QStringLiteral("全部记录"), TakingsLedger::Span::everything() };
 }
 
 QueryCondition QueryCondition::period(const QDateTime& start, const QDateTime& end)
 {
     // Stamps are "yyyy-MM-dd HH:mm:ss" texts, which compare in time order.
     return { QStringLiteral("time<=? AND time>=?"), { DateTimeText(end), DateTimeText(start) },
-        QStringLiteral("时间段: %1 至 %2").arg(DateTimeText(start), DateTimeText(end)) };
+        QStringLiteral("时间段: %1 至 %2").arg(DateTimeText(start), DateTimeText(end)),
+        TakingsLedger::Span::between(start, end) };
 }
 
 QueryCondition QueryCondition::receiptNumber(qint64 number)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TakingsLedger.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariantList>
@@ -27,13 +29,18 @@ public:
     // What the condition lists, in words ("时间段: 2026-12-01 00:00:00 至 2026-12-07 15:42:10"), for
     // the title of an exported list.
     QString description() const { return m_description; }
+    // The stamps the condition selects by, when it selects by time alone (every row, or a
+    // period): its totals are then read from the daily ledger. Nothing for the others.
+    std::optional<TakingsLedger::Span> span() const { return m_span; }
 
     friend bool operator==(const QueryCondition&, const QueryCondition&) = default;
 
 private:
-    QueryCondition(QString sql, QVariantList values, QString description);
+    QueryCondition(
+        QString sql, QVariantList values, QString description, std::optional<TakingsLedger::Span> span = std::nullopt);
 
     QString m_sql;
     QVariantList m_values;
     QString m_description;
+    std::optional<TakingsLedger::Span> m_span;
 };

@@ -5,23 +5,58 @@
 
 #include <QSqlRecord>
 
-QString QueryTotalsStatement(RecordKind kind, const QueryCondition& condition)
+namespace {
+
+// What each kind adds up, by the ledger's column names: the count, the amount in fen, then
+// the sums of the list's columns 4, 5 and 6.
+struct KindSums
 {
-    const RecordKindLayout& layout = RecordKindLayout::of(kind);
-    QStringList aggregates { QStringLiteral("count(*)"),
-        Database::fenSum(layout.columns[RecordKindLayout::AmountColumn].name) };
-    for (int i = 0; i < layout.summedColumns; ++i)
-        aggregates << QStringLiteral("coalesce(sum(%1), 0)")
-                          .arg(Database::leadingInteger(layout.columns[RecordKindLayout::FirstSummedColumn + i].name));
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(aggregates.join(QStringLiteral(", ")), layout.table);
-    if (!condition.sql().isEmpty())
-        sql += QStringLiteral(" WHERE ") + condition.sql();
-    return sql;
+    const TakingsLedger::Table& table;
+    QStringList columns;
+};
+
+KindSums sumsOf(RecordKind kind)
+{
+    switch (kind) {
+    case RecordKind::TechnicianServices:
+        return { TakingsLedger::Technicians(),
+            { QStringLiteral("services"), QStringLiteral("commission_fen"), QStringLiteral("massage"),
+                QStringLiteral("footwash") } };
+    case RecordKind::GoodsSales:
+        return { TakingsLedger::Goods(),
+            { QStringLiteral("lines"), QStringLiteral("amount_fen"), QStringLiteral("quantity") } };
+    case RecordKind::Receipts:
+        break;
+    }
+    return { TakingsLedger::Receipts(),
+        { QStringLiteral("receipts"), QStringLiteral("amount_fen"), QStringLiteral("massage"),
+            QStringLiteral("footwash"), QStringLiteral("pedicure") } };
+}
+
+} // namespace
+
+TakingsLedger::Source TakingsSource(const TakingsLedger::Table& table, const QueryCondition& condition)
+{
+    if (const std::optional<TakingsLedger::Span> span = condition.span())
+        return TakingsLedger::Rows(table, *span);
+    return TakingsLedger::RowsWhere(table, condition.sql(), condition.values());
+}
+
+TakingsLedger::Source QueryTotalsQuery(RecordKind kind, const QueryCondition& condition)
+{
+    const KindSums sums = sumsOf(kind);
+    QStringList aggregates;
+    for (const QString& column : sums.columns)
+        aggregates << QStringLiteral("coalesce(sum(%1), 0)").arg(column);
+    const TakingsLedger::Source source = TakingsSource(sums.table, condition);
+    return { QStringLiteral("SELECT %1 FROM (%2)").arg(aggregates.join(QStringLiteral(", ")), source.sql),
+        source.values };
 }
 
 Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const QueryCondition& condition)
 {
-    const SqlResult result = database.exec(QueryTotalsStatement(kind, condition), condition.values());
+    const TakingsLedger::Source query = QueryTotalsQuery(kind, condition);
+    const SqlResult result = database.exec(query.sql, query.values);
     if (!result.ok())
         return Failure { result.error };
     QueryTotals totals;

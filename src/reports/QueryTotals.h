@@ -2,6 +2,7 @@
 
 #include "app/Money.h"
 #include "app/Outcome.h"
+#include "app/TakingsLedger.h"
 #include "reports/RecordKind.h"
 
 #include <array>
@@ -21,8 +22,13 @@ struct QueryTotals
     friend bool operator==(const QueryTotals&, const QueryTotals&) = default;
 };
 
-// The totals of the rows of `kind` that meet `condition`, from one aggregate statement over
-// the same condition as the list, not by walking the rows.
+// The totals of the rows of `kind` that meet `condition`, from one aggregate statement. A
+// condition by time alone (every row, today, a period) is added up from the daily ledger, the
+// days it covers whole from their ledger rows and a day it covers in part from its rows; any
+// other condition from the rows it lists. Amounts are added in fen.
 Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const QueryCondition& condition);
-// That statement, with a ? for each of the condition's values.
-QString QueryTotalsStatement(RecordKind kind, const QueryCondition& condition);
+// That statement, with its values.
+TakingsLedger::Source QueryTotalsQuery(RecordKind kind, const QueryCondition& condition);
+// The ledger rows of `table` for `condition`: from the ledger for a condition by time alone,
+// else made of the rows that meet it.
+TakingsLedger::Source TakingsSource(const TakingsLedger::Table& table, const QueryCondition& condition);

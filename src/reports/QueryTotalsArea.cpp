@@ -38,7 +38,7 @@ void QueryTotalsArea::setTotals(const std::optional<QueryTotals>& totals)
 QList<QueryTotalsArea::Text> QueryTotalsArea::texts() const
 {
     if (!m_totals)
-        return { { { 20, CountLine }, QStringLiteral("正在统计...") } };
+        return { { { 20, CountLine }, QStringLiteral("计算中…") } };
     const QueryTotals& totals = *m_totals;
     QList<Text> texts {
         { { 20, CountLine }, QStringLiteral("记录总数: %1").arg(totals.count) },

@@ -1,6 +1,7 @@
 #include "reports/QueryWindow.h"
 
 #include "app/Clock.h"
+#include "app/Database.h"
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/PagedTableModel.h"
@@ -15,6 +16,7 @@
 #include "reports/PaymentTotalsLine.h"
 #include "reports/QueryExport.h"
 #include "reports/QueryTotalsArea.h"
+#include "reports/QueryTotalsReader.h"
 #include "reports/ReceiptPayments.h"
 #include "reports/SingleValueQueryDialog.h"
 #include "service/ReceiptReprint.h"
@@ -53,6 +55,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     , m_list(new DeskListView(this))
     , m_totalsArea(new QueryTotalsArea(kind, this))
     , m_totalsTimer(new QTimer(this))
+    , m_totalsReader(new QueryTotalsReader(services.database.filePath(), this))
     , m_shiftListing(shift)
 {
     Q_ASSERT(mode == Mode::Normal || shift);
@@ -177,7 +180,15 @@ void QueryWindow::fill(const QueryCondition& condition)
         m_totalsArea->setTotals(m_totals);
         return;
     }
-    m_totalsTimer->start();
+    // A condition by time alone is added up from the daily ledger, in milliseconds, just after
+    // the list is shown. Any other is added up from its rows on the worker thread meanwhile.
+    m_totalsReader->stop();
+    if (condition.span() || !m_services.database.filePath().startsWith(u'/')) {
+        m_totalsTimer->start();
+        return;
+    }
+    m_totalsReader->start(m_kind, condition, m_paymentTotals != nullptr,
+        [this](const QueryTotalsReader::Result& result) { showTotals(result); });
 }
 
 void QueryWindow::readTotals()
@@ -185,7 +196,13 @@ void QueryWindow::readTotals()
     m_totalsTimer->stop();
     if (m_totals)
         return;
-    const Outcome<QueryTotals> totals = ReadQueryTotals(m_services.database, m_kind, m_condition);
+    m_totalsReader->stop();
+    showTotals(QueryTotalsReader::read(m_services.database, m_kind, m_condition, m_paymentTotals != nullptr));
+}
+
+void QueryWindow::showTotals(const QueryTotalsReader::Result& result)
+{
+    const Outcome<QueryTotals>& totals = result.totals;
     if (totals) {
         m_totals = totals.value();
         m_model->setTotalRowCount(int(m_totals->count));
@@ -195,8 +212,8 @@ void QueryWindow::readTotals()
         m_model->countRows(); // the whole list is still shown and printed when it can be counted
     }
     m_totalsArea->setTotals(m_totals);
-    if (m_paymentTotals) {
-        const Outcome<PaymentTotals> payments = ReadPaymentTotals(m_services.database, m_condition);
+    if (m_paymentTotals && result.payments) {
+        const Outcome<PaymentTotals>& payments = *result.payments;
         if (!payments)
             ShowSetback(m_services.messages, payments);
         m_paymentTotals->setTotals(payments ? std::optional(payments.value()) : std::nullopt);
@@ -292,8 +309,11 @@ void QueryWindow::print()
     const ReportHeading heading { m_services.session.companyName(), windowTitle(), reportKindOf(m_kind) };
     const ListReportPrint printed = PrintListReport(*m_model, heading,
         { m_services.printers, m_services.messages, m_services.clock, progress, this }, m_model->rowCount());
-    if (m_mode == Mode::HandOver && printed.result == ListReportPrint::Result::Printed && printed.jobsFailed == 0)
-        offerHandOver();
+    if (m_mode != Mode::HandOver || printed.result == ListReportPrint::Result::NothingToPrint)
+        return;
+    // A printer without paper must not keep the shift open: the hand-over is offered all the
+    // same, once, and the list can be printed again later.
+    offerHandOver(printed.result != ListReportPrint::Result::Printed || printed.jobsFailed > 0);
 }
 
 void QueryWindow::exportRows()
@@ -308,13 +328,13 @@ void QueryWindow::exportRows()
         windowTitle());
 }
 
-void QueryWindow::offerHandOver()
+void QueryWindow::offerHandOver(bool listUnprinted)
 {
     // Only the shift's own list hands it over, not another query made in the window, and only
     // with totals that were read for it.
     if (!m_shift || m_condition != m_shift->condition || !m_totals || m_totals->count != m_model->rowCount())
         return;
-    if (m_shiftListing->handOver(*m_totals, this))
+    if (m_shiftListing->handOver(*m_totals, listUnprinted, this))
         listShift();
 }
 

@@ -3,6 +3,7 @@
 #include "app/DeskListView.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
+#include "reports/QueryTotalsReader.h"
 #include "reports/RecordKind.h"
 #include "reports/ShiftListing.h"
 
@@ -31,7 +32,9 @@ class QueryTotalsArea;
 // hand-over the window goes on with the next shift, which starts empty.
 //
 // The list reads its rows as the view shows them, so a list of a million receipts opens at
-// once; the totals come from one aggregate statement, read just after the list is shown.
+// once. The totals of a condition by time alone come from the daily ledger just after the list
+// is shown; those of any other condition are added up on a worker thread while the window is
+// shown, the totals area saying "计算中…" meanwhile.
 class QueryWindow : public QDialog
 {
     Q_OBJECT
@@ -59,7 +62,8 @@ public:
 
     // Lists the rows that meet `condition`.
     void fill(const QueryCondition& condition);
-    // Reads the totals of the list now, if they are still to come.
+    // Reads the totals of the list now, if they are still to come (on this thread: printing and
+    // exporting need them).
     void readTotals();
 
 private:
@@ -76,8 +80,9 @@ private:
     void print();
     // "导出": every row of the condition, with the totals, to a workbook or a CSV file.
     void exportRows();
-    void offerHandOver();
+    void offerHandOver(bool listUnprinted);
     void showReadFailure(const QString& error);
+    void showTotals(const QueryTotalsReader::Result& result);
     void reprintSelected();
 
     AppServices& m_services;
@@ -89,6 +94,7 @@ private:
     QLabel* m_shiftLabel = nullptr;
     PaymentTotalsLine* m_paymentTotals = nullptr; // receipts in the normal mode
     QTimer* m_totalsTimer;
+    QueryTotalsReader* m_totalsReader;
 
     QueryCondition m_condition = QueryCondition::all();
     std::optional<QueryTotals> m_totals;

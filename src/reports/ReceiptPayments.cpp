@@ -2,47 +2,41 @@
 
 #include "app/Database.h"
 #include "reports/QueryCondition.h"
+#include "reports/QueryTotals.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryCondition& condition)
 {
-    // One pass over the rows: a count and an amount per method, then those of every other
-    // method text (the receipts settled before methods were recorded).
-    const auto amount = [](const QString& condition) {
-        return Database::fenSum(QStringLiteral("CASE WHEN %1 THEN alljine END").arg(condition));
-    };
-    QStringList aggregates;
-    QVariantList values;
-    QStringList marks;
-    for (PaymentMethod method : PaymentMethods) {
-        aggregates << QStringLiteral("count(CASE WHEN paymethod=? THEN 1 END)")
-                   << amount(QStringLiteral("paymethod=?"));
-        values << PaymentMethodName(method) << PaymentMethodName(method);
-        marks << QStringLiteral("?");
-    }
-    const QString others = QStringLiteral("paymethod NOT IN (%1)").arg(marks.join(u','));
-    aggregates << QStringLiteral("count(CASE WHEN %1 THEN 1 END)").arg(others) << amount(others);
-    for (int i = 0; i < 2; ++i) {
-        for (PaymentMethod method : PaymentMethods)
-            values << PaymentMethodName(method);
-    }
-    QString sql = QStringLiteral("SELECT %1 FROM Receiptform").arg(aggregates.join(QStringLiteral(", ")));
-    if (!condition.sql().isEmpty())
-        sql += QStringLiteral(" WHERE ") + condition.sql();
-
-    const SqlResult result = database.exec(sql, values + condition.values());
-    if (!result.ok())
-        return Failure { result.error };
+    // A count and an amount per method text; a text that is none of the methods (the receipts
+    // settled before methods were recorded) counts as unrecorded.
+    const TakingsLedger::Source source = TakingsSource(TakingsLedger::Receipts(), condition);
     PaymentTotals totals;
-    if (result.isEmpty())
-        return totals;
-    const QSqlRecord& row = result.first();
+    qint64 unrecordedFen = 0;
+    std::array<qint64, PaymentMethodCount> methodFen {};
+    const QString error = database.readRows(
+        QStringLiteral("SELECT method, sum(receipts), sum(amount_fen) FROM (%1) GROUP BY method").arg(source.sql),
+        source.values, [&](const QSqlQuery& row) {
+            const QString name = row.value(0).toString();
+            const qint64 count = row.value(1).toLongLong();
+            const qint64 fen = row.value(2).toLongLong();
+            for (int i = 0; i < PaymentMethodCount; ++i) {
+                if (PaymentMethodName(PaymentMethods[size_t(i)]) == name) {
+                    totals.methods[size_t(i)].count += count;
+                    methodFen[size_t(i)] += fen;
+                    return true;
+                }
+            }
+            totals.unrecorded.count += count;
+            unrecordedFen += fen;
+            return true;
+        });
+    if (!error.isEmpty())
+        return Failure { error };
     for (int i = 0; i < PaymentMethodCount; ++i)
-        totals.methods[size_t(i)]
-            = { row.value(2 * i).toLongLong(), Money::fromFen(row.value(2 * i + 1).toLongLong()) };
-    totals.unrecorded = { row.value(2 * PaymentMethodCount).toLongLong(),
-        Money::fromFen(row.value(2 * PaymentMethodCount + 1).toLongLong()) };
+        totals.methods[size_t(i)].amount = Money::fromFen(methodFen[size_t(i)]);
+    totals.unrecorded.amount = Money::fromFen(unrecordedFen);
     return totals;
 }
 

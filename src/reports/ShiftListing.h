@@ -24,7 +24,8 @@ public:
     virtual ~ShiftListing() = default;
 
     virtual Outcome<Shift> current() = 0;
-    // Offered once the shift's list of `totals` was printed whole; true when the shift was
+    // Offered once the shift's list of `totals` was printed, or was meant to be and was not
+    // printed whole (`listUnprinted`: no paper, a cancelled print); true when the shift was
     // handed over, after which the window lists the next one.
-    virtual bool handOver(const QueryTotals& totals, QWidget* parent) = 0;
+    virtual bool handOver(const QueryTotals& totals, bool listUnprinted, QWidget* parent) = 0;
 };

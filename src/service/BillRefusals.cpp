@@ -60,6 +60,18 @@ QString TechnicianClocksRefusal(const QList<TechnicianLine>& lines)
     return {};
 }
 
+QStringList TechniciansWithoutClocks(const OpenBill& bill, const QList<TechnicianLine>& lines)
+{
+    QStringList numbers;
+    if (bill.massageClocks <= 0 && bill.footWashClocks <= 0)
+        return numbers;
+    for (const TechnicianLine& line : lines) {
+        if (line.massageClocks == 0 && line.footWashClocks == 0)
+            numbers << line.number;
+    }
+    return numbers;
+}
+
 QString OpenBillRefusal(const OpenBill& bill)
 {
     if (QString refusal = ServiceCountsRefusal(bill.massageClocks, bill.footWashClocks, bill.pedicureCount);

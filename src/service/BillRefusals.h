@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct GoodsLine;
 struct TechnicianLine;
@@ -20,6 +21,9 @@ QString GoodsQuantityRefusal(int quantity);
 QString GoodsLineRefusal(const GoodsLine& line);
 // The clocks entered for each technician at checkout, which pay his commission: 0 or more.
 QString TechnicianClocksRefusal(const QList<TechnicianLine>& lines);
+// The numbers of the technicians of a bill for whom no clock was entered at checkout although
+// the room has clocks: settled so, they would earn no commission. Empty when the room has none.
+QStringList TechniciansWithoutClocks(const OpenBill& bill, const QList<TechnicianLine>& lines);
 // The first refusal among the counts and the goods lines of an open bill.
 QString OpenBillRefusal(const OpenBill& bill);
 // A bill is settled only at prices read whole from the price file: a missing or short file

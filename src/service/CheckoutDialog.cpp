@@ -30,6 +30,8 @@
 #include <algorithm>
 
 const QString CheckoutDialog::NoTechnicianText = QStringLiteral("没有选择技师,请选择技师!");
+const QString CheckoutDialog::NoClocksQuestion
+    = QStringLiteral("%1号技师没有输入钟数,结算后提成为0。\n确定结算吗?选“取消”返回输入钟数。");
 const QString CheckoutDialog::ReleaseQuestion = QStringLiteral("请再一次确认下钟技师!");
 const QString CheckoutDialog::MemberCardFirstText = QStringLiteral("会员卡付款请先按“打折”输入会员卡号!");
 
@@ -274,6 +276,26 @@ void CheckoutDialog::choosePaymentMethod(int index)
     m_method = method;
 }
 
+bool CheckoutDialog::confirmTechnicianClocks()
+{
+    if (!m_openBill)
+        return true;
+    const QList<TechnicianLine> lines = m_technicians->lines();
+    const QStringList without = TechniciansWithoutClocks(*m_openBill, lines);
+    if (without.isEmpty()
+        || m_services.messages.ask(NoClocksQuestion.arg(without.join(QStringLiteral("、"))), QStringLiteral("警告"),
+            MessageService::Icon::Warning))
+        return true;
+    for (int row = 0; row < lines.size(); ++row) {
+        if (lines[row].number == without.first()) {
+            m_technicianList->selectRow(row);
+            chooseTechnician({});
+            break;
+        }
+    }
+    return false;
+}
+
 void CheckoutDialog::settle()
 {
     // Refused before the printer is chosen; settlement checks again before it writes.
@@ -284,6 +306,8 @@ void CheckoutDialog::settle()
         m_services.messages.inform(refusal);
         return;
     }
+    if (!confirmTechnicianClocks())
+        return;
     const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
     if (!printer)
         return;
@@ -299,7 +323,9 @@ void CheckoutDialog::settle()
     request.technicians = m_technicians->lines();
     request.formula = m_formula;
     request.billTime = m_billTime;
-    request.cashier = m_services.session.currentCashier();
+    // The bill's cashier is whoever is logged in at the desk now (a manager settling too), not
+    // the cashier who logged in last.
+    request.cashier = m_services.session.userSession().login;
     const Outcome<SettledBill> settled = Settlement(m_services.database, m_services.session).settle(request);
     if (!settled) {
         // Nothing was stored: the bill stays open and nothing is printed.

@@ -37,6 +37,8 @@ public:
     static const QString NoTechnicianText; // "没有选择技师,请选择技师!"
     static const QString ReleaseQuestion; // "请再一次确认下钟技师!"
     static const QString MemberCardFirstText; // "会员卡付款请先按“打折”输入会员卡号!"
+    // Asked at "打单" when technicians of a room with clocks have none entered; %1 their numbers.
+    static const QString NoClocksQuestion;
 
     CheckoutDialog(AppServices& services, QString room, QWidget* parent = nullptr);
     ~CheckoutDialog() override;
@@ -72,6 +74,9 @@ private:
     void choosePaymentMethod(int index);
     void showPaymentMethod(PaymentMethod method);
     void settle();
+    // Whether the bill may be settled with the technicians' clocks as entered: asks when some
+    // would earn nothing, and on "取消" selects the first of them.
+    bool confirmTechnicianClocks();
     bool keepLines();
     void showChange();
 

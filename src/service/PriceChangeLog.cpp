@@ -1,5 +1,6 @@
 #include "service/PriceChangeLog.h"
 
+#include "app/HouseSettings.h"
 #include "app/MessageService.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
@@ -53,4 +54,22 @@ bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
         return false;
     }
     return true;
+}
+
+bool WriteReductionApprovalLogged(AppServices& services, bool on)
+{
+    const Outcome<> stored
+        = OperatorLog(services.database, services.session)
+              .record({ .kind = LogKind::Prices,
+                          .description = on ? QStringLiteral("减单需授权:开") : QStringLiteral("减单需授权:关") },
+                  [&]() -> Outcome<> {
+                      if (const QString error
+                          = HouseSettings::set(services.database, HouseSettings::ReductionNeedsApproval, on);
+                          !error.isEmpty())
+                          return Failure { error };
+                      return {};
+                  });
+    if (!stored)
+        services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
+    return stored.ok();
 }

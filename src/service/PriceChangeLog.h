@@ -8,3 +8,7 @@ struct ServiceSettings;
 // the file has been replaced, so a change that could not be logged is not made, and a file that
 // could not be written leaves no row. Failures are shown; returns whether the prices changed.
 bool WritePricesLogged(AppServices& services, const ServiceSettings& settings);
+
+// Turns the house's switch "减单需授权" on or off with its row in the operator log, in one
+// transaction. Failures are shown; returns whether the switch is stored as asked.
+bool WriteReductionApprovalLogged(AppServices& services, bool on);

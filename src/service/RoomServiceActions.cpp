@@ -3,6 +3,7 @@
 #include "app/SqlTransaction.h"
 #include "desk/DeskSession.h"
 #include "service/Bill.h"
+#include "service/BillReduction.h"
 
 RoomServiceActions::RoomServiceActions(Database& database, DeskSession& session)
     : m_database(database)
@@ -34,12 +35,58 @@ Outcome<> RoomServiceActions::addTechnician(
     return withLines(room, lines, [this, &number] { return m_session.moveToWorking(number); });
 }
 
-Outcome<> RoomServiceActions::removeTechnician(
-    const QString& room, const TechnicianLine& removed, const QList<TechnicianLine>& lines)
+Outcome<> RoomServiceActions::loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
+    const Authoriser& approver, const std::function<Outcome<>()>& change)
 {
-    if (removed.released)
-        return withLines(room, lines, {});
-    return withLines(room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number); });
+    SqlTransaction transaction(m_database);
+    if (!transaction.isActive())
+        return Failure { transaction.error() };
+    const std::optional<OpenBill> before = m_session.stagedBill(room);
+    if (const Outcome<> changed = change(); !changed)
+        return changed;
+    const std::optional<OpenBill> after = m_session.stagedBill(room);
+    if (before && after) {
+        if (const std::optional<LogEntry> entry = BillReductionEntry(room, *before, *after, prices, approver)) {
+            if (const QString error = OperatorLog(m_database, m_session).write(*entry); !error.isEmpty())
+                return Failure { error };
+        }
+    }
+    if (!transaction.commit())
+        return Failure { transaction.error() };
+    return {};
+}
+
+Outcome<> RoomServiceActions::removeTechnician(const QString& room, const TechnicianLine& removed,
+    const QList<TechnicianLine>& lines, const std::optional<ServiceSettings>& prices, const Authoriser& approver)
+{
+    return loggingReduction(room, prices, approver, [&]() -> Outcome<> {
+        if (removed.released)
+            return withLines(room, lines, {});
+        return withLines(room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number); });
+    });
+}
+
+Outcome<> RoomServiceActions::setCount(const QString& room, BillCount count, int value,
+    const std::optional<ServiceSettings>& prices, const Authoriser& approver)
+{
+    return loggingReduction(room, prices, approver, [&] { return m_session.setCount(room, count, value); });
+}
+
+Outcome<> RoomServiceActions::replaceBill(
+    const QString& room, const OpenBill& bill, const std::optional<ServiceSettings>& prices, const Authoriser& approver)
+{
+    return loggingReduction(room, prices, approver, [&] { return m_session.replaceBill(room, bill); });
+}
+
+std::optional<LogEntry> RoomServiceActions::reduction(const QString& room, const std::function<void(OpenBill&)>& change,
+    const std::optional<ServiceSettings>& prices) const
+{
+    const std::optional<OpenBill> before = m_session.bill(room);
+    if (!before)
+        return std::nullopt;
+    OpenBill after = *before;
+    change(after);
+    return BillReductionEntry(room, *before, after, prices);
 }
 
 Outcome<> RoomServiceActions::releaseTechnician(

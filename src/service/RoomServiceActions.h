@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Outcome.h"
+#include "desk/DeskSession.h"
 #include "desk/OpenBill.h"
 #include "desk/OperatorLog.h"
 #include "service/ServiceSettings.h"
@@ -31,8 +32,20 @@ public:
     // "添加": the technician leaves the idle queue for the tail of the working list.
     Outcome<> addTechnician(const QString& room, const QString& number, const QList<TechnicianLine>& lines);
     // "删除": the technician goes back to the head of the idle queue, keeping his turn, and
-    // leaves the working list. One released at checkout stands in the idle queue already.
-    Outcome<> removeTechnician(const QString& room, const TechnicianLine& removed, const QList<TechnicianLine>& lines);
+    // leaves the working list. One released at checkout stands in the idle queue already. A
+    // line of an open bill that goes is logged (see BillReduction.h) with `approver`.
+    Outcome<> removeTechnician(const QString& room, const TechnicianLine& removed, const QList<TechnicianLine>& lines,
+        const std::optional<ServiceSettings>& prices = {}, const Authoriser& approver = {});
+    // A count of the open bill chosen from its list; the bill as the dialog shows it at "确定".
+    // Whatever either takes off the stored bill is logged with it, in one transaction.
+    Outcome<> setCount(const QString& room, BillCount count, int value, const std::optional<ServiceSettings>& prices,
+        const Authoriser& approver = {});
+    Outcome<> replaceBill(const QString& room, const OpenBill& bill, const std::optional<ServiceSettings>& prices,
+        const Authoriser& approver = {});
+    // The log row of changing the room's stored bill to `after` (the room's lines changed by
+    // `change`), when that takes something off it; nothing for a room without a bill.
+    std::optional<LogEntry> reduction(const QString& room, const std::function<void(OpenBill&)>& change,
+        const std::optional<ServiceSettings>& prices) const;
     // "下钟": the technician (marked released in `lines`) leaves the working list for the tail
     // of the idle queue; the clocks entered so far are kept with the mark, and the operator log
     // records it.
@@ -53,6 +66,9 @@ public:
         const std::optional<ServiceSettings>& prices) const;
 
 private:
+    // Runs `change` and logs what it took off the room's open bill, in one transaction.
+    Outcome<> loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
+        const Authoriser& approver, const std::function<Outcome<>()>& change);
     // Runs `change` and, for a room with an open bill, stores `lines` with it, in one
     // transaction.
     Outcome<> withLines(

@@ -1,6 +1,7 @@
 #include "service/RoomServiceDialog.h"
 
 #include "app/Clock.h"
+#include "app/HouseSettings.h"
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/SetbackMessage.h"
@@ -17,9 +18,11 @@
 #include "service/GoodsStock.h"
 #include "service/LineListView.h"
 #include "service/RoomServiceActions.h"
+#include "service/ServiceSettings.h"
 #include "service/TechnicianLinesModel.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
+#include "skin/UnaddedTyping.h"
 #include "users/AuthorisationPrompt.h"
 
 #include <QButtonGroup>
@@ -37,6 +40,7 @@
 
 const QString RoomServiceDialog::ChooseTechnicianText = QStringLiteral("请选择技师");
 const QString RoomServiceDialog::ChooseGoodsText = QStringLiteral("请选择商品");
+const QString RoomServiceDialog::ReductionRefusedText = QStringLiteral("收银员没有权限减单!");
 const QString RoomServiceDialog::NotInServiceText
     = QStringLiteral("房间状态改为上钟才可以添加技师,请在左上角选中上钟!");
 
@@ -242,6 +246,8 @@ QLayout* RoomServiceDialog::createTechnicianArea()
         button->setFixedWidth(SmallButtonWidth);
     // Enter in the box takes the technician shown there.
     SetEnterButton(m_technicianBox, add);
+    connect(m_technicianBox, &QComboBox::activated, this, [this] { m_technicianUnadded = true; });
+    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_technicianUnadded = true; });
 
     connect(status, &QPushButton::clicked, this, &RoomServiceDialog::showTechnicianStatus);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addTechnician);
@@ -280,6 +286,8 @@ QLayout* RoomServiceDialog::createGoodsArea()
     // Enter in the goods or the quantity box adds the article.
     SetEnterButton(m_goodsBox, add);
     SetEnterButton(m_quantityBox, add);
+    connect(m_goodsBox, &QComboBox::activated, this, [this] { m_goodsUnadded = true; });
+    connect(m_goodsBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_goodsUnadded = true; });
 
     connect(records, &QPushButton::clicked, this, &RoomServiceDialog::showGoodsRecords);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addGoods);
@@ -361,13 +369,59 @@ void RoomServiceDialog::chooseInService()
     m_inService = true;
 }
 
+std::optional<ServiceSettings> RoomServiceDialog::readPrices() const
+{
+    return ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages);
+}
+
+std::optional<Authoriser> RoomServiceDialog::approveReduction(const std::function<void(OpenBill&)>& change)
+{
+    if (!RoomServiceActions(m_services.database, m_services.session).reduction(m_room, change, std::nullopt))
+        return Authoriser {};
+    QString error;
+    const bool needed = HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval, &error);
+    if (!error.isEmpty()) {
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+        return std::nullopt;
+    }
+    if (!needed)
+        return Authoriser {};
+    return AskApproval(m_services, this, ReductionRefusedText);
+}
+
 void RoomServiceDialog::chooseCount(BillCount count, QComboBox* box, int index)
 {
     // A count chosen from the list reaches the bill at once; a typed one waits for "确定".
     if (!hasBill())
         return;
-    if (const Outcome<> stored = m_services.session.setCount(m_room, count, box->itemText(index).toInt()); !stored)
+    const int value = box->itemText(index).toInt();
+    const auto change = [count, value](OpenBill& bill) {
+        (count == BillCount::Massage           ? bill.massageClocks
+                : count == BillCount::FootWash ? bill.footWashClocks
+                                               : bill.pedicureCount)
+            = value;
+    };
+    const std::optional<Authoriser> approver = approveReduction(change);
+    if (!approver) {
+        // The stored count stays, and so does what the box shows.
+        if (const std::optional<OpenBill> bill = m_services.session.bill(m_room))
+            box->setEditText(QString::number(count == BillCount::Massage ? bill->massageClocks
+                    : count == BillCount::FootWash                       ? bill->footWashClocks
+                                                                         : bill->pedicureCount));
+        return;
+    }
+    const Outcome<> stored
+        = RoomServiceActions(m_services.database, m_services.session)
+              .setCount(m_room, count, value, lowers(change) ? readPrices() : std::nullopt, *approver);
+    if (!stored)
         ShowSetback(m_services.messages, stored);
+}
+
+bool RoomServiceDialog::lowers(const std::function<void(OpenBill&)>& change) const
+{
+    return RoomServiceActions(m_services.database, m_services.session)
+        .reduction(m_room, change, std::nullopt)
+        .has_value();
 }
 
 QPushButton* RoomServiceDialog::createAddClockButton()
@@ -437,6 +491,7 @@ void RoomServiceDialog::addTechnician()
         return;
     }
     m_technicians->insertLine(0, line);
+    m_technicianUnadded = false;
     m_technicianBox->removeItem(item);
     m_technicianBox->setCurrentIndex(m_technicianBox->count() > 0 ? 0 : -1);
     if (m_technicianBox->count() == 0)
@@ -453,8 +508,13 @@ void RoomServiceDialog::removeTechnician()
     const TechnicianLine line = m_technicians->line(row);
     QList<TechnicianLine> lines = m_technicians->lines();
     lines.removeAt(row);
+    const auto change = [&lines](OpenBill& bill) { bill.technicians = lines; };
+    const std::optional<Authoriser> approver = approveReduction(change);
+    if (!approver)
+        return;
     const Outcome<> removed
-        = RoomServiceActions(m_services.database, m_services.session).removeTechnician(m_room, line, lines);
+        = RoomServiceActions(m_services.database, m_services.session)
+              .removeTechnician(m_room, line, lines, lowers(change) ? readPrices() : std::nullopt, *approver);
     if (!removed) {
         ShowSetback(m_services.messages, removed);
         return;
@@ -508,6 +568,7 @@ void RoomServiceDialog::addGoods()
         return;
     }
     m_goods->insertLine(0, line);
+    m_goodsUnadded = false;
 }
 
 void RoomServiceDialog::removeGoods()
@@ -601,6 +662,11 @@ RoomServiceOutcome RoomServiceDialog::outcome() const
 
 void RoomServiceDialog::confirm()
 {
+    const QString goods = m_goodsBox->currentText().trimmed();
+    const bool goodsTyped = m_goodsUnadded && !goods.isEmpty() && goods != ChooseGoodsText;
+    const bool technicianTyped = m_technicianUnadded && m_technicianBox->findText(m_technicianBox->currentText()) >= 0;
+    if (!m_closed && !MayDiscardTyping(m_services.messages, goodsTyped || technicianTyped))
+        return;
     if (!m_closed) {
         const OpenBill bill = billShown();
         if (const QString refusal = ServiceCountsRefusal(bill.massageClocks, bill.footWashClocks, bill.pedicureCount);
@@ -611,6 +677,25 @@ void RoomServiceDialog::confirm()
         // Stored here, so that a failed write keeps the dialog open with what was entered. The
         // room page applies the same outcome again when the dialog has ended, which then
         // changes nothing.
+        // What the bill loses against the stored one is approved (when the house asks for it)
+        // and logged with the change.
+        if (hasBill()) {
+            const auto change = [&bill](OpenBill& stored) {
+                const QDateTime start = stored.startTime;
+                stored = bill;
+                stored.startTime = start;
+            };
+            const std::optional<Authoriser> approver = approveReduction(change);
+            if (!approver)
+                return;
+            if (const Outcome<> stored
+                = RoomServiceActions(m_services.database, m_services.session)
+                      .replaceBill(m_room, bill, lowers(change) ? readPrices() : std::nullopt, *approver);
+                !stored) {
+                ShowSetback(m_services.messages, stored);
+                return;
+            }
+        }
         RoomServiceOutcome ending;
         ending.accepted = true;
         ending.inService = m_inService;

@@ -1,10 +1,15 @@
 #pragma once
 
 #include "desk/DeskSession.h"
+#include "desk/OperatorLog.h"
 #include "rooms/RoomServiceExchange.h"
+#include "service/ServiceSettings.h"
 
 #include <QDateTime>
 #include <QDialog>
+
+#include <functional>
+#include <optional>
 
 struct AppServices;
 class GoodsLinesModel;
@@ -34,6 +39,7 @@ class RoomServiceDialog : public QDialog
 public:
     static const QString ChooseTechnicianText; // "请选择技师"
     static const QString ChooseGoodsText; // "请选择商品"
+    static const QString ReductionRefusedText; // "收银员没有权限减单!"
     static const QString NotInServiceText; // "房间状态改为上钟才可以添加技师,请在左上角选中上钟!"
 
     RoomServiceDialog(AppServices& services, const RoomServiceRequest& request, QWidget* parent = nullptr);
@@ -59,6 +65,13 @@ private:
     void chooseGuestIn();
     void chooseInService();
     void chooseCount(BillCount count, QComboBox* box, int index);
+    // Whether `change` of the stored bill takes something off it.
+    bool lowers(const std::function<void(OpenBill&)>& change) const;
+    // Before a change that takes something off the stored bill, when the house asks for it
+    // ("减单需授权"): the approval of a 部长 or above. Nothing when it was refused; an absent
+    // authoriser when none is needed.
+    std::optional<Authoriser> approveReduction(const std::function<void(OpenBill&)>& change);
+    std::optional<ServiceSettings> readPrices() const;
     // "加钟": one massage clock more, stored at once like a count chosen from the box.
     QPushButton* createAddClockButton();
     void addClock();
@@ -101,6 +114,10 @@ private:
     QComboBox* m_technicianBox = nullptr;
     LineListView* m_technicianList = nullptr;
     QComboBox* m_goodsBox = nullptr;
+    // A technician or an article chosen or typed in its box and not added yet: "确定" asks
+    // before it is given up.
+    bool m_technicianUnadded = false;
+    bool m_goodsUnadded = false;
     QComboBox* m_quantityBox = nullptr;
     LineListView* m_goodsList = nullptr;
     QList<QWidget*> m_editing; // what the end of the stay disables

@@ -1,5 +1,6 @@
 #include "service/ServicePricesDialog.h"
 
+#include "app/HouseSettings.h"
 #include "app/MessageService.h"
 #include "app/TypedNumber.h"
 #include "desk/AppServices.h"
@@ -9,6 +10,7 @@
 #include "skin/OkCancelRow.h"
 #include "skin/PaintedText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -88,6 +90,12 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     layout->setSpacing(16);
     layout->addLayout(grid);
     layout->addWidget(m_clockFields);
+    // Whether a lower count or a line removed from an open bill needs a 部长 or above.
+    m_reductionApproval = new QCheckBox(QStringLiteral("减单需授权"), this);
+    m_reductionApproval->setObjectName(QStringLiteral("reductionApprovalBox"));
+    m_reductionApproval->setToolTip(QStringLiteral("在未结帐的单据上减钟、减商品或删除技师时,须部长或以上授权"));
+    m_reductionApproval->setChecked(HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval));
+    layout->addWidget(m_reductionApproval);
     layout->addLayout(OkCancelRow(this, &ok));
     connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
 
@@ -103,7 +111,7 @@ void ServicePricesDialog::showSettings(const ServiceSettings& settings)
     m_massagePrice->setText(settings.massagePrice.amountText());
     m_footWashPrice->setText(settings.footWashPrice.amountText());
     m_pedicurePrice->setText(settings.pedicurePrice.amountText());
-    m_freeClockBox->setEditText(settings.freeClockCount.amountText());
+    m_freeClockBox->setEditText(settings.freeClockCount.text()); // a count: "3", not "3.00";
     m_memberDiscount->setText(settings.memberDiscount.amountText());
 }
 
@@ -155,5 +163,8 @@ void ServicePricesDialog::confirm()
     WritePricesLogged(m_services, settings);
     clocks.write(ClockSettings::FileName.toString(), m_services.messages);
     settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    if (m_reductionApproval->isChecked()
+        != HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval))
+        WriteReductionApprovalLogged(m_services, m_reductionApproval->isChecked());
     accept();
 }

@@ -8,6 +8,7 @@
 struct AppServices;
 struct ServiceSettings;
 class ClockSettingsFields;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -38,4 +39,5 @@ private:
     QComboBox* m_freeClockBox;
     QLineEdit* m_memberDiscount;
     ClockSettingsFields* m_clockFields;
+    QCheckBox* m_reductionApproval;
 };

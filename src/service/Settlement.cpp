@@ -1,9 +1,11 @@
 #include "service/Settlement.h"
 
 #include "app/Database.h"
+#include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
+#include "service/BillReduction.h"
 #include "service/BillRefusals.h"
 #include "service/GoodsStock.h"
 
@@ -49,6 +51,8 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         error = writeSalaries(settled.receiptNumber, request);
     if (error.isEmpty())
         error = writeGoods(settled.receiptNumber, request, settled.bill, settled.lowStockGoods);
+    if (error.isEmpty())
+        error = RecordChain::link(m_database, RecordChain::Chain::Receipts, settled.receiptNumber);
     if (error.isEmpty())
         error = writeLog(settled.receiptNumber, request, settled.bill, open ? &*open : nullptr);
     if (!error.isEmpty())
@@ -131,6 +135,23 @@ QString Settlement::writeLog(int number, const SettlementRequest& request, const
         .receipt = number };
     if (const QString error = log.write(settlement); !error.isEmpty())
         return error;
+
+    // A bill emptied before it was settled: the row says what it once came to.
+    if (open && bill.total == AmountText(0.0)) {
+        QString error;
+        const QString highest = HighestReducedTotal(m_database, request.room, open->startTime, &error);
+        if (!error.isEmpty())
+            return error;
+        if (!highest.isEmpty() && highest != AmountText(0.0)) {
+            error = log.write({ .kind = LogKind::Reduction,
+                .description = QStringLiteral("%1号房以0.00元结帐,此单最高曾达%2元").arg(request.room, highest),
+                .amount = highest,
+                .room = request.room,
+                .receipt = number });
+            if (!error.isEmpty())
+                return error;
+        }
+    }
 
     // A discount lowers the massage line; what it took off is logged with who approved it.
     const bool memberCard = request.payType != SettlementRequest().payType;

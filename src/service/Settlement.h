@@ -44,10 +44,10 @@ struct SettledBill
 // Settlement turns a room's open bill into the house's takings. It runs as one transaction:
 // the Receiptform row (with the payment method and the service lines as printed), one
 // salaryform row per technician with his commission, one spsalay row per goods line with the
-// stock counted down, the end of the stay in the desk session (the bill removed, the
-// technicians not released yet back at the tail of the idle queue) and the operator log's
-// rows of the settlement and of its discount are all stored, or none of them is. The receipt number is taken inside
-// that transaction, and the database refuses a number that is stored already, so no two bills share one.
+// stock counted down, the link of the bill in the receipt chain (RecordChain.h), the end of the stay in the desk
+// session (the bill removed, the technicians not released yet back at the tail of the idle queue) and the operator
+// log's rows of the settlement and of its discount are all stored, or none of them is. The receipt number is taken
+// inside that transaction, and the database refuses a number that is stored already, so no two bills share one.
 class Settlement
 {
 public:

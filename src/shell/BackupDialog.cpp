@@ -16,7 +16,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr qint64 Mebibyte = 1024 * 1024;
+
+} // namespace
 
 BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget* parent)
     : QDialog(parent)
@@ -25,6 +32,8 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
     , m_list(new QListWidget(this))
     , m_folderEdit(new QLineEdit(QDir::toNativeSeparators(backups.folder()), this))
     , m_stateLabel(PaintedLabel({}, this))
+    , m_limitSpin(new QSpinBox(this))
+    , m_spaceLabel(PaintedLabel({}, this))
 {
     setObjectName(QStringLiteral("backupDialog"));
     setWindowTitle(QStringLiteral("数据备份"));
@@ -42,10 +51,26 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
     connect(closeButton, &QPushButton::clicked, this, &BackupDialog::reject);
     SetEnterButton(m_folderEdit, backUpButton);
 
+    m_limitSpin->setObjectName(QStringLiteral("limitSpin"));
+    m_limitSpin->setRange(0, 10'000'000);
+    m_limitSpin->setSingleStep(1024);
+    m_limitSpin->setSuffix(QStringLiteral(" MB"));
+    m_limitSpin->setSpecialValueText(QStringLiteral("默认(磁盘的十分之一)"));
+    m_limitSpin->setValue(int(Backups::limitSetting(backups.dataFolder())));
+    m_spaceLabel->setObjectName(QStringLiteral("spaceLabel"));
+    QPushButton* limitButton = NewDialogButton(QStringLiteral("保存上限"), "limitButton", this);
+    connect(limitButton, &QPushButton::clicked, this, &BackupDialog::saveLimit);
+    SetEnterButton(m_limitSpin, limitButton);
+
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(PaintedLabel(QStringLiteral("备份到:"), this));
     folderRow->addWidget(m_folderEdit, 1);
     folderRow->addWidget(browseButton);
+    auto* limitRow = new QHBoxLayout;
+    limitRow->addWidget(PaintedLabel(QStringLiteral("备份最多占用:"), this));
+    limitRow->addWidget(m_limitSpin);
+    limitRow->addWidget(limitButton);
+    limitRow->addWidget(m_spaceLabel, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_stateLabel, 1);
     buttons->addWidget(backUpButton);
@@ -57,6 +82,7 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
         PaintedLabel(QStringLiteral("程序在每次启动和每次交班后自动备份;保留最近30份,以及一年内每月一份。"), this));
     layout->addWidget(PaintedLabel(QStringLiteral("已有的备份:"), this));
     layout->addWidget(m_list, 1);
+    layout->addLayout(limitRow);
     layout->addLayout(folderRow);
     layout->addLayout(buttons);
     resize(620, 420);
@@ -66,8 +92,27 @@ BackupDialog::BackupDialog(AppServices& services, DeskBackups& backups, QWidget*
 void BackupDialog::listBackups()
 {
     m_list->clear();
-    for (const Backups::Entry& entry : Backups::list(m_backups.folder()))
-        m_list->addItem(RestoreDialog::entryText(entry));
+    qint64 total = 0;
+    for (const Backups::Entry& entry : Backups::list(m_backups.folder())) {
+        const qint64 bytes = Backups::sizeOf(entry);
+        total += bytes;
+        m_list->addItem(
+            RestoreDialog::entryText(entry) + QStringLiteral("  %1 MB").arg(double(bytes) / Mebibyte, 0, 'f', 1));
+    }
+    const Backups::Space space = Backups::spaceOn(m_backups.folder(), m_limitSpin->value());
+    m_spaceLabel->setText(QStringLiteral("现有备份共 %1 MB,上限 %2 MB")
+                              .arg(double(total) / Mebibyte, 0, 'f', 1)
+                              .arg(space.limit / Mebibyte));
+}
+
+void BackupDialog::saveLimit()
+{
+    if (!Backups::setLimitSetting(m_backups.dataFolder(), m_limitSpin->value())) {
+        m_services.messages.inform(QStringLiteral("创建一个二进制文件失败!"), {}, MessageService::Icon::Warning);
+        return;
+    }
+    m_services.messages.inform(QStringLiteral("备份上限已保存。超出上限时,自动备份后删除最早的备份。"));
+    listBackups();
 }
 
 void BackupDialog::chooseFolder()

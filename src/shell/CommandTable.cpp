@@ -10,6 +10,7 @@
 #include "rooms/RoomCommands.h"
 #include "schedule/ScheduleCommands.h"
 #include "service/ServiceCommands.h"
+#include "shell/GuideWindow.h"
 #include "shift/ShiftCommands.h"
 #include "skin/SkinCommands.h"
 #include "users/UserCommands.h"
@@ -183,8 +184,12 @@ void OpenHelpDocument(const CommandContext& context)
         return;
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    openOnDesktop(
-        context, QUrl::fromLocalFile(path), QStringLiteral("系统中没有可以打开软件使用说明的程序,请用浏览器打开:\n%1"));
+    if (context.services.launcher.open(QUrl::fromLocalFile(path)))
+        return;
+    // No browser on this desktop: the desk shows the guide itself, and says where the file is.
+    auto* guide = new GuideWindow(path, context.window);
+    guide->setAttribute(Qt::WA_DeleteOnClose);
+    guide->show();
 }
 
 } // namespace CommandTable

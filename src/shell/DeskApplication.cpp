@@ -7,6 +7,7 @@
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
 #include "app/TextFormat.h"
+#include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
 #include "shell/BackupDialog.h"
 #include "shell/DeskBackups.h"
@@ -22,8 +23,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 static void initResources()
 {
@@ -31,6 +35,25 @@ static void initResources()
 }
 
 namespace {
+
+// Qt's own windows (the print dialog, the file dialogs, the standard buttons) speak Chinese as
+// the desk does: Debian's qt6-translations-l10n, loaded once per application.
+void InstallQtTranslations()
+{
+    auto* application = QCoreApplication::instance();
+    const QString name = QStringLiteral("tavrelQtTranslations");
+    if (!application || application->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* translator = new QTranslator(application);
+    translator->setObjectName(name);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) are missing: Qt's own dialogs stay in English");
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+}
 
 // Calls `painted` once, after the first paint of the watched window has been shown.
 class FirstPaintWatcher : public QObject
@@ -62,6 +85,7 @@ DeskApplication::DeskApplication(Seams seams)
         seams.sound }
 {
     initResources();
+    InstallQtTranslations();
     // The keyboard rules hold in every window of the desk, in the program and in tests alike.
     DialogKeyboard::install();
 }
@@ -172,15 +196,18 @@ QString DeskApplication::restore(const Backups::Entry& backup)
     const QString databasePath = m_database.filePath();
     const QString dataFolder = m_backups->dataFolder();
     const QString candidate = databasePath + QStringLiteral(".restore");
-    if (const QString error = Backups::prepareRestore(backup.databasePath(), candidate); !error.isEmpty())
-        return RestoreDialog::DamagedText.arg(error);
+    if (const Backups::RestoreProblem problem = Backups::prepareRestore(backup.databasePath(), candidate);
+        !problem.error.isEmpty())
+        return (problem.diskFull ? RestoreDialog::DiskFullText : RestoreDialog::DamagedText).arg(problem.error);
 
     // Nothing else reads or writes the file while it is replaced.
     m_backups->stop();
     m_databaseCheck.reset();
     m_checkPending = false;
-    const Outcome<Backups::Entry> before = Backups::make(
-        databasePath, dataFolder, m_backups->folder(), m_services.clock.now(), Backups::Kind::BeforeRestore);
+    Backups::Options beforeRestore;
+    beforeRestore.kind = Backups::Kind::BeforeRestore;
+    const Outcome<Backups::Entry> before
+        = Backups::make(databasePath, dataFolder, m_backups->folder(), m_services.clock.now(), beforeRestore);
     if (!before) {
         QFile::remove(candidate);
         return QStringLiteral("当前数据无法备份,没有恢复:%1").arg(before.text());
@@ -233,22 +260,38 @@ void DeskApplication::checkDatabase()
 {
     if (m_databaseCheck)
         return;
-    m_databaseCheck = std::make_unique<DatabaseCheck>();
     const QString databasePath = m_database.filePath();
     const bool logFound = m_database.logFoundAtOpen();
+    const std::optional<DatabaseCheck::Depth> depth = DailyCheck::due(databasePath, m_services.clock.now(), logFound);
+    m_databaseCheck = std::make_unique<DatabaseCheck>();
+    if (!depth) {
+        // Found sound earlier in this business day.
+        m_backups->startInBackground();
+        return;
+    }
     QObject::connect(m_databaseCheck.get(), &DatabaseCheck::finished, m_databaseCheck.get(),
-        [this, databasePath, logFound](const DatabaseCheck::Verdict& verdict) {
+        [this, databasePath, logFound, depth = *depth](const DatabaseCheck::Verdict& verdict) {
             m_checkPending = false;
             // The start's backup waits for the check, so that the two reads of the whole file
             // do not compete with each other and with the desk, and a damaged file never
             // becomes a backup that would rotate a sound one away.
-            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty())
+            if (const QString text = DatabaseCheck::report(databasePath, verdict, logFound); !text.isEmpty()) {
+                DailyCheck::forget(databasePath);
                 m_services.messages.inform(text, {}, MessageService::Icon::Critical);
-            else
-                m_backups->startInBackground();
+                return;
+            }
+            if (verdict.sound())
+                DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
+            // Changed rows and a ledger that differs are no damage: the backup is taken, and
+            // keeps the evidence.
+            m_backups->startInBackground();
+            if (const QString text = DatabaseCheck::ledgerReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
+            if (const QString text = DatabaseCheck::chainReport(verdict); !text.isEmpty())
+                m_services.messages.inform(text, {}, MessageService::Icon::Warning);
         });
     m_checkPending = true;
-    m_databaseCheck->start(databasePath);
+    m_databaseCheck->start(databasePath, *depth);
 }
 
 bool DeskApplication::isCheckingDatabase() const

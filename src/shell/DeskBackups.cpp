@@ -26,7 +26,8 @@ QString DeskBackups::folder() const
 BackupJob::Request DeskBackups::request(const QString& targetFolder) const
 {
     const bool own = QDir(targetFolder).absolutePath() == QDir(folder()).absolutePath();
-    return { m_databasePath, m_dataFolder, targetFolder, m_services.clock.now(), Backups::Kind::Regular, own };
+    const qint64 limit = own ? Backups::spaceOn(targetFolder, Backups::limitSetting(m_dataFolder)).limit : 0;
+    return { m_databasePath, m_dataFolder, targetFolder, m_services.clock.now(), Backups::Kind::Regular, own, limit };
 }
 
 void DeskBackups::startInBackground()

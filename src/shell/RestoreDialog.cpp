@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 
 const QString RestoreDialog::DamagedText = QStringLiteral("这个备份已损坏,不能用来恢复数据。\n%1");
+const QString RestoreDialog::DiskFullText = QStringLiteral(
+    "磁盘已满,不能恢复数据:数据文件夹所在的磁盘放不下恢复的数据。请先腾出磁盘空间再恢复。当前数据没有改变。\n%1");
 
 namespace {
 

@@ -21,6 +21,7 @@ class RestoreDialog : public QDialog
 
 public:
     static const QString DamagedText; // "这个备份已损坏,不能用来恢复数据。…"
+    static const QString DiskFullText; // "磁盘已满,不能恢复数据。…"
 
     RestoreDialog(AppServices& services, const QString& folder, QWidget* parent = nullptr);
 

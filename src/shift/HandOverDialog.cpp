@@ -192,7 +192,7 @@ void HandOverDialog::closeShift()
 {
     if (!isRevealed())
         return;
-    const CashCount count { m_countedEdit->text(), m_reasonEdit->text() };
+    const CashCount count { m_countedEdit->text(), m_reasonEdit->text(), m_listUnprinted };
     const Outcome<HandOver> closed
         = CloseShift(m_services.database, m_services.session, m_shift, m_services.clock.now(), count);
     if (!closed) {

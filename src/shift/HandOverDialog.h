@@ -32,6 +32,9 @@ public:
     // The hand-over recorded; nothing until "交班" succeeded.
     const std::optional<HandOver>& handOver() const { return m_handOver; }
 
+    // The shift's list was not printed in full before this hand-over: its log row says so.
+    void setListUnprinted(bool unprinted) { m_listUnprinted = unprinted; }
+
     void reject() override;
 
 private:
@@ -45,6 +48,7 @@ private:
     const ShiftReceipts m_shift;
     std::optional<ShiftTakings> m_takings;
     std::optional<HandOver> m_handOver;
+    bool m_listUnprinted = false;
 
     QLineEdit* m_countedEdit;
     QPushButton* m_confirmCountButton;

@@ -6,6 +6,8 @@
 #include "shift/HandOverDialog.h"
 
 const QString HandOverListing::HandOverDoneText = QStringLiteral("交班完毕!");
+const QString HandOverListing::UnprintedListNote
+    = QStringLiteral("本班的单据没有打印完整,交班后可以在“交班记录查询”中重打交班对账单。\n");
 
 HandOverListing::HandOverListing(AppServices& services)
     : m_services(services)
@@ -30,11 +32,15 @@ Outcome<ShiftListing::Shift> HandOverListing::current()
     return Shift { m_receipts->condition(), label };
 }
 
-bool HandOverListing::handOver(const QueryTotals& totals, QWidget* parent)
+bool HandOverListing::handOver(const QueryTotals& totals, bool listUnprinted, QWidget* parent)
 {
-    if (!m_receipts || !m_services.messages.ask(handOverQuestion(totals)))
+    // A printer without paper must not keep the shift open: the hand-over is offered all the
+    // same, once, and the log row of the hand-over says that its list was not printed.
+    const QString question = handOverQuestion(totals);
+    if (!m_receipts || !m_services.messages.ask(listUnprinted ? UnprintedListNote + question : question))
         return false;
     HandOverDialog closing(m_services, *m_receipts, parent);
+    closing.setListUnprinted(listUnprinted);
     if (closing.exec() != QDialog::Accepted)
         return false;
     m_services.messages.inform(HandOverDoneText);

@@ -14,6 +14,8 @@ class HandOverListing : public ShiftListing
 {
 public:
     static const QString HandOverDoneText; // "交班完毕!"
+    // Put before the hand-over question when the shift's list was not printed in full.
+    static const QString UnprintedListNote;
 
     explicit HandOverListing(AppServices& services);
 
@@ -21,7 +23,7 @@ public:
     static QString handOverQuestion(const QueryTotals& totals);
 
     Outcome<Shift> current() override;
-    bool handOver(const QueryTotals& totals, QWidget* parent) override;
+    bool handOver(const QueryTotals& totals, bool listUnprinted, QWidget* parent) override;
 
 private:
     AppServices& m_services;

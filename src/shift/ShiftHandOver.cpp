@@ -106,6 +106,8 @@ Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const Shi
                               .arg(handOver.expectedCash, handOver.countedCash, handOver.cashDifference);
     if (!handOver.differenceReason.isEmpty())
         description += QStringLiteral(" 原因:") + handOver.differenceReason;
+    if (count.listUnprinted)
+        description += QStringLiteral(" 交班单未打印完整");
     const LogEntry entry {
         .kind = LogKind::HandOver, .description = description, .amount = handOver.total, .receipt = handOver.lastReceipt
     };

@@ -44,6 +44,8 @@ struct CashCount
 {
     QString counted;
     QString reason;
+    // The shift's list was not printed in full (no paper, print cancelled); the log says so.
+    bool listUnprinted = false;
 };
 
 // The refusal of a counted amount that is no amount of money ("请输入实点现金金额!"), or

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -130,33 +131,62 @@ bool IsCompound(const QWidget* widget)
 }
 
 void CollectWidget(QWidget* widget, const QWidget* window, QList<QWidget*>& order);
+void CollectLayout(QLayout* layout, const QWidget* window, QList<QWidget*>& order);
+
+void CollectItem(QLayoutItem* item, const QWidget* window, QList<QWidget*>& order)
+{
+    if (item->widget())
+        CollectWidget(item->widget(), window, order);
+    else if (item->layout())
+        CollectLayout(item->layout(), window, order);
+}
+
+// Whether an item of a grid holds an entry field (anything that takes Tab but a button).
+bool HoldsEntryField(QLayoutItem* item, const QWidget* window)
+{
+    QList<QWidget*> inside;
+    CollectItem(item, window, inside);
+    return std::any_of(inside.cbegin(), inside.cend(),
+        [](const QWidget* widget) { return !qobject_cast<const QAbstractButton*>(widget); });
+}
+
+// A grid of two or more columns of fields, the first of them holding fields in two rows or
+// more, is read column by column, each from top to bottom, as the eye reads a two-column
+// form; any other grid (a row of fields with a button, a block of buttons) row by row.
+bool ReadByColumns(QGridLayout* grid, const QWidget* window)
+{
+    QMap<int, int> fieldsPerColumn;
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        if (HoldsEntryField(grid->itemAt(i), window))
+            ++fieldsPerColumn[column];
+    }
+    return fieldsPerColumn.size() >= 2 && fieldsPerColumn.first() >= 2;
+}
 
 void CollectLayout(QLayout* layout, const QWidget* window, QList<QWidget*>& order)
 {
     if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
-        // Row by row, each row from left to right; an item spanning cells is taken once.
+        // Row by row, each row from left to right, or column by column; an item spanning cells
+        // is taken once, at its first cell.
+        const bool byColumns = ReadByColumns(grid, window);
+        const int outer = byColumns ? grid->columnCount() : grid->rowCount();
+        const int inner = byColumns ? grid->rowCount() : grid->columnCount();
         QList<QLayoutItem*> seen;
-        for (int row = 0; row < grid->rowCount(); ++row) {
-            for (int column = 0; column < grid->columnCount(); ++column) {
-                QLayoutItem* item = grid->itemAtPosition(row, column);
+        for (int i = 0; i < outer; ++i) {
+            for (int j = 0; j < inner; ++j) {
+                QLayoutItem* item = byColumns ? grid->itemAtPosition(j, i) : grid->itemAtPosition(i, j);
                 if (!item || seen.contains(item))
                     continue;
                 seen.append(item);
-                if (item->widget())
-                    CollectWidget(item->widget(), window, order);
-                else if (item->layout())
-                    CollectLayout(item->layout(), window, order);
+                CollectItem(item, window, order);
             }
         }
         return;
     }
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        if (item->widget())
-            CollectWidget(item->widget(), window, order);
-        else if (item->layout())
-            CollectLayout(item->layout(), window, order);
-    }
+    for (int i = 0; i < layout->count(); ++i)
+        CollectItem(layout->itemAt(i), window, order);
 }
 
 void CollectWidget(QWidget* widget, const QWidget* window, QList<QWidget*>& order)

@@ -16,7 +16,8 @@ class QWidget;
 //   moves on like Tab, so that only a button ever ends a form.
 // - Tab and Shift+Tab leave lists and multi-line fields instead of moving inside them.
 // - The first time a dialog is shown its tab order becomes the visual order: the order of its
-//   layouts, top to bottom and left to right.
+//   layouts, top to bottom and left to right; a grid of two columns of fields column by column,
+//   each column top to bottom.
 class DialogKeyboard : public QObject
 {
     Q_OBJECT

@@ -144,7 +144,14 @@ AccountDialog::AccountDialog(AppServices& services, QWidget* parent)
     layout->addWidget(listFrame, 1);
     layout->addLayout(side);
 
+    m_shown = FieldSnapshot({ m_loginEdit, m_passwordEdit, m_nameEdit });
     fillList();
+}
+
+void AccountDialog::done(int result)
+{
+    if (MayDiscardTyping(m_services.messages, m_shown.changed()))
+        QDialog::done(result);
 }
 
 bool AccountDialog::eventFilter(QObject* watched, QEvent* event)
@@ -192,6 +199,7 @@ void AccountDialog::showRow(int row)
     m_passwordEdit->clear();
     m_nameEdit->setText(cells.value(NameColumn));
     ShowRole(m_roleBox, RoleFromName(cells.value(RoleColumn)));
+    m_shown.take();
 }
 
 void AccountDialog::clearFields()
@@ -199,6 +207,7 @@ void AccountDialog::clearFields()
     m_loginEdit->clear();
     m_passwordEdit->clear();
     m_nameEdit->clear();
+    m_shown.take();
 }
 
 qint64 AccountDialog::selectedId() const
@@ -223,6 +232,7 @@ void AccountDialog::addAccount()
     m_loginEdit->setText(change.account.login);
     m_list->insertRow(rowCells(change.account.id, change.account.login, change.account.name), 0);
     m_list->selectRow(0);
+    m_shown.take();
 }
 
 void AccountDialog::modifyAccount()
@@ -249,6 +259,7 @@ void AccountDialog::modifyAccount()
     }
     m_loginEdit->setText(change.account.login);
     m_list->rows().setRow(row, rowCells(change.account.id, change.account.login, change.account.name));
+    m_shown.take();
 }
 
 void AccountDialog::deleteAccount()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/UnaddedTyping.h"
+
 #include <QDialog>
 
 struct AppServices;
@@ -22,6 +24,9 @@ public:
 
     int currentRole() const { return m_role; }
 
+    // Closing asks first when the fields hold typing that was not added.
+    void done(int result) override;
+
 private:
     enum Column { LoginColumn, PasswordColumn, NameColumn, RoleColumn, IdColumn, ColumnCount };
 
@@ -43,4 +48,5 @@ private:
     QLineEdit* m_passwordEdit;
     QLineEdit* m_nameEdit;
     RowListView* m_list;
+    FieldSnapshot m_shown; // the fields as the dialog last filled them
 };

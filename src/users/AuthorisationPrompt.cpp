@@ -8,6 +8,7 @@
 std::optional<Authoriser> AskApproval(AppServices& services, QWidget* parent, const QString& cashierRefusal)
 {
     LoginDialog prompt(services, parent);
+    prompt.showRole(Minister); // a cashier is never accepted here
     if (prompt.exec() != QDialog::Accepted)
         return std::nullopt;
     if (prompt.role() == Cashier) {

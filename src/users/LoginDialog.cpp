@@ -1,5 +1,6 @@
 #include "users/LoginDialog.h"
 
+#include "app/Clock.h"
 #include "app/MessageService.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -7,6 +8,7 @@
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "users/AccountStore.h"
+#include "users/LoginThrottle.h"
 #include "users/RoleBox.h"
 #include "users/Roles.h"
 
@@ -75,6 +77,25 @@ void LoginDialog::tryLogin()
     const QString account = m_accountEdit->text();
     const QString password = m_passwordEdit->text();
 
+    // An account that failed too often waits; its password is not even checked meanwhile.
+    const QDateTime now = m_services.clock.now();
+    LoginThrottle throttle(m_services.database);
+    const Outcome<qint64> wait = role >= 0 ? throttle.waitSeconds(role, account, now) : Outcome<qint64>(0);
+    if (!wait) {
+        m_services.messages.inform(wait.text(), {}, MessageService::Icon::Warning);
+        return;
+    }
+    if (wait.value() > 0) {
+        const LogEntry refused { .kind = LogKind::FailedLogin,
+            .description = QStringLiteral("以%1帐号“%2”登录,失败次数过多,须等待%3秒")
+                               .arg(m_roleBox->currentText(), account)
+                               .arg(wait.value()) };
+        if (const QString error = OperatorLog(m_services.database, m_services.session).write(refused); !error.isEmpty())
+            m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+        m_services.messages.inform(LoginThrottle::waitText(wait.value()), {}, MessageService::Icon::Warning);
+        return;
+    }
+
     LoginCheck check;
     if (role >= 0)
         check = AccountStore(m_services.database).check(role, account, password);
@@ -84,16 +105,34 @@ void LoginDialog::tryLogin()
         // Who tried which account stays in the operator log; the password never does.
         const LogEntry failed { .kind = LogKind::FailedLogin,
             .description = QStringLiteral("以%1帐号“%2”登录失败").arg(m_roleBox->currentText(), account) };
-        if (const QString error = OperatorLog(m_services.database, m_services.session).write(failed);
-            !error.isEmpty() && check.error.isEmpty())
-            m_services.messages.inform(error, {}, MessageService::Icon::Warning);
-        m_services.messages.inform(FailedText, {}, MessageService::Icon::Warning);
+        const Outcome<> logged
+            = OperatorLog(m_services.database, m_services.session).record(failed, [&]() -> Outcome<> {
+                  if (role < 0)
+                      return {};
+                  if (const QString error = throttle.addFailure(role, account, now); !error.isEmpty())
+                      return Failure { error };
+                  return {};
+              });
+        if (!logged && check.error.isEmpty())
+            m_services.messages.inform(logged.text(), {}, MessageService::Icon::Warning);
+        QString text = FailedText;
+        if (const Outcome<qint64> next = role >= 0 ? throttle.waitSeconds(role, account, now) : Outcome<qint64>(0);
+            next && next.value() > 0)
+            text += u'\n' + LoginThrottle::waitText(next.value());
+        m_services.messages.inform(text, {}, MessageService::Icon::Warning);
         return;
     }
+    if (const QString error = throttle.clear(role, account); !error.isEmpty())
+        m_services.messages.inform(error, {}, MessageService::Icon::Warning);
     m_role = role;
     m_displayName = check.displayName;
     m_account = account;
     if (role == Cashier)
         m_services.session.setCurrentCashier(account);
     accept();
+}
+
+void LoginDialog::showRole(int role)
+{
+    ShowRole(m_roleBox, role);
 }

@@ -22,6 +22,9 @@ public:
 
     // The RoleLevel that matched and the account's display name; meaningful after Accepted.
     int role() const { return m_role; }
+    // Shows `role` in the role box: an authorisation prompt starts on the lowest role that
+    // can approve.
+    void showRole(int role);
     QString displayName() const { return m_displayName; }
     QString account() const { return m_account; }
 

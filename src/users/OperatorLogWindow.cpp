@@ -2,8 +2,10 @@
 
 #include "app/Clock.h"
 #include "app/Database.h"
+#include "app/DatabaseCheck.h"
 #include "app/FileChooser.h"
 #include "app/MessageService.h"
+#include "app/RecordChain.h"
 #include "desk/AppServices.h"
 #include "desk/OperatorLog.h"
 #include "skin/DialogKeyboard.h"
@@ -59,6 +61,8 @@ OperatorLogWindow::OperatorLogWindow(AppServices& services, QWidget* parent)
     , m_userBox(newChoiceBox("userBox", true, this))
     , m_kindBox(newChoiceBox("kindBox", false, this))
     , m_countLabel(PaintedLabel({}, this))
+    , m_chainLabel(new QLabel(this))
+    , m_chainCheck(new DatabaseCheck(this))
 {
     setObjectName(QStringLiteral("operatorLogWindow"));
     setWindowTitle(QStringLiteral("操作日志"));
@@ -119,15 +123,39 @@ OperatorLogWindow::OperatorLogWindow(AppServices& services, QWidget* parent)
     foot->addWidget(exportButton);
     foot->addWidget(closeButton);
 
+    m_chainLabel->setObjectName(QStringLiteral("chainLabel"));
+    m_chainLabel->setWordWrap(true);
+    m_chainLabel->setContentsMargins(20, 0, 12, 0);
+    m_chainLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_chainLabel->setText(QStringLiteral("正在核对校验链…"));
+    connect(m_chainCheck, &DatabaseCheck::finished, this, [this](const DatabaseCheck::Verdict& verdict) {
+        const RecordChain::Verdict chains { verdict.chainBreaks, verdict.error, verdict.logRows, verdict.receipts };
+        m_chainLabel->setText(chains.summary());
+        m_chainLabel->setStyleSheet(
+            chains.whole() ? QStringLiteral("color: #006400;") : QStringLiteral("color: #b00000;"));
+    });
+    m_chainCheck->start(services.database.filePath(), DatabaseCheck::Depth::Quick, DatabaseCheck::Scope::Chains);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     layout->addLayout(filters);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_chainLabel);
     layout->addLayout(foot);
     resize(960, 600);
 
     query();
+}
+
+QString OperatorLogWindow::chainsText() const
+{
+    return m_chainLabel->text();
+}
+
+bool OperatorLogWindow::isCheckingChains() const
+{
+    return m_chainCheck->isRunning() || m_chainLabel->text() == u"正在核对校验链…";
 }
 
 void OperatorLogWindow::fillUsers()

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 struct AppServices;
+class DatabaseCheck;
 class OperatorLogModel;
 class QComboBox;
 class QDateEdit;
@@ -15,7 +16,9 @@ class QLabel;
 // period (a week up to today when it opens) are listed, for one user or all and one kind of
 // action or all; "导出" writes the rows listed to a CSV file. The log is only ever added to:
 // nothing here changes or deletes a row. The list reads its rows as they are shown, so a year
-// of them opens at once.
+// of them opens at once. On opening, the chains of the log and the receipts are walked on a
+// worker thread; the line under the list says whether they hold, or names the first row that
+// no longer matches.
 class OperatorLogWindow : public QDialog
 {
     Q_OBJECT
@@ -32,6 +35,10 @@ public:
 
     // Lists the rows the filter controls ask for.
     void query();
+    // Whether the chains of the log and the receipts hold, as the label under the list says
+    // it ("正在核对校验链…" while they are walked on a worker thread).
+    QString chainsText() const;
+    bool isCheckingChains() const;
 
 private:
     void fillUsers();
@@ -45,5 +52,7 @@ private:
     QComboBox* m_userBox;
     QComboBox* m_kindBox;
     QLabel* m_countLabel;
+    QLabel* m_chainLabel;
+    DatabaseCheck* m_chainCheck;
     OperatorLogFilter m_filter;
 };

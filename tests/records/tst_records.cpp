@@ -7,6 +7,7 @@
 #include "records/CompanyProfileDialog.h"
 #include "records/MasterRecordDialog.h"
 #include "records/RecordStore.h"
+#include "skin/UnaddedTyping.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 
@@ -324,6 +325,60 @@ private slots:
         env.messages.clear();
         members.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("数据库已有相同的记录，请更改为其它!") });
+    }
+
+    // A form that holds a typed record not added asks before it closes ("确定", "取消" or the close
+    // box); "取消" of the question keeps the dialog and the typing. Once added, it closes at once.
+    void typingNotAddedIsOfferedBeforeClosing_data()
+    {
+        QTest::addColumn<int>("modeNumber");
+        QTest::newRow("goods") << int(RecordMode::Goods);
+        QTest::newRow("staff") << int(RecordMode::Staff);
+        QTest::newRow("members") << int(RecordMode::Members);
+    }
+
+    void typingNotAddedIsOfferedBeforeClosing()
+    {
+        QFETCH(int, modeNumber);
+        const auto mode = RecordMode(modeNumber);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        {
+            // Nothing typed: closes without a word.
+            Shown empty(mode, env);
+            empty.press(u"okButton"_s);
+            QVERIFY(!empty.dialog.isVisible());
+            QVERIFY(env.messages.shown().isEmpty());
+        }
+        Shown form(mode, env);
+        TypeInto(form.field(0), u"K9"_s);
+        TypeInto(form.field(1), u"新的"_s);
+        for (const QString& button : { u"okButton"_s, u"cancelButton"_s }) {
+            env.messages.clear();
+            env.messages.queueAnswer(false);
+            form.press(button);
+            QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+            QVERIFY(form.dialog.isVisible());
+            QCOMPARE(form.field(1)->text(), u"新的"_s);
+        }
+        form.press(u"addButton"_s);
+        QCOMPARE(form.list().rowCount(), 1);
+        env.messages.clear();
+        form.press(u"okButton"_s);
+        QVERIFY(!form.dialog.isVisible());
+        QCOMPARE(form.dialog.result(), int(QDialog::Accepted));
+        QVERIFY(env.messages.shown().isEmpty());
+
+        // A record shown and changed without "修改" is offered too; given up, the dialog closes.
+        form.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form.dialog));
+        form.click(0);
+        TypeInto(form.field(1), u"改过"_s);
+        env.messages.queueAnswer(true);
+        form.press(u"cancelButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+        QVERIFY(!form.dialog.isVisible());
+        QCOMPARE(form.dialog.result(), int(QDialog::Rejected));
     }
 
     void recordsAreChangedThroughTheSelectedRow()

@@ -15,6 +15,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGraphicsTextItem>
 #include <QHorizontalBarSeries>
 #include <QImage>
 #include <QLineSeries>
@@ -349,6 +350,54 @@ private slots:
         QCOMPARE(dates->categoriesLabels().first(), u"2026-01"_s);
         QCOMPARE(dates->categoriesLabels().size(), 12);
         window.grab().save(TestOutputPath(u"charts-year-1366x768.png"_s));
+    }
+
+    // The dates under the daily chart can be read on the screen at 1366 and 1024 wide: no label
+    // the chart draws is cut short, for a week, the default 30 days and a quarter.
+    void theDailyDatesCanBeReadOnScreen_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<int>("width");
+        for (const int width : { 1366, 1024 }) {
+            for (const QString& preset : { u"一周"_s, u"最近30天"_s, u"最近90天"_s })
+                QTest::addRow("%s %d", qPrintable(preset), width) << preset << width;
+        }
+    }
+
+    void theDailyDatesCanBeReadOnScreen()
+    {
+        QFETCH(QString, preset);
+        QFETCH(int, width);
+        TestEnvironment env;
+        env.clock.set(Evening);
+        SettleReceipts(env);
+        BusinessChartsWindow window(env.services);
+        window.resize(width, 768);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (preset == u"一周"_s) {
+            Child<QDateEdit>(&window, u"firstDateEdit"_s)->setDate(Week.first);
+            Child<QDateEdit>(&window, u"lastDateEdit"_s)->setDate(Week.last);
+            Click(&window, u"showButton"_s);
+        } else if (preset == u"最近90天"_s) {
+            Child<QDateEdit>(&window, u"firstDateEdit"_s)->setDate(Evening.date().addDays(-89));
+            Click(&window, u"showButton"_s);
+        }
+        QApplication::processEvents();
+        auto* view = Child<QChartView>(&window, u"chartView"_s);
+        view->viewport()->repaint();
+        auto* dates = qobject_cast<QCategoryAxis*>(window.chart()->axes(Qt::Horizontal).first());
+        QVERIFY(dates);
+        const QStringList labels = dates->categoriesLabels();
+        QVERIFY(labels.size() >= 4);
+        QStringList drawn;
+        for (const QGraphicsItem* item : view->scene()->items()) {
+            if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item); text && text->isVisible())
+                drawn << text->toPlainText();
+        }
+        for (const QString& label : labels)
+            QVERIFY2(drawn.contains(label), qPrintable(label + u" not in: "_s + drawn.join(u'|')));
+        window.grab().save(TestOutputPath(u"charts-daily-%1-%2.png"_s.arg(labels.size()).arg(width)));
     }
 
     // The two rankings share their figures while the period stays; "显示" reads them afresh.

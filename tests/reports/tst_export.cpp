@@ -188,6 +188,19 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files);
 }
 
+// The files this process holds open that no longer have a name: a temporary file removed but
+// not closed keeps its space on the disk until it is closed.
+int OpenDeletedFiles()
+{
+    int count = 0;
+    const QDir descriptors(u"/proc/self/fd"_s);
+    for (const QString& entry : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(descriptors.filePath(entry)).endsWith(u" (deleted)"_s))
+            ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 // "导出" of the query windows and the salary sheet: every row of the condition, read back
@@ -492,6 +505,44 @@ private slots:
         QCOMPARE(result.status, ExportResult::Status::Failed);
         QCOMPARE(result.error, u"database is locked"_s);
         QVERIFY(!QFile::exists(path));
+    }
+
+    // A workbook that fails, at any point, closes its temporary files at once: none stays open,
+    // deleted, until the desk closes, which would keep a full disk full.
+    void aFailedWorkbookKeepsNoFileOpen_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("read fails") << u"read"_s;
+        QTest::newRow("cancelled") << u"cancel"_s;
+        QTest::newRow("folder gone") << u"folder"_s;
+    }
+
+    void aFailedWorkbookKeepsNoFileOpen()
+    {
+        QFETCH(QString, failure);
+        TestEnvironment env;
+        const QString folder = env.filePath(u"out"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const int before = OpenDeletedFiles();
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            ExportTable table = MadeTable(3000);
+            table.rows = [&](const ExportTable::RowSink& sink) {
+                for (int i = 1; i <= 3000; ++i) {
+                    if (!sink({ QString::number(i), u"第%1行"_s.arg(i) }))
+                        return QString();
+                }
+                if (failure == u"read")
+                    return u"database is locked"_s;
+                if (failure == u"folder")
+                    QDir(folder).removeRecursively();
+                return QString();
+            };
+            const ExportResult result
+                = TableExport::write(table, folder + u"/failed.xlsx"_s, [&](qint64) { return failure != u"cancel"_s; });
+            QVERIFY(result.status != ExportResult::Status::Written);
+            QCOMPARE(OpenDeletedFiles(), before);
+            QVERIFY(QDir().mkpath(folder));
+        }
     }
 
     // --- the salary sheet -----------------------------------------------------------------------

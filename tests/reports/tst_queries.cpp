@@ -1,5 +1,6 @@
 #include "app/PagedTableModel.h"
 #include "app/Schema.h"
+#include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "reports/DateRangeDialog.h"
@@ -343,10 +344,13 @@ private slots:
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QDate>("end");
         QTest::addColumn<QStringList>("listed");
-        // The dialog opens at 09:00:30: the period runs from the start day at 09:00:30 to the end
-        // day at 09:00:30.
-        QTest::newRow("two days") << QDate(2026, 12, 5) << QDate(2026, 12, 7) << QStringList { u"3"_s, u"2"_s };
-        QTest::newRow("same day lists nothing") << QDate(2026, 12, 6) << QDate(2026, 12, 6) << QStringList {};
+        // The dialog opens at 09:00:30; the dates mean whole days all the same, from 00:00:00 of
+        // the start day to 23:59:59 of the end day.
+        QTest::newRow("two days") << QDate(2026, 12, 5) << QDate(2026, 12, 7)
+                                  << QStringList { u"4"_s, u"3"_s, u"2"_s, u"1"_s };
+        QTest::newRow("same day") << QDate(2026, 12, 6) << QDate(2026, 12, 6) << QStringList { u"2"_s };
+        QTest::newRow("end day to its last second")
+            << QDate(2026, 12, 7) << QDate(2026, 12, 7) << QStringList { u"4"_s, u"3"_s };
         QTest::newRow("start after end lists nothing") << QDate(2026, 12, 7) << QDate(2026, 12, 5) << QStringList {};
     }
 
@@ -361,6 +365,8 @@ private slots:
         Settle(env, { .id = 1, .time = QDateTime(QDate(2026, 12, 5), QTime(9, 0)) });
         Settle(env, { .id = 2, .time = QDateTime(QDate(2026, 12, 6), QTime(12, 0)) });
         Settle(env, { .id = 3, .time = QDateTime(QDate(2026, 12, 7), QTime(9, 0)) });
+        Settle(env, { .id = 4, .time = QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59)) });
+        Settle(env, { .id = 5, .time = QDateTime(QDate(2026, 12, 8), QTime(0, 0)) });
         Shown query(env, RecordKind::Receipts);
         AnswerPeriod(start, end);
         query.choose("actionPeriod");
@@ -464,6 +470,8 @@ private slots:
         env.sql(u"INSERT INTO Receiptform (id, time) VALUES (NULL, '2026-12-07 09:01:00')"_s);
         env.sql(
             u"INSERT INTO Receiptform (id, alljine, massagetime, time) VALUES (3, '7.00', '2', '2026-12-07 09:02:00')"_s);
+        // The other tool wrote past the daily ledger, whose triggers went with the old table.
+        QCOMPARE(TakingsLedger::Rebuild(env.database), QString());
         Shown query(env, RecordKind::Receipts);
         QCOMPARE(query.column(0), (QStringList { u"3"_s, u""_s, u"1"_s }));
         QCOMPARE(query.rows().text(1, 1), QString());
@@ -586,8 +594,9 @@ private slots:
         QCOMPARE(env.sql(u"SELECT sum(receipt_count) FROM handover"_s).first().value(0).toInt(), 4);
     }
 
-    // Only the shift's own list hands it over: after another query in the window, or when
-    // printing was cancelled, nothing is asked.
+    // Only the shift's own list hands it over: after another query in the window nothing is
+    // asked. A print that was cancelled still offers the hand-over, once, and saying no keeps
+    // the shift open.
     void onlyThePrintedShiftIsHandedOver()
     {
         TestEnvironment env;
@@ -595,14 +604,44 @@ private slots:
         SettleMany(env, 2);
         Shown handOver(env, RecordKind::Receipts, QueryWindow::Mode::HandOver);
         env.printers.setCancelled(true);
+        env.messages.queueAnswer(false);
         Click(&handOver.window, u"printButton"_s);
+        QCOMPARE(env.messages.texts(),
+            QStringList { HandOverListing::UnprintedListNote + u"本班共2张单据,总金额3.50元。是否交班?"_s });
+        QVERIFY(!StoredHandOver(env.database));
         env.printers.setCancelled(false);
+        env.messages.clear();
         AnswerQuery(u"1"_s);
         handOver.choose("actionReceiptNumber");
         Click(&handOver.window, u"printButton"_s);
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(PdfFiles(env).size(), 1);
         QVERIFY(!StoredHandOver(env.database));
+    }
+
+    // A printer out of paper does not keep the shift open: after "有1页没有打印出来" the desk is
+    // asked once, may close the shift, and the log says that its list was not printed.
+    void aFailedPrintStillClosesTheShift()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.session.setCurrentCashier(u"cashier1"_s);
+        SettleMany(env, 3);
+        Shown handOver(env, RecordKind::Receipts, QueryWindow::Mode::HandOver);
+        env.printers.setBroken(true);
+        env.messages.queueAnswer(true);
+        HandOverWhenAsked(u"0"_s);
+        Click(&handOver.window, u"printButton"_s);
+        QCOMPARE(env.messages.texts(),
+            (QStringList { u"有1页没有打印出来,请检查打印机!"_s,
+                HandOverListing::UnprintedListNote + u"本班共3张单据,总金额6.75元。是否交班?"_s,
+                u"交班已完成,但交班对账单没有打印出来,请在“交班记录查询”中重打。"_s,
+                HandOverListing::HandOverDoneText }));
+        const std::optional<HandOver> stored = StoredHandOver(env.database);
+        QVERIFY(stored);
+        QCOMPARE(stored->receiptCount, 3);
+        QCOMPARE(env.sql(u"SELECT description FROM operator_log WHERE kind='交班'"_s).first().value(0).toString(),
+            u"交班:单据3张 应有现金0.00 实点现金0.00 差额0.00 交班单未打印完整"_s);
     }
 
     // A shift closed meanwhile (on another desk sharing the database) is not closed twice.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "desk/DeskSession.h"
+#include "rooms/RoomState.h"
+#include "service/RoomServiceDialog.h"
 #include "service/ServiceSettings.h"
 #include "support/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
@@ -113,4 +115,13 @@ inline QImage SavePicture(QWidget* widget, const QString& name)
     const QImage picture = widget->grab().toImage();
     picture.save(TestOutputPath(name));
     return picture;
+}
+
+// The room service dialog as a lamp click opens it for `room`.
+inline std::unique_ptr<RoomServiceDialog> OpenRoomService(TestEnvironment& env, const QString& room)
+{
+    bool unrecognised = false;
+    const QString lamp = RoomStates::lampText(env.session, room);
+    return std::make_unique<RoomServiceDialog>(
+        env.services, RoomStates::requestForLamp(env.session, room, lamp, &unrecognised));
 }

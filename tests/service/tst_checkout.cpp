@@ -1,5 +1,4 @@
 #include "app/Database.h"
-#include "app/PrinterChooser.h"
 #include "desk/AppServices.h"
 #include "reports/PdfRaster.h"
 #include "rooms/RoomState.h"
@@ -14,7 +13,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -55,18 +53,15 @@ void DiscountWhenAsked(const QString& type, const QString& value, bool cancelAft
     });
 }
 
-// A printer whose output cannot be written: the page is lost after the bill was settled.
-class BrokenPrinterChooser : public PrinterChooser
+// Enters one massage clock for every technician, as the desk does before "打单", so that
+// settling asks nothing about commissions.
+void ClockEveryTechnician(CheckoutDialog& checkout)
 {
-public:
-    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override
-    {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(u"/nonexistent-folder/receipt.pdf"_s);
-        return printer;
+    for (int row = 0; row < Technicians(&checkout)->model()->rowCount(); ++row) {
+        ClickLine(Technicians(&checkout), row);
+        TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"1"_s);
     }
-};
+}
 
 } // namespace
 
@@ -132,6 +127,7 @@ private slots:
         QCOMPARE(env.session.roomState(u"101"_s), RoomState::InService);
         for (const QString& room : { u"101"_s, u"102"_s }) {
             CheckoutDialog checkout(env.services, room);
+            ClockEveryTechnician(checkout);
             Click(&checkout, u"buttonSettle"_s);
             QVERIFY(checkout.isSettled());
             QCOMPARE(checkout.result(), int(QDialog::Accepted));
@@ -176,6 +172,73 @@ private slots:
         ClickLine(Technicians(&again), 1);
         Click(&again, u"buttonSettle"_s);
         QCOMPARE(env.database.scalar(u"SELECT salary FROM salaryform WHERE num='01'"_s).toString(), u"107.00"_s);
+    }
+
+    // A room with clocks whose technicians have none entered is not settled without a word:
+    // "打单" names them; "取消" goes back with the first of them selected, "确定" settles.
+    void techniciansWithoutClocksAreNamedBeforeSettling()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        CheckoutDialog checkout(env.services, Room);
+        ClickLine(Technicians(&checkout), 1); // 02
+        TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"2"_s);
+        env.messages.queueAnswer(false);
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { CheckoutDialog::NoClocksQuestion.arg(u"01"_s) });
+        QVERIFY(env.messages.shown().first().question);
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(env.printers.chosenCount(), 0);
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QCOMPARE(Technicians(&checkout)->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(Technicians(&checkout)->selectionModel()->selectedRows().first().row(), 0);
+        QCOMPARE(Box(&checkout, u"massageTimeEdit"_s)->text(), u"0"_s);
+
+        // Both left without clocks are named; settled all the same when the desk says so.
+        ClickLine(Technicians(&checkout), 1);
+        TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"0"_s);
+        env.messages.clear();
+        env.messages.queueAnswer(true);
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { CheckoutDialog::NoClocksQuestion.arg(u"01、02"_s) });
+        QVERIFY(checkout.isSettled());
+        QCOMPARE(
+            env.database.scalar(u"SELECT count(*) FROM salaryform WHERE salary IN ('0', '0.00', '')"_s).toInt(), 2);
+    }
+
+    // A room without clocks (goods only) asks nothing.
+    void aRoomWithoutClocksAsksNothing()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 0, 0, 0, { { u"啤酒"_s, 1, u"5.5"_s, u"瓶"_s } });
+        CheckoutDialog checkout(env.services, Room);
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY(checkout.isSettled());
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    // The cashier columns of a settlement name whoever is logged in at the desk, a manager too,
+    // not the cashier who logged in last; a cashier's login still makes him the current cashier.
+    void theBillNamesTheUserLoggedIn()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        env.session.logIn(0, u"小李"_s, u"c1"_s);
+        env.session.setCurrentCashier(u"c1"_s);
+        env.session.logIn(2, u"赵经理"_s, u"g1"_s); // the cashier went home
+        {
+            CheckoutDialog checkout(env.services, Room);
+            ClockEveryTechnician(checkout);
+            Click(&checkout, u"buttonSettle"_s);
+            QVERIFY(checkout.isSettled());
+        }
+        for (const QString& table : { u"Receiptform"_s, u"salaryform"_s, u"spsalay"_s })
+            QCOMPARE(
+                env.database.scalar(u"SELECT group_concat(DISTINCT cashier) FROM %1"_s.arg(table)).toString(), u"g1"_s);
+        QCOMPARE(env.session.currentCashier(), u"c1"_s);
     }
 
     void releasingATechnicianTwiceChangesNothing()
@@ -326,6 +389,7 @@ private slots:
         PrepareHouse(env);
         OpenWorkedExample(env);
         CheckoutDialog checkout(env.services, Room);
+        ClockEveryTechnician(checkout);
         env.printers.setCancelled(true);
         Click(&checkout, u"buttonSettle"_s);
         QVERIFY(!checkout.isSettled());
@@ -346,6 +410,7 @@ private slots:
             u"CREATE TRIGGER refuse BEFORE INSERT ON spsalay BEGIN SELECT RAISE(ABORT, 'database or disk is full'); "
             "END"_s);
         CheckoutDialog checkout(env.services, Room);
+        ClockEveryTechnician(checkout);
         Click(&checkout, u"buttonSettle"_s);
         QCOMPARE(env.messages.texts(), QStringList { u"database or disk is full"_s });
         QCOMPARE(env.printers.chosenCount(), 1);
@@ -362,10 +427,9 @@ private slots:
         TestEnvironment env;
         PrepareHouse(env);
         OpenWorkedExample(env);
-        BrokenPrinterChooser broken;
-        AppServices services { env.database, env.session, env.messages, env.clock, broken, env.launcher, env.files,
-            env.sound };
-        CheckoutDialog checkout(services, Room);
+        env.printers.setBroken(true);
+        CheckoutDialog checkout(env.services, Room);
+        ClockEveryTechnician(checkout);
         Click(&checkout, u"buttonSettle"_s);
         QVERIFY(checkout.isSettled());
         QCOMPARE(checkout.result(), int(QDialog::Accepted));
@@ -387,6 +451,7 @@ private slots:
             openTransactions = env.database.transactionDepth();
         });
         CheckoutDialog checkout(env.services, Room);
+        ClockEveryTechnician(checkout);
         Click(&checkout, u"buttonSettle"_s);
         QCOMPARE(env.messages.texts(), QStringList { u"啤酒数量已不多,请及时采购!"_s });
         QCOMPARE(storedWhenTold, 1);
@@ -410,7 +475,12 @@ private slots:
         QVERIFY(room.isClosed());
         QVERIFY(!Child<QRadioButton>(&room, u"radioGuestIn"_s)->isChecked());
         QVERIFY(!Child<QRadioButton>(&room, u"radioInService"_s)->isChecked());
-        QVERIFY(!Child<QPushButton>(&room, u"buttonAddTechnician"_s)->isEnabled());
+        // What acts on the bill no longer applies: the room has none.
+        for (const QString& control : { u"buttonAddTechnician"_s, u"buttonRemoveTechnician"_s, u"buttonAddClock"_s,
+                 u"massageBox"_s, u"footWashBox"_s, u"pedicureBox"_s, u"technicianBox"_s, u"goodsBox"_s,
+                 u"quantityBox"_s, u"buttonAddGoods"_s, u"buttonRemoveGoods"_s, u"buttonCheckout"_s, u"buttonVoid"_s })
+            QVERIFY2(!Child<QWidget>(&room, control)->isEnabled(), qPrintable(control));
+        QVERIFY(Child<QPushButton>(&room, u"buttonOk"_s)->isEnabled());
         QCOMPARE(env.session.roomState(Room), RoomState::Idle);
         QCOMPARE(env.session.idleQueue().numbers(), (QStringList { u"03"_s, u"04"_s, u"05"_s, u"01"_s, u"02"_s }));
         Click(&room, u"buttonOk"_s);
@@ -469,11 +539,24 @@ private slots:
         ServicePricesDialog reopened(env.services);
         QCOMPARE(Box(&reopened, u"massagePriceEdit"_s)->text(), u"38.00"_s);
         QCOMPARE(Box(&reopened, u"memberDiscountEdit"_s)->text(), u"0.80"_s);
-        QCOMPARE(Child<QComboBox>(&reopened, u"freeClockBox"_s)->currentText(), u"5.00"_s);
+        QCOMPARE(Child<QComboBox>(&reopened, u"freeClockBox"_s)->currentText(), u"5"_s); // a count
         TypeInto(Box(&reopened, u"footWashPriceEdit"_s), u"99"_s);
         Click(&reopened, u"cancelButton"_s);
         QCOMPARE(FileBytes(ServiceSettings::FileName.toString()), bytes); // byte for byte
         QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    // Tab runs down the prices first, then the column beside them, then the clock settings:
+    // typing the prices in order never lands the foot-wash price in the free-clock count.
+    void tabRunsDownThePricesFirst()
+    {
+        TestEnvironment env;
+        ServicePricesDialog prices(env.services);
+        QVERIFY(ShowOnScreen(prices));
+        QCOMPARE(TabOrder(Box(&prices, u"massagePriceEdit"_s), 7),
+            (QStringList { u"footWashPriceEdit"_s, u"pedicurePriceEdit"_s, u"freeClockBox"_s, u"memberDiscountEdit"_s,
+                u"massageMinutesEdit"_s, u"alertMinutesEdit"_s, u"footWashMinutesEdit"_s }));
+        QVERIFY(prices.grab().save(TestOutputPath(u"prices-dialog.png"_s))); // a fixed size on any screen
     }
 
     void pricesThatAreRefused_data()

@@ -6,6 +6,7 @@
 #include "service/RoomServiceDialog.h"
 #include "service/ServiceTestData.h"
 #include "service/TechnicianLinesModel.h"
+#include "skin/UnaddedTyping.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,10 +23,7 @@ const QString Room = u"102"_s;
 // The dialog as a lamp click opens it for `room`.
 std::unique_ptr<RoomServiceDialog> Open(TestEnvironment& env, const QString& room = Room)
 {
-    bool unrecognised = false;
-    const QString lamp = RoomStates::lampText(env.session, room);
-    return std::make_unique<RoomServiceDialog>(
-        env.services, RoomStates::requestForLamp(env.session, room, lamp, &unrecognised));
+    return OpenRoomService(env, room);
 }
 
 QComboBox* Box(QWidget* dialog, const QString& name)
@@ -233,6 +231,45 @@ private slots:
         AddGoods(dialog.get(), u"可乐"_s, u"2"_s);
         Click(dialog.get(), u"buttonOk"_s);
         QCOMPARE(env.session.bill(Room)->goods, (QList<GoodsLine> { { u"可乐"_s, 2, u"4"_s, u"听"_s } }));
+    }
+
+    // "确定" with an article or a technician chosen and not added asks first; "取消" keeps the
+    // dialog, "确定" of the question gives the choice up and closes.
+    void aChoiceNotAddedIsOfferedOnOk()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 1);
+        {
+            auto dialog = Open(env);
+            Choose(Box(dialog.get(), u"goodsBox"_s), u"啤酒"_s);
+            env.messages.queueAnswer(false);
+            Click(dialog.get(), u"buttonOk"_s);
+            QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+            QCOMPARE(dialog->result(), 0); // still open
+            Choose(Box(dialog.get(), u"quantityBox"_s), u"1"_s);
+            Click(dialog.get(), u"buttonAddGoods"_s);
+            env.messages.clear();
+            Click(dialog.get(), u"buttonOk"_s);
+            QVERIFY(env.messages.shown().isEmpty());
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(env.session.bill(Room)->goods.size(), 1);
+        {
+            auto dialog = Open(env);
+            TypeIntoBox(Box(dialog.get(), u"technicianBox"_s), u"04"_s);
+            env.messages.queueAnswer(true);
+            Click(dialog.get(), u"buttonOk"_s);
+            QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(Numbers(env.session.bill(Room)->technicians), QStringList { u"01"_s });
+        // Opened and closed untouched: nothing is asked.
+        env.messages.clear();
+        auto dialog = Open(env);
+        Click(dialog.get(), u"buttonOk"_s);
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
 
     void goodsThatCannotBeBilled_data()

@@ -139,7 +139,13 @@ private slots:
         const SqlResult second
             = env.database.exec(u"INSERT INTO Receiptform (id, time) VALUES (7, '2026-12-07 11:01:00')"_s);
         QVERIFY(!second.ok());
-        QVERIFY2(second.error.contains(u"UNIQUE"_s), qPrintable(second.error));
+        // The trigger that keeps a settled receipt from being written over answers before the
+        // unique index does; without it the index refuses.
+        QVERIFY2(second.error.contains(u"单据不能改写"_s), qPrintable(second.error));
+        env.sql(u"DROP TRIGGER Receiptform_not_replaced"_s);
+        const SqlResult third
+            = env.database.exec(u"INSERT INTO Receiptform (id, time) VALUES (7, '2026-12-07 11:02:00')"_s);
+        QVERIFY2(third.error.contains(u"UNIQUE"_s), qPrintable(third.error));
     }
 
     // Receipt, salary rows, stock and goods rows and the end of the stay: a failure at any

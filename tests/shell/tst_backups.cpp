@@ -1,9 +1,14 @@
+#include "app/BackupJob.h"
 #include "app/BackupRotation.h"
 #include "app/Backups.h"
+#include "app/CompressedFile.h"
 #include "app/Database.h"
+#include "app/DurableFile.h"
+#include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
+#include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
 #include "rooms/RoomState.h"
 #include "service/CheckoutDialog.h"
@@ -14,6 +19,8 @@
 #include "shell/MainWindow.h"
 #include "shell/RestoreDialog.h"
 #include "support/DeskFixture.h"
+#include "support/ManualClock.h"
+#include "support/ScratchDisk.h"
 #include "users/Roles.h"
 
 #include <QAction>
@@ -22,6 +29,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSpinBox>
 #include <QSqlRecord>
 #include <QtTest>
 
@@ -57,6 +66,45 @@ QStringList Rows(const QString& databasePath, const QString& table, const QStrin
     return rows;
 }
 
+// The database of a backup as a plain file in `scratch`, decompressed and checked.
+QString PlainCopy(const Backups::Entry& entry, const QTemporaryDir& scratch)
+{
+    if (!entry.compressed)
+        return entry.databasePath();
+    static int copies = 0;
+    const QString path = scratch.filePath(u"copy-%1.db"_s.arg(++copies));
+    const CompressedFile::Result unpacked = CompressedFile::decompress(entry.databasePath(), path);
+    if (!unpacked.ok())
+        qFatal("cannot decompress %s: %s", qPrintable(entry.databasePath()), qPrintable(unpacked.error));
+    return path;
+}
+
+// Turns a backup into one of the earlier kind: data.db as it is, no contents.txt.
+void MakeUncompressed(const Backups::Entry& entry)
+{
+    const QDir folder(entry.path);
+    const CompressedFile::Result unpacked
+        = CompressedFile::decompress(entry.databasePath(), folder.filePath(u"data.db"_s));
+    QVERIFY2(unpacked.ok(), qPrintable(unpacked.error));
+    QVERIFY(QFile::remove(entry.databasePath()));
+    QVERIFY(QFile::remove(folder.filePath(u"contents.txt"_s)));
+}
+
+// A folder that looks like a backup of `bytes` random bytes, taken at `taken`.
+void MakeFakeBackup(const QString& folder, const QDateTime& taken, qint64 bytes, const QString& suffix = {})
+{
+    const QString path = folder + u"/tavrel-"_s + taken.toString(u"yyyyMMdd-HHmmss"_s) + suffix;
+    QVERIFY(QDir().mkpath(path));
+    QFile file(path + u"/data.db.zst"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray block(qMin<qint64>(bytes, 64 * 1024), Qt::Uninitialized);
+    for (qint64 written = 0; written < bytes; written += block.size()) {
+        for (char& byte : block)
+            byte = char(QRandomGenerator::global()->generate());
+        QVERIFY(file.write(block.left(qMin<qint64>(block.size(), bytes - written))) > 0);
+    }
+}
+
 int Count(Database& database, const QString& table)
 {
     return database.scalar(u"SELECT count(*) FROM %1"_s.arg(table)).toInt();
@@ -70,6 +118,26 @@ void AddReceipt(Database& database, qint64 id, const QDateTime& time, const QStr
             { id, total, DateTimeText(time) });
     if (!added.ok())
         qFatal("cannot add receipt %lld: %s", id, qPrintable(added.error));
+    // Linked as a settlement links it, so that a restore finds the chain whole.
+    if (const QString error = RecordChain::link(database, RecordChain::Chain::Receipts, id); !error.isEmpty())
+        qFatal("cannot link receipt %lld: %s", id, qPrintable(error));
+}
+
+// `count` receipts of today in one transaction.
+void AddReceipts(TestEnvironment& env, int count)
+{
+    env.sql(u"BEGIN"_s);
+    for (int id = 1; id <= count; ++id)
+        AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
+    env.sql(u"COMMIT"_s);
+}
+
+// The rows of a test run on both kinds of backup.
+void CompressedOrNot()
+{
+    QTest::addColumn<bool>("compressed");
+    QTest::newRow("compressed backup") << true;
+    QTest::newRow("uncompressed backup of an earlier version") << false;
 }
 
 // Answers the next restore dialog: chooses the backup on `row` and presses "恢复", the
@@ -192,12 +260,14 @@ private slots:
             = Backups::make(env.database.filePath(), env.folder(), backups, env.clock.now());
         QVERIFY(after);
 
+        QTemporaryDir scratch;
         for (const Backups::Entry& entry : { *during, after.value() }) {
-            QVERIFY(Backups::problems(entry.databasePath()).isEmpty());
+            QVERIFY(entry.compressed);
+            QVERIFY(Backups::problems(PlainCopy(entry, scratch)).isEmpty());
             QVERIFY(QFile::exists(QDir(entry.path).filePath(ServiceSettings::FileName.toString())));
         }
         Database before;
-        QVERIFY(before.open(during->databasePath()));
+        QVERIFY(before.open(PlainCopy(*during, scratch)));
         QCOMPARE(Count(before, u"Receiptform"_s), 0);
         QCOMPARE(Count(before, u"salaryform"_s), 0);
         QCOMPARE(Count(before, u"spsalay"_s), 0);
@@ -205,7 +275,7 @@ private slots:
         QCOMPARE(Count(before, u"desk_bill"_s), 1);
         QCOMPARE(before.scalar(u"SELECT str6 FROM kucheninfo WHERE str2='啤酒'"_s).toString(), u"15"_s);
         Database settled;
-        QVERIFY(settled.open(after.value().databasePath()));
+        QVERIFY(settled.open(PlainCopy(after.value(), scratch)));
         QCOMPARE(Count(settled, u"Receiptform"_s), 1);
         QCOMPARE(Count(settled, u"salaryform"_s), 2);
         QCOMPARE(Count(settled, u"spsalay"_s), 1);
@@ -227,10 +297,14 @@ private slots:
         QVERIFY(QDir(backups).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
     }
 
+    void aRestoreBringsBackYesterday_data() { CompressedOrNot(); }
+
     // "数据恢复" of yesterday's backup brings back exactly yesterday's rows; today's data is kept
     // as a backup first, and the desk goes on, on the restored data.
     void aRestoreBringsBackYesterday()
     {
+        QFETCH(bool, compressed);
+        QTemporaryDir scratch;
         DeskFixture desk(At("2026-12-06 23:00"));
         QVERIFY(desk.start());
         desk.window().takeLogin(GeneralManager, u"总经理"_s, u"admin"_s);
@@ -239,13 +313,16 @@ private slots:
         DeskBackups& backups = desk.application().backups();
         const Outcome<Backups::Entry> yesterday = backups.backUpNow(backups.folder());
         QVERIFY2(yesterday, qPrintable(yesterday.text()));
-        const QStringList yesterdaysReceipts = Rows(yesterday.value().databasePath(), u"Receiptform"_s);
+        const QString yesterdaysFile = PlainCopy(yesterday.value(), scratch);
+        const QStringList yesterdaysReceipts = Rows(yesterdaysFile, u"Receiptform"_s);
         QCOMPARE(yesterdaysReceipts.size(), 2);
         const QStringList tables { u"salaryform"_s, u"spsalay"_s, u"kucheninfo"_s, u"worksinfo"_s, u"handover"_s,
             u"desk_room"_s, u"desk_bill"_s };
         QList<QStringList> yesterdaysRows;
         for (const QString& table : tables)
-            yesterdaysRows << Rows(yesterday.value().databasePath(), table);
+            yesterdaysRows << Rows(yesterdaysFile, table);
+        if (!compressed)
+            MakeUncompressed(yesterday.value());
 
         desk.clock.set(At("2026-12-07 15:00"));
         AddReceipt(desk.database(), 3, At("2026-12-07 11:00"), u"60.00"_s);
@@ -278,7 +355,7 @@ private slots:
         const QList<Backups::Entry> all = Backups::list(backups.folder());
         QCOMPARE(all.size(), 2);
         QCOMPARE(all.first().kind, Backups::Kind::BeforeRestore);
-        QCOMPARE(Rows(all.first().databasePath(), u"Receiptform"_s).size(), 4);
+        QCOMPARE(Rows(PlainCopy(all.first(), scratch), u"Receiptform"_s).size(), 4);
 
         // The restored desk takes bills again, after yesterday's last number.
         AddReceipt(desk.database(), 3, At("2026-12-07 15:30"), u"10.00"_s);
@@ -287,14 +364,20 @@ private slots:
 
     void aCorruptBackupIsRefused_data()
     {
-        QTest::addColumn<bool>("header"); // the file's start overwritten, or pages in its middle
-        QTest::newRow("not a database") << true;
-        QTest::newRow("damaged pages") << false;
+        QTest::addColumn<bool>("header"); // the file's start overwritten, or bytes in its middle
+        QTest::addColumn<bool>("compressed");
+        QTest::newRow("not a database") << true << false;
+        QTest::newRow("damaged pages") << false << false;
+        QTest::newRow("not compressed by us") << true << true;
+        QTest::newRow("damaged compressed bytes") << false << true;
+        QTest::newRow("compressed copy cut short") << false << true;
     }
 
     void aCorruptBackupIsRefused()
     {
         QFETCH(bool, header);
+        QFETCH(bool, compressed);
+        const bool cut = QByteArray(QTest::currentDataTag()).contains("cut short");
         DeskFixture desk(At("2026-12-06 23:00"));
         QVERIFY(desk.start());
         desk.window().takeLogin(GeneralManager, u"总经理"_s, u"admin"_s);
@@ -303,12 +386,22 @@ private slots:
         DeskBackups& backups = desk.application().backups();
         const Outcome<Backups::Entry> made = backups.backUpNow(backups.folder());
         QVERIFY(made);
+        if (!compressed)
+            MakeUncompressed(made.value());
         {
-            QFile file(made.value().databasePath());
+            QFile file(QDir(made.value().path).filePath(compressed ? u"data.db.zst"_s : u"data.db"_s));
             QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.size() > 16 * 4096);
-            file.seek(header ? 0 : 8 * 4096);
-            file.write(QByteArray(header ? 100 : 4 * 4096, 'Z'));
+            if (compressed) {
+                QVERIFY(file.size() > 4096);
+                if (cut)
+                    QVERIFY(file.resize(file.size() - 100));
+                file.seek(header ? 0 : file.size() / 2);
+                file.write(QByteArray(header ? 100 : 64, 'Z'));
+            } else {
+                QVERIFY(file.size() > 16 * 4096);
+                file.seek(header ? 0 : 8 * 4096);
+                file.write(QByteArray(header ? 100 : 4 * 4096, 'Z'));
+            }
         }
         desk.clock.set(At("2026-12-07 15:00"));
         AddReceipt(desk.database(), 401, At("2026-12-07 11:00"), u"60.00"_s);
@@ -370,6 +463,12 @@ private slots:
         TypeInto(Child<QLineEdit>(&dialog, u"folderEdit"_s), desk.application().backups().folder());
         Click(&dialog, u"backUpButton"_s);
         QCOMPARE(Child<QListWidget>(&dialog, u"backupList"_s)->count(), 1);
+        // The limit of the desk's backups, kept in the data folder.
+        Child<QSpinBox>(&dialog, u"limitSpin"_s)->setValue(4096);
+        Click(&dialog, u"limitButton"_s);
+        QCOMPARE(Backups::limitSetting(desk.application().backups().dataFolder()), 4096);
+        QVERIFY2(Child<QLabel>(&dialog, u"spaceLabel"_s)->text().endsWith(u"上限 4096 MB"_s),
+            qPrintable(Child<QLabel>(&dialog, u"spaceLabel"_s)->text()));
         for (const int width : { 1366, 1024 }) {
             dialog.resize(std::min(width - 200, 760), 460);
             QVERIFY(dialog.grab().save(TestOutputPath(u"backup-dialog-%1.png"_s.arg(width))));
@@ -383,16 +482,246 @@ private slots:
         }
     }
 
+    // The database goes into a backup compressed, several times smaller, and what the backup
+    // holds is read back from it whole.
+    void aBackupIsCompressedAndReadBack()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(u"BEGIN"_s);
+        for (int id = 1; id <= 20000; ++id)
+            AddReceipt(env.database, id, Today.addSecs(-id * 60), u"%1.00"_s.arg(id % 300));
+        env.sql(u"COMMIT"_s);
+        const Outcome<Backups::Entry> made
+            = Backups::make(env.database.filePath(), env.folder(), env.filePath(u"backup"_s), Today);
+        QVERIFY2(made, qPrintable(made.text()));
+        const Backups::Entry& entry = made.value();
+        QVERIFY(entry.compressed);
+        QVERIFY(entry.databasePath().endsWith(u"/data.db.zst"_s));
+        // No scratch copy left, nor its log.
+        QCOMPARE(QDir(entry.path).entryList({ u"data.db*"_s }, QDir::Files | QDir::Hidden),
+            QStringList { u"data.db.zst"_s });
+        QTemporaryDir scratch;
+        const qint64 database = QFileInfo(PlainCopy(entry, scratch)).size();
+        QVERIFY2(Backups::sizeOf(entry) * 3 < database,
+            qPrintable(u"%1 bytes of backup for %2 of database"_s.arg(Backups::sizeOf(entry)).arg(database)));
+
+        const Outcome<Backups::Contents> contents = Backups::inspect(entry.databasePath());
+        QVERIFY2(contents, qPrintable(contents.text()));
+        QCOMPARE(contents.value().receiptCount, 20000);
+        QCOMPARE(contents.value().lastReceipt, 20000);
+        QCOMPARE(contents.value().lastReceiptTime, Today.addSecs(-20000 * 60));
+        QCOMPARE(contents.value().lastReceiptTotal, u"200.00"_s);
+        QCOMPARE(contents.value().schemaVersion, Database::SchemaVersion);
+        QCOMPARE(Rows(PlainCopy(entry, scratch), u"Receiptform"_s, u"id"_s),
+            Rows(env.database.filePath(), u"Receiptform"_s, u"id"_s));
+    }
+
+    // A backup that does not fit on the disk says so in Chinese, leaves no partial copy, and
+    // removes no backup that rotation keeps: only those it lets go anyway make room.
+    void aBackupThatDoesNotFitRemovesNoKeptBackup()
+    {
+        ScratchDisk disk(u"12m"_s);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AddReceipts(env, 20000);
+        const QString folder = disk.filePath(u"backup"_s);
+        // 31 hourly backups: rotation lets the oldest go and keeps 30.
+        for (int hour = 1; hour <= 31; ++hour)
+            MakeFakeBackup(folder, Today.addSecs(-3600 * hour), 16 * 1024);
+        const QDateTime oldest = Today.addSecs(-3600 * 31);
+        disk.fill(256 * 1024);
+
+        BackupJob::Request request { env.database.filePath(), env.folder(), folder, Today, Backups::Kind::Regular, true,
+            1024 * 1024 * 1024 };
+        const BackupJob::Result result = BackupJob::run(request);
+        QVERIFY(!result.entry);
+        QVERIFY2(result.error.startsWith(u"磁盘空间不够,没有备份"_s), qPrintable(result.error));
+        QVERIFY2(result.error.contains(u"已有的备份都还在"_s), qPrintable(result.error));
+        const QList<Backups::Entry> left = Backups::list(folder);
+        QCOMPARE(left.size(), 30);
+        for (const Backups::Entry& entry : left)
+            QVERIFY(entry.taken > oldest);
+        QCOMPARE(QDir(folder).entryList({ u".partial-*"_s }, QDir::AllEntries | QDir::Hidden).size(), 0);
+
+        // Room again: the backup is taken, the total kept under the limit.
+        disk.unfill();
+        const BackupJob::Result taken = BackupJob::run(request);
+        QVERIFY2(taken.entry, qPrintable(taken.error));
+        QCOMPARE(Backups::list(folder).size(), 30);
+        QCOMPARE(Backups::list(folder).first().path, taken.entry->path);
+    }
+
+    // The backups together stay under the limit: the oldest regular ones go first, the newest
+    // and those taken before a restore stay.
+    void theBackupsStayUnderTheLimit()
+    {
+        QTemporaryDir folder;
+        for (int day = 1; day <= 8; ++day)
+            MakeFakeBackup(folder.path(), Today.addDays(-day), 100 * 1024);
+        MakeFakeBackup(folder.path(), Today.addDays(-20), 100 * 1024, u"-before-restore"_s);
+        QStringList removed;
+        QVERIFY(Backups::rotate(folder.path(), Today, &removed, 450 * 1024).isEmpty());
+        QCOMPARE(removed.size(), 5);
+        const QList<Backups::Entry> left = Backups::list(folder.path());
+        QCOMPARE(left.size(), 4);
+        QCOMPARE(left[0].taken, Today.addDays(-1));
+        QCOMPARE(left[2].taken, Today.addDays(-3));
+        QCOMPARE(left[3].kind, Backups::Kind::BeforeRestore);
+        // A limit below the newest backup keeps the newest all the same.
+        QVERIFY(Backups::rotate(folder.path(), Today, &removed, 1).isEmpty());
+        QCOMPARE(Backups::list(folder.path()).size(), 2);
+
+        QCOMPARE(Backups::limitSetting(folder.path()), 0);
+        QVERIFY(Backups::setLimitSetting(folder.path(), 2048));
+        QCOMPARE(Backups::limitSetting(folder.path()), 2048);
+        QCOMPARE(Backups::spaceOn(folder.path(), 2048).limit, 2048ll * 1024 * 1024);
+        const Backups::Space space = Backups::spaceOn(folder.path());
+        QCOMPARE(space.limit, space.disk / 10);
+        QVERIFY(space.reserve > 0 && space.reserve <= space.disk / 20);
+    }
+
+    // Links in the backup folder lead elsewhere: rotation and the clean-up of partial copies
+    // leave them and what they lead to alone, say so, and a restore never offers them.
+    void linksInTheBackupFolderAreLeftAlone()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        QTemporaryDir outside;
+        QVERIFY(QDir(outside.path()).mkpath(u"precious"_s));
+        QFile precious(outside.filePath(u"precious/data.db"_s));
+        QVERIFY(precious.open(QIODevice::WriteOnly));
+        QVERIFY(precious.write("not yours") > 0);
+        precious.close();
+        QVERIFY(QFile::copy(precious.fileName(), outside.filePath(u"precious/data.db.zst"_s)));
+
+        const QString folder = env.filePath(u"backup"_s);
+        for (int hour = 0; hour < 33; ++hour)
+            MakeFakeBackup(folder, Today.addSecs(-3600 * (hour + 1)), 1024);
+        // A link named as an old backup that rotation would let go, and one named as a
+        // partial copy that the next backup would clear.
+        const QString oldName = folder + u"/tavrel-20250101-100000"_s;
+        const QString partialName = folder + u"/.partial-tavrel-20261207-110000"_s;
+        QVERIFY(QFile::link(outside.filePath(u"precious"_s), oldName));
+        QVERIFY(QFile::link(outside.filePath(u"precious"_s), partialName));
+        for (const Backups::Entry& entry : Backups::list(folder))
+            QVERIFY(!entry.path.endsWith(u"tavrel-20250101-100000"_s)); // never offered for a restore
+
+        BackupJob::Request request { env.database.filePath(), env.folder(), folder, Today, Backups::Kind::Regular, true,
+            0 };
+        const BackupJob::Result result = BackupJob::run(request);
+        QVERIFY2(result.entry, qPrintable(result.error));
+        QCOMPARE(result.removed.size(), 4);
+        QCOMPARE(Backups::list(folder).size(), 30);
+        QVERIFY(QFileInfo(oldName).isSymLink());
+        QVERIFY(QFileInfo(partialName).isSymLink());
+        QCOMPARE(QDir(outside.filePath(u"precious"_s)).entryList(QDir::Files).size(), 2);
+        QCOMPARE(FileBytes(outside.filePath(u"precious/data.db"_s)), QByteArray("not yours"));
+        QCOMPARE(result.rotationFailures.size(), 2);
+        for (const QString& note : result.rotationFailures)
+            QVERIFY2(note.contains(u"是一个链接,程序没有动它"_s), qPrintable(note));
+    }
+
+    void aRestoreThatDoesNotFitSaysTheDiskIsFull_data() { CompressedOrNot(); }
+
+    // A restore onto a disk without room for the file says the disk is full, not that the
+    // backup is damaged, and leaves nothing behind.
+    void aRestoreThatDoesNotFitSaysTheDiskIsFull()
+    {
+        QFETCH(bool, compressed);
+        ScratchDisk disk(u"2m"_s);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AddReceipts(env, 20000);
+        const Outcome<Backups::Entry> made
+            = Backups::make(env.database.filePath(), env.folder(), env.filePath(u"backup"_s), Today);
+        QVERIFY2(made, qPrintable(made.text()));
+        if (!compressed)
+            MakeUncompressed(made.value());
+        const Backups::Entry entry = Backups::list(env.filePath(u"backup"_s)).first();
+        QVERIFY(QFileInfo(entry.databasePath()).size() > 1024 * 1024 || compressed);
+
+        const QString candidate = disk.filePath(u"data.db.restore"_s);
+        const Backups::RestoreProblem problem = Backups::prepareRestore(entry.databasePath(), candidate);
+        QVERIFY(!problem.error.isEmpty());
+        QVERIFY2(problem.diskFull, qPrintable(problem.error));
+        QVERIFY(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        // The same backup restores where there is room.
+        QTemporaryDir roomy;
+        const Backups::RestoreProblem fits = Backups::prepareRestore(entry.databasePath(), roomy.filePath(u"x.db"_s));
+        QVERIFY2(fits.error.isEmpty(), qPrintable(fits.error));
+        QCOMPARE(Rows(roomy.filePath(u"x.db"_s), u"Receiptform"_s).size(), 20000);
+    }
+
+    // The file is checked once a business day: the first start of the day reads every page,
+    // a start after a desk that did not close compares every index too, and the other starts
+    // of the day go straight to their backup.
+    void theFileIsCheckedOnceABusinessDay()
+    {
+        QTemporaryDir folder;
+        const QString database = folder.filePath(u"data.db"_s);
+        ManualClock clock(At("2026-12-07 09:00"));
+        using Depth = DatabaseCheck::Depth;
+        // Nothing on record: the whole check.
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+        QVERIFY(!DailyCheck::markSound(database, clock.now(), Depth::Quick)); // a quick one does not do
+        QVERIFY(DailyCheck::markSound(database, clock.now(), Depth::Thorough));
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::nullopt);
+        clock.set(At("2026-12-08 05:59")); // still the business day of the 7th
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::nullopt);
+        QCOMPARE(DailyCheck::due(database, clock.now(), true), std::optional(Depth::Thorough));
+        clock.set(At("2026-12-08 06:00"));
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Quick));
+        QVERIFY(DailyCheck::markSound(database, clock.now(), Depth::Quick));
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::nullopt);
+        clock.set(At("2026-12-13 09:00")); // six days after the whole check
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Quick));
+        clock.set(At("2026-12-14 09:00")); // a week after it
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+        clock.set(At("2026-12-06 12:00")); // the clock set back
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+        DailyCheck::forget(database);
+        clock.set(At("2026-12-08 10:00"));
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+        QFile::remove(DailyCheck::markPath(database));
+        QVERIFY(QFile(DailyCheck::markPath(database)).open(QIODevice::WriteOnly)); // an empty mark
+        QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+
+        // The desk itself: the first start of the day checks, the second goes straight on, the
+        // first of the next day checks again; each backs up.
+        DeskFixture desk(At("2026-12-07 09:00"));
+        QVERIFY(desk.start());
+        const QString backups = desk.application().backups().folder();
+        const QString mark = DailyCheck::markPath(desk.database().filePath());
+        desk.application().showBoard();
+        QTRY_VERIFY_WITH_TIMEOUT(Backups::list(backups).size() == 1, 60000);
+        QCOMPARE(FileBytes(mark), QByteArray("2026-12-07 thorough 2026-12-07\n"));
+        // Seen by the mark: a check that runs rewrites it.
+        QVERIFY(DurableFile::replace(mark, "2026-12-07 thorough 2026-12-05\n"));
+        desk.clock.set(At("2026-12-07 18:00"));
+        QVERIFY(desk.start());
+        desk.application().showBoard();
+        QTRY_VERIFY_WITH_TIMEOUT(Backups::list(backups).size() == 2, 60000);
+        QCOMPARE(FileBytes(mark), QByteArray("2026-12-07 thorough 2026-12-05\n"));
+        desk.clock.set(At("2026-12-08 07:00"));
+        QVERIFY(desk.start());
+        desk.application().showBoard();
+        QTRY_VERIFY_WITH_TIMEOUT(Backups::list(backups).size() == 3, 60000);
+        QCOMPARE(FileBytes(mark), QByteArray("2026-12-08 thorough 2026-12-05\n"));
+        QVERIFY(desk.messages.shown().isEmpty());
+    }
+
     // A desk killed in the middle of a backup leaves only whole backups behind: what it was
     // writing is no backup, and the next backup clears it away.
     void aKilledBackupLeavesOnlyWholeBackups()
     {
         TestEnvironment env;
         QVERIFY(env.isReady());
-        env.sql(u"BEGIN"_s);
-        for (int id = 1; id <= 20000; ++id)
-            AddReceipt(env.database, id, Today, u"%1.00"_s.arg(id));
-        env.sql(u"COMMIT"_s);
+        AddReceipts(env, 20000);
         const QString folder = env.filePath(u"backup"_s);
 
         QProcess child;
@@ -409,8 +738,9 @@ private slots:
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
         const QList<Backups::Entry> left = Backups::list(folder);
+        QTemporaryDir scratch;
         for (const Backups::Entry& entry : left) {
-            QVERIFY2(Backups::problems(entry.databasePath()).isEmpty(), qPrintable(entry.path));
+            QVERIFY2(Backups::problems(PlainCopy(entry, scratch)).isEmpty(), qPrintable(entry.path));
             QCOMPARE(Backups::inspect(entry.databasePath()).value().receiptCount, 20000);
         }
         QVERIFY(Backups::make(env.database.filePath(), env.folder(), folder, Today.addDays(1)));

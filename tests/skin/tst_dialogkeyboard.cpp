@@ -4,10 +4,12 @@
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -194,6 +196,53 @@ private slots:
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY2(HasFocus(next), qPrintable(next->objectName()));
+        }
+    }
+
+    // A form of two columns of fields is read column by column, each top to bottom; a block of
+    // buttons and a field with its button beside it stay row by row.
+    void tabInATwoColumnFormFollowsTheColumns()
+    {
+        QDialog dialog;
+        auto* grid = new QGridLayout;
+        QList<QWidget*> fields;
+        const auto addField = [&](const char* name, int row, int column) {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setObjectName(QString::fromLatin1(name));
+            grid->addWidget(new QLabel(QString::fromLatin1(name), &dialog), row, column);
+            grid->addWidget(edit, row, column + 1);
+            return edit;
+        };
+        QLineEdit* massage = addField("massage", 0, 0);
+        QLineEdit* freeClocks = addField("freeClocks", 0, 3);
+        QLineEdit* footWash = addField("footWash", 1, 0);
+        QLineEdit* pedicure = addField("pedicure", 2, 0);
+        QLineEdit* discount = addField("discount", 2, 3);
+
+        auto* buttons = new QGridLayout;
+        QList<QPushButton*> button;
+        for (int i = 0; i < 4; ++i) {
+            button << new QPushButton(QString::number(i), &dialog);
+            buttons->addWidget(button.last(), i / 2, i % 2);
+        }
+        auto* searchRow = new QGridLayout;
+        auto* search = new QLineEdit(&dialog);
+        auto* find = new QPushButton(QStringLiteral("查询"), &dialog);
+        auto* other = new QLineEdit(&dialog);
+        searchRow->addWidget(search, 0, 0);
+        searchRow->addWidget(find, 0, 1);
+        searchRow->addWidget(other, 1, 0);
+
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addLayout(grid);
+        layout->addLayout(buttons);
+        layout->addLayout(searchRow);
+        showAndFocus(dialog, massage);
+        const QList<QWidget*> expected = { footWash, pedicure, freeClocks, discount, button[0], button[1], button[2],
+            button[3], search, find, other, massage };
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(HasFocus(next), qPrintable(next->objectName() + u' ' + QApplication::focusWidget()->objectName()));
         }
     }
 };

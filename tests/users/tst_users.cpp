@@ -4,11 +4,13 @@
 #include "desk/OperatorLog.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
+#include "skin/UnaddedTyping.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 #include "users/AccountDialog.h"
 #include "users/AccountStore.h"
+#include "users/AuthorisationPrompt.h"
 #include "users/LoginDialog.h"
 #include "users/OperatorLogModel.h"
 #include "users/OperatorLogWindow.h"
@@ -616,6 +618,26 @@ private slots:
         QVERIFY(env.messages.shown().isEmpty());
     }
 
+    // The authorisation prompt starts on "部长", the lowest role that can approve, with that item
+    // selected; the login itself still starts on "收银员".
+    void theAuthorisationPromptStartsOnTheMinister()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        QString shown;
+        int shownItem = -1;
+        WhenDialogOpens<LoginDialog>([&](LoginDialog* prompt) {
+            auto* box = Child<QComboBox>(prompt, u"roleBox"_s);
+            shown = box->currentText();
+            shownItem = box->currentIndex();
+            prompt->reject();
+        });
+        QVERIFY(!AskApproval(env.services, nullptr, u"收银员不能批准!"_s));
+        QCOMPARE(shown, u"部长"_s);
+        QCOMPARE(shownItem, int(RoleChoices().indexOf(u"部长"_s)));
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
     // Enter in the account or the password field presses "登录".
     void enterInTheLoginFieldsLogsIn()
     {
@@ -665,6 +687,36 @@ private slots:
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(env.sql(u"SELECT name FROM cashier WHERE logoid='c7'"_s).first().value(0).toString(), u"小七"_s);
         QVERIFY(PasswordHash::verify(storedPassword(env, u"cashier"_s, u"c7"_s), u"pw7"_s));
+    }
+
+    // An account typed and not added is offered before the dialog closes; once added, or given
+    // up, the dialog closes.
+    void anAccountNotAddedIsOfferedBeforeClosing()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AccountDialog dialog(env.services);
+        QVERIFY(ShowOnScreen(dialog));
+        TypeInto(Child<QLineEdit>(&dialog, u"loginEdit"_s), u"c8"_s);
+        TypeInto(Child<QLineEdit>(&dialog, u"passwordEdit"_s), u"pw8"_s);
+        env.messages.queueAnswer(false);
+        Click(&dialog, u"okButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+        QVERIFY(dialog.isVisible());
+        Click(&dialog, u"addButton"_s);
+        env.messages.clear();
+        Click(&dialog, u"okButton"_s);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(env.messages.shown().isEmpty());
+
+        AccountDialog again(env.services);
+        QVERIFY(ShowOnScreen(again));
+        TypeInto(Child<QLineEdit>(&again, u"nameEdit"_s), u"小八"_s);
+        env.messages.queueAnswer(true);
+        Click(&again, u"cancelButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { UnaddedTypingQuestion });
+        QVERIFY(!again.isVisible());
+        QCOMPARE(env.sql(u"SELECT count(*) FROM cashier WHERE logoid='c8'"_s).first().value(0).toInt(), 1);
     }
 
     // Boxes changed and not applied are offered before the dialog closes.
@@ -874,6 +926,9 @@ private slots:
         QCOMPARE(log.rows().text(0, 4), u"g1"_s);
         QCOMPARE(log.rows().text(2, 1), LogKind::Settlement);
         QCOMPARE(Child<QLabel>(&log, u"countLabel"_s)->text(), u"记录总数: 3"_s);
+        // The chains are walked on opening and found whole.
+        QTRY_VERIFY(!log.isCheckingChains());
+        QVERIFY2(log.chainsText().startsWith(u"校验链完整:操作日志 "_s), qPrintable(log.chainsText()));
 
         Choose(Child<QComboBox>(&log, u"kindBox"_s), LogKind::Settlement);
         Click(&log, u"queryButton"_s);
@@ -888,6 +943,20 @@ private slots:
             log.resize(size.width() - 100, size.height() - 120);
             QVERIFY(log.grab().save(TestOutputPath(u"operator-log-%1.png"_s.arg(size.width()))));
         }
+
+        // A row changed with a tool, once its trigger was dropped: the window names it.
+        desk.database().exec(u"DROP TRIGGER operator_log_kept"_s);
+        desk.database().exec(u"UPDATE operator_log SET amount='4.00' WHERE receipt=7"_s);
+        {
+            OperatorLogWindow broken(desk.application().services());
+            QTRY_VERIFY(!broken.isCheckingChains());
+            QVERIFY2(broken.chainsText().contains(u"2026-12-06 10:00:00,结帐,101号房结帐,现金收款,金额 4.00)"_s),
+                qPrintable(broken.chainsText()));
+            QVERIFY(ShowOnScreen(broken));
+            broken.resize(924, 600);
+            QVERIFY(broken.grab().save(TestOutputPath(u"operator-log-broken-chain.png"_s)));
+        }
+        desk.database().exec(u"UPDATE operator_log SET amount='40.00' WHERE receipt=7"_s);
 
         const QString file = QDir(desk.folder()).filePath(u"log.csv"_s);
         desk.files.queuePath(file);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class Database;
+
+// Settings of the house that belong to its data rather than to one desk's folder: kept in the
+// table house_setting (name, value), so that every desk on the database obeys the same rule,
+// a backup carries them and nobody switches one off by removing a file.
+namespace HouseSettings {
+
+// A switch that is off until a manager turns it on: "减单需授权".
+inline constexpr QStringView ReductionNeedsApproval = u"减单需授权";
+
+// Whether the switch `name` is on; off when it was never set. `error` gets a failed read's text.
+bool isOn(Database& database, QStringView name, QString* error = nullptr);
+// Turns the switch on or off, as part of the caller's transaction. Returns the error text.
+QString set(Database& database, QStringView name, bool on);
+
+} // namespace HouseSettings

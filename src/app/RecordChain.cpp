@@ -1,0 +1,371 @@
+#include "app/RecordChain.h"
+
+#include "app/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <array>
+#include <optional>
+#include <sodium.h>
+
+namespace {
+
+// The fields of each row in the order they are hashed. Changing a list breaks every stored
+// link: a new column joins the content only with a new chain.
+const char* const LogColumns
+    = "id, time, kind, login, role, authoriser, authoriser_role, room, receipt, description, amount";
+constexpr int LogFieldCount = 11;
+const char* const ReceiptColumns
+    = "id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, dazheperson, alljine, paytype, "
+      "cashier, time, paymethod, massageprice, massagejine, washfootprice, washfootjine, trimfootprice, trimfootjine";
+constexpr int ReceiptFieldCount = 20;
+const char* const SalaryColumns = "id, num, name, massagetime, washfoottime, salary, time, cashier";
+constexpr int SalaryFieldCount = 8;
+const char* const GoodsColumns = "id, name, danwe, danjia, counter, jine, time, cashier";
+constexpr int GoodsFieldCount = 8;
+
+using Digest = std::array<unsigned char, crypto_hash_sha256_BYTES>;
+
+QString chainName(RecordChain::Chain chain)
+{
+    return chain == RecordChain::Chain::OperatorLog ? QStringLiteral("log") : QStringLiteral("receipt");
+}
+
+QString errorOf(const QSqlQuery& query)
+{
+    return DatabaseErrorText(query.lastError());
+}
+
+// The content of one link, hashed as it is written (see RecordChain.h).
+class Content
+{
+public:
+    Content() { crypto_hash_sha256_init(&m_state); }
+
+    void addRow(const char* table, const QSqlQuery& row, int fieldCount)
+    {
+        addText(QByteArray(table));
+        addText(QByteArray::number(fieldCount));
+        for (int i = 0; i < fieldCount; ++i) {
+            const QVariant value = row.value(i);
+            if (value.isNull())
+                addLength(0xFFFFFFFFu);
+            else
+                addText(value.toString().toUtf8());
+        }
+    }
+
+    Digest linkAfter(const Digest& previous) const
+    {
+        crypto_hash_sha256_state state = m_state;
+        crypto_hash_sha256_update(&state, previous.data(), previous.size());
+        Digest link {};
+        crypto_hash_sha256_final(&state, link.data());
+        return link;
+    }
+
+private:
+    void addLength(quint32 length)
+    {
+        const unsigned char bytes[4]
+            = { static_cast<unsigned char>(length >> 24), static_cast<unsigned char>(length >> 16),
+                  static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length) };
+        crypto_hash_sha256_update(&m_state, bytes, sizeof bytes);
+    }
+
+    void addText(const QByteArray& text)
+    {
+        addLength(static_cast<quint32>(text.size()));
+        crypto_hash_sha256_update(&m_state, reinterpret_cast<const unsigned char*>(text.constData()),
+            static_cast<unsigned long long>(text.size()));
+    }
+
+    crypto_hash_sha256_state m_state;
+};
+
+QByteArray hexOf(const Digest& digest)
+{
+    return QByteArray(reinterpret_cast<const char*>(digest.data()), static_cast<qsizetype>(digest.size())).toHex();
+}
+
+// A select read forward one row at a time, keyed by its first column.
+class Cursor
+{
+public:
+    explicit Cursor(const QSqlDatabase& connection)
+        : m_query(connection)
+    {
+        m_query.setForwardOnly(true);
+    }
+
+    QString start(const QString& sql, const QVariantList& values)
+    {
+        if (!m_query.prepare(sql))
+            return errorOf(m_query);
+        for (const QVariant& value : values)
+            m_query.addBindValue(value);
+        if (!m_query.exec())
+            return errorOf(m_query);
+        return advance();
+    }
+
+    QString advance()
+    {
+        m_valid = m_query.next();
+        if (!m_valid && m_query.lastError().isValid())
+            return errorOf(m_query);
+        return {};
+    }
+
+    bool valid() const { return m_valid; }
+    qint64 key() const { return m_query.value(0).toLongLong(); }
+    const QSqlQuery& row() const { return m_query; }
+
+private:
+    QSqlQuery m_query;
+    bool m_valid = false;
+};
+
+// One link's worth of rows: its position, its content and a line saying what it holds now.
+struct Element
+{
+    qint64 position = 0;
+    Content content;
+    QString held;
+};
+
+QString logHeld(const QSqlQuery& row)
+{
+    QString text
+        = QStringLiteral("操作日志第%1条(%2,%3,%4")
+              .arg(row.value(0).toString(), row.value(1).toString(), row.value(2).toString(), row.value(9).toString());
+    if (!row.value(10).toString().isEmpty())
+        text += QStringLiteral(",金额 %1").arg(row.value(10).toString());
+    return text + u')';
+}
+
+QString receiptHeld(const QSqlQuery& row)
+{
+    return QStringLiteral("单据%1(%2,%3号房,合计 %4)")
+        .arg(row.value(0).toString(), row.value(12).toString(), row.value(1).toString(), row.value(9).toString());
+}
+
+// The rows of one chain from `from` on, in the order of their positions, read as they come.
+class ChainRows
+{
+public:
+    ChainRows(const QSqlDatabase& connection, RecordChain::Chain chain, qint64 from)
+        : m_chain(chain)
+        , m_main(connection)
+        , m_salaries(connection)
+        , m_goods(connection)
+    {
+        const auto select = [](const char* columns, const char* table, const char* order) {
+            return QStringLiteral("SELECT %1 FROM %2 WHERE id>=? ORDER BY %3")
+                .arg(QLatin1String(columns), QLatin1String(table), QLatin1String(order));
+        };
+        if (chain == RecordChain::Chain::OperatorLog) {
+            m_error = m_main.start(select(LogColumns, "operator_log", "id"), { from });
+            return;
+        }
+        m_error = m_main.start(select(ReceiptColumns, "Receiptform", "id"), { from });
+        if (m_error.isEmpty())
+            m_error = m_salaries.start(select(SalaryColumns, "salaryform", "id, rowid"), { from });
+        if (m_error.isEmpty())
+            m_error = m_goods.start(select(GoodsColumns, "spsalay", "id, rowid"), { from });
+    }
+
+    QString error() const { return m_error; }
+
+    // The next element, or nothing at the end or after a failure (see error()).
+    std::optional<Element> next()
+    {
+        if (!m_error.isEmpty() || !m_main.valid())
+            return std::nullopt;
+        std::optional<Element> element(std::in_place);
+        element->position = m_main.key();
+        if (m_chain == RecordChain::Chain::OperatorLog) {
+            element->content.addRow("operator_log", m_main.row(), LogFieldCount);
+            element->held = logHeld(m_main.row());
+        } else {
+            element->content.addRow("Receiptform", m_main.row(), ReceiptFieldCount);
+            element->held = receiptHeld(m_main.row());
+            addRowsOf(element->position, m_salaries, "salaryform", SalaryFieldCount, element->content);
+            addRowsOf(element->position, m_goods, "spsalay", GoodsFieldCount, element->content);
+        }
+        if (m_error.isEmpty())
+            m_error = m_main.advance();
+        if (!m_error.isEmpty())
+            return std::nullopt;
+        return element;
+    }
+
+private:
+    // The rows of `lines` that belong to the bill at `position`; rows of no stored bill are
+    // passed over.
+    void addRowsOf(qint64 position, Cursor& lines, const char* table, int fieldCount, Content& content)
+    {
+        while (m_error.isEmpty() && lines.valid() && lines.key() < position)
+            m_error = lines.advance();
+        while (m_error.isEmpty() && lines.valid() && lines.key() == position) {
+            content.addRow(table, lines.row(), fieldCount);
+            m_error = lines.advance();
+        }
+    }
+
+    RecordChain::Chain m_chain;
+    Cursor m_main;
+    Cursor m_salaries;
+    Cursor m_goods;
+    QString m_error;
+};
+
+QString insertLink(QSqlQuery& insert, RecordChain::Chain chain, qint64 position, const Digest& link)
+{
+    insert.addBindValue(chainName(chain));
+    insert.addBindValue(position);
+    insert.addBindValue(QString::fromLatin1(hexOf(link)));
+    if (!insert.exec())
+        return errorOf(insert);
+    return {};
+}
+
+const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) VALUES (?, ?, ?)";
+
+// Walks one chain; the first break goes to `breaks` with the number of further ones.
+QString verifyChain(const QSqlDatabase& connection, RecordChain::Chain chain, QStringList& breaks, qint64& walked)
+{
+    ChainRows rows(connection, chain, 0);
+    Cursor links(connection);
+    QString error = rows.error();
+    if (error.isEmpty())
+        error = links.start(QStringLiteral("SELECT position, link FROM chain_link WHERE chain=? ORDER BY position"),
+            { chainName(chain) });
+    if (!error.isEmpty())
+        return error;
+
+    const QString what
+        = chain == RecordChain::Chain::OperatorLog ? QStringLiteral("操作日志第%1条") : QStringLiteral("单据%1");
+    QString first;
+    int count = 0;
+    const auto note = [&](const QString& line) {
+        if (count++ == 0)
+            first = line;
+    };
+    Digest previous {};
+    std::optional<Element> element = rows.next();
+    while (error.isEmpty() && (element || links.valid())) {
+        if (element && (!links.valid() || element->position < links.key())) {
+            note(QStringLiteral("%1不在校验链中,不是本程序写入的").arg(element->held));
+            element = rows.next();
+            continue;
+        }
+        Digest stored {};
+        const QByteArray storedHex = links.row().value(1).toString().toLatin1();
+        const QByteArray storedBytes = QByteArray::fromHex(storedHex);
+        const bool readable = storedBytes.size() == static_cast<qsizetype>(stored.size());
+        if (readable)
+            std::copy(storedBytes.begin(), storedBytes.end(), stored.begin());
+        if (!element || links.key() < element->position) {
+            note(QStringLiteral("%1已被删除(校验链中有它)").arg(what.arg(links.key())));
+        } else {
+            const Digest computed = element->content.linkAfter(previous);
+            if (!readable || computed != stored)
+                note(QStringLiteral("%1与校验链不符,已在本程序之外被改动").arg(element->held));
+            if (!readable)
+                stored = computed;
+            ++walked;
+            element = rows.next();
+        }
+        previous = stored;
+        error = links.advance();
+    }
+    if (error.isEmpty())
+        error = rows.error();
+    if (count > 1)
+        first += QStringLiteral(";此后还有 %1 处不符").arg(count - 1);
+    if (count > 0)
+        breaks << first;
+    return error;
+}
+
+} // namespace
+
+namespace RecordChain {
+
+QString link(Database& database, Chain chain, qint64 position)
+{
+    QString error;
+    const QString previousHex = database
+                                    .scalar(QStringLiteral("SELECT link FROM chain_link WHERE chain=? AND position<? "
+                                                           "ORDER BY position DESC LIMIT 1"),
+                                        { chainName(chain), position }, &error)
+                                    .toString();
+    if (!error.isEmpty())
+        return error;
+    Digest previous {};
+    if (!previousHex.isEmpty()) {
+        const QByteArray bytes = QByteArray::fromHex(previousHex.toLatin1());
+        if (bytes.size() == static_cast<qsizetype>(previous.size()))
+            std::copy(bytes.begin(), bytes.end(), previous.begin());
+    }
+    Digest newLink {};
+    {
+        ChainRows rows(database.connection(), chain, position);
+        const std::optional<Element> element = rows.next();
+        if (!rows.error().isEmpty())
+            return rows.error();
+        if (!element || element->position != position)
+            return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
+        newLink = element->content.linkAfter(previous);
+    }
+    return database
+        .exec(QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) })
+        .error;
+}
+
+QString linkAll(const QSqlDatabase& connection)
+{
+    QSqlQuery insert(connection);
+    if (!insert.prepare(QString::fromLatin1(InsertLink)))
+        return errorOf(insert);
+    for (const Chain chain : { Chain::OperatorLog, Chain::Receipts }) {
+        ChainRows rows(connection, chain, 0);
+        Digest previous {};
+        while (const std::optional<Element> element = rows.next()) {
+            previous = element->content.linkAfter(previous);
+            if (const QString error = insertLink(insert, chain, element->position, previous); !error.isEmpty())
+                return error;
+        }
+        if (!rows.error().isEmpty())
+            return rows.error();
+    }
+    return {};
+}
+
+QString Verdict::summary() const
+{
+    if (!error.isEmpty())
+        return QStringLiteral("校验链无法核对:%1").arg(error);
+    if (breaks.isEmpty())
+        return QStringLiteral("校验链完整:操作日志 %1 条,单据 %2 张,都与写入时相同。").arg(logRows).arg(receipts);
+    return QStringLiteral("校验链不完整,数据在本程序之外被改动过:\n") + breaks.join(u'\n');
+}
+
+Verdict verify(const QSqlDatabase& connection)
+{
+    Verdict verdict;
+    verdict.error = verifyChain(connection, Chain::OperatorLog, verdict.breaks, verdict.logRows);
+    if (verdict.error.isEmpty())
+        verdict.error = verifyChain(connection, Chain::Receipts, verdict.breaks, verdict.receipts);
+    return verdict;
+}
+
+} // namespace RecordChain
+
+QString VerifyChains(Database& database)
+{
+    const RecordChain::Verdict verdict = RecordChain::verify(database.connection());
+    return verdict.whole() ? QString() : verdict.summary();
+}

@@ -1,0 +1,285 @@
+#include "app/TakingsLedger.h"
+
+#include "app/Database.h"
+#include "app/TextFormat.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace TakingsLedger {
+
+namespace {
+
+// The calendar day of a row and the hour of its time ("2026-12-07 15:42:10": "2026-12-07", "15").
+const QString DayOf = QStringLiteral("substr(%1time, 1, 10)");
+const QString HourOf = QStringLiteral("substr(%1time, 12, 2)");
+
+// A field left empty (NULL) by another tool counts 0, as the lists show it empty.
+QString fenOf(const QString& column)
+{
+    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingFen(QStringLiteral("%1") + column));
+}
+
+QString countOf(const QString& column)
+{
+    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingInteger(QStringLiteral("%1") + column));
+}
+
+QString withPrefix(const QStringList& expressions, const QString& prefix)
+{
+    QStringList filled;
+    for (const QString& expression : expressions)
+        filled << QString(expression).replace(QStringLiteral("%1"), prefix);
+    return filled.join(QStringLiteral(", "));
+}
+
+// The columns of `table` as the ledger names them, from one source row.
+QString rowAsLedger(const Table& table, const QString& prefix)
+{
+    QStringList columns;
+    const QStringList names = table.columns();
+    const QStringList expressions = table.keyExpressions + table.sumExpressions;
+    for (int i = 0; i < names.size(); ++i)
+        columns << QString(expressions[i]).replace(QStringLiteral("%1"), prefix) + QStringLiteral(" AS ") + names[i];
+    return columns.join(QStringLiteral(", "));
+}
+
+// Adds one source row to the ledger (`sign` 1) or takes it away (-1).
+QString upsert(const Table& table, const QString& prefix, int sign)
+{
+    QStringList values;
+    for (const QString& key : table.keyExpressions)
+        values << QString(key).replace(QStringLiteral("%1"), prefix);
+    for (const QString& sum : table.sumExpressions)
+        values << QStringLiteral("%1(%2)").arg(
+            sign < 0 ? QStringLiteral("-") : QString(), QString(sum).replace(QStringLiteral("%1"), prefix));
+    QStringList updates;
+    for (const QString& sum : table.sums)
+        updates << QStringLiteral("%1=%1+excluded.%1").arg(sum);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5;")
+        .arg(table.name, table.columns().join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
+            table.keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+}
+
+// The source rows summed per ledger key, as the ledger should hold them.
+QString groupedRows(const Table& table)
+{
+    QStringList sums;
+    for (const QString& sum : table.sumExpressions)
+        sums << QStringLiteral("sum(%1)").arg(QString(sum).replace(QStringLiteral("%1"), QString()));
+    return QStringLiteral("SELECT %1, %2 FROM %3 GROUP BY %1")
+        .arg(withPrefix(table.keyExpressions, QString()), sums.join(QStringLiteral(", ")), table.source);
+}
+
+// The ledger's rows that hold anything (a row whose rows were all deleted holds zeros).
+QString heldRows(const Table& table)
+{
+    QStringList nonZero;
+    for (const QString& sum : table.sums)
+        nonZero << sum + QStringLiteral("<>0");
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+        .arg(table.columns().join(QStringLiteral(", ")), table.name, nonZero.join(QStringLiteral(" OR ")));
+}
+
+Table makeTable(QString name, QString source, QString caption, QList<std::pair<QString, QString>> keys,
+    QList<std::pair<QString, QString>> sums, QStringList sourceColumns)
+{
+    Table table { std::move(name), std::move(source), std::move(caption), {}, {}, {}, {}, std::move(sourceColumns) };
+    for (const auto& [column, expression] : keys) {
+        table.keys << column;
+        table.keyExpressions << expression;
+    }
+    for (const auto& [column, expression] : sums) {
+        table.sums << column;
+        table.sumExpressions << expression;
+    }
+    return table;
+}
+
+} // namespace
+
+QString Table::columnDefinitions() const
+{
+    QStringList definitions;
+    for (const QString& key : keys)
+        definitions << key
+                + (key == u"member" ? QStringLiteral(" INTEGER NOT NULL") : QStringLiteral(" TEXT NOT NULL"));
+    for (const QString& sum : sums)
+        definitions << sum + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
+    definitions << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
+    return definitions.join(QStringLiteral(", "));
+}
+
+const Table& Receipts()
+{
+    // A receipt paid by a member card carries the card's number as its paytype, any other "普通".
+    static const Table table
+        = makeTable(QStringLiteral("ledger_receipts"), QStringLiteral("Receiptform"), QStringLiteral("经营单据"),
+            { { QStringLiteral("day"), DayOf }, { QStringLiteral("hour"), HourOf },
+                { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") },
+                { QStringLiteral("member"),
+                    QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
+            { { QStringLiteral("receipts"), QStringLiteral("1") },
+                { QStringLiteral("amount_fen"), fenOf(QStringLiteral("alljine")) },
+                { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
+                { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
+                { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } },
+            { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("paytype"), QStringLiteral("alljine"),
+                QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
+    return table;
+}
+
+const Table& Technicians()
+{
+    static const Table table
+        = makeTable(QStringLiteral("ledger_technicians"), QStringLiteral("salaryform"), QStringLiteral("技师服务"),
+            { { QStringLiteral("day"), DayOf }, { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
+                { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
+            { { QStringLiteral("services"), QStringLiteral("1") },
+                { QStringLiteral("commission_fen"), fenOf(QStringLiteral("salary")) },
+                { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
+                { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) } },
+            { QStringLiteral("time"), QStringLiteral("num"), QStringLiteral("name"), QStringLiteral("salary"),
+                QStringLiteral("massagetime"), QStringLiteral("washfoottime") });
+    return table;
+}
+
+const Table& Goods()
+{
+    static const Table table
+        = makeTable(QStringLiteral("ledger_goods"), QStringLiteral("spsalay"), QStringLiteral("商品销售"),
+            { { QStringLiteral("day"), DayOf }, { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
+            { { QStringLiteral("lines"), QStringLiteral("1") },
+                { QStringLiteral("quantity"), countOf(QStringLiteral("counter")) },
+                { QStringLiteral("amount_fen"), fenOf(QStringLiteral("jine")) } },
+            { QStringLiteral("time"), QStringLiteral("name"), QStringLiteral("counter"), QStringLiteral("jine") });
+    return table;
+}
+
+const QList<const Table*>& Tables()
+{
+    static const QList<const Table*> tables { &Receipts(), &Technicians(), &Goods() };
+    return tables;
+}
+
+QStringList TriggerStatements()
+{
+    QStringList statements;
+    for (const Table* table : Tables()) {
+        statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_added AFTER INSERT ON %2 BEGIN %3 END")
+                          .arg(table->name, table->source, upsert(*table, QStringLiteral("NEW."), 1))
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_removed AFTER DELETE ON %2 BEGIN %3 END")
+                          .arg(table->name, table->source, upsert(*table, QStringLiteral("OLD."), -1))
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_changed AFTER UPDATE OF %2 ON %3 BEGIN %4 %5 END")
+                          .arg(table->name, table->sourceColumns.join(QStringLiteral(", ")), table->source,
+                              upsert(*table, QStringLiteral("OLD."), -1), upsert(*table, QStringLiteral("NEW."), 1));
+    }
+    return statements;
+}
+
+QString Rebuild(Database& database)
+{
+    for (const Table* table : Tables()) {
+        if (const SqlResult emptied = database.exec(QStringLiteral("DELETE FROM %1").arg(table->name)); !emptied.ok())
+            return emptied.error;
+        const SqlResult filled
+            = database.exec(QStringLiteral("INSERT INTO %1 (%2) %3")
+                                .arg(table->name, table->columns().join(QStringLiteral(", ")), groupedRows(*table)));
+        if (!filled.ok())
+            return filled.error;
+    }
+    return {};
+}
+
+Span Span::everything()
+{
+    Span span;
+    span.m_everything = true;
+    return span;
+}
+
+Span Span::between(const QDateTime& start, const QDateTime& end)
+{
+    // Stamps are "yyyy-MM-dd HH:mm:ss" texts: a day is covered whole when the period starts at
+    // or before its 00:00:00 and ends at or after its 23:59:59.
+    Span span;
+    const QString from = DateTimeText(start);
+    const QString to = DateTimeText(end);
+    span.m_firstWhole = from.mid(11) == u"00:00:00" ? start.date() : start.date().addDays(1);
+    span.m_lastWhole = to.mid(11) == u"23:59:59" ? end.date() : end.date().addDays(-1);
+    if (span.m_firstWhole > span.m_lastWhole) {
+        span.m_rowRanges.append({ from, to, true });
+        return span;
+    }
+    const auto dayText = [](const QDate& day) { return day.toString(Qt::ISODate); };
+    if (start.date() < span.m_firstWhole)
+        span.m_rowRanges.append({ from, dayText(span.m_firstWhole), false });
+    if (end.date() > span.m_lastWhole)
+        span.m_rowRanges.append({ dayText(span.m_lastWhole.addDays(1)), to, true });
+    return span;
+}
+
+Source Rows(const Table& table, const Span& span)
+{
+    Source source;
+    QStringList parts;
+    if (span.isEverything()) {
+        parts << QStringLiteral("SELECT %1 FROM %2").arg(table.columns().join(QStringLiteral(", ")), table.name);
+    } else if (span.hasWholeDays()) {
+        parts << QStringLiteral("SELECT %1 FROM %2 WHERE day>=? AND day<=?")
+                     .arg(table.columns().join(QStringLiteral(", ")), table.name);
+        source.values << span.firstWholeDay().toString(Qt::ISODate) << span.lastWholeDay().toString(Qt::ISODate);
+    }
+    for (const Span::RowRange& range : span.rowRanges()) {
+        parts << QStringLiteral("SELECT %1 FROM %2 WHERE time>=? AND time%3?")
+                     .arg(rowAsLedger(table, QString()), table.source,
+                         range.toIncluded ? QStringLiteral("<=") : QStringLiteral("<"));
+        source.values << range.from << range.to;
+    }
+    source.sql = parts.join(QStringLiteral(" UNION ALL "));
+    return source;
+}
+
+Source RowsWhere(const Table& table, const QString& condition, const QVariantList& values)
+{
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(rowAsLedger(table, QString()), table.source);
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition;
+    return { sql, values };
+}
+
+QStringList Differences(QSqlDatabase& connection, QString* error)
+{
+    QStringList lines;
+    for (const Table* table : Tables()) {
+        const QString held = heldRows(*table);
+        const QString rows = groupedRows(*table);
+        const QString sql = QStringLiteral("SELECT DISTINCT day FROM (SELECT * FROM (%1 EXCEPT %2) UNION ALL "
+                                           "SELECT * FROM (%2 EXCEPT %1)) ORDER BY day")
+                                .arg(held, rows);
+        QSqlQuery query(connection);
+        query.setForwardOnly(true);
+        if (!query.exec(sql)) {
+            *error = DatabaseErrorText(query.lastError());
+            return lines;
+        }
+        QStringList days;
+        while (query.next())
+            days << query.value(0).toString();
+        if (query.lastError().isValid()) {
+            *error = DatabaseErrorText(query.lastError());
+            return lines;
+        }
+        if (days.isEmpty())
+            continue;
+        constexpr int Shown = 5;
+        QString shown = days.mid(0, Shown).join(QStringLiteral("、"));
+        if (days.size() > Shown)
+            shown += QStringLiteral(" 等%1天").arg(days.size());
+        lines << QStringLiteral("营业日帐与%1不符: %2").arg(table->caption, shown);
+    }
+    return lines;
+}
+
+} // namespace TakingsLedger

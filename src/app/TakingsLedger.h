@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class Database;
+class QSqlDatabase;
+
+// The daily ledger of the takings: per-day sums of the settled rows, so that a period of whole
+// days is added up from a few rows per day instead of every receipt of it.
+//
+// Three tables, one per table of settled rows, each a row per calendar day of the row's time
+// (its first ten characters, as the queries count days) and per group:
+// - ledger_receipts: per day, hour, payment method and whether a member card paid: how many
+//   receipts, their amount in fen (alljine) and their massage clocks, foot-wash clocks and
+//   pedicures;
+// - ledger_technicians: per day and technician (number and name): how many service rows, the
+//   commission in fen (salary) and the massage and foot-wash clocks;
+// - ledger_goods: per day and goods name: how many sale rows, the quantity and the amount in
+//   fen (jine).
+// Each amount is the row's text read by the leading-number rule and rounded to the fen, each
+// count the row's text read as a whole number: the same figures as adding the rows themselves.
+//
+// The database keeps the ledger itself: triggers on the three tables add every row written,
+// take away every row deleted and move a row that changes, in the transaction that writes the
+// row (a settlement, a row written by hand, any later writer). The schema step that adds the
+// ledger fills it from the rows stored before, once; the background check proves it equals
+// the rows (differences()).
+namespace TakingsLedger {
+
+// One ledger table and the rows it sums. Key and sum expressions are written over the source
+// table's columns with %1 standing for a row prefix ("NEW.", "OLD." or nothing).
+struct Table
+{
+    QString name;
+    QString source; // Receiptform, salaryform or spsalay
+    QString caption; // what the check calls the rows
+    QStringList keys;
+    QStringList keyExpressions;
+    QStringList sums;
+    QStringList sumExpressions;
+    QStringList sourceColumns; // the columns the ledger reads
+
+    // The columns of the table as CREATE TABLE lists them.
+    QString columnDefinitions() const;
+    // The key columns, then the sum columns.
+    QStringList columns() const { return keys + sums; }
+};
+
+const Table& Receipts();
+const Table& Technicians();
+const Table& Goods();
+const QList<const Table*>& Tables();
+
+// The triggers that keep the ledger with every write of the rows.
+QStringList TriggerStatements();
+// Empties the ledger and fills it from the stored rows: one grouped read of each table.
+// Returns the error text, empty on success. Part of the caller's transaction.
+QString Rebuild(Database& database);
+
+// Which rows a reading covers: every row, or those stamped from a start to an end (both
+// included, to the second). The days of the period that it covers whole are read from the
+// ledger; the rows of a day where the period starts or ends inside it are read themselves.
+class Span
+{
+public:
+    static Span everything();
+    static Span between(const QDateTime& start, const QDateTime& end);
+
+    bool isEverything() const { return m_everything; }
+    // The whole days covered, first to last; none when first > last.
+    QDate firstWholeDay() const { return m_firstWhole; }
+    QDate lastWholeDay() const { return m_lastWhole; }
+    bool hasWholeDays() const { return m_everything || m_firstWhole <= m_lastWhole; }
+
+    // Stamp ranges read from the rows, as (from, to, to included) texts.
+    struct RowRange
+    {
+        QString from; // included
+        QString to;
+        bool toIncluded = true;
+
+        friend bool operator==(const RowRange&, const RowRange&) = default;
+    };
+    QList<RowRange> rowRanges() const { return m_rowRanges; }
+
+    friend bool operator==(const Span&, const Span&) = default;
+
+private:
+    bool m_everything = false;
+    QDate m_firstWhole;
+    QDate m_lastWhole;
+    QList<RowRange> m_rowRanges;
+};
+
+// A select that yields the ledger columns of `table` over `span`: the ledger's rows of the
+// whole days, and each row of the partial days made into a ledger row of its own. Readers
+// aggregate on top of it, by the ledger's column names:
+//   SELECT sum(receipts), sum(amount_fen) FROM (<sql>)
+struct Source
+{
+    QString sql;
+    QVariantList values;
+};
+Source Rows(const Table& table, const Span& span);
+// The same for the rows of the source table that meet `condition` (with a ? for each of
+// `values`; empty for every row), each made into a ledger row: for conditions the ledger
+// cannot answer (a receipt number, a technician number).
+Source RowsWhere(const Table& table, const QString& condition, const QVariantList& values);
+
+// Where the ledger and the rows differ, one line in Chinese per table that differs, with the
+// first days concerned; empty when they agree. `connection` may be a read-only connection on
+// another thread. `error` gets the database error text of a failed read.
+QStringList Differences(QSqlDatabase& connection, QString* error);
+
+} // namespace TakingsLedger
