@@ -429,11 +429,11 @@ int main(int argc, char* argv[])
         const ToolRun tool = RunSqlite(file, { exact });
         const QueryTotals ledger = ReadQueryTotals(database, RecordKind::Receipts, QueryCondition::all()).value();
         const bool same = rowsSum.value(0).toLongLong() == ledger.count
-            && rowsSum.value(1).toLongLong() == qRound64(ledger.amount * 100);
+            && rowsSum.value(1).toLongLong() == ledger.amount.fen();
         check(QStringLiteral("totals of all equal the rows added up (sqlite3 takes %1 for them)")
                   .arg(Ms(tool.milliseconds[0])),
             same ? 0 : 1, 0,
-            QStringLiteral("%1 receipts, %2 fen").arg(ledger.count).arg(qRound64(ledger.amount * 100)));
+            QStringLiteral("%1 receipts, %2 fen").arg(ledger.count).arg(ledger.amount.fen()));
     }
 
     // "导出" of every receipt, once to each format, into a folder beside the data (the same disk).

@@ -1,7 +1,7 @@
 #include "service/BillReduction.h"
 
 #include "app/Database.h"
-#include "app/LeadingNumber.h"
+#include "app/Money.h"
 #include "app/TextFormat.h"
 #include "service/Bill.h"
 
@@ -83,12 +83,12 @@ std::optional<LogEntry> BillReductionEntry(const QString& room, const OpenBill& 
     QString amount;
     QString totals;
     if (prices && prices->complete) {
-        const Bill was = Bill::price(&before, *prices, 1.0);
-        const Bill is = Bill::price(&after, *prices, 1.0);
-        const double lowered = LeadingReal(was.total) - LeadingReal(is.total);
-        if (lowered > 0.0 && removed.isEmpty())
+        const Bill was = Bill::price(&before, *prices, Decimal::whole(1));
+        const Bill is = Bill::price(&after, *prices, Decimal::whole(1));
+        const Money lowered = was.totalAmount - is.totalAmount;
+        if (lowered > Money() && removed.isEmpty())
             removed << QStringLiteral("单据金额降低");
-        amount = AmountText(std::max(lowered, 0.0));
+        amount = std::max(lowered, Money()).text();
         totals = QStringLiteral(";原单%1元,现单%2元").arg(was.total, is.total);
     }
     if (removed.isEmpty())
@@ -102,18 +102,18 @@ std::optional<LogEntry> BillReductionEntry(const QString& room, const OpenBill& 
 
 QString HighestReducedTotal(Database& database, const QString& room, const QDateTime& since, QString* error)
 {
-    double highest = -1.0;
+    std::optional<Money> highest;
     const QString failed
         = database.readRows(QStringLiteral("SELECT description FROM operator_log WHERE kind=? AND room=? AND time>=?"),
             { LogKind::Reduction, room, DateTimeText(since) }, [&](const QSqlQuery& row) {
                 const QRegularExpressionMatch match = beforeTotalPattern().match(row.value(0).toString());
                 if (match.hasMatch())
-                    highest = std::max(highest, match.captured(1).toDouble());
+                    highest = std::max(highest.value_or(Money()), Money::fromText(match.captured(1)));
                 return true;
             });
     if (!failed.isEmpty()) {
         *error = failed;
         return {};
     }
-    return highest < 0.0 ? QString() : AmountText(highest);
+    return highest ? highest->text() : QString();
 }

@@ -209,7 +209,7 @@ private slots:
         TestEnvironment env;
         SettleReceipts(env);
         QList<Group> methods = paymentMethods(env.database, Week).value();
-        QCOMPARE(methods, (QList<Group> { { u"普通"_s, 300.0, 3 }, { MemberCardLabel, 63.0, 2 } }));
+        QCOMPARE(methods, (QList<Group> { { u"普通"_s, Money::fromFen(30000), 3 }, { MemberCardLabel, Money::fromFen(6300), 2 } }));
 
         std::unique_ptr<QChart> chart(BusinessCharts::paymentMethods(methods, Week));
         QPieSeries* pie = OnlySeries<QPieSeries>(chart.get());
@@ -223,7 +223,7 @@ private slots:
         env.sql(u"UPDATE Receiptform SET %1='会员卡' WHERE paytype='VIP0001'"_s.arg(PaymentMethodColumn));
         methods = paymentMethods(env.database, Week).value();
         QCOMPARE(
-            methods, (QList<Group> { { u"微信"_s, 200.0, 2 }, { u"普通"_s, 100.0, 1 }, { MemberCardLabel, 63.0, 2 } }));
+            methods, (QList<Group> { { u"微信"_s, Money::fromFen(20000), 2 }, { u"普通"_s, Money::fromFen(10000), 1 }, { MemberCardLabel, Money::fromFen(6300), 2 } }));
     }
 
     void hoursOfDayCoverTheWholeDay()
@@ -252,7 +252,7 @@ private slots:
         TestEnvironment env;
         AddServices(env);
         const QList<Technician> found = technicians(env.database, Week).value();
-        QCOMPARE(found, (QList<Technician> { { u"07"_s, u"小王"_s, 4, 45.0 }, { u"09"_s, u"小李"_s, 5, 30.0 } }));
+        QCOMPARE(found, (QList<Technician> { { u"07"_s, u"小王"_s, 4, Money::fromFen(4500) }, { u"09"_s, u"小李"_s, 5, Money::fromFen(3000) } }));
 
         std::unique_ptr<QChart> byClocks(
             BusinessCharts::technicians(BusinessCharts::Kind::TechniciansByClocks, found, Week));
@@ -272,8 +272,8 @@ private slots:
         TestEnvironment env;
         AddGoods(env);
         const QList<Goods> found = goods(env.database, Week).value();
-        QCOMPARE(found, (QList<Goods> { { u"可乐"_s, 6, 18.0 }, { u"啤酒"_s, 5, 27.5 } }));
-        QCOMPARE(ranked(found, GoodsMeasure::Amount, 1), (QList<Goods> { { u"啤酒"_s, 5, 27.5 } }));
+        QCOMPARE(found, (QList<Goods> { { u"可乐"_s, 6, Money::fromFen(1800) }, { u"啤酒"_s, 5, Money::fromFen(2750) } }));
+        QCOMPARE(ranked(found, GoodsMeasure::Amount, 1), (QList<Goods> { { u"啤酒"_s, 5, Money::fromFen(2750) } }));
 
         std::unique_ptr<QChart> byAmount(BusinessCharts::goods(BusinessCharts::Kind::GoodsByAmount, found, Week));
         QCOMPARE(BarValues(OnlySeries<QHorizontalBarSeries>(byAmount.get())->barSets().first()),

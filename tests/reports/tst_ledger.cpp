@@ -75,11 +75,11 @@ QueryTotals RowTotals(TestEnvironment& env, const QString& from, const QString& 
     qint64 fen = 0;
     for (const QSqlRecord& row : rows.rows) {
         ++totals.count;
-        fen += qRound64(row.value(0).toString().remove(u'元').toDouble() * 100);
+        fen += Money::fromText(row.value(0).toString()).fen();
         for (int i = 0; i < 3; ++i)
             totals.sums[size_t(i)] += row.value(1 + i).toLongLong();
     }
-    totals.amount = double(fen) / 100.0;
+    totals.amount = Money::fromFen(fen);
     return totals;
 }
 
@@ -280,13 +280,13 @@ private slots:
         const Outcome<PaymentTotals> payments = ReadPaymentTotals(env.database, condition);
         QVERIFY(payments);
         qint64 count = payments.value().unrecorded.count;
-        double amount = payments.value().unrecorded.amount;
+        Money amount = payments.value().unrecorded.amount;
         for (const MethodTotal& method : payments.value().methods) {
             count += method.count;
             amount += method.amount;
         }
         QCOMPARE(count, totals.value().count);
-        QCOMPARE(qRound64(amount * 100), qRound64(totals.value().amount * 100));
+        QCOMPARE(amount, totals.value().amount);
         const Outcome<QueryTotals> technicians
             = ReadQueryTotals(env.database, RecordKind::TechnicianServices, condition);
         const Outcome<QueryTotals> goods = ReadQueryTotals(env.database, RecordKind::GoodsSales, condition);
@@ -306,18 +306,18 @@ private slots:
         QVERIFY(methods);
         QStringList labels;
         for (const BusinessFigures::Group& group : methods.value())
-            labels << u"%1 %2 %3"_s.arg(group.label, AmountText(group.amount)).arg(group.receipts);
+            labels << u"%1 %2 %3"_s.arg(group.label, group.amount.text()).arg(group.receipts);
         QCOMPARE(labels, QStringList({ u"现金 42.25 2"_s, u"微信 12.50 1"_s, u"支付宝 0.10 1"_s, u"会员卡 0.00 1"_s }));
         const auto technicians = BusinessFigures::technicians(env.database, period);
         QVERIFY(technicians);
         QCOMPARE(technicians.value().size(), 2);
         QCOMPARE(technicians.value()[0].number, u"07"_s);
         QCOMPARE(technicians.value()[0].clocks, 12);
-        QCOMPARE(AmountText(technicians.value()[0].commission), u"33.33"_s);
+        QCOMPARE(technicians.value()[0].commission.text(), u"33.33"_s);
         const auto hours = BusinessFigures::hoursOfDay(env.database, period);
         QVERIFY(hours);
         QCOMPARE(hours.value()[18].receipts, 1);
-        QCOMPARE(AmountText(hours.value()[18].amount), u"45.55"_s);
+        QCOMPARE(hours.value()[18].amount.text(), u"45.55"_s);
     }
 
     // A condition the ledger cannot answer is added up on a worker thread; the window is shown
@@ -365,7 +365,7 @@ private slots:
         held.release();
         QTRY_VERIFY(window.totals().has_value());
         QCOMPARE(window.totals()->count, 5);
-        QCOMPARE(AmountText(window.totals()->amount), u"43.33"_s);
+        QCOMPARE(window.totals()->amount.text(), u"43.33"_s);
         QCOMPARE(window.totalsArea().texts().first().text, u"记录总数: 5"_s);
 
         // A read still running when another query is chosen is dropped, never shown over it.

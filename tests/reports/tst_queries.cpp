@@ -221,11 +221,11 @@ private slots:
         }
         const auto read = [&env](RecordKind kind) {
             const Outcome<QueryTotals> totals = ReadQueryTotals(env.database, kind, QueryCondition::all());
-            return totals ? totals.value() : QueryTotals { -1, 0, {} };
+            return totals ? totals.value() : QueryTotals { -1, Money(), {} };
         };
-        QCOMPARE(read(RecordKind::Receipts), (QueryTotals { 3, 30.5, { 5, 12, 1 } }));
-        QCOMPARE(read(RecordKind::TechnicianServices), (QueryTotals { 3, 30.5, { 5, 12, 0 } }));
-        QCOMPARE(read(RecordKind::GoodsSales), (QueryTotals { 3, 49.5, { 5, 0, 0 } }));
+        QCOMPARE(read(RecordKind::Receipts), (QueryTotals { 3, Money::fromFen(3050), { 5, 12, 1 } }));
+        QCOMPARE(read(RecordKind::TechnicianServices), (QueryTotals { 3, Money::fromFen(3050), { 5, 12, 0 } }));
+        QCOMPARE(read(RecordKind::GoodsSales), (QueryTotals { 3, Money::fromFen(4950), { 5, 0, 0 } }));
     }
 
     // A period counts the rows stamped exactly on either bound, and none a second outside.
@@ -751,13 +751,13 @@ private slots:
 
         const Outcome<PaymentTotals> totals = ReadPaymentTotals(env.database, QueryCondition::all());
         QVERIFY(totals);
-        QCOMPARE(totals.value().of(PaymentMethod::Cash), (MethodTotal { 2, 120.0 }));
-        QCOMPARE(totals.value().of(PaymentMethod::WeChat), (MethodTotal { 2, 60.0 }));
-        QCOMPARE(totals.value().of(PaymentMethod::Alipay), (MethodTotal { 1, 30.25 }));
-        QCOMPARE(totals.value().of(PaymentMethod::BankCard), (MethodTotal { 1, 210.0 }));
+        QCOMPARE(totals.value().of(PaymentMethod::Cash), (MethodTotal { 2, Money::fromFen(12000) }));
+        QCOMPARE(totals.value().of(PaymentMethod::WeChat), (MethodTotal { 2, Money::fromFen(6000) }));
+        QCOMPARE(totals.value().of(PaymentMethod::Alipay), (MethodTotal { 1, Money::fromFen(3025) }));
+        QCOMPARE(totals.value().of(PaymentMethod::BankCard), (MethodTotal { 1, Money::fromFen(21000) }));
         QCOMPARE(totals.value().of(PaymentMethod::MemberCard), (MethodTotal {}));
         QCOMPARE(totals.value().unrecorded, (MethodTotal {}));
-        QCOMPARE(ExpectedCash(totals.value()), 120.0);
+        QCOMPARE(ExpectedCash(totals.value()), Money::fromYuan(120));
         // The shift running (nothing handed over yet) takes the same.
         const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
         QVERIFY(shift);
@@ -855,7 +855,7 @@ private slots:
         const Outcome<ShiftTakings> takings = ReadShiftTakings(env.database, next.value());
         QVERIFY(takings);
         QCOMPARE(takings.value().totals.count, 1);
-        QCOMPARE(takings.value().payments.of(PaymentMethod::Cash), (MethodTotal { 1, 40.0 }));
+        QCOMPARE(takings.value().payments.of(PaymentMethod::Cash), (MethodTotal { 1, Money::fromFen(4000) }));
         env.clock.set(QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
         const Outcome<HandOver> second
             = CloseShift(env.database, env.session, next.value(), env.clock.now(), CashCount { u"40"_s, {} });
