@@ -7,6 +7,7 @@
 // Bills are spread evenly over the days before --end at 1,000 a day, so the last day is today.
 
 #include "app/Database.h"
+#include "app/Money.h"
 #include "app/TextFormat.h"
 
 #include <QCommandLineParser>
@@ -184,11 +185,11 @@ int main(int argc, char* argv[])
         "INSERT INTO kucheninfo (str1, str2, str4, str5, str6, str7, str9) VALUES (?, ?, '瓶', ?, '100000', ?, "
         "'饮料')");
     for (int i = 0; i < GoodsCount; ++i) {
-        const double price = 5.0 + (i % 20) * 1.5;
+        const Money price = Money::fromFen(500 + (i % 20) * 150);
         goods.bind(1, QStringLiteral("G%1").arg(i + 1, 4, 10, QLatin1Char('0')))
             .bind(2, GoodsName(i))
-            .bind(3, AmountText(price))
-            .bind(4, AmountText(price * 100000))
+            .bind(3, price.text())
+            .bind(4, (price * 100000).text())
             .run();
     }
 
@@ -222,17 +223,17 @@ int main(int argc, char* argv[])
         const int footWash = int(random.bounded(2));
         const int goodsLines = (i % 2) ? 2 : 1;
         const QString cashier = QStringLiteral("cashier%1").arg(1 + i % 3);
-        double goodsTotal = 0;
+        Money goodsTotal;
         for (int line = 0; line < goodsLines; ++line) {
             const int article = int(random.bounded(GoodsCount));
-            const double price = 5.0 + (article % 20) * 1.5;
+            const Money price = Money::fromFen(500 + (article % 20) * 150);
             const int quantity = 1 + int(random.bounded(3));
             goodsTotal += price * quantity;
             sale.bind(1, i + 1)
                 .bind(2, GoodsName(article))
-                .bind(3, AmountText(price))
+                .bind(3, price.text())
                 .bind(4, QString::number(quantity))
-                .bind(5, AmountText(price * quantity))
+                .bind(5, (price * quantity).text())
                 .bind(6, billText)
                 .bind(7, cashier)
                 .run();
@@ -244,12 +245,12 @@ int main(int argc, char* argv[])
                 .bind(3, QStringLiteral("技师%1").arg(index + 1))
                 .bind(4, QString::number(massage))
                 .bind(5, QString::number(footWash))
-                .bind(6, AmountText(10.0 * massage + 8.0 * footWash))
+                .bind(6, Money::fromYuan(10 * massage + 8 * footWash).text())
                 .bind(7, billText)
                 .bind(8, cashier)
                 .run();
         }
-        const double total = 60.0 * massage + 30.0 * footWash + goodsTotal;
+        const Money total = Money::fromYuan(60 * massage + 30 * footWash) + goodsTotal;
         // How guests pay: cash 40 %, WeChat 30 %, Alipay 20 %, bank card 7 %, member card 3 %.
         const int payDraw = int(random.bounded(100));
         const QString method = payDraw < 40 ? QStringLiteral("现金")
@@ -266,8 +267,8 @@ int main(int argc, char* argv[])
             .bind(4, QString::number(massage))
             .bind(5, footWash ? QString::number(footWash) : QString())
             .bind(6, QString())
-            .bind(7, AmountText(goodsTotal))
-            .bind(8, AmountText(total))
+            .bind(7, goodsTotal.text())
+            .bind(8, total.text())
             .bind(9, payType)
             .bind(10, cashier)
             .bind(11, billText)

@@ -12,11 +12,6 @@ QDateTime DateTimeFromText(const QString& text)
     return QDateTime::fromString(text.trimmed(), DateTimeFormat);
 }
 
-QString AmountText(double amount)
-{
-    return QString::asprintf("%.2f", amount);
-}
-
 QString NowText(const QDateTime& now)
 {
     static const QLocale chinese(QLocale::Chinese, QLocale::China);

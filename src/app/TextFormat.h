@@ -10,7 +10,6 @@ inline constexpr QStringView TimeOfDayFormat = u"HH:mm:ss";
 
 QString DateTimeText(const QDateTime& moment);
 QDateTime DateTimeFromText(const QString& text); // invalid when the text is not such a date-time
-QString AmountText(double amount); // "%.2f"
 
 // The status bar's date and time: "yyyy-MM-dd HH:mm:ss" followed by the weekday's name.
 QString NowText(const QDateTime& now);

@@ -3,6 +3,7 @@
 #include "app/Database.h"
 #include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
+#include "app/Money.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "service/BillReduction.h"
@@ -137,12 +138,12 @@ QString Settlement::writeLog(int number, const SettlementRequest& request, const
         return error;
 
     // A bill emptied before it was settled: the row says what it once came to.
-    if (open && bill.total == AmountText(0.0)) {
+    if (open && bill.total == Money().text()) {
         QString error;
         const QString highest = HighestReducedTotal(m_database, request.room, open->startTime, &error);
         if (!error.isEmpty())
             return error;
-        if (!highest.isEmpty() && highest != AmountText(0.0)) {
+        if (!highest.isEmpty() && highest != Money().text()) {
             error = log.write({ .kind = LogKind::Reduction,
                 .description = QStringLiteral("%1号房以0.00元结帐,此单最高曾达%2元").arg(request.room, highest),
                 .amount = highest,

@@ -1,6 +1,6 @@
 #include "shift/HandOverSlip.h"
 
-#include "app/LeadingNumber.h"
+#include "app/Money.h"
 #include "app/TextFormat.h"
 
 namespace {
@@ -21,10 +21,10 @@ QString shownAmount(const QString& amount)
 
 QString HandOverSlip::differenceWord(const QString& difference)
 {
-    const double value = LeadingReal(difference);
-    if (value < 0)
+    const Money value = Money::fromText(difference);
+    if (value.isNegative())
         return QStringLiteral("短款");
-    if (value > 0)
+    if (value > Money())
         return QStringLiteral("长款");
     return QStringLiteral("相符");
 }
@@ -60,7 +60,7 @@ HandOverSlip::HandOverSlip(const HandOverSlipHeading& heading, const HandOver& h
 
     for (PaymentMethod method : PaymentMethods)
         row(PaymentMethodName(method) + u':', shownAmount(handOver.methodTotals[size_t(method)]));
-    if (LeadingReal(handOver.unrecordedTotal) != 0.0)
+    if (!Money::fromText(handOver.unrecordedTotal).isZero())
         row(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
     rule();
 

@@ -337,7 +337,7 @@ private slots:
         for (int day = 0; day < 400; ++day)
             env.sql(u"INSERT INTO Receiptform (id, housnum, alljine, paytype, cashier, time) "
                     "VALUES (?, '101', ?, '普通', 'c1', ?)"_s,
-                { day + 1, AmountText(1000 + 500 * (day % 7 == 5) + day), DateTimeText(Evening.addDays(-day)) });
+                { day + 1, Money::fromYuan(1000 + 500 * (day % 7 == 5) + day).text(), DateTimeText(Evening.addDays(-day)) });
         env.sql(u"COMMIT"_s);
         BusinessChartsWindow window(env.services);
         window.resize(1366, 768);

@@ -384,7 +384,7 @@ private slots:
         for (int i = 1; i <= 3000; ++i)
             env.sql(u"INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
                     "VALUES (?, ?, '瓶', '5.50', ?, ?, ?, 'c1')"_s,
-                { i, i % 2 ? u"啤酒"_s : u"可乐"_s, QString::number(i % 3 + 1), AmountText(5.5 * (i % 3 + 1)),
+                { i, i % 2 ? u"啤酒"_s : u"可乐"_s, QString::number(i % 3 + 1), (Money::fromFen(550) * (i % 3 + 1)).text(),
                     DateTimeText(Evening.addSecs(-i)) });
         env.sql(u"COMMIT"_s);
         ShownQuery shown(env, RecordKind::GoodsSales);
