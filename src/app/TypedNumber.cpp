@@ -109,3 +109,8 @@ QString TypedProblemText(TypedProblem problem, const QString& field, const Typed
     }
     return {};
 }
+
+QString TypedRetypeText(TypedProblem problem, const QString& field, const TypedRule& rule)
+{
+    return TypedProblemText(problem, field, rule).chopped(1) + u",请重新输入!";
+}

@@ -63,3 +63,6 @@ inline Money TypedMoney(const TypedReading& reading)
 // A short Chinese reason for a refused field, "金额" or "数量" and so on naming it:
 // "金额不是一个数字!", "金额不能是负数!", "金额最多两位小数!", "金额太大!".
 QString TypedProblemText(TypedProblem problem, const QString& field, const TypedRule& rule);
+// The same reason as a request to type it again, as the settings dialogs put it:
+// "按摩价格不是一个数字,请重新输入!".
+QString TypedRetypeText(TypedProblem problem, const QString& field, const TypedRule& rule);

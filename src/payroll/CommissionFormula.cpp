@@ -1,6 +1,7 @@
 #include "payroll/CommissionFormula.h"
 
 #include "app/LeadingNumber.h"
+#include "app/TypedNumber.h"
 
 Money CommissionFormula::commission(int massageClocks, int footWashClocks) const
 {
@@ -29,4 +30,37 @@ Money CommissionFormula::commission(int massageClocks, int footWashClocks) const
 QString CommissionFormula::commissionText(int massageClocks, int footWashClocks) const
 {
     return commission(massageClocks, footWashClocks).text();
+}
+
+TypedFormulaReading ReadTypedFormula(const CommissionFormula& typed)
+{
+    const TypedRule perClock = TypedRule { 2, Decimal::whole(MaxUnitPriceYuan), true, true };
+    const TypedRule count = TypedRule::count().orEmptyAsZero();
+    TypedFormulaReading reading { typed, -1, {} };
+    CommissionFormula& plain = reading.formula;
+    const struct
+    {
+        QString* text;
+        const char* field;
+        const TypedRule& rule;
+    } entries[] = {
+        { &plain.massage1, "第1钟的提成", perClock },
+        { &plain.massage2, "第2钟的提成", perClock },
+        { &plain.massage3, "第3钟的提成", perClock },
+        { &plain.massageall, "第4钟起的提成", perClock },
+        { &plain.wash, "洗脚提成", perClock },
+        { &plain.avertime, "送钟数", count },
+    };
+    for (int entry = 0; entry < int(std::size(entries)); ++entry) {
+        const TypedReading read = ReadTyped(*entries[entry].text, entries[entry].rule);
+        if (!read.ok()) {
+            reading.refusedEntry = entry;
+            reading.refusal
+                = TypedRetypeText(read.problem, QString::fromUtf8(entries[entry].field), entries[entry].rule);
+            return reading;
+        }
+        // The text as typed, only in plain digits: "10" stays "10", as the row always held it.
+        *entries[entry].text = PlainTypedText(*entries[entry].text);
+    }
+    return reading;
 }

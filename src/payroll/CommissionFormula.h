@@ -25,3 +25,16 @@ struct CommissionFormula
 
     friend bool operator==(const CommissionFormula&, const CommissionFormula&) = default;
 };
+
+// The six entries of the formula dialog, read strictly as typed: the five amounts in yuan to
+// the fen, up to the sane limit of a price per clock, and the free-clock count as a whole
+// count; full-width digits count as digits and an empty entry counts 0, as before.
+struct TypedFormulaReading
+{
+    CommissionFormula formula; // the texts to store, in plain digits ("１５．５" as "15.5")
+    int refusedEntry = -1; // the first refused entry in the order of the fields; -1 for none
+    QString refusal; // why, as the dialog says it: "第2钟的提成不是一个数字,请重新输入!"
+
+    bool ok() const { return refusedEntry < 0; }
+};
+TypedFormulaReading ReadTypedFormula(const CommissionFormula& typed);

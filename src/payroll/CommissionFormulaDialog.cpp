@@ -151,7 +151,14 @@ void CommissionFormulaDialog::confirm()
         reject();
         return;
     }
-    const CommissionFormula formula = typedFormula();
+    // Each entry is read strictly: a refused one is named and shown, and nothing is written.
+    const TypedFormulaReading typed = ReadTypedFormula(typedFormula());
+    if (!typed.ok()) {
+        m_services.messages.inform(typed.refusal);
+        showRefusedEntry(typed.refusedEntry);
+        return;
+    }
+    const CommissionFormula& formula = typed.formula;
     const LogEntry entry { .kind = LogKind::CommissionFormula,
         .description = QStringLiteral("提成公式改为: 第1钟%1 第2钟%2 第3钟%3 第4钟起%4 洗脚%5 每%6个钟送一个钟")
                            .arg(formula.massage1, formula.massage2, formula.massage3, formula.massageall, formula.wash,
@@ -162,4 +169,20 @@ void CommissionFormulaDialog::confirm()
     if (!saved)
         ShowSetback(m_services.messages, saved);
     accept();
+}
+
+void CommissionFormulaDialog::showRefusedEntry(int entry)
+{
+    if (entry < Orders.size()) {
+        m_orders->selectRow(entry);
+        chooseOrder(entry);
+        m_amountEdit->setFocus();
+        m_amountEdit->selectAll();
+    } else if (entry == Orders.size()) {
+        m_washEdit->setFocus();
+        m_washEdit->selectAll();
+    } else {
+        m_freeClockBox->setFocus();
+        m_freeClockBox->lineEdit()->selectAll();
+    }
 }

@@ -12,8 +12,9 @@ class RowListView;
 
 // "技师公式设置": the commission a technician earns for his 1st, 2nd, 3rd and every later massage
 // clock of a bill, how many clocks earn a free one, and the amount per foot-wash clock. A row
-// of the list is chosen and its amount typed in the box below; "确定" writes the six texts as
-// typed to row 2003 of jstichen, "取消" writes nothing.
+// of the list is chosen and its amount typed in the box below; "确定" reads the six entries
+// strictly and writes them as typed (in plain digits) to row 2003 of jstichen, or names the
+// first entry that is not a sane amount or count and writes nothing; "取消" writes nothing.
 class CommissionFormulaDialog : public QDialog
 {
     Q_OBJECT
@@ -31,6 +32,9 @@ private:
     void chooseOrder(int row);
     void enterAmount(const QString& text);
     void confirm();
+    // Selects a refused entry (0 to 3 the list's rows, 4 the foot-wash box, 5 the free-clock
+    // count) and puts the focus into its box.
+    void showRefusedEntry(int entry);
 
     AppServices& m_services;
     RowListView* m_orders;

@@ -16,6 +16,7 @@
 #include "printing/PrintListReport.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
+#include "skin/TypedFieldChange.h"
 
 #include <QDateTimeEdit>
 #include <QGridLayout>
@@ -87,20 +88,20 @@ SalarySheetDialog::SalarySheetDialog(AppServices& services, QWidget* parent)
         const char* label;
         const char* objectName;
         int column;
+        const char* name;
     } amounts[] = {
-        { "补帖:", "allowanceEdit", SalaryColumn::Allowance },
-        { "罚款:", "fineEdit", SalaryColumn::Fine },
-        { "工衣:", "workClothesEdit", SalaryColumn::WorkClothes },
-        { "借款:", "advanceEdit", SalaryColumn::Advance },
-        { "所得税:", "incomeTaxEdit", SalaryColumn::IncomeTax },
+        { "补帖:", "allowanceEdit", SalaryColumn::Allowance, "补贴" },
+        { "罚款:", "fineEdit", SalaryColumn::Fine, "罚款" },
+        { "工衣:", "workClothesEdit", SalaryColumn::WorkClothes, "工衣" },
+        { "借款:", "advanceEdit", SalaryColumn::Advance, "借款" },
+        { "所得税:", "incomeTaxEdit", SalaryColumn::IncomeTax, "所得税" },
     };
     for (size_t i = 0; i < m_amounts.size(); ++i) {
         auto* edit = new QLineEdit(settlement);
         edit->setObjectName(QString::fromLatin1(amounts[i].objectName));
         edit->setMaximumWidth(90);
-        const int column = amounts[i].column;
-        connect(edit, &QLineEdit::textEdited, this, [this, column](const QString& text) { takeAmount(column, text); });
-        m_amounts[i] = { column, edit };
+        m_amounts[i] = { amounts[i].column, QString::fromUtf8(amounts[i].name), edit, {} };
+        connect(edit, &QLineEdit::textEdited, this, [this, i] { takeAmount(m_amounts[i]); });
         const int row = int(i) / 2;
         const int pair = int(i) % 2;
         amountFields->addWidget(PaintedLabel(QString::fromUtf8(amounts[i].label), settlement), row, pair * 2);
@@ -154,18 +155,25 @@ void SalarySheetDialog::fillTechnicians()
 
 void SalarySheetDialog::clearAmounts()
 {
-    for (const AmountField& field : m_amounts)
+    for (AmountField& field : m_amounts) {
         field.edit->clear();
+        field.accepted.clear();
+    }
 }
 
-void SalarySheetDialog::takeAmount(int column, const QString& text)
+void SalarySheetDialog::takeAmount(AmountField& field)
 {
     const int row = m_sheet->selectedRow();
     if (row < 0) {
         m_services.messages.inform(NoTechnicianChosenText);
         return;
     }
-    m_sheet->rows().setCell(row, column, text);
+    // An amount to the fen up to the sane limit; an emptied field is 0. A refused text leaves
+    // the row as it was. The row holds the plain digits, as the sheet prints and adds them.
+    const TypedRule rule = TypedRule::amount().orEmptyAsZero();
+    if (!TakeTypedChange(*field.edit, field.accepted, field.name, rule, m_services.messages))
+        return;
+    m_sheet->rows().setCell(row, field.column, PlainTypedText(field.edit->text()));
     updateNetPay(row);
 }
 

@@ -11,9 +11,10 @@ class RowListView;
 
 // "工资设定": the technicians' pay for a period. "工资生成" sums each technician's commissions
 // between the two pickers into "工资"; an allowance and four deductions typed for the selected
-// technician go into his row as typed; "实发工资" follows the net pay rule at once, whenever
-// the wage or a typed amount changes. "打印" prints the sheet, 35 rows a page. The sheet lives
-// on the screen and on paper only: nothing is written to the database.
+// technician go into his row as they are typed, each read strictly (full-width digits count,
+// "12,5" or "-3" is refused with the reason and the row keeps its old amount); "实发工资"
+// follows the net pay rule at once, whenever the wage or a typed amount changes. "打印" prints the sheet, 35 rows a
+// page. The sheet lives on the screen and on paper only: nothing is written to the database.
 class SalarySheetDialog : public QDialog
 {
     Q_OBJECT
@@ -37,12 +38,14 @@ private:
     struct AmountField
     {
         int column;
+        QString name; // the column's caption, as a refusal names it
         QLineEdit* edit;
+        QString accepted; // the text the field last took
     };
 
     void fillTechnicians();
     void clearAmounts();
-    void takeAmount(int column, const QString& text);
+    void takeAmount(AmountField& field);
     void updateNetPay(int row);
 
     AppServices& m_services;

@@ -1,7 +1,6 @@
 #include "records/MasterRecordDialog.h"
 
 #include "app/DeskListView.h"
-#include "app/LeadingNumber.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
 #include "app/Money.h"
@@ -360,8 +359,9 @@ void MasterRecordDialog::addRecord()
         inform(change.message, change.caption);
         return;
     }
-    m_lines[CodeColumn]->setStoredText(change.record.values[CodeColumn]);
-    m_lines[1]->setStoredText(change.record.values[1]);
+    // The fields show what was stored: the code and name trimmed, a price in plain digits.
+    for (const int column : { CodeColumn, 1, PriceColumn, QuantityColumn })
+        m_lines[column]->setStoredText(change.record.values[column]);
     m_shown.take();
     // The newest record heads the list, whatever the category or search.
     m_filter.keep(change.record.id);
@@ -417,8 +417,8 @@ void MasterRecordDialog::deleteRecord()
 
 void MasterRecordDialog::recomputeTotal()
 {
-    // Price times quantity, each as exactly as it is written, rounded once.
-    const Money total = Money::line(1, Decimal::fromLeadingText(m_lines[PriceColumn]->text()),
-        Decimal::fromLeadingText(m_lines[QuantityColumn]->text()));
-    m_lines[TotalColumn]->setStoredText(total.text());
+    // Price times quantity, each as exactly as it is written, rounded once. While either is no
+    // sane number the total stays empty; 添加 and 修改 say why.
+    const std::optional<Money> total = GoodsTotal(m_lines[PriceColumn]->text(), m_lines[QuantityColumn]->text());
+    m_lines[TotalColumn]->setStoredText(total ? total->text() : QString());
 }

@@ -3,6 +3,7 @@
 #include "app/Database.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
+#include "app/TypedNumber.h"
 
 const QString RecordStore::EmptyCodeText = QStringLiteral("编号不能为空!");
 const QString RecordStore::EmptyNameText = QStringLiteral("名称不能为空!");
@@ -14,6 +15,8 @@ namespace {
 
 constexpr int CodeColumn = 0;
 constexpr int NameColumn = 1;
+constexpr int PriceColumn = 4;
+constexpr int QuantityColumn = 5;
 constexpr int CardAmountColumn = 6;
 
 RecordChange refused(const QString& message, const QString& caption = {})
@@ -32,12 +35,55 @@ QStringList normalised(const QStringList& values)
     return texts;
 }
 
+// A goods record's unit price (to four places, up to the sane limit of a price) and its
+// quantity in stock (a whole count), read strictly as typed; an empty one counts 0, as before.
+// Each taken text is kept in plain digits, so that the bill and the stock read it as typed:
+// "１５．５" is stored "15.5". Empty when both are taken, otherwise the reason.
+TypedRule goodsPriceRule()
+{
+    return TypedRule::unitPrice().orEmptyAsZero();
+}
+
+TypedRule goodsQuantityRule()
+{
+    return TypedRule::count().orEmptyAsZero();
+}
+
+QString takeGoodsNumbers(QStringList& texts)
+{
+    const struct
+    {
+        int column;
+        QString field;
+        TypedRule rule;
+    } numbers[] = {
+        { PriceColumn, QStringLiteral("商品单价"), goodsPriceRule() },
+        { QuantityColumn, QStringLiteral("商品总数"), goodsQuantityRule() },
+    };
+    for (const auto& number : numbers) {
+        const TypedReading reading = ReadTyped(texts[number.column], number.rule);
+        if (!reading.ok())
+            return TypedProblemText(reading.problem, number.field, number.rule);
+        texts[number.column] = PlainTypedText(texts[number.column]);
+    }
+    return {};
+}
+
 QString columnList()
 {
     return RecordStore::columnNames().join(QStringLiteral(", "));
 }
 
 } // namespace
+
+std::optional<Money> GoodsTotal(const QString& unitPrice, const QString& quantity)
+{
+    const TypedReading price = ReadTyped(unitPrice, goodsPriceRule());
+    const TypedReading count = ReadTyped(quantity, goodsQuantityRule());
+    if (!price.ok() || !count.ok())
+        return std::nullopt;
+    return Money::line(1, price.value, count.value);
+}
 
 RecordStore::RecordStore(Database& database, RecordMode mode)
     : m_database(database)
@@ -104,11 +150,14 @@ bool RecordStore::codeTaken(const QString& code, qint64 exceptId, QString* error
 
 RecordChange RecordStore::checkNew(const QStringList& values) const
 {
-    const QStringList texts = normalised(values);
+    QStringList texts = normalised(values);
     if (texts[CodeColumn].isEmpty())
         return refused(EmptyCodeText);
     if (texts[NameColumn].isEmpty())
         return refused(EmptyNameText);
+    if (m_mode == RecordMode::Goods)
+        if (const QString refusal = takeGoodsNumbers(texts); !refusal.isEmpty())
+            return refused(refusal);
     QString error;
     const bool taken = codeTaken(texts[CodeColumn], 0, &error);
     if (!error.isEmpty())
@@ -164,6 +213,9 @@ RecordChange RecordStore::modify(qint64 id, const QStringList& values)
         return refused(EmptyCodeText);
     if (texts[NameColumn].isEmpty())
         return refused(EmptyNameText);
+    if (m_mode == RecordMode::Goods)
+        if (const QString refusal = takeGoodsNumbers(texts); !refusal.isEmpty())
+            return refused(refusal);
     if (texts[CodeColumn] != stored->values[CodeColumn]) {
         const bool taken = codeTaken(texts[CodeColumn], id, &error);
         if (!error.isEmpty())

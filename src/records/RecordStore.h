@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Money.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,10 @@ enum class RecordMode { Goods = 0, Staff = 1, Members = 2 };
 inline constexpr int RecordColumnCount = 9;
 // The byte limits of str1 to str8; the category has none.
 inline constexpr std::array<int, 8> RecordFieldByteLimits = { 12, 68, 120, 22, 11, 50, 50, 250 };
+
+// A goods record's total: the unit price times the quantity in stock, each read strictly as
+// typed and exactly, rounded once; nothing while either is not a sane number.
+std::optional<Money> GoodsTotal(const QString& unitPrice, const QString& quantity);
 
 struct MasterRecord
 {
@@ -58,12 +64,13 @@ public:
     // The record behind a row of the list, read by its key.
     std::optional<MasterRecord> find(qint64 id, QString* error) const;
 
-    // The checks of a new record (code and name present, code not taken), without writing;
-    // `done` tells that the record may be added.
+    // The checks of a new record (code and name present, a goods record's unit price and
+    // quantity sane numbers, code not taken), without writing; `done` tells that the record
+    // may be added.
     RecordChange checkNew(const QStringList& values) const;
     RecordChange add(const QStringList& values);
-    // Rewrites record `id`. A changed code must be free; a member's card number and card
-    // amount (str1, str7) are never changed here.
+    // Rewrites record `id`, checked as a new one is. A changed code must be free; a member's
+    // card number and card amount (str1, str7) are never changed here.
     RecordChange modify(qint64 id, const QStringList& values);
     RecordChange remove(qint64 id);
 

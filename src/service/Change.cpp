@@ -1,9 +1,17 @@
 #include "service/Change.h"
 
 #include "app/Money.h"
-#include "app/TypedNumber.h"
 
-QString ChangeText(QStringView received, QStringView payable)
+TypedRule ReceivedRule()
 {
-    return (Money::fromText(PlainTypedText(received)) - Money::fromText(payable)).text();
+    return TypedRule::amount().orEmptyAsZero();
+}
+
+Outcome<QString> ChangeText(QStringView received, QStringView payable)
+{
+    const TypedRule rule = ReceivedRule();
+    const TypedReading reading = ReadTyped(received, rule);
+    if (!reading.ok())
+        return Refusal { TypedProblemText(reading.problem, ReceivedField, rule) };
+    return (TypedMoney(reading) - Money::fromText(payable)).text();
 }

@@ -20,6 +20,7 @@
 #include "service/TechnicianLinesModel.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
+#include "skin/TypedFieldChange.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -190,7 +191,11 @@ void CheckoutDialog::paintEvent(QPaintEvent* event)
 
 void CheckoutDialog::showChange()
 {
-    m_change->setText(ChangeText(m_received->text(), m_payable->text()));
+    // A payment that is not an amount is refused as it is typed; the box and the change keep
+    // what they showed.
+    if (!TakeTypedChange(*m_received, m_acceptedReceived, ReceivedField, ReceivedRule(), m_services.messages))
+        return;
+    m_change->setText(ChangeText(m_received->text(), m_payable->text()).value());
 }
 
 void CheckoutDialog::chooseTechnician(const QModelIndex&)

@@ -99,6 +99,7 @@ private:
     TechnicianLinesModel* m_technicians;
     LineListView* m_technicianList = nullptr;
     QLineEdit* m_received = nullptr;
+    QString m_acceptedReceived; // the payment as "收款" last took it
     QLineEdit* m_payable = nullptr;
     QLineEdit* m_change = nullptr;
     QComboBox* m_methodBox = nullptr;

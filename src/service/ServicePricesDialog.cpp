@@ -32,7 +32,7 @@ QString priceRefusal(const TypedReading& reading, const QString& field, const Ty
 {
     if (reading.problem == TypedProblem::Negative)
         return field + u"不能小于0,请重新输入!";
-    return TypedProblemText(reading.problem, field, rule).chopped(1) + u",请重新输入!";
+    return TypedRetypeText(reading.problem, field, rule);
 }
 
 } // namespace

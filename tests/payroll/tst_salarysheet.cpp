@@ -118,18 +118,20 @@ private slots:
     void netPayFollowsTheTypedAmounts_data()
     {
         QTest::addColumn<QString>("fine");
+        QTest::addColumn<QString>("cell"); // what the row shows
         QTest::addColumn<QString>("netPay");
-        QTest::newRow("as in the example") << u"5"_s << u"280.50"_s;
-        QTest::newRow("5a counts 5") << u"5a"_s << u"280.50"_s;
-        QTest::newRow("a letter counts 0") << u"a"_s << u"285.50"_s;
-        QTest::newRow("decimal") << u"2.25"_s << u"283.25"_s;
+        QTest::newRow("as in the example") << u"5"_s << u"5"_s << u"280.50"_s;
+        QTest::newRow("decimal") << u"2.25"_s << u"2.25"_s << u"283.25"_s;
+        QTest::newRow("emptied") << u""_s << u""_s << u"285.50"_s;
+        QTest::newRow("full-width digits and point") << u"１５．５"_s << u"15.5"_s << u"270.00"_s;
     }
 
     // Wage 300.50, allowance 10, tax 2, fine 5, work clothes 3 and advance 20 give 280.50; each
-    // typed amount stands in its cell exactly as typed.
+    // typed amount stands in its cell as typed, in plain digits.
     void netPayFollowsTheTypedAmounts()
     {
         QFETCH(QString, fine);
+        QFETCH(QString, cell);
         QFETCH(QString, netPay);
         TestEnvironment env;
         QVERIFY(env.isReady());
@@ -145,13 +147,63 @@ private slots:
         TypeInto(sheet.field(u"workClothesEdit"_s), u"3"_s);
         TypeInto(sheet.field(u"advanceEdit"_s), u"20"_s);
         QCOMPARE(sheet.row(wang),
-            (QStringList { u"07"_s, u"小王"_s, u"300.50"_s, u"10"_s, u"2"_s, fine, u"3"_s, u"20"_s, netPay }));
+            (QStringList { u"07"_s, u"小王"_s, u"300.50"_s, u"10"_s, u"2"_s, cell, u"3"_s, u"20"_s, netPay }));
         QVERIFY(env.messages.shown().isEmpty());
 
         // Clicking a row empties the fields and changes no row.
         ClickRow(sheet.list(), sheet.rowOf(u"09"_s));
         QCOMPARE(sheet.field(u"fineEdit"_s)->text(), QString());
-        QCOMPARE(sheet.row(wang).value(SalaryColumn::Fine), fine);
+        QCOMPARE(sheet.row(wang).value(SalaryColumn::Fine), cell);
+    }
+
+    void refusedAmountsLeaveTheRow_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a comma") << u"fineEdit"_s << u"12,5"_s << u"罚款不是一个数字!"_s;
+        QTest::newRow("an exponent") << u"allowanceEdit"_s << u"1e308"_s << u"补贴不是一个数字!"_s;
+        QTest::newRow("negative") << u"advanceEdit"_s << u"-3"_s << u"借款不能是负数!"_s;
+        QTest::newRow("letters") << u"workClothesEdit"_s << u"abc"_s << u"工衣不是一个数字!"_s;
+        QTest::newRow("digits then a letter") << u"fineEdit"_s << u"5a"_s << u"罚款不是一个数字!"_s;
+        QTest::newRow("below the fen") << u"incomeTaxEdit"_s << u"1.234"_s << u"所得税最多两位小数!"_s;
+        QTest::newRow("beyond the limit") << u"allowanceEdit"_s << u"10000000.01"_s << u"补贴太大,不能超过10000000!"_s;
+    }
+
+    // A text that is not an amount is refused as it is typed: the reason is told, the field
+    // shows what it held before, and the row keeps its amount and net pay, where "12,5" used
+    // to count as 12 and "1e308" as a 309-digit deduction.
+    void refusedAmountsLeaveTheRow()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        AddTechnicians(env);
+        AddService(env, u"07"_s, QDateTime(QDate(2026, 12, 1), QTime(12, 0)), u"300.50"_s);
+        Sheet sheet(env);
+        Click(&sheet.dialog, u"generateButton"_s);
+        const int wang = sheet.rowOf(u"07"_s);
+        ClickRow(sheet.list(), wang);
+        TypeInto(sheet.field(field), u"7"_s);
+        const QStringList before = sheet.row(wang);
+        QCOMPARE(before.value(SalaryColumn::NetPay), field == u"allowanceEdit"_s ? u"307.50"_s : u"293.50"_s);
+
+        CommitInto(sheet.field(field), typed);
+        QCOMPARE(env.messages.texts(), QStringList { message });
+        QCOMPARE(sheet.field(field)->text(), u"7"_s);
+        QCOMPARE(sheet.row(wang), before);
+        if (QByteArray(QTest::currentDataTag()) == "a comma")
+            QVERIFY(SaveRefusalPictures(sheet.dialog, message, u"salary-sheet-refused"_s));
+
+        // Typed key by key, the refused key is the one refused: "12,5" keeps "12" and goes on.
+        env.messages.clear();
+        TypeInto(sheet.field(field), u"12,5"_s);
+        QCOMPARE(env.messages.texts().size(), 1);
+        QVERIFY(env.messages.lastText().endsWith(u"不是一个数字!"_s));
+        QCOMPARE(sheet.field(field)->text(), u"125"_s);
+        QCOMPARE(sheet.row(wang).value(SalaryColumn::NetPay), field == u"allowanceEdit"_s ? u"425.50"_s : u"175.50"_s);
     }
 
     // Generating again takes the new wage and applies the typed amounts at once.

@@ -223,11 +223,16 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::newRow("2.5 x 4") << u"2.5"_s << u"4"_s << u"10.00"_s;
         QTest::newRow("empty price") << u""_s << u"4"_s << u"0.00"_s;
-        QTest::newRow("digits then text") << u"3"_s << u"4abc"_s << u"12.00"_s;
-        QTest::newRow("text only") << u"abc"_s << u"4"_s << u"0.00"_s;
         QTest::newRow("cents") << u"3.35"_s << u"3"_s << u"10.05"_s;
-        QTest::newRow("blanks and sign") << u" -2"_s << u"3"_s << u"-6.00"_s;
-        QTest::newRow("exponent") << u"1e2"_s << u"0.5"_s << u"50.00"_s;
+        QTest::newRow("four places, rounded once") << u"0.3333"_s << u"3"_s << u"1.00"_s;
+        QTest::newRow("full-width digits and point") << u"１５．５"_s << u"２"_s << u"31.00"_s;
+        QTest::newRow("blanks") << u" 2 "_s << u"3"_s << u"6.00"_s;
+        // While either is no sane number there is no total; 添加 and 修改 say why.
+        QTest::newRow("digits then text") << u"3"_s << u"4abc"_s << u""_s;
+        QTest::newRow("text only") << u"abc"_s << u"4"_s << u""_s;
+        QTest::newRow("negative") << u" -2"_s << u"3"_s << u""_s;
+        QTest::newRow("exponent") << u"1e2"_s << u"5"_s << u""_s;
+        QTest::newRow("half a bottle") << u"10"_s << u"0.5"_s << u""_s;
     }
 
     void goodsTotalFollowsPriceAndQuantity()
@@ -325,6 +330,77 @@ private slots:
         env.messages.clear();
         members.press(QStringLiteral("addButton"));
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("数据库已有相同的记录，请更改为其它!") });
+    }
+
+    void goodsNumbersThatAreRefused_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a comma") << u"12,5"_s << u"4"_s << u"商品单价不是一个数字!"_s;
+        QTest::newRow("an exponent") << u"1e308"_s << u"4"_s << u"商品单价不是一个数字!"_s;
+        QTest::newRow("negative price") << u"-3"_s << u"4"_s << u"商品单价不能是负数!"_s;
+        QTest::newRow("letters") << u"abc"_s << u"4"_s << u"商品单价不是一个数字!"_s;
+        QTest::newRow("beyond a price") << u"100001"_s << u"4"_s << u"商品单价太大,不能超过100000!"_s;
+        QTest::newRow("five places") << u"1.00001"_s << u"4"_s << u"商品单价最多四位小数!"_s;
+        QTest::newRow("negative quantity") << u"5"_s << u"-3"_s << u"商品总数不能是负数!"_s;
+        QTest::newRow("quantity with a unit") << u"5"_s << u"30箱"_s << u"商品总数不是一个数字!"_s;
+        QTest::newRow("half a bottle") << u"5"_s << u"2.5"_s << u"商品总数必须是整数!"_s;
+        QTest::newRow("too many") << u"5"_s << u"100000"_s << u"商品总数太大,不能超过99999!"_s;
+    }
+
+    // A goods record's unit price and quantity are read strictly on 添加 and 修改: a text that
+    // is not a sane number is refused with the reason and nothing is written, where "12,5" was
+    // stored and read as 12 by the bill, and "30箱" counted down as 30.
+    void goodsNumbersThatAreRefused()
+    {
+        QFETCH(QString, price);
+        QFETCH(QString, quantity);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(
+            u"INSERT INTO kucheninfo (str1, str2, str5, str6, str7, str9) VALUES ('G1', '啤酒', '5', '2', '10.00', '酒水类')"_s);
+        const QStringList stored = storedRecords(env, u"kucheninfo"_s);
+        Shown goods(RecordMode::Goods, env);
+
+        goods.fill({ u"G2"_s, u"可乐"_s, u""_s, u"罐"_s, price, quantity, u""_s });
+        goods.press(u"addButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { message });
+        QCOMPARE(storedRecords(env, u"kucheninfo"_s), stored);
+        QCOMPARE(goods.list().rowCount(), 1);
+
+        env.messages.clear();
+        goods.click(0);
+        goods.fill({ u"G1"_s, u"啤酒"_s, u""_s, u""_s, price, quantity, u"10.00"_s });
+        goods.press(u"modifyButton"_s);
+        QCOMPARE(env.messages.texts(), QStringList { message });
+        QCOMPARE(storedRecords(env, u"kucheninfo"_s), stored);
+        if (QByteArray(QTest::currentDataTag()) == "a comma")
+            QVERIFY(SaveRefusalPictures(goods.dialog, message, u"records-goods-refused"_s));
+    }
+
+    // Full-width digits and point are the digits they are, and are stored in plain digits, so
+    // that the bill and the stock read them as typed.
+    void goodsNumbersInFullWidthAreStoredPlain()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        Shown goods(RecordMode::Goods, env);
+        goods.fill({ u"G1"_s, u"啤酒"_s, u""_s, u"瓶"_s });
+        TypeInto(goods.field(4), u"１５．５"_s);
+        TypeInto(goods.field(5), u"２４"_s);
+        QCOMPARE(goods.field(6)->text(), u"372.00"_s);
+        goods.press(u"addButton"_s);
+        QVERIFY2(env.messages.shown().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
+        QCOMPARE(storedRecords(env, u"kucheninfo"_s), QStringList { u"G1/啤酒//瓶/15.5/24/372.00//全部"_s });
+        QCOMPARE(goods.field(4)->text(), u"15.5"_s);
+        QCOMPARE(goods.field(5)->text(), u"24"_s);
+
+        TypeInto(goods.field(5), u"３０"_s);
+        goods.press(u"modifyButton"_s);
+        QVERIFY2(env.messages.shown().isEmpty(), qPrintable(env.messages.texts().join(u'|')));
+        QCOMPARE(storedRecords(env, u"kucheninfo"_s), QStringList { u"G1/啤酒//瓶/15.5/30/465.00//全部"_s });
     }
 
     // A form that holds a typed record not added asks before it closes ("确定", "取消" or the close

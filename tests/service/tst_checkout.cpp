@@ -110,6 +110,49 @@ private slots:
         QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"-46.50"_s);
     }
 
+    void paymentsThatAreNoAmount_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a comma") << u"12,5"_s << u"收款不是一个数字!"_s;
+        QTest::newRow("an exponent") << u"1e308"_s << u"收款不是一个数字!"_s;
+        QTest::newRow("negative") << u"-3"_s << u"收款不能是负数!"_s;
+        QTest::newRow("letters") << u"abc"_s << u"收款不是一个数字!"_s;
+    }
+
+    // "收款" reads the payment strictly as it is typed: the digits of a Chinese input method
+    // count, and a text that is no amount is refused with the reason, the box and the change
+    // keeping what they showed, where it used to count as 12, 0 or a 309-digit sum. An empty
+    // box still counts 0.
+    void paymentsThatAreNoAmount()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenWorkedExample(env);
+        CheckoutDialog checkout(env.services, Room);
+        QLineEdit* received = Box(&checkout, u"receivedEdit"_s);
+        QLineEdit* change = Box(&checkout, u"changeEdit"_s);
+        TypeInto(received, u"１５０．５"_s);
+        QCOMPARE(change->text(), u"4.00"_s); // 146.50 due
+        QVERIFY(env.messages.shown().isEmpty());
+
+        CommitInto(received, typed);
+        QCOMPARE(env.messages.texts(), QStringList { message });
+        QCOMPARE(received->text(), u"１５０．５"_s);
+        QCOMPARE(change->text(), u"4.00"_s);
+        if (QByteArray(QTest::currentDataTag()) == "a comma") {
+            ShowOnScreen(checkout);
+            QVERIFY(SaveRefusalPictures(checkout, message, u"checkout-payment-refused"_s));
+        }
+
+        env.messages.clear();
+        received->clear();
+        QCOMPARE(change->text(), u"-146.50"_s);
+        QVERIFY(env.messages.shown().isEmpty());
+    }
+
     void receiptNumbersOneTwoAndNoneForContinue()
     {
         TestEnvironment env;
@@ -331,6 +374,10 @@ private slots:
         QTest::newRow("0") << u"0"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
         QTest::newRow("1.5") << u"1.5"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
         QTest::newRow("letters") << u"八折"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("full-width 0.85") << u"０．８５"_s << u"经理"_s << QString() << u"68.00"_s;
+        QTest::newRow("a comma") << u"0,85"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("an exponent") << u"1e-1"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
+        QTest::newRow("negative") << u"-0.5"_s << QString() << u"请输入范围在0-1之间的小数!"_s << u"80.00"_s;
         QTest::newRow("a cashier") << u"0.5"_s << u"收银员"_s << u"收银员没有打折的权限!"_s << u"80.00"_s;
     }
 

@@ -220,8 +220,19 @@ private slots:
         QTest::newRow("too little") << QStringLiteral("100") << QStringLiteral("130.50") << QStringLiteral("-30.50");
         QTest::newRow("exact") << QStringLiteral("130.5") << QStringLiteral("130.50") << QStringLiteral("0.00");
         QTest::newRow("nothing typed yet") << QString() << QStringLiteral("130.50") << QStringLiteral("-130.50");
-        QTest::newRow("leading number") << QStringLiteral("200元") << QStringLiteral("130.50")
-                                        << QStringLiteral("69.50");
+        QTest::newRow("full-width digits and point")
+            << QStringLiteral("１５０．５") << QStringLiteral("130.50") << QStringLiteral("20.00");
+        // What is no amount is refused with the reason, not taken as its leading number or 0.
+        QTest::newRow("a unit") << QStringLiteral("200元") << QStringLiteral("130.50")
+                                << QStringLiteral("收款不是一个数字!");
+        QTest::newRow("a comma") << QStringLiteral("12,5") << QStringLiteral("130.50")
+                                 << QStringLiteral("收款不是一个数字!");
+        QTest::newRow("an exponent") << QStringLiteral("1e308") << QStringLiteral("130.50")
+                                     << QStringLiteral("收款不是一个数字!");
+        QTest::newRow("negative") << QStringLiteral("-3") << QStringLiteral("130.50")
+                                  << QStringLiteral("收款不能是负数!");
+        QTest::newRow("below the fen") << QStringLiteral("200.005") << QStringLiteral("130.50")
+                                       << QStringLiteral("收款最多两位小数!");
     }
 
     void change()
@@ -229,7 +240,9 @@ private slots:
         QFETCH(QString, received);
         QFETCH(QString, payable);
         QFETCH(QString, change);
-        QCOMPARE(ChangeText(received, payable), change);
+        const Outcome<QString> computed = ChangeText(received, payable);
+        QCOMPARE(computed.ok() ? computed.value() : computed.text(), change);
+        QCOMPARE(computed.ok(), !change.endsWith(u'!'));
     }
 
     void stock_data()

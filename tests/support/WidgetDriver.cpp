@@ -2,11 +2,14 @@
 
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
+#include "support/TestEnvironment.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QtTest>
 
 bool ShowOnScreen(QWidget& window)
@@ -36,6 +39,38 @@ void TypeInto(QLineEdit* edit, const QString& text)
 {
     edit->clear();
     TypeText(edit, text);
+}
+
+void CommitInto(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+bool SaveRefusalPictures(QWidget& dialog, const QString& message, const QString& name)
+{
+    const QPixmap window = dialog.grab();
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), message, QMessageBox::Ok);
+    box.show();
+    const bool exposed = QTest::qWaitForWindowExposed(&box);
+    const QPixmap question = box.grab();
+    box.close();
+    bool saved = exposed;
+    for (const QSize screen : { QSize(1366, 768), QSize(1024, 768) }) {
+        QImage picture(screen, QImage::Format_RGB32);
+        picture.fill(QColor(90, 110, 140));
+        QPainter painter(&picture);
+        const QPoint corner((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2);
+        painter.drawPixmap(corner, window);
+        painter.drawPixmap(
+            (screen.width() - question.width()) / 2, (screen.height() - question.height()) / 2, question);
+        painter.end();
+        saved = picture.save(
+                    TestOutputPath(QStringLiteral("%1-%2x%3.png").arg(name).arg(screen.width()).arg(screen.height())))
+            && saved;
+    }
+    return saved;
 }
 
 void Choose(QComboBox* box, const QString& text)

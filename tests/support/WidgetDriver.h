@@ -34,6 +34,13 @@ void Click(const QWidget* parent, const QString& name);
 void TypeText(QWidget* widget, const QString& text);
 // Empties the edit box, then types.
 void TypeInto(QLineEdit* edit, const QString& text);
+// Replaces what the box holds with `text` in one piece, as an input method commits a word or
+// a paste puts it in: one change of the box.
+void CommitInto(QLineEdit* edit, const QString& text);
+// Saves `dialog` as the desk shows it on a screen of 1366×768 and of 1024×768, with a message
+// box saying `message` over it, to <name>-1366x768.png and <name>-1024x768.png under the test
+// output; false when a picture could not be saved.
+bool SaveRefusalPictures(QWidget& dialog, const QString& message, const QString& name);
 // Chooses the item with `text` as the user would, so that the box's activated() follows.
 void Choose(QComboBox* box, const QString& text);
 // Clicks the first cell of `row`.
