@@ -58,6 +58,17 @@ void AddTechnicians(TestEnvironment& env)
     env.addStaff(u"09"_s, u"小李"_s);
 }
 
+// Generates the sheet with commissions of 300.50 for 小王 (07) and chooses his row, which it
+// returns.
+int ChooseWangEarning300(TestEnvironment& env, Sheet& sheet)
+{
+    AddService(env, u"07"_s, QDateTime(QDate(2026, 12, 1), QTime(12, 0)), u"300.50"_s);
+    Click(&sheet.dialog, u"generateButton"_s);
+    const int wang = sheet.rowOf(u"07"_s);
+    ClickRow(sheet.list(), wang);
+    return wang;
+}
+
 } // namespace
 
 // The salary sheet: the technicians' wages of a period, the amounts typed for each and the net
@@ -136,11 +147,8 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         AddTechnicians(env);
-        AddService(env, u"07"_s, QDateTime(QDate(2026, 12, 1), QTime(12, 0)), u"300.50"_s);
         Sheet sheet(env);
-        Click(&sheet.dialog, u"generateButton"_s);
-        const int wang = sheet.rowOf(u"07"_s);
-        ClickRow(sheet.list(), wang);
+        const int wang = ChooseWangEarning300(env, sheet);
         TypeInto(sheet.field(u"allowanceEdit"_s), u"10"_s);
         TypeInto(sheet.field(u"incomeTaxEdit"_s), u"2"_s);
         TypeInto(sheet.field(u"fineEdit"_s), fine);
@@ -181,11 +189,8 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         AddTechnicians(env);
-        AddService(env, u"07"_s, QDateTime(QDate(2026, 12, 1), QTime(12, 0)), u"300.50"_s);
         Sheet sheet(env);
-        Click(&sheet.dialog, u"generateButton"_s);
-        const int wang = sheet.rowOf(u"07"_s);
-        ClickRow(sheet.list(), wang);
+        const int wang = ChooseWangEarning300(env, sheet);
         TypeInto(sheet.field(field), u"7"_s);
         const QStringList before = sheet.row(wang);
         QCOMPARE(before.value(SalaryColumn::NetPay), field == u"allowanceEdit"_s ? u"307.50"_s : u"293.50"_s);
