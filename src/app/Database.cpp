@@ -209,6 +209,17 @@ bool Database::openReader(const QString& filePath)
     return fail(failed);
 }
 
+std::optional<int> Database::versionOf(const QString& filePath)
+{
+    Database reader;
+    if (!QFileInfo(filePath).isFile() || !reader.openReader(filePath))
+        return std::nullopt;
+    const SqlResult version = reader.exec(QStringLiteral("PRAGMA user_version"));
+    if (!version.ok() || version.isEmpty())
+        return std::nullopt;
+    return version.first().value(0).toInt();
+}
+
 QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
 {
     if (const auto kept = m_statements.find(sql); kept != m_statements.end())

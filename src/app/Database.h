@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 // Outcome of one statement: the rows it returned (for a select) or the error text the desk
@@ -58,6 +59,9 @@ public:
     // Opens the file read-only, as it is, for reading on a worker thread beside the desk's own
     // connection (which checked and migrated it). Returns false with lastError() set.
     bool openReader(const QString& filePath);
+    // The schema version a file was last brought to, read from its header without changing
+    // it; empty when the file cannot be read as a database.
+    static std::optional<int> versionOf(const QString& filePath);
     void close();
     // Folds the write-ahead log into the file and closes it, so that the file alone holds
     // everything (before it is moved into place). Returns the error text, empty on success.

@@ -14,6 +14,7 @@
 #include "shell/FirstStart.h"
 #include "shell/MainWindow.h"
 #include "shell/RestoreDialog.h"
+#include "shell/UpgradeWait.h"
 #include "skin/DialogKeyboard.h"
 #include "users/Roles.h"
 
@@ -144,6 +145,7 @@ bool DeskApplication::start(const QString& dataFolderGiven)
 bool DeskApplication::openDesk(const QString& databasePath)
 {
     MessageService& messages = m_services.messages;
+    UpgradeWait::upgrade(databasePath);
     if (!m_database.open(databasePath)) {
         messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
         return false;

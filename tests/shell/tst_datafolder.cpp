@@ -1,18 +1,22 @@
 #include "app/DataFolder.h"
 #include "app/Database.h"
 #include "app/DatabaseCheck.h"
+#include "app/RecordChain.h"
 #include "app/SettingFile.h"
 #include "rooms/RoomNumbersFile.h"
 #include "service/ServiceSettings.h"
 #include "shell/DeskApplication.h"
 #include "shell/FirstStart.h"
 #include "shell/MainWindow.h"
+#include "shell/UpgradeWait.h"
 #include "support/DeskFixture.h"
 #include "support/ReadOnlyPath.h"
 #include "support/ScratchDisk.h"
+#include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QTimer>
 #include <QtTest>
 
 #include <csignal>
@@ -220,6 +224,60 @@ private slots:
         desk.kill();
         verifyCompleteInstallation(folder);
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
+    }
+
+    // A file of an earlier release is upgraded on a worker while a window says why the desk
+    // waits: the user's thread keeps answering (a timer goes on ticking), and the desk opens
+    // on the upgraded file with every receipt linked and counted in the ledger.
+    void anOlderFileIsUpgradedWhileTheDeskStaysAwake()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        desk.kill();
+        const QString path = QDir(desk.folder()).filePath(u"data.db"_s);
+        for (const QString& suffix : { u""_s, u"-wal"_s, u"-shm"_s })
+            QFile::remove(path + suffix);
+        {
+            Database older;
+            QVERIFY2(older.create(path, 5), qPrintable(older.lastError()));
+            const SqlResult filled
+                = older.exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+                             "INSERT INTO Receiptform (id, housnum, alljine, paytype, time, paymethod) "
+                             "SELECT i, '101', '12.50', '普通', '2026-12-06 20:00:00', '现金' FROM n"_s);
+            QVERIFY2(filled.ok(), qPrintable(filled.error));
+        }
+        QCOMPARE(Database::versionOf(path), std::optional<int>(5));
+
+        int ticks = 0;
+        bool waitShown = false;
+        QTimer awake;
+        QObject::connect(&awake, &QTimer::timeout, [&] {
+            ++ticks;
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (waitShown || window->objectName() != QLatin1String(UpgradeWait::WindowName) || !window->isVisible())
+                    continue;
+                waitShown = true;
+                window->grab().save(TestOutputPath(u"upgrade-wait.png"_s));
+            }
+        });
+        awake.start(0);
+        QVERIFY2(desk.start(), qPrintable(desk.messages.texts().join(u'|')));
+        awake.stop();
+        QVERIFY(ticks > 0);
+        QVERIFY(waitShown);
+        QVERIFY(desk.messages.shown().isEmpty());
+        QCOMPARE(Database::versionOf(path), std::optional<int>(Database::SchemaVersion));
+        QCOMPARE(desk.database().scalar(u"SELECT sum(receipts) FROM ledger_receipts"_s).toInt(), 5000);
+        QCOMPARE(desk.database().scalar(u"SELECT sum(amount_fen) FROM ledger_receipts"_s).toLongLong(), 5000 * 1250);
+        QVERIFY(VerifyChains(desk.database()).isEmpty());
+        desk.kill();
+
+        // A current file opens with no window at all.
+        waitShown = false;
+        awake.start(0);
+        QVERIFY(desk.start());
+        awake.stop();
+        QVERIFY(!waitShown);
     }
 
     void aReadOnlyFolderIsReportedAndLeftAsItWas()
