@@ -385,18 +385,15 @@ private slots:
         QCOMPARE(daily.value().days.size(), 1);
         QCOMPARE(daily.value().days.first().amount, HalfFenDayTotal);
         QCOMPARE(daily.value().days.first().receipts, 3);
-        const auto methods = BusinessFigures::paymentMethods(env.database, day);
-        QVERIFY(methods);
-        Money charted;
-        for (const BusinessFigures::Group& group : methods.value())
-            charted += group.amount;
-        QCOMPARE(charted, HalfFenDayTotal);
-        const auto hours = BusinessFigures::hoursOfDay(env.database, day);
-        QVERIFY(hours);
-        Money byHour;
-        for (const BusinessFigures::Group& group : hours.value())
-            byHour += group.amount;
-        QCOMPARE(byHour, HalfFenDayTotal);
+        // The methods' chart and the hours' chart share the day out without losing a fen.
+        for (const auto& groups :
+            { BusinessFigures::paymentMethods(env.database, day), BusinessFigures::hoursOfDay(env.database, day) }) {
+            QVERIFY(groups);
+            Money charted;
+            for (const BusinessFigures::Group& group : groups.value())
+                charted += group.amount;
+            QCOMPARE(charted, HalfFenDayTotal);
+        }
 
         // A condition the ledger cannot answer adds the rows themselves, to the same figure.
         const auto byRange = ReadQueryTotals(env.database, RecordKind::Receipts, shift.value().condition());
