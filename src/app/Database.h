@@ -38,7 +38,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 7;
+    static constexpr int SchemaVersion = 8;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();
@@ -111,8 +111,13 @@ public:
     static QString rowKey();
     static QString leadingInteger(const QString& column);
     static QString leadingReal(const QString& column);
-    // The same read as an amount: a whole number of fen, rounded half away from zero.
+    // The same read as an amount: a whole number of fen, the number as written rounded half
+    // away from zero, as Money::fromText reads it ("1.005" is 1.01). It needs no function of
+    // this program, so the ledger's triggers work in any tool that writes to the file.
     static QString leadingFen(const QString& column);
+    // The reading the ledger's triggers of version 7 made (the real number times 100,
+    // rounded: "1.005" was 1.00), for the shape of a file of that version.
+    static QString leadingFenOfVersion7(const QString& column);
     // Money kept as text: `fen` reads one row's amount by the leading-number rule, rounded once
     // to whole fen (as Money::fromText does: "2.675" is 268, "12.5元" is 1250, "" is 0);
     // `fenSum` is the aggregate of those, an exact integer (0 over no rows, nulls skipped).

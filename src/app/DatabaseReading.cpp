@@ -137,7 +137,13 @@ QString Database::leadingReal(const QString& column)
 
 QString Database::leadingFen(const QString& column)
 {
-    // round() goes half away from zero; the desk writes amounts with two decimals, which the
-    // real number holds to far better than half a fen.
+    // round(x, 2) rounds the number as it is written, half away from zero: SQLite rounds
+    // through its own decimal printing, so "1.005" (the real number 1.00499999…) is 1.01, as
+    // Money::fromText reads it. Only then is it made fen, which is exact for two places.
+    return QStringLiteral("CAST(round(round(CAST(%1 AS REAL), 2)*100) AS INTEGER)").arg(column);
+}
+
+QString Database::leadingFenOfVersion7(const QString& column)
+{
     return QStringLiteral("CAST(round(CAST(%1 AS REAL)*100) AS INTEGER)").arg(column);
 }

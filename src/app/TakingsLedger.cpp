@@ -15,6 +15,9 @@ namespace {
 const QString DayOf = QStringLiteral("substr(%1time, 1, 10)");
 const QString HourOf = QStringLiteral("substr(%1time, 12, 2)");
 
+// The amount texts the ledger adds up in fen: a receipt's total, a commission, a goods line.
+const char* const AmountColumns[] = { "alljine", "salary", "jine" };
+
 // A field left empty (NULL) by another tool counts 0, as the lists show it empty.
 QString fenOf(const QString& column)
 {
@@ -121,7 +124,7 @@ const Table& Receipts()
                 { QStringLiteral("member"),
                     QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
             { { QStringLiteral("receipts"), QStringLiteral("1") },
-                { QStringLiteral("amount_fen"), fenOf(QStringLiteral("alljine")) },
+                { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
                 { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
                 { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
                 { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } },
@@ -137,7 +140,7 @@ const Table& Technicians()
             { { QStringLiteral("day"), DayOf }, { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
                 { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("services"), QStringLiteral("1") },
-                { QStringLiteral("commission_fen"), fenOf(QStringLiteral("salary")) },
+                { QStringLiteral("commission_fen"), fenOf(QLatin1String(AmountColumns[1])) },
                 { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
                 { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) } },
             { QStringLiteral("time"), QStringLiteral("num"), QStringLiteral("name"), QStringLiteral("salary"),
@@ -152,7 +155,7 @@ const Table& Goods()
             { { QStringLiteral("day"), DayOf }, { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("lines"), QStringLiteral("1") },
                 { QStringLiteral("quantity"), countOf(QStringLiteral("counter")) },
-                { QStringLiteral("amount_fen"), fenOf(QStringLiteral("jine")) } },
+                { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[2])) } },
             { QStringLiteral("time"), QStringLiteral("name"), QStringLiteral("counter"), QStringLiteral("jine") });
     return table;
 }
@@ -174,6 +177,29 @@ QStringList TriggerStatements()
                    << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_changed AFTER UPDATE OF %2 ON %3 BEGIN %4 %5 END")
                           .arg(table->name, table->sourceColumns.join(QStringLiteral(", ")), table->source,
                               upsert(*table, QStringLiteral("OLD."), -1), upsert(*table, QStringLiteral("NEW."), 1));
+    }
+    return statements;
+}
+
+QStringList TriggerStatementsOfVersion7()
+{
+    QStringList statements = TriggerStatements();
+    for (const char* amount : AmountColumns) {
+        for (const char* row : { "NEW.", "OLD." }) {
+            const QString column = QLatin1String(row) + QLatin1String(amount);
+            for (QString& statement : statements)
+                statement.replace(Database::leadingFen(column), Database::leadingFenOfVersion7(column));
+        }
+    }
+    return statements;
+}
+
+QStringList DropTriggerStatements()
+{
+    QStringList statements;
+    for (const Table* table : Tables()) {
+        for (const char* event : { "added", "removed", "changed" })
+            statements << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2").arg(table->name, QLatin1String(event));
     }
     return statements;
 }

@@ -56,8 +56,13 @@ const Table& Technicians();
 const Table& Goods();
 const QList<const Table*>& Tables();
 
-// The triggers that keep the ledger with every write of the rows.
+// The triggers that keep the ledger with every write of the rows, as this version makes them.
 QStringList TriggerStatements();
+// The same triggers as version 7 made them (amounts read as the real number times 100), for
+// the shape of a file of that version; version 8 replaces them.
+QStringList TriggerStatementsOfVersion7();
+// Drops the ledger's triggers, to make them again.
+QStringList DropTriggerStatements();
 // Empties the ledger and fills it from the stored rows: one grouped read of each table.
 // Returns the error text, empty on success. Part of the caller's transaction.
 QString Rebuild(Database& database);

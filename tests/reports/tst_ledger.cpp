@@ -224,6 +224,44 @@ private slots:
         QCOMPARE(TakingsLedger::Differences(connection, &error), QStringList());
     }
 
+    // Version 7 read a hand-written third decimal place as the real number times 100 ("1.005"
+    // one fen low, where the lists show 1.01); the upgrade makes the triggers again and counts
+    // the ledger once more, and the new triggers read it as written.
+    void aVersion7LedgerIsCountedAgainAsWritten()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        const QString path = env.filePath(u"version7.db"_s);
+        const auto receipt = [](Database& database, int id, const QString& amount) {
+            return database
+                .exec(
+                    u"INSERT INTO Receiptform (id, alljine, time, paymethod) VALUES (?, ?, '2026-12-07 10:00:00', '现金')"_s,
+                    { id, amount })
+                .ok();
+        };
+        const auto ledgerFen = [](Database& database) {
+            return database.exec(u"SELECT sum(amount_fen) FROM ledger_receipts"_s).first().value(0).toLongLong();
+        };
+        {
+            Database older;
+            QVERIFY(older.create(path, 7));
+            QVERIFY(receipt(older, 1, u"1.005"_s));
+            QVERIFY(receipt(older, 2, u"38.675"_s));
+            QCOMPARE(ledgerFen(older), 100 + 3867); // as version 7 counted them
+        }
+        Database upgraded;
+        QVERIFY2(upgraded.open(path), qPrintable(upgraded.lastError()));
+        QCOMPARE(upgraded.schemaVersion(nullptr), Database::SchemaVersion);
+        QCOMPARE(ledgerFen(upgraded), 101 + 3868);
+        QVERIFY(receipt(upgraded, 3, u"0.145"_s));
+        QCOMPARE(ledgerFen(upgraded), 101 + 3868 + 15);
+        QCOMPARE(ledgerFen(upgraded),
+            Money::fromText(u"1.005"_s).fen() + Money::fromText(u"38.675"_s).fen() + Money::fromText(u"0.145"_s).fen());
+        QSqlDatabase connection = upgraded.connection();
+        QString error;
+        QCOMPARE(TakingsLedger::Differences(connection, &error), QStringList());
+    }
+
     // The background check proves the ledger equals the rows, and says where it does not.
     void theCheckFindsALedgerThatDiffers()
     {
