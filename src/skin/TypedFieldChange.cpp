@@ -8,6 +8,11 @@
 std::optional<Decimal> TakeTypedChange(
     QLineEdit& box, QString& accepted, const QString& field, const TypedRule& rule, MessageService& messages)
 {
+    // A lone point is how ".5" begins, key by key: it counts 0 until the digits follow.
+    if (PlainTypedText(box.text()) == u".") {
+        accepted = box.text();
+        return Decimal();
+    }
     const TypedReading typed = ReadTyped(box.text(), rule);
     if (typed.ok()) {
         accepted = box.text();

@@ -135,6 +135,7 @@ private slots:
         QTest::newRow("decimal") << u"2.25"_s << u"2.25"_s << u"283.25"_s;
         QTest::newRow("emptied") << u""_s << u""_s << u"285.50"_s;
         QTest::newRow("full-width digits and point") << u"１５．５"_s << u"15.5"_s << u"270.00"_s;
+        QTest::newRow("a point first, key by key") << u".5"_s << u".5"_s << u"285.00"_s;
     }
 
     // Wage 300.50, allowance 10, tax 2, fine 5, work clothes 3 and advance 20 give 280.50; each
