@@ -38,7 +38,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 8;
+    static constexpr int SchemaVersion = 9;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

@@ -421,19 +421,25 @@ bool addDeskDay(Database& database, QString* error)
     return !failed;
 }
 
-// The daily ledger of the takings (version 7): its tables, kept by triggers on the settled
-// rows, filled once from the rows stored before.
-QList<TableDefinition> ledgerTables()
+// The daily ledger of the takings: its tables, kept by triggers on the settled rows, filled
+// once from the rows stored before.
+QList<TableDefinition> ledgerTables(const QList<const TakingsLedger::Table*>& ledger)
 {
     QList<TableDefinition> tables;
-    for (const TakingsLedger::Table* table : TakingsLedger::Tables())
+    for (const TakingsLedger::Table* table : ledger)
         tables.append({ table->name, table->columnDefinitions(), QStringLiteral("WITHOUT ROWID") });
     return tables;
 }
 
 bool fillLedger(Database& database, QString* error)
 {
-    *error = TakingsLedger::Rebuild(database);
+    *error = TakingsLedger::Rebuild(database, TakingsLedger::FirstTables());
+    return error->isEmpty();
+}
+
+bool fillReceiptDays(Database& database, QString* error)
+{
+    *error = TakingsLedger::Rebuild(database, { &TakingsLedger::ReceiptDays() });
     return error->isEmpty();
 }
 
@@ -505,10 +511,16 @@ const QList<SchemaStep>& steps()
             // The chains over the operator log and the receipts, and the refusal of a REPLACE.
             { 6, chainTables(), chainStatements, linkExistingRows },
             // The daily ledger of the takings.
-            { 7, ledgerTables(), TakingsLedger::TriggerStatementsOfVersion7(), fillLedger },
+            { 7, ledgerTables(TakingsLedger::FirstTables()), TakingsLedger::TriggerStatementsOfVersion7(), fillLedger },
             // The ledger reads an amount with a third decimal place as the number written
             // ("1.005" is 1.01, as every list and receipt shows it), and is counted again.
-            { 8, {}, TakingsLedger::DropTriggerStatements() + TakingsLedger::TriggerStatements(), fillLedger },
+            { 8, {},
+                TakingsLedger::DropTriggerStatements(TakingsLedger::FirstTables())
+                    + TakingsLedger::TriggerStatements(TakingsLedger::FirstTables()),
+                fillLedger },
+            // The receipts per day and payment method alone, for the totals of long periods.
+            { 9, ledgerTables({ &TakingsLedger::ReceiptDays() }),
+                TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays() }), fillReceiptDays },
         };
     }();
     return history;

@@ -160,16 +160,37 @@ const Table& Goods()
     return table;
 }
 
+const Table& ReceiptDays()
+{
+    static const Table table = makeTable(QStringLiteral("ledger_receipt_days"), QStringLiteral("Receiptform"),
+        QStringLiteral("经营单据(按日)"),
+        { { QStringLiteral("day"), DayOf }, { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") } },
+        { { QStringLiteral("receipts"), QStringLiteral("1") },
+            { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
+            { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
+            { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
+            { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } },
+        { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("alljine"), QStringLiteral("massagetime"),
+            QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
+    return table;
+}
+
 const QList<const Table*>& Tables()
+{
+    static const QList<const Table*> tables { &Receipts(), &Technicians(), &Goods(), &ReceiptDays() };
+    return tables;
+}
+
+const QList<const Table*>& FirstTables()
 {
     static const QList<const Table*> tables { &Receipts(), &Technicians(), &Goods() };
     return tables;
 }
 
-QStringList TriggerStatements()
+QStringList TriggerStatements(const QList<const Table*>& tables)
 {
     QStringList statements;
-    for (const Table* table : Tables()) {
+    for (const Table* table : tables) {
         statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_added AFTER INSERT ON %2 BEGIN %3 END")
                           .arg(table->name, table->source, upsert(*table, QStringLiteral("NEW."), 1))
                    << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_removed AFTER DELETE ON %2 BEGIN %3 END")
@@ -183,7 +204,7 @@ QStringList TriggerStatements()
 
 QStringList TriggerStatementsOfVersion7()
 {
-    QStringList statements = TriggerStatements();
+    QStringList statements = TriggerStatements(FirstTables());
     for (const char* amount : AmountColumns) {
         for (const char* row : { "NEW.", "OLD." }) {
             const QString column = QLatin1String(row) + QLatin1String(amount);
@@ -194,19 +215,19 @@ QStringList TriggerStatementsOfVersion7()
     return statements;
 }
 
-QStringList DropTriggerStatements()
+QStringList DropTriggerStatements(const QList<const Table*>& tables)
 {
     QStringList statements;
-    for (const Table* table : Tables()) {
+    for (const Table* table : tables) {
         for (const char* event : { "added", "removed", "changed" })
             statements << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2").arg(table->name, QLatin1String(event));
     }
     return statements;
 }
 
-QString Rebuild(Database& database)
+QString Rebuild(Database& database, const QList<const Table*>& tables)
 {
-    for (const Table* table : Tables()) {
+    for (const Table* table : tables) {
         if (const SqlResult emptied = database.exec(QStringLiteral("DELETE FROM %1").arg(table->name)); !emptied.ok())
             return emptied.error;
         const SqlResult filled

@@ -13,7 +13,7 @@ class QSqlDatabase;
 // The daily ledger of the takings: per-day sums of the settled rows, so that a period of whole
 // days is added up from a few rows per day instead of every receipt of it.
 //
-// Three tables, one per table of settled rows, each a row per calendar day of the row's time
+// Tables of per-day sums of the settled rows, each a row per calendar day of the row's time
 // (its first ten characters, as the queries count days) and per group:
 // - ledger_receipts: per day, hour, payment method and whether a member card paid: how many
 //   receipts, their amount in fen (alljine) and their massage clocks, foot-wash clocks and
@@ -21,7 +21,10 @@ class QSqlDatabase;
 // - ledger_technicians: per day and technician (number and name): how many service rows, the
 //   commission in fen (salary) and the massage and foot-wash clocks;
 // - ledger_goods: per day and goods name: how many sale rows, the quantity and the amount in
-//   fen (jine).
+//   fen (jine);
+// - ledger_receipt_days (version 9): the receipts again, per day and payment method alone,
+//   so that the totals and the per-method line of years are a few thousand rows, not the
+//   hundred thousand of the hours.
 // Each amount is the row's text read by the leading-number rule and rounded to the fen, each
 // count the row's text read as a whole number: the same figures as adding the rows themselves.
 //
@@ -54,18 +57,21 @@ struct Table
 const Table& Receipts();
 const Table& Technicians();
 const Table& Goods();
+const Table& ReceiptDays();
+// Every table of the ledger; the three that versions 7 and 8 made.
 const QList<const Table*>& Tables();
+const QList<const Table*>& FirstTables();
 
-// The triggers that keep the ledger with every write of the rows, as this version makes them.
-QStringList TriggerStatements();
-// The same triggers as version 7 made them (amounts read as the real number times 100), for
-// the shape of a file of that version; version 8 replaces them.
+// The triggers that keep `tables` with every write of the rows, as this version makes them.
+QStringList TriggerStatements(const QList<const Table*>& tables = Tables());
+// The triggers of the first tables as version 7 made them (amounts read as the real number
+// times 100), for the shape of a file of that version; version 8 replaces them.
 QStringList TriggerStatementsOfVersion7();
-// Drops the ledger's triggers, to make them again.
-QStringList DropTriggerStatements();
-// Empties the ledger and fills it from the stored rows: one grouped read of each table.
+// Drops the triggers of `tables`, to make them again.
+QStringList DropTriggerStatements(const QList<const Table*>& tables);
+// Empties `tables` and fills them from the stored rows: one grouped read of each.
 // Returns the error text, empty on success. Part of the caller's transaction.
-QString Rebuild(Database& database);
+QString Rebuild(Database& database, const QList<const Table*>& tables = Tables());
 
 // Which rows a reading covers: every row, or those stamped from a start to an end (both
 // included, to the second). The days of the period that it covers whole are read from the

@@ -28,7 +28,7 @@ KindSums sumsOf(RecordKind kind)
     case RecordKind::Receipts:
         break;
     }
-    return { TakingsLedger::Receipts(),
+    return { TakingsLedger::ReceiptDays(),
         { QStringLiteral("receipts"), QStringLiteral("amount_fen"), QStringLiteral("massage"),
             QStringLiteral("footwash"), QStringLiteral("pedicure") } };
 }

@@ -11,7 +11,7 @@ Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryConditio
 {
     // A count and an amount per method text; a text that is none of the methods (the receipts
     // settled before methods were recorded) counts as unrecorded.
-    const TakingsLedger::Source source = TakingsSource(TakingsLedger::Receipts(), condition);
+    const TakingsLedger::Source source = TakingsSource(TakingsLedger::ReceiptDays(), condition);
     PaymentTotals totals;
     qint64 unrecordedFen = 0;
     std::array<qint64, PaymentMethodCount> methodFen {};
