@@ -100,6 +100,17 @@ Table makeTable(QString name, QString source, QString caption, QList<std::pair<Q
     return table;
 }
 
+// What both receipt tables add up per key: the receipts, their amount in fen, the massage and
+// foot-wash clocks and the pedicures.
+QList<std::pair<QString, QString>> receiptSums()
+{
+    return { { QStringLiteral("receipts"), QStringLiteral("1") },
+        { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
+        { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
+        { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
+        { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } };
+}
+
 } // namespace
 
 QString Table::columnDefinitions() const
@@ -123,11 +134,7 @@ const Table& Receipts()
                 { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") },
                 { QStringLiteral("member"),
                     QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
-            { { QStringLiteral("receipts"), QStringLiteral("1") },
-                { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
-                { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
-                { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
-                { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } },
+            receiptSums(),
             { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("paytype"), QStringLiteral("alljine"),
                 QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
     return table;
@@ -165,11 +172,7 @@ const Table& ReceiptDays()
     static const Table table = makeTable(QStringLiteral("ledger_receipt_days"), QStringLiteral("Receiptform"),
         QStringLiteral("经营单据(按日)"),
         { { QStringLiteral("day"), DayOf }, { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") } },
-        { { QStringLiteral("receipts"), QStringLiteral("1") },
-            { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
-            { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
-            { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
-            { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } },
+        receiptSums(),
         { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("alljine"), QStringLiteral("massagetime"),
             QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
     return table;
