@@ -45,7 +45,7 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
         if (!db.open()) {
             verdict = failedWith(db.lastError());
         } else {
-            opened(*static_cast<sqlite3* const*>(db.driver()->handle().constData()));
+            opened(SqliteWorkerThread::handleOf(db));
             QSqlQuery query(db);
             query.setForwardOnly(true);
             const QString statement = depth == DatabaseCheck::Depth::Quick ? QStringLiteral("PRAGMA quick_check")
