@@ -161,19 +161,20 @@ public:
         , m_salaries(connection)
         , m_goods(connection)
     {
-        const auto select = [](const char* columns, const char* table, const char* order) {
+        const QString rowKey = SqlDialect::of(connection).rowKey();
+        const auto select = [](const char* columns, const char* table, const QString& order) {
             return QStringLiteral("SELECT %1 FROM %2 WHERE id>=? ORDER BY %3")
-                .arg(QLatin1String(columns), QLatin1String(table), QLatin1String(order));
+                .arg(QLatin1String(columns), QLatin1String(table), order);
         };
         if (chain == RecordChain::Chain::OperatorLog) {
-            m_error = m_main.start(select(LogColumns, "operator_log", "id"), { from });
+            m_error = m_main.start(select(LogColumns, "operator_log", QStringLiteral("id")), { from });
             return;
         }
-        m_error = m_main.start(select(ReceiptColumns, "Receiptform", "id"), { from });
+        m_error = m_main.start(select(ReceiptColumns, "Receiptform", QStringLiteral("id")), { from });
         if (m_error.isEmpty())
-            m_error = m_salaries.start(select(SalaryColumns, "salaryform", "id, rowid"), { from });
+            m_error = m_salaries.start(select(SalaryColumns, "salaryform", u"id, " + rowKey), { from });
         if (m_error.isEmpty())
-            m_error = m_goods.start(select(GoodsColumns, "spsalay", "id, rowid"), { from });
+            m_error = m_goods.start(select(GoodsColumns, "spsalay", u"id, " + rowKey), { from });
     }
 
     QString error() const { return m_error; }

@@ -47,7 +47,7 @@ struct TextTable
         QVERIFY(database.exec(u"COMMIT"_s).ok());
     }
 
-    SqlResult sum() { return database.exec(u"SELECT %1 FROM amounts"_s.arg(Database::fenSum(u"amount"_s))); }
+    SqlResult sum() { return database.exec(u"SELECT %1 FROM amounts"_s.arg(database.dialect().fenSum(u"amount"_s))); }
 };
 
 // Python's decimal reads each text by the leading-number rule, rounds it half away from zero
@@ -226,8 +226,8 @@ private slots:
             u"\u0663"_s, u"12.75元"_s, u"0.80"_s };
         TextTable table;
         table.add(QVariantList(texts.cbegin(), texts.cend()));
-        const SqlResult read = table.database.exec(
-            u"SELECT amount, %1 FROM amounts ORDER BY %2"_s.arg(Database::fen(u"amount"_s), Database::rowKey()));
+        const SqlResult read = table.database.exec(u"SELECT amount, %1 FROM amounts ORDER BY %2"_s.arg(
+            table.database.dialect().fen(u"amount"_s), table.database.dialect().rowKey()));
         QVERIFY(read.ok());
         QCOMPARE(read.rows.size(), texts.size());
         const QList<qint64> python = PythonFen(texts);
@@ -300,7 +300,7 @@ private slots:
         table.add({ QVariant(), u"1.005"_s, 7, 2.675 }); // null, text, whole number, real
         QCOMPARE(table.sum().first().value(0).toLongLong(), 101 + 700 + 268);
         const SqlResult grouped = table.database.exec(u"SELECT %1 FROM amounts WHERE amount IS NULL"_s.arg(
-            Database::fenSum(u"CASE WHEN amount IS NULL THEN NULL END"_s)));
+            table.database.dialect().fenSum(u"CASE WHEN amount IS NULL THEN NULL END"_s)));
         QCOMPARE(grouped.first().value(0).toLongLong(), 0);
         table.add({ u"9e16"_s, u"9e16"_s });
         const SqlResult overflow = table.sum();

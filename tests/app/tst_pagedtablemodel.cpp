@@ -101,8 +101,8 @@ private slots:
         QFETCH(QString, text);
         Rows rows(0);
         rows.run(u"INSERT INTO sale (id, name, time) VALUES (1, ?, '')"_s, { text });
-        const SqlResult read = rows.database.exec(
-            u"SELECT %1, %2 FROM sale"_s.arg(Database::leadingInteger(u"name"_s), Database::leadingReal(u"name"_s)));
+        const SqlResult read = rows.database.exec(u"SELECT %1, %2 FROM sale"_s.arg(
+            rows.database.dialect().leadingInteger(u"name"_s), rows.database.dialect().leadingReal(u"name"_s)));
         QVERIFY(read.ok());
         QCOMPARE(read.first().value(0).toLongLong(), qint64(LeadingInt(text)));
         QCOMPARE(read.first().value(1).toDouble(), LeadingReal(text));

@@ -469,7 +469,7 @@ private slots:
               "t(v, x) AS (SELECT v, (CASE WHEN v < 0 THEN '-' ELSE '' END) || (abs(v) / 100) || '.' "
               "|| substr('0' || (abs(v) % 100), -2) FROM n) "
               "SELECT count(*), sum(%1 <> v), sum(%2 <> v) FROM t"_s.arg(
-                  Database::leadingFen(u"x"_s), Database::fen(u"x"_s));
+                  env.database.dialect().leadingFen(u"x"_s), env.database.dialect().fen(u"x"_s));
         for (const auto& [first, step, last] :
             { std::tuple<qint64, qint64, qint64> { -100000, 1, 100000 }, { 0, 99999999997, 100000000000000 } }) {
             const QSqlRecord counts = env.sql(twoPlaces, { first, step, step, last }).first();
@@ -481,8 +481,8 @@ private slots:
             return env.database.scalar(u"SELECT "_s + expression, { text }).toLongLong();
         };
         for (const QString& text : { u"1.125"_s, u"2.675"_s, u"-0.005"_s, u"12.5元"_s, u""_s, u"1e2"_s })
-            QCOMPARE(read(Database::leadingFen(u"?"_s), text), Money::fromText(text).fen());
-        QCOMPARE(read(Database::leadingFen(u"?"_s), u"1.005"_s), Money::fromText(u"1.005"_s).fen());
+            QCOMPARE(read(env.database.dialect().leadingFen(u"?"_s), text), Money::fromText(text).fen());
+        QCOMPARE(read(env.database.dialect().leadingFen(u"?"_s), u"1.005"_s), Money::fromText(u"1.005"_s).fen());
     }
 
     // A receipt whose amount was typed into the file by hand with a third place: the printed
