@@ -48,14 +48,15 @@ owner_of_root_clusters() {
 }
 
 start() {
-    if [ ! -x "$bindir/initdb" ]; then
-        echo "pg-throwaway.sh: no PostgreSQL 15 in $bindir (apt-get install postgresql-15)" >&2
-        exit 1
-    fi
     mkdir -p "$dir"
     dir=$(cd "$dir" && pwd)
     if [ -n "$(ls -A "$dir")" ]; then
         echo "pg-throwaway.sh: $dir is not empty" >&2
+        exit 1
+    fi
+    touch "$dir/$marker"
+    if [ ! -x "$bindir/initdb" ]; then
+        echo "pg-throwaway.sh: no PostgreSQL 15 in $bindir (apt-get install postgresql-15)" >&2
         exit 1
     fi
     # The socket's path must fit the 107 bytes of a Unix socket address.
@@ -63,7 +64,6 @@ start() {
         echo "pg-throwaway.sh: $dir is too long a path for the server's socket" >&2
         exit 1
     fi
-    touch "$dir/$marker"
     owner=$(id -un)
     if [ "$(id -u)" -eq 0 ]; then
         owner=$(owner_of_root_clusters)

@@ -27,13 +27,20 @@ const QString SignificantDigits = QStringLiteral(R"sql(
             * coalesce(nullif(left(ltrim(parts[5], '0'), 6), '')::integer, 0);
     END IF;)sql");
 
+// A function in PL/pgSQL: what it returns depends on its arguments alone (so that an index
+// may hold it and a statement may call it from parallel workers), and null gives null.
+QString plpgsqlFunction(const QString& signature, const QString& body)
+{
+    return QStringLiteral(
+        "CREATE OR REPLACE FUNCTION %1\nLANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$%2$body$")
+        .arg(signature, body);
+}
+
 QString leadingInteger()
 {
     // A whole number of up to 18 digits fits; past that the digits are read as numeric and
     // held at the ends of 64 bits.
-    return QStringLiteral(R"sql(
-CREATE OR REPLACE FUNCTION tavrel_leading_integer(amount text) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+    return plpgsqlFunction(QStringLiteral("tavrel_leading_integer(amount text) RETURNS bigint"), QStringLiteral(R"sql(
 DECLARE
     parts text[];
     magnitude numeric;
@@ -51,7 +58,7 @@ BEGIN
     END IF;
     RETURN least(magnitude, 9223372036854775807);
 END
-$body$)sql");
+)sql"));
 }
 
 QString leadingReal()
@@ -59,9 +66,8 @@ QString leadingReal()
     // The number's own text goes to the server's reading of a double, which is the nearest one.
     // Only a number far from 1 can leave a double's range, and that reading then fails; such a
     // number alone is read inside a block that catches it.
-    return QStringLiteral(R"sql(
-CREATE OR REPLACE FUNCTION tavrel_leading_real(amount text) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+    return plpgsqlFunction(QStringLiteral("tavrel_leading_real(amount text) RETURNS double precision"),
+        QStringLiteral(R"sql(
 DECLARE
     parts text[];
     digits text;
@@ -85,8 +91,8 @@ BEGIN
             * CASE WHEN parts[1] = '-' THEN -1 ELSE 1 END;
     END;
 END
-$body$)sql")
-        .arg(NumberParts, SignificantDigits);
+)sql")
+            .arg(NumberParts, SignificantDigits));
 }
 
 QString leadingFen()
@@ -94,9 +100,8 @@ QString leadingFen()
     // The fen are the digits down to the second place, one more when the third is 5 or more:
     // what follows it can only add to a half. Below the third place the number is 0 fen; from
     // 10^19 yuan on, and where the fen leave 64 bits, it stops at the largest amount.
-    return QStringLiteral(R"sql(
-CREATE OR REPLACE FUNCTION tavrel_leading_fen(amount text) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+    return plpgsqlFunction(QStringLiteral("tavrel_leading_fen(amount text) RETURNS bigint"),
+        QStringLiteral(R"sql(
 DECLARE
     parts text[];
     digits text;
@@ -118,8 +123,8 @@ BEGIN
     END IF;
     RETURN CASE WHEN parts[1] = '-' THEN -fen ELSE fen END;
 END
-$body$)sql")
-        .arg(PlainAmount, NumberParts, SignificantDigits);
+)sql")
+            .arg(PlainAmount, NumberParts, SignificantDigits));
 }
 
 QString fen()
@@ -134,31 +139,28 @@ LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $body$ SELECT coalesce(tavrel_leading_fe
 // checked. Rows as the desk writes them are added without a second call.
 QString fenSumStep()
 {
-    return QStringLiteral(R"sql(
-CREATE OR REPLACE FUNCTION tavrel_fen_sum_step(total numeric, amount text) RETURNS numeric
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+    return plpgsqlFunction(QStringLiteral("tavrel_fen_sum_step(total numeric, amount text) RETURNS numeric"),
+        QStringLiteral(R"sql(
 BEGIN
     IF %1 THEN
         RETURN total + amount::numeric * 100;
     END IF;
     RETURN total + tavrel_leading_fen(amount);
 END
-$body$)sql")
-        .arg(PlainAmount);
+)sql")
+            .arg(PlainAmount));
 }
 
 QString fenSumFinal()
 {
-    return QStringLiteral(R"sql(
-CREATE OR REPLACE FUNCTION tavrel_fen_sum_final(total numeric) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
+    return plpgsqlFunction(QStringLiteral("tavrel_fen_sum_final(total numeric) RETURNS bigint"), QStringLiteral(R"sql(
 BEGIN
     IF abs(total) > 9223372036854775807 THEN
         RAISE EXCEPTION '金额超出范围' USING ERRCODE = 'numeric_value_out_of_range';
     END IF;
     RETURN total;
 END
-$body$)sql");
+)sql"));
 }
 
 QString fenSum()

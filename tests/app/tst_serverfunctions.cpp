@@ -6,6 +6,7 @@
 #include "app/LeadingNumber.h"
 #include "app/Money.h"
 #include "app/ServerFunctions.h"
+#include "support/AmountTexts.h"
 #include "support/ServerFixture.h"
 
 #include <QRandomGenerator>
@@ -37,57 +38,23 @@ constexpr qint64 MaxFen = std::numeric_limits<qint64>::max();
 // ends of the 64 bits.
 QStringList oddTexts()
 {
-    return { u""_s, u"2"_s, u"3abc"_s, u" 4"_s, u"-1"_s, u"1e2"_s, u"0x10"_s, u"5.5.5"_s, u".5"_s, u"+3"_s, u"- 5"_s,
-        u"  -7x"_s, u"1e"_s, u"1e+"_s, u"1.5e1"_s, u"abc"_s, u"1,5"_s, u"\t8"_s, u"\u30009"_s, u"\u0663"_s,
-        u"12.75元"_s, u"0.80"_s,
-        // the edge rows of the rule
-        u"12.5元"_s, u"2.675"_s, u"2.674999"_s, u"-0.005"_s, u"125e-2"_s, u"1235e-5"_s, u"7."_s, u"  -12.75元"_s,
-        u"１５"_s, u"000000000000000000000000012.34"_s, u"1e308"_s, u"-1e308"_s, u"0e999999999"_s, u"1e-999999999"_s,
-        // blanks: the C runtime's are skipped, no other
-        u"\n\v\f\r 6"_s, u"\u00a06"_s, u"\u20036"_s,
-        // signs, points and exponents
-        u"-"_s, u"+"_s, u"."_s, u"-."_s, u"-.5"_s, u"+.5e1"_s, u"1.e2"_s, u".e2"_s, u"1e-"_s, u"1E+2"_s, u"1e2.5"_s,
-        u"-0"_s, u"-0.00"_s, u"0.005"_s, u"0.0049"_s, u"-2.675"_s, u"1.005"_s, u"38.675"_s, u"1e0000000000000000002"_s,
-        // the ends of 64 bits
-        u"9223372036854775807"_s, u"9223372036854775808"_s, u"-9223372036854775808"_s, u"-9223372036854775809"_s,
-        u"99999999999999999999"_s, u"92233720368547758.07"_s, u"92233720368547758.075"_s, u"-92233720368547758.07"_s,
-        u"9999999999999999.99"_s, u"99999999999999999.99"_s, u"2147483648"_s, u"-2147483649"_s };
-}
-
-// Texts as the desk writes them, hand-written ones with more places, half fen, signs,
-// exponents and text after the number (as the sum of the file is tested with).
-QStringList randomTexts(int count)
-{
-    QRandomGenerator random(18);
-    QStringList texts;
-    for (int i = 0; i < count; ++i) {
-        const qint64 whole = random.bounded(0, 100000);
-        const int places = random.bounded(0, 6);
-        QString text = QString::number(whole);
-        if (places > 0)
-            text += u'.' + QString::number(random.bounded(0, int(std::pow(10, places)))).rightJustified(places, u'0');
-        switch (random.bounded(8)) {
-        case 0:
-            text.prepend(u'-');
-            break;
-        case 1:
-            text += u"元"_s;
-            break;
-        case 2:
-            text += u"e-1"_s;
-            break;
-        case 3:
-            text = u" "_s + text + u"5"_s;
-            break;
-        case 4:
-            text = text.left(text.size() - 1) + u'5';
-            break;
-        default:
-            break;
-        }
-        texts << text;
-    }
-    return texts;
+    return OddAmountTexts()
+        + QStringList { // the edge rows of the rule
+              u"12.5元"_s, u"2.675"_s, u"2.674999"_s, u"-0.005"_s, u"125e-2"_s, u"1235e-5"_s, u"7."_s, u"  -12.75元"_s,
+              u"１５"_s, u"000000000000000000000000012.34"_s, u"1e308"_s, u"-1e308"_s, u"0e999999999"_s,
+              u"1e-999999999"_s,
+              // blanks: the C runtime's are skipped, no other
+              u"\n\v\f\r 6"_s, u"\u00a06"_s, u"\u20036"_s,
+              // signs, points and exponents
+              u"-"_s, u"+"_s, u"."_s, u"-."_s, u"-.5"_s, u"+.5e1"_s, u"1.e2"_s, u".e2"_s, u"1e-"_s, u"1E+2"_s,
+              u"1e2.5"_s, u"-0"_s, u"-0.00"_s, u"0.005"_s, u"0.0049"_s, u"-2.675"_s, u"1.005"_s, u"38.675"_s,
+              u"1e0000000000000000002"_s,
+              // the ends of 64 bits
+              u"9223372036854775807"_s, u"9223372036854775808"_s, u"-9223372036854775808"_s, u"-9223372036854775809"_s,
+              u"99999999999999999999"_s, u"92233720368547758.07"_s, u"92233720368547758.075"_s,
+              u"-92233720368547758.07"_s, u"9999999999999999.99"_s, u"99999999999999999.99"_s, u"2147483648"_s,
+              u"-2147483649"_s
+          };
 }
 
 // Numbers of many digits and far exponents, where a reading through a double can no longer
@@ -303,7 +270,7 @@ private slots:
     // exact sum of the printed amounts, also when the server adds in parallel.
     void storedTextsAndTheirSumReadAsAtTheDesk()
     {
-        const QStringList texts = randomTexts(20000);
+        const QStringList texts = StoredAmountTexts(20000);
         store(texts);
         const QList<Reading> server = readOnServer();
         const QList<Reading> file = readOnFile();
