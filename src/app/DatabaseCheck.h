@@ -2,6 +2,7 @@
 
 #include "app/SqliteWorkerThread.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -53,13 +54,16 @@ public:
     ~DatabaseCheck() override; // stops a running check and waits for its thread
 
     // Starts the check of `filePath` on the worker thread; finished() follows on this thread.
-    void start(const QString& filePath, Depth depth = Depth::Thorough, Scope scope = Scope::Whole);
+    // With a day `since`, the chains are walked and the ledger compared only from that day on
+    // (what was written since the last check); the pages are always checked whole.
+    void start(
+        const QString& filePath, Depth depth = Depth::Thorough, Scope scope = Scope::Whole, const QDate& since = {});
     bool isRunning() const;
 
     // The same check, run on the calling thread. `opened` gets the check's connection handle
     // while it runs (and nullptr before it closes), so that another thread can interrupt it.
     static Verdict run(const QString& filePath, const std::function<void(sqlite3*)>& opened = {},
-        Depth depth = Depth::Thorough, Scope scope = Scope::Whole);
+        Depth depth = Depth::Thorough, Scope scope = Scope::Whole, const QDate& since = {});
     // What the desk tells the user about a damaged file, empty when the verdict found no
     // damage (a check that could not run, for instance because the desk was closing, says
     // nothing). The whole check goes to ReportPath(filePath) beside the database, the message

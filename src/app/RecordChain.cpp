@@ -233,15 +233,57 @@ QString insertLink(QSqlQuery& insert, RecordChain::Chain chain, qint64 position,
 
 const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) VALUES (?, ?, ?)";
 
-// Walks one chain; the first break goes to `breaks` with the number of further ones.
-QString verifyChain(const QSqlDatabase& connection, RecordChain::Chain chain, QStringList& breaks, qint64& walked)
+const char* const LinkBefore
+    = "SELECT link FROM chain_link WHERE chain=? AND position<? ORDER BY position DESC LIMIT 1";
+
+// A link as stored; zeros for none (the first position) or a text that is no link.
+Digest digestOfHex(const QString& hex)
 {
-    ChainRows rows(connection, chain, 0);
+    Digest link {};
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    if (bytes.size() == static_cast<qsizetype>(link.size()))
+        std::copy(bytes.begin(), bytes.end(), link.begin());
+    return link;
+}
+
+// The stored link of the last position before `position`.
+Digest storedLinkBefore(const QSqlDatabase& connection, RecordChain::Chain chain, qint64 position, QString* error)
+{
+    Cursor before(connection);
+    *error = before.start(QString::fromLatin1(LinkBefore), { chainName(chain), position });
+    return error->isEmpty() && before.valid() ? digestOfHex(before.row().value(0).toString()) : Digest {};
+}
+
+// The first position of a walk of what was written on the day `since` or later: the first row
+// of that time, or past the last row when there is none (links beyond it still show).
+qint64 firstPositionSince(
+    const QSqlDatabase& connection, RecordChain::Chain chain, const QString& since, QString* error)
+{
+    const QLatin1String table(chain == RecordChain::Chain::OperatorLog ? "operator_log" : "Receiptform");
+    Cursor first(connection);
+    *error = first.start(QStringLiteral("SELECT coalesce((SELECT min(id) FROM %1 WHERE time>=?), "
+                                        "(SELECT max(id) + 1 FROM %1), 0)")
+                             .arg(table),
+        { since });
+    return error->isEmpty() && first.valid() ? first.key() : 0;
+}
+
+// Walks one chain from position `from` on; the first break goes to `breaks` with the number of
+// further ones.
+QString verifyChain(
+    const QSqlDatabase& connection, RecordChain::Chain chain, qint64 from, QStringList& breaks, qint64& walked)
+{
+    QString error;
+    Digest previous = from > 0 ? storedLinkBefore(connection, chain, from, &error) : Digest {};
+    if (!error.isEmpty())
+        return error;
+    ChainRows rows(connection, chain, from);
     Cursor links(connection);
-    QString error = rows.error();
+    error = rows.error();
     if (error.isEmpty())
-        error = links.start(QStringLiteral("SELECT position, link FROM chain_link WHERE chain=? ORDER BY position"),
-            { chainName(chain) });
+        error = links.start(
+            QStringLiteral("SELECT position, link FROM chain_link WHERE chain=? AND position>=? ORDER BY position"),
+            { chainName(chain), from });
     if (!error.isEmpty())
         return error;
 
@@ -253,7 +295,6 @@ QString verifyChain(const QSqlDatabase& connection, RecordChain::Chain chain, QS
         if (count++ == 0)
             first = line;
     };
-    Digest previous {};
     std::optional<Element> element = rows.next();
     while (error.isEmpty() && (element || links.valid())) {
         if (element && (!links.valid() || element->position < links.key())) {
@@ -297,19 +338,11 @@ namespace RecordChain {
 QString link(Database& database, Chain chain, qint64 position)
 {
     QString error;
-    const QString previousHex = database
-                                    .scalar(QStringLiteral("SELECT link FROM chain_link WHERE chain=? AND position<? "
-                                                           "ORDER BY position DESC LIMIT 1"),
-                                        { chainName(chain), position }, &error)
-                                    .toString();
+    const QString previousHex
+        = database.scalar(QString::fromLatin1(LinkBefore), { chainName(chain), position }, &error).toString();
     if (!error.isEmpty())
         return error;
-    Digest previous {};
-    if (!previousHex.isEmpty()) {
-        const QByteArray bytes = QByteArray::fromHex(previousHex.toLatin1());
-        if (bytes.size() == static_cast<qsizetype>(previous.size()))
-            std::copy(bytes.begin(), bytes.end(), previous.begin());
-    }
+    const Digest previous = digestOfHex(previousHex);
     Digest newLink {};
     {
         ChainRows rows(database.connection(), chain, position);
@@ -353,12 +386,17 @@ QString Verdict::summary() const
     return QStringLiteral("校验链不完整,数据在本程序之外被改动过:\n") + breaks.join(u'\n');
 }
 
-Verdict verify(const QSqlDatabase& connection)
+Verdict verify(const QSqlDatabase& connection, const QString& since)
 {
     Verdict verdict;
-    verdict.error = verifyChain(connection, Chain::OperatorLog, verdict.breaks, verdict.logRows);
-    if (verdict.error.isEmpty())
-        verdict.error = verifyChain(connection, Chain::Receipts, verdict.breaks, verdict.receipts);
+    for (const Chain chain : { Chain::OperatorLog, Chain::Receipts }) {
+        const qint64 from = since.isEmpty() ? 0 : firstPositionSince(connection, chain, since, &verdict.error);
+        if (verdict.error.isEmpty())
+            verdict.error = verifyChain(connection, chain, from, verdict.breaks,
+                chain == Chain::OperatorLog ? verdict.logRows : verdict.receipts);
+        if (!verdict.error.isEmpty())
+            break;
+    }
     return verdict;
 }
 

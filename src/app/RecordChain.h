@@ -48,8 +48,10 @@ struct Verdict
     QString summary() const;
 };
 
-// Walks both chains on `connection` (read only) from the first row to the last.
-Verdict verify(const QSqlDatabase& connection);
+// Walks both chains on `connection` (read only) from the first row to the last; with a day
+// `since` ("yyyy-MM-dd"), only from the first row of that day or later on, taking the stored
+// link before it as it is (the daily walk of what was written since the last one).
+Verdict verify(const QSqlDatabase& connection, const QString& since = {});
 
 } // namespace RecordChain
 

@@ -66,23 +66,25 @@ QString upsert(const Table& table, const QString& prefix, int sign)
 }
 
 // The source rows summed per ledger key, as the ledger should hold them.
-QString groupedRows(const Table& table)
+QString groupedRows(const Table& table, bool since)
 {
     QStringList sums;
     for (const QString& sum : table.sumExpressions)
         sums << QStringLiteral("sum(%1)").arg(QString(sum).replace(QStringLiteral("%1"), QString()));
-    return QStringLiteral("SELECT %1, %2 FROM %3 GROUP BY %1")
-        .arg(withPrefix(table.keyExpressions, QString()), sums.join(QStringLiteral(", ")), table.source);
+    return QStringLiteral("SELECT %1, %2 FROM %3%4 GROUP BY %1")
+        .arg(withPrefix(table.keyExpressions, QString()), sums.join(QStringLiteral(", ")), table.source,
+            since ? QStringLiteral(" WHERE time>=?") : QString());
 }
 
 // The ledger's rows that hold anything (a row whose rows were all deleted holds zeros).
-QString heldRows(const Table& table)
+QString heldRows(const Table& table, bool since)
 {
     QStringList nonZero;
     for (const QString& sum : table.sums)
         nonZero << sum + QStringLiteral("<>0");
-    return QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-        .arg(table.columns().join(QStringLiteral(", ")), table.name, nonZero.join(QStringLiteral(" OR ")));
+    return QStringLiteral("SELECT %1 FROM %2 WHERE (%3)%4")
+        .arg(table.columns().join(QStringLiteral(", ")), table.name, nonZero.join(QStringLiteral(" OR ")),
+            since ? QStringLiteral(" AND day>=?") : QString());
 }
 
 Table makeTable(QString name, QString source, QString caption, QList<std::pair<QString, QString>> keys,
@@ -233,9 +235,9 @@ QString Rebuild(Database& database, const QList<const Table*>& tables)
     for (const Table* table : tables) {
         if (const SqlResult emptied = database.exec(QStringLiteral("DELETE FROM %1").arg(table->name)); !emptied.ok())
             return emptied.error;
-        const SqlResult filled
-            = database.exec(QStringLiteral("INSERT INTO %1 (%2) %3")
-                                .arg(table->name, table->columns().join(QStringLiteral(", ")), groupedRows(*table)));
+        const SqlResult filled = database.exec(
+            QStringLiteral("INSERT INTO %1 (%2) %3")
+                .arg(table->name, table->columns().join(QStringLiteral(", ")), groupedRows(*table, false)));
         if (!filled.ok())
             return filled.error;
     }
@@ -299,18 +301,25 @@ Source RowsWhere(const Table& table, const QString& condition, const QVariantLis
     return { sql, values };
 }
 
-QStringList Differences(QSqlDatabase& connection, QString* error)
+QStringList Differences(QSqlDatabase& connection, QString* error, const QString& since)
 {
     QStringList lines;
+    const bool recent = !since.isEmpty();
     for (const Table* table : Tables()) {
-        const QString held = heldRows(*table);
-        const QString rows = groupedRows(*table);
+        const QString held = heldRows(*table, recent);
+        const QString rows = groupedRows(*table, recent);
         const QString sql = QStringLiteral("SELECT DISTINCT day FROM (SELECT * FROM (%1 EXCEPT %2) UNION ALL "
                                            "SELECT * FROM (%2 EXCEPT %1)) ORDER BY day")
                                 .arg(held, rows);
         QSqlQuery query(connection);
         query.setForwardOnly(true);
-        if (!query.exec(sql)) {
+        // Each of the two texts of the union names the ledger's rows and the table's once.
+        const bool prepared = query.prepare(sql);
+        if (prepared && recent) {
+            for (int i = 0; i < 4; ++i)
+                query.addBindValue(since);
+        }
+        if (!prepared || !query.exec()) {
             *error = DatabaseErrorText(query.lastError());
             return lines;
         }

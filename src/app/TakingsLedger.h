@@ -125,7 +125,8 @@ Source RowsWhere(const Table& table, const QString& condition, const QVariantLis
 
 // Where the ledger and the rows differ, one line in Chinese per table that differs, with the
 // first days concerned; empty when they agree. `connection` may be a read-only connection on
-// another thread. `error` gets the database error text of a failed read.
-QStringList Differences(QSqlDatabase& connection, QString* error);
+// another thread. `error` gets the database error text of a failed read. With a day `since`
+// ("yyyy-MM-dd") only that day and the later ones are compared.
+QStringList Differences(QSqlDatabase& connection, QString* error, const QString& since = {});
 
 } // namespace TakingsLedger

@@ -48,6 +48,14 @@ std::optional<DatabaseCheck::Depth> due(const QString& databasePath, const QDate
     return std::nullopt;
 }
 
+std::optional<QDate> lastSound(const QString& databasePath)
+{
+    const std::optional<Mark> mark = readMark(databasePath);
+    if (!mark)
+        return std::nullopt;
+    return mark->checked;
+}
+
 bool markSound(const QString& databasePath, const QDateTime& now, DatabaseCheck::Depth depth)
 {
     const QDate today = BusinessDayOf(now);

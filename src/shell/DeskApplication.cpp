@@ -293,7 +293,11 @@ void DeskApplication::checkDatabase()
                 m_services.messages.inform(text, {}, MessageService::Icon::Warning);
         });
     m_checkPending = true;
-    m_databaseCheck->start(databasePath, *depth);
+    // The chains and the ledger of older days were found whole by an earlier check; the
+    // thorough check of the week walks them all again.
+    const QDate since
+        = *depth == DatabaseCheck::Depth::Quick ? DailyCheck::lastSound(databasePath).value_or(QDate()) : QDate();
+    m_databaseCheck->start(databasePath, *depth, DatabaseCheck::Scope::Whole, since);
 }
 
 bool DeskApplication::isCheckingDatabase() const

@@ -285,6 +285,17 @@ private slots:
             QStringList({ u"营业日帐与经营单据不符: 2026-12-05"_s, u"营业日帐与商品销售不符: 2026-12-07"_s }));
         QVERIFY(DatabaseCheck::ledgerReport(verdict).startsWith(u"营业日帐与已存的单据不符"_s));
         QVERIFY(DatabaseCheck::ledgerReport(verdict).contains(u"营业日帐与商品销售不符: 2026-12-07"_s));
+
+        // The daily check compares the days since the last one: the older difference waits
+        // for the weekly check.
+        const DatabaseCheck::Verdict daily = DatabaseCheck::run(
+            env.database.filePath(), {}, DatabaseCheck::Depth::Quick, DatabaseCheck::Scope::Whole, QDate(2026, 12, 6));
+        QCOMPARE(daily.ledgerDifferences, QStringList({ u"营业日帐与商品销售不符: 2026-12-07"_s }));
+        env.sql(u"UPDATE ledger_technicians SET commission_fen=commission_fen-1 WHERE day='2026-12-06'"_s);
+        QCOMPARE(DatabaseCheck::run(env.database.filePath(), {}, DatabaseCheck::Depth::Quick,
+                     DatabaseCheck::Scope::Whole, QDate(2026, 12, 6))
+                     .ledgerDifferences,
+            QStringList({ u"营业日帐与技师服务不符: 2026-12-06"_s, u"营业日帐与商品销售不符: 2026-12-07"_s }));
     }
 
     // A period's totals: its whole days from the ledger, its partial days from their rows,

@@ -151,6 +151,50 @@ private slots:
         QVERIFY2(goods.chainBreaks[0].startsWith(u"单据1("_s), qPrintable(goods.chainBreaks[0]));
     }
 
+    // The daily check walks what was written since the day of the last one, from the stored
+    // link before it; the weekly walk from the first row finds an older change too.
+    void theDailyWalkCoversTheDaysSinceTheLastCheck()
+    {
+        TestEnvironment env;
+        SettleTwoBills(env); // on 2026-12-07
+        env.clock.set(env.clock.now().addDays(2));
+        OpenRoom(env, u"103"_s, { u"04"_s }, 1);
+        SettleAt(env, u"103"_s);
+        OpenRoom(env, u"105"_s, { u"05"_s }, 2, 0, 0, { { u"啤酒"_s, 1, u"5.5"_s, u"瓶"_s } });
+        SettleAt(env, u"105"_s);
+        const QDate checked = env.clock.now().date();
+        const auto check = [&env](const QDate& since) {
+            return DatabaseCheck::run(
+                env.database.filePath(), {}, DatabaseCheck::Depth::Quick, DatabaseCheck::Scope::Whole, since);
+        };
+        {
+            const DatabaseCheck::Verdict recent = check(checked);
+            QCOMPARE(recent.chainBreaks, QStringList());
+            QCOMPARE(recent.receipts, qint64(2)); // the bills of that day alone
+            QVERIFY(recent.logRows >= 2);
+            QVERIFY(recent.logRows < check({}).logRows);
+        }
+
+        env.sql(u"UPDATE Receiptform SET alljine='1.00' WHERE id=1"_s); // an older bill
+        QCOMPARE(check(checked).chainBreaks, QStringList());
+        QCOMPARE(check({}).chainBreaks.size(), 1);
+
+        env.sql(u"UPDATE spsalay SET jine='0.00' WHERE id=4"_s); // a goods line of the last bill
+        const QStringList breaks = check(checked).chainBreaks;
+        QCOMPARE(breaks.size(), 1);
+        QVERIFY2(breaks[0].startsWith(u"单据4("_s), qPrintable(breaks[0]));
+        // A day with nothing written walks no row.
+        const DatabaseCheck::Verdict later = check(checked.addDays(1));
+        QCOMPARE(later.receipts, qint64(0));
+        QCOMPARE(later.chainBreaks, QStringList());
+        // The last bill deleted: its link is still walked, even from a day with no row.
+        env.sql(u"DELETE FROM Receiptform WHERE id=4"_s);
+        for (const QDate& since : { checked, checked.addDays(1) }) {
+            const QStringList found = check(since).chainBreaks;
+            QVERIFY2(found.value(0).startsWith(u"单据4已被删除"_s), qPrintable(found.value(0)));
+        }
+    }
+
     // A receipt deleted, and one slipped in with a tool, are both named; the rows after them
     // still prove themselves.
     void deletedAndAddedRowsAreNamed()

@@ -676,7 +676,9 @@ private slots:
         QCOMPARE(DailyCheck::due(database, clock.now(), true), std::optional(Depth::Thorough));
         clock.set(At("2026-12-08 06:00"));
         QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Quick));
+        QCOMPARE(DailyCheck::lastSound(database), std::optional(QDate(2026, 12, 7)));
         QVERIFY(DailyCheck::markSound(database, clock.now(), Depth::Quick));
+        QCOMPARE(DailyCheck::lastSound(database), std::optional(QDate(2026, 12, 8))); // walked from here next
         QCOMPARE(DailyCheck::due(database, clock.now(), false), std::nullopt);
         clock.set(At("2026-12-13 09:00")); // six days after the whole check
         QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Quick));
@@ -690,6 +692,7 @@ private slots:
         QFile::remove(DailyCheck::markPath(database));
         QVERIFY(QFile(DailyCheck::markPath(database)).open(QIODevice::WriteOnly)); // an empty mark
         QCOMPARE(DailyCheck::due(database, clock.now(), false), std::optional(Depth::Thorough));
+        QCOMPARE(DailyCheck::lastSound(database), std::nullopt);
 
         // The desk itself: the first start of the day checks, the second goes straight on, the
         // first of the next day checks again; each backs up.
