@@ -27,6 +27,12 @@ const QString SignificantDigits = QStringLiteral(R"sql(
             * coalesce(nullif(left(ltrim(parts[5], '0'), 6), '')::integer, 0);
     END IF;)sql");
 
+// The variables SignificantDigits fills, declared in the function that uses it.
+const QString NumberVariables = QStringLiteral(R"sql(parts text[];
+    digits text;
+    significant text;
+    point integer;)sql");
+
 // A function in PL/pgSQL: what it returns depends on its arguments alone (so that an index
 // may hold it and a statement may call it from parallel workers), and null gives null.
 QString plpgsqlFunction(const QString& signature, const QString& body)
@@ -70,18 +76,15 @@ QString leadingReal()
     return plpgsqlFunction(QStringLiteral("tavrel_leading_real(amount text) RETURNS double precision"),
         QStringLiteral(R"sql(
 DECLARE
-    parts text[];
-    digits text;
-    significant text;
-    point integer;
+    %1
     number text;
 BEGIN
-    parts := %1;
+    parts := %2;
     IF parts[2] = '' AND coalesce(parts[3], '') = '' THEN
         RETURN 0;
     END IF;
     number := parts[1] || parts[2] || '.' || coalesce(parts[3], '') || coalesce('e' || parts[4] || parts[5], '');
-    %2
+    %3
     IF significant = '' OR point BETWEEN -300 AND 300 THEN
         RETURN number::double precision;
     END IF;
@@ -93,7 +96,7 @@ BEGIN
     END;
 END
 )sql")
-            .arg(NumberParts, SignificantDigits));
+            .arg(NumberVariables, NumberParts, SignificantDigits));
 }
 
 QString leadingFen()
@@ -104,17 +107,14 @@ QString leadingFen()
     return plpgsqlFunction(QStringLiteral("tavrel_leading_fen(amount text) RETURNS bigint"),
         QStringLiteral(R"sql(
 DECLARE
-    parts text[];
-    digits text;
-    significant text;
-    point integer;
+    %1
     fen numeric;
 BEGIN
-    IF %1 THEN
+    IF %2 THEN
         RETURN amount::numeric * 100;
     END IF;
-    parts := %2;
-    %3
+    parts := %3;
+    %4
     IF significant = '' OR point < -2 THEN
         RETURN 0;
     ELSIF point > 19 THEN
@@ -125,7 +125,7 @@ BEGIN
     RETURN CASE WHEN parts[1] = '-' THEN -fen ELSE fen END;
 END
 )sql")
-            .arg(PlainAmount, NumberParts, SignificantDigits));
+            .arg(NumberVariables, PlainAmount, NumberParts, SignificantDigits));
 }
 
 QString fen()
