@@ -2,8 +2,8 @@
 # Keeps the database engine's own spellings inside the database layer, so that the desk speaks
 # to SQLite and to PostgreSQL through the same statements. The layer is these files of app/
 # (see Database.h): Database*, SqlDialect*, Schema*, DatabaseCheck*, Backups*,
-# SqliteWorkerThread*, SqlTransaction*, ServerFunctions*. Anywhere else under src/ a statement
-# takes what an engine spells its own way from Database::dialect().
+# SqliteWorkerThread*, SqlTransaction*, ServerFunctions*, ServerAddress*. Anywhere else under
+# src/ a statement takes what an engine spells its own way from Database::dialect().
 #
 #     check-engine-spellings.sh SRC_DIR
 #
@@ -17,7 +17,7 @@ cd "$src"
 
 layer=(
     app/Database* app/SqlDialect* app/Schema* app/DatabaseCheck* app/Backups*
-    app/SqliteWorkerThread* app/SqlTransaction* app/ServerFunctions*
+    app/SqliteWorkerThread* app/SqlTransaction* app/ServerFunctions* app/ServerAddress*
 )
 files=()
 while IFS= read -r file; do

@@ -39,8 +39,8 @@ struct SqlResult
 // SqlTransaction.h), and work queued with onCommit() runs only when the outermost one commits.
 //
 // Only the database layer knows which engine it speaks to. The layer is these files of app/:
-// Database*, SqlDialect*, Schema*, DatabaseCheck*, Backups*, SqliteWorkerThread*, SqlTransaction*
-// and ServerFunctions*. The engine's own machinery (PRAGMA, VACUUM INTO, the
+// Database*, SqlDialect*, Schema*, DatabaseCheck*, Backups*, SqliteWorkerThread*, SqlTransaction*,
+// ServerFunctions* and ServerAddress*. The engine's own machinery (PRAGMA, VACUUM INTO, the
 // page checks, sqlite3_* calls, the server's functions) stays in them. Every other file builds
 // its statements from plain SQL that both engines accept and takes what an engine spells its
 // own way from dialect(); scripts/check-engine-spellings.sh (CTest engine_spellings) fails

@@ -1,12 +1,14 @@
 #include "app/SqlDialect.h"
 
+#include "app/ServerFunctions.h"
+
 #include <QSqlDatabase>
 
 namespace {
 
-QString call(const char* function, const QString& argument)
+QString call(QStringView function, const QString& argument)
 {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(function), argument);
+    return QStringLiteral("%1(%2)").arg(function, argument);
 }
 
 } // namespace
@@ -37,14 +39,14 @@ QString SqlDialect::leadingInteger(const QString& column) const
 {
     if (isSqlite())
         return QStringLiteral("CAST(%1 AS INTEGER)").arg(column);
-    return call("tavrel_leading_integer", column);
+    return call(ServerFunctions::LeadingInteger, column);
 }
 
 QString SqlDialect::leadingReal(const QString& column) const
 {
     if (isSqlite())
         return QStringLiteral("CAST(%1 AS REAL)").arg(column);
-    return call("tavrel_leading_real", column);
+    return call(ServerFunctions::LeadingReal, column);
 }
 
 QString SqlDialect::leadingFen(const QString& column) const
@@ -54,7 +56,7 @@ QString SqlDialect::leadingFen(const QString& column) const
     // Money::fromText reads it. Only then is it made fen, which is exact for two places.
     if (isSqlite())
         return QStringLiteral("CAST(round(round(CAST(%1 AS REAL), 2)*100) AS INTEGER)").arg(column);
-    return call("tavrel_leading_fen", column);
+    return call(ServerFunctions::LeadingFen, column);
 }
 
 QString SqlDialect::leadingFenOfVersion7(const QString& column) const
@@ -68,12 +70,12 @@ QString SqlDialect::leadingFenOfVersion7(const QString& column) const
 
 QString SqlDialect::fen(const QString& column) const
 {
-    return call(FenFunctionName, column);
+    return call(ServerFunctions::Fen, column);
 }
 
 QString SqlDialect::fenSum(const QString& column) const
 {
-    return call(FenSumFunctionName, column);
+    return call(ServerFunctions::FenSum, column);
 }
 
 QString SqlDialect::dayOf(const QString& stamp) const

@@ -144,8 +144,8 @@ class TestServerFunctions : public QObject
     {
         QList<Reading> readings;
         const QString error = m_file.readRows(
-            u"SELECT %1, %2, %3, %4 FROM amounts ORDER BY position"_s.arg(Database::leadingInteger(u"amount"_s),
-                Database::leadingReal(u"amount"_s), Database::leadingFen(u"amount"_s), Database::fen(u"amount"_s)),
+            u"SELECT %1, %2, %3, %4 FROM amounts ORDER BY position"_s.arg(m_file.dialect().leadingInteger(u"amount"_s),
+                m_file.dialect().leadingReal(u"amount"_s), m_file.dialect().leadingFen(u"amount"_s), m_file.dialect().fen(u"amount"_s)),
             {}, [&](const QSqlQuery& row) {
                 readings.append({ row.value(0), row.value(1), row.value(2), row.value(3) });
                 return true;
@@ -255,8 +255,8 @@ private slots:
         QVERIFY(server.exec(u"SELECT %1(NULL), %2(NULL), %3(NULL), %4(NULL)"_s.arg(ServerFunctions::LeadingInteger,
             ServerFunctions::LeadingReal, ServerFunctions::LeadingFen, ServerFunctions::Fen)));
         QVERIFY(server.next());
-        const SqlResult file = m_file.exec(u"SELECT %1, %2, %3, %4"_s.arg(Database::leadingInteger(u"NULL"_s),
-            Database::leadingReal(u"NULL"_s), Database::leadingFen(u"NULL"_s), Database::fen(u"NULL"_s)));
+        const SqlResult file = m_file.exec(u"SELECT %1, %2, %3, %4"_s.arg(m_file.dialect().leadingInteger(u"NULL"_s),
+            m_file.dialect().leadingReal(u"NULL"_s), m_file.dialect().leadingFen(u"NULL"_s), m_file.dialect().fen(u"NULL"_s)));
         QVERIFY(file.ok());
         for (int column = 0; column < 3; ++column) {
             QVERIFY(server.value(column).isNull());
@@ -292,7 +292,7 @@ private slots:
         }
         QCOMPARE(differences, 0);
         QCOMPARE(sumOnServer(), desk);
-        const SqlResult fileSum = m_file.exec(u"SELECT %1 FROM amounts"_s.arg(Database::fenSum(u"amount"_s)));
+        const SqlResult fileSum = m_file.exec(u"SELECT %1 FROM amounts"_s.arg(m_file.dialect().fenSum(u"amount"_s)));
         QCOMPARE(fileSum.first().value(0).toLongLong(), desk);
 
         // The same sum from two workers, whose partial sums the server adds.
