@@ -145,7 +145,8 @@ class TestServerFunctions : public QObject
         QList<Reading> readings;
         const QString error = m_file.readRows(
             u"SELECT %1, %2, %3, %4 FROM amounts ORDER BY position"_s.arg(m_file.dialect().leadingInteger(u"amount"_s),
-                m_file.dialect().leadingReal(u"amount"_s), m_file.dialect().leadingFen(u"amount"_s), m_file.dialect().fen(u"amount"_s)),
+                m_file.dialect().leadingReal(u"amount"_s), m_file.dialect().leadingFen(u"amount"_s),
+                m_file.dialect().fen(u"amount"_s)),
             {}, [&](const QSqlQuery& row) {
                 readings.append({ row.value(0), row.value(1), row.value(2), row.value(3) });
                 return true;
@@ -256,7 +257,8 @@ private slots:
             ServerFunctions::LeadingReal, ServerFunctions::LeadingFen, ServerFunctions::Fen)));
         QVERIFY(server.next());
         const SqlResult file = m_file.exec(u"SELECT %1, %2, %3, %4"_s.arg(m_file.dialect().leadingInteger(u"NULL"_s),
-            m_file.dialect().leadingReal(u"NULL"_s), m_file.dialect().leadingFen(u"NULL"_s), m_file.dialect().fen(u"NULL"_s)));
+            m_file.dialect().leadingReal(u"NULL"_s), m_file.dialect().leadingFen(u"NULL"_s),
+            m_file.dialect().fen(u"NULL"_s)));
         QVERIFY(file.ok());
         for (int column = 0; column < 3; ++column) {
             QVERIFY(server.value(column).isNull());
