@@ -198,6 +198,20 @@ print(int(total * 100))
     return ok ? std::optional(Money::fromFen(fen)) : std::nullopt;
 }
 
+// The receipts query window as the menu opens it, on screen with its totals shown.
+struct ShownReceiptQuery
+{
+    explicit ShownReceiptQuery(TestEnvironment& env)
+        : listing(env.services)
+        , window(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing)
+    {
+        ready = ShowOnScreen(window) && QTest::qWaitFor([this] { return window.totals().has_value(); });
+    }
+    HandOverListing listing;
+    QueryWindow window;
+    bool ready = false;
+};
+
 } // namespace
 
 // Every printed total is the sum of the lines printed above it, read back from the paper, for
@@ -288,10 +302,9 @@ private slots:
     {
         TestEnvironment env;
         SettleHalfFenDay(env);
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         Click(&query, u"printButton"_s);
         const QStringList lines = PrintedLines(env.printers.lastFile());
         static const QRegularExpression receiptRow(u"^\\s*\\d+\\s+\\d{3}\\s"_s); // the number and the room
@@ -345,10 +358,9 @@ private slots:
         SettleHalfFenDay(env);
         const QString figure = HalfFenDayTotal.text();
 
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         QCOMPARE(query.totals()->amount, HalfFenDayTotal);
         QStringList shown;
         for (const QueryTotalsArea::Text& text : query.totalsArea().texts())
@@ -496,10 +508,9 @@ private slots:
                 "dazheperson, alljine, paytype, cashier, time, paymethod) "
                 "VALUES (1, '101', ?, '1', '', '', '0', '1.00', '0', '1.005', '普通', 'c1', ?, '现金')"_s,
             { QString(time + u"—"_s + time), time });
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         Click(&query, u"printButton"_s);
         const QStringList lines = PrintedLines(env.printers.lastFile());
         QCOMPARE(AmountsOn(LineWith(lines, u"总金额:"_s)), QStringList { u"1.01"_s });
