@@ -1,5 +1,7 @@
 #include "app/Clock.h"
 #include "app/DataFolder.h"
+#include "app/Database.h"
+#include "app/Schema.h"
 #include "app/ServerAddress.h"
 #include "shell/ApplicationIdentity.h"
 #include "shell/BellAlertSound.h"
@@ -20,8 +22,12 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
+#include <string>
 #include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,15 +64,63 @@ bool onlyWritesServerAddress(int argc, char* argv[])
     return false;
 }
 
+// A password typed on the terminal without being shown; nothing without a terminal.
+std::optional<QString> typedPassword(const QString& prompt)
+{
+    if (!::isatty(STDIN_FILENO))
+        return std::nullopt;
+    std::fprintf(stderr, "%s", qUtf8Printable(prompt));
+    std::fflush(stderr);
+    termios shown {};
+    ::tcgetattr(STDIN_FILENO, &shown);
+    termios hidden = shown;
+    hidden.c_lflag &= ~tcflag_t(ECHO);
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+    std::string line;
+    const bool read = bool(std::getline(std::cin, line));
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+    std::fprintf(stderr, "\n");
+    if (!read)
+        return std::nullopt;
+    return QString::fromStdString(line);
+}
+
+// Makes a new house on the server's empty database, asking on the terminal for the password
+// while the server refuses the one given (libpq's own places come first).
+bool createHouse(const ServerAddress& address)
+{
+    Database database;
+    QString password;
+    while (!database.createHouse(address, password)) {
+        if (database.problem() == DatabaseProblem::PasswordNeeded) {
+            if (const std::optional<QString> typed
+                = typedPassword(QStringLiteral("数据库服务器 %1 的密码: ").arg(address.url()))) {
+                password = *typed;
+                continue;
+            }
+        }
+        std::fprintf(stderr, "%s\n", qUtf8Printable(database.lastError()));
+        return false;
+    }
+    std::printf("%s\n",
+        qUtf8Printable(QStringLiteral("已在数据库服务器 %1 上建立店铺的数据;总经理帐户 %2 的初始密码是 %3,"
+                                      "请第一次登录后修改。")
+                           .arg(address.url(), Schema::DeliveredLogin, Schema::DeliveredPassword)));
+    return true;
+}
+
 // Checks the server's address and writes it into the data folder's server.ini, saying on the
-// terminal what was done or what is wrong. The desk itself is not started.
-int writeServerAddress(const QString& url, const QString& folder)
+// terminal what was done or what is wrong; with `create`, the house is made on the server
+// first. The desk itself is not started.
+int writeServerAddress(const QString& url, const QString& folder, bool create)
 {
     const Outcome<ServerAddress> address = ServerAddress::parse(url);
     if (!address) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(address.text()));
         return 2;
     }
+    if (create && !createHouse(address.value()))
+        return 1;
     if (!DataFolder::make(folder)) {
         std::fprintf(stderr, "%s\n",
             qUtf8Printable(QStringLiteral("无法创建数据文件夹 %1。").arg(QDir::toNativeSeparators(folder))));
@@ -116,10 +170,17 @@ int main(int argc, char* argv[])
                        "postgresql://tavrel@192.168.1.10:5432/tavrel;密码不写在地址里)"),
         QStringLiteral("URL"));
     parser.addOption(server);
+    const QCommandLineOption createHouseOption(QStringLiteral("create-house"),
+        QStringLiteral("和 --server 一起使用:在服务器的空数据库上建立新店铺的数据 (已有数据的数据库不会被改动)"));
+    parser.addOption(createHouseOption);
     parser.process(*application);
+    if (parser.isSet(createHouseOption) && !serverOnly) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(QStringLiteral("--create-house 要和 --server 地址一起使用。")));
+        return 2;
+    }
     const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
     if (serverOnly)
-        return writeServerAddress(parser.value(server), folder);
+        return writeServerAddress(parser.value(server), folder, parser.isSet(createHouseOption));
     QApplication::setStyle(new HoverButtonStyle);
 
     DialogMessageService messages;
@@ -134,6 +195,10 @@ int main(int argc, char* argv[])
         return 1;
     QElapsedTimer sinceBoard;
     double cpuAtBoard = 0;
+    if (parser.isSet(reportBackground) && !desk.hasBackups()) {
+        std::printf("no background work: the house is kept on a server\n");
+        return 0;
+    }
     if (parser.isSet(reportBackground)) {
         QObject::connect(
             &desk.backups(), &DeskBackups::backgroundFinished, application.get(), [&](const BackupJob::Result& result) {

@@ -26,6 +26,13 @@ QVariant boundValue(const QVariant& value)
 
 } // namespace
 
+// Runs a statement of transaction control (BEGIN, SAVEPOINT, COMMIT…): the server prepares
+// only statements that read or write rows; SQLite keeps these prepared too.
+static SqlResult control(Database& database, const QString& sql)
+{
+    return database.dialect().isSqlite() ? database.exec(sql) : database.execAsWritten(sql);
+}
+
 QString DatabaseErrorText(const QSqlError& error)
 {
     QString text = error.databaseText().trimmed();
@@ -83,7 +90,8 @@ bool Database::fail(DatabaseProblem problem, const QString& detail)
 {
     m_problem = problem;
     m_problemDetail = detail;
-    m_lastError = DatabaseProblemText(problem, m_filePath, detail, m_logFoundAtOpen);
+    m_lastError = m_server ? ServerProblemText(problem, m_server->url(), detail)
+                           : DatabaseProblemText(problem, m_filePath, detail, m_logFoundAtOpen);
     close();
     return false;
 }
@@ -97,6 +105,7 @@ bool Database::openConnection(const QString& filePath)
 {
     close();
     m_filePath = filePath;
+    m_server.reset();
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
     m_problemDetail.clear();
@@ -129,11 +138,13 @@ bool Database::configure()
 
 SqlResult Database::probeWrite()
 {
-    SqlResult result = exec(m_dialect.beginWrite());
+    SqlResult result = control(*this, m_dialect.beginWrite());
     if (!result.ok())
         return result;
-    result = exec(QStringLiteral("CREATE TABLE tavrel_write_check (x)"));
-    exec(m_dialect.rollback());
+    // On a server the desk's role may make no tables: it writes a row of the desk's own.
+    result = execAsWritten(m_dialect.isSqlite() ? QStringLiteral("CREATE TABLE tavrel_write_check (x)")
+                                                : QStringLiteral("UPDATE desk_day SET id=id WHERE id=1"));
+    control(*this, m_dialect.rollback());
     return result;
 }
 
@@ -172,6 +183,122 @@ bool Database::open(const QString& filePath)
     if (version < SchemaVersion && !Schema::migrate(*this, version, &error))
         return fail(ProblemOfFailure(m_lastFailureCode, error), error);
     return configure();
+}
+
+// --- a house on a server ------------------------------------------------------------------------
+
+namespace {
+
+// The lock that keeps two desks from making one house at once.
+constexpr qint64 HouseCreationLock = 0x7461767265; // "tavre"
+
+// Whether the server refused a login for its password. libpq and the server word it in the
+// desk's or the server's language; both name the password ("password", "密码", "口令") or
+// libpq's authentication step.
+bool refusedForPassword(const QString& text)
+{
+    return text.contains(QLatin1String("password"), Qt::CaseInsensitive) || text.contains(QLatin1String("fe_sendauth"))
+        || text.contains(QStringLiteral("密码")) || text.contains(QStringLiteral("口令"));
+}
+
+} // namespace
+
+bool Database::connectServer(const ServerAddress& server, const QString& password)
+{
+    close();
+    m_filePath.clear();
+    m_server = server;
+    m_lastError.clear();
+    m_problem = DatabaseProblem::None;
+    m_problemDetail.clear();
+    m_lastFailureCode = 0;
+    m_logFoundAtOpen = false;
+    m_dialect = SqlDialect(SqlEngine::Postgres);
+    QString refusal;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+        server.configure(db);
+        if (!password.isEmpty())
+            db.setPassword(password);
+        if (!db.open())
+            refusal = DatabaseErrorText(db.lastError());
+    }
+    if (!refusal.isEmpty())
+        return fail(
+            refusedForPassword(refusal) ? DatabaseProblem::PasswordNeeded : DatabaseProblem::Unreachable, refusal);
+    // The desk's texts go to the server as UTF-8, and its stamps are texts of the desk's clock.
+    if (const SqlResult set = execAsWritten(QStringLiteral("SET client_encoding TO 'UTF8'")); !set.ok())
+        return fail(DatabaseProblem::Other, set.error);
+    return true;
+}
+
+Outcome<bool> Database::serverIsEmpty()
+{
+    QString error;
+    const QVariant tables = scalar(QStringLiteral("SELECT count(*) FROM pg_class WHERE "
+                                                  "relnamespace=current_schema()::regnamespace AND relkind IN ('r', "
+                                                  "'p', 'v', 'm', 'f', 'S')"),
+        {}, &error);
+    if (!error.isEmpty())
+        return Failure { error };
+    return tables.toLongLong() == 0;
+}
+
+bool Database::openServer(const ServerAddress& server, const QString& password)
+{
+    if (!connectServer(server, password))
+        return false;
+    QString error;
+    const int version = schemaVersion(&error);
+    if (!error.isEmpty())
+        return fail(DatabaseProblem::Other, error);
+    if (version == 0) {
+        const Outcome<bool> empty = serverIsEmpty();
+        if (!empty)
+            return fail(DatabaseProblem::Other, empty.text());
+        if (empty.value())
+            return fail(DatabaseProblem::NoHouse, {});
+    }
+    if (version > SchemaVersion)
+        return fail(DatabaseProblem::TooNew,
+            QStringLiteral("数据库版本 %1 高于本程序支持的版本 %2,请升级程序。").arg(version).arg(SchemaVersion));
+    QString mismatch;
+    if (const SqlResult shape = Schema::compareShape(*this, version, &mismatch); !shape.ok())
+        return fail(DatabaseProblem::Other, shape.error);
+    if (!mismatch.isEmpty())
+        return fail(DatabaseProblem::Foreign, mismatch);
+    if (const SqlResult probe = probeWrite(); !probe.ok())
+        return fail(DatabaseProblem::ReadOnly, probe.error);
+    if (version < SchemaVersion && !Schema::migrate(*this, version, &error))
+        return fail(DatabaseProblem::Other, error);
+    return true;
+}
+
+bool Database::createHouse(const ServerAddress& server, const QString& password)
+{
+    if (!connectServer(server, password))
+        return false;
+    QString error;
+    {
+        SqlTransaction making(*this);
+        if (!making.isActive())
+            return fail(DatabaseProblem::Other, making.error());
+        // A second desk making the same house at the same moment waits here, then finds it made.
+        if (const SqlResult locked = exec(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), { HouseCreationLock });
+            !locked.ok())
+            return fail(DatabaseProblem::Other, locked.error);
+        const Outcome<bool> empty = serverIsEmpty();
+        if (!empty)
+            return fail(DatabaseProblem::Other, empty.text());
+        if (!empty.value())
+            return fail(DatabaseProblem::NotEmpty, {});
+        if (!Schema::upgrade(*this, 0, SchemaVersion, &error) || !making.commit()) {
+            if (error.isEmpty())
+                error = making.error();
+            return fail(DatabaseProblem::Other, error);
+        }
+    }
+    return true;
 }
 
 bool Database::create(const QString& filePath, int version)
@@ -306,18 +433,63 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values, QStrin
     return result.first().value(0);
 }
 
+SqlResult Database::execAsWritten(const QString& sql)
+{
+    SqlResult result;
+    if (!isOpen()) {
+        result.error = QStringLiteral("数据库未打开");
+        return result;
+    }
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(sql)) {
+        result.error = DatabaseErrorText(query.lastError());
+        result.code = query.lastError().nativeErrorCode().toInt();
+        m_lastFailureCode = result.code;
+        return result;
+    }
+    if (query.isSelect()) {
+        while (query.next())
+            result.rows.append(query.record());
+    } else {
+        result.rowsAffected = query.numRowsAffected();
+    }
+    return result;
+}
+
 int Database::schemaVersion(QString* error)
 {
-    return scalar(QStringLiteral("PRAGMA user_version"), {}, error).toInt();
+    if (m_dialect.isSqlite())
+        return scalar(QStringLiteral("PRAGMA user_version"), {}, error).toInt();
+    // A server keeps the version in a table of its own, which a house of version 0 lacks.
+    const QVariant kept = scalar(
+        QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), { QLatin1String(Schema::ServerVersionTable) }, error);
+    if (!kept.toBool())
+        return 0;
+    return scalar(
+        QStringLiteral("SELECT max(version) FROM %1").arg(QLatin1String(Schema::ServerVersionTable)), {}, error)
+        .toInt();
 }
 
 QString Database::setSchemaVersion(int version)
 {
-    return exec(QStringLiteral("PRAGMA user_version=%1").arg(version)).error;
+    if (m_dialect.isSqlite())
+        return exec(QStringLiteral("PRAGMA user_version=%1").arg(version)).error;
+    const QString table = QLatin1String(Schema::ServerVersionTable);
+    for (const QString& statement : { QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (version INTEGER NOT NULL)"),
+             QStringLiteral("DELETE FROM %1") }) {
+        if (const SqlResult done = execAsWritten(statement.arg(table)); !done.ok())
+            return done.error;
+    }
+    return exec(QStringLiteral("INSERT INTO %1 (version) VALUES (?)").arg(table), { version }).error;
 }
 
 QString Database::eraseOverwritten(const std::function<QString()>& write)
 {
+    // A server keeps the old versions of rows until its vacuum reclaims them; clearing its
+    // pages is the server's own setting and business.
+    if (!m_dialect.isSqlite())
+        return write();
     QString error;
     const int secureDelete = scalar(QStringLiteral("PRAGMA secure_delete"), {}, &error).toInt();
     if (!error.isEmpty())
@@ -350,7 +522,8 @@ QString Database::beginTransaction()
     // The outermost level takes the write lock at once, so that a write that reads first
     // cannot meet a lock half-way; the inner levels are savepoints inside it.
     const int level = transactionDepth();
-    const SqlResult begun = exec(level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
+    const SqlResult begun
+        = control(*this, level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
     if (begun.ok())
         m_transactions.append(TransactionLevel {});
     return begun.error;
@@ -360,7 +533,7 @@ QString Database::commitTransaction()
 {
     const int level = transactionDepth() - 1;
     const SqlResult committed
-        = exec(level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
+        = control(*this, level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
     if (!committed.ok())
         return committed.error; // still open: the caller rolls back
     TransactionLevel finished = m_transactions.takeLast();
@@ -382,10 +555,10 @@ void Database::rollbackTransaction()
     if (level < 0)
         return;
     if (level == 0) {
-        exec(m_dialect.rollback());
+        control(*this, m_dialect.rollback());
     } else {
-        exec(m_dialect.rollbackToSavepoint(savepointName(level)));
-        exec(m_dialect.releaseSavepoint(savepointName(level)));
+        control(*this, m_dialect.rollbackToSavepoint(savepointName(level)));
+        control(*this, m_dialect.releaseSavepoint(savepointName(level)));
     }
     // A failed rollback leaves nothing to undo: SQLite has already rolled the transaction back.
     const TransactionLevel undone = m_transactions.takeLast();

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseProblem.h"
 #include "app/Outcome.h"
+#include "app/ServerAddress.h"
 #include "app/SqlDialect.h"
 
 #include <QList>
@@ -66,6 +67,15 @@ public:
     // first-start path calls this; an existing file is refused. An older `version` makes the
     // file an earlier release would have made (for the tests of the migrations).
     bool create(const QString& filePath, int version = SchemaVersion);
+    // Opens the house kept on a PostgreSQL server, with the same checks as open() (the version,
+    // the shape of the tables, a write that goes through) and the same migration. `password`
+    // empty: libpq finds it (~/.pgpass, PGPASSFILE) or the server asks for none; when the server
+    // wants one that was not given, problem() is PasswordNeeded. An empty database is refused
+    // (NoHouse): a house is made on a server only by createHouse().
+    bool openServer(const ServerAddress& server, const QString& password = {});
+    // Makes the tables and fixed rows of a new house on an empty database of the server, in one
+    // transaction. A database that holds a house, or any table at all, is never changed.
+    bool createHouse(const ServerAddress& server, const QString& password = {});
     // Opens the file read-only, as it is, for reading on a worker thread beside the desk's own
     // connection (which checked and migrated it). Returns false with lastError() set.
     bool openReader(const QString& filePath);
@@ -84,12 +94,18 @@ public:
     DatabaseProblem problem() const { return m_problem; }
     QString problemDetail() const { return m_problemDetail; }
     QString filePath() const { return m_filePath; }
+    // The server of a house kept there (openServer()); nothing for a file.
+    const std::optional<ServerAddress>& server() const { return m_server; }
     // Whether a non-empty write-ahead log lay beside the file when open() found it: after a
     // backup was put back, a log of other data explains damage.
     bool logFoundAtOpen() const { return m_logFoundAtOpen; }
 
     // Runs one statement with `?` placeholders filled from `values`, in order.
     SqlResult exec(const QString& sql, const QVariantList& values = {});
+    // Runs one statement as it is written, without preparing it or keeping it: for definitions
+    // of tables, triggers and functions, whose text may hold what a prepared statement would
+    // take for placeholders.
+    SqlResult execAsWritten(const QString& sql);
     // Convenience for reading a single value of the first row (null when there is none).
     QVariant scalar(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
 
@@ -149,6 +165,9 @@ private:
     };
 
     bool openConnection(const QString& filePath);
+    bool connectServer(const ServerAddress& server, const QString& password);
+    // Nothing of this program's house on the server's database: no table in its schema.
+    Outcome<bool> serverIsEmpty();
     bool configure();
     bool fail(DatabaseProblem problem, const QString& detail);
     bool fail(const SqlResult& failed);
@@ -168,6 +187,7 @@ private:
     QString m_connectionName;
     SqlDialect m_dialect { SqlEngine::Sqlite };
     QString m_filePath;
+    std::optional<ServerAddress> m_server;
     QString m_lastError;
     DatabaseProblem m_problem = DatabaseProblem::None;
     QString m_problemDetail;

@@ -77,9 +77,49 @@ QString DatabaseProblemText(DatabaseProblem problem, const QString& filePath, co
             .arg(file, detail);
     case DatabaseProblem::TooNew:
         return QStringLiteral("数据库文件 %1 由更新版本的程序写成: %2").arg(file, detail);
+    case DatabaseProblem::Unreachable:
+    case DatabaseProblem::PasswordNeeded:
+    case DatabaseProblem::NoHouse:
+    case DatabaseProblem::NotEmpty:
     case DatabaseProblem::Other:
         sentence = QStringLiteral("无法使用数据库文件 %1:请关闭程序,检查磁盘和这个文件,必要时用最近的备份替换它。")
                        .arg(file);
+        break;
+    }
+    return detail.isEmpty() ? sentence : sentence + QStringLiteral("\n数据库的提示: ") + detail;
+}
+
+QString ServerProblemText(DatabaseProblem problem, const QString& server, const QString& detail)
+{
+    QString sentence;
+    switch (problem) {
+    case DatabaseProblem::None:
+        return {};
+    case DatabaseProblem::Unreachable:
+        sentence = QStringLiteral("无法连接数据库服务器 %1:请检查网络、服务器是否开着,以及 server.ini 里的地址。")
+                       .arg(server);
+        break;
+    case DatabaseProblem::PasswordNeeded:
+        sentence = QStringLiteral("数据库服务器 %1 拒绝了登录:密码不对或者没有密码。").arg(server);
+        break;
+    case DatabaseProblem::NoHouse:
+        return QStringLiteral("数据库服务器 %1 上的数据库是空的,还没有店铺数据。请先在一台电脑上运行 "
+                              "tavrel --server 地址 --create-house 建立店铺的数据。")
+            .arg(server);
+    case DatabaseProblem::NotEmpty:
+        return QStringLiteral("数据库服务器 %1 上的数据库已经有表,没有建立新的店铺数据,原有的数据没有改动。\n%2")
+            .arg(server, detail);
+    case DatabaseProblem::Foreign:
+        return QStringLiteral("数据库服务器 %1 上的数据不是本程序的店铺数据,它的表也不是本程序任何版本的:为了不损坏它,"
+                              "程序没有改动它。\n不相符之处: %2")
+            .arg(server, detail);
+    case DatabaseProblem::TooNew:
+        return QStringLiteral("数据库服务器 %1 上的数据由更新版本的程序写成: %2").arg(server, detail);
+    case DatabaseProblem::ReadOnly:
+        sentence = QStringLiteral("数据库服务器 %1 不允许本帐户写入:请让服务器的管理员检查权限。").arg(server);
+        break;
+    default:
+        sentence = QStringLiteral("无法使用数据库服务器 %1 上的数据。").arg(server);
         break;
     }
     return detail.isEmpty() ? sentence : sentence + QStringLiteral("\n数据库的提示: ") + detail;

@@ -16,6 +16,11 @@ enum class DatabaseProblem {
     Foreign, // a database, but not of this program or of any version it knows
     TooNew,
     Other,
+    // A house on a database server:
+    Unreachable, // no connection to the server
+    PasswordNeeded, // the server refused the user without the right password
+    NoHouse, // the database holds no house yet
+    NotEmpty, // a house cannot be made in a database that holds tables
 };
 
 // The problem behind a failed call: its SQLite result code (primary or extended) and the
@@ -27,6 +32,9 @@ DatabaseProblem ProblemOfFailure(int code, const QString& text);
 // not match. `logFound`: a write-ahead log lay beside the file when it was opened.
 QString DatabaseProblemText(
     DatabaseProblem problem, const QString& filePath, const QString& detail, bool logFound = false);
+
+// The same for a house on a server, `server` naming it (its address), `detail` the server's text.
+QString ServerProblemText(DatabaseProblem problem, const QString& server, const QString& detail);
 
 // The check of a damaged database, as the desk shows it: what is wrong and what to do, the
 // first lines of the check and the files involved. The whole check is in `reportPath`.

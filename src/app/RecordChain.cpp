@@ -1,6 +1,7 @@
 #include "app/RecordChain.h"
 
 #include "app/Database.h"
+#include "app/SqlDialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -89,14 +90,16 @@ QByteArray hexOf(const Digest& digest)
     return QByteArray(reinterpret_cast<const char*>(digest.data()), static_cast<qsizetype>(digest.size())).toHex();
 }
 
-// A select read forward one row at a time, keyed by its first column.
+// A select read forward one row at a time, keyed by its first column. Several are read side by
+// side on one connection: a file's are read as they go; a server's connection serves one
+// result at a time row by row, so there each result is fetched whole before it is read.
 class Cursor
 {
 public:
     explicit Cursor(const QSqlDatabase& connection)
         : m_query(connection)
     {
-        m_query.setForwardOnly(true);
+        m_query.setForwardOnly(SqlDialect::of(connection).isSqlite());
     }
 
     QString start(const QString& sql, const QVariantList& values)

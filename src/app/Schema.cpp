@@ -3,12 +3,14 @@
 #include "app/Database.h"
 #include "app/Money.h"
 #include "app/RecordChain.h"
+#include "app/ServerFunctions.h"
 #include "app/SqlTransaction.h"
 #include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
 
 #include <QDateTime>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSqlRecord>
 
 namespace {
@@ -150,16 +152,18 @@ QList<TableDefinition> logTables()
     };
 }
 
-// The log listed by period, by user and by kind, newest first.
-const char* const LogStatements[] = {
-    "CREATE INDEX IF NOT EXISTS operator_log_time ON operator_log(time)",
-    "CREATE INDEX IF NOT EXISTS operator_log_login_time ON operator_log(login, time)",
-    "CREATE INDEX IF NOT EXISTS operator_log_kind_time ON operator_log(kind, time)",
-    "CREATE TRIGGER IF NOT EXISTS operator_log_kept BEFORE UPDATE ON operator_log "
-    "BEGIN SELECT RAISE(ABORT, '操作日志不能修改'); END",
-    "CREATE TRIGGER IF NOT EXISTS operator_log_not_deleted BEFORE DELETE ON operator_log "
-    "BEGIN SELECT RAISE(ABORT, '操作日志不能删除'); END",
-};
+// The log listed by period, by user and by kind, newest first; the database refuses a change
+// or a deletion of a row.
+QStringList logStatements(const SqlDialect& dialect)
+{
+    return QStringList { QStringLiteral("CREATE INDEX IF NOT EXISTS operator_log_time ON operator_log(time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS operator_log_login_time ON operator_log(login, time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS operator_log_kind_time ON operator_log(kind, time)") }
+    + dialect.refusingTrigger(QStringLiteral("operator_log_kept"), QStringLiteral("BEFORE UPDATE"),
+        QStringLiteral("operator_log"), QStringLiteral("操作日志不能修改"))
+        + dialect.refusingTrigger(QStringLiteral("operator_log_not_deleted"), QStringLiteral("BEFORE DELETE"),
+            QStringLiteral("operator_log"), QStringLiteral("操作日志不能删除"));
+}
 
 // The chains of links over the operator log and the settled receipts (version 6; see
 // RecordChain.h): one row per link, only ever added; the house's switches; the failed logins.
@@ -178,14 +182,12 @@ QList<TableDefinition> chainTables()
 }
 
 // The links can be neither changed nor deleted; and no row of a chained table can be written
-// over by an INSERT OR REPLACE (or REPLACE), which would delete the old row without running
-// the triggers that refuse a deletion: an insert that meets a stored key is refused first.
-const char* const ChainStatements[] = {
-    "CREATE INDEX IF NOT EXISTS login_failure_login ON login_failure(role, login, time)",
-    "CREATE TRIGGER IF NOT EXISTS chain_link_kept BEFORE UPDATE ON chain_link "
-    "BEGIN SELECT RAISE(ABORT, '校验链不能修改'); END",
-    "CREATE TRIGGER IF NOT EXISTS chain_link_not_deleted BEFORE DELETE ON chain_link "
-    "BEGIN SELECT RAISE(ABORT, '校验链不能删除'); END",
+// over by an INSERT OR REPLACE (or REPLACE) of a file, which would delete the old row without
+// running the triggers that refuse a deletion: an insert that meets a stored key is refused
+// first. The server knows no such insert. There the house's own role also loses the right to
+// change or delete the log and the links, so that even a statement run by hand past the desk
+// meets two refusals.
+const char* const ReplaceRefusals[] = {
     "CREATE TRIGGER IF NOT EXISTS chain_link_not_replaced BEFORE INSERT ON chain_link "
     "WHEN EXISTS (SELECT 1 FROM chain_link WHERE chain=NEW.chain AND position=NEW.position) "
     "BEGIN SELECT RAISE(ABORT, '校验链不能改写'); END",
@@ -202,6 +204,24 @@ const char* const ChainStatements[] = {
     "WHEN EXISTS (SELECT 1 FROM spsalay WHERE rowid=NEW.rowid) "
     "BEGIN SELECT RAISE(ABORT, '单据不能改写'); END",
 };
+
+QStringList chainStatements(const SqlDialect& dialect)
+{
+    QStringList statements = QStringList { QStringLiteral(
+                                 "CREATE INDEX IF NOT EXISTS login_failure_login ON login_failure(role, login, time)") }
+        + dialect.refusingTrigger(QStringLiteral("chain_link_kept"), QStringLiteral("BEFORE UPDATE"),
+            QStringLiteral("chain_link"), QStringLiteral("校验链不能修改"))
+        + dialect.refusingTrigger(QStringLiteral("chain_link_not_deleted"), QStringLiteral("BEFORE DELETE"),
+            QStringLiteral("chain_link"), QStringLiteral("校验链不能删除"));
+    if (dialect.isSqlite()) {
+        for (const char* statement : ReplaceRefusals)
+            statements << QString::fromUtf8(statement);
+    } else {
+        statements << QStringLiteral(
+            "REVOKE UPDATE, DELETE, TRUNCATE ON operator_log, chain_link FROM PUBLIC, CURRENT_USER");
+    }
+    return statements;
+}
 
 // The rows kept before the chains began get their links in one pass.
 bool linkExistingRows(Database& database, QString* error)
@@ -270,7 +290,9 @@ constexpr int GeneralManagerFlags[18] = { 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 
 bool run(Database& database, const QString& sql, const QVariantList& values, QString* error)
 {
-    const SqlResult result = database.exec(sql, values);
+    // A definition runs as written: a function's body on the server holds characters that a
+    // prepared statement would take for placeholders.
+    const SqlResult result = values.isEmpty() ? database.execAsWritten(sql) : database.exec(sql, values);
     if (!result.ok() && error)
         *error = result.error;
     return result.ok();
@@ -289,15 +311,49 @@ bool rowMissing(Database& database, const QString& table, int id, QString* error
     return found.toInt() == 0;
 }
 
+// A column definition as the server spells it: whole numbers are 64 bits (INTEGER is 32 there),
+// text compares and sorts byte by byte as in a file (the "C" collation, whatever the server's
+// language), bytes are bytea. SQLite's own key of a row, rowid, is a column of that name that
+// the server numbers as rows are added; where SQLite makes "id INTEGER PRIMARY KEY" that key,
+// the server's rowid repeats the id.
+QString serverColumns(QString columns, bool withRowKey)
+{
+    static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"));
+    static const QRegularExpression text(QStringLiteral("\\bTEXT\\b"));
+    static const QRegularExpression bytes(QStringLiteral("\\bBLOB\\b"));
+    const QString ownKey = QStringLiteral("id INTEGER PRIMARY KEY");
+    const bool idIsKey = columns.contains(ownKey);
+    if (idIsKey)
+        columns.replace(ownKey, QStringLiteral("id BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+    columns.replace(integer, QStringLiteral("BIGINT"));
+    columns.replace(text, QStringLiteral("TEXT COLLATE \"C\""));
+    columns.replace(bytes, QStringLiteral("BYTEA"));
+    if (withRowKey && idIsKey)
+        columns += QStringLiteral(", rowid BIGINT GENERATED ALWAYS AS (id) STORED");
+    else if (withRowKey)
+        columns += QStringLiteral(", rowid BIGINT GENERATED BY DEFAULT AS IDENTITY");
+    return columns;
+}
+
 bool createTables(Database& database, const QList<TableDefinition>& definitions, QString* error)
 {
+    const bool sqlite = database.dialect().isSqlite();
     for (const TableDefinition& table : definitions) {
-        if (!run(database,
-                QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2) %3").arg(table.name, table.columns, table.options),
-                {}, error))
+        const QString sql = sqlite
+            ? QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2) %3").arg(table.name, table.columns, table.options)
+            : QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                  .arg(table.name, serverColumns(table.columns, table.options != u"WITHOUT ROWID"));
+        if (!run(database, sql, {}, error))
             return false;
     }
     return true;
+}
+
+// A column added by ALTER TABLE … ADD COLUMN, spelled for the engine.
+QString addColumn(const SqlDialect& dialect, const QString& table, const QString& definition)
+{
+    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+        .arg(table, dialect.isSqlite() ? definition : serverColumns(definition, false));
 }
 
 // The receipts of a house that kept them before shifts were handed over belong to no shift:
@@ -451,18 +507,18 @@ bool addMoneyColumns(Database& database, QString* error)
         const QString table = QString::fromLatin1(added.table);
         const QString column = QString::fromLatin1(added.column);
         QString readError;
-        const bool present = database
-                                 .scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?"),
-                                     { table, column }, &readError)
-                                 .toInt()
-            > 0;
+        const QString columnsOfTable = database.dialect().isSqlite()
+            ? QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?")
+            : QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                             "AND table_name=lower(?) AND column_name=?");
+        const bool present = database.scalar(columnsOfTable, { table, column }, &readError).toInt() > 0;
         if (!readError.isEmpty()) {
             *error = readError;
             return false;
         }
         if (!present
             && !run(database,
-                QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT NOT NULL DEFAULT ''").arg(table, column), {}, error))
+                addColumn(database.dialect(), table, column + QStringLiteral(" TEXT NOT NULL DEFAULT ''")), {}, error))
             return false;
     }
     return true;
@@ -480,53 +536,52 @@ struct SchemaStep
     bool (*addRows)(Database&, QString*);
 };
 
-const QList<SchemaStep>& steps()
+QList<SchemaStep> stepsOf(const SqlDialect& dialect)
 {
-    static const QList<SchemaStep> history = [] {
-        // The steps of a SQLite file; a house on a server is made by steps of its own.
-        const SqlDialect dialect(SqlEngine::Sqlite);
-        QStringList indexes;
-        for (const char* index : Indexes)
-            indexes << QString::fromLatin1(index);
-        QStringList shiftIndexes;
-        for (const char* index : ShiftIndexes)
-            shiftIndexes << QString::fromLatin1(index);
-        QStringList logStatements;
-        for (const char* statement : LogStatements)
-            logStatements << QString::fromUtf8(statement);
-        QStringList chainStatements;
-        for (const char* statement : ChainStatements)
-            chainStatements << QString::fromUtf8(statement);
-        return QList<SchemaStep> {
-            // The business tables.
-            { 1, tables(), indexes, insertFixedRows },
-            // The desk session: the rooms in use, their open bills, the technicians' queues
-            // and the day's rota.
-            { 2, deskTables(), {}, addDeskDay },
-            // The receipt number is unique.
-            { 3, {}, {}, makeReceiptNumbersUnique },
-            // The closed shifts; the receipts kept before are closed by one.
-            { 4, shiftTables(), shiftIndexes, closeEarlierReceipts },
-            // The operator log; the payment method and printed prices of a receipt, the totals
-            // per method and the counted drawer of a hand-over.
-            { 5, logTables(), logStatements, addMoneyColumns },
-            // The chains over the operator log and the receipts, and the refusal of a REPLACE.
-            { 6, chainTables(), chainStatements, linkExistingRows },
-            // The daily ledger of the takings.
-            { 7, ledgerTables(TakingsLedger::FirstTables(dialect)), TakingsLedger::TriggerStatementsOfVersion7(dialect),
-                fillLedger },
-            // The ledger reads an amount with a third decimal place as the number written
-            // ("1.005" is 1.01, as every list and receipt shows it), and is counted again.
-            { 8, {},
-                TakingsLedger::DropTriggerStatements(TakingsLedger::FirstTables(dialect))
-                    + TakingsLedger::TriggerStatements(TakingsLedger::FirstTables(dialect)),
-                fillLedger },
-            // The receipts per day and payment method alone, for the totals of long periods.
-            { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
-                TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
-        };
-    }();
-    return history;
+    QStringList indexes;
+    for (const char* index : Indexes)
+        indexes << QString::fromLatin1(index);
+    QStringList shiftIndexes;
+    for (const char* index : ShiftIndexes)
+        shiftIndexes << QString::fromLatin1(index);
+    // On the server the functions that read amounts come first: the ledger's triggers call them.
+    // (Every house on a server was made by this program at a version with the ledger.)
+    const QStringList functions = dialect.isSqlite() ? QStringList() : ServerFunctions::statements();
+    return QList<SchemaStep> {
+        // The business tables.
+        { 1, tables(), functions + indexes, insertFixedRows },
+        // The desk session: the rooms in use, their open bills, the technicians' queues
+        // and the day's rota.
+        { 2, deskTables(), {}, addDeskDay },
+        // The receipt number is unique.
+        { 3, {}, {}, makeReceiptNumbersUnique },
+        // The closed shifts; the receipts kept before are closed by one.
+        { 4, shiftTables(), shiftIndexes, closeEarlierReceipts },
+        // The operator log; the payment method and printed prices of a receipt, the totals
+        // per method and the counted drawer of a hand-over.
+        { 5, logTables(), logStatements(dialect), addMoneyColumns },
+        // The chains over the operator log and the receipts, and the refusal of a REPLACE.
+        { 6, chainTables(), chainStatements(dialect), linkExistingRows },
+        // The daily ledger of the takings.
+        { 7, ledgerTables(TakingsLedger::FirstTables(dialect)), TakingsLedger::TriggerStatementsOfVersion7(dialect),
+            fillLedger },
+        // The ledger reads an amount with a third decimal place as the number written
+        // ("1.005" is 1.01, as every list and receipt shows it), and is counted again.
+        { 8, {},
+            TakingsLedger::DropTriggerStatements(TakingsLedger::FirstTables(dialect))
+                + TakingsLedger::TriggerStatements(TakingsLedger::FirstTables(dialect)),
+            fillLedger },
+        // The receipts per day and payment method alone, for the totals of long periods.
+        { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
+            TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
+    };
+}
+
+const QList<SchemaStep>& steps(const SqlDialect& dialect)
+{
+    static const QList<SchemaStep> ofFile = stepsOf(SqlDialect(SqlEngine::Sqlite));
+    static const QList<SchemaStep> ofServer = stepsOf(SqlDialect(SqlEngine::Postgres));
+    return dialect.isSqlite() ? ofFile : ofServer;
 }
 
 // The schema as the file holds it, one line per object, sorted: tables with their columns
@@ -534,7 +589,7 @@ const QList<SchemaStep>& steps()
 // triggers with their table and whole definition (a trigger can refuse, change or add rows, so
 // a missing or a foreign one matters like a column). SQLite's own objects are left out, and so
 // are views, which hold no data and change none.
-SqlResult readShape(Database& database, QStringList* shape)
+SqlResult readFileShape(Database& database, QStringList* shape)
 {
     const SqlResult objects = database.exec(QStringLiteral(
         "SELECT type, name, tbl_name, sql FROM sqlite_master WHERE type IN ('table', 'index', 'trigger') "
@@ -576,24 +631,118 @@ SqlResult readShape(Database& database, QStringList* shape)
     return {};
 }
 
-// The shape of a file of `version` as this program makes it: the steps run on an empty
-// database in memory. Worked out once per version and run.
-QStringList expectedShape(int version, QString* error)
+// The same on the server, for the current schema: the tables with each column's name, type,
+// collation, null rule, default or generation and key position; the indexes; the triggers with
+// their definition and their function's body; and the functions (the money functions, the
+// triggers' bodies), whose text decides what the database does as much as a trigger's.
+SqlResult readServerShape(Database& database, QStringList* shape)
 {
-    static QMap<int, QStringList> known;
-    if (const auto found = known.constFind(version); found != known.constEnd())
+    const QString here = QStringLiteral("current_schema()::regnamespace");
+    const SqlResult columns = database.exec(
+        QStringLiteral("SELECT c.relname, string_agg(a.attname || ' ' || format_type(a.atttypid, a.atttypmod) || ' ' "
+                       "|| coalesce((SELECT collname FROM pg_collation WHERE oid=a.attcollation), '-') || ' ' "
+                       "|| CASE WHEN a.attnotnull THEN 'notnull' ELSE 'null' END || ' ' || a.attidentity::text || "
+                       "a.attgenerated::text || ' ' "
+                       "|| coalesce(pg_get_expr(d.adbin, d.adrelid), '-') || ' ' "
+                       "|| coalesce(array_position(k.indkey::int2[], a.attnum), 0), ', ' ORDER BY a.attnum) "
+                       "FROM pg_class c JOIN pg_attribute a ON a.attrelid=c.oid AND a.attnum>0 AND NOT a.attisdropped "
+                       "LEFT JOIN pg_attrdef d ON d.adrelid=c.oid AND d.adnum=a.attnum "
+                       "LEFT JOIN pg_index k ON k.indrelid=c.oid AND k.indisprimary "
+                       "WHERE c.relnamespace=%1 AND c.relkind IN ('r', 'p') AND c.relname<>'%2' GROUP BY c.relname")
+            .arg(here, QLatin1String(Schema::ServerVersionTable)));
+    if (!columns.ok())
+        return columns;
+    for (const QSqlRecord& table : columns.rows)
+        *shape << QStringLiteral("table %1 on %1: %2").arg(table.value(0).toString(), table.value(1).toString());
+
+    const SqlResult indexes = database.exec(
+        QStringLiteral("SELECT i.relname, t.relname, CASE WHEN x.indisunique THEN 'unique' ELSE 'plain' END, "
+                       "(SELECT string_agg(pg_get_indexdef(x.indexrelid, n, true), ', ' ORDER BY n) "
+                       "FROM generate_series(1, x.indnatts) AS n) "
+                       "FROM pg_index x JOIN pg_class i ON i.oid=x.indexrelid JOIN pg_class t ON t.oid=x.indrelid "
+                       "WHERE t.relnamespace=%1 AND t.relname<>'%2'")
+            .arg(here, QLatin1String(Schema::ServerVersionTable)));
+    if (!indexes.ok())
+        return indexes;
+    for (const QSqlRecord& index : indexes.rows)
+        *shape << QStringLiteral("index %1 on %2: %3, %4")
+                      .arg(index.value(0).toString(), index.value(1).toString(), index.value(2).toString(),
+                          index.value(3).toString());
+
+    const SqlResult triggers = database.exec(QStringLiteral(
+        "SELECT t.tgname, c.relname, replace(pg_get_triggerdef(t.oid), quote_ident(current_schema()) || '.', '') "
+        "FROM pg_trigger t JOIN pg_class c ON c.oid=t.tgrelid WHERE NOT t.tgisinternal AND c.relnamespace=%1")
+                                                 .arg(here));
+    if (!triggers.ok())
+        return triggers;
+    for (const QSqlRecord& trigger : triggers.rows)
+        *shape << QStringLiteral("trigger %1 on %2: %3")
+                      .arg(trigger.value(0).toString(), trigger.value(1).toString(),
+                          trigger.value(2).toString().simplified());
+
+    const SqlResult functions = database.exec(QStringLiteral(
+        "SELECT p.proname, pg_get_function_identity_arguments(p.oid), p.prokind, p.prosrc FROM pg_proc p "
+        "WHERE p.pronamespace=%1")
+                                                  .arg(here));
+    if (!functions.ok())
+        return functions;
+    for (const QSqlRecord& function : functions.rows)
+        *shape << QStringLiteral("function %1 on %2: %3 %4")
+                      .arg(function.value(0).toString(), function.value(1).toString(), function.value(2).toString(),
+                          function.value(3).toString().simplified());
+    shape->sort();
+    return {};
+}
+
+SqlResult readShape(Database& database, QStringList* shape)
+{
+    return database.dialect().isSqlite() ? readFileShape(database, shape) : readServerShape(database, shape);
+}
+
+// The shape of a file of `version` as this program makes it: the steps run on an empty
+// database in memory. On a server, the steps run in a schema of their own inside a
+// transaction that is rolled back, so that nothing of it stays. Worked out once per engine and
+// version and run.
+QStringList expectedShape(Database& database, int version, QString* error)
+{
+    static QMap<std::pair<bool, int>, QStringList> known;
+    const bool sqlite = database.dialect().isSqlite();
+    if (const auto found = known.constFind({ sqlite, version }); found != known.constEnd())
         return *found;
-    Database reference;
-    if (!reference.create(QStringLiteral(":memory:"), version)) {
-        *error = reference.lastError();
-        return {};
-    }
     QStringList shape;
-    if (const SqlResult read = readShape(reference, &shape); !read.ok()) {
-        *error = read.error;
-        return {};
+    if (sqlite) {
+        Database reference;
+        if (!reference.create(QStringLiteral(":memory:"), version)) {
+            *error = reference.lastError();
+            return {};
+        }
+        if (const SqlResult read = readShape(reference, &shape); !read.ok()) {
+            *error = read.error;
+            return {};
+        }
+    } else {
+        SqlTransaction scratch(database);
+        if (!scratch.isActive()) {
+            *error = scratch.error();
+            return {};
+        }
+        const QString schema = QStringLiteral("tavrel_reference");
+        for (const QString& statement : { QStringLiteral("CREATE SCHEMA %1").arg(schema),
+                 QStringLiteral("SET LOCAL search_path TO %1").arg(schema) }) {
+            if (const SqlResult made = database.execAsWritten(statement); !made.ok()) {
+                *error = made.error;
+                return {};
+            }
+        }
+        if (!Schema::upgrade(database, 0, version, error))
+            return {};
+        if (const SqlResult read = readShape(database, &shape); !read.ok()) {
+            *error = read.error;
+            return {};
+        }
+        // Leaving the scope rolls the reference back.
     }
-    known.insert(version, shape);
+    known.insert({ sqlite, version }, shape);
     return shape;
 }
 
@@ -604,7 +753,7 @@ namespace Schema {
 QStringList tableNames()
 {
     QStringList names;
-    for (const SchemaStep& step : steps()) {
+    for (const SchemaStep& step : steps(SqlDialect(SqlEngine::Sqlite))) {
         for (const TableDefinition& table : step.tables)
             names << table.name;
     }
@@ -623,7 +772,7 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
         *error = transaction.error();
         return false;
     }
-    for (const SchemaStep& step : steps()) {
+    for (const SchemaStep& step : steps(database.dialect())) {
         if (step.version <= fromVersion || step.version > toVersion)
             continue;
         if (!createTables(database, step.tables, error))
@@ -649,7 +798,7 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
 SqlResult compareShape(Database& database, int version, QString* mismatch)
 {
     QString error;
-    const QStringList expected = expectedShape(version, &error);
+    const QStringList expected = expectedShape(database, version, &error);
     if (!error.isEmpty()) {
         SqlResult failed;
         failed.error = error;

@@ -36,6 +36,9 @@ bool upgrade(Database& database, int fromVersion, int toVersion, QString* error)
 // differs in `mismatch`; a failed read comes back as the result's error.
 SqlResult compareShape(Database& database, int version, QString* mismatch);
 
+// The table in which a server keeps the house's schema version (a file keeps it in its header).
+inline constexpr char ServerVersionTable[] = "tavrel_schema";
+
 // The account of the delivered installation, to be changed at the first login.
 inline constexpr QStringView DeliveredLogin = u"admin";
 inline constexpr QStringView DeliveredPassword = u"admin";

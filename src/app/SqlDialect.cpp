@@ -111,6 +111,47 @@ QString SqlDialect::upsert(const QString& table, const QStringList& columns, con
             keys.join(QStringLiteral(", ")), assignments.join(QStringLiteral(", ")));
 }
 
+QStringList SqlDialect::rowTrigger(
+    const QString& name, const QString& event, const QString& table, const QString& body) const
+{
+    if (isSqlite())
+        return {
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 %2 ON %3 BEGIN %4 END").arg(name, event, table, body)
+        };
+    return { QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN %2 "
+                            "RETURN NULL; END $body$")
+                 .arg(name, body),
+        QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+            .arg(name, event, table) };
+}
+
+QStringList SqlDialect::refusingTrigger(
+    const QString& name, const QString& event, const QString& table, const QString& message) const
+{
+    if (isSqlite())
+        return rowTrigger(name, event, table, QStringLiteral("SELECT RAISE(ABORT, '%1');").arg(message));
+    // One function refuses for every such trigger, with the message the trigger passes it.
+    QStringList statements { QStringLiteral(
+                                 "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN "
+                                 "RAISE EXCEPTION '%', TG_ARGV[0]; END $body$")
+                                 .arg(QLatin1String(RefusalFunctionName)),
+        QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %4('%5')")
+            .arg(name, event, table, QLatin1String(RefusalFunctionName), message) };
+    if (event == u"BEFORE DELETE")
+        statements << QStringLiteral(
+            "CREATE OR REPLACE TRIGGER %1_emptied BEFORE TRUNCATE ON %2 FOR EACH STATEMENT EXECUTE FUNCTION %3('%4')")
+                          .arg(name, table, QLatin1String(RefusalFunctionName), message);
+    return statements;
+}
+
+QStringList SqlDialect::dropTrigger(const QString& name, const QString& table) const
+{
+    if (isSqlite())
+        return { QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(name) };
+    return { QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, table),
+        QStringLiteral("DROP FUNCTION IF EXISTS %1()").arg(name) };
+}
+
 QString SqlDialect::beginWrite() const
 {
     // SQLite takes the file's write lock at BEGIN IMMEDIATE. The server locks row by row as a

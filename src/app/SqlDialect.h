@@ -13,6 +13,8 @@ enum class SqlEngine { Sqlite, Postgres };
 // server from the functions its schema creates.
 inline constexpr char FenFunctionName[] = "tavrel_fen";
 inline constexpr char FenSumFunctionName[] = "tavrel_fen_sum";
+// On the server, the function of the triggers that refuse a change (SqlDialect::refusingTrigger).
+inline constexpr char RefusalFunctionName[] = "tavrel_refuse";
 
 // The SQL an engine spells its own way, in one place: statements built on the floors above
 // take every such spelling from here (Database::dialect()) and never write it themselves, so
@@ -71,6 +73,18 @@ public:
     // `keys` exists, its `updated` columns changed as `how` says, in the same statement.
     QString upsert(const QString& table, const QStringList& columns, const QStringList& values, const QStringList& keys,
         const QStringList& updated, OnConflict how) const;
+
+    // The statements that make a trigger running `body` (statements that each end with ";",
+    // naming the row by NEW. and OLD.) for each row of `table` at `event` ("AFTER INSERT",
+    // "AFTER UPDATE OF a, b", "BEFORE DELETE"). Running them again changes nothing. On the server
+    // the body is a function of the trigger's name.
+    QStringList rowTrigger(const QString& name, const QString& event, const QString& table, const QString& body) const;
+    // A trigger that refuses each row of `table` at `event` with `message`. On the server a
+    // refused deletion ("BEFORE DELETE") also refuses emptying the table with TRUNCATE, which
+    // runs no row's trigger.
+    QStringList refusingTrigger(
+        const QString& name, const QString& event, const QString& table, const QString& message) const;
+    QStringList dropTrigger(const QString& name, const QString& table) const;
 
     // The transaction of a write: its begin takes the write lock at once, so that a write that
     // reads first cannot meet a lock half-way. Inner levels are savepoints.

@@ -229,13 +229,16 @@ QStringList TriggerStatements(const QList<const Table*>& tables)
 {
     QStringList statements;
     for (const Table* table : tables) {
-        statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_added AFTER INSERT ON %2 BEGIN %3 END")
-                          .arg(table->name, table->source, upsert(*table, QStringLiteral("NEW."), 1))
-                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_removed AFTER DELETE ON %2 BEGIN %3 END")
-                          .arg(table->name, table->source, upsert(*table, QStringLiteral("OLD."), -1))
-                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_changed AFTER UPDATE OF %2 ON %3 BEGIN %4 %5 END")
-                          .arg(table->name, table->sourceColumns.join(QStringLiteral(", ")), table->source,
-                              upsert(*table, QStringLiteral("OLD."), -1), upsert(*table, QStringLiteral("NEW."), 1));
+        const SqlDialect& dialect = table->dialect;
+        statements << dialect.rowTrigger(table->name + QStringLiteral("_added"), QStringLiteral("AFTER INSERT"),
+            table->source, upsert(*table, QStringLiteral("NEW."), 1))
+                   << dialect.rowTrigger(table->name + QStringLiteral("_removed"), QStringLiteral("AFTER DELETE"),
+                          table->source, upsert(*table, QStringLiteral("OLD."), -1))
+                   << dialect.rowTrigger(table->name + QStringLiteral("_changed"),
+                          QStringLiteral("AFTER UPDATE OF ") + table->sourceColumns.join(QStringLiteral(", ")),
+                          table->source,
+                          upsert(*table, QStringLiteral("OLD."), -1) + u' '
+                              + upsert(*table, QStringLiteral("NEW."), 1));
     }
     return statements;
 }
@@ -258,7 +261,8 @@ QStringList DropTriggerStatements(const QList<const Table*>& tables)
     QStringList statements;
     for (const Table* table : tables) {
         for (const char* event : { "added", "removed", "changed" })
-            statements << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2").arg(table->name, QLatin1String(event));
+            statements << table->dialect.dropTrigger(
+                QStringLiteral("%1_%2").arg(table->name, QLatin1String(event)), table->source);
     }
     return statements;
 }

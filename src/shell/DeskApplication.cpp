@@ -6,6 +6,7 @@
 #include "app/DataFolderLock.h"
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
+#include "app/ServerAddress.h"
 #include "app/TextFormat.h"
 #include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
@@ -129,6 +130,14 @@ bool DeskApplication::start(const QString& dataFolderGiven)
     if (!DataFolder::enter(dataFolder))
         return refuseFolder(dataFolder);
 
+    const Outcome<std::optional<ServerAddress>> server = ServerAddressFile::read(dataFolder);
+    if (!server) {
+        messages.inform(server.text(), {}, MessageService::Icon::Critical);
+        return false;
+    }
+    if (server.value())
+        return openServerDesk(*server.value());
+
     const QString databasePath = DataFolder::databasePath(dataFolder);
     if (!QFileInfo::exists(databasePath)) {
         if (const QString failed = FirstStart::Install(databasePath, messages); !failed.isEmpty()) {
@@ -150,6 +159,35 @@ bool DeskApplication::openDesk(const QString& databasePath)
         messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
         return false;
     }
+    return openWindows();
+}
+
+bool DeskApplication::openServerDesk(const ServerAddress& server)
+{
+    MessageService& messages = m_services.messages;
+    QString password;
+    while (!m_database.openServer(server, password)) {
+        if (m_database.problem() != DatabaseProblem::PasswordNeeded) {
+            messages.inform(m_database.lastError(), {}, MessageService::Icon::Critical);
+            return false;
+        }
+        QString question = QStringLiteral("请输入数据库服务器 %1 的密码:").arg(server.url());
+        if (!password.isEmpty())
+            question = QStringLiteral("密码不对。") + question;
+        const std::optional<QString> typed = messages.askPassword(question, QStringLiteral("数据库服务器密码"));
+        if (!typed)
+            return false;
+        password = *typed;
+    }
+    // The desk's own setting files, for a folder that never held a house of its own.
+    if (!FirstStart::WriteDeliveredSettingFiles(messages))
+        return false;
+    return openWindows();
+}
+
+bool DeskApplication::openWindows()
+{
+    MessageService& messages = m_services.messages;
     FirstStart::MigratePasswords(m_database, messages);
     // The rooms, bills and queues as they were after the last completed action. Going on
     // without them would let the next change overwrite what a crash left behind.
@@ -173,12 +211,20 @@ void DeskApplication::bindBackupCommands()
     m_mainWindow->setOpener(MainWindow::Command::Backup, [this, generalManager](const CommandContext& context) {
         if (!generalManager(QStringLiteral("只有总经理帐户登录才能备份数据!")))
             return;
+        if (!m_backups) {
+            m_services.messages.inform(ServerBackupText.toString());
+            return;
+        }
         BackupDialog dialog(m_services, *m_backups, context.window);
         dialog.exec();
     });
     m_mainWindow->setOpener(MainWindow::Command::Restore, [this, generalManager](const CommandContext& context) {
         if (!generalManager(QStringLiteral("只有总经理帐户登录才能恢复数据!")))
             return;
+        if (!m_backups) {
+            m_services.messages.inform(ServerRestoreText.toString(), {}, MessageService::Icon::Warning);
+            return;
+        }
         RestoreDialog dialog(m_services, m_backups->folder(), context.window);
         if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
             return;
@@ -260,7 +306,9 @@ void DeskApplication::showBoard(const std::function<void()>& shown)
 
 void DeskApplication::checkDatabase()
 {
-    if (m_databaseCheck)
+    // The server checks its own pages; the chains and the ledger there are walked from the
+    // operator log's window.
+    if (m_databaseCheck || !m_backups)
         return;
     const QString databasePath = m_database.filePath();
     const bool logFound = m_database.logFoundAtOpen();

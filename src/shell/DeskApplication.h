@@ -43,6 +43,10 @@ class QObject;
 //     if (desk.start(dataFolder))        // locks the folder, opens or creates data.db,
 //         desk.mainWindow().show();      // restores the session; then drive any window
 //
+// A folder whose server.ini names a database server keeps the house there: start() opens it
+// (asking for its password when libpq knows none), and the folder keeps only what is the
+// desk's own. The backups and the checks of the file are then the server's business.
+//
 // start() shows "数据库注册失败!" when the folder cannot be made or written, says so when
 // another running desk holds the folder, and shows what is wrong with data.db and what to do
 // when it cannot be opened or the session cannot be restored; it then returns false, no window
@@ -59,6 +63,12 @@ public:
         FileChooser& files;
         AlertSound& sound;
     };
+
+    // What "数据备份" and "数据恢复" say at a desk whose house is kept on a server.
+    static constexpr QStringView ServerBackupText
+        = u"这家店的数据在数据库服务器上,由服务器备份:请服务器的管理员用 pg_dump 定期备份(见使用说明)。";
+    static constexpr QStringView ServerRestoreText = u"这家店的数据在数据库服务器上,不能在收银台恢复:恢复会改动每一台"
+                                                     u"收银台的数据。请服务器的管理员用 pg_restore 恢复备份。";
 
     explicit DeskApplication(Seams seams);
     ~DeskApplication();
@@ -82,6 +92,8 @@ public:
     QString restore(const Backups::Entry& backup);
 
     MainWindow& mainWindow() const { return *m_mainWindow; }
+    // The backups of a house kept in the folder's file; a house on a server has none here.
+    bool hasBackups() const { return m_backups != nullptr; }
     DeskBackups& backups() const { return *m_backups; }
     AppServices& services() { return m_services; }
     Database& database() { return m_database; }
@@ -93,6 +105,11 @@ public:
 private:
     bool refuseFolder(const QString& folder);
     bool openDesk(const QString& databasePath);
+    // Opens the house kept on `server`, asking for the password while the server refuses the
+    // one given.
+    bool openServerDesk(const ServerAddress& server);
+    // The part of a start after the database is open: the session restored, the main window.
+    bool openWindows();
     void bindBackupCommands();
 
     std::unique_ptr<DataFolderLock> m_folderLock; // first: held until everything else is gone

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -61,4 +63,19 @@ void DialogMessageService::inform(const QString& text, const QString& caption, I
 bool DialogMessageService::ask(const QString& text, const QString& caption, Icon icon)
 {
     return runBox(text, caption, icon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+std::optional<QString> DialogMessageService::askPassword(const QString& text, const QString& caption)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("passwordDialog"));
+    dialog.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+    dialog.setLabelText(text);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    dialog.setMinimumWidth(MinimumBoxWidth + TitleBarControlsWidth);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

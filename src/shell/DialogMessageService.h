@@ -16,4 +16,5 @@ public:
 
     void inform(const QString& text, const QString& caption = {}, Icon icon = Icon::Information) override;
     bool ask(const QString& text, const QString& caption = {}, Icon icon = Icon::Question) override;
+    std::optional<QString> askPassword(const QString& text, const QString& caption = {}) override;
 };

@@ -24,6 +24,10 @@ public:
     bool ask(const QString& text, const QString& caption = {}, Icon icon = Icon::Question) override;
 
     void queueAnswer(bool ok) { m_answers.enqueue(ok); }
+    // A password question is recorded as a question and answered from this queue; an empty
+    // queue cancels it.
+    std::optional<QString> askPassword(const QString& text, const QString& caption = {}) override;
+    void queuePassword(const QString& password) { m_passwords.enqueue(password); }
     void setDefaultAnswer(bool ok) { m_defaultAnswer = ok; }
 
     // Called after each text is recorded; lets a test react while a modal step is running.
@@ -38,6 +42,7 @@ public:
 private:
     QList<Shown> m_shown;
     QQueue<bool> m_answers;
+    QQueue<QString> m_passwords;
     bool m_defaultAnswer = true;
     std::function<void(const Shown&)> m_observer;
 };
