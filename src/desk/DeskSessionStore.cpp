@@ -114,6 +114,12 @@ Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& 
     return lists;
 }
 
+QString DeskSessionStore::lock()
+{
+    // The transaction itself holds the file against every other writer.
+    return m_database.exec(QStringLiteral("SELECT business_day FROM desk_day WHERE id=1")).error;
+}
+
 QString DeskSessionStore::write(const LiveState& before, const LiveState& after)
 {
     QString error = writeGuestRooms(before.guestInRooms, after.guestInRooms);

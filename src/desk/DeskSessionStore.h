@@ -26,6 +26,10 @@ public:
     // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
     Outcome<std::optional<ShiftMark>> lastShiftMark() const;
 
+    // Holds the live state against the other desks of the house until the caller's transaction
+    // ends: the row of the business day, taken for writing. Returns the database error text.
+    QString lock();
+
     // Writes what differs between `before` (what is stored) and `after`. Returns the database
     // error text, empty on success.
     QString write(const LiveState& before, const LiveState& after);

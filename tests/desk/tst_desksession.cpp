@@ -1,3 +1,4 @@
+#include "app/Database.h"
 #include "app/SqlTransaction.h"
 #include "desk/BusinessDay.h"
 #include "desk/DeskSession.h"
@@ -49,6 +50,19 @@ void queueIdle(TestEnvironment& env, const QStringList& numbers)
     for (const QString& number : numbers)
         QVERIFY(env.session.queueTechnician(RotaShift::Early, number).ok());
 }
+
+// Another desk of the same house: its own connection and session on the same database.
+struct OtherDesk
+{
+    explicit OtherDesk(TestEnvironment& env)
+        : session(database, env.clock)
+    {
+        ok = database.open(env.database.filePath()) && session.restore().ok();
+    }
+    Database database;
+    DeskSession session;
+    bool ok = false;
+};
 
 } // namespace
 
@@ -403,6 +417,85 @@ private slots:
         // The login is never kept: the desk logs in again.
         QCOMPARE(kept.userSession(), UserSession {});
         QCOMPARE(kept.currentCashier(), QString());
+    }
+
+    // Another desk changed a room this desk shows: the action on it writes nothing, says so,
+    // and the room is shown as it is now; a second try works on what is now stored.
+    void aRoomChangedAtAnotherDeskIsNotOverwritten()
+    {
+        TestEnvironment env;
+        queueIdle(env, { u"01"_s, u"02"_s });
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Massage, 5).ok());
+
+        QSignalSpy changed(&env.session, &DeskSession::roomChanged);
+        const Outcome<> stale = env.session.setCount(u"101"_s, BillCount::FootWash, 1);
+        QCOMPARE(stale.text(), DeskSession::RoomChangedText.arg(u"101"_s));
+        QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 5); // shown as it is now
+        QCOMPARE(env.session.bill(u"101"_s)->footWashClocks, 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(env.database.scalar(u"SELECT foot_wash_clocks FROM desk_bill WHERE room='101'"_s).toInt(), 0);
+
+        QVERIFY(env.session.setCount(u"101"_s, BillCount::FootWash, 1).ok());
+        QCOMPARE(
+            env.database.scalar(u"SELECT massage_clocks + foot_wash_clocks FROM desk_bill WHERE room='101'"_s).toInt(),
+            6);
+        // A room settled at one desk cannot be closed again at the other.
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Pedicure, 1).text().contains(u"101号房"_s));
+        QVERIFY(env.session.closeRoom(u"101"_s).ok());
+        QVERIFY(!other.session.closeRoom(u"101"_s).ok());
+        QCOMPARE(other.session.roomState(u"101"_s), RoomState::Idle);
+    }
+
+    // Two desks put the technician at the head of the queue into their rooms: the second is
+    // told he went elsewhere, and sees the queue as it is now.
+    void aTechnicianTakenAtAnotherDeskIsNotTakenTwice()
+    {
+        TestEnvironment env;
+        queueIdle(env, { u"07"_s, u"08"_s });
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        QVERIFY(env.session.openBill(u"102"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QCOMPARE(other.session.idleQueue().numbers().first(), u"07"_s);
+
+        QVERIFY(env.session.addTechnician(u"101"_s, technician(u"07"_s, u"小王"_s)).ok());
+        QSignalSpy queues(&other.session, &DeskSession::queuesChanged);
+        const Outcome<> second = other.session.addTechnician(u"102"_s, technician(u"07"_s, u"小王"_s));
+        QCOMPARE(second.text(), DeskSession::TechnicianChangedText.arg(u"07"_s));
+        QCOMPARE(other.session.idleQueue().numbers(), QStringList { u"08"_s });
+        QCOMPARE(other.session.workingList().numbers(), QStringList { u"07"_s });
+        QCOMPARE(other.session.bill(u"101"_s)->technicians.size(), 1); // the other room shows too
+        QCOMPARE(queues.count(), 1);
+        QCOMPARE(rows(env, u"desk_bill_technician"_s), 1);
+
+        QVERIFY(other.session.addTechnician(u"102"_s, technician(u"08"_s, u"小李"_s)).ok());
+        QCOMPARE(env.database.scalar(u"SELECT count(*) FROM desk_queue WHERE list='working'"_s).toInt(), 2);
+        // Actions on what the other desk did not touch go through, and show its changes.
+        QVERIFY(env.session.markPresent(u"09"_s).ok());
+        QCOMPARE(env.session.bill(u"102"_s)->technicians.first().number, u"08"_s);
+    }
+
+    // Inside a larger action (a settlement) the refusal undoes the whole action, and the room is
+    // shown as stored once it has ended.
+    void aRefusalInsideALargerActionShowsTheRoomAfterIt()
+    {
+        TestEnvironment env;
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Massage, 4).ok());
+        {
+            SqlTransaction settlement(env.database);
+            QVERIFY(env.session.markGuestIn(u"105"_s).ok());
+            QVERIFY(!env.session.closeRoom(u"101"_s).ok());
+            QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 2); // not yet: the action is open
+        }
+        QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 4);
+        QCOMPARE(env.session.roomState(u"105"_s), RoomState::Idle);
+        QCOMPARE(rows(env, u"desk_room"_s), 0);
     }
 };
 
