@@ -50,9 +50,9 @@ Outcome<> DeskSession::act(const Subject& subject, const std::function<Outcome<>
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
-    if (const QString error = m_store.lock(); !error.isEmpty())
-        return Failure { error };
-    const Outcome<LiveState> stored = m_store.load();
+    // An earlier action of the same transaction read it under the same lock and holds it,
+    // with its own changes.
+    Outcome<LiveState> stored = m_staged ? Outcome<LiveState>(*m_staged) : m_store.lock();
     if (!stored)
         return stored.setback<void>();
     if (const QString changed = changedElsewhere(subject, stored.value()); !changed.isEmpty()) {

@@ -114,10 +114,13 @@ Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& 
     return lists;
 }
 
-QString DeskSessionStore::lock()
+Outcome<LiveState> DeskSessionStore::lock() const
 {
     // The transaction itself holds the file against every other writer.
-    return m_database.exec(QStringLiteral("SELECT business_day FROM desk_day WHERE id=1")).error;
+    if (const SqlResult held = m_database.exec(QStringLiteral("SELECT business_day FROM desk_day WHERE id=1"));
+        !held.ok())
+        return Failure { held.error };
+    return load();
 }
 
 QString DeskSessionStore::write(const LiveState& before, const LiveState& after)

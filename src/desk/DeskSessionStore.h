@@ -26,9 +26,9 @@ public:
     // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
     Outcome<std::optional<ShiftMark>> lastShiftMark() const;
 
-    // Holds the live state against the other desks of the house until the caller's transaction
-    // ends: the row of the business day, taken for writing. Returns the database error text.
-    QString lock();
+    // Everything stored, held against the other desks of the house until the caller's
+    // transaction ends (a file's write transaction holds it already).
+    Outcome<LiveState> lock() const;
 
     // Writes what differs between `before` (what is stored) and `after`. Returns the database
     // error text, empty on success.
