@@ -1,5 +1,6 @@
 # The two commands of the README. Both install what is missing on a Debian 12 machine,
-# configure and build; `make run` then starts the desk, `make test` runs every test.
+# configure and build; `make run` then starts the desk, `make test` runs every test, with a
+# throwaway PostgreSQL server up for the tests that need one (scripts/test-with-server.sh).
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
@@ -9,7 +10,7 @@ run: build
 	./$(BUILD_DIR)/src/tavrel $(if $(DATA_DIR),--data-dir "$(DATA_DIR)")
 
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	./scripts/test-with-server.sh $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo

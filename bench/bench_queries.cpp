@@ -52,6 +52,9 @@ namespace {
 
 // --- the sqlite3 tool ---------------------------------------------------------------------------
 
+// The statements the tool runs are spelled for the file it opens.
+const SqlDialect SqliteDialect(SqlEngine::Sqlite);
+
 struct ToolRun
 {
     QList<double> milliseconds; // one per statement, as the tool's timer reports them
@@ -365,8 +368,8 @@ int main(int argc, char* argv[])
             });
             toolRounds << RunSqlite(file,
                 { PageStatement(query.condition, true),
-                    Inlined(QueryTotalsQuery(RecordKind::Receipts, query.condition).sql,
-                        QueryTotalsQuery(RecordKind::Receipts, query.condition).values),
+                    Inlined(QueryTotalsQuery(SqliteDialect, RecordKind::Receipts, query.condition).sql,
+                        QueryTotalsQuery(SqliteDialect, RecordKind::Receipts, query.condition).values),
                     PageStatement(query.condition, false) });
         }
         const WindowRun run = MedianOf(windowRounds,
@@ -428,12 +431,11 @@ int main(int argc, char* argv[])
         rowsSum.next();
         const ToolRun tool = RunSqlite(file, { exact });
         const QueryTotals ledger = ReadQueryTotals(database, RecordKind::Receipts, QueryCondition::all()).value();
-        const bool same = rowsSum.value(0).toLongLong() == ledger.count
-            && rowsSum.value(1).toLongLong() == ledger.amount.fen();
+        const bool same
+            = rowsSum.value(0).toLongLong() == ledger.count && rowsSum.value(1).toLongLong() == ledger.amount.fen();
         check(QStringLiteral("totals of all equal the rows added up (sqlite3 takes %1 for them)")
                   .arg(Ms(tool.milliseconds[0])),
-            same ? 0 : 1, 0,
-            QStringLiteral("%1 receipts, %2 fen").arg(ledger.count).arg(ledger.amount.fen()));
+            same ? 0 : 1, 0, QStringLiteral("%1 receipts, %2 fen").arg(ledger.count).arg(ledger.amount.fen()));
     }
 
     // "导出" of every receipt, once to each format, into a folder beside the data (the same disk).

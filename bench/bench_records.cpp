@@ -140,14 +140,14 @@ Figures MeasureFloor(AppServices& services, const QString& name)
 {
     Database& database = services.database;
     const QString table = RecordStore::tableName(RecordMode::Members);
-    RecordFilter filter(RecordMode::Members);
+    RecordFilter filter(RecordMode::Members, database.dialect());
     filter.setSearchText(name);
     const auto where
         = [](const QString& condition) { return condition.isEmpty() ? QString() : u" WHERE "_s + condition; };
     const auto select = [&](const QString& condition, const QVariantList& values) {
         QSqlQuery query(database.connection());
         query.prepare(u"SELECT %1 FROM %2%3 ORDER BY %4 DESC"_s.arg(
-            RecordStore::columnNames().join(u", "_s), table, where(condition), Database::rowKey()));
+            RecordStore::columnNames().join(u", "_s), table, where(condition), database.dialect().rowKey()));
         for (const QVariant& value : values)
             query.addBindValue(value);
         if (!query.exec())

@@ -1,4 +1,6 @@
 #include "app/Clock.h"
+#include "app/DataFolder.h"
+#include "app/ServerAddress.h"
 #include "shell/ApplicationIdentity.h"
 #include "shell/BellAlertSound.h"
 #include "shell/DeskApplication.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
@@ -44,6 +47,44 @@ double cpuSeconds()
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// `tavrel --server URL` asks for no window: it only checks the address and writes it.
+bool onlyWritesServerAddress(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--server" || argument.startsWith("--server="))
+            return true;
+    }
+    return false;
+}
+
+// Checks the server's address and writes it into the data folder's server.ini, saying on the
+// terminal what was done or what is wrong. The desk itself is not started.
+int writeServerAddress(const QString& url, const QString& folder)
+{
+    const Outcome<ServerAddress> address = ServerAddress::parse(url);
+    if (!address) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(address.text()));
+        return 2;
+    }
+    if (!DataFolder::make(folder)) {
+        std::fprintf(stderr, "%s\n",
+            qUtf8Printable(QStringLiteral("无法创建数据文件夹 %1。").arg(QDir::toNativeSeparators(folder))));
+        return 1;
+    }
+    const Outcome<> written = ServerAddressFile::write(folder, address.value());
+    if (!written) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(written.text()));
+        return 1;
+    }
+    std::printf("%s\n",
+        qUtf8Printable(
+            QStringLiteral("服务器地址 %1 已写入 %2。")
+                .arg(address.value().url(),
+                    QDir::toNativeSeparators(QDir(folder).filePath(ServerAddressFile::FileName.toString())))));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -51,9 +92,10 @@ int main(int argc, char* argv[])
     QElapsedTimer sinceStart;
     sinceStart.start();
     useShippedFontConfig(argv[0]);
-    QApplication application(argc, argv);
+    const bool serverOnly = onlyWritesServerAddress(argc, argv);
+    const std::unique_ptr<QCoreApplication> application
+        = serverOnly ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
     SetApplicationIdentity();
-    QApplication::setStyle(new HoverButtonStyle);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tavrel 桑拿足浴前台收银管理系统"));
@@ -69,7 +111,16 @@ int main(int argc, char* argv[])
     const QCommandLineOption reportBackground(
         QStringLiteral("report-background-work"), QStringLiteral("打印启动后的检查和备份所用的时间和CPU时间并退出"));
     parser.addOption(reportBackground);
-    parser.process(application);
+    const QCommandLineOption server(QStringLiteral("server"),
+        QStringLiteral("把数据库服务器的地址写入数据文件夹的 server.ini 后退出 (例如 "
+                       "postgresql://tavrel@192.168.1.10:5432/tavrel;密码不写在地址里)"),
+        QStringLiteral("URL"));
+    parser.addOption(server);
+    parser.process(*application);
+    const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
+    if (serverOnly)
+        return writeServerAddress(parser.value(server), folder);
+    QApplication::setStyle(new HoverButtonStyle);
 
     DialogMessageService messages;
     SystemClock clock;
@@ -79,14 +130,13 @@ int main(int argc, char* argv[])
     BellAlertSound sound;
 
     DeskApplication desk({ messages, clock, printers, launcher, files, sound });
-    const QString folder = parser.isSet(dataDir) ? parser.value(dataDir) : DeskApplication::defaultDataFolder();
     if (!desk.start(folder))
         return 1;
     QElapsedTimer sinceBoard;
     double cpuAtBoard = 0;
     if (parser.isSet(reportBackground)) {
         QObject::connect(
-            &desk.backups(), &DeskBackups::backgroundFinished, &application, [&](const BackupJob::Result& result) {
+            &desk.backups(), &DeskBackups::backgroundFinished, application.get(), [&](const BackupJob::Result& result) {
                 std::printf("background work done after %lld ms, %.2f CPU-s: %s\n",
                     static_cast<long long>(sinceBoard.elapsed()), cpuSeconds() - cpuAtBoard,
                     result.entry ? qPrintable(QDir::toNativeSeparators(result.entry->path)) : qPrintable(result.error));
@@ -106,5 +156,5 @@ int main(int argc, char* argv[])
     });
     SplashScreen splash;
     splash.showOver(desk.mainWindow());
-    return application.exec();
+    return application->exec();
 }

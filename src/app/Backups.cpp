@@ -6,6 +6,7 @@
 #include "app/DatabaseCheck.h"
 #include "app/DurableFile.h"
 #include "app/RecordChain.h"
+#include "app/SqliteWorkerThread.h"
 #include "app/TextFormat.h"
 
 #include <QAtomicInt>
@@ -102,7 +103,7 @@ QString onReadOnlyConnection(
             error = DatabaseErrorText(db.lastError());
         } else {
             if (watcher)
-                watcher(*static_cast<sqlite3* const*>(db.driver()->handle().constData()));
+                watcher(SqliteWorkerThread::handleOf(db));
             error = work(db);
             if (watcher)
                 watcher(nullptr);
@@ -133,11 +134,6 @@ constexpr int PagesPerStep = 1024; // 4 MB of pages of 4 KB
 // A desk writing faster than the copy runs restarts it; the third run copies in one read.
 constexpr int RestartsBeforeOneRead = 2;
 
-sqlite3* handleOf(QSqlDatabase& db)
-{
-    return *static_cast<sqlite3* const*>(db.driver()->handle().constData());
-}
-
 // SQLite's online backup of the database at `source` into the new file `target`, a few MB at
 // a time: between two steps the copy holds no read of the file, so the desk's log is folded
 // back in as usual. A step that meets the desk's writes starts the copy again.
@@ -159,7 +155,7 @@ QString copyOnline(
         // A scratch copy: it is synced once compressed, not page by page.
         sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
         QString error;
-        sqlite3_backup* backup = sqlite3_backup_init(to, "main", handleOf(db), "main");
+        sqlite3_backup* backup = sqlite3_backup_init(to, "main", SqliteWorkerThread::handleOf(db), "main");
         if (!backup) {
             error = QString::fromUtf8(sqlite3_errmsg(to));
         } else {

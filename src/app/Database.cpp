@@ -101,6 +101,7 @@ bool Database::openConnection(const QString& filePath)
     m_problem = DatabaseProblem::None;
     m_problemDetail.clear();
     m_lastFailureCode = 0;
+    m_dialect = SqlDialect(SqlEngine::Sqlite);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
@@ -128,11 +129,11 @@ bool Database::configure()
 
 SqlResult Database::probeWrite()
 {
-    SqlResult result = exec(QStringLiteral("BEGIN IMMEDIATE"));
+    SqlResult result = exec(m_dialect.beginWrite());
     if (!result.ok())
         return result;
     result = exec(QStringLiteral("CREATE TABLE tavrel_write_check (x)"));
-    exec(QStringLiteral("ROLLBACK"));
+    exec(m_dialect.rollback());
     return result;
 }
 
@@ -198,6 +199,7 @@ bool Database::openReader(const QString& filePath)
     m_filePath = filePath;
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
+    m_dialect = SqlDialect(SqlEngine::Sqlite);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
@@ -284,6 +286,16 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
     return result;
 }
 
+Outcome<qint64> Database::insert(const QString& sql, const QVariantList& values)
+{
+    const SqlResult inserted = exec(sql + m_dialect.returningRowKey(), values);
+    if (!inserted.ok())
+        return Failure { inserted.error };
+    if (inserted.isEmpty())
+        return Failure { QStringLiteral("未写入新行") };
+    return inserted.first().value(0).toLongLong();
+}
+
 QVariant Database::scalar(const QString& sql, const QVariantList& values, QString* error)
 {
     const SqlResult result = exec(sql, values);
@@ -338,8 +350,7 @@ QString Database::beginTransaction()
     // The outermost level takes the write lock at once, so that a write that reads first
     // cannot meet a lock half-way; the inner levels are savepoints inside it.
     const int level = transactionDepth();
-    const SqlResult begun = exec(
-        level == 0 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT %1").arg(savepointName(level)));
+    const SqlResult begun = exec(level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
     if (begun.ok())
         m_transactions.append(TransactionLevel {});
     return begun.error;
@@ -348,8 +359,8 @@ QString Database::beginTransaction()
 QString Database::commitTransaction()
 {
     const int level = transactionDepth() - 1;
-    const SqlResult committed = exec(
-        level == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT %1").arg(savepointName(level)));
+    const SqlResult committed
+        = exec(level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
     if (!committed.ok())
         return committed.error; // still open: the caller rolls back
     TransactionLevel finished = m_transactions.takeLast();
@@ -371,10 +382,10 @@ void Database::rollbackTransaction()
     if (level < 0)
         return;
     if (level == 0) {
-        exec(QStringLiteral("ROLLBACK"));
+        exec(m_dialect.rollback());
     } else {
-        exec(QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(savepointName(level)));
-        exec(QStringLiteral("RELEASE SAVEPOINT %1").arg(savepointName(level)));
+        exec(m_dialect.rollbackToSavepoint(savepointName(level)));
+        exec(m_dialect.releaseSavepoint(savepointName(level)));
     }
     // A failed rollback leaves nothing to undo: SQLite has already rolled the transaction back.
     const TransactionLevel undone = m_transactions.takeLast();

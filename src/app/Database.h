@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/DatabaseProblem.h"
+#include "app/Outcome.h"
+#include "app/SqlDialect.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -35,6 +37,14 @@ struct SqlResult
 //
 // Writes that belong together run in a SqlTransaction; transactions nest (see
 // SqlTransaction.h), and work queued with onCommit() runs only when the outermost one commits.
+//
+// Only the database layer knows which engine it speaks to. The layer is these files of app/:
+// Database*, SqlDialect*, Schema*, DatabaseCheck*, Backups*, SqliteWorkerThread*, SqlTransaction*,
+// ServerFunctions* and ServerAddress*. The engine's own machinery (PRAGMA, VACUUM INTO, the
+// page checks, sqlite3_* calls, the server's functions) stays in them. Every other file builds
+// its statements from plain SQL that both engines accept and takes what an engine spells its
+// own way from dialect(); scripts/check-engine-spellings.sh (CTest engine_spellings) fails
+// when an engine's spelling shows up anywhere else.
 class Database
 {
 public:
@@ -105,27 +115,16 @@ public:
     using RowReader = std::function<bool(const QSqlQuery& row)>;
     QString readRows(const QString& sql, const QVariantList& values, const RowReader& row);
 
-    // The database's own spellings, for statements built on a floor above: the key that orders
-    // the rows of a table in the order they were added, and a text column read as a number by
-    // the leading-number rule of LeadingNumber.h ("3abc" is 3, "" and "abc" are 0).
-    static QString rowKey();
-    static QString leadingInteger(const QString& column);
-    static QString leadingReal(const QString& column);
-    // The same read as an amount: a whole number of fen, the number as written rounded half
-    // away from zero, as Money::fromText reads it ("1.005" is 1.01). It needs no function of
-    // this program, so the ledger's triggers work in any tool that writes to the file.
-    static QString leadingFen(const QString& column);
-    // The reading the ledger's triggers of version 7 made (the real number times 100,
-    // rounded: "1.005" was 1.00), for the shape of a file of that version.
-    static QString leadingFenOfVersion7(const QString& column);
-    // Money kept as text: `fen` reads one row's amount by the leading-number rule, rounded once
-    // to whole fen (as Money::fromText does: "2.675" is 268, "12.5元" is 1250, "" is 0);
-    // `fenSum` is the aggregate of those, an exact integer (0 over no rows, nulls skipped).
-    // A total read this way is the sum of the amounts as they are printed, one by one; build
-    // it with Money::fromFen().
-    static QString fen(const QString& column);
-    static QString fenSum(const QString& column);
-    // Gives a connection opened outside this class the functions those spellings use.
+    // The spellings of the engine this connection speaks to, for statements built on a floor
+    // above (SQLite until the connection is opened elsewhere).
+    const SqlDialect& dialect() const { return m_dialect; }
+
+    // Runs one INSERT of a single row and gives the new row's key (SqlDialect::rowKey()), read
+    // by the statement itself: `sql` ends with its VALUES list.
+    Outcome<qint64> insert(const QString& sql, const QVariantList& values = {});
+
+    // Gives a SQLite connection opened outside this class the money functions the dialect
+    // spells (SqlDialect::fen(), fenSum()).
     // Returns false when the connection has no engine handle to give them to.
     static bool addMoneyFunctions(const QSqlDatabase& connection);
 
@@ -160,13 +159,14 @@ private:
     // The kept statement of `sql`, run with `values`; null with the error in `failure`.
     QSqlQuery* executed(const QString& sql, const QVariantList& values, SqlResult* failure);
 
-    // Used by SqlTransaction: the outermost level is BEGIN IMMEDIATE, inner ones are
+    // Used by SqlTransaction: the outermost level begins a write, inner ones are
     // savepoints. Each returns the error text, empty on success.
     QString beginTransaction();
     QString commitTransaction();
     void rollbackTransaction();
 
     QString m_connectionName;
+    SqlDialect m_dialect { SqlEngine::Sqlite };
     QString m_filePath;
     QString m_lastError;
     DatabaseProblem m_problem = DatabaseProblem::None;

@@ -46,7 +46,7 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
         if (!db.open()) {
             verdict = failedWith(db.lastError());
         } else {
-            opened(*static_cast<sqlite3* const*>(db.driver()->handle().constData()));
+            opened(SqliteWorkerThread::handleOf(db));
             QSqlQuery query(db);
             query.setForwardOnly(true);
             // The pages are read through a map of the file rather than a call each.

@@ -1,8 +1,9 @@
-// The reading part of the database layer: large results read row by row, and the spellings
-// of SQLite that statements built on the floors above need.
+// The reading part of the database layer: large results read row by row, and the money
+// functions a SQLite connection is given.
 
 #include "app/Database.h"
 #include "app/Money.h"
+#include "app/SqliteWorkerThread.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -65,34 +66,19 @@ void fenSumFinal(sqlite3_context* context)
     resultFen(context, sum ? *sum : 0);
 }
 
-constexpr const char* FenFunction = "tavrel_fen";
-constexpr const char* FenSumFunction = "tavrel_fen_sum";
-
 } // namespace
 
 bool Database::addMoneyFunctions(const QSqlDatabase& connection)
 {
-    const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* db = SqliteWorkerThread::handleOf(connection);
     if (!db)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    return sqlite3_create_function_v2(db, FenFunction, 1, flags, nullptr, fenFunction, nullptr, nullptr, nullptr)
+    return sqlite3_create_function_v2(db, FenFunctionName, 1, flags, nullptr, fenFunction, nullptr, nullptr, nullptr)
         == SQLITE_OK
-        && sqlite3_create_function_v2(db, FenSumFunction, 1, flags, nullptr, nullptr, fenSumStep, fenSumFinal, nullptr)
+        && sqlite3_create_function_v2(
+               db, FenSumFunctionName, 1, flags, nullptr, nullptr, fenSumStep, fenSumFinal, nullptr)
         == SQLITE_OK;
-}
-
-QString Database::fen(const QString& column)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(FenFunction), column);
-}
-
-QString Database::fenSum(const QString& column)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(FenSumFunction), column);
 }
 
 QString Database::readRows(const QString& sql, const QVariantList& values, const RowReader& row)
@@ -112,38 +98,4 @@ QString Database::readRows(const QString& sql, const QVariantList& values, const
     }
     query->finish();
     return error;
-}
-
-QString Database::rowKey()
-{
-    // Orders the rows of a table as they were added. It pages through a result and is never
-    // kept: a VACUUM may renumber it.
-    return QStringLiteral("rowid");
-}
-
-// SQLite's CAST of a text takes its longest leading number after ASCII blanks, as the
-// leading-number rule does: "3abc" is 3, " 4" is 4, "0x10" is 0, "5.5.5" is 5.5, "" is 0.
-// (Beyond the 32-bit range, where the rule's reading stops, the database reads on; no count
-// the desk writes comes near it.)
-QString Database::leadingInteger(const QString& column)
-{
-    return QStringLiteral("CAST(%1 AS INTEGER)").arg(column);
-}
-
-QString Database::leadingReal(const QString& column)
-{
-    return QStringLiteral("CAST(%1 AS REAL)").arg(column);
-}
-
-QString Database::leadingFen(const QString& column)
-{
-    // round(x, 2) rounds the number as it is written, half away from zero: SQLite rounds
-    // through its own decimal printing, so "1.005" (the real number 1.00499999…) is 1.01, as
-    // Money::fromText reads it. Only then is it made fen, which is exact for two places.
-    return QStringLiteral("CAST(round(round(CAST(%1 AS REAL), 2)*100) AS INTEGER)").arg(column);
-}
-
-QString Database::leadingFenOfVersion7(const QString& column)
-{
-    return QStringLiteral("CAST(round(CAST(%1 AS REAL)*100) AS INTEGER)").arg(column);
 }

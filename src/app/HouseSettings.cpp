@@ -13,9 +13,11 @@ bool isOn(Database& database, QStringView name, QString* error)
 
 QString set(Database& database, QStringView name, bool on)
 {
+    const QString value = QStringLiteral("value");
     return database
-        .exec(QStringLiteral("INSERT INTO house_setting (name, value) VALUES (?, ?) "
-                             "ON CONFLICT (name) DO UPDATE SET value=excluded.value"),
+        .exec(database.dialect().upsert(QStringLiteral("house_setting"), { QStringLiteral("name"), value },
+                  { QStringLiteral("?"), QStringLiteral("?") }, { QStringLiteral("name") }, { value },
+                  SqlDialect::OnConflict::Replace),
             { name.toString(), on ? QStringLiteral("1") : QStringLiteral("0") })
         .error;
 }

@@ -13,7 +13,7 @@ PagedTableModel::PagedTableModel(Database& database, const QString& table, const
     , m_database(database)
     , m_table(table)
     , m_columns(columns)
-    , m_keyColumns(orderColumns + QStringList { Database::rowKey() })
+    , m_keyColumns(orderColumns + QStringList { database.dialect().rowKey() })
     , m_anchorTimer(new QTimer(this))
 {
     m_anchorTimer->setInterval(0);
@@ -287,7 +287,7 @@ QString PagedTableModel::selectText(const QStringList& columns, bool downward, b
     }
     QString keyComparison;
     if (fromKey) {
-        // (time, rowid) < (?, ?): the rows after the known one in the list's order.
+        // (time, key) < (?, ?): the rows after the known one in the list's order.
         keyComparison = u'(' + m_keyColumns.join(QStringLiteral(", ")) + u')'
             + (downward ? QStringLiteral(" < ") : QStringLiteral(" > ")) + u'(' + marks.join(QStringLiteral(", "))
             + u')';

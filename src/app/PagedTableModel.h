@@ -65,7 +65,7 @@ public:
 
     // The text of a cell as the list shows it; empty outside the list.
     QString text(int row, int column) const;
-    // The key of a row in its table (Database::rowKey()), by which a record shown can be
+    // The key of a row in its table (SqlDialect::rowKey()), by which a record shown can be
     // changed or deleted; null outside the list.
     QVariant rowKey(int row) const;
 

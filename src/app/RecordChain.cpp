@@ -161,19 +161,20 @@ public:
         , m_salaries(connection)
         , m_goods(connection)
     {
-        const auto select = [](const char* columns, const char* table, const char* order) {
+        const QString rowKey = SqlDialect::of(connection).rowKey();
+        const auto select = [](const char* columns, const char* table, const QString& order) {
             return QStringLiteral("SELECT %1 FROM %2 WHERE id>=? ORDER BY %3")
-                .arg(QLatin1String(columns), QLatin1String(table), QLatin1String(order));
+                .arg(QLatin1String(columns), QLatin1String(table), order);
         };
         if (chain == RecordChain::Chain::OperatorLog) {
-            m_error = m_main.start(select(LogColumns, "operator_log", "id"), { from });
+            m_error = m_main.start(select(LogColumns, "operator_log", QStringLiteral("id")), { from });
             return;
         }
-        m_error = m_main.start(select(ReceiptColumns, "Receiptform", "id"), { from });
+        m_error = m_main.start(select(ReceiptColumns, "Receiptform", QStringLiteral("id")), { from });
         if (m_error.isEmpty())
-            m_error = m_salaries.start(select(SalaryColumns, "salaryform", "id, rowid"), { from });
+            m_error = m_salaries.start(select(SalaryColumns, "salaryform", u"id, " + rowKey), { from });
         if (m_error.isEmpty())
-            m_error = m_goods.start(select(GoodsColumns, "spsalay", "id, rowid"), { from });
+            m_error = m_goods.start(select(GoodsColumns, "spsalay", u"id, " + rowKey), { from });
     }
 
     QString error() const { return m_error; }
@@ -236,14 +237,22 @@ const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) V
 const char* const LinkBefore
     = "SELECT link FROM chain_link WHERE chain=? AND position<? ORDER BY position DESC LIMIT 1";
 
-// A link as stored; zeros for none (the first position) or a text that is no link.
+// A link as stored; nothing for a text that is no link.
+std::optional<Digest> linkOfHex(const QString& hex)
+{
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    Digest link {};
+    if (bytes.size() != static_cast<qsizetype>(link.size()))
+        return std::nullopt;
+    std::copy(bytes.begin(), bytes.end(), link.begin());
+    return link;
+}
+
+// The link a row follows: the stored one, or zeros for none (the first position) or for a
+// text that is no link.
 Digest digestOfHex(const QString& hex)
 {
-    Digest link {};
-    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
-    if (bytes.size() == static_cast<qsizetype>(link.size()))
-        std::copy(bytes.begin(), bytes.end(), link.begin());
-    return link;
+    return linkOfHex(hex).value_or(Digest {});
 }
 
 // The stored link of the last position before `position`.
@@ -302,12 +311,9 @@ QString verifyChain(
             element = rows.next();
             continue;
         }
-        Digest stored {};
-        const QByteArray storedHex = links.row().value(1).toString().toLatin1();
-        const QByteArray storedBytes = QByteArray::fromHex(storedHex);
-        const bool readable = storedBytes.size() == static_cast<qsizetype>(stored.size());
-        if (readable)
-            std::copy(storedBytes.begin(), storedBytes.end(), stored.begin());
+        const std::optional<Digest> readLink = linkOfHex(links.row().value(1).toString());
+        const bool readable = readLink.has_value();
+        Digest stored = readLink.value_or(Digest {});
         if (!element || links.key() < element->position) {
             note(QStringLiteral("%1已被删除(校验链中有它)").arg(what.arg(links.key())));
         } else {

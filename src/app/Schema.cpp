@@ -306,7 +306,7 @@ bool createTables(Database& database, const QList<TableDefinition>& definitions,
 bool closeEarlierReceipts(Database& database, QString* error)
 {
     const SqlResult earlier = database.exec(QStringLiteral("SELECT count(*), %1, max(id) FROM Receiptform")
-                                                .arg(Database::fenSum(QStringLiteral("alljine"))));
+                                                .arg(database.dialect().fenSum(QStringLiteral("alljine"))));
     if (!earlier.ok()) {
         *error = earlier.error;
         return false;
@@ -433,13 +433,13 @@ QList<TableDefinition> ledgerTables(const QList<const TakingsLedger::Table*>& le
 
 bool fillLedger(Database& database, QString* error)
 {
-    *error = TakingsLedger::Rebuild(database, TakingsLedger::FirstTables());
+    *error = TakingsLedger::Rebuild(database, TakingsLedger::FirstTables(database.dialect()));
     return error->isEmpty();
 }
 
 bool fillReceiptDays(Database& database, QString* error)
 {
-    *error = TakingsLedger::Rebuild(database, { &TakingsLedger::ReceiptDays() });
+    *error = TakingsLedger::Rebuild(database, { &TakingsLedger::ReceiptDays(database.dialect()) });
     return error->isEmpty();
 }
 
@@ -483,6 +483,8 @@ struct SchemaStep
 const QList<SchemaStep>& steps()
 {
     static const QList<SchemaStep> history = [] {
+        // The steps of a SQLite file; a house on a server is made by steps of its own.
+        const SqlDialect dialect(SqlEngine::Sqlite);
         QStringList indexes;
         for (const char* index : Indexes)
             indexes << QString::fromLatin1(index);
@@ -511,16 +513,17 @@ const QList<SchemaStep>& steps()
             // The chains over the operator log and the receipts, and the refusal of a REPLACE.
             { 6, chainTables(), chainStatements, linkExistingRows },
             // The daily ledger of the takings.
-            { 7, ledgerTables(TakingsLedger::FirstTables()), TakingsLedger::TriggerStatementsOfVersion7(), fillLedger },
+            { 7, ledgerTables(TakingsLedger::FirstTables(dialect)), TakingsLedger::TriggerStatementsOfVersion7(dialect),
+                fillLedger },
             // The ledger reads an amount with a third decimal place as the number written
             // ("1.005" is 1.01, as every list and receipt shows it), and is counted again.
             { 8, {},
-                TakingsLedger::DropTriggerStatements(TakingsLedger::FirstTables())
-                    + TakingsLedger::TriggerStatements(TakingsLedger::FirstTables()),
+                TakingsLedger::DropTriggerStatements(TakingsLedger::FirstTables(dialect))
+                    + TakingsLedger::TriggerStatements(TakingsLedger::FirstTables(dialect)),
                 fillLedger },
             // The receipts per day and payment method alone, for the totals of long periods.
-            { 9, ledgerTables({ &TakingsLedger::ReceiptDays() }),
-                TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays() }), fillReceiptDays },
+            { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
+                TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
         };
     }();
     return history;

@@ -1,9 +1,20 @@
 #include "app/SqliteWorkerThread.h"
 
 #include <QMutexLocker>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QThread>
+#include <QVariant>
 
 #include <sqlite3.h>
+
+sqlite3* SqliteWorkerThread::handleOf(const QSqlDatabase& connection)
+{
+    const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
 
 SqliteWorkerThread::~SqliteWorkerThread()
 {

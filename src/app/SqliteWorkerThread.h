@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 
+class QSqlDatabase;
 class QThread;
 struct sqlite3;
 
@@ -18,6 +19,10 @@ public:
     // before it closes it.
     using HandleWatcher = std::function<void(sqlite3*)>;
     using Work = std::function<void(const HandleWatcher&)>;
+
+    // The engine handle of an open SQLite connection, for the watcher; null for a connection
+    // of another engine.
+    static sqlite3* handleOf(const QSqlDatabase& connection);
 
     SqliteWorkerThread() = default;
     ~SqliteWorkerThread(); // stops

@@ -7,26 +7,35 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <array>
+
 namespace TakingsLedger {
 
 namespace {
 
 // The calendar day of a row and the hour of its time ("2026-12-07 15:42:10": "2026-12-07", "15").
-const QString DayOf = QStringLiteral("substr(%1time, 1, 10)");
-const QString HourOf = QStringLiteral("substr(%1time, 12, 2)");
+QString dayOf(const SqlDialect& dialect)
+{
+    return dialect.dayOf(QStringLiteral("%1time"));
+}
+
+QString hourOf(const SqlDialect& dialect)
+{
+    return dialect.hourOf(QStringLiteral("%1time"));
+}
 
 // The amount texts the ledger adds up in fen: a receipt's total, a commission, a goods line.
 const char* const AmountColumns[] = { "alljine", "salary", "jine" };
 
 // A field left empty (NULL) by another tool counts 0, as the lists show it empty.
-QString fenOf(const QString& column)
+QString fenOf(const SqlDialect& dialect, const QString& column)
 {
-    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingFen(QStringLiteral("%1") + column));
+    return QStringLiteral("coalesce(%1, 0)").arg(dialect.leadingFen(QStringLiteral("%1") + column));
 }
 
-QString countOf(const QString& column)
+QString countOf(const SqlDialect& dialect, const QString& column)
 {
-    return QStringLiteral("coalesce(%1, 0)").arg(Database::leadingInteger(QStringLiteral("%1") + column));
+    return QStringLiteral("coalesce(%1, 0)").arg(dialect.leadingInteger(QStringLiteral("%1") + column));
 }
 
 QString withPrefix(const QStringList& expressions, const QString& prefix)
@@ -57,12 +66,9 @@ QString upsert(const Table& table, const QString& prefix, int sign)
     for (const QString& sum : table.sumExpressions)
         values << QStringLiteral("%1(%2)").arg(
             sign < 0 ? QStringLiteral("-") : QString(), QString(sum).replace(QStringLiteral("%1"), prefix));
-    QStringList updates;
-    for (const QString& sum : table.sums)
-        updates << QStringLiteral("%1=%1+excluded.%1").arg(sum);
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5;")
-        .arg(table.name, table.columns().join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
-            table.keys.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+    return table.dialect.upsert(
+               table.name, table.columns(), values, table.keys, table.sums, SqlDialect::OnConflict::Add)
+        + u';';
 }
 
 // The source rows summed per ledger key, as the ledger should hold them.
@@ -87,10 +93,11 @@ QString heldRows(const Table& table, bool since)
             since ? QStringLiteral(" AND day>=?") : QString());
 }
 
-Table makeTable(QString name, QString source, QString caption, QList<std::pair<QString, QString>> keys,
-    QList<std::pair<QString, QString>> sums, QStringList sourceColumns)
+Table makeTable(const SqlDialect& dialect, QString name, QString source, QString caption,
+    QList<std::pair<QString, QString>> keys, QList<std::pair<QString, QString>> sums, QStringList sourceColumns)
 {
-    Table table { std::move(name), std::move(source), std::move(caption), {}, {}, {}, {}, std::move(sourceColumns) };
+    Table table { dialect, std::move(name), std::move(source), std::move(caption), {}, {}, {}, {},
+        std::move(sourceColumns) };
     for (const auto& [column, expression] : keys) {
         table.keys << column;
         table.keyExpressions << expression;
@@ -104,13 +111,24 @@ Table makeTable(QString name, QString source, QString caption, QList<std::pair<Q
 
 // What both receipt tables add up per key: the receipts, their amount in fen, the massage and
 // foot-wash clocks and the pedicures.
-QList<std::pair<QString, QString>> receiptSums()
+QList<std::pair<QString, QString>> receiptSums(const SqlDialect& dialect)
 {
     return { { QStringLiteral("receipts"), QStringLiteral("1") },
-        { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[0])) },
-        { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
-        { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) },
-        { QStringLiteral("pedicure"), countOf(QStringLiteral("trimfoot")) } };
+        { QStringLiteral("amount_fen"), fenOf(dialect, QLatin1String(AmountColumns[0])) },
+        { QStringLiteral("massage"), countOf(dialect, QStringLiteral("massagetime")) },
+        { QStringLiteral("footwash"), countOf(dialect, QStringLiteral("washfoottime")) },
+        { QStringLiteral("pedicure"), countOf(dialect, QStringLiteral("trimfoot")) } };
+}
+
+// A value made once for each engine, by `make` given that engine's dialect.
+template <typename Make> auto perEngine(Make make)
+{
+    return std::array { make(SqlDialect(SqlEngine::Sqlite)), make(SqlDialect(SqlEngine::Postgres)) };
+}
+
+std::size_t indexOf(const SqlDialect& dialect)
+{
+    return dialect.isSqlite() ? 0 : 1;
 }
 
 } // namespace
@@ -127,69 +145,84 @@ QString Table::columnDefinitions() const
     return definitions.join(QStringLiteral(", "));
 }
 
-const Table& Receipts()
+const Table& Receipts(const SqlDialect& dialect)
 {
     // A receipt paid by a member card carries the card's number as its paytype, any other "普通".
-    static const Table table
-        = makeTable(QStringLiteral("ledger_receipts"), QStringLiteral("Receiptform"), QStringLiteral("经营单据"),
-            { { QStringLiteral("day"), DayOf }, { QStringLiteral("hour"), HourOf },
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_receipts"), QStringLiteral("Receiptform"),
+            QStringLiteral("经营单据"),
+            { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("hour"), hourOf(spelled) },
                 { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") },
                 { QStringLiteral("member"),
                     QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
-            receiptSums(),
+            receiptSums(spelled),
             { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("paytype"), QStringLiteral("alljine"),
                 QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
-    return table;
+    });
+    return tables[indexOf(dialect)];
 }
 
-const Table& Technicians()
+const Table& Technicians(const SqlDialect& dialect)
 {
-    static const Table table
-        = makeTable(QStringLiteral("ledger_technicians"), QStringLiteral("salaryform"), QStringLiteral("技师服务"),
-            { { QStringLiteral("day"), DayOf }, { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_technicians"), QStringLiteral("salaryform"),
+            QStringLiteral("技师服务"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
                 { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("services"), QStringLiteral("1") },
-                { QStringLiteral("commission_fen"), fenOf(QLatin1String(AmountColumns[1])) },
-                { QStringLiteral("massage"), countOf(QStringLiteral("massagetime")) },
-                { QStringLiteral("footwash"), countOf(QStringLiteral("washfoottime")) } },
+                { QStringLiteral("commission_fen"), fenOf(spelled, QLatin1String(AmountColumns[1])) },
+                { QStringLiteral("massage"), countOf(spelled, QStringLiteral("massagetime")) },
+                { QStringLiteral("footwash"), countOf(spelled, QStringLiteral("washfoottime")) } },
             { QStringLiteral("time"), QStringLiteral("num"), QStringLiteral("name"), QStringLiteral("salary"),
                 QStringLiteral("massagetime"), QStringLiteral("washfoottime") });
-    return table;
+    });
+    return tables[indexOf(dialect)];
 }
 
-const Table& Goods()
+const Table& Goods(const SqlDialect& dialect)
 {
-    static const Table table
-        = makeTable(QStringLiteral("ledger_goods"), QStringLiteral("spsalay"), QStringLiteral("商品销售"),
-            { { QStringLiteral("day"), DayOf }, { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_goods"), QStringLiteral("spsalay"), QStringLiteral("商品销售"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
             { { QStringLiteral("lines"), QStringLiteral("1") },
-                { QStringLiteral("quantity"), countOf(QStringLiteral("counter")) },
-                { QStringLiteral("amount_fen"), fenOf(QLatin1String(AmountColumns[2])) } },
+                { QStringLiteral("quantity"), countOf(spelled, QStringLiteral("counter")) },
+                { QStringLiteral("amount_fen"), fenOf(spelled, QLatin1String(AmountColumns[2])) } },
             { QStringLiteral("time"), QStringLiteral("name"), QStringLiteral("counter"), QStringLiteral("jine") });
-    return table;
+    });
+    return tables[indexOf(dialect)];
 }
 
-const Table& ReceiptDays()
+const Table& ReceiptDays(const SqlDialect& dialect)
 {
-    static const Table table = makeTable(QStringLiteral("ledger_receipt_days"), QStringLiteral("Receiptform"),
-        QStringLiteral("经营单据(按日)"),
-        { { QStringLiteral("day"), DayOf }, { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") } },
-        receiptSums(),
-        { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("alljine"), QStringLiteral("massagetime"),
-            QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
-    return table;
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_receipt_days"), QStringLiteral("Receiptform"),
+            QStringLiteral("经营单据(按日)"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") } },
+            receiptSums(spelled),
+            { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("alljine"),
+                QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
+    });
+    return tables[indexOf(dialect)];
 }
 
-const QList<const Table*>& Tables()
+const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
-    static const QList<const Table*> tables { &Receipts(), &Technicians(), &Goods(), &ReceiptDays() };
-    return tables;
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled),
+            &ReceiptDays(spelled) };
+    });
+    return tables[indexOf(dialect)];
 }
 
-const QList<const Table*>& FirstTables()
+const QList<const Table*>& FirstTables(const SqlDialect& dialect)
 {
-    static const QList<const Table*> tables { &Receipts(), &Technicians(), &Goods() };
-    return tables;
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled) };
+    });
+    return tables[indexOf(dialect)];
 }
 
 QStringList TriggerStatements(const QList<const Table*>& tables)
@@ -207,14 +240,14 @@ QStringList TriggerStatements(const QList<const Table*>& tables)
     return statements;
 }
 
-QStringList TriggerStatementsOfVersion7()
+QStringList TriggerStatementsOfVersion7(const SqlDialect& dialect)
 {
-    QStringList statements = TriggerStatements(FirstTables());
+    QStringList statements = TriggerStatements(FirstTables(dialect));
     for (const char* amount : AmountColumns) {
         for (const char* row : { "NEW.", "OLD." }) {
             const QString column = QLatin1String(row) + QLatin1String(amount);
             for (QString& statement : statements)
-                statement.replace(Database::leadingFen(column), Database::leadingFenOfVersion7(column));
+                statement.replace(dialect.leadingFen(column), dialect.leadingFenOfVersion7(column));
         }
     }
     return statements;
@@ -228,6 +261,11 @@ QStringList DropTriggerStatements(const QList<const Table*>& tables)
             statements << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2").arg(table->name, QLatin1String(event));
     }
     return statements;
+}
+
+QString Rebuild(Database& database)
+{
+    return Rebuild(database, Tables(database.dialect()));
 }
 
 QString Rebuild(Database& database, const QList<const Table*>& tables)
@@ -305,12 +343,13 @@ QStringList Differences(QSqlDatabase& connection, QString* error, const QString&
 {
     QStringList lines;
     const bool recent = !since.isEmpty();
-    for (const Table* table : Tables()) {
+    for (const Table* table : Tables(SqlDialect::of(connection))) {
         const QString held = heldRows(*table, recent);
         const QString rows = groupedRows(*table, recent);
-        const QString sql = QStringLiteral("SELECT DISTINCT day FROM (SELECT * FROM (%1 EXCEPT %2) UNION ALL "
-                                           "SELECT * FROM (%2 EXCEPT %1)) ORDER BY day")
-                                .arg(held, rows);
+        const QString sql
+            = QStringLiteral("SELECT DISTINCT day FROM (SELECT * FROM (%1 EXCEPT %2) AS held_only UNION ALL "
+                             "SELECT * FROM (%2 EXCEPT %1) AS rows_only) AS differing ORDER BY day")
+                  .arg(held, rows);
         QSqlQuery query(connection);
         query.setForwardOnly(true);
         // Each of the two texts of the union names the ledger's rows and the table's once.

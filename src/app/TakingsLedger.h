@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SqlDialect.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -35,10 +37,12 @@ class QSqlDatabase;
 // the rows (differences()).
 namespace TakingsLedger {
 
-// One ledger table and the rows it sums. Key and sum expressions are written over the source
-// table's columns with %1 standing for a row prefix ("NEW.", "OLD." or nothing).
+// One ledger table and the rows it sums, as one engine spells it. Key and sum expressions are
+// written over the source table's columns with %1 standing for a row prefix ("NEW.", "OLD."
+// or nothing).
 struct Table
 {
+    SqlDialect dialect;
     QString name;
     QString source; // Receiptform, salaryform or spsalay
     QString caption; // what the check calls the rows
@@ -54,24 +58,27 @@ struct Table
     QStringList columns() const { return keys + sums; }
 };
 
-const Table& Receipts();
-const Table& Technicians();
-const Table& Goods();
-const Table& ReceiptDays();
+// The tables as `dialect` spells them (Database::dialect()).
+const Table& Receipts(const SqlDialect& dialect);
+const Table& Technicians(const SqlDialect& dialect);
+const Table& Goods(const SqlDialect& dialect);
+const Table& ReceiptDays(const SqlDialect& dialect);
 // Every table of the ledger; the three that versions 7 and 8 made.
-const QList<const Table*>& Tables();
-const QList<const Table*>& FirstTables();
+const QList<const Table*>& Tables(const SqlDialect& dialect);
+const QList<const Table*>& FirstTables(const SqlDialect& dialect);
 
 // The triggers that keep `tables` with every write of the rows, as this version makes them.
-QStringList TriggerStatements(const QList<const Table*>& tables = Tables());
+QStringList TriggerStatements(const QList<const Table*>& tables);
 // The triggers of the first tables as version 7 made them (amounts read as the real number
 // times 100), for the shape of a file of that version; version 8 replaces them.
-QStringList TriggerStatementsOfVersion7();
+QStringList TriggerStatementsOfVersion7(const SqlDialect& dialect);
 // Drops the triggers of `tables`, to make them again.
 QStringList DropTriggerStatements(const QList<const Table*>& tables);
-// Empties `tables` and fills them from the stored rows: one grouped read of each.
-// Returns the error text, empty on success. Part of the caller's transaction.
-QString Rebuild(Database& database, const QList<const Table*>& tables = Tables());
+// Empties `tables` (every table of the ledger when not given) and fills them from the stored
+// rows: one grouped read of each. Returns the error text, empty on success. Part of the
+// caller's transaction.
+QString Rebuild(Database& database);
+QString Rebuild(Database& database, const QList<const Table*>& tables);
 
 // Which rows a reading covers: every row, or those stamped from a start to an end (both
 // included, to the second). The days of the period that it covers whole are read from the

@@ -11,7 +11,7 @@ namespace SalarySheet {
 Outcome<QList<Technician>> technicians(Database& database)
 {
     const SqlResult result = database.exec(
-        QStringLiteral("SELECT str1, str2 FROM worksinfo WHERE str9=? ORDER BY %1").arg(Database::rowKey()),
+        QStringLiteral("SELECT str1, str2 FROM worksinfo WHERE str9=? ORDER BY %1").arg(database.dialect().rowKey()),
         { QStringLiteral("技师") });
     if (!result.ok())
         return Failure { result.error };
@@ -25,9 +25,10 @@ Outcome<QHash<QString, Money>> wages(Database& database, const QDateTime& start,
 {
     // The days of the period covered whole come from the daily ledger, its partial days from the rows.
     const TakingsLedger::Source rows
-        = TakingsLedger::Rows(TakingsLedger::Technicians(), TakingsLedger::Span::between(start, end));
+        = TakingsLedger::Rows(TakingsLedger::Technicians(database.dialect()), TakingsLedger::Span::between(start, end));
     const SqlResult result = database.exec(
-        QStringLiteral("SELECT num, sum(commission_fen) FROM (%1) GROUP BY num").arg(rows.sql), rows.values);
+        QStringLiteral("SELECT num, sum(commission_fen) FROM (%1) AS ledger_rows GROUP BY num").arg(rows.sql),
+        rows.values);
     if (!result.ok())
         return Failure { result.error };
     QHash<QString, Money> wages;

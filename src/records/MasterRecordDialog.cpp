@@ -1,5 +1,6 @@
 #include "records/MasterRecordDialog.h"
 
+#include "app/Database.h"
 #include "app/DeskListView.h"
 #include "app/ListHelpers.h"
 #include "app/MessageService.h"
@@ -91,7 +92,7 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     : QDialog(parent)
     , m_services(services)
     , m_store(services.database, mode)
-    , m_filter(mode)
+    , m_filter(mode, services.database.dialect())
     , m_rows(new PagedTableModel(services.database, RecordStore::tableName(mode), RecordStore::columnNames(), {}, this))
     , m_list(new DeskListView(this))
     , m_search(new QLineEdit(this))

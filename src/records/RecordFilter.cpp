@@ -1,10 +1,10 @@
 #include "records/RecordFilter.h"
 
-#include "app/Database.h"
 #include "app/TextFormat.h"
 
-RecordFilter::RecordFilter(RecordMode mode)
+RecordFilter::RecordFilter(RecordMode mode, SqlDialect dialect)
     : m_mode(mode)
+    , m_dialect(dialect)
 { }
 
 void RecordFilter::setCategory(const QString& category)
@@ -54,7 +54,7 @@ QString RecordFilter::condition() const
     if (!m_search.isEmpty()) {
         QStringList matches;
         for (const QString& column : searchedColumns(m_mode))
-            matches << column + QStringLiteral(" LIKE ? ESCAPE '\\'");
+            matches << m_dialect.contains(column);
         parts << u'(' + matches.join(QStringLiteral(" OR ")) + u')';
     }
     if (parts.isEmpty())
@@ -62,7 +62,7 @@ QString RecordFilter::condition() const
     QString condition = parts.join(QStringLiteral(" AND "));
     if (!m_kept.isEmpty()) {
         const QStringList marks(m_kept.size(), QStringLiteral("?"));
-        condition = u'(' + condition + QStringLiteral(") OR %1 IN (%2)").arg(Database::rowKey(), marks.join(u','));
+        condition = u'(' + condition + QStringLiteral(") OR %1 IN (%2)").arg(m_dialect.rowKey(), marks.join(u','));
     }
     return condition;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SqlDialect.h"
 #include "records/RecordStore.h"
 
 #include <QList>
@@ -18,7 +19,8 @@
 class RecordFilter
 {
 public:
-    explicit RecordFilter(RecordMode mode);
+    // `dialect` spells the condition for the database the list reads.
+    RecordFilter(RecordMode mode, SqlDialect dialect);
 
     // Empty: every category.
     void setCategory(const QString& category);
@@ -35,11 +37,13 @@ public:
 
     // The columns the search looks in: code and name, for members the telephone too.
     static QStringList searchedColumns(RecordMode mode);
-    // A LIKE pattern (with escape character \) that finds `text` anywhere in a column.
+    // A pattern (% and _ as wildcards, escape character \) that finds `text` anywhere in a
+    // column, for SqlDialect::contains().
     static QString containsPattern(const QString& text);
 
 private:
     RecordMode m_mode;
+    SqlDialect m_dialect;
     QString m_category;
     QString m_search;
     QList<qint64> m_kept;

@@ -130,7 +130,8 @@ QStringList RecordStore::columnNames()
 std::optional<MasterRecord> RecordStore::find(qint64 id, QString* error) const
 {
     const SqlResult found = m_database.exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3=?").arg(columnList(), m_table, Database::rowKey()), { id });
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3=?").arg(columnList(), m_table, m_database.dialect().rowKey()),
+        { id });
     if (error)
         *error = found.error;
     if (found.isEmpty())
@@ -144,7 +145,8 @@ std::optional<MasterRecord> RecordStore::find(qint64 id, QString* error) const
 bool RecordStore::codeTaken(const QString& code, qint64 exceptId, QString* error) const
 {
     const QVariant count = m_database.scalar(
-        QStringLiteral("SELECT count(*) FROM %1 WHERE str1=? AND rowid<>?").arg(m_table), { code, exceptId }, error);
+        QStringLiteral("SELECT count(*) FROM %1 WHERE str1=? AND %2<>?").arg(m_table, m_database.dialect().rowKey()),
+        { code, exceptId }, error);
     return count.toInt() > 0;
 }
 
@@ -178,14 +180,11 @@ RecordChange RecordStore::add(const QStringList& values)
     QVariantList bound;
     for (const QString& text : std::as_const(change.record.values))
         bound << text;
-    const SqlResult inserted = m_database.exec(
+    const Outcome<qint64> inserted = m_database.insert(
         QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(m_table, columnList()), bound);
-    if (!inserted.ok())
-        return refused(inserted.error);
-    QString error;
-    change.record.id = m_database.scalar(QStringLiteral("SELECT last_insert_rowid()"), {}, &error).toLongLong();
-    if (!error.isEmpty())
-        return refused(error);
+    if (!inserted)
+        return refused(inserted.text());
+    change.record.id = inserted.value();
     if (!transaction.commit())
         return refused(transaction.error());
     return change;
@@ -231,8 +230,10 @@ RecordChange RecordStore::modify(qint64 id, const QStringList& values)
         bound << texts[i];
     }
     bound << id;
-    const SqlResult updated = m_database.exec(
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(m_table, assignments.join(QStringLiteral(", "))), bound);
+    const SqlResult updated
+        = m_database.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                              .arg(m_table, assignments.join(QStringLiteral(", ")), m_database.dialect().rowKey()),
+            bound);
     if (!updated.ok())
         return refused(updated.error);
     if (!transaction.commit())
@@ -251,7 +252,8 @@ RecordChange RecordStore::remove(qint64 id)
         return refused(error);
     if (!stored)
         return refused({});
-    const SqlResult deleted = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(m_table), { id });
+    const SqlResult deleted = m_database.exec(
+        QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(m_table, m_database.dialect().rowKey()), { id });
     if (!deleted.ok())
         return refused(deleted.error);
     if (!transaction.commit())

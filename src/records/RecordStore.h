@@ -26,7 +26,7 @@ std::optional<Money> GoodsTotal(const QString& unitPrice, const QString& quantit
 
 struct MasterRecord
 {
-    qint64 id = 0; // the row's rowid
+    qint64 id = 0; // the row's key (SqlDialect::rowKey())
     QStringList values; // str1 .. str9
 };
 

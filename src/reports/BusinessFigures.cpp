@@ -106,10 +106,11 @@ QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
 Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 {
     const QDate from = period.first.addDays(-(AverageDays - 1));
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), from, period.last);
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(database.dialect()), from, period.last);
     const Outcome<QList<Day>> found = aggregate<Day>(database,
-        QStringLiteral("SELECT day, sum(amount_fen), sum(receipts) FROM (%1) GROUP BY day").arg(days.sql), days.values,
-        [](const QSqlQuery& row) {
+        QStringLiteral("SELECT day, sum(amount_fen), sum(receipts) FROM (%1) AS ledger_rows GROUP BY day")
+            .arg(days.sql),
+        days.values, [](const QSqlQuery& row) {
             return Day { QDate::fromString(row.value(0).toString(), Qt::ISODate), amountOf(row.value(1)),
                 row.value(2).toLongLong() };
         });
@@ -133,9 +134,9 @@ Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
 
 Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 {
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), period.first, period.last);
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(database.dialect()), period.first, period.last);
     Outcome<QList<Group>> methods = aggregate<Group>(database,
-        QStringLiteral("SELECT %1 AS label, sum(amount_fen), sum(receipts) FROM (%2) GROUP BY label")
+        QStringLiteral("SELECT %1 AS label, sum(amount_fen), sum(receipts) FROM (%2) AS ledger_rows GROUP BY label")
             .arg(methodLabel(), days.sql),
         days.values, [](const QSqlQuery& row) {
             return Group { row.value(0).toString(), amountOf(row.value(1)), row.value(2).toLongLong() };
@@ -149,9 +150,10 @@ Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
 
 Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 {
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(), period.first, period.last);
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Receipts(database.dialect()), period.first, period.last);
     const Outcome<QList<Group>> found = aggregate<Group>(database,
-        QStringLiteral("SELECT hour, sum(amount_fen), sum(receipts) FROM (%1) GROUP BY hour").arg(days.sql),
+        QStringLiteral("SELECT hour, sum(amount_fen), sum(receipts) FROM (%1) AS ledger_rows GROUP BY hour")
+            .arg(days.sql),
         days.values, [](const QSqlQuery& row) {
             return Group { row.value(0).toString(), amountOf(row.value(1)), row.value(2).toLongLong() };
         });
@@ -173,10 +175,12 @@ Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period)
 
 Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 {
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Technicians(), period.first, period.last);
+    const TakingsLedger::Source days
+        = daysOf(TakingsLedger::Technicians(database.dialect()), period.first, period.last);
     return aggregate<Technician>(database,
-        QStringLiteral("SELECT num, max(name), sum(massage) + sum(footwash), sum(commission_fen) FROM (%1) "
-                       "GROUP BY num ORDER BY num")
+        QStringLiteral(
+            "SELECT num, max(name), sum(massage) + sum(footwash), sum(commission_fen) FROM (%1) AS ledger_rows "
+            "GROUP BY num ORDER BY num")
             .arg(days.sql),
         days.values, [](const QSqlQuery& row) {
             return Technician { row.value(0).toString(), row.value(1).toString(), row.value(2).toLongLong(),
@@ -186,9 +190,10 @@ Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 
 Outcome<QList<Goods>> goods(Database& database, const Period& period)
 {
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Goods(), period.first, period.last);
+    const TakingsLedger::Source days = daysOf(TakingsLedger::Goods(database.dialect()), period.first, period.last);
     return aggregate<Goods>(database,
-        QStringLiteral("SELECT name, sum(quantity), sum(amount_fen) FROM (%1) GROUP BY name ORDER BY name")
+        QStringLiteral(
+            "SELECT name, sum(quantity), sum(amount_fen) FROM (%1) AS ledger_rows GROUP BY name ORDER BY name")
             .arg(days.sql),
         days.values, [](const QSqlQuery& row) {
             return Goods { row.value(0).toString(), row.value(1).toLongLong(), amountOf(row.value(2)) };

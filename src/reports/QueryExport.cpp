@@ -21,7 +21,7 @@ ExportCellType QueryColumnType(const QString& column)
     return ExportCellType::Text;
 }
 
-QString QueryExportStatement(RecordKind kind, const QueryCondition& condition)
+QString QueryExportStatement(const SqlDialect& dialect, RecordKind kind, const QueryCondition& condition)
 {
     // The list's order: newest first, then the reverse of the order the rows were added in.
     const RecordKindLayout& layout = RecordKindLayout::of(kind);
@@ -29,7 +29,7 @@ QString QueryExportStatement(RecordKind kind, const QueryCondition& condition)
         = QStringLiteral("SELECT %1 FROM %2").arg(layout.columnNames().join(QStringLiteral(", ")), layout.table);
     if (!condition.sql().isEmpty())
         sql += QStringLiteral(" WHERE ") + condition.sql();
-    return sql + QStringLiteral(" ORDER BY time DESC, %1 DESC").arg(Database::rowKey());
+    return sql + QStringLiteral(" ORDER BY time DESC, %1 DESC").arg(dialect.rowKey());
 }
 
 ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCondition& condition,
@@ -51,7 +51,7 @@ ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCon
     for (int i = 0; i < layout.summedColumns; ++i)
         table.totals[RecordKindLayout::FirstSummedColumn + i] = QString::number(totals.sums[size_t(i)]);
 
-    const QString statement = QueryExportStatement(kind, condition);
+    const QString statement = QueryExportStatement(database.dialect(), kind, condition);
     const QVariantList values = condition.values();
     const qsizetype columnCount = layout.columns.size();
     table.rows = [&database, statement, values, columnCount](const ExportTable::RowSink& sink) {

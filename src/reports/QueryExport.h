@@ -21,4 +21,4 @@ ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCon
 ExportCellType QueryColumnType(const QString& column);
 
 // The statement that reads the rows, with a ? for each of the condition's values.
-QString QueryExportStatement(RecordKind kind, const QueryCondition& condition);
+QString QueryExportStatement(const SqlDialect& dialect, RecordKind kind, const QueryCondition& condition);

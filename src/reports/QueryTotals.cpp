@@ -15,20 +15,20 @@ struct KindSums
     QStringList columns;
 };
 
-KindSums sumsOf(RecordKind kind)
+KindSums sumsOf(const SqlDialect& dialect, RecordKind kind)
 {
     switch (kind) {
     case RecordKind::TechnicianServices:
-        return { TakingsLedger::Technicians(),
+        return { TakingsLedger::Technicians(dialect),
             { QStringLiteral("services"), QStringLiteral("commission_fen"), QStringLiteral("massage"),
                 QStringLiteral("footwash") } };
     case RecordKind::GoodsSales:
-        return { TakingsLedger::Goods(),
+        return { TakingsLedger::Goods(dialect),
             { QStringLiteral("lines"), QStringLiteral("amount_fen"), QStringLiteral("quantity") } };
     case RecordKind::Receipts:
         break;
     }
-    return { TakingsLedger::ReceiptDays(),
+    return { TakingsLedger::ReceiptDays(dialect),
         { QStringLiteral("receipts"), QStringLiteral("amount_fen"), QStringLiteral("massage"),
             QStringLiteral("footwash"), QStringLiteral("pedicure") } };
 }
@@ -42,20 +42,22 @@ TakingsLedger::Source TakingsSource(const TakingsLedger::Table& table, const Que
     return TakingsLedger::RowsWhere(table, condition.sql(), condition.values());
 }
 
-TakingsLedger::Source QueryTotalsQuery(RecordKind kind, const QueryCondition& condition)
+TakingsLedger::Source QueryTotalsQuery(const SqlDialect& dialect, RecordKind kind, const QueryCondition& condition)
 {
-    const KindSums sums = sumsOf(kind);
+    const KindSums sums = sumsOf(dialect, kind);
     QStringList aggregates;
     for (const QString& column : sums.columns)
         aggregates << QStringLiteral("coalesce(sum(%1), 0)").arg(column);
     const TakingsLedger::Source source = TakingsSource(sums.table, condition);
-    return { QStringLiteral("SELECT %1 FROM (%2)").arg(aggregates.join(QStringLiteral(", ")), source.sql),
-        source.values };
+    return {
+        QStringLiteral("SELECT %1 FROM (%2) AS ledger_rows").arg(aggregates.join(QStringLiteral(", ")), source.sql),
+        source.values
+    };
 }
 
 Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const QueryCondition& condition)
 {
-    const TakingsLedger::Source query = QueryTotalsQuery(kind, condition);
+    const TakingsLedger::Source query = QueryTotalsQuery(database.dialect(), kind, condition);
     const SqlResult result = database.exec(query.sql, query.values);
     if (!result.ok())
         return Failure { result.error };

@@ -28,7 +28,7 @@ struct QueryTotals
 // other condition from the rows it lists. Amounts are added in fen.
 Outcome<QueryTotals> ReadQueryTotals(Database& database, RecordKind kind, const QueryCondition& condition);
 // That statement, with its values.
-TakingsLedger::Source QueryTotalsQuery(RecordKind kind, const QueryCondition& condition);
+TakingsLedger::Source QueryTotalsQuery(const SqlDialect& dialect, RecordKind kind, const QueryCondition& condition);
 // The ledger rows of `table` for `condition`: from the ledger for a condition by time alone,
 // else made of the rows that meet it.
 TakingsLedger::Source TakingsSource(const TakingsLedger::Table& table, const QueryCondition& condition);

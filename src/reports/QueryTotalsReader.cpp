@@ -6,7 +6,6 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPointer>
-#include <QSqlDriver>
 
 namespace {
 
@@ -76,7 +75,7 @@ void QueryTotalsReader::start(RecordKind kind, const QueryCondition& condition, 
             if (!database.openReader(filePath)) {
                 result.totals = Failure { database.lastError() };
             } else {
-                watch(*static_cast<sqlite3* const*>(database.connection().driver()->handle().constData()));
+                watch(SqliteWorkerThread::handleOf(database.connection()));
                 result = read(database, kind, condition, withPayments);
                 watch(nullptr);
             }

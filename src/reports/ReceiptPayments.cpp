@@ -11,12 +11,13 @@ Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryConditio
 {
     // A count and an amount per method text; a text that is none of the methods (the receipts
     // settled before methods were recorded) counts as unrecorded.
-    const TakingsLedger::Source source = TakingsSource(TakingsLedger::ReceiptDays(), condition);
+    const TakingsLedger::Source source = TakingsSource(TakingsLedger::ReceiptDays(database.dialect()), condition);
     PaymentTotals totals;
     qint64 unrecordedFen = 0;
     std::array<qint64, PaymentMethodCount> methodFen {};
     const QString error = database.readRows(
-        QStringLiteral("SELECT method, sum(receipts), sum(amount_fen) FROM (%1) GROUP BY method").arg(source.sql),
+        QStringLiteral("SELECT method, sum(receipts), sum(amount_fen) FROM (%1) AS ledger_rows GROUP BY method")
+            .arg(source.sql),
         source.values, [&](const QSqlQuery& row) {
             const QString name = row.value(0).toString();
             const qint64 count = row.value(1).toLongLong();

@@ -14,20 +14,20 @@ Rota::Rota(Database& database, DeskSession& session)
 
 LookedUpRows Rota::dutyTable(View view, int weekday) const
 {
-    QString statement;
+    QString condition;
     switch (view) {
     case View::Early:
-        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday<>? AND workstatus=0 "
-                                   "ORDER BY rowid");
+        condition = QStringLiteral("restday<>? AND workstatus=0");
         break;
     case View::Late:
-        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday<>? AND workstatus=1 "
-                                   "ORDER BY rowid");
+        condition = QStringLiteral("restday<>? AND workstatus=1");
         break;
     case View::Rest:
-        statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE restday=? ORDER BY rowid");
+        condition = QStringLiteral("restday=?");
         break;
     }
+    const QString statement = QStringLiteral("SELECT str1, str2, str9 FROM worksinfo WHERE %1 ORDER BY %2")
+                                  .arg(condition, m_database.dialect().rowKey());
 
     LookedUpRows table;
     const SqlResult result = m_database.exec(statement, { weekday });

@@ -11,7 +11,8 @@ ShiftPlanStore::StaffList ShiftPlanStore::loadStaff() const
 {
     StaffList list;
     const SqlResult result
-        = m_database.exec(QStringLiteral("SELECT str1, str2, str9, workstatus, restday FROM worksinfo ORDER BY rowid"));
+        = m_database.exec(QStringLiteral("SELECT str1, str2, str9, workstatus, restday FROM worksinfo ORDER BY %1")
+                              .arg(m_database.dialect().rowKey()));
     if (!result.ok()) {
         list.error = result.error;
         return list;

@@ -10,7 +10,7 @@ StockSale StockSale::sell(QStringView stockText, int quantity)
     const qint64 exact = qint64(LeadingInt(stockText)) - quantity;
     const int remaining
         = int(std::clamp<qint64>(exact, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-    return { remaining, remaining <= LowStockLevel };
+    return leaving(remaining);
 }
 
 QString LowStockText(const QString& goodsName)

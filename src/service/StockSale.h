@@ -12,6 +12,8 @@ struct StockSale
     static constexpr int LowStockLevel = 10;
 
     static StockSale sell(QStringView stockText, int quantity);
+    // What is left once `remaining` is what the stock holds after a sale.
+    static StockSale leaving(int remaining) { return { remaining, remaining <= LowStockLevel }; }
     // The stock text written back: "%d".
     QString remainingText() const { return QString::number(remaining); }
 };

@@ -50,7 +50,7 @@ Outcome<std::optional<StoredReceipt>> LoadStoredReceipt(Database& database, qint
 
     const QString error = database.readRows(
         QStringLiteral("SELECT name, counter, danjia, danwe, jine FROM spsalay WHERE id=? ORDER BY %1")
-            .arg(Database::rowKey()),
+            .arg(database.dialect().rowKey()),
         { number }, [&bill](const QSqlQuery& line) {
             bill.goods.append({ GoodsLine { line.value(0).toString(), LeadingInt(line.value(1).toString()),
                                     line.value(2).toString(), line.value(3).toString() },

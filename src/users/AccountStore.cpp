@@ -27,16 +27,23 @@ Account accountFromRow(const QSqlRecord& row)
         row.value(QStringLiteral("password")).toString(), row.value(QStringLiteral("name")).toString() };
 }
 
-QString selectColumns(const QString& table)
+// An account is identified by its row's key.
+QString keyOf(const Database& database)
 {
-    return QStringLiteral("SELECT rowid AS id, logoid, password, name FROM %1").arg(table);
+    return database.dialect().rowKey();
+}
+
+QString selectColumns(const Database& database, const QString& table)
+{
+    return QStringLiteral("SELECT %1 AS id, logoid, password, name FROM %2").arg(keyOf(database), table);
 }
 
 // Whether another row than `exceptId` of `table` holds `login`; `error` is set on failure.
 bool loginTaken(Database& database, const QString& table, const QString& login, qint64 exceptId, QString* error)
 {
     const QVariant count = database.scalar(
-        QStringLiteral("SELECT count(*) FROM %1 WHERE logoid=? AND rowid<>?").arg(table), { login, exceptId }, error);
+        QStringLiteral("SELECT count(*) FROM %1 WHERE logoid=? AND %2<>?").arg(table, keyOf(database)),
+        { login, exceptId }, error);
     return count.toInt() > 0;
 }
 
@@ -52,7 +59,7 @@ QList<Account> AccountStore::accounts(int role, QString* error) const
     const QString table = RoleAccountTable(role);
     if (table.isEmpty())
         return list;
-    const SqlResult result = m_database.exec(selectColumns(table) + QStringLiteral(" ORDER BY rowid"));
+    const SqlResult result = m_database.exec(selectColumns(m_database, table) + u" ORDER BY " + keyOf(m_database));
     if (error)
         *error = result.error;
     for (const QSqlRecord& row : result.rows)
@@ -65,7 +72,8 @@ std::optional<Account> AccountStore::find(int role, qint64 id, QString* error) c
     const QString table = RoleAccountTable(role);
     if (table.isEmpty())
         return std::nullopt;
-    const SqlResult result = m_database.exec(selectColumns(table) + QStringLiteral(" WHERE rowid=?"), { id });
+    const SqlResult result
+        = m_database.exec(selectColumns(m_database, table) + u" WHERE " + keyOf(m_database) + u"=?", { id });
     if (error)
         *error = result.error;
     if (!result.ok() || result.isEmpty())
@@ -79,7 +87,8 @@ LoginCheck AccountStore::check(int role, const QString& login, const QString& pa
     const QString table = RoleAccountTable(role);
     if (table.isEmpty())
         return outcome;
-    const SqlResult result = m_database.exec(selectColumns(table) + QStringLiteral(" WHERE logoid=?"), { login });
+    const SqlResult result
+        = m_database.exec(selectColumns(m_database, table) + QStringLiteral(" WHERE logoid=?"), { login });
     outcome.error = result.error;
     if (result.ok() && result.isEmpty())
         PasswordHash::verifyUnknown(password); // as long as a wrong password takes
@@ -117,14 +126,12 @@ AccountChange AccountStore::add(int role, const QString& login, const QString& p
         return refused(error);
     if (taken)
         return refused(DuplicateText, DuplicateCaption);
-    const SqlResult inserted
-        = m_database.exec(QStringLiteral("INSERT INTO %1 (logoid, password, name) VALUES (?, ?, ?)").arg(table),
+    const Outcome<qint64> inserted
+        = m_database.insert(QStringLiteral("INSERT INTO %1 (logoid, password, name) VALUES (?, ?, ?)").arg(table),
             { account.login, account.password, account.name });
-    if (!inserted.ok())
-        return refused(inserted.error);
-    account.id = m_database.scalar(QStringLiteral("SELECT last_insert_rowid()"), {}, &error).toLongLong();
-    if (!error.isEmpty())
-        return refused(error);
+    if (!inserted)
+        return refused(inserted.text());
+    account.id = inserted.value();
     if (!transaction.commit())
         return refused(transaction.error());
     return { true, {}, {}, account };
@@ -163,9 +170,9 @@ AccountChange AccountStore::modify(
     }
     if (password.isEmpty())
         account.password = stored->password;
-    const SqlResult updated
-        = m_database.exec(QStringLiteral("UPDATE %1 SET logoid=?, password=?, name=? WHERE rowid=?").arg(table),
-            { account.login, account.password, account.name, id });
+    const SqlResult updated = m_database.exec(
+        QStringLiteral("UPDATE %1 SET logoid=?, password=?, name=? WHERE %2=?").arg(table, keyOf(m_database)),
+        { account.login, account.password, account.name, id });
     if (!updated.ok())
         return refused(updated.error);
     if (!transaction.commit())
@@ -178,7 +185,8 @@ QString AccountStore::deleteRefusal(int role, qint64 id, QString* error) const
     if (role != GeneralManager)
         return {};
     const QVariant others = m_database.scalar(
-        QStringLiteral("SELECT count(*) FROM %1 WHERE rowid<>?").arg(RoleAccountTable(role)), { id }, error);
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2<>?").arg(RoleAccountTable(role), keyOf(m_database)), { id },
+        error);
     if (error && !error->isEmpty())
         return {};
     return others.toInt() == 0 ? LastGeneralManagerText : QString();
@@ -203,7 +211,8 @@ AccountChange AccountStore::remove(int role, qint64 id)
         return refused(error);
     if (!refusal.isEmpty())
         return refused(refusal);
-    const SqlResult deleted = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(table), { id });
+    const SqlResult deleted
+        = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, keyOf(m_database)), { id });
     if (!deleted.ok())
         return refused(deleted.error);
     if (!transaction.commit())
@@ -227,9 +236,9 @@ QString hashStoredPasswords(Database& database, const QList<PlainPassword>& plai
         return transaction.error();
     for (qsizetype i = 0; i < plain.size(); ++i) {
         // The password is part of the condition, so a row changed meanwhile is left alone.
-        const SqlResult updated
-            = database.exec(QStringLiteral("UPDATE %1 SET password=? WHERE rowid=? AND password=?").arg(plain[i].table),
-                { hashes[i], plain[i].id, plain[i].password });
+        const SqlResult updated = database.exec(
+            QStringLiteral("UPDATE %1 SET password=? WHERE %2=? AND password=?").arg(plain[i].table, keyOf(database)),
+            { hashes[i], plain[i].id, plain[i].password });
         if (!updated.ok())
             return updated.error;
     }
@@ -245,7 +254,7 @@ QString MigratePlainPasswords(Database& database)
     QList<PlainPassword> plain;
     for (int role = Cashier; role <= GeneralManager; ++role) {
         const QString table = RoleAccountTable(role);
-        const SqlResult rows = database.exec(QStringLiteral("SELECT rowid, password FROM %1").arg(table));
+        const SqlResult rows = database.exec(QStringLiteral("SELECT %1, password FROM %2").arg(keyOf(database), table));
         if (!rows.ok())
             return rows.error;
         for (const QSqlRecord& row : rows.rows) {

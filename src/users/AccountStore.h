@@ -11,7 +11,7 @@ class Database;
 // value: an Argon2id hash, or plain text in a database that was not migrated yet.
 struct Account
 {
-    qint64 id = 0; // the row's rowid
+    qint64 id = 0; // the row's key (SqlDialect::rowKey())
     QString login; // logoid
     QString password;
     QString name;

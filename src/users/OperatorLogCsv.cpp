@@ -52,7 +52,7 @@ QString WriteOperatorLogCsv(
     qint64 rows = 0;
     const QString error
         = database.readRows(QStringLiteral("SELECT %1 FROM operator_log WHERE %2 ORDER BY time DESC, %3 DESC")
-                                .arg(columns.join(QStringLiteral(", ")), filter.sql(), Database::rowKey()),
+                                .arg(columns.join(QStringLiteral(", ")), filter.sql(), database.dialect().rowKey()),
             filter.values(), [&](const QSqlQuery& row) {
                 QStringList fields;
                 for (int column = 0; column < columns.size(); ++column)

@@ -219,6 +219,85 @@ private slots:
         QVERIFY(result.error.contains(QStringLiteral("nosuchtable")));
     }
 
+    // An insert gives the new row's key, read by the statement itself: the key that later
+    // finds, orders and deletes the row, also after rows before it were deleted.
+    void anInsertGivesTheKeyOfItsRow()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        const QString key = env.database.dialect().rowKey();
+        const QString insert = QStringLiteral("INSERT INTO spsalay (id, name, time) VALUES (?, ?, '')");
+        const Outcome<qint64> first = env.database.insert(insert, { 1, u"啤酒"_s });
+        QVERIFY2(first.ok(), qPrintable(first.text()));
+        const Outcome<qint64> second = env.database.insert(insert, { 1, u"花生"_s });
+        QVERIFY(second.ok());
+        QVERIFY(second.value() > first.value());
+        QCOMPARE(env.database.scalar(u"SELECT name FROM spsalay WHERE %1=?"_s.arg(key), { second.value() }).toString(),
+            u"花生"_s);
+        QVERIFY(env.database.exec(u"DELETE FROM spsalay WHERE %1=?"_s.arg(key), { second.value() }).ok());
+        const Outcome<qint64> third = env.database.insert(insert, { 2, u"瓜子"_s });
+        QVERIFY(third.ok());
+        QCOMPARE(env.database.scalar(u"SELECT name FROM spsalay WHERE %1=?"_s.arg(key), { third.value() }).toString(),
+            u"瓜子"_s);
+        QCOMPARE(env.database.scalar(u"SELECT count(*) FROM spsalay"_s).toInt(), 2);
+
+        // A failed insert is a failure with the database's text, and writes nothing.
+        const Outcome<qint64> failed = env.database.insert(u"INSERT INTO spsalay (nosuch) VALUES (?)"_s, { 1 });
+        QVERIFY(failed.isFailure());
+        QVERIFY2(failed.text().contains(u"nosuch"_s), qPrintable(failed.text()));
+        QCOMPARE(env.database.scalar(u"SELECT count(*) FROM spsalay"_s).toInt(), 2);
+    }
+
+    // Each spelling of an engine of its own: SQLite's as the desk has always written them (the
+    // triggers of a file are compared by their text), the server's with its own functions.
+    void eachEngineHasItsSpellings()
+    {
+        const SqlDialect sqlite(SqlEngine::Sqlite);
+        const SqlDialect server(SqlEngine::Postgres);
+        TestEnvironment env;
+        QCOMPARE(env.database.dialect(), sqlite);
+
+        QCOMPARE(sqlite.rowKey(), u"rowid"_s);
+        QCOMPARE(server.rowKey(), u"rowid"_s);
+        QCOMPARE(sqlite.leadingInteger(u"x"_s), u"CAST(x AS INTEGER)"_s);
+        QCOMPARE(server.leadingInteger(u"x"_s), u"tavrel_leading_integer(x)"_s);
+        QCOMPARE(sqlite.leadingReal(u"x"_s), u"CAST(x AS REAL)"_s);
+        QCOMPARE(server.leadingReal(u"x"_s), u"tavrel_leading_real(x)"_s);
+        QCOMPARE(sqlite.leadingFen(u"x"_s), u"CAST(round(round(CAST(x AS REAL), 2)*100) AS INTEGER)"_s);
+        QCOMPARE(server.leadingFen(u"x"_s), u"tavrel_leading_fen(x)"_s);
+        QCOMPARE(sqlite.leadingFenOfVersion7(u"x"_s), u"CAST(round(CAST(x AS REAL)*100) AS INTEGER)"_s);
+        for (const SqlDialect& dialect : { sqlite, server }) {
+            QCOMPARE(dialect.fen(u"x"_s), u"tavrel_fen(x)"_s);
+            QCOMPARE(dialect.fenSum(u"x"_s), u"tavrel_fen_sum(x)"_s);
+            QCOMPARE(dialect.dayOf(u"time"_s), u"substr(time, 1, 10)"_s);
+            QCOMPARE(dialect.hourOf(u"time"_s), u"substr(time, 12, 2)"_s);
+            QCOMPARE(dialect.savepoint(u"s"_s), u"SAVEPOINT s"_s);
+        }
+        QCOMPARE(sqlite.contains(u"str1"_s), u"str1 LIKE ? ESCAPE '\\'"_s);
+        QCOMPARE(server.contains(u"str1"_s), u"str1 ILIKE ? ESCAPE '\\'"_s);
+        QCOMPARE(sqlite.beginWrite(), u"BEGIN IMMEDIATE"_s);
+        QCOMPARE(server.beginWrite(), u"BEGIN"_s);
+
+        const auto upsert = [](const SqlDialect& dialect, SqlDialect::OnConflict how) {
+            return dialect.upsert(u"t"_s, { u"k"_s, u"n"_s }, { u"?"_s, u"1"_s }, { u"k"_s }, { u"n"_s }, how);
+        };
+        QCOMPARE(upsert(sqlite, SqlDialect::OnConflict::Add),
+            u"INSERT INTO t (k, n) VALUES (?, 1) ON CONFLICT (k) DO UPDATE SET n=n+excluded.n"_s);
+        QCOMPARE(upsert(server, SqlDialect::OnConflict::Add),
+            u"INSERT INTO t (k, n) VALUES (?, 1) ON CONFLICT (k) DO UPDATE SET n=t.n+excluded.n"_s);
+        QCOMPARE(upsert(sqlite, SqlDialect::OnConflict::Replace),
+            u"INSERT INTO t (k, n) VALUES (?, 1) ON CONFLICT (k) DO UPDATE SET n=excluded.n"_s);
+
+        // Both forms run on SQLite and do what they say.
+        QVERIFY(env.database.exec(u"CREATE TABLE t (k TEXT PRIMARY KEY, n INTEGER)"_s).ok());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(env.database.exec(upsert(sqlite, SqlDialect::OnConflict::Add), { u"a"_s }).ok());
+        QCOMPARE(env.database.scalar(u"SELECT n FROM t WHERE k='a'"_s).toInt(), 3);
+        QVERIFY(env.database.exec(upsert(sqlite, SqlDialect::OnConflict::Replace), { u"a"_s }).ok());
+        QCOMPARE(env.database.scalar(u"SELECT n FROM t WHERE k='a'"_s).toInt(), 1);
+        QCOMPARE(SqlDialect::of(env.database.connection()), sqlite);
+    }
+
     void aTransactionIsAllOrNothing()
     {
         TestEnvironment env;

@@ -2,9 +2,9 @@
 #include "app/LeadingNumber.h"
 #include "app/Money.h"
 #include "app/TypedNumber.h"
+#include "support/AmountTexts.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,7 +47,7 @@ struct TextTable
         QVERIFY(database.exec(u"COMMIT"_s).ok());
     }
 
-    SqlResult sum() { return database.exec(u"SELECT %1 FROM amounts"_s.arg(Database::fenSum(u"amount"_s))); }
+    SqlResult sum() { return database.exec(u"SELECT %1 FROM amounts"_s.arg(database.dialect().fenSum(u"amount"_s))); }
 };
 
 // Python's decimal reads each text by the leading-number rule, rounds it half away from zero
@@ -221,13 +221,11 @@ private slots:
     // them as Python's decimal does.
     void theDatabaseReadsAmountsAsTheDeskDoes()
     {
-        const QStringList texts { u""_s, u"2"_s, u"3abc"_s, u" 4"_s, u"-1"_s, u"1e2"_s, u"0x10"_s, u"5.5.5"_s, u".5"_s,
-            u"+3"_s, u"- 5"_s, u"  -7x"_s, u"1e"_s, u"1e+"_s, u"1.5e1"_s, u"abc"_s, u"1,5"_s, u"\t8"_s, u"\u30009"_s,
-            u"\u0663"_s, u"12.75元"_s, u"0.80"_s };
+        const QStringList texts = OddAmountTexts();
         TextTable table;
         table.add(QVariantList(texts.cbegin(), texts.cend()));
-        const SqlResult read = table.database.exec(
-            u"SELECT amount, %1 FROM amounts ORDER BY %2"_s.arg(Database::fen(u"amount"_s), Database::rowKey()));
+        const SqlResult read = table.database.exec(u"SELECT amount, %1 FROM amounts ORDER BY %2"_s.arg(
+            table.database.dialect().fen(u"amount"_s), table.database.dialect().rowKey()));
         QVERIFY(read.ok());
         QCOMPARE(read.rows.size(), texts.size());
         const QList<qint64> python = PythonFen(texts);
@@ -250,38 +248,8 @@ private slots:
     {
         // Texts as the desk writes them, hand-written ones with more places, half fen, signs,
         // exponents and text after the number.
-        QRandomGenerator random(18);
-        QStringList texts;
-        QVariantList values;
-        for (int i = 0; i < 20000; ++i) {
-            const qint64 whole = random.bounded(0, 100000);
-            const int places = random.bounded(0, 6);
-            QString text = QString::number(whole);
-            if (places > 0)
-                text += u'.'
-                    + QString::number(random.bounded(0, int(std::pow(10, places)))).rightJustified(places, u'0');
-            switch (random.bounded(8)) {
-            case 0:
-                text.prepend(u'-');
-                break;
-            case 1:
-                text += u"元"_s;
-                break;
-            case 2:
-                text += u"e-1"_s;
-                break;
-            case 3:
-                text = u" "_s + text + u"5"_s;
-                break;
-            case 4:
-                text = text.left(text.size() - 1) + u'5';
-                break; // a half fen, often
-            default:
-                break;
-            }
-            texts << text;
-            values << text;
-        }
+        const QStringList texts = StoredAmountTexts(20000);
+        const QVariantList values(texts.cbegin(), texts.cend());
         TextTable table;
         table.add(values);
         const SqlResult sum = table.sum();
@@ -300,7 +268,7 @@ private slots:
         table.add({ QVariant(), u"1.005"_s, 7, 2.675 }); // null, text, whole number, real
         QCOMPARE(table.sum().first().value(0).toLongLong(), 101 + 700 + 268);
         const SqlResult grouped = table.database.exec(u"SELECT %1 FROM amounts WHERE amount IS NULL"_s.arg(
-            Database::fenSum(u"CASE WHEN amount IS NULL THEN NULL END"_s)));
+            table.database.dialect().fenSum(u"CASE WHEN amount IS NULL THEN NULL END"_s)));
         QCOMPARE(grouped.first().value(0).toLongLong(), 0);
         table.add({ u"9e16"_s, u"9e16"_s });
         const SqlResult overflow = table.sum();

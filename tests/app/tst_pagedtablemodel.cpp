@@ -1,6 +1,7 @@
 #include "app/Database.h"
 #include "app/LeadingNumber.h"
 #include "app/PagedTableModel.h"
+#include "support/AmountTexts.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -90,9 +91,7 @@ private slots:
     void theDatabaseReadsLeadingNumbersAsTheDeskDoes_data()
     {
         QTest::addColumn<QString>("text");
-        for (const QString& text : { u""_s, u"2"_s, u"3abc"_s, u" 4"_s, u"-1"_s, u"1e2"_s, u"0x10"_s, u"5.5.5"_s,
-                 u".5"_s, u"+3"_s, u"- 5"_s, u"  -7x"_s, u"1e"_s, u"1e+"_s, u"1.5e1"_s, u"abc"_s, u"1,5"_s, u"\t8"_s,
-                 u"\u30009"_s, u"\u0663"_s, u"12.75元"_s, u"0.80"_s })
+        for (const QString& text : OddAmountTexts())
             QTest::newRow(qPrintable(u'[' + text + u']')) << text;
     }
 
@@ -101,8 +100,8 @@ private slots:
         QFETCH(QString, text);
         Rows rows(0);
         rows.run(u"INSERT INTO sale (id, name, time) VALUES (1, ?, '')"_s, { text });
-        const SqlResult read = rows.database.exec(
-            u"SELECT %1, %2 FROM sale"_s.arg(Database::leadingInteger(u"name"_s), Database::leadingReal(u"name"_s)));
+        const SqlResult read = rows.database.exec(u"SELECT %1, %2 FROM sale"_s.arg(
+            rows.database.dialect().leadingInteger(u"name"_s), rows.database.dialect().leadingReal(u"name"_s)));
         QVERIFY(read.ok());
         QCOMPARE(read.first().value(0).toLongLong(), qint64(LeadingInt(text)));
         QCOMPARE(read.first().value(1).toDouble(), LeadingReal(text));

@@ -198,6 +198,20 @@ print(int(total * 100))
     return ok ? std::optional(Money::fromFen(fen)) : std::nullopt;
 }
 
+// The receipts query window as the menu opens it, on screen with its totals shown.
+struct ShownReceiptQuery
+{
+    explicit ShownReceiptQuery(TestEnvironment& env)
+        : listing(env.services)
+        , window(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing)
+    {
+        ready = ShowOnScreen(window) && QTest::qWaitFor([this] { return window.totals().has_value(); });
+    }
+    HandOverListing listing;
+    QueryWindow window;
+    bool ready = false;
+};
+
 } // namespace
 
 // Every printed total is the sum of the lines printed above it, read back from the paper, for
@@ -288,10 +302,9 @@ private slots:
     {
         TestEnvironment env;
         SettleHalfFenDay(env);
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         Click(&query, u"printButton"_s);
         const QStringList lines = PrintedLines(env.printers.lastFile());
         static const QRegularExpression receiptRow(u"^\\s*\\d+\\s+\\d{3}\\s"_s); // the number and the room
@@ -345,10 +358,9 @@ private slots:
         SettleHalfFenDay(env);
         const QString figure = HalfFenDayTotal.text();
 
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         QCOMPARE(query.totals()->amount, HalfFenDayTotal);
         QStringList shown;
         for (const QueryTotalsArea::Text& text : query.totalsArea().texts())
@@ -469,7 +481,7 @@ private slots:
               "t(v, x) AS (SELECT v, (CASE WHEN v < 0 THEN '-' ELSE '' END) || (abs(v) / 100) || '.' "
               "|| substr('0' || (abs(v) % 100), -2) FROM n) "
               "SELECT count(*), sum(%1 <> v), sum(%2 <> v) FROM t"_s.arg(
-                  Database::leadingFen(u"x"_s), Database::fen(u"x"_s));
+                  env.database.dialect().leadingFen(u"x"_s), env.database.dialect().fen(u"x"_s));
         for (const auto& [first, step, last] :
             { std::tuple<qint64, qint64, qint64> { -100000, 1, 100000 }, { 0, 99999999997, 100000000000000 } }) {
             const QSqlRecord counts = env.sql(twoPlaces, { first, step, step, last }).first();
@@ -481,8 +493,8 @@ private slots:
             return env.database.scalar(u"SELECT "_s + expression, { text }).toLongLong();
         };
         for (const QString& text : { u"1.125"_s, u"2.675"_s, u"-0.005"_s, u"12.5元"_s, u""_s, u"1e2"_s })
-            QCOMPARE(read(Database::leadingFen(u"?"_s), text), Money::fromText(text).fen());
-        QCOMPARE(read(Database::leadingFen(u"?"_s), u"1.005"_s), Money::fromText(u"1.005"_s).fen());
+            QCOMPARE(read(env.database.dialect().leadingFen(u"?"_s), text), Money::fromText(text).fen());
+        QCOMPARE(read(env.database.dialect().leadingFen(u"?"_s), u"1.005"_s), Money::fromText(u"1.005"_s).fen());
     }
 
     // A receipt whose amount was typed into the file by hand with a third place: the printed
@@ -496,10 +508,9 @@ private slots:
                 "dazheperson, alljine, paytype, cashier, time, paymethod) "
                 "VALUES (1, '101', ?, '1', '', '', '0', '1.00', '0', '1.005', '普通', 'c1', ?, '现金')"_s,
             { QString(time + u"—"_s + time), time });
-        HandOverListing listing(env.services);
-        QueryWindow query(RecordKind::Receipts, QueryWindow::Mode::Normal, env.services, nullptr, &listing);
-        QVERIFY(ShowOnScreen(query));
-        QTRY_VERIFY(query.totals().has_value());
+        ShownReceiptQuery opened(env);
+        QVERIFY(opened.ready);
+        QueryWindow& query = opened.window;
         Click(&query, u"printButton"_s);
         const QStringList lines = PrintedLines(env.printers.lastFile());
         QCOMPARE(AmountsOn(LineWith(lines, u"总金额:"_s)), QStringList { u"1.01"_s });

@@ -6,6 +6,7 @@
 #include "service/BillLayout.h"
 #include "service/BillRefusals.h"
 #include "service/Change.h"
+#include "service/GoodsStock.h"
 #include "service/ReceiptPrinter.h"
 #include "service/ServiceSettings.h"
 #include "service/StockSale.h"
@@ -258,6 +259,12 @@ private slots:
         QTest::newRow("leading number") << QStringLiteral("30箱") << 1 << QStringLiteral("29") << false;
         QTest::newRow("no number counts 0") << QStringLiteral("很多") << 1 << QStringLiteral("-1") << true;
         QTest::newRow("no overflow") << QStringLiteral("-2147483648") << 5 << QStringLiteral("-2147483648") << true;
+        QTest::newRow("blanks and a tail") << QStringLiteral(" \t7x") << 2 << QStringLiteral("5") << true;
+        QTest::newRow("beyond an int") << QStringLiteral("99999999999") << 1 << QStringLiteral("2147483646") << false;
+        QTest::newRow("down to the least int")
+            << QStringLiteral("-2147483640") << 100 << QStringLiteral("-2147483648") << true;
+        QTest::newRow("sign without digits") << QStringLiteral("- 5") << 1 << QStringLiteral("-1") << true;
+        QTest::newRow("empty") << QString() << 3 << QStringLiteral("-3") << true;
     }
 
     void stock()
@@ -269,6 +276,44 @@ private slots:
         const StockSale sale = StockSale::sell(stock, sold);
         QCOMPARE(sale.remainingText(), remaining);
         QCOMPARE(sale.lowStock, warns);
+    }
+
+    // The database counts the stock down in one statement, from the text the row holds, to the
+    // same text as the rule above; the warning follows the remainder the statement returned.
+    void stockCountedDownByTheDatabase_data() { stock_data(); }
+    void stockCountedDownByTheDatabase()
+    {
+        QFETCH(QString, stock);
+        QFETCH(int, sold);
+        QFETCH(QString, remaining);
+        QFETCH(bool, warns);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G1', '龙井', ?)"), { stock });
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G2', '龙井', '50')"));
+        const Outcome<std::optional<StockSale>> sale = GoodsStock(env.database).sell(QStringLiteral("龙井"), sold);
+        QVERIFY2(sale.ok(), qPrintable(sale.text()));
+        QVERIFY(sale.value().has_value());
+        QCOMPARE(sale.value()->remainingText(), remaining);
+        QCOMPARE(sale.value()->lowStock, warns);
+        // The first article of the name counts, as a text; the other keeps its stock.
+        QCOMPARE(
+            env.database.scalar(QStringLiteral("SELECT str6 FROM kucheninfo WHERE str1='G1'")).toString(), remaining);
+        QCOMPARE(env.database.scalar(QStringLiteral("SELECT typeof(str6) FROM kucheninfo WHERE str1='G1'")).toString(),
+            QStringLiteral("text"));
+        QCOMPARE(env.database.scalar(QStringLiteral("SELECT str6 FROM kucheninfo WHERE str1='G2'")).toString(),
+            QStringLiteral("50"));
+    }
+
+    void stockOfAnUnknownArticleIsLeftAlone()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G1', '龙井', '8')"));
+        const Outcome<std::optional<StockSale>> sale = GoodsStock(env.database).sell(QStringLiteral("碧螺春"), 1);
+        QVERIFY(sale.ok());
+        QVERIFY(!sale.value().has_value());
+        QCOMPARE(env.database.scalar(QStringLiteral("SELECT str6 FROM kucheninfo")).toString(), QStringLiteral("8"));
     }
 
     void lowStockMessage()

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+
+// The database engines the desk can keep its house in: the SQLite file data.db in the data
+// folder (the embedded default), or a PostgreSQL server shared by several desks.
+enum class SqlEngine { Sqlite, Postgres };
+
+// The names of the money functions: SQLite gets them from Database::addMoneyFunctions(), the
+// server from the functions its schema creates.
+inline constexpr char FenFunctionName[] = "tavrel_fen";
+inline constexpr char FenSumFunctionName[] = "tavrel_fen_sum";
+
+// The SQL an engine spells its own way, in one place: statements built on the floors above
+// take every such spelling from here (Database::dialect()) and never write it themselves, so
+// that the same store speaks to either engine. What is the same on both engines is written as
+// it is, in the plain SQL both accept.
+class SqlDialect
+{
+public:
+    constexpr explicit SqlDialect(SqlEngine engine)
+        : m_engine(engine)
+    { }
+    // The engine of a connection opened outside Database (a worker thread's own connection).
+    static SqlDialect of(const QSqlDatabase& connection);
+
+    constexpr SqlEngine engine() const { return m_engine; }
+    constexpr bool isSqlite() const { return m_engine == SqlEngine::Sqlite; }
+
+    // The key that orders a table's rows in the order they were added. It identifies a row
+    // while the desk shows it, and pages through a result; it is never kept elsewhere, since a
+    // VACUUM may renumber it.
+    QString rowKey() const;
+    // Appended to an INSERT: the statement then returns the new row's key (Database::insert()).
+    QString returningRowKey() const;
+
+    // A text column read as a number by the leading-number rule of LeadingNumber.h ("3abc" is
+    // 3, " 4" is 4, "" and "abc" are 0, "5.5.5" is 5.5).
+    QString leadingInteger(const QString& column) const;
+    QString leadingReal(const QString& column) const;
+    // The same read as an amount: a whole number of fen, the number as written rounded half
+    // away from zero, as Money::fromText reads it ("1.005" is 1.01). On SQLite it needs no
+    // function of this program, so the ledger's triggers work in any tool that writes the file.
+    QString leadingFen(const QString& column) const;
+    // The reading the ledger's triggers of version 7 made (the real number times 100,
+    // rounded: "1.005" was 1.00), for the shape of a file of that version.
+    QString leadingFenOfVersion7(const QString& column) const;
+    // Money kept as text: `fen` reads one row's amount by the leading-number rule, rounded once
+    // to whole fen (as Money::fromText does: "2.675" is 268, "12.5元" is 1250, "" is 0);
+    // `fenSum` is the aggregate of those, an exact integer (0 over no rows, nulls skipped).
+    // A total read this way is the sum of the amounts as they are printed, one by one; build
+    // it with Money::fromFen().
+    QString fen(const QString& column) const;
+    QString fenSum(const QString& column) const;
+
+    // The calendar day and the hour of a stamp kept as text ("2026-12-07 15:42:10":
+    // "2026-12-07" and "15").
+    QString dayOf(const QString& stamp) const;
+    QString hourOf(const QString& stamp) const;
+    // True where `column` holds the bound pattern (% and _ as wildcards, \ escaping them),
+    // upper and lower case of Latin letters alike.
+    QString contains(const QString& column) const;
+
+    // What an insert that meets a row with the same key does to that row's `updated` columns:
+    // takes the new values, or adds them to the old ones.
+    enum class OnConflict { Replace, Add };
+    // INSERT INTO `table` (`columns`) VALUES (`values`), and where a row with the same
+    // `keys` exists, its `updated` columns changed as `how` says, in the same statement.
+    QString upsert(const QString& table, const QStringList& columns, const QStringList& values, const QStringList& keys,
+        const QStringList& updated, OnConflict how) const;
+
+    // The transaction of a write: its begin takes the write lock at once, so that a write that
+    // reads first cannot meet a lock half-way. Inner levels are savepoints.
+    QString beginWrite() const;
+    QString commit() const;
+    QString rollback() const;
+    QString savepoint(const QString& name) const;
+    QString releaseSavepoint(const QString& name) const;
+    QString rollbackToSavepoint(const QString& name) const;
+
+    friend constexpr bool operator==(SqlDialect, SqlDialect) = default;
+
+private:
+    SqlEngine m_engine;
+};
