@@ -468,6 +468,27 @@ bool addMoneyColumns(Database& database, QString* error)
     return true;
 }
 
+// The version of the desk's live state (version 10): every action on it counts it up first, in
+// the statement that takes its lock, so a desk that finds its own count plus one knows that no
+// other desk changed the state meanwhile. Added only when missing, so the step can run again.
+bool addDeskVersion(Database& database, QString* error)
+{
+    QString readError;
+    const bool present
+        = database
+              .scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info('desk_day') WHERE name='version'"), {},
+                  &readError)
+              .toInt()
+        > 0;
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return false;
+    }
+    return present
+        || run(
+            database, QStringLiteral("ALTER TABLE desk_day ADD COLUMN version INTEGER NOT NULL DEFAULT 0"), {}, error);
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -524,6 +545,8 @@ const QList<SchemaStep>& steps()
             // The receipts per day and payment method alone, for the totals of long periods.
             { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
                 TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
+            // The version of the desk's live state, counted up by every action on it.
+            { 10, {}, {}, addDeskVersion },
         };
     }();
     return history;

@@ -50,21 +50,51 @@ Outcome<> DeskSession::act(const Subject& subject, const std::function<Outcome<>
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
-    // An earlier action of the same transaction read it under the same lock and holds it,
-    // with its own changes.
-    Outcome<LiveState> stored = m_staged ? Outcome<LiveState>(*m_staged) : m_store.lock();
-    if (!stored)
-        return stored.setback<void>();
-    if (const QString changed = changedElsewhere(subject, stored.value()); !changed.isEmpty()) {
+    // An earlier action of the same transaction holds the state already, with its own changes.
+    if (!m_held) {
+        if (const Outcome<> held = hold(transaction); !held)
+            return held;
+    }
+    const LiveState stored = *m_staged;
+    if (const QString changed = changedElsewhere(subject, stored); !changed.isEmpty()) {
         transaction.onRollback([this] { refreshWhenDone(); });
         return Refusal { changed };
     }
-    LiveState next = stored.value();
+    // The same action on what the desk showed, for the actions after it; first, so that what
+    // the action hands back (a place in the rota) is what it did to the stored state.
+    LiveState seen = m_seen ? *m_seen : m_state;
+    (void)change(seen);
+    LiveState next = stored;
     if (const Outcome<> changed = change(next); !changed)
         return changed;
-    LiveState seen = m_seen ? *m_seen : m_state;
-    (void)change(seen); // the same action on what the desk showed, for the actions after it
-    return write(transaction, stored.value(), std::move(next), std::move(seen));
+    return write(transaction, stored, std::move(next), std::move(seen));
+}
+
+Outcome<> DeskSession::hold(SqlTransaction& transaction)
+{
+    const Outcome<qint64> version = m_store.countUp();
+    if (!version)
+        return version.setback<void>();
+    if (m_version >= 0 && version.value() == m_version + 1) {
+        m_staged = m_state; // nobody else wrote since this desk did or read it
+    } else {
+        Outcome<LiveState> stored = m_store.load();
+        if (!stored)
+            return stored.setback<void>();
+        m_staged = std::move(stored).value();
+    }
+    m_held = version.value();
+    transaction.onRollback([this] {
+        m_held.reset();
+        m_staged.reset();
+        m_seen.reset();
+    });
+    transaction.onCommit([this, version = version.value()] {
+        m_held.reset();
+        m_version = version;
+        publish();
+    });
+    return {};
 }
 
 QString DeskSession::changedElsewhere(const Subject& subject, const LiveState& stored) const
@@ -95,12 +125,12 @@ Outcome<> DeskSession::write(SqlTransaction& transaction, const LiveState& store
         return Failure { error };
 
     // From here on the open transaction holds `next`: later actions in it build on it. It is
-    // shown once the outermost transaction commits and forgotten if this part is undone.
+    // shown once the outermost transaction commits (see hold()) and forgotten if this part is
+    // undone.
     transaction.onRollback([this, previous = m_staged, previousSeen = m_seen] {
         m_staged = previous;
         m_seen = previousSeen;
     });
-    transaction.onCommit([this] { publish(); });
     m_staged = std::move(next);
     m_seen = std::move(seen);
     if (!transaction.commit())
@@ -116,10 +146,12 @@ void DeskSession::refreshWhenDone()
         m_database.onRollback([this] { refreshWhenDone(); });
         return;
     }
-    Outcome<LiveState> stored = m_store.load();
+    qint64 version = -1;
+    Outcome<LiveState> stored = m_store.load(&version);
     if (!stored)
         return; // shown as it was; the next action reads it again
     m_staged = std::move(stored).value();
+    m_version = version;
     publish();
 }
 
@@ -153,7 +185,8 @@ void DeskSession::publish()
 
 Outcome<> DeskSession::restore()
 {
-    Outcome<LiveState> stored = m_store.load();
+    qint64 version = -1;
+    Outcome<LiveState> stored = m_store.load(&version);
     if (!stored)
         return stored.setback<void>();
     Outcome<std::optional<ShiftMark>> shiftStart = m_store.lastShiftMark();
@@ -162,6 +195,7 @@ Outcome<> DeskSession::restore()
     m_staged.reset();
     m_seen.reset();
     m_state = std::move(stored).value();
+    m_version = version;
     m_shiftStart = std::move(shiftStart).value();
 
     const QDate today = BusinessDayOf(m_clock.now());
