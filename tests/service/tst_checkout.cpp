@@ -64,6 +64,22 @@ void ClockEveryTechnician(CheckoutDialog& checkout)
     }
 }
 
+// The worked example open in checkout with every technician's clock entered, and another desk
+// of the house beside it.
+struct CheckoutBesideAnotherDesk
+{
+    explicit CheckoutBesideAnotherDesk(TestEnvironment& env)
+        : prepared((PrepareHouse(env), OpenWorkedExample(env), true))
+        , checkout(env.services, Room)
+        , other(env)
+    {
+        ClockEveryTechnician(checkout);
+    }
+    bool prepared;
+    CheckoutDialog checkout;
+    OtherDesk other;
+};
+
 } // namespace
 
 // Checkout driven through its widgets: the bill and the payment, the technicians' clocks and
@@ -546,15 +562,12 @@ private slots:
     void aBillChangedAtAnotherDeskIsPricedAgainBeforeItIsSettled()
     {
         TestEnvironment env;
-        PrepareHouse(env);
-        OpenWorkedExample(env);
-        CheckoutDialog checkout(env.services, Room);
-        ClockEveryTechnician(checkout);
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
         TypeInto(Box(&checkout, u"receivedEdit"_s), u"200"_s);
         QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"53.50"_s);
-        OtherDesk other(env);
-        QVERIFY(other.ok);
-        QVERIFY(other.session.setCount(Room, BillCount::Massage, 3).ok());
+        QVERIFY(desks.other.session.setCount(Room, BillCount::Massage, 3).ok());
 
         Click(&checkout, u"buttonSettle"_s);
         QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
@@ -583,13 +596,10 @@ private slots:
     void aTechnicianReleasedAtAnotherDeskShowsAsStored()
     {
         TestEnvironment env;
-        PrepareHouse(env);
-        OpenWorkedExample(env);
-        CheckoutDialog checkout(env.services, Room);
-        ClockEveryTechnician(checkout);
-        OtherDesk other(env);
-        QVERIFY(other.ok);
-        QVERIFY(other.session.releaseTechnician(Room, u"02"_s).ok());
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
+        QVERIFY(desks.other.session.releaseTechnician(Room, u"02"_s).ok());
 
         ClickLine(Technicians(&checkout), 0); // 01
         env.messages.queueAnswer(true);
@@ -606,13 +616,10 @@ private slots:
     void aRoomSettledAtAnotherDeskIsNotSettledTwice()
     {
         TestEnvironment env;
-        PrepareHouse(env);
-        OpenWorkedExample(env);
-        CheckoutDialog checkout(env.services, Room);
-        ClockEveryTechnician(checkout);
-        OtherDesk other(env);
-        QVERIFY(other.ok);
-        QVERIFY(other.session.closeRoom(Room).ok());
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
+        QVERIFY(desks.other.session.closeRoom(Room).ok());
 
         Click(&checkout, u"buttonSettle"_s);
         QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
