@@ -499,29 +499,42 @@ bool fillReceiptDays(Database& database, QString* error)
     return error->isEmpty();
 }
 
-// Adds the columns of MoneyColumns that a table does not have yet, so that the step can be
-// run again like the others.
+// Adds a column (`definition`: its name and type) to `table` unless the table has it, so that a
+// step that adds columns can be run again like the others.
+bool addMissingColumn(Database& database, const QString& table, const QString& definition, QString* error)
+{
+    const QString column = definition.section(u' ', 0, 0);
+    const QString columnsOfTable = database.dialect().isSqlite()
+        ? QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?")
+        : QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                         "AND table_name=lower(?) AND column_name=?");
+    QString readError;
+    const bool present = database.scalar(columnsOfTable, { table, column }, &readError).toInt() > 0;
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return false;
+    }
+    return present || run(database, addColumn(database.dialect(), table, definition), {}, error);
+}
+
+// The columns of MoneyColumns, all text.
 bool addMoneyColumns(Database& database, QString* error)
 {
     for (const AddedColumn& added : MoneyColumns) {
-        const QString table = QString::fromLatin1(added.table);
-        const QString column = QString::fromLatin1(added.column);
-        QString readError;
-        const QString columnsOfTable = database.dialect().isSqlite()
-            ? QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?")
-            : QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
-                             "AND table_name=lower(?) AND column_name=?");
-        const bool present = database.scalar(columnsOfTable, { table, column }, &readError).toInt() > 0;
-        if (!readError.isEmpty()) {
-            *error = readError;
-            return false;
-        }
-        if (!present
-            && !run(database,
-                addColumn(database.dialect(), table, column + QStringLiteral(" TEXT NOT NULL DEFAULT ''")), {}, error))
+        if (!addMissingColumn(database, QString::fromLatin1(added.table),
+                QString::fromLatin1(added.column) + QStringLiteral(" TEXT NOT NULL DEFAULT ''"), error))
             return false;
     }
     return true;
+}
+
+// The version of the desk's live state (version 10): every action on it counts it up first, in
+// the statement that takes its lock, so a desk that finds its own count plus one knows that no
+// other desk changed the state meanwhile. Added only when missing, so the step can run again.
+bool addDeskVersion(Database& database, QString* error)
+{
+    return addMissingColumn(
+        database, QStringLiteral("desk_day"), QStringLiteral("version INTEGER NOT NULL DEFAULT 0"), error);
 }
 
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
@@ -574,6 +587,8 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // The receipts per day and payment method alone, for the totals of long periods.
         { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
             TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
+        // The version of the desk's live state, counted up by every action on it.
+        { 10, {}, {}, addDeskVersion },
     };
 }
 

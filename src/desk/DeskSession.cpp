@@ -10,6 +10,10 @@
 
 const QString DeskSession::UnrecognisedText = QStringLiteral("操作错误,系统无法识别!");
 const QString DeskSession::AlreadyQueuedText = QStringLiteral("选择技师已经排钟!请核对后再操作!");
+const QString DeskSession::RoomChangedText
+    = QStringLiteral("%1号房刚在另一台收银电脑上改动过,这次操作没有保存。现在显示的是它现在的样子,请核对后再操作。");
+const QString DeskSession::TechnicianChangedText = QStringLiteral(
+    "技师%1刚在另一台收银电脑上上钟、下钟或排钟,这次操作没有保存。现在显示的是最新的顺序,请核对后再操作。");
 const QString DeskSession::ShiftClosedAlreadyText = QStringLiteral("本班已经交班,请重新打开交班打印!");
 
 namespace {
@@ -41,29 +45,114 @@ DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent
 
 // --- transactions ---------------------------------------------------------------------------
 
-Outcome<> DeskSession::apply(LiveState next)
+Outcome<> DeskSession::act(const Subject& subject, const std::function<Outcome<>(LiveState&)>& change)
 {
-    const LiveState& before = current();
-    if (next == before)
-        return {};
-    // The day's lists belong to the business day in which they last changed.
-    if (!sameDayLists(before, next))
-        next.businessDay = BusinessDayOf(m_clock.now());
-
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
-    if (const QString error = m_store.write(before, next); !error.isEmpty())
+    // An earlier action of the same transaction holds the state already, with its own changes.
+    if (!m_held) {
+        if (const Outcome<> held = hold(transaction); !held)
+            return held;
+    }
+    const LiveState stored = *m_staged;
+    if (const QString changed = changedElsewhere(subject, stored); !changed.isEmpty()) {
+        transaction.onRollback([this] { refreshWhenDone(); });
+        return Refusal { changed };
+    }
+    // The same action on what the desk showed, for the actions after it; first, so that what
+    // the action hands back (a place in the rota) is what it did to the stored state.
+    LiveState seen = m_seen ? *m_seen : m_state;
+    (void)change(seen);
+    LiveState next = stored;
+    if (const Outcome<> changed = change(next); !changed)
+        return changed;
+    return write(transaction, stored, std::move(next), std::move(seen));
+}
+
+Outcome<> DeskSession::hold(SqlTransaction& transaction)
+{
+    const Outcome<qint64> version = m_store.countUp();
+    if (!version)
+        return version.setback<void>();
+    if (m_version >= 0 && version.value() == m_version + 1) {
+        m_staged = m_state; // nobody else wrote since this desk did or read it
+    } else {
+        Outcome<LiveState> stored = m_store.load();
+        if (!stored)
+            return stored.setback<void>();
+        m_staged = std::move(stored).value();
+    }
+    m_held = version.value();
+    transaction.onRollback([this] {
+        m_held.reset();
+        m_staged.reset();
+        m_seen.reset();
+    });
+    transaction.onCommit([this, version = version.value()] {
+        m_held.reset();
+        m_version = version;
+        publish();
+    });
+    return {};
+}
+
+QString DeskSession::changedElsewhere(const Subject& subject, const LiveState& stored) const
+{
+    const LiveState& shown = m_seen ? *m_seen : m_state;
+    for (const QString& room : subject.rooms) {
+        if (shown.guestInRooms.contains(room) != stored.guestInRooms.contains(room)
+            || shown.bills.contains(room) != stored.bills.contains(room)
+            || shown.bills.value(room) != stored.bills.value(room))
+            return RoomChangedText.arg(room);
+    }
+    for (const QString& number : subject.technicians) {
+        if (shown.idleQueue.numbers().count(number) != stored.idleQueue.numbers().count(number)
+            || shown.workingList.numbers().count(number) != stored.workingList.numbers().count(number))
+            return TechnicianChangedText.arg(number);
+    }
+    return {};
+}
+
+Outcome<> DeskSession::write(SqlTransaction& transaction, const LiveState& stored, LiveState next, LiveState seen)
+{
+    if (next == stored)
+        return transaction.commit() ? Outcome<>() : Outcome<>(Failure { transaction.error() });
+    // The day's lists belong to the business day in which they last changed.
+    if (!sameDayLists(stored, next))
+        next.businessDay = BusinessDayOf(m_clock.now());
+    if (const QString error = m_store.write(stored, next); !error.isEmpty())
         return Failure { error };
 
     // From here on the open transaction holds `next`: later actions in it build on it. It is
-    // shown once the outermost transaction commits and forgotten if this part is undone.
-    transaction.onRollback([this, previous = m_staged] { m_staged = previous; });
-    transaction.onCommit([this] { publish(); });
+    // shown once the outermost transaction commits (see hold()) and forgotten if this part is
+    // undone.
+    transaction.onRollback([this, previous = m_staged, previousSeen = m_seen] {
+        m_staged = previous;
+        m_seen = previousSeen;
+    });
     m_staged = std::move(next);
+    m_seen = std::move(seen);
     if (!transaction.commit())
         return Failure { transaction.error() };
     return {};
+}
+
+void DeskSession::refreshWhenDone()
+{
+    if (m_database.transactionDepth() > 0) {
+        // Inside the caller's action, which ends either way.
+        m_database.onCommit([this] { refreshWhenDone(); });
+        m_database.onRollback([this] { refreshWhenDone(); });
+        return;
+    }
+    qint64 version = -1;
+    Outcome<LiveState> stored = m_store.load(&version);
+    if (!stored)
+        return; // shown as it was; the next action reads it again
+    m_staged = std::move(stored).value();
+    m_version = version;
+    publish();
 }
 
 void DeskSession::publish()
@@ -72,6 +161,7 @@ void DeskSession::publish()
         return;
     const LiveState before = std::exchange(m_state, std::move(*m_staged));
     m_staged.reset();
+    m_seen.reset();
 
     QSet<QString> rooms = before.guestInRooms + m_state.guestInRooms;
     for (const QString& room : before.bills.keys() + m_state.bills.keys())
@@ -95,27 +185,33 @@ void DeskSession::publish()
 
 Outcome<> DeskSession::restore()
 {
-    Outcome<LiveState> stored = m_store.load();
+    qint64 version = -1;
+    Outcome<LiveState> stored = m_store.load(&version);
     if (!stored)
         return stored.setback<void>();
     Outcome<std::optional<ShiftMark>> shiftStart = m_store.lastShiftMark();
     if (!shiftStart)
         return shiftStart.setback<void>();
     m_staged.reset();
+    m_seen.reset();
     m_state = std::move(stored).value();
+    m_version = version;
     m_shiftStart = std::move(shiftStart).value();
 
     const QDate today = BusinessDayOf(m_clock.now());
     if (m_state.businessDay == today)
         return {};
     // A new day starts with nobody queued, as the desk always did after a restart.
-    LiveState next = m_state;
-    next.idleQueue.clear();
-    next.attendanceList.clear();
-    next.earlyRota.clear();
-    next.lateRota.clear();
-    next.businessDay = today;
-    return apply(std::move(next));
+    return act({}, [today](LiveState& next) -> Outcome<> {
+        if (next.businessDay == today)
+            return {}; // another desk began the day already
+        next.idleQueue.clear();
+        next.attendanceList.clear();
+        next.earlyRota.clear();
+        next.lateRota.clear();
+        next.businessDay = today;
+        return {};
+    });
 }
 
 // --- rooms and bills --------------------------------------------------------------------------
@@ -153,30 +249,42 @@ OpenBill* DeskSession::billOf(LiveState& state, const QString& room)
 
 Outcome<> DeskSession::markGuestIn(const QString& room)
 {
-    LiveState next = current();
-    if (next.bills.contains(room))
-        return Refusal { UnrecognisedText };
-    next.guestInRooms.insert(room);
-    return apply(std::move(next));
+    return act({ { room }, {} }, [&room](LiveState& next) -> Outcome<> {
+        if (next.bills.contains(room))
+            return Refusal { UnrecognisedText };
+        next.guestInRooms.insert(room);
+        return {};
+    });
 }
 
 Outcome<> DeskSession::openBill(const QString& room, const OpenBill& bill)
 {
-    LiveState next = current();
-    if (next.bills.contains(room))
-        return Refusal { UnrecognisedText };
-    next.guestInRooms.remove(room);
-    next.bills.insert(room, bill);
-    return apply(std::move(next));
+    return act({ { room }, {} }, [&room, &bill](LiveState& next) -> Outcome<> {
+        if (next.bills.contains(room))
+            return Refusal { UnrecognisedText };
+        next.guestInRooms.remove(room);
+        next.bills.insert(room, bill);
+        return {};
+    });
 }
 
-Outcome<> DeskSession::changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change)
+Outcome<> DeskSession::changeBill(
+    const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change, const QStringList& technicians)
 {
-    LiveState next = current();
-    OpenBill* bill = billOf(next, room);
-    if (!bill || !change(*bill, next))
-        return Refusal { UnrecognisedText };
-    return apply(std::move(next));
+    return act({ { room }, technicians }, [&room, &change](LiveState& next) -> Outcome<> {
+        OpenBill* bill = billOf(next, room);
+        if (!bill || !change(*bill, next))
+            return Refusal { UnrecognisedText };
+        return {};
+    });
+}
+
+Outcome<> DeskSession::changeQueues(const QString& number, const std::function<void(LiveState&)>& change)
+{
+    return act({ {}, { number } }, [&change](LiveState& next) -> Outcome<> {
+        change(next);
+        return {};
+    });
 }
 
 Outcome<> DeskSession::replaceBill(const QString& room, const OpenBill& replacement)
@@ -209,38 +317,44 @@ Outcome<> DeskSession::setCount(const QString& room, BillCount count, int value)
 
 Outcome<> DeskSession::addTechnician(const QString& room, const TechnicianLine& line)
 {
-    return changeBill(room, [&line](OpenBill& bill, LiveState& state) {
-        bill.technicians.prepend(line);
-        MoveTechnician(state.idleQueue, state.workingList, line.number);
-        return true;
-    });
+    return changeBill(room,
+        [&line](OpenBill& bill, LiveState& state) {
+            bill.technicians.prepend(line);
+            MoveTechnician(state.idleQueue, state.workingList, line.number);
+            return true;
+        },
+        { line.number });
 }
 
 Outcome<> DeskSession::removeTechnician(const QString& room, const QString& number)
 {
-    return changeBill(room, [&number](OpenBill& bill, LiveState& state) {
-        const qsizetype line = lineOf(bill, number);
-        if (line < 0)
-            return false;
-        bill.technicians.removeAt(line);
-        state.idleQueue.prepend(number);
-        state.workingList.removeFirst(number);
-        return true;
-    });
+    return changeBill(room,
+        [&number](OpenBill& bill, LiveState& state) {
+            const qsizetype line = lineOf(bill, number);
+            if (line < 0)
+                return false;
+            bill.technicians.removeAt(line);
+            state.idleQueue.prepend(number);
+            state.workingList.removeFirst(number);
+            return true;
+        },
+        { number });
 }
 
 Outcome<> DeskSession::releaseTechnician(const QString& room, const QString& number)
 {
-    return changeBill(room, [&number](OpenBill& bill, LiveState& state) {
-        if (lineOf(bill, number) < 0)
-            return false;
-        const qsizetype line = lineOf(bill, number, true);
-        if (line >= 0) {
-            bill.technicians[line].released = true;
-            MoveTechnician(state.workingList, state.idleQueue, number);
-        }
-        return true;
-    });
+    return changeBill(room,
+        [&number](OpenBill& bill, LiveState& state) {
+            if (lineOf(bill, number) < 0)
+                return false;
+            const qsizetype line = lineOf(bill, number, true);
+            if (line >= 0) {
+                bill.technicians[line].released = true;
+                MoveTechnician(state.workingList, state.idleQueue, number);
+            }
+            return true;
+        },
+        { number });
 }
 
 Outcome<> DeskSession::replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines)
@@ -253,41 +367,40 @@ Outcome<> DeskSession::replaceTechnicians(const QString& room, const QList<Techn
 
 Outcome<> DeskSession::closeRoom(const QString& room)
 {
-    LiveState next = current();
-    next.guestInRooms.remove(room);
-    if (const OpenBill* bill = billOf(next, room)) {
-        // Technicians released at checkout stand in the idle queue already.
-        for (const TechnicianLine& line : bill->technicians) {
-            if (!line.released)
-                MoveTechnician(next.workingList, next.idleQueue, line.number);
+    return act({ { room }, {} }, [&room](LiveState& next) -> Outcome<> {
+        next.guestInRooms.remove(room);
+        if (const OpenBill* bill = billOf(next, room)) {
+            // Technicians released at checkout stand in the idle queue already.
+            for (const TechnicianLine& line : bill->technicians) {
+                if (!line.released)
+                    MoveTechnician(next.workingList, next.idleQueue, line.number);
+            }
+            next.bills.remove(room);
         }
-        next.bills.remove(room);
-    }
-    return apply(std::move(next));
+        return {};
+    });
 }
 
 // --- the technicians' queues ----------------------------------------------------------------
 
 Outcome<> DeskSession::moveToWorking(const QString& number)
 {
-    LiveState next = current();
-    MoveTechnician(next.idleQueue, next.workingList, number);
-    return apply(std::move(next));
+    return changeQueues(
+        number, [&number](LiveState& next) { MoveTechnician(next.idleQueue, next.workingList, number); });
 }
 
 Outcome<> DeskSession::moveToIdle(const QString& number)
 {
-    LiveState next = current();
-    MoveTechnician(next.workingList, next.idleQueue, number);
-    return apply(std::move(next));
+    return changeQueues(
+        number, [&number](LiveState& next) { MoveTechnician(next.workingList, next.idleQueue, number); });
 }
 
 Outcome<> DeskSession::returnToIdleHead(const QString& number)
 {
-    LiveState next = current();
-    next.idleQueue.prepend(number);
-    next.workingList.removeFirst(number);
-    return apply(std::move(next));
+    return changeQueues(number, [&number](LiveState& next) {
+        next.idleQueue.prepend(number);
+        next.workingList.removeFirst(number);
+    });
 }
 
 // --- the day's rota ---------------------------------------------------------------------------
@@ -299,21 +412,25 @@ const QStringList& DeskSession::rota(RotaShift shift) const
 
 Outcome<> DeskSession::markPresent(const QString& number)
 {
-    LiveState next = current();
-    next.attendanceList.append(number);
-    return apply(std::move(next));
+    return act({}, [&number](LiveState& next) -> Outcome<> {
+        next.attendanceList.append(number);
+        return {};
+    });
 }
 
 Outcome<int> DeskSession::queueTechnician(RotaShift shift, const QString& number)
 {
-    LiveState next = current();
-    QStringList& rota = shift == RotaShift::Late ? next.lateRota : next.earlyRota;
-    if (rota.contains(number))
-        return Refusal { AlreadyQueuedText };
-    rota.append(number);
-    next.idleQueue.append(number);
-    const int order = static_cast<int>(rota.size());
-    if (const Outcome<> stored = apply(std::move(next)); !stored)
+    int order = 0;
+    const Outcome<> stored = act({}, [shift, &number, &order](LiveState& next) -> Outcome<> {
+        QStringList& rota = shift == RotaShift::Late ? next.lateRota : next.earlyRota;
+        if (rota.contains(number))
+            return Refusal { AlreadyQueuedText };
+        rota.append(number);
+        next.idleQueue.append(number);
+        order = static_cast<int>(rota.size());
+        return {};
+    });
+    if (!stored)
         return stored.setback<int>();
     return order;
 }

@@ -51,6 +51,10 @@ class DeskSession : public QObject
 public:
     static const QString UnrecognisedText; // "操作错误,系统无法识别!"
     static const QString AlreadyQueuedText; // "选择技师已经排钟!请核对后再操作!"
+    // An action on a room or a technician that another desk of the house changed since this
+    // desk showed it: nothing is written and the desk shows it as it is now.
+    static const QString RoomChangedText;
+    static const QString TechnicianChangedText;
 
     DeskSession(Database& database, const Clock& clock, QObject* parent = nullptr);
 
@@ -138,6 +142,9 @@ public:
     const UserSession& userSession() const { return m_userSession; }
     // The desk's clock, by which the rows the session's actions write are stamped.
     const Clock& clock() const { return m_clock; }
+    // How many times the session has read the whole stored state (for the tests and the
+    // benchmark: a desk that alone writes reads it once, at the start).
+    int stateReads() const { return m_store.loads(); }
     QString currentCashier() const { return m_currentCashier; }
     QString companyName() const { return m_companyName; }
     QString companyTel() const { return m_companyTel; }
@@ -159,23 +166,54 @@ signals:
     void shiftClosed();
 
 private:
-    // The state actions build on: what the open transaction has written so far, or else
-    // what is committed and shown.
+    // What an action was asked on: the rooms and technicians as this desk shows them.
+    struct Subject
+    {
+        QStringList rooms;
+        QStringList technicians;
+    };
+
+    // The state this desk shows, and actions in an open transaction build on: what that
+    // transaction has written so far, or else what is committed and shown.
     const LiveState& current() const { return m_staged ? *m_staged : m_state; }
-    // Writes `next` in one transaction (joining the caller's) and makes it the state once the
-    // outermost transaction has committed.
-    Outcome<> apply(LiveState next);
+    // One action, in one transaction that joins the caller's: the live state is held as
+    // stored (another desk of the house may have changed it, see hold()), `change` is made to
+    // that, and what it changed is written. When another desk changed one of the action's
+    // subjects since this desk showed it, nothing is written and the refusal says so; the desk
+    // then shows the state as stored once the outermost transaction has ended.
+    Outcome<> act(const Subject& subject, const std::function<Outcome<>(LiveState&)>& change);
+    // The first action of a transaction holds the live state until the transaction ends: it
+    // counts the stored version up, and when that is this desk's own plus one nobody else
+    // changed the state since this desk read or wrote it, and the state shown is the one
+    // stored; otherwise it is read again. m_staged holds it from then on.
+    Outcome<> hold(SqlTransaction& transaction);
+    // The text of a refusal when `stored` holds a subject otherwise than this desk showed it.
+    QString changedElsewhere(const Subject& subject, const LiveState& stored) const;
+    // Writes the difference from `stored` to `next` in `transaction` and makes `next` the state
+    // once the outermost transaction has committed; `seen` is what the desk showed, changed alike.
+    Outcome<> write(SqlTransaction& transaction, const LiveState& stored, LiveState next, LiveState seen);
+    // Shows the state as stored, at once or when the outermost transaction has ended.
+    void refreshWhenDone();
     // The committed state becomes the shown one; emits what changed.
     void publish();
     // The room's bill in `state`, or nothing.
     static OpenBill* billOf(LiveState& state, const QString& room);
-    Outcome<> changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change);
+    Outcome<> changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change,
+        const QStringList& technicians = {});
+    // A change of the technicians' lists alone.
+    Outcome<> changeQueues(const QString& number, const std::function<void(LiveState&)>& change);
 
     Database& m_database;
     const Clock& m_clock;
     DeskSessionStore m_store;
     LiveState m_state; // committed and shown
-    std::optional<LiveState> m_staged; // written inside a transaction that is still open
+    qint64 m_version = -1; // the stored version m_state is; -1 before the first reading
+    // The state as the open transaction holds it, with what it has written so far.
+    std::optional<LiveState> m_staged;
+    std::optional<qint64> m_held; // the version the open transaction counted up to
+    // What the desk showed, with the changes of that transaction: what its actions were asked
+    // on (m_staged also holds what other desks changed meanwhile).
+    std::optional<LiveState> m_seen;
 
     UserSession m_userSession;
     QString m_currentCashier;

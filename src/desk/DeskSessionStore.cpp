@@ -32,9 +32,19 @@ Outcome<std::optional<ShiftMark>> DeskSessionStore::lastShiftMark() const
         ShiftMark { DateTimeFromText(result.first().value(0).toString()), result.first().value(1).toLongLong() });
 }
 
-Outcome<LiveState> DeskSessionStore::load() const
+Outcome<LiveState> DeskSessionStore::load(qint64* version) const
 {
+    ++m_loads;
     LiveState state;
+
+    const SqlResult day = m_database.exec(QStringLiteral("SELECT business_day, version FROM desk_day WHERE id=1"));
+    if (!day.ok())
+        return Failure { day.error };
+    if (!day.isEmpty()) {
+        state.businessDay = QDate::fromString(day.first().value(0).toString(), DayFormat);
+        if (version)
+            *version = day.first().value(1).toLongLong();
+    }
 
     const SqlResult bills = m_database.exec(QStringLiteral(
         "SELECT room, start_time, massage_clocks, foot_wash_clocks, pedicure_count FROM desk_bill ORDER BY room"));
@@ -92,13 +102,6 @@ Outcome<LiveState> DeskSessionStore::load() const
     state.attendanceList = rota.value().value(AttendanceKey);
     state.earlyRota = rota.value().value(EarlyRotaKey);
     state.lateRota = rota.value().value(LateRotaKey);
-
-    QString error;
-    const QString day
-        = m_database.scalar(QStringLiteral("SELECT business_day FROM desk_day WHERE id=1"), {}, &error).toString();
-    if (!error.isEmpty())
-        return Failure { error };
-    state.businessDay = QDate::fromString(day, DayFormat);
     return state;
 }
 
@@ -112,6 +115,17 @@ Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& 
     for (const QSqlRecord& row : rows.rows)
         lists[row.value(0).toString()].append(row.value(1).toString());
     return lists;
+}
+
+Outcome<qint64> DeskSessionStore::countUp()
+{
+    const SqlResult counted
+        = m_database.exec(QStringLiteral("UPDATE desk_day SET version=version+1 WHERE id=1 RETURNING version"));
+    if (!counted.ok())
+        return Failure { counted.error };
+    if (counted.isEmpty())
+        return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day),无法保存。") };
+    return counted.first().value(0).toLongLong();
 }
 
 QString DeskSessionStore::write(const LiveState& before, const LiveState& after)

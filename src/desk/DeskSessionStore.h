@@ -20,11 +20,23 @@ class DeskSessionStore
 public:
     explicit DeskSessionStore(Database& database);
 
-    // Everything stored. A bill's lines come back in the order they were written.
-    Outcome<LiveState> load() const;
+    // Everything stored. A bill's lines come back in the order they were written. `version`,
+    // when asked, is the version of the live state read first: outside a transaction another
+    // desk may change the rows meanwhile, and then the state read is newer than that, never
+    // older.
+    Outcome<LiveState> load(qint64* version = nullptr) const;
+    // How many times load() has read the whole state (for the tests and the benchmark).
+    int loads() const { return m_loads; }
     // Where the shift running now began: the moment and last receipt of the hand-over stored
     // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
     Outcome<std::optional<ShiftMark>> lastShiftMark() const;
+
+    // Counts the version of the live state up by one and returns the new one; the count holds
+    // the live state against the other desks of the house until the caller's transaction ends
+    // (a file's write transaction holds it already; on a server the row stays locked), and a
+    // rollback takes it back. Every action on the live state begins with it, so a desk that
+    // gets its own last version plus one knows that nobody else changed the state meanwhile.
+    Outcome<qint64> countUp();
 
     // Writes what differs between `before` (what is stored) and `after`. Returns the database
     // error text, empty on success.
@@ -42,4 +54,5 @@ private:
     QString writeList(const QString& table, const QString& key, const QStringList& numbers);
 
     Database& m_database;
+    mutable int m_loads = 0;
 };

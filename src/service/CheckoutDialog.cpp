@@ -240,9 +240,11 @@ void CheckoutDialog::release()
         = RoomServiceActions(m_services.database, m_services.session).releaseTechnician(m_room, line.number, lines);
     if (!released) {
         ShowSetback(m_services.messages, released);
+        showRoomAsStored();
         return;
     }
     m_technicians->setLine(row, line);
+    m_openBill = m_services.session.bill(m_room);
 }
 
 void CheckoutDialog::discount()
@@ -335,6 +337,7 @@ void CheckoutDialog::settle()
     if (!settled) {
         // Nothing was stored: the bill stays open and nothing is printed.
         ShowSetback(m_services.messages, settled);
+        showRoomAsStored();
         return;
     }
     m_settled = true;
@@ -357,9 +360,44 @@ bool CheckoutDialog::keepLines()
         return true;
     const Outcome<> kept
         = RoomServiceActions(m_services.database, m_services.session).keepCheckoutLines(m_room, m_technicians->lines());
-    if (!kept)
+    if (!kept) {
         ShowSetback(m_services.messages, kept);
+        showRoomAsStored();
+    }
     return kept.ok();
+}
+
+void CheckoutDialog::showRoomAsStored()
+{
+    const QList<TechnicianLine> seen = m_openBill ? m_openBill->technicians : QList<TechnicianLine>();
+    QList<TechnicianLine> entered = m_technicians->lines();
+    priceBill();
+    drawBill();
+    placeControls();
+    if (!m_openBill) {
+        m_technicians->setLines({});
+        m_settleButton->setEnabled(false);
+        m_releaseButton->setEnabled(false);
+        return;
+    }
+    if (m_openBill->technicians == seen)
+        return; // the lines as entered here
+    // A line the other desk left as this dialog saw it keeps what was entered here.
+    QList<TechnicianLine> unchanged = seen;
+    QList<TechnicianLine> lines;
+    for (const TechnicianLine& stored : std::as_const(m_openBill->technicians)) {
+        const qsizetype same = unchanged.indexOf(stored);
+        const auto typed = std::find_if(entered.begin(), entered.end(),
+            [&stored](const TechnicianLine& line) { return line.number == stored.number; });
+        if (same >= 0 && typed != entered.end()) {
+            unchanged.removeAt(same);
+            lines.append(*typed);
+            entered.erase(typed);
+        } else {
+            lines.append(stored);
+        }
+    }
+    m_technicians->showStoredLines(lines);
 }
 
 void CheckoutDialog::reject()

@@ -78,6 +78,11 @@ private:
     // would earn nothing, and on "取消" selects the first of them.
     bool confirmTechnicianClocks();
     bool keepLines();
+    // After an action the desk session refused or failed (another desk may have changed or
+    // settled the room): the bill as stored now, priced again. The clocks entered here stay on
+    // the lines the other desk did not change, and the payment typed stays; a room no longer
+    // in service cannot be settled or released here.
+    void showRoomAsStored();
     void showChange();
 
     AppServices& m_services;

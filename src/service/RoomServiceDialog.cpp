@@ -130,6 +130,7 @@ RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceReq
     } else {
         m_guestInButton->setChecked(true);
     }
+    noteStoredBill();
     fillGoodsBox();
     m_technicianBox->addItems(m_services.session.idleQueue().numbers());
     m_technicianBox->setCurrentIndex(-1);
@@ -347,6 +348,71 @@ void RoomServiceDialog::showClock()
     m_elapsedEdit->setText(QString::number(ElapsedMinutes(m_startTime, now)));
 }
 
+void RoomServiceDialog::noteStoredBill()
+{
+    m_storedBill = m_services.session.bill(m_room);
+}
+
+void RoomServiceDialog::showRoomAsStored()
+{
+    if (m_closed)
+        return;
+    offerIdleTechnicians();
+    const std::optional<OpenBill> stored = m_services.session.bill(m_room);
+    if (!stored) {
+        // Settled or voided at another desk: nothing more is entered here.
+        if (m_storedBill)
+            endStay();
+        return;
+    }
+    QList<TechnicianLine> lines = stored->technicians;
+    if (!m_storedBill) {
+        // Taken into service at another desk: the technicians this dialog took for it stay on
+        // top of the other desk's, to be billed with "确定".
+        m_inService = true;
+        m_inServiceButton->setChecked(true);
+        m_guestInButton->setEnabled(false);
+        QList<TechnicianLine> taken = m_technicians->lines();
+        taken.removeIf([](const TechnicianLine& line) { return line.released; });
+        lines = taken + lines;
+    }
+    const OpenBill seen = m_storedBill.value_or(OpenBill {});
+    m_technicians->setLines(lines);
+    m_startTime = stored->startTime;
+    m_startTimeEdit->setText(m_startTime.toString(TimeOfDayFormat));
+    showClock();
+    const struct
+    {
+        QComboBox* box;
+        int seen;
+        int stored;
+    } counts[] = {
+        { m_massageBox, seen.massageClocks, stored->massageClocks },
+        { m_footWashBox, seen.footWashClocks, stored->footWashClocks },
+        { m_pedicureBox, seen.pedicureCount, stored->pedicureCount },
+    };
+    for (const auto& count : counts) {
+        if (!m_storedBill || count.seen != count.stored)
+            count.box->setEditText(QString::number(count.stored));
+    }
+    if (!m_storedBill || seen.goods != stored->goods)
+        m_goods->setLines(stored->goods);
+    m_storedBill = stored;
+}
+
+void RoomServiceDialog::offerIdleTechnicians()
+{
+    const QString shown = m_technicianBox->currentText();
+    m_technicianBox->clear();
+    m_technicianBox->addItems(m_services.session.idleQueue().numbers());
+    const int item = m_technicianBox->findText(shown);
+    m_technicianBox->setCurrentIndex(item);
+    if (item < 0) {
+        m_technicianBox->setEditText(ChooseTechnicianText);
+        m_technicianUnadded = false;
+    }
+}
+
 bool RoomServiceDialog::hasBill() const
 {
     return m_services.session.roomState(m_room) == RoomState::InService;
@@ -402,19 +468,27 @@ void RoomServiceDialog::chooseCount(BillCount count, QComboBox* box, int index)
             = value;
     };
     const std::optional<Authoriser> approver = approveReduction(change);
-    if (!approver) {
-        // The stored count stays, and so does what the box shows.
+    const auto showStoredCount = [this, count, box] {
         if (const std::optional<OpenBill> bill = m_services.session.bill(m_room))
             box->setEditText(QString::number(count == BillCount::Massage ? bill->massageClocks
                     : count == BillCount::FootWash                       ? bill->footWashClocks
                                                                          : bill->pedicureCount));
+    };
+    if (!approver) {
+        // The stored count stays, and so does what the box shows.
+        showStoredCount();
         return;
     }
     const Outcome<> stored
         = RoomServiceActions(m_services.database, m_services.session)
               .setCount(m_room, count, value, lowers(change) ? readPrices() : std::nullopt, *approver);
-    if (!stored)
+    if (!stored) {
         ShowSetback(m_services.messages, stored);
+        showStoredCount();
+        showRoomAsStored();
+        return;
+    }
+    noteStoredBill();
 }
 
 bool RoomServiceDialog::lowers(const std::function<void(OpenBill&)>& change) const
@@ -449,8 +523,10 @@ void RoomServiceDialog::addClock()
     if (hasBill()) {
         if (const Outcome<> stored = m_services.session.setCount(m_room, BillCount::Massage, clocks); !stored) {
             ShowSetback(m_services.messages, stored);
+            showRoomAsStored();
             return;
         }
+        noteStoredBill();
     }
     m_massageBox->setEditText(QString::number(clocks));
 }
@@ -488,8 +564,10 @@ void RoomServiceDialog::addTechnician()
         = RoomServiceActions(m_services.database, m_services.session).addTechnician(m_room, number, lines);
     if (!added) {
         ShowSetback(m_services.messages, added);
+        showRoomAsStored();
         return;
     }
+    noteStoredBill();
     m_technicians->insertLine(0, line);
     m_technicianUnadded = false;
     m_technicianBox->removeItem(item);
@@ -517,8 +595,10 @@ void RoomServiceDialog::removeTechnician()
               .removeTechnician(m_room, line, lines, lowers(change) ? readPrices() : std::nullopt, *approver);
     if (!removed) {
         ShowSetback(m_services.messages, removed);
+        showRoomAsStored();
         return;
     }
+    noteStoredBill();
     m_technicians->removeLine(row);
     if (m_technicianBox->findText(line.number) < 0)
         m_technicianBox->addItem(line.number);
@@ -598,7 +678,9 @@ void RoomServiceDialog::checkout()
         }
         endStay();
     }
-    // Checkout may have released technicians and entered their clocks.
+    // Checkout may have released technicians and entered their clocks, or found the room
+    // changed or settled at another desk.
+    showRoomAsStored();
     if (const std::optional<OpenBill> bill = m_services.session.bill(m_room))
         m_technicians->showStoredLines(bill->technicians);
 }
@@ -620,6 +702,7 @@ void RoomServiceDialog::voidStay()
     const Outcome<> ended = actions.endStay(m_room, unbilledTechnicians(), voided);
     if (!ended) {
         ShowSetback(m_services.messages, ended);
+        showRoomAsStored();
         return;
     }
     endStay();
@@ -693,6 +776,7 @@ void RoomServiceDialog::confirm()
                       .replaceBill(m_room, bill, lowers(change) ? readPrices() : std::nullopt, *approver);
                 !stored) {
                 ShowSetback(m_services.messages, stored);
+                showRoomAsStored();
                 return;
             }
         }
@@ -702,6 +786,7 @@ void RoomServiceDialog::confirm()
         ending.bill = bill;
         if (const Outcome<> stored = RoomStates::applyOutcome(m_services.session, m_room, ending); !stored) {
             ShowSetback(m_services.messages, stored);
+            showRoomAsStored();
             return;
         }
     }

@@ -85,6 +85,16 @@ private:
     void voidStay();
     void confirm();
 
+    // After an action the desk session refused or failed (another desk may have changed the
+    // room or taken a technician): the room as stored now. Counts and goods the clerk entered
+    // and has not stored yet stay where the other desk left the stored ones as this dialog
+    // last saw them; a room settled or voided elsewhere ends here too.
+    void showRoomAsStored();
+    // The idle technicians offered in the box, as the session holds them.
+    void offerIdleTechnicians();
+    // The room's bill as stored, as the dialog last showed or wrote it.
+    void noteStoredBill();
+
     bool hasBill() const;
     // The technicians the list holds who are at work and belong to no bill: those a room
     // taken into service for the first time holds until its first "确定".
@@ -98,6 +108,7 @@ private:
     bool m_inService;
     bool m_closed = false;
     QDateTime m_startTime;
+    std::optional<OpenBill> m_storedBill; // see noteStoredBill()
 
     TechnicianLinesModel* m_technicians;
     GoodsLinesModel* m_goods;

@@ -1,8 +1,10 @@
+#include "app/Database.h"
 #include "app/SqlTransaction.h"
 #include "desk/BusinessDay.h"
 #include "desk/DeskSession.h"
 #include "records/CompanyProfile.h"
 #include "schedule/ShiftPlanStore.h"
+#include "support/OtherDesk.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
@@ -37,6 +39,12 @@ struct Reloaded
     DeskSession session;
     bool ok = false;
 };
+
+// The version of the live state as stored.
+qint64 storedVersion(Database& database)
+{
+    return database.scalar(u"SELECT version FROM desk_day WHERE id=1"_s).toLongLong();
+}
 
 int rows(TestEnvironment& env, const QString& table)
 {
@@ -403,6 +411,227 @@ private slots:
         // The login is never kept: the desk logs in again.
         QCOMPARE(kept.userSession(), UserSession {});
         QCOMPARE(kept.currentCashier(), QString());
+    }
+
+    // Another desk changed a room this desk shows: the action on it writes nothing, says so,
+    // and the room is shown as it is now; a second try works on what is now stored.
+    void aRoomChangedAtAnotherDeskIsNotOverwritten()
+    {
+        TestEnvironment env;
+        queueIdle(env, { u"01"_s, u"02"_s });
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Massage, 5).ok());
+
+        QSignalSpy changed(&env.session, &DeskSession::roomChanged);
+        const int reads = env.session.stateReads();
+        const Outcome<> stale = env.session.setCount(u"101"_s, BillCount::FootWash, 1);
+        QCOMPARE(stale.text(), DeskSession::RoomChangedText.arg(u"101"_s));
+        QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 5); // shown as it is now
+        QCOMPARE(env.session.bill(u"101"_s)->footWashClocks, 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(env.database.scalar(u"SELECT foot_wash_clocks FROM desk_bill WHERE room='101'"_s).toInt(), 0);
+
+        QVERIFY(env.session.setCount(u"101"_s, BillCount::FootWash, 1).ok());
+        QCOMPARE(env.session.stateReads(), reads + 2); // under the lock, then to show it
+        QCOMPARE(
+            env.database.scalar(u"SELECT massage_clocks + foot_wash_clocks FROM desk_bill WHERE room='101'"_s).toInt(),
+            6);
+        // A room settled at one desk cannot be closed again at the other.
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Pedicure, 1).text().contains(u"101号房"_s));
+        QVERIFY(env.session.closeRoom(u"101"_s).ok());
+        QVERIFY(!other.session.closeRoom(u"101"_s).ok());
+        QCOMPARE(other.session.roomState(u"101"_s), RoomState::Idle);
+    }
+
+    // Two desks put the technician at the head of the queue into their rooms: the second is
+    // told he went elsewhere, and sees the queue as it is now.
+    void aTechnicianTakenAtAnotherDeskIsNotTakenTwice()
+    {
+        TestEnvironment env;
+        queueIdle(env, { u"07"_s, u"08"_s });
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        QVERIFY(env.session.openBill(u"102"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QCOMPARE(other.session.idleQueue().numbers().first(), u"07"_s);
+
+        QVERIFY(env.session.addTechnician(u"101"_s, technician(u"07"_s, u"小王"_s)).ok());
+        QSignalSpy queues(&other.session, &DeskSession::queuesChanged);
+        const Outcome<> second = other.session.addTechnician(u"102"_s, technician(u"07"_s, u"小王"_s));
+        QCOMPARE(second.text(), DeskSession::TechnicianChangedText.arg(u"07"_s));
+        QCOMPARE(other.session.idleQueue().numbers(), QStringList { u"08"_s });
+        QCOMPARE(other.session.workingList().numbers(), QStringList { u"07"_s });
+        QCOMPARE(other.session.bill(u"101"_s)->technicians.size(), 1); // the other room shows too
+        QCOMPARE(queues.count(), 1);
+        QCOMPARE(rows(env, u"desk_bill_technician"_s), 1);
+
+        QVERIFY(other.session.addTechnician(u"102"_s, technician(u"08"_s, u"小李"_s)).ok());
+        QCOMPARE(env.database.scalar(u"SELECT count(*) FROM desk_queue WHERE list='working'"_s).toInt(), 2);
+        // Actions on what the other desk did not touch go through, and show its changes.
+        QVERIFY(env.session.markPresent(u"09"_s).ok());
+        QCOMPARE(env.session.bill(u"102"_s)->technicians.first().number, u"08"_s);
+    }
+
+    // Every action counts the stored version up once per transaction, and an action undone, a
+    // refusal or a failed write takes its count back with everything else.
+    void theVersionCountsEachTransactionAndARollbackTakesItBack()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        const qint64 start = storedVersion(env.database);
+        QVERIFY(session.markGuestIn(u"101"_s).ok());
+        QCOMPARE(storedVersion(env.database), start + 1);
+        {
+            SqlTransaction settlement(env.database);
+            QVERIFY(session.markGuestIn(u"102"_s).ok());
+            QVERIFY(session.closeRoom(u"101"_s).ok());
+            QVERIFY(settlement.commit());
+        }
+        QCOMPARE(storedVersion(env.database), start + 2);
+        {
+            SqlTransaction undone(env.database);
+            QVERIFY(session.markGuestIn(u"103"_s).ok());
+            QCOMPARE(storedVersion(env.database), start + 3);
+        }
+        QCOMPARE(storedVersion(env.database), start + 2);
+        QVERIFY(session.openBill(u"104"_s, billWith({})).ok());
+        QCOMPARE(session.openBill(u"104"_s, billWith({})).text(), DeskSession::UnrecognisedText);
+        env.sql(u"CREATE TRIGGER full_disk BEFORE INSERT ON desk_room BEGIN SELECT RAISE(ABORT, '磁盘已满'); END"_s);
+        QCOMPARE(session.markGuestIn(u"105"_s).text(), u"磁盘已满"_s);
+        QCOMPARE(storedVersion(env.database), start + 3);
+        QCOMPARE(session.guestInRooms(), QSet<QString> { u"102"_s });
+        QCOMPARE(Reloaded(env).session.bills().keys(), QStringList { u"104"_s });
+    }
+
+    // A desk that alone writes reads the whole state once, at the start: its own count tells it
+    // that what it shows is what is stored. A change at another desk makes its next action read
+    // it again, once.
+    void aDeskReadsTheStateAgainOnlyWhenAnotherDeskChangedIt()
+    {
+        TestEnvironment env;
+        DeskSession& session = env.session;
+        queueIdle(env, { u"01"_s, u"02"_s });
+        const int reads = session.stateReads();
+        QVERIFY(session.openBill(u"101"_s, billWith({})).ok());
+        QVERIFY(session.addTechnician(u"101"_s, technician(u"01"_s, u"小王"_s)).ok());
+        {
+            SqlTransaction settlement(env.database);
+            QVERIFY(session.setCount(u"101"_s, BillCount::Pedicure, 1).ok());
+            QVERIFY(session.closeRoom(u"101"_s).ok());
+            QVERIFY(settlement.commit());
+        }
+        {
+            SqlTransaction undone(env.database);
+            QVERIFY(session.markGuestIn(u"102"_s).ok());
+        }
+        QVERIFY(session.closeRoom(u"101"_s).ok()); // idle: nothing to write
+        QVERIFY(session.markPresent(u"01"_s).ok());
+        QCOMPARE(session.stateReads(), reads);
+        QCOMPARE(session.idleQueue().numbers(), (QStringList { u"02"_s, u"01"_s }));
+
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        const int otherReads = other.session.stateReads();
+        QVERIFY(other.session.moveToWorking(u"02"_s).ok());
+        QCOMPARE(other.session.stateReads(), otherReads); // it read the state as it started
+        // The first desk acts on something the other did not touch: it reads the state once,
+        // and shows the other desk's change with its own.
+        QVERIFY(session.markGuestIn(u"103"_s).ok());
+        QCOMPARE(session.stateReads(), reads + 1);
+        QCOMPARE(session.workingList().numbers(), QStringList { u"02"_s });
+        QCOMPARE(session.roomState(u"103"_s), RoomState::GuestIn);
+        QVERIFY(session.markGuestIn(u"104"_s).ok());
+        QCOMPARE(session.stateReads(), reads + 1);
+        // The other desk in turn reads once and then acts on its memory.
+        QVERIFY(other.session.moveToIdle(u"02"_s).ok());
+        QVERIFY(other.session.moveToWorking(u"01"_s).ok());
+        QCOMPARE(other.session.stateReads(), otherReads + 1);
+        QCOMPARE(other.session.guestInRooms(), (QSet<QString> { u"103"_s, u"104"_s }));
+        Reloaded restarted(env);
+        QCOMPARE(restarted.session.guestInRooms(), other.session.guestInRooms());
+        QCOMPARE(restarted.session.idleQueue(), other.session.idleQueue());
+        QCOMPARE(restarted.session.workingList(), other.session.workingList());
+    }
+
+    // A change at another desk is found also when the first action of this desk's transaction
+    // changes nothing, and the state it read is shown once the transaction has committed.
+    void anActionThatChangesNothingStillShowsWhatItRead()
+    {
+        TestEnvironment env;
+        QVERIFY(env.session.markGuestIn(u"101"_s).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.markGuestIn(u"102"_s).ok());
+        QVERIFY(env.session.markGuestIn(u"101"_s).ok()); // stored already: nothing to write
+        QCOMPARE(env.session.guestInRooms(), (QSet<QString> { u"101"_s, u"102"_s }));
+        const int reads = env.session.stateReads();
+        QVERIFY(env.session.closeRoom(u"102"_s).ok());
+        QCOMPARE(env.session.stateReads(), reads);
+        QVERIFY(other.session.closeRoom(u"101"_s).ok());
+        QCOMPARE(other.session.guestInRooms(), QSet<QString>());
+    }
+
+    // Both desks 排钟 on the same shift: the place in the rota each is told is the place he
+    // was stored at, counting the other desk's.
+    void theRotaPlaceCountsTheOtherDesksTechnicians()
+    {
+        TestEnvironment env;
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QCOMPARE(env.session.queueTechnician(RotaShift::Early, u"01"_s).value(), 1);
+        QCOMPARE(other.session.queueTechnician(RotaShift::Early, u"02"_s).value(), 2);
+        QCOMPARE(env.session.queueTechnician(RotaShift::Early, u"03"_s).value(), 3);
+        QCOMPARE(env.session.rota(RotaShift::Early), (QStringList { u"01"_s, u"02"_s, u"03"_s }));
+    }
+
+    // A file of the release before the version keeps its live state, gets the version at 0,
+    // and the desk counts on from there.
+    void aFileWithoutTheVersionGainsIt()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"data.db"_s);
+        {
+            Database earlier;
+            QVERIFY2(earlier.create(path, 9), qPrintable(earlier.lastError()));
+            QVERIFY(earlier.exec(u"INSERT INTO desk_room (number) VALUES ('108')"_s).ok());
+            QVERIFY(!earlier.exec(u"SELECT version FROM desk_day"_s).ok());
+        }
+        Database database;
+        QVERIFY2(database.open(path), qPrintable(database.lastError()));
+        QCOMPARE(database.schemaVersion(nullptr), Database::SchemaVersion);
+        QCOMPARE(storedVersion(database), qint64(0));
+        ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)));
+        DeskSession session(database, clock);
+        QVERIFY(session.restore().ok()); // a new business day: one action
+        QCOMPARE(session.guestInRooms(), QSet<QString> { u"108"_s });
+        QCOMPARE(storedVersion(database), qint64(1));
+        const int reads = session.stateReads();
+        QVERIFY(session.closeRoom(u"108"_s).ok());
+        QCOMPARE(session.stateReads(), reads);
+        QCOMPARE(storedVersion(database), qint64(2));
+        QCOMPARE(database.scalar(u"SELECT count(*) FROM desk_room"_s).toInt(), 0);
+    }
+
+    // Inside a larger action (a settlement) the refusal undoes the whole action, and the room is
+    // shown as stored once it has ended.
+    void aRefusalInsideALargerActionShowsTheRoomAfterIt()
+    {
+        TestEnvironment env;
+        QVERIFY(env.session.openBill(u"101"_s, billWith({})).ok());
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.setCount(u"101"_s, BillCount::Massage, 4).ok());
+        {
+            SqlTransaction settlement(env.database);
+            QVERIFY(env.session.markGuestIn(u"105"_s).ok());
+            QVERIFY(!env.session.closeRoom(u"101"_s).ok());
+            QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 2); // not yet: the action is open
+        }
+        QCOMPARE(env.session.bill(u"101"_s)->massageClocks, 4);
+        QCOMPARE(env.session.roomState(u"105"_s), RoomState::Idle);
+        QCOMPARE(rows(env, u"desk_room"_s), 0);
     }
 };
 

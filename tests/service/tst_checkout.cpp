@@ -8,6 +8,7 @@
 #include "service/RoomServiceDialog.h"
 #include "service/ServicePricesDialog.h"
 #include "service/ServiceTestData.h"
+#include "support/OtherDesk.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -62,6 +63,22 @@ void ClockEveryTechnician(CheckoutDialog& checkout)
         TypeInto(Box(&checkout, u"massageTimeEdit"_s), u"1"_s);
     }
 }
+
+// The worked example open in checkout with every technician's clock entered, and another desk
+// of the house beside it.
+struct CheckoutBesideAnotherDesk
+{
+    explicit CheckoutBesideAnotherDesk(TestEnvironment& env)
+        : prepared((PrepareHouse(env), OpenWorkedExample(env), true))
+        , checkout(env.services, Room)
+        , other(env)
+    {
+        ClockEveryTechnician(checkout);
+    }
+    bool prepared;
+    CheckoutDialog checkout;
+    OtherDesk other;
+};
 
 } // namespace
 
@@ -537,6 +554,85 @@ private slots:
     }
 
     // The bill on the screen and the receipt it prints, for a person to look at.
+    // --- another desk of the house ------------------------------------------------------------
+
+    // The other desk added a clock while this checkout was open: "打单" is refused with the
+    // reason and nothing is stored; the bill is drawn and priced as stored now, and the clocks
+    // entered and the payment typed here stay. The next "打单" settles the bill as shown.
+    void aBillChangedAtAnotherDeskIsPricedAgainBeforeItIsSettled()
+    {
+        TestEnvironment env;
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
+        TypeInto(Box(&checkout, u"receivedEdit"_s), u"200"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"53.50"_s);
+        QVERIFY(desks.other.session.setCount(Room, BillCount::Massage, 3).ok());
+
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QCOMPARE(checkout.bill().total, u"186.50"_s);
+        QCOMPARE(Box(&checkout, u"payableEdit"_s)->text(), u"186.50"_s);
+        QVERIFY(checkout.layout().drawing().findText(u"186.50"_s));
+        QCOMPARE(Box(&checkout, u"receivedEdit"_s)->text(), u"200"_s);
+        QCOMPARE(Box(&checkout, u"changeEdit"_s)->text(), u"13.50"_s);
+        QCOMPARE(Cells(Technicians(&checkout), 2), (QStringList { u"1"_s, u"1"_s }));
+        checkout.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&checkout));
+        SavePicture(&checkout, u"checkout-changed-elsewhere.png"_s);
+
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY(checkout.isSettled());
+        QCOMPARE(checkout.bill().total, u"186.50"_s);
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 1);
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+        QCOMPARE(env.messages.texts().size(), 1);
+    }
+
+    // A line the other desk changed shows as it stored it; the lines it left keep the clocks
+    // entered here.
+    void aTechnicianReleasedAtAnotherDeskShowsAsStored()
+    {
+        TestEnvironment env;
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
+        QVERIFY(desks.other.session.releaseTechnician(Room, u"02"_s).ok());
+
+        ClickLine(Technicians(&checkout), 0); // 01
+        env.messages.queueAnswer(true);
+        Click(&checkout, u"buttonRelease"_s);
+        QCOMPARE(env.messages.texts().last(), DeskSession::RoomChangedText.arg(Room));
+        QCOMPARE(Cells(Technicians(&checkout), 0), (QStringList { u"01"_s, u"*02"_s }));
+        QCOMPARE(Cells(Technicians(&checkout), 2), (QStringList { u"1"_s, u"0"_s }));
+        QCOMPARE(env.session.bill(Room)->technicians.first().number, u"02"_s);
+        QVERIFY(env.session.bill(Room)->technicians.first().released);
+        QVERIFY(!env.session.bill(Room)->technicians.last().released); // 01
+    }
+
+    // The room was settled at the other desk: this checkout cannot settle it again.
+    void aRoomSettledAtAnotherDeskIsNotSettledTwice()
+    {
+        TestEnvironment env;
+        CheckoutBesideAnotherDesk desks(env);
+        CheckoutDialog& checkout = desks.checkout;
+        QVERIFY(desks.other.ok);
+        QVERIFY(desks.other.session.closeRoom(Room).ok());
+
+        Click(&checkout, u"buttonSettle"_s);
+        QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
+        QVERIFY(!checkout.isSettled());
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 0);
+        QVERIFY(!Child<QPushButton>(&checkout, u"buttonSettle"_s)->isEnabled());
+        QVERIFY(!Child<QPushButton>(&checkout, u"buttonRelease"_s)->isEnabled());
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+        Click(&checkout, u"buttonContinue"_s);
+        QCOMPARE(checkout.result(), int(QDialog::Rejected));
+        QVERIFY(!checkout.isVisible());
+    }
+
     void pictures()
     {
         TestEnvironment env;

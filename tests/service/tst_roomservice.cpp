@@ -7,6 +7,7 @@
 #include "service/ServiceTestData.h"
 #include "service/TechnicianLinesModel.h"
 #include "skin/UnaddedTyping.h"
+#include "support/OtherDesk.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -431,6 +432,113 @@ private slots:
         QVERIFY(dialog->isClosed());
         QCOMPARE(env.session.workingList().numbers(), QStringList());
         QCOMPARE(env.session.idleQueue().numbers().last(), u"01"_s);
+    }
+
+    // --- another desk of the house ------------------------------------------------------------
+
+    // The other desk changed the room while this dialog was open: "加钟" is refused with the
+    // reason, and the dialog shows the room as stored now, the other desk's count and
+    // technician included. A count typed here and the goods added here, which the other desk
+    // did not touch, stay for "确定", which then stores them on top of the other desk's change.
+    void aRoomChangedAtAnotherDeskIsShownAsItIsNow()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 1);
+        auto dialog = Open(env);
+        TypeIntoBox(Box(dialog.get(), u"footWashBox"_s), u"2"_s);
+        AddGoods(dialog.get(), u"啤酒"_s, u"3"_s);
+        Choose(Box(dialog.get(), u"technicianBox"_s), u"03"_s);
+
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.setCount(Room, BillCount::Massage, 4).ok());
+        QVERIFY(other.session.addTechnician(Room, { u"02"_s, u"技师02"_s, 0, 0, false }).ok());
+
+        Click(dialog.get(), u"buttonAddClock"_s);
+        QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
+        QCOMPARE(Box(dialog.get(), u"massageBox"_s)->currentText(), u"4"_s); // the other desk's
+        QCOMPARE(Box(dialog.get(), u"footWashBox"_s)->currentText(), u"2"_s); // typed here
+        QCOMPARE(Cells(Child<LineListView>(dialog.get(), u"technicianList"_s), 0), (QStringList { u"02"_s, u"01"_s }));
+        QCOMPARE(Cells(Child<LineListView>(dialog.get(), u"goodsList"_s), 0), QStringList { u"啤酒"_s });
+        QCOMPARE(Items(Box(dialog.get(), u"technicianBox"_s)), (QStringList { u"03"_s, u"04"_s, u"05"_s }));
+        QCOMPARE(Box(dialog.get(), u"technicianBox"_s)->currentText(), u"03"_s); // still chosen
+        QCOMPARE(env.session.bill(Room)->massageClocks, 4);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        SavePicture(dialog.get(), u"room-service-changed-elsewhere.png"_s);
+
+        // Now the desk acts on the room as it is.
+        Click(dialog.get(), u"buttonAddClock"_s);
+        QCOMPARE(env.session.bill(Room)->massageClocks, 5);
+        AddTechnician(dialog.get(), u"03"_s);
+        Click(dialog.get(), u"buttonOk"_s);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        const OpenBill stored = *OtherDesk(env).session.bill(Room);
+        QCOMPARE(stored.massageClocks, 5);
+        QCOMPARE(stored.footWashClocks, 2);
+        QCOMPARE(Numbers(stored.technicians), (QStringList { u"03"_s, u"02"_s, u"01"_s }));
+        QCOMPARE(stored.goods.size(), 1);
+        QCOMPARE(env.messages.texts().size(), 1);
+    }
+
+    // What the other desk changed wins over what was typed here: a count both changed shows
+    // the stored one after the refusal of "确定", and the goods list the other desk's goods.
+    void whatTheOtherDeskChangedIsShownOverWhatWasTyped()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 1, 0, 0, { { u"可乐"_s, 1, u"4"_s, u"听"_s } });
+        auto dialog = Open(env);
+        TypeIntoBox(Box(dialog.get(), u"massageBox"_s), u"3"_s);
+        TypeIntoBox(Box(dialog.get(), u"pedicureBox"_s), u"1"_s);
+        AddGoods(dialog.get(), u"啤酒"_s, u"2"_s);
+
+        OpenBill changed = *env.session.bill(Room);
+        changed.massageClocks = 2;
+        changed.goods.append({ u"红/白葡萄酒"_s, 1, u"128.00"_s, u"瓶"_s });
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.replaceBill(Room, changed).ok());
+
+        Click(dialog.get(), u"buttonOk"_s);
+        QCOMPARE(dialog->result(), int(QDialog::Rejected)); // still open
+        QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
+        QCOMPARE(Box(dialog.get(), u"massageBox"_s)->currentText(), u"2"_s);
+        QCOMPARE(Box(dialog.get(), u"pedicureBox"_s)->currentText(), u"1"_s);
+        QCOMPARE(
+            Cells(Child<LineListView>(dialog.get(), u"goodsList"_s), 0), (QStringList { u"可乐"_s, u"红/白葡萄酒"_s }));
+        QCOMPARE(OtherDesk(env).session.bill(Room), std::optional<OpenBill>(changed));
+
+        Click(dialog.get(), u"buttonOk"_s);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(env.session.bill(Room)->pedicureCount, 1);
+        QCOMPARE(env.session.bill(Room)->goods, changed.goods);
+    }
+
+    // The room was settled at the other desk: a technician taken here is refused, stays in
+    // the queue, and the dialog shows the stay ended.
+    void aRoomSettledAtAnotherDeskEndsHere()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        OpenRoom(env, Room, { u"01"_s }, 1);
+        auto dialog = Open(env);
+        OtherDesk other(env);
+        QVERIFY(other.ok);
+        QVERIFY(other.session.closeRoom(Room).ok());
+
+        AddTechnician(dialog.get(), u"02"_s);
+        QCOMPARE(env.messages.texts(), QStringList { DeskSession::RoomChangedText.arg(Room) });
+        QVERIFY(dialog->isClosed());
+        QVERIFY(!Child<QPushButton>(dialog.get(), u"buttonAddTechnician"_s)->isEnabled());
+        QVERIFY(!Child<QPushButton>(dialog.get(), u"buttonCheckout"_s)->isEnabled());
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
+        QVERIFY(env.session.idleQueue().contains(u"02"_s));
+        QVERIFY(env.session.workingList().isEmpty());
+        Click(dialog.get(), u"buttonOk"_s);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(env.session.roomState(Room), RoomState::Idle);
     }
 
     void pictures()

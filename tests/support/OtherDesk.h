@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Database.h"
+#include "desk/DeskSession.h"
+#include "support/TestEnvironment.h"
+
+// Another desk of the same house: its own connection and session on the test's database, with
+// the test's clock.
+struct OtherDesk
+{
+    explicit OtherDesk(TestEnvironment& env)
+        : session(database, env.clock)
+    {
+        ok = database.open(env.database.filePath()) && session.restore().ok();
+    }
+    Database database;
+    DeskSession session;
+    bool ok = false;
+};
