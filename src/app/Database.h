@@ -48,7 +48,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 9;
+    static constexpr int SchemaVersion = 11;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

@@ -177,6 +177,15 @@ QList<TableDefinition> chainTables()
     };
 }
 
+// The setting files of the data folder as rows, for a house whose desks share one server
+// (version 11; see SettingPlace.h): one row per file name holding exactly the file's bytes. A
+// desk on its own folder keeps its files and leaves the table empty.
+QList<TableDefinition> settingFileTables()
+{
+    return { { QStringLiteral("setting_file"),
+        QStringLiteral("name TEXT NOT NULL PRIMARY KEY, bytes BLOB NOT NULL") } };
+}
+
 // The links can be neither changed nor deleted; and no row of a chained table can be written
 // over by an INSERT OR REPLACE (or REPLACE), which would delete the old row without running
 // the triggers that refuse a deletion: an insert that meets a stored key is refused first.
@@ -524,6 +533,8 @@ const QList<SchemaStep>& steps()
             // The receipts per day and payment method alone, for the totals of long periods.
             { 9, ledgerTables({ &TakingsLedger::ReceiptDays(dialect) }),
                 TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
+            // The setting files as rows, for desks that share a server.
+            { 11, settingFileTables(), {}, nullptr },
         };
     }();
     return history;

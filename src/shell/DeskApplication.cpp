@@ -6,6 +6,7 @@
 #include "app/DataFolderLock.h"
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
+#include "app/SettingPlace.h"
 #include "app/TextFormat.h"
 #include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
@@ -82,8 +83,9 @@ private:
 
 DeskApplication::DeskApplication(Seams seams)
     : m_session(m_database, seams.clock)
+    , m_settings(MakeSettingPlace(m_database))
     , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher, seams.files,
-        seams.sound }
+        seams.sound, *m_settings }
 {
     initResources();
     InstallQtTranslations();
