@@ -62,7 +62,7 @@ QString Install(const QString& databasePath, MessageService& messages, const std
         }
     }
     report(Step::DatabaseBuilt);
-    SettingFolder folder;
+    SettingFolder folder; // a house in a data.db keeps its settings in the folder's files
     if (!WriteDeliveredSettingFiles(folder, messages)) {
         removeBuilding(databasePath);
         return notCompletedText(databasePath);
