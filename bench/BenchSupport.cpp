@@ -64,7 +64,8 @@ QString HouseFile(const QString& folder, const QString& receipts)
 BenchDesk::BenchDesk(const QString& folder, const QString& receipts)
     : databaseFile(HouseFile(folder, receipts))
     , session(database, clock)
-    , services { database, session, messages, clock, printers, launcher, files, sound }
+    , settings(QDir(folder).absolutePath())
+    , services { database, session, messages, clock, printers, launcher, files, sound, settings }
 {
     if (!database.open(databaseFile))
         Fail(database.lastError());

@@ -7,6 +7,7 @@
 #include "app/Clock.h"
 #include "app/Database.h"
 #include "app/MessageService.h"
+#include "app/SettingPlace.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 
@@ -70,6 +71,7 @@ struct BenchDesk
     NoFiles files;
     Silence sound;
     DeskSession session;
+    SettingFolder settings; // the house's folder
     AppServices services;
 };
 

@@ -14,6 +14,7 @@
 #include "app/DataFolder.h"
 #include "app/Database.h"
 #include "app/MessageService.h"
+#include "app/SettingPlace.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -348,7 +349,8 @@ int main(int argc, char* argv[])
     if (!formula || !formula.value())
         Fail(QStringLiteral("no commission formula"));
     PrintingMessages messages;
-    const ServiceSettings prices = ServiceSettings::readForCheckout(ServiceSettings::FileName.toString(), messages);
+    SettingFolder settings(folder);
+    const ServiceSettings prices = ServiceSettings::readForCheckout(settings, messages);
     Settlement settlement(database, session);
     Floor floor(DataFolder::databasePath(folder));
 
@@ -384,7 +386,7 @@ int main(int argc, char* argv[])
     NoLauncher launcher;
     NoFiles files;
     Silence sound;
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound };
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound, settings };
     OpenRoom(session, clock);
     QList<qint64> checkout;
     for (int round = 0; round < 50; ++round) {

@@ -49,7 +49,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 10;
+    static constexpr int SchemaVersion = 11;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

@@ -181,6 +181,15 @@ QList<TableDefinition> chainTables()
     };
 }
 
+// The setting files of the data folder as rows, for a house whose desks share one server
+// (version 11; see SettingPlace.h): one row per file name holding exactly the file's bytes. A
+// desk on its own folder keeps its files and leaves the table empty.
+QList<TableDefinition> settingFileTables()
+{
+    return { { QStringLiteral("setting_file"),
+        QStringLiteral("name TEXT NOT NULL PRIMARY KEY, bytes BLOB NOT NULL") } };
+}
+
 // The links can be neither changed nor deleted; and no row of a chained table can be written
 // over by an INSERT OR REPLACE (or REPLACE) of a file, which would delete the old row without
 // running the triggers that refuse a deletion: an insert that meets a stored key is refused
@@ -589,6 +598,8 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
             TakingsLedger::TriggerStatements({ &TakingsLedger::ReceiptDays(dialect) }), fillReceiptDays },
         // The version of the desk's live state, counted up by every action on it.
         { 10, {}, {}, addDeskVersion },
+        // The setting files of the data folder as rows, for the desks of one server.
+        { 11, settingFileTables(), {}, nullptr },
     };
 }
 

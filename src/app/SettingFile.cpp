@@ -2,6 +2,7 @@
 
 #include "app/DurableFile.h"
 #include "app/MessageService.h"
+#include "app/SettingPlace.h"
 
 #include <QtEndian>
 
@@ -23,15 +24,15 @@ bool WriteSettingBytes(
     return true;
 }
 
-qint32 ReadSettingInt(const QString& fileName, MessageService& messages)
+qint32 ReadSettingInt(SettingPlace& place, const QString& name, MessageService& messages)
 {
-    const std::optional<QByteArray> bytes = ReadSettingBytes(fileName, 4, messages);
+    const std::optional<QByteArray> bytes = place.read(name, 4, messages);
     return bytes ? UnpackInt32List(*bytes, 1).first() : 0;
 }
 
-bool WriteSettingInt(const QString& fileName, qint32 value, MessageService& messages)
+bool WriteSettingInt(SettingPlace& place, const QString& name, qint32 value, MessageService& messages)
 {
-    return WriteSettingBytes(fileName, PackInt32List({ value }), messages);
+    return place.write(name, PackInt32List({ value }), messages);
 }
 
 QByteArray PackInt32List(const QList<qint32>& values)

@@ -9,10 +9,12 @@
 
 class MessageService;
 class QFileDevice;
+class SettingPlace;
 
-// The small binary setting files beside the database (HouNum.daf, pagesel?.dat, sys.nnf).
-// They are written whole or not at all: a crash, a full disk or a failing write leaves the old
-// file byte for byte, or the new one.
+// The small binary setting files beside the database (HouNum.daf, pagesel?.dat, sys.nnf,
+// clock.nnf), read and written through a SettingPlace (SettingPlace.h): these files of the data
+// folder, or their rows on a server. A file is written whole or not at all: a crash, a full disk or a failing write
+// leaves the old file byte for byte, or the new one.
 
 inline constexpr QStringView GroupCountFile = u"HouNum.daf";
 
@@ -32,10 +34,10 @@ using SettingFileWriter = std::function<qint64(QFileDevice& file, const QByteArr
 bool WriteSettingBytes(
     const QString& fileName, const QByteArray& bytes, MessageService& messages, const SettingFileWriter& writer = {});
 
-// One signed 32-bit little-endian integer. A missing file gives 0 after the message; a short
-// file leaves its missing bytes 0, so an empty file gives 0 without a message.
-qint32 ReadSettingInt(const QString& fileName, MessageService& messages);
-bool WriteSettingInt(const QString& fileName, qint32 value, MessageService& messages);
+// One signed 32-bit little-endian integer. A missing setting gives 0 after the message; a
+// short one leaves its missing bytes 0, so an empty one gives 0 without a message.
+qint32 ReadSettingInt(SettingPlace& place, const QString& name, MessageService& messages);
+bool WriteSettingInt(SettingPlace& place, const QString& name, qint32 value, MessageService& messages);
 
 // Little-endian packing shared by the setting files.
 QByteArray PackInt32List(const QList<qint32>& values);

@@ -8,9 +8,11 @@ class DesktopLauncher;
 class FileChooser;
 class MessageService;
 class PrinterChooser;
+class SettingPlace;
 
 // What windows and dialogs are given through their constructors: the database, the desk
-// session of this run, and the seams that make every dialog drivable in a test.
+// session of this run, the place of the house's setting files, and the seams that make every
+// dialog drivable in a test.
 struct AppServices
 {
     Database& database;
@@ -21,4 +23,5 @@ struct AppServices
     DesktopLauncher& launcher;
     FileChooser& files;
     AlertSound& sound;
+    SettingPlace& settings;
 };

@@ -1,7 +1,7 @@
 #include "desk/ClockSettings.h"
 
-#include "app/DurableFile.h"
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 
 namespace {
 
@@ -17,10 +17,11 @@ bool isAlertLength(int minutes)
 
 } // namespace
 
-ClockSettings ClockSettings::read(const QString& fileName)
+ClockSettings ClockSettings::read(SettingPlace& place)
 {
     ClockSettings settings;
-    const std::optional<QByteArray> bytes = DurableFile::readRegular(fileName, FileSize);
+    SilentMessages silent;
+    const std::optional<QByteArray> bytes = place.read(FileName.toString(), FileSize, silent);
     if (!bytes || bytes->size() < FileSize)
         return settings;
     const QList<qint32> values = UnpackInt32List(*bytes, 3);
@@ -33,9 +34,9 @@ ClockSettings ClockSettings::read(const QString& fileName)
     return settings;
 }
 
-bool ClockSettings::write(const QString& fileName, MessageService& messages) const
+bool ClockSettings::write(SettingPlace& place, MessageService& messages) const
 {
-    return WriteSettingBytes(fileName, PackInt32List({ massageMinutes, footWashMinutes, alertMinutes }), messages);
+    return place.write(FileName.toString(), PackInt32List({ massageMinutes, footWashMinutes, alertMinutes }), messages);
 }
 
 QString ClockSettingsRefusal(const ClockSettings& settings)

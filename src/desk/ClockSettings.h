@@ -3,6 +3,7 @@
 #include <QString>
 
 class MessageService;
+class SettingPlace;
 
 // How long one clock of massage and of foot-wash lasts, and how many minutes before the end of
 // a room's clocks the board warns. Kept beside the prices in a small file of its own, three
@@ -23,9 +24,9 @@ struct ClockSettings
     // The stored values. The board reads them every second, so nothing is said here: a desk
     // without the file (it came before the setting) works with the defaults, and so does a
     // stored value out of range, each on its own.
-    static ClockSettings read(const QString& fileName);
+    static ClockSettings read(SettingPlace& place);
     // Whole or not at all; "创建一个二进制文件失败!" when that fails.
-    bool write(const QString& fileName, MessageService& messages) const;
+    bool write(SettingPlace& place, MessageService& messages) const;
 
     friend bool operator==(const ClockSettings&, const ClockSettings&) = default;
 };

@@ -9,12 +9,12 @@
 #include <algorithm>
 
 ClockWatch::ClockWatch(
-    const DeskSession& session, const Clock& clock, AlertSound& sound, QString settingsFile, QObject* parent)
+    const DeskSession& session, const Clock& clock, AlertSound& sound, SettingPlace& settingPlace, QObject* parent)
     : QObject(parent)
     , m_session(session)
     , m_clock(clock)
     , m_sound(sound)
-    , m_settingsFile(std::move(settingsFile))
+    , m_settingPlace(settingPlace)
     , m_timer(new QTimer(this))
 {
     connect(m_timer, &QTimer::timeout, this, &ClockWatch::refresh);
@@ -32,7 +32,7 @@ std::optional<ServiceClockReading> ClockWatch::reading(const QString& room) cons
 
 void ClockWatch::refresh()
 {
-    m_settings = ClockSettings::read(m_settingsFile);
+    m_settings = ClockSettings::read(m_settingPlace);
     const QDateTime now = m_clock.now();
 
     QHash<QString, ServiceClockReading> readings;

@@ -14,6 +14,7 @@ class AlertSound;
 class Clock;
 class DeskSession;
 class QTimer;
+class SettingPlace;
 
 // Keeps the clocks of every room in service in view for the board. Every second, and at once
 // when a room changes, it reads each open bill of the desk session against the clock and the
@@ -21,7 +22,7 @@ class QTimer;
 // sounds once when the clocks of a room fall due. A room whose end moves (a clock added) and
 // falls due again sounds again then; one that stays due never sounds twice.
 //
-// The settings are read from their file at every look, so that a change in the prices dialog
+// The settings are read from their place at every look, so that a change in the prices dialog
 // shows on the board within a second.
 class ClockWatch : public QObject
 {
@@ -30,8 +31,8 @@ class ClockWatch : public QObject
 public:
     static constexpr int TickMilliseconds = 1000;
 
-    ClockWatch(const DeskSession& session, const Clock& clock, AlertSound& sound,
-        QString settingsFile = ClockSettings::FileName.toString(), QObject* parent = nullptr);
+    ClockWatch(const DeskSession& session, const Clock& clock, AlertSound& sound, SettingPlace& settingPlace,
+        QObject* parent = nullptr);
 
     // The room as last read; nothing for a room that is not in service.
     std::optional<ServiceClockReading> reading(const QString& room) const;
@@ -51,7 +52,7 @@ private:
     const DeskSession& m_session;
     const Clock& m_clock;
     AlertSound& m_sound;
-    const QString m_settingsFile;
+    SettingPlace& m_settingPlace;
     ClockSettings m_settings;
     QHash<QString, ServiceClockReading> m_readings;
     QHash<QString, QDateTime> m_sounded; // room -> the end whose alert has sounded

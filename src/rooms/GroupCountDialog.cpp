@@ -1,6 +1,7 @@
 #include "rooms/GroupCountDialog.h"
 
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "desk/AppServices.h"
 #include "rooms/RoomNumbersFile.h"
 #include "skin/OkCancelRow.h"
@@ -16,7 +17,7 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_box(new QComboBox(this))
-    , m_storedCount(ReadSettingInt(GroupCountFile.toString(), services.messages))
+    , m_storedCount(ReadSettingInt(services.settings, GroupCountFile.toString(), services.messages))
 {
     setObjectName(QStringLiteral("groupCountDialog"));
     setWindowTitle(QStringLiteral("设定房间组数"));
@@ -63,10 +64,11 @@ GroupCountDialog::GroupCountDialog(AppServices& services, QWidget* parent)
 
 void GroupCountDialog::confirm()
 {
-    if (m_chosen >= 1 && m_chosen <= 5 && WriteSettingInt(GroupCountFile.toString(), m_chosen, m_services.messages)) {
+    if (m_chosen >= 1 && m_chosen <= 5
+        && WriteSettingInt(m_services.settings, GroupCountFile.toString(), m_chosen, m_services.messages)) {
         // The desk shows one group when the stored count is missing or out of range.
         const int shownGroups = m_storedCount >= 1 && m_storedCount <= 5 ? m_storedCount : 1;
-        RoomNumbers::writeNewGroups(shownGroups, m_chosen, m_services.messages);
+        RoomNumbers::writeNewGroups(m_services.settings, shownGroups, m_chosen, m_services.messages);
     }
     accept();
 }

@@ -5,14 +5,15 @@
 
 #include <algorithm>
 
-RoomBoard::RoomBoard(int groupCount)
-    : m_groups(std::clamp(groupCount, 0, MaxGroups))
+RoomBoard::RoomBoard(SettingPlace& place, int groupCount)
+    : m_place(place)
+    , m_groups(std::clamp(groupCount, 0, MaxGroups))
 { }
 
 void RoomBoard::load(MessageService& messages)
 {
     for (int group = 0; group < groupCount(); ++group) {
-        if (std::optional<RoomNumbers> rooms = RoomNumbers::read(RoomNumbers::fileName(group), messages)) {
+        if (std::optional<RoomNumbers> rooms = RoomNumbers::read(m_place, RoomNumbers::fileName(group), messages)) {
             m_groups[group].rooms = *rooms;
             m_groups[group].loaded = true;
         }
@@ -23,7 +24,7 @@ bool RoomBoard::save(int group, MessageService& messages) const
 {
     if (group < 0 || group >= groupCount())
         return false;
-    return m_groups[group].rooms.write(RoomNumbers::fileName(group), messages);
+    return m_groups[group].rooms.write(m_place, RoomNumbers::fileName(group), messages);
 }
 
 bool RoomBoard::isValid(int group, int room) const

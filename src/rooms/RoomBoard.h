@@ -7,6 +7,7 @@
 
 class MessageService;
 class DeskSession;
+class SettingPlace;
 
 // The room numbers and seat counts of every room group the desk shows, one pagesel file per
 // group. A room number is the key of the room's bill in the desk session, so the board keeps
@@ -26,8 +27,9 @@ public:
     inline static const QString UnnumberedText
         = QStringLiteral("这个房间没有编号或编号与其它房间相同,请先设置房间编号!");
 
-    // Groups beyond MaxGroups are not kept.
-    explicit RoomBoard(int groupCount);
+    // Groups beyond MaxGroups are not kept. Each group's numbers are read from and written to
+    // `place`.
+    RoomBoard(SettingPlace& place, int groupCount);
 
     // Reads the file of every group. A group whose file cannot be read shows "打开一个二进制文件
     // 失败!" once and keeps its rooms unnumbered ("000" and "0"); its file is written at the
@@ -77,5 +79,6 @@ private:
     bool isValid(int group, int room) const;
     int roomsWithNumber(qint32 number) const;
 
+    SettingPlace& m_place;
     QList<Group> m_groups;
 };

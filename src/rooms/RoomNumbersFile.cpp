@@ -1,8 +1,7 @@
 #include "rooms/RoomNumbersFile.h"
 
 #include "app/SettingFile.h"
-
-#include <QFileInfo>
+#include "app/SettingPlace.h"
 
 #include <algorithm>
 
@@ -23,9 +22,9 @@ RoomNumbers RoomNumbers::delivered()
     return rooms;
 }
 
-std::optional<RoomNumbers> RoomNumbers::read(const QString& fileName, MessageService& messages)
+std::optional<RoomNumbers> RoomNumbers::read(SettingPlace& place, const QString& fileName, MessageService& messages)
 {
-    const std::optional<QByteArray> bytes = ReadSettingBytes(fileName, FileSize, messages);
+    const std::optional<QByteArray> bytes = place.read(fileName, FileSize, messages);
     if (!bytes)
         return std::nullopt;
     const QList<qint32> values = UnpackInt32List(*bytes, RoomCount * 2);
@@ -35,17 +34,17 @@ std::optional<RoomNumbers> RoomNumbers::read(const QString& fileName, MessageSer
     return rooms;
 }
 
-bool RoomNumbers::write(const QString& fileName, MessageService& messages) const
+bool RoomNumbers::write(SettingPlace& place, const QString& fileName, MessageService& messages) const
 {
-    return WriteSettingBytes(fileName, PackInt32List(numbers + seats), messages);
+    return place.write(fileName, PackInt32List(numbers + seats), messages);
 }
 
-bool RoomNumbers::writeNewGroups(int firstNew, int count, MessageService& messages)
+bool RoomNumbers::writeNewGroups(SettingPlace& place, int firstNew, int count, MessageService& messages)
 {
     bool written = true;
     for (int group = std::max(firstNew, 0); group < count; ++group) {
         const QString name = fileName(group);
-        if (!QFileInfo::exists(name) && !RoomNumbers().write(name, messages))
+        if (!place.holds(name) && !RoomNumbers().write(place, name, messages))
             written = false;
     }
     return written;

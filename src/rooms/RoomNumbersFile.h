@@ -6,6 +6,7 @@
 #include <optional>
 
 class MessageService;
+class SettingPlace;
 
 // Room numbers and seat counts of one room group: pagesel0.dat .. pagesel4.dat, 320 bytes,
 // 80 little-endian int32 (40 room numbers, then 40 seat counts).
@@ -23,11 +24,11 @@ struct RoomNumbers
     static RoomNumbers delivered();
 
     // Missing file: "打开一个二进制文件失败!" and nothing. A short file leaves its missing values 0.
-    static std::optional<RoomNumbers> read(const QString& fileName, MessageService& messages);
-    bool write(const QString& fileName, MessageService& messages) const;
+    static std::optional<RoomNumbers> read(SettingPlace& place, const QString& fileName, MessageService& messages);
+    bool write(SettingPlace& place, const QString& fileName, MessageService& messages) const;
 
     // Writes a file of unnumbered rooms for each group from `firstNew` to `count` - 1 that has
     // none, so that the start after the group count grew finds every new group's file. A
     // group below `firstNew` whose file has gone missing is left to the message at start.
-    static bool writeNewGroups(int firstNew, int count, MessageService& messages);
+    static bool writeNewGroups(SettingPlace& place, int firstNew, int count, MessageService& messages);
 };

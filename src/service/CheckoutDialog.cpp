@@ -79,7 +79,7 @@ CheckoutDialog::CheckoutDialog(AppServices& services, QString room, QWidget* par
     // Enter moves from box to box: no Enter ends the checkout with the payment typed.
     MarkAsForm(this);
 
-    m_prices = ServiceSettings::readForCheckout(ServiceSettings::FileName.toString(), m_services.messages);
+    m_prices = ServiceSettings::readForCheckout(m_services.settings, m_services.messages);
     Settlement settlement(m_services.database, m_services.session);
     if (const Outcome<int> next = settlement.nextReceiptNumber())
         m_receiptNumber = next.value();

@@ -2,6 +2,7 @@
 
 #include "app/HouseSettings.h"
 #include "app/MessageService.h"
+#include "app/SettingPlace.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
@@ -9,15 +10,6 @@
 #include "service/ServiceSettings.h"
 
 namespace {
-
-// The prices before the change are read for the log only: a missing file was reported when the
-// dialog opened.
-class QuietMessages : public MessageService
-{
-public:
-    void inform(const QString&, const QString&, Icon) override { }
-    bool ask(const QString&, const QString&, Icon) override { return false; }
-};
 
 QString pricesText(const ServiceSettings& settings)
 {
@@ -31,9 +23,12 @@ QString pricesText(const ServiceSettings& settings)
 
 bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
 {
-    const QString fileName = ServiceSettings::FileName.toString();
-    QuietMessages quiet;
-    const std::optional<ServiceSettings> before = ServiceSettings::read(fileName, quiet);
+    // The prices before the change are read for the log and to be put back: a missing file was
+    // reported when the dialog opened.
+    const QString name = ServiceSettings::FileName.toString();
+    SilentMessages quiet;
+    const std::optional<QByteArray> stored = services.settings.read(name, ServiceSettings::FileSize, quiet);
+    const std::optional<ServiceSettings> before = ServiceSettings::read(services.settings, quiet);
     const QString description = before
         ? QStringLiteral("价格由 %1 改为 %2").arg(pricesText(*before), pricesText(settings))
         : QStringLiteral("价格设为 %1").arg(pricesText(settings));
@@ -47,8 +42,16 @@ bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
         services.messages.inform(error, {}, MessageService::Icon::Warning);
         return false;
     }
-    if (!settings.write(fileName, services.messages))
-        return false; // the row goes with the transaction
+    // Written inside the transaction: a failed write takes the log row with it. On rows the
+    // prices are stored only with the commit; a file is written at once, so should the commit
+    // fail, the old bytes are put back and no change stands without its row.
+    if (!settings.write(services.settings, services.messages))
+        return false;
+    if (stored)
+        transaction.onRollback([&place = services.settings, name, bytes = *stored] {
+            SilentMessages silent;
+            place.write(name, bytes, silent);
+        });
     if (!transaction.commit()) {
         services.messages.inform(transaction.error(), {}, MessageService::Icon::Warning);
         return false;

@@ -437,7 +437,7 @@ void RoomServiceDialog::chooseInService()
 
 std::optional<ServiceSettings> RoomServiceDialog::readPrices() const
 {
-    return ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages);
+    return ServiceSettings::read(m_services.settings, m_services.messages);
 }
 
 std::optional<Authoriser> RoomServiceDialog::approveReduction(const std::function<void(OpenBill&)>& change)
@@ -696,8 +696,8 @@ void RoomServiceDialog::voidStay()
             = AskApproval(m_services, this, QStringLiteral("收银员没有权限放弃单据!"));
         if (!approver)
             return;
-        voided = actions.voidEntry(m_room, unbilledTechnicians(), *approver,
-            ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages));
+        voided = actions.voidEntry(
+            m_room, unbilledTechnicians(), *approver, ServiceSettings::read(m_services.settings, m_services.messages));
     }
     const Outcome<> ended = actions.endStay(m_room, unbilledTechnicians(), voided);
     if (!ended) {

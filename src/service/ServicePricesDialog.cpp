@@ -99,10 +99,9 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     layout->addLayout(OkCancelRow(this, &ok));
     connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
 
-    if (const std::optional<ServiceSettings> stored
-        = ServiceSettings::read(ServiceSettings::FileName.toString(), m_services.messages))
+    if (const std::optional<ServiceSettings> stored = ServiceSettings::read(m_services.settings, m_services.messages))
         showSettings(*stored);
-    m_clockFields->showSettings(ClockSettings::read(ClockSettings::FileName.toString()));
+    m_clockFields->showSettings(ClockSettings::read(m_services.settings));
     m_massagePrice->setFocus();
 }
 
@@ -158,11 +157,10 @@ void ServicePricesDialog::confirm()
             return;
         }
     }
-    // Each file is replaced whole or not at all, the prices logged; a failure has been shown,
-    // and the dialog closes either way, as the desk expects.
+    // Each setting is replaced whole or not at all, the prices only with their log row; a
+    // failure has been shown, and the dialog closes either way, as the desk expects.
     WritePricesLogged(m_services, settings);
-    clocks.write(ClockSettings::FileName.toString(), m_services.messages);
-    settings.write(ServiceSettings::FileName.toString(), m_services.messages);
+    clocks.write(m_services.settings, m_services.messages);
     if (m_reductionApproval->isChecked()
         != HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval))
         WriteReductionApprovalLogged(m_services, m_reductionApproval->isChecked());

@@ -1,7 +1,7 @@
 #include "service/ServiceSettings.h"
 
 #include "app/MessageService.h"
-#include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "app/TypedNumber.h"
 
 #include <QtEndian>
@@ -58,9 +58,9 @@ ServiceSettings ServiceSettings::unset()
     return none;
 }
 
-std::optional<ServiceSettings> ServiceSettings::read(const QString& fileName, MessageService& messages)
+std::optional<ServiceSettings> ServiceSettings::read(SettingPlace& place, MessageService& messages)
 {
-    const std::optional<QByteArray> bytes = ReadSettingBytes(fileName, FileSize, messages);
+    const std::optional<QByteArray> bytes = place.read(FileName.toString(), FileSize, messages);
     if (!bytes)
         return std::nullopt;
     ServiceSettings settings;
@@ -86,12 +86,12 @@ std::optional<ServiceSettings> ServiceSettings::read(const QString& fileName, Me
     return settings;
 }
 
-ServiceSettings ServiceSettings::readForCheckout(const QString& fileName, MessageService& messages)
+ServiceSettings ServiceSettings::readForCheckout(SettingPlace& place, MessageService& messages)
 {
-    return read(fileName, messages).value_or(unset());
+    return read(place, messages).value_or(unset());
 }
 
-bool ServiceSettings::write(const QString& fileName, MessageService& messages) const
+bool ServiceSettings::write(SettingPlace& place, MessageService& messages) const
 {
     QByteArray bytes(FileSize, '\0');
     putDouble(bytes, 0, massagePrice.toDouble());
@@ -99,7 +99,7 @@ bool ServiceSettings::write(const QString& fileName, MessageService& messages) c
     putDouble(bytes, 2, pedicurePrice.toDouble());
     putDouble(bytes, 3, freeClockCount.toDouble());
     putDouble(bytes, 4, memberDiscount.toDouble());
-    return WriteSettingBytes(fileName, bytes, messages);
+    return place.write(FileName.toString(), bytes, messages);
 }
 
 QString ServiceSettingsRefusal(const ServiceSettings& settings)

@@ -7,6 +7,7 @@
 #include <optional>
 
 class MessageService;
+class SettingPlace;
 
 // The house's prices and member discount, kept in sys.nnf as five little-endian doubles. Each
 // is held as the short decimal it was typed as (45.55, not the double's 45.5499999…), so that
@@ -33,11 +34,11 @@ struct ServiceSettings
     // missing ones 0 and `complete` false. A file whose values no one could have typed in the
     // prices dialog (not a number, infinite, negative, beyond MaxUnitPriceYuan, or a member
     // discount outside (0, 1]) is damaged: the same message, and nothing.
-    static std::optional<ServiceSettings> read(const QString& fileName, MessageService& messages);
+    static std::optional<ServiceSettings> read(SettingPlace& place, MessageService& messages);
     // The prices for a checkout: those of the file, or unset() after the message.
-    static ServiceSettings readForCheckout(const QString& fileName, MessageService& messages);
+    static ServiceSettings readForCheckout(SettingPlace& place, MessageService& messages);
     // Writes the five values (never `complete`), whole or not at all.
-    bool write(const QString& fileName, MessageService& messages) const;
+    bool write(SettingPlace& place, MessageService& messages) const;
 };
 
 // The values the prices dialog refuses: a price below 0 or beyond MaxUnitPriceYuan, a member

@@ -7,6 +7,7 @@
 #include "app/DatabaseCheck.h"
 #include "app/MessageService.h"
 #include "app/ServerAddress.h"
+#include "app/SettingPlace.h"
 #include "app/TextFormat.h"
 #include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
@@ -83,8 +84,9 @@ private:
 
 DeskApplication::DeskApplication(Seams seams)
     : m_session(m_database, seams.clock)
+    , m_settings(MakeSettingPlace(m_database))
     , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher, seams.files,
-        seams.sound }
+        seams.sound, *m_settings }
 {
     initResources();
     InstallQtTranslations();
@@ -179,8 +181,8 @@ bool DeskApplication::openServerDesk(const ServerAddress& server)
             return false;
         password = *typed;
     }
-    // The desk's own setting files, for a folder that never held a house of its own.
-    if (!FirstStart::WriteDeliveredSettingFiles(messages))
+    // The house's settings, on a server just made: the rows of the delivered ones.
+    if (!FirstStart::WriteDeliveredSettingFiles(m_services.settings, messages))
         return false;
     return openWindows();
 }

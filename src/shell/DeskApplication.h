@@ -16,6 +16,7 @@ namespace Backups {
 struct Entry;
 }
 class MainWindow;
+class SettingPlace;
 class QObject;
 
 // The whole desk program in one object, for main() and for tests that drive it end to end.
@@ -115,6 +116,7 @@ private:
     std::unique_ptr<DataFolderLock> m_folderLock; // first: held until everything else is gone
     Database m_database;
     DeskSession m_session;
+    std::unique_ptr<SettingPlace> m_settings;
     AppServices m_services;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<QObject> m_boardWatcher;

@@ -4,6 +4,7 @@
 #include "app/DurableFile.h"
 #include "app/MessageService.h"
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "rooms/RoomNumbersFile.h"
 #include "service/ServiceSettings.h"
 #include "users/AccountStore.h"
@@ -61,7 +62,8 @@ QString Install(const QString& databasePath, MessageService& messages, const std
         }
     }
     report(Step::DatabaseBuilt);
-    if (!WriteDeliveredSettingFiles(messages)) {
+    SettingFolder folder; // a house in a data.db keeps its settings in the folder's files
+    if (!WriteDeliveredSettingFiles(folder, messages)) {
         removeBuilding(databasePath);
         return notCompletedText(databasePath);
     }
@@ -74,15 +76,14 @@ QString Install(const QString& databasePath, MessageService& messages, const std
     return {};
 }
 
-bool WriteDeliveredSettingFiles(MessageService& messages)
+bool WriteDeliveredSettingFiles(SettingPlace& place, MessageService& messages)
 {
-    if (!QFileInfo::exists(GroupCountFile.toString()) && !WriteSettingInt(GroupCountFile.toString(), 1, messages))
+    if (!place.holds(GroupCountFile.toString()) && !WriteSettingInt(place, GroupCountFile.toString(), 1, messages))
         return false;
-    if (!QFileInfo::exists(RoomNumbers::fileName(0))
-        && !RoomNumbers::delivered().write(RoomNumbers::fileName(0), messages))
+    if (!place.holds(RoomNumbers::fileName(0))
+        && !RoomNumbers::delivered().write(place, RoomNumbers::fileName(0), messages))
         return false;
-    return QFileInfo::exists(ServiceSettings::FileName.toString())
-        || ServiceSettings::delivered().write(ServiceSettings::FileName.toString(), messages);
+    return place.holds(ServiceSettings::FileName.toString()) || ServiceSettings::delivered().write(place, messages);
 }
 
 void MigratePasswords(Database& database, MessageService& messages)

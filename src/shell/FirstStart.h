@@ -6,6 +6,7 @@
 
 class Database;
 class MessageService;
+class SettingPlace;
 
 // What makes a data folder a working installation, on its first start and after an upgrade.
 namespace FirstStart {
@@ -24,10 +25,10 @@ enum class Step {
 // each step as it completes. Returns the message to show when it failed, empty on success.
 QString Install(const QString& databasePath, MessageService& messages, const std::function<void(Step)>& reached = {});
 
-// Writes the setting files of a new installation that are not there yet: one room group,
+// Writes the settings of a new installation that are not in `place` yet: one room group,
 // rooms 101 to 140, and the delivered prices. False when one could not be written (its
 // message was shown).
-bool WriteDeliveredSettingFiles(MessageService& messages);
+bool WriteDeliveredSettingFiles(SettingPlace& place, MessageService& messages);
 
 // Passwords of an older database, and the delivered account, are stored as hashes from here
 // on. Should that fail, the error is shown and logins still work against the plain values.

@@ -4,6 +4,7 @@
 #include "app/Database.h"
 #include "app/MessageService.h"
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -165,8 +166,7 @@ void MainWindow::buildCentralArea()
     hint->setIndent(380);
     hint->setMinimumHeight(30);
     // The rooms whose clocks are due take the hint's line while there are any.
-    m_clockWatch = new ClockWatch(
-        m_services.session, m_services.clock, m_services.sound, ClockSettings::FileName.toString(), this);
+    m_clockWatch = new ClockWatch(m_services.session, m_services.clock, m_services.sound, m_services.settings, this);
     m_clockAlertBar = new ClockAlertBar(*m_clockWatch, central);
     m_clockAlertBar->setMinimumHeight(30);
     hint->setHidden(!m_clockWatch->dueRooms().isEmpty());
@@ -236,23 +236,22 @@ void MainWindow::readCompanyProfile()
 
 int MainWindow::readGroupCount()
 {
-    const QString fileName = GroupCountFile.toString();
-    const bool present = QFileInfo(fileName).isFile(); // anything else is reported by the read
-    const int count = ReadSettingInt(fileName, m_services.messages);
+    // A missing file is reported by the read; a stored count outside 1 to 5 is reported here.
+    // The desk then works with one group.
+    const std::optional<QByteArray> bytes = m_services.settings.read(GroupCountFile.toString(), 4, m_services.messages);
+    if (!bytes)
+        return 1;
+    const int count = UnpackInt32List(*bytes, 1).first();
     if (count >= 1 && count <= MaxGroups)
         return count;
-    // A missing file was already reported by the read; a stored count outside 1 to 5 is
-    // reported here. The desk then works with one group.
-    if (present)
-        m_services.messages.inform(
-            QStringLiteral("房间组数设定有误(%1),现按一组房间显示,请重新设定房间组数。").arg(count));
+    m_services.messages.inform(QStringLiteral("房间组数设定有误(%1),现按一组房间显示,请重新设定房间组数。").arg(count));
     return 1;
 }
 
 void MainWindow::createRoomPages(int groupCount)
 {
     // One board holds the numbers of every group, so that a number stays unique across pages.
-    m_roomBoard = std::make_unique<RoomBoard>(std::clamp(groupCount, 0, MaxGroups));
+    m_roomBoard = std::make_unique<RoomBoard>(m_services.settings, std::clamp(groupCount, 0, MaxGroups));
     m_roomBoard->load(m_services.messages);
     for (int i = 0; i < m_roomBoard->groupCount(); ++i) {
         auto* page = new RoomPage(i, *m_roomBoard, m_services, m_tabs);

@@ -2,6 +2,7 @@
 #include "app/Database.h"
 #include "app/Schema.h"
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "app/SqlTransaction.h"
 #include "desk/DeskSession.h"
 #include "rooms/RoomNumbersFile.h"
@@ -97,14 +98,15 @@ private slots:
 
         // Setting files beside the database.
         ScriptedMessageService quiet;
-        QCOMPARE(ReadSettingInt(folder.filePath(QStringLiteral("house/HouNum.daf")), quiet), 1);
-        const auto rooms = RoomNumbers::read(folder.filePath(QStringLiteral("house/pagesel0.dat")), quiet);
+        SettingFolder house(folder.filePath(QStringLiteral("house")));
+        QCOMPARE(ReadSettingInt(house, GroupCountFile.toString(), quiet), 1);
+        const auto rooms = RoomNumbers::read(house, RoomNumbers::fileName(0), quiet);
         QVERIFY(rooms);
         QCOMPARE(rooms->numbers.first(), 101);
         QCOMPARE(rooms->numbers.last(), 140);
         QVERIFY(rooms->seats.first() > 0);
         QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("house/pagesel0.dat"))).size(), 320);
-        const auto prices = ServiceSettings::read(folder.filePath(QStringLiteral("house/sys.nnf")), quiet);
+        const auto prices = ServiceSettings::read(house, quiet);
         QVERIFY(prices);
         QVERIFY(prices->massagePrice > Decimal());
         QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("house/sys.nnf"))).size(), 40);
@@ -464,9 +466,9 @@ private slots:
         for (const QString& table : { QStringLiteral("desk_room"), QStringLiteral("desk_queue"),
                  QStringLiteral("desk_rota"), QStringLiteral("desk_day") })
             QVERIFY2(!columnsOf(db, table).isEmpty(), qPrintable(table));
-        // with the daily ledger (its receipts also per day and method), the chain links, house settings and failed
-        // logins
-        QCOMPARE(Schema::tableNames().size(), 30);
+        // with the daily ledger (its receipts also per day and method), the chain links, house settings, failed
+        // logins and the setting files' rows
+        QCOMPARE(Schema::tableNames().size(), 31);
 
         // The migrated desk keeps its live state.
         QVERIFY(desk.session().markGuestIn(QStringLiteral("101")).ok());

@@ -4,6 +4,7 @@
 #include "app/RowListView.h"
 #include "app/RowText.h"
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "app/TextFormat.h"
 #include "desk/TechnicianQueue.h"
 #include "support/TestEnvironment.h"
@@ -144,9 +145,10 @@ private slots:
     {
         TestEnvironment env;
         ScriptedMessageService messages;
+        SettingFolder place;
 
         // Missing: 0 and the message.
-        QCOMPARE(ReadSettingInt(env.filePath(u"missing.daf"_s), messages), 0);
+        QCOMPARE(ReadSettingInt(place, env.filePath(u"missing.daf"_s), messages), 0);
         QCOMPARE(messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
 
         // Empty: 0 without a message; short: the missing bytes are 0.
@@ -154,27 +156,27 @@ private slots:
         QFile empty(env.filePath(u"empty.daf"_s));
         QVERIFY(empty.open(QIODevice::WriteOnly));
         empty.close();
-        QCOMPARE(ReadSettingInt(env.filePath(u"empty.daf"_s), messages), 0);
+        QCOMPARE(ReadSettingInt(place, env.filePath(u"empty.daf"_s), messages), 0);
         QFile shortFile(env.filePath(u"short.daf"_s));
         QVERIFY(shortFile.open(QIODevice::WriteOnly));
         shortFile.write(QByteArray("\x03\x01", 2));
         shortFile.close();
-        QCOMPARE(ReadSettingInt(env.filePath(u"short.daf"_s), messages), 0x0103);
+        QCOMPARE(ReadSettingInt(place, env.filePath(u"short.daf"_s), messages), 0x0103);
         QVERIFY(messages.shown().isEmpty());
 
         // Round trip, little-endian, exactly four bytes.
-        QVERIFY(WriteSettingInt(env.filePath(u"count.daf"_s), -2, messages));
+        QVERIFY(WriteSettingInt(place, env.filePath(u"count.daf"_s), -2, messages));
         QFile written(env.filePath(u"count.daf"_s));
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), QByteArray("\xfe\xff\xff\xff", 4));
-        QCOMPARE(ReadSettingInt(env.filePath(u"count.daf"_s), messages), -2);
+        QCOMPARE(ReadSettingInt(place, env.filePath(u"count.daf"_s), messages), -2);
 
         // A write that cannot complete leaves the old file whole and says so.
-        QVERIFY(WriteSettingInt(env.filePath(u"kept.daf"_s), 3, messages));
+        QVERIFY(WriteSettingInt(place, env.filePath(u"kept.daf"_s), 3, messages));
         QVERIFY(QDir(env.folder()).mkdir(u"kept.daf.blocker"_s));
-        QVERIFY(!WriteSettingInt(env.filePath(u"kept.daf.blocker"_s), 4, messages));
+        QVERIFY(!WriteSettingInt(place, env.filePath(u"kept.daf.blocker"_s), 4, messages));
         QCOMPARE(messages.lastText(), QStringLiteral("创建一个二进制文件失败!"));
-        QCOMPARE(ReadSettingInt(env.filePath(u"kept.daf"_s), messages), 3);
+        QCOMPARE(ReadSettingInt(place, env.filePath(u"kept.daf"_s), messages), 3);
         const QStringList leftovers = QDir(env.folder()).entryList({ u"kept.daf*"_s }, QDir::Files | QDir::Hidden);
         QCOMPARE(leftovers, QStringList { u"kept.daf"_s });
     }

@@ -1,4 +1,5 @@
 #include "app/SettingFile.h"
+#include "app/SettingPlace.h"
 #include "rooms/RoomNumbersFile.h"
 #include "service/ServiceSettings.h"
 #include "shell/DeskApplication.h"
@@ -64,13 +65,15 @@ private slots:
             const qint64 taken = file.write(bytes.left(kept));
             return claimsAll ? bytes.size() : taken;
         };
-        QVERIFY(!WriteSettingBytes(GroupCountFile.toString(), PackInt32List({ 5 }), messages, fullDisk));
+        SettingFolder onFullDisk({}, fullDisk);
+        QVERIFY(!onFullDisk.write(GroupCountFile.toString(), PackInt32List({ 5 }), messages));
         QCOMPARE(messages.texts(), QStringList { u"创建一个二进制文件失败!"_s });
         QCOMPARE(FileBytes(GroupCountFile.toString()), before);
         QCOMPARE(folderEntries(env.folder()), entries); // no temporary file left behind
 
         // The next start reads the old value without a word.
-        QCOMPARE(ReadSettingInt(GroupCountFile.toString(), messages), 1);
+        SettingFolder place;
+        QCOMPARE(ReadSettingInt(place, GroupCountFile.toString(), messages), 1);
         QCOMPARE(messages.shown().size(), 1);
     }
 
@@ -82,11 +85,12 @@ private slots:
             QSKIP(qPrintable(u"no scratch disk: "_s + disk.whyNot()));
         QVERIFY(QDir::setCurrent(disk.path()));
         ScriptedMessageService messages;
-        QVERIFY(WriteSettingInt(GroupCountFile.toString(), 2, messages));
+        SettingFolder place;
+        QVERIFY(WriteSettingInt(place, GroupCountFile.toString(), 2, messages));
         RoomNumbers rooms = RoomNumbers::delivered();
-        QVERIFY(rooms.write(RoomNumbers::fileName(0), messages));
+        QVERIFY(rooms.write(place, RoomNumbers::fileName(0), messages));
         ServiceSettings prices = ServiceSettings::delivered();
-        QVERIFY(prices.write(ServiceSettings::FileName.toString(), messages));
+        QVERIFY(prices.write(place, messages));
         QVERIFY(messages.shown().isEmpty());
         QMap<QString, QByteArray> before;
         for (const QString& name :
@@ -94,11 +98,11 @@ private slots:
             before.insert(name, FileBytes(name));
 
         disk.fill();
-        QVERIFY(!WriteSettingInt(GroupCountFile.toString(), 3, messages));
+        QVERIFY(!WriteSettingInt(place, GroupCountFile.toString(), 3, messages));
         rooms.numbers[0] = 888;
-        QVERIFY(!rooms.write(RoomNumbers::fileName(0), messages));
+        QVERIFY(!rooms.write(place, RoomNumbers::fileName(0), messages));
         prices.massagePrice = Decimal::whole(99);
-        QVERIFY(!prices.write(ServiceSettings::FileName.toString(), messages));
+        QVERIFY(!prices.write(place, messages));
         QCOMPARE(messages.texts(), QStringList(3, u"创建一个二进制文件失败!"_s));
         for (auto file = before.cbegin(); file != before.cend(); ++file)
             QCOMPARE(FileBytes(file.key()), file.value());
@@ -107,8 +111,8 @@ private slots:
         // With room again, the save goes through.
         disk.unfill();
         messages.clear();
-        QVERIFY(WriteSettingInt(GroupCountFile.toString(), 3, messages));
-        QCOMPARE(ReadSettingInt(GroupCountFile.toString(), messages), 3);
+        QVERIFY(WriteSettingInt(place, GroupCountFile.toString(), 3, messages));
+        QCOMPARE(ReadSettingInt(place, GroupCountFile.toString(), messages), 3);
         QVERIFY(messages.shown().isEmpty());
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
     }
@@ -125,14 +129,15 @@ private slots:
         QVERIFY(QDir().mkdir(RoomNumbers::fileName(0)));
 
         ScriptedMessageService messages;
-        QCOMPARE(ReadSettingInt(GroupCountFile.toString(), messages), 0);
-        QVERIFY(!RoomNumbers::read(RoomNumbers::fileName(0), messages));
+        SettingFolder place;
+        QCOMPARE(ReadSettingInt(place, GroupCountFile.toString(), messages), 0);
+        QVERIFY(!RoomNumbers::read(place, RoomNumbers::fileName(0), messages));
         QCOMPARE(messages.texts(), QStringList(2, u"打开一个二进制文件失败!"_s));
 
         // A file in good order is read as before, through a link too.
         writeFile(env.filePath(u"count.daf"_s), PackInt32List({ 4 }));
         QVERIFY(QFile::link(env.filePath(u"count.daf"_s), env.filePath(u"linked.daf"_s)));
-        QCOMPARE(ReadSettingInt(u"linked.daf"_s, messages), 4);
+        QCOMPARE(ReadSettingInt(place, u"linked.daf"_s, messages), 4);
         QCOMPARE(messages.shown().size(), 2);
     }
 

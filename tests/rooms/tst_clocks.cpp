@@ -28,11 +28,11 @@ namespace {
 
 const QString Room = u"102"_s;
 
-// Writes the clock settings file as the prices dialog would.
-void WriteClockSettings(const ClockSettings& settings)
+// Writes the clock settings as the prices dialog would.
+void WriteClockSettings(SettingPlace& place, const ClockSettings& settings)
 {
     ScriptedMessageService messages;
-    if (!settings.write(ClockSettings::FileName.toString(), messages))
+    if (!settings.write(place, messages))
         qFatal("cannot write the clock settings");
 }
 
@@ -116,24 +116,30 @@ private slots:
 
     // --- the settings file ----------------------------------------------------------------------
 
+    void theSettingsFile_data() { AddSettingPlaceRows(); }
+
     void theSettingsFile()
     {
-        TestEnvironment env;
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        SettingPlace& place = env.settings;
         const QString file = ClockSettings::FileName.toString();
         // A desk from before the setting has no file: the defaults, without a word.
-        QVERIFY(!QFile::exists(file));
-        QCOMPARE(ClockSettings::read(file), (ClockSettings { 60, 60, 5 }));
+        QVERIFY(!place.holds(file));
+        QCOMPARE(ClockSettings::read(place), (ClockSettings { 60, 60, 5 }));
 
-        QVERIFY((ClockSettings { 45, 30, 10 }.write(file, env.messages)));
-        QCOMPARE(FileBytes(file), PackInt32List({ 45, 30, 10 }));
-        QCOMPARE(ClockSettings::read(file), (ClockSettings { 45, 30, 10 }));
+        QVERIFY((ClockSettings { 45, 30, 10 }.write(place, env.messages)));
+        QCOMPARE(SettingBytes(place, file), PackInt32List({ 45, 30, 10 }));
+        QCOMPARE(ClockSettings::read(place), (ClockSettings { 45, 30, 10 }));
 
         // A value out of range falls back on its own; a short file gives the defaults.
-        QVERIFY(WriteSettingBytes(file, PackInt32List({ 45, 0, 99 }), env.messages));
-        QCOMPARE(ClockSettings::read(file), (ClockSettings { 45, 60, 5 }));
-        QVERIFY(WriteSettingBytes(file, PackInt32List({ 45 }), env.messages));
-        QCOMPARE(ClockSettings::read(file), ClockSettings {});
+        QVERIFY(place.write(file, PackInt32List({ 45, 0, 99 }), env.messages));
+        QCOMPARE(ClockSettings::read(place), (ClockSettings { 45, 60, 5 }));
+        QVERIFY(place.write(file, PackInt32List({ 45 }), env.messages));
+        QCOMPARE(ClockSettings::read(place), ClockSettings {});
         QVERIFY(env.messages.shown().isEmpty());
+        // The files stay in the folder only where the settings are files.
+        QCOMPARE(QFile::exists(file), kept == int(TestEnvironment::Settings::InFolder));
     }
 
     void settingsThatAreRefused_data()
@@ -162,10 +168,14 @@ private slots:
 
     // The prices dialog shows and keeps the clock settings beside the prices; sys.nnf keeps its
     // five doubles.
+    void thePricesDialogKeepsTheClockSettings_data() { AddSettingPlaceRows(); }
+
     void thePricesDialogKeepsTheClockSettings()
     {
-        TestEnvironment env;
-        const QByteArray prices = FileBytes(ServiceSettings::FileName.toString());
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        const QByteArray prices = SettingBytes(env.settings, ServiceSettings::FileName.toString());
+        QCOMPARE(prices.size(), ServiceSettings::FileSize);
         {
             ServicePricesDialog dialog(env.services);
             QCOMPARE(Child<QLineEdit>(&dialog, u"massageMinutesEdit"_s)->text(), u"60"_s);
@@ -175,7 +185,7 @@ private slots:
             Click(&dialog, u"okButton"_s);
             QCOMPARE(env.messages.texts(), QStringList { u"按摩每钟分钟数请输入1-600之间的整数!"_s });
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
-            QVERIFY(!QFile::exists(ClockSettings::FileName.toString()));
+            QVERIFY(!env.settings.holds(ClockSettings::FileName.toString()));
 
             TypeInto(Child<QLineEdit>(&dialog, u"massageMinutesEdit"_s), u"45"_s);
             TypeInto(Child<QLineEdit>(&dialog, u"footWashMinutesEdit"_s), u"40分钟"_s);
@@ -184,14 +194,14 @@ private slots:
             Click(&dialog, u"okButton"_s);
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(ClockSettings::read(ClockSettings::FileName.toString()), (ClockSettings { 45, 40, 10 }));
-        QCOMPARE(FileBytes(ServiceSettings::FileName.toString()), prices);
+        QCOMPARE(ClockSettings::read(env.settings), (ClockSettings { 45, 40, 10 }));
+        QCOMPARE(SettingBytes(env.settings, ServiceSettings::FileName.toString()), prices);
 
         ServicePricesDialog reopened(env.services);
         QCOMPARE(Child<QLineEdit>(&reopened, u"footWashMinutesEdit"_s)->text(), u"40"_s);
         TypeInto(Child<QLineEdit>(&reopened, u"alertMinutesEdit"_s), u"3"_s);
         Click(&reopened, u"cancelButton"_s);
-        QCOMPARE(ClockSettings::read(ClockSettings::FileName.toString()).alertMinutes, 10);
+        QCOMPARE(ClockSettings::read(env.settings).alertMinutes, 10);
     }
 
     // --- the watch and the lamps ----------------------------------------------------------------
@@ -202,11 +212,11 @@ private slots:
     {
         TestEnvironment env;
         PrepareHouse(env);
-        WriteRoomGroup(0, 101);
-        RoomBoard board(1);
+        WriteRoomGroup(env.settings, 0, 101);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         RoomPage page(0, board, env.services);
-        ClockWatch watch(env.session, env.clock, env.sound);
+        ClockWatch watch(env.session, env.clock, env.sound, env.settings);
         page.setClockWatch(&watch);
         QSignalSpy due(&watch, &ClockWatch::dueRoomsChanged);
         RoomLamp* lamp = page.room(2)->lamp();
@@ -253,7 +263,7 @@ private slots:
     {
         TestEnvironment env;
         PrepareHouse(env);
-        ClockWatch watch(env.session, env.clock, env.sound);
+        ClockWatch watch(env.session, env.clock, env.sound, env.settings);
         OpenRoom(env, u"101"_s, { u"01"_s }, 1);
         At(env, watch, 600);
         OpenRoom(env, u"103"_s, { u"02"_s }, 1); // ten minutes later
@@ -274,11 +284,11 @@ private slots:
     {
         TestEnvironment env;
         PrepareHouse(env);
-        ClockWatch watch(env.session, env.clock, env.sound);
+        ClockWatch watch(env.session, env.clock, env.sound, env.settings);
         OpenRoom(env, Room, { u"01"_s }, 1);
         At(env, watch, 40 * 60);
         QCOMPARE(watch.reading(Room)->alert, ClockAlert::Normal);
-        WriteClockSettings({ 45, 60, 5 });
+        WriteClockSettings(env.settings, { 45, 60, 5 });
         watch.refresh();
         QCOMPARE(watch.reading(Room)->alert, ClockAlert::Warning);
         QCOMPARE(watch.reading(Room)->end, Opening.addSecs(45 * 60));
@@ -292,7 +302,7 @@ private slots:
     {
         TestEnvironment env;
         PrepareHouse(env);
-        ClockWatch watch(env.session, env.clock, env.sound);
+        ClockWatch watch(env.session, env.clock, env.sound, env.settings);
         OpenRoom(env, Room, { u"01"_s }, 1);
         At(env, watch, 3700);
         QCOMPARE(watch.dueRooms(), QStringList { Room });
@@ -336,8 +346,9 @@ private slots:
     {
         DeskFixture desk(Opening);
         QVERIFY(desk.start([](Database&) {
-            WriteGroupCount(2);
-            WriteRoomGroup(1, 201);
+            SettingFolder place;
+            WriteGroupCount(place, 2);
+            WriteRoomGroup(place, 1, 201);
         }));
         MainWindow& window = desk.window();
         QVERIFY(ShowOnScreen(window));

@@ -17,13 +17,6 @@ Q_DECLARE_METATYPE(RoomState)
 
 namespace {
 
-void writeBytes(const QString& name, const QByteArray& bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // Technician lines from their text form (number, name, massage clocks, foot-wash clocks).
 QList<TechnicianLine> technicianLines(const QString& rows)
 {
@@ -62,12 +55,15 @@ private slots:
         QCOMPARE(RoomNumbers::fileName(-1), QStringLiteral("pagesel.dat"));
     }
 
+    void aMissingFileIsReportedAndLeavesTheRoomsUnnumbered_data() { AddSettingPlaceRows(); }
+
     void aMissingFileIsReportedAndLeavesTheRoomsUnnumbered()
     {
-        TestEnvironment env;
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
         QVERIFY(env.isReady());
         env.messages.clear();
-        RoomBoard board(2); // the delivered installation has pagesel0.dat only
+        RoomBoard board(env.settings, 2); // the delivered installation has pagesel0.dat only
         board.load(env.messages);
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         QCOMPARE(board.numberText(0, 1), QStringLiteral("101"));
@@ -75,22 +71,26 @@ private slots:
         QCOMPARE(board.numberText(1, 1), QStringLiteral("000"));
         QCOMPARE(board.numberText(1, 40), QStringLiteral("000"));
         QCOMPARE(board.seatText(1, 1), QStringLiteral("0"));
-        QVERIFY(!QFile::exists(QStringLiteral("pagesel1.dat")));
+        QVERIFY(!env.settings.holds(QStringLiteral("pagesel1.dat")));
 
         // Saving creates the file; read back, the unnumbered rooms show 0.
         QVERIFY(board.save(1, env.messages));
-        QCOMPARE(FileBytes(QStringLiteral("pagesel1.dat")), QByteArray(320, '\0'));
-        RoomBoard again(2);
+        QCOMPARE(SettingBytes(env.settings, QStringLiteral("pagesel1.dat")), QByteArray(320, '\0'));
+        RoomBoard again(env.settings, 2);
         again.load(env.messages);
         QCOMPARE(again.numberText(1, 1), QStringLiteral("0"));
     }
 
+    void aShortFileLeavesTheMissingValuesZero_data() { AddSettingPlaceRows(); }
+
     void aShortFileLeavesTheMissingValuesZero()
     {
-        TestEnvironment env;
-        writeBytes(QStringLiteral("pagesel0.dat"), QByteArray("\x07\x00\x00\x00\x2c\x01\x00\x00\x09", 9));
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        QVERIFY(env.settings.write(
+            QStringLiteral("pagesel0.dat"), QByteArray("\x07\x00\x00\x00\x2c\x01\x00\x00\x09", 9), env.messages));
         env.messages.clear();
-        RoomBoard board(1);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         QVERIFY(env.messages.shown().isEmpty());
         QCOMPARE(board.numberText(0, 1), QStringLiteral("7"));
@@ -100,22 +100,25 @@ private slots:
         QCOMPARE(board.seatText(0, 1), QStringLiteral("0"));
     }
 
+    void numbersAndSeatsRoundTripAsLittleEndianIntegers_data() { AddSettingPlaceRows(); }
+
     void numbersAndSeatsRoundTripAsLittleEndianIntegers()
     {
-        TestEnvironment env;
-        RoomBoard board(1);
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         QVERIFY(board.setNumber(0, 2, 70000, env.messages));
         QVERIFY(board.setSeats(0, 40, 6, env.messages));
 
         // Written at once, not only when the desk closes: a crash right after keeps the change.
-        const QByteArray bytes = FileBytes(QStringLiteral("pagesel0.dat"));
+        const QByteArray bytes = SettingBytes(env.settings, QStringLiteral("pagesel0.dat"));
         QCOMPARE(bytes.size(), 320);
         QCOMPARE(bytes.mid(4, 4), QByteArray("\x70\x11\x01\x00", 4)); // room 2: 70000
         QCOMPARE(bytes.mid(0, 4), QByteArray("\x65\x00\x00\x00", 4)); // room 1: 101
         QCOMPARE(bytes.mid(160 + 39 * 4, 4), QByteArray("\x06\x00\x00\x00", 4)); // seats of room 40
 
-        RoomBoard reread(1);
+        RoomBoard reread(env.settings, 1);
         reread.load(env.messages);
         QCOMPARE(reread.numberText(0, 2), QStringLiteral("70000"));
         QCOMPARE(reread.seatText(0, 40), QStringLiteral("6"));
@@ -125,7 +128,7 @@ private slots:
     void aFileThatCannotBeWrittenIsReported()
     {
         TestEnvironment env;
-        RoomBoard board(2);
+        RoomBoard board(env.settings, 2);
         board.load(env.messages);
         QVERIFY(QDir().mkdir(QStringLiteral("pagesel1.dat"))); // a folder stands in its way
         env.messages.clear();
@@ -324,8 +327,8 @@ private slots:
     void aNumberShownByAnyRoomOfAnyGroupIsRefused()
     {
         TestEnvironment env;
-        WriteRoomGroup(1, 201);
-        RoomBoard board(2);
+        WriteRoomGroup(env.settings, 1, 201);
+        RoomBoard board(env.settings, 2);
         board.load(env.messages);
         const DeskSession& desk = env.session;
 
@@ -340,7 +343,7 @@ private slots:
     void aRoomInUseKeepsItsNumber()
     {
         TestEnvironment env;
-        RoomBoard board(1);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         QVERIFY(env.session.markGuestIn(QStringLiteral("101")).ok());
         QVERIFY(env.session.openBill(QStringLiteral("102"), billWithTechnicians({})).ok());
@@ -355,9 +358,9 @@ private slots:
     void unnumberedAndSharedNumbersAreNotARoomsOwn()
     {
         TestEnvironment env;
-        WriteRoomGroup(1, 140); // room 1 of group 1 shares 140 with room 40 of group 0
+        WriteRoomGroup(env.settings, 1, 140); // room 1 of group 1 shares 140 with room 40 of group 0
         env.messages.clear();
-        RoomBoard board(3);
+        RoomBoard board(env.settings, 3);
         board.load(env.messages);
         QVERIFY(!board.hasOwnNumber(0, 40));
         QVERIFY(!board.hasOwnNumber(1, 1));
@@ -401,7 +404,7 @@ private slots:
     void quickNumberingLeavesTheRestAndIsSavedAtOnce()
     {
         TestEnvironment env;
-        RoomBoard board(1);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         const QList<qint32> numbers = RoomBoard::quickNumbers(1, 999, {});
         QCOMPARE(board.quickNumberingRefusal(0, numbers, env.session), QString());
@@ -411,7 +414,7 @@ private slots:
         const QList<qint32> part = RoomBoard::quickNumbers(101, 120, {});
         QCOMPARE(board.quickNumberingRefusal(0, part, env.session), QString());
         QVERIFY(board.applyQuickNumbering(0, part, env.messages));
-        RoomBoard reread(1);
+        RoomBoard reread(env.settings, 1);
         reread.load(env.messages);
         QCOMPARE(reread.numberText(0, 1), QStringLiteral("101"));
         QCOMPARE(reread.numberText(0, 20), QStringLiteral("120"));
@@ -423,8 +426,8 @@ private slots:
     void quickNumberingRefusesNumbersOfRoomsOutsideItsRange()
     {
         TestEnvironment env;
-        WriteRoomGroup(1, 201);
-        RoomBoard board(2);
+        WriteRoomGroup(env.settings, 1, 201);
+        RoomBoard board(env.settings, 2);
         board.load(env.messages);
         // Rooms 21 to 40 of this page keep 121 to 140; giving 121 to room 1 would double it.
         QCOMPARE(board.quickNumberingRefusal(0, RoomBoard::quickNumbers(121, 130, {}), env.session),
@@ -440,7 +443,7 @@ private slots:
     void quickNumberingRefusesToRenumberARoomInUse()
     {
         TestEnvironment env;
-        RoomBoard board(1);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         QVERIFY(env.session.markGuestIn(QStringLiteral("103")).ok());
         QVERIFY(env.session.openBill(QStringLiteral("105"), billWithTechnicians({})).ok());

@@ -143,7 +143,7 @@ struct PageDesk
     RoomPage page;
 
     explicit PageDesk(int groups = 1, int shown = 0)
-        : board((env.messages.clear(), groups))
+        : board(env.settings, (env.messages.clear(), groups))
         , page(shown, (board.load(env.messages), board), env.services)
     {
         page.resize(900, 460);
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(
             env.session.openBill(QStringLiteral("103"), billOf({ { u"5"_s, u"小红"_s }, { u"8"_s, u"小兰"_s } })).ok());
         QVERIFY(env.session.openBill(QStringLiteral("104"), OpenBill {}).ok());
-        RoomBoard board(1);
+        RoomBoard board(env.settings, 1);
         board.load(env.messages);
         RoomPage page(0, board, env.services);
 
@@ -378,8 +378,8 @@ private slots:
     void aNumberShownByAnyRoomIsRefused()
     {
         PageDesk desk(2);
-        WriteRoomGroup(1, 201);
-        RoomBoard board(2);
+        WriteRoomGroup(desk.env.settings, 1, 201);
+        RoomBoard board(desk.env.settings, 2);
         board.load(desk.env.messages);
         RoomPage first(0, board, desk.env.services);
         RoomPage second(1, board, desk.env.services);
@@ -500,7 +500,10 @@ private slots:
     void anUnwantedNumberIsNeverLostToEnter()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
+        QVERIFY(desk.start([](Database&) {
+            SettingFolder here;
+            WriteGroupCount(here, 2);
+        }));
         MainWindow& window = desk.window();
         window.show();
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -551,7 +554,10 @@ private slots:
     void quickNumberingRunsOnThePageShown()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
+        QVERIFY(desk.start([](Database&) {
+            SettingFolder here;
+            WriteGroupCount(here, 2);
+        }));
         MainWindow& window = desk.window();
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -661,7 +667,10 @@ private slots:
     void aLargerGroupCountStartsWithoutAMessage()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) { WriteGroupCount(2); }));
+        QVERIFY(desk.start([](Database&) {
+            SettingFolder here;
+            WriteGroupCount(here, 2);
+        }));
         QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s }); // group 2 of 2
         QVERIFY(!QFile::exists(u"pagesel1.dat"_s)); // written when the desk closes
         desk.window().takeLogin(3, u"总经理"_s);
@@ -686,6 +695,28 @@ private slots:
         QVERIFY(QFile::remove(u"pagesel3.dat"_s));
         QVERIFY(desk.start());
         QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
+    }
+
+    // The chosen count and the new groups' empty numbers go to the house's place, files or rows.
+    void theGroupCountDialogWritesToEitherPlace_data() { AddSettingPlaceRows(); }
+
+    void theGroupCountDialogWritesToEitherPlace()
+    {
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        QVERIFY(env.isReady());
+        GroupCountDialog dialog(env.services);
+        QCOMPARE(Child<QComboBox>(&dialog, u"groupCountBox"_s)->currentText(), u"1"_s);
+        Choose(Child<QComboBox>(&dialog, u"groupCountBox"_s), u"3"_s);
+        Click(&dialog, u"okButton"_s);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(ReadSettingInt(env.settings, GroupCountFile.toString(), env.messages), 3);
+        QCOMPARE(SettingBytes(env.settings, GroupCountFile.toString()), QByteArray("\x03\0\0\0", 4));
+        for (int group = 1; group < 3; ++group)
+            QCOMPARE(SettingBytes(env.settings, RoomNumbers::fileName(group)), QByteArray(RoomNumbers::FileSize, '\0'));
+        QVERIFY(!env.settings.holds(RoomNumbers::fileName(3)));
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(QFile::exists(GroupCountFile.toString()), kept == int(TestEnvironment::Settings::InFolder));
     }
 
     void aMissingGroupCountFileShowsZero()
@@ -725,7 +756,10 @@ private slots:
     void closingTheDeskWritesEveryPage()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) { WriteGroupCount(3); }));
+        QVERIFY(desk.start([](Database&) {
+            SettingFolder here;
+            WriteGroupCount(here, 3);
+        }));
         QCOMPARE(desk.window().roomPages().size(), 3);
         QVERIFY(!QFile::exists(QStringLiteral("pagesel2.dat")));
         desk.window().show();

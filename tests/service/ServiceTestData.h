@@ -45,9 +45,10 @@ inline Decimal Dec(double value)
 
 inline void WritePrices(double massage = 40, double footWash = 30, double pedicure = 20, double memberDiscount = 0.9)
 {
+    SettingFolder place; // the data folder, the current directory
     ScriptedMessageService messages;
     const ServiceSettings prices { Dec(massage), Dec(footWash), Dec(pedicure), Decimal::whole(5), Dec(memberDiscount) };
-    if (!prices.write(ServiceSettings::FileName.toString(), messages))
+    if (!prices.write(place, messages))
         qFatal("cannot write the prices");
 }
 

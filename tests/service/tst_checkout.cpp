@@ -658,9 +658,12 @@ private slots:
 
     // --- the prices -----------------------------------------------------------------------------
 
+    void pricesRoundTrip_data() { AddSettingPlaceRows(); }
+
     void pricesRoundTrip()
     {
-        TestEnvironment env;
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
         {
             ServicePricesDialog prices(env.services);
             QCOMPARE(prices.windowTitle(), u"设置服务价格"_s);
@@ -671,10 +674,9 @@ private slots:
             Click(&prices, u"okButton"_s);
             QCOMPARE(prices.result(), int(QDialog::Accepted));
         }
-        const QByteArray bytes = FileBytes(ServiceSettings::FileName.toString());
+        const QByteArray bytes = SettingBytes(env.settings, ServiceSettings::FileName.toString());
         QCOMPARE(bytes.size(), 40);
-        const std::optional<ServiceSettings> read
-            = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
+        const std::optional<ServiceSettings> read = ServiceSettings::read(env.settings, env.messages);
         QCOMPARE(read->massagePrice, Decimal::whole(38));
         QCOMPARE(read->freeClockCount, Decimal::whole(5));
         QCOMPARE(read->memberDiscount, Dec(0.8));
@@ -685,8 +687,75 @@ private slots:
         QCOMPARE(Child<QComboBox>(&reopened, u"freeClockBox"_s)->currentText(), u"5"_s); // a count
         TypeInto(Box(&reopened, u"footWashPriceEdit"_s), u"99"_s);
         Click(&reopened, u"cancelButton"_s);
-        QCOMPARE(FileBytes(ServiceSettings::FileName.toString()), bytes); // byte for byte
+        QCOMPARE(SettingBytes(env.settings, ServiceSettings::FileName.toString()), bytes); // byte for byte
         QVERIFY(env.messages.shown().isEmpty());
+    }
+
+    // New prices are stored only with the log row that records them: when the log refuses the
+    // row, the old prices stay, in the folder's file as in the server's row, and the failure is
+    // said once.
+    void thePricesAreKeptOnlyWithTheirLogRow_data() { AddSettingPlaceRows(); }
+
+    void thePricesAreKeptOnlyWithTheirLogRow()
+    {
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        const QByteArray before = SettingBytes(env.settings, ServiceSettings::FileName.toString());
+        QCOMPARE(before.size(), ServiceSettings::FileSize);
+        env.sql(
+            u"CREATE TRIGGER log_refused BEFORE INSERT ON operator_log BEGIN SELECT RAISE(ABORT, '日志已满'); END"_s);
+        {
+            ServicePricesDialog prices(env.services);
+            TypeInto(Box(&prices, u"massagePriceEdit"_s), u"38"_s);
+            Click(&prices, u"okButton"_s);
+            QCOMPARE(prices.result(), int(QDialog::Accepted)); // the dialog closes either way
+        }
+        QCOMPARE(env.messages.shown().size(), 1);
+        QVERIFY(env.messages.lastText().contains(u"日志已满"_s));
+        QCOMPARE(SettingBytes(env.settings, ServiceSettings::FileName.toString()), before);
+        QCOMPARE(ServiceSettings::read(env.settings, env.messages)->massagePrice, Decimal::whole(60));
+
+        // With the log working again, the prices and their row go in together.
+        env.sql(u"DROP TRIGGER log_refused"_s);
+        env.messages.clear();
+        {
+            ServicePricesDialog prices(env.services);
+            TypeInto(Box(&prices, u"massagePriceEdit"_s), u"38"_s);
+            Click(&prices, u"okButton"_s);
+        }
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(ServiceSettings::read(env.settings, env.messages)->massagePrice, Decimal::whole(38));
+        QCOMPARE(
+            env.sql(u"SELECT count(*) FROM operator_log WHERE description LIKE '价格由%'"_s).first().value(0).toInt(),
+            1);
+    }
+
+    // The file is written before the commit; when the commit then fails, the old prices are
+    // put back, so no price change stands without its log row.
+    void aFailedCommitPutsTheOldPricesBack_data() { AddSettingPlaceRows(); }
+
+    void aFailedCommitPutsTheOldPricesBack()
+    {
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        const QByteArray before = SettingBytes(env.settings, ServiceSettings::FileName.toString());
+        QCOMPARE(before.size(), ServiceSettings::FileSize);
+        // A row that the commit refuses: its foreign key is checked only then.
+        env.sql(u"PRAGMA foreign_keys=ON"_s);
+        env.sql(u"CREATE TABLE anchor (id INTEGER PRIMARY KEY)"_s);
+        env.sql(u"CREATE TABLE dangling (id INTEGER REFERENCES anchor(id) DEFERRABLE INITIALLY DEFERRED)"_s);
+        env.sql(
+            u"CREATE TRIGGER log_dangles AFTER INSERT ON operator_log BEGIN INSERT INTO dangling VALUES (1); END"_s);
+        {
+            ServicePricesDialog prices(env.services);
+            TypeInto(Box(&prices, u"massagePriceEdit"_s), u"38"_s);
+            Click(&prices, u"okButton"_s);
+        }
+        QCOMPARE(env.messages.shown().size(), 1);
+        QCOMPARE(SettingBytes(env.settings, ServiceSettings::FileName.toString()), before);
+        QCOMPARE(
+            env.sql(u"SELECT count(*) FROM operator_log WHERE description LIKE '价格由%'"_s).first().value(0).toInt(),
+            0);
     }
 
     // Tab runs down the prices first, then the column beside them, then the clock settings:
@@ -743,8 +812,7 @@ private slots:
         QVERIFY(!QFile::exists(ServiceSettings::FileName.toString()));
         TypeInto(Box(&prices, u"massagePriceEdit"_s), u"３８．５"_s);
         Click(&prices, u"okButton"_s);
-        const std::optional<ServiceSettings> read
-            = ServiceSettings::read(ServiceSettings::FileName.toString(), env.messages);
+        const std::optional<ServiceSettings> read = ServiceSettings::read(env.settings, env.messages);
         QVERIFY(read && read->complete);
         QCOMPARE(read->massagePrice, Dec(38.5));
         QCOMPARE(read->footWashPrice, Decimal());

@@ -91,7 +91,10 @@ private slots:
             accounts.add(0, u"c1"_s, u"pc"_s, u"小李"_s);
             accounts.add(2, u"g1"_s, u"pg"_s, u"赵经理"_s);
             ScriptedMessageService quiet;
-            ServiceSettings { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5), Decimal(9, 1) }.write(ServiceSettings::FileName.toString(), quiet);
+            SettingFolder here;
+            ServiceSettings { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
+                Decimal(9, 1) }
+                .write(here, quiet);
         }));
         MainWindow& window = desk.window();
         window.resize(1366, 768);

@@ -370,24 +370,25 @@ private slots:
         QCOMPARE(OpenBillRefusal(open), QString());
     }
 
+    void settingsRoundTrip_data() { AddSettingPlaceRows(); }
+
     void settingsRoundTrip()
     {
-        QTemporaryDir folder;
-        const QString file = folder.filePath(QStringLiteral("sys.nnf"));
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        SettingPlace& place = env.settings;
         ScriptedMessageService messages;
         ServiceSettings settings = ServiceSettings::delivered();
         settings.massagePrice = Decimal::whole(38);
         settings.memberDiscount = Dec(0.8);
-        QVERIFY(settings.write(file, messages));
+        QVERIFY(settings.write(place, messages));
 
-        QFile written(file);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QByteArray bytes = written.readAll();
+        const QByteArray bytes = SettingBytes(place, ServiceSettings::FileName.toString());
         QCOMPARE(bytes.size(), 40);
         QCOMPARE(DoubleAt(bytes, 0), 38.0);
         QCOMPARE(DoubleAt(bytes, 4), 0.8);
 
-        const std::optional<ServiceSettings> read = ServiceSettings::read(file, messages);
+        const std::optional<ServiceSettings> read = ServiceSettings::read(place, messages);
         QVERIFY(read);
         QVERIFY(read->complete);
         QCOMPARE(read->massagePrice.amountText(), QStringLiteral("38.00"));
@@ -400,10 +401,11 @@ private slots:
     {
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("sys.nnf"));
+        SettingFolder place(folder.path());
         ScriptedMessageService messages;
 
         // Missing: the message, then prices that settle nothing.
-        const ServiceSettings missing = ServiceSettings::readForCheckout(file, messages);
+        const ServiceSettings missing = ServiceSettings::readForCheckout(place, messages);
         QCOMPARE(messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         QVERIFY(!missing.complete);
         QCOMPARE(missing.massagePrice, Decimal());
@@ -413,10 +415,10 @@ private slots:
         messages.clear();
         ServiceSettings full { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
             Dec(0.9) };
-        QVERIFY(full.write(file, messages));
+        QVERIFY(full.write(place, messages));
         QFile shortened(file);
         QVERIFY(shortened.resize(39));
-        const ServiceSettings cut = ServiceSettings::readForCheckout(file, messages);
+        const ServiceSettings cut = ServiceSettings::readForCheckout(place, messages);
         QVERIFY(messages.shown().isEmpty());
         QVERIFY(!cut.complete);
         QCOMPARE(cut.massagePrice, Decimal::whole(40));
@@ -424,8 +426,8 @@ private slots:
         QCOMPARE(SettlementRefusal(cut), QStringLiteral("服务价格没有设置,不能打单!请先在价格设置中设置服务价格!"));
 
         // Setting the prices again lets checkout settle.
-        QVERIFY(full.write(file, messages));
-        QVERIFY(ServiceSettings::readForCheckout(file, messages).complete);
+        QVERIFY(full.write(place, messages));
+        QVERIFY(ServiceSettings::readForCheckout(place, messages).complete);
     }
 
     // A bill made to hit half fen: each line is rounded once, half away from zero, and the
@@ -474,8 +476,9 @@ private slots:
         QFETCH(double, value);
         QTemporaryDir folder;
         const QString file = folder.filePath(u"sys.nnf"_s);
+        SettingFolder place(folder.path());
         ScriptedMessageService messages;
-        QVERIFY(ServiceSettings::delivered().write(file, messages));
+        QVERIFY(ServiceSettings::delivered().write(place, messages));
         QFile bytes(file);
         QVERIFY(bytes.open(QIODevice::ReadWrite));
         quint64 raw = 0;
@@ -486,9 +489,9 @@ private slots:
         QCOMPARE(bytes.write(little, 8), 8);
         bytes.close();
 
-        QVERIFY(!ServiceSettings::read(file, messages));
+        QVERIFY(!ServiceSettings::read(place, messages));
         QCOMPARE(messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
-        const ServiceSettings forCheckout = ServiceSettings::readForCheckout(file, messages);
+        const ServiceSettings forCheckout = ServiceSettings::readForCheckout(place, messages);
         QCOMPARE(SettlementRefusal(forCheckout), u"服务价格没有设置,不能打单!请先在价格设置中设置服务价格!"_s);
     }
 
@@ -496,6 +499,7 @@ private slots:
     {
         QTemporaryDir folder;
         const QString file = folder.filePath(u"sys.nnf"_s);
+        SettingFolder place(folder.path());
         QRandomGenerator random(19);
         for (int round = 0; round < 200; ++round) {
             QByteArray bytes(40, '\0');
@@ -506,7 +510,7 @@ private slots:
             out.write(bytes);
             out.close();
             ScriptedMessageService messages;
-            const std::optional<ServiceSettings> read = ServiceSettings::read(file, messages);
+            const std::optional<ServiceSettings> read = ServiceSettings::read(place, messages);
             if (!read)
                 continue;
             // Whatever is read is a price a person could have typed.

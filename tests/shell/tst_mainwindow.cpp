@@ -181,6 +181,30 @@ private slots:
             QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
     }
 
+    // The count and the groups' numbers come from the house's place: the folder's files, or
+    // the rows of a house whose desks share a server.
+    void groupCountComesFromEitherPlace_data() { AddSettingPlaceRows(); }
+
+    void groupCountComesFromEitherPlace()
+    {
+        QFETCH(int, kept);
+        TestEnvironment env { TestEnvironment::Settings(kept) };
+        QVERIFY(env.isReady());
+        WriteGroupCount(env.settings, 2);
+        WriteRoomGroup(env.settings, 1, 201);
+        MainWindow window(env.services);
+        QCOMPARE(window.roomPages().size(), 2);
+        QVERIFY(env.messages.shown().isEmpty());
+        QCOMPARE(ReadSettingInt(env.settings, GroupCountFile.toString(), env.messages), 2);
+
+        // A count out of range is said and shows one group, in either place.
+        WriteGroupCount(env.settings, 7);
+        MainWindow again(env.services);
+        QCOMPARE(again.roomPages().size(), 1);
+        QCOMPARE(env.messages.texts(),
+            QStringList { QStringLiteral("房间组数设定有误(7),现按一组房间显示,请重新设定房间组数。") });
+    }
+
     void permissionsOfTheCashierApplyBeforeAnyLogin()
     {
         DeskFixture desk;

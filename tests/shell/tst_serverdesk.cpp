@@ -13,6 +13,7 @@
 #include "users/Roles.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QtTest>
 
@@ -47,6 +48,13 @@ private slots:
         QVERIFY(desk.database().server().has_value());
         QVERIFY(!QFileInfo::exists(DataFolder::databasePath(desk.folder())));
         QVERIFY(!desk.application().hasBackups());
+        // The house's settings are the server's rows, the delivered ones written by the first
+        // desk; the folder holds none of them.
+        QString error;
+        QVERIFY(desk.database().scalar(u"SELECT count(*) FROM setting_file WHERE name='sys.nnf'"_s, {}, &error).toInt()
+            == 1);
+        QVERIFY(!QFileInfo::exists(QDir(desk.folder()).filePath(u"sys.nnf"_s)));
+        QVERIFY(!QFileInfo::exists(QDir(desk.folder()).filePath(u"pagesel0.dat"_s)));
 
         // The live state is the server's: a guest shown in at this desk is there for the next.
         QVERIFY(desk.session().markGuestIn(u"101"_s));

@@ -8,17 +8,22 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
-TestEnvironment::TestEnvironment()
+
+TestEnvironment::TestEnvironment(Settings kept)
     : printers(m_folder.filePath(QStringLiteral("print")))
     , session(database, clock)
-    , services { database, session, messages, clock, printers, launcher, files, sound }
+    , m_settings(kept == Settings::InRows ? std::unique_ptr<SettingPlace>(std::make_unique<SettingRows>(database))
+                                          : std::make_unique<SettingFolder>(m_folder.path()))
+    , settings(*m_settings)
+    , services { database, session, messages, clock, printers, launcher, files, sound, settings }
 {
     DialogKeyboard::install();
     m_ready = m_folder.isValid() && DataFolder::prepare(m_folder.path())
         && database.create(DataFolder::databasePath(m_folder.path())) && session.restore().ok();
     if (m_ready)
-        FirstStart::WriteDeliveredSettingFiles(messages);
+        m_ready = FirstStart::WriteDeliveredSettingFiles(settings, messages);
 }
 
 SqlResult TestEnvironment::sql(const QString& statement, const QVariantList& values)
@@ -44,7 +49,7 @@ QString TestOutputPath(const QString& fileName)
     return QDir(folder).filePath(fileName);
 }
 
-void WriteRoomGroup(int group, int first)
+void WriteRoomGroup(SettingPlace& place, int group, int first)
 {
     RoomNumbers rooms;
     for (int i = 0; i < RoomNumbers::RoomCount; ++i) {
@@ -52,15 +57,28 @@ void WriteRoomGroup(int group, int first)
         rooms.seats[i] = 2;
     }
     ScriptedMessageService messages;
-    if (!rooms.write(RoomNumbers::fileName(group), messages))
+    if (!rooms.write(place, RoomNumbers::fileName(group), messages))
         qFatal("cannot write the room numbers of group %d", group);
 }
 
-void WriteGroupCount(int count)
+void WriteGroupCount(SettingPlace& place, int count)
 {
     ScriptedMessageService messages;
-    if (!WriteSettingInt(GroupCountFile.toString(), count, messages))
+    if (!WriteSettingInt(place, GroupCountFile.toString(), count, messages))
         qFatal("cannot write the group count");
+}
+
+QByteArray SettingBytes(SettingPlace& place, const QString& name)
+{
+    SilentMessages silent;
+    return place.read(name, 1 << 20, silent).value_or(QByteArray());
+}
+
+void AddSettingPlaceRows()
+{
+    QTest::addColumn<int>("kept");
+    QTest::newRow("files") << static_cast<int>(TestEnvironment::Settings::InFolder);
+    QTest::newRow("rows") << static_cast<int>(TestEnvironment::Settings::InRows);
 }
 
 QByteArray FileBytes(const QString& name)

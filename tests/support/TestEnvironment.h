@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Database.h"
+#include "app/SettingPlace.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 #include "support/CountingAlertSound.h"
@@ -12,8 +13,11 @@
 
 #include <QTemporaryDir>
 
+#include <memory>
+
 // A fresh installation for one test: a temporary data folder (made the current directory)
-// with a new data.db, the delivered setting files and a restored desk session, plus the test
+// with a new data.db, the delivered settings (files in the folder, or rows of data.db for the
+// tests of a house whose desks share a server) and a restored desk session, plus the test
 // seams: a message service that records texts and answers from a queue, a clock that stands
 // still, a PDF printer chooser, a launcher that only records what it was asked to open, a save
 // dialog answered from a queue and a bell that counts.
@@ -22,7 +26,10 @@ class TestEnvironment
     QTemporaryDir m_folder; // first: the folder outlives everything that works in it
 
 public:
-    TestEnvironment();
+    // Where the house's settings are kept.
+    enum class Settings { InFolder, InRows };
+
+    explicit TestEnvironment(Settings kept = Settings::InFolder);
 
     bool isReady() const { return m_ready; }
     QString folder() const { return m_folder.path(); }
@@ -42,6 +49,12 @@ public:
     CountingAlertSound sound;
     Database database;
     DeskSession session;
+
+private:
+    std::unique_ptr<SettingPlace> m_settings;
+
+public:
+    SettingPlace& settings;
     AppServices services;
 
 private:
@@ -51,8 +64,13 @@ private:
 // Where tests write pictures and PDFs for a person to look at.
 QString TestOutputPath(const QString& fileName);
 
-// Setting files in the current directory (the data folder).
-// A group file whose rooms are numbered first, first + 1, ... with two seats each.
-void WriteRoomGroup(int group, int first);
-void WriteGroupCount(int count);
+// Settings written for a test.
+// A group whose rooms are numbered first, first + 1, ... with two seats each.
+void WriteRoomGroup(SettingPlace& place, int group, int first);
+void WriteGroupCount(SettingPlace& place, int count);
+// The stored bytes of a setting, empty when there are none.
+QByteArray SettingBytes(SettingPlace& place, const QString& name);
+// For a test run once per place of the settings: its data gets a column "kept" (an int, the
+// TestEnvironment::Settings) with a row for the files and one for the rows.
+void AddSettingPlaceRows();
 QByteArray FileBytes(const QString& name); // empty when the file cannot be read
