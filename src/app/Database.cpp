@@ -10,6 +10,18 @@
 
 namespace {
 
+// How long a write waits for another desk's (milliseconds), on either engine.
+constexpr int WriteWait = 3000;
+
+// On a server, the lock of the house that every write transaction takes first, held until it
+// ends: the writes of the desks follow one another as they do in SQLite's file, so that what
+// a transaction reads after taking it (the next receipt number, the last link of a chain, a
+// stock count) is every other desk's last commit and stays so until this one commits.
+// Readers are not held up. The server drops the lock with the session of a desk that dies.
+constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
+// The server's code of a lock not had within lock_timeout.
+constexpr char LockNotAvailable[] = "55P03";
+
 QString uniqueConnectionName()
 {
     static QAtomicInt counter;
@@ -113,7 +125,7 @@ bool Database::openConnection(const QString& filePath)
     m_dialect = SqlDialect(SqlEngine::Sqlite);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(WriteWait));
     if (!db.open()) {
         SqlResult failed;
         failed.error = DatabaseErrorText(db.lastError());
@@ -226,9 +238,14 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     if (!refusal.isEmpty())
         return fail(
             refusedForPassword(refusal) ? DatabaseProblem::PasswordNeeded : DatabaseProblem::Unreachable, refusal);
-    // The desk's texts go to the server as UTF-8, whatever the server's own encoding.
-    if (const SqlResult set = execAsWritten(QStringLiteral("SET client_encoding TO 'UTF8'")); !set.ok())
-        return fail(DatabaseProblem::Other, set.error);
+    // The desk's texts go to the server as UTF-8, whatever the server's own encoding. A desk
+    // waits for the house's write lock (and any row another desk holds) as long as SQLite
+    // waits for a busy file, then gives the action up.
+    for (const QString& setting : { QStringLiteral("SET client_encoding TO 'UTF8'"),
+             QStringLiteral("SET lock_timeout TO '%1ms'").arg(WriteWait) }) {
+        if (const SqlResult set = execAsWritten(setting); !set.ok())
+            return fail(DatabaseProblem::Other, set.error);
+    }
     return true;
 }
 
@@ -384,7 +401,10 @@ QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, Sq
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, boundValue(values[i]));
     if (!query->exec()) {
-        failure->error = DatabaseErrorText(query->lastError());
+        // A row another desk kept locked for longer than a desk waits.
+        failure->error = query->lastError().nativeErrorCode() == QLatin1String(LockNotAvailable)
+            ? SqlTransaction::BusyText
+            : DatabaseErrorText(query->lastError());
         failure->code = query->lastError().nativeErrorCode().toInt();
         m_lastFailureCode = failure->code;
         m_statements.erase(sql); // prepared afresh next time, with nothing left bound
@@ -516,6 +536,17 @@ QString savepointName(int level)
     return QStringLiteral("tavrel_%1").arg(level);
 }
 
+// Takes the house's write lock in the transaction just begun; the error text, empty once held.
+QString takeHouseWriteLock(const QSqlDatabase& connection)
+{
+    QSqlQuery lock(connection);
+    if (lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(HouseWriteLock)))
+        return {};
+    if (lock.lastError().nativeErrorCode() == QLatin1String(LockNotAvailable))
+        return SqlTransaction::BusyText;
+    return DatabaseErrorText(lock.lastError());
+}
+
 } // namespace
 
 QString Database::beginTransaction()
@@ -525,9 +556,16 @@ QString Database::beginTransaction()
     const int level = transactionDepth();
     const SqlResult begun
         = control(*this, level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
-    if (begun.ok())
-        m_transactions.append(TransactionLevel {});
-    return begun.error;
+    if (!begun.ok())
+        return begun.error;
+    if (level == 0 && !m_dialect.isSqlite()) {
+        if (const QString error = takeHouseWriteLock(connection()); !error.isEmpty()) {
+            control(*this, m_dialect.rollback());
+            return error;
+        }
+    }
+    m_transactions.append(TransactionLevel {});
+    return {};
 }
 
 QString Database::commitTransaction()
