@@ -17,6 +17,7 @@ const QString DeskSession::RoomChangedText
     = QStringLiteral("%1号房刚在另一台收银电脑上改动过,这次操作没有保存。现在显示的是它现在的样子,请核对后再操作。");
 const QString DeskSession::TechnicianChangedText = QStringLiteral(
     "技师%1刚在另一台收银电脑上上钟、下钟或排钟,这次操作没有保存。现在显示的是最新的顺序,请核对后再操作。");
+const QString DeskSession::ConnectionLostText = QStringLiteral("与服务器的连接已断开…正在自动重新连接。");
 const QString DeskSession::ShiftClosedAlreadyText = QStringLiteral("本班已经交班,请重新打开交班打印!");
 
 namespace {
@@ -263,8 +264,28 @@ void DeskSession::otherDeskChanged(const QString& what)
 
 void DeskSession::lookAgain()
 {
-    if (m_database.transactionDepth() > 0 || !m_database.isOpen())
+    if (m_database.transactionDepth() > 0)
         return; // the next round
+    if (!m_database.isOpen()) {
+        // The connection to the server broke: connect again, listen again and read everything
+        // again, since the notices of meanwhile are lost. Until then each action says the
+        // connection is gone; a refused connection is tried again the next round.
+        if (m_connected) {
+            m_connected = false;
+            emit connectionChanged(false);
+        }
+        if (!m_database.server())
+            return;
+        const ServerAddress server = *m_database.server();
+        if (!m_database.openServer(server))
+            return;
+        m_listener->listen();
+        refreshWhenDone();
+        readShiftStart();
+        m_connected = true;
+        emit connectionChanged(true);
+        return;
+    }
     const Outcome<qint64> version = m_store.version();
     if (version && version.value() != m_version)
         refreshWhenDone();

@@ -148,6 +148,12 @@ public:
 
     // --- login and heading (memory only) ----------------------------------------------------
 
+    // Whether the session reaches its database: false while the connection to the server is
+    // broken.
+    bool connected() const { return m_connected; }
+    // What the desk shows while it is.
+    static const QString ConnectionLostText;
+
     const UserSession& userSession() const { return m_userSession; }
     // The desk's clock, by which the rows the session's actions write are stamped.
     const Clock& clock() const { return m_clock; }
@@ -176,6 +182,9 @@ signals:
     // Another desk of the house changed a setting (prices, the house's figures): whoever shows
     // one reads it again.
     void settingsChanged();
+    // On a server: the connection broke (false; the session shows the state as last read and
+    // connects again by itself) or is back and the state read again (true).
+    void connectionChanged(bool connected);
 
 private:
     // What an action was asked on: the rooms and technicians as this desk shows them.
@@ -241,6 +250,7 @@ private:
     std::optional<ShiftMark> m_shiftStart;
     DatabaseListener* m_listener = nullptr; // on a server, once restored
     QTimer* m_lookAgain = nullptr;
+    bool m_connected = true;
     QString m_companyName;
     QString m_companyTel;
 };

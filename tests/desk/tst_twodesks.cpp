@@ -2,8 +2,9 @@
 // with its own connection and session, writing at the same moment: nothing is lost or taken
 // twice (receipt numbers, stock, technicians), a room changed at both keeps one change and the
 // other desk is told, a desk killed in the middle of a settlement leaves the bill whole or
-// absent and does not hold up the other desk, and what one desk changes the other shows at
-// once. Every case needs the server `make test` starts (a file has one desk only).
+// absent and does not hold up the other desk, what one desk changes the other shows at once,
+// and a desk whose connection broke connects again by itself. Every case but the window's
+// needs the server `make test` starts (a file has one desk only).
 //
 // The test runs itself again as each of the other desks:
 //     tst_twodesks --child <server address> <scenario> <desk> [count]
@@ -18,10 +19,16 @@
 #include "app/TakingsLedger.h"
 #include "desk/DeskSession.h"
 #include "service/Settlement.h"
+#include "shell/MainWindow.h"
+#include "support/DeskFixture.h"
 #include "support/ManualClock.h"
 #include "support/ServerFixture.h"
+#include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -350,6 +357,8 @@ private slots:
     void aRoomChangedAtBothKeepsOneChange();
     void aDeskKilledInASettlementHoldsUpNobody();
     void aChangeAtOneDeskShowsAtTheOther();
+    void aDeskWhoseConnectionBrokeConnectsAgain();
+    void aBrokenConnectionShowsInTheWindow();
 };
 
 void tst_TwoDesks::settlementsAtOnceTakeEveryNumberOnce()
@@ -594,11 +603,83 @@ void tst_TwoDesks::aChangeAtOneDeskShowsAtTheOther()
     }
 }
 
+void tst_TwoDesks::aDeskWhoseConnectionBrokeConnectsAgain()
+{
+    TAVREL_SKIP_WITHOUT_SERVER();
+    ServerFixture server;
+    QVERIFY2(server.ok(), qPrintable(server.error()));
+    QVERIFY(makeHouse(server, 2));
+    ServerDesk desk(server.address());
+    QVERIFY2(desk.ok(), qPrintable(desk.error));
+    ServerDesk other(server.address());
+    QVERIFY2(other.ok(), qPrintable(other.error));
+    QSignalSpy connection(&desk.session, &DeskSession::connectionChanged);
+
+    // The server ends the desk's session, as it does when it is restarted.
+    QSqlQuery byHand(server.database());
+    QVERIFY(byHand.prepare(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname=current_database() "
+                           "AND pid<>pg_backend_pid() AND pid<>?"_s));
+    byHand.addBindValue(other.database.scalar(u"SELECT pg_backend_pid()"_s));
+    QVERIFY(byHand.exec());
+
+    // The next action says so and changes nothing; nothing else is tried on the dead connection.
+    const Outcome<> lost = desk.session.markGuestIn(u"310"_s);
+    QVERIFY(!lost);
+    QVERIFY2(lost.text().startsWith(u"与服务器的连接已断开"_s), qPrintable(lost.text()));
+    QVERIFY(!desk.database.isOpen());
+    QCOMPARE(desk.session.roomState(u"310"_s), RoomState::Idle);
+    QCOMPARE(desk.database.transactionDepth(), 0);
+
+    // Meanwhile the other desk goes on; this one hears nothing of it.
+    QVERIFY(other.session.markGuestIn(u"311"_s));
+
+    // The desk says the connection broke, connects again by itself and reads everything again.
+    QTRY_COMPARE_WITH_TIMEOUT(connection.size(), 2, DeskSession::LookAgainInterval + 3000);
+    QCOMPARE(connection[0].first().toBool(), false);
+    QCOMPARE(connection[1].first().toBool(), true);
+    QVERIFY(desk.session.connected());
+    QCOMPARE(desk.session.roomState(u"311"_s), RoomState::GuestIn);
+    QVERIFY(desk.session.markGuestIn(u"310"_s));
+
+    // … and hears the other desk again.
+    QSignalSpy rooms(&desk.session, &DeskSession::roomChanged);
+    QVERIFY(other.session.markGuestIn(u"312"_s));
+    QVERIFY(rooms.wait(1000));
+    QCOMPARE(rooms.first().first().toString(), u"312"_s);
+}
+
+// Needs no server: the window as the session's signal leaves it.
+void tst_TwoDesks::aBrokenConnectionShowsInTheWindow()
+{
+    DeskFixture desk(Morning);
+    QVERIFY(desk.start());
+    MainWindow& window = desk.window();
+    auto* pane = Child<QLabel>(&window, u"connectionPane"_s);
+    window.show();
+    QVERIFY(!pane->isVisible());
+
+    emit desk.session().connectionChanged(false);
+    QVERIFY(pane->isVisible());
+    QCOMPARE(pane->text(), DeskSession::ConnectionLostText);
+    QVERIFY(!window.centralWidget()->isEnabled());
+    for (const QSize size : { QSize(1366, 768), QSize(1024, 768) }) {
+        window.resize(size);
+        QTest::qWait(50);
+        window.grab().save(TestOutputPath(u"connection-lost-%1.png"_s.arg(size.width())));
+    }
+
+    emit desk.session().connectionChanged(true);
+    QVERIFY(!pane->isVisible());
+    QVERIFY(window.centralWidget()->isEnabled());
+}
+
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
-    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0)
+    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0) {
+        QCoreApplication application(argc, argv);
         return runChild(application.arguments().mid(2));
+    }
+    QApplication application(argc, argv);
     tst_TwoDesks test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
