@@ -291,6 +291,20 @@ private:
     QProcess m_process;
 };
 
+// Waits until both desks have read the house, then lets them go at the same moment.
+bool bothReadyThenGo(OtherDeskProcess& first, OtherDeskProcess& second)
+{
+    for (OtherDeskProcess* desk : { &first, &second }) {
+        if (const QString said = desk->nextLine(); said != u"ready"_s) {
+            qWarning("a desk did not get ready: %s", qPrintable(said));
+            return false;
+        }
+    }
+    first.go();
+    second.go();
+    return true;
+}
+
 qint64 number(Database& database, const QString& sql, const QVariantList& values = {})
 {
     QString error;
@@ -371,10 +385,7 @@ void tst_TwoDesks::settlementsAtOnceTakeEveryNumberOnce()
     constexpr int EachDesk = 500;
     OtherDeskProcess first(server.address(), { u"settle"_s, u"01"_s, QString::number(EachDesk) });
     OtherDeskProcess second(server.address(), { u"settle"_s, u"02"_s, QString::number(EachDesk) });
-    QCOMPARE(first.nextLine(), u"ready"_s);
-    QCOMPARE(second.nextLine(), u"ready"_s);
-    first.go();
-    second.go();
+    QVERIFY(bothReadyThenGo(first, second));
     const QString firstDone = first.nextLine();
     const QString secondDone = second.nextLine();
     QVERIFY2(firstDone.startsWith(u"settled %1 "_s.arg(EachDesk)), qPrintable(firstDone));
@@ -423,10 +434,7 @@ void tst_TwoDesks::bothDesksTakeTheNextTechnician()
 
     OtherDeskProcess first(server.address(), { u"next"_s, u"1"_s, QString::number(Rooms) });
     OtherDeskProcess second(server.address(), { u"next"_s, u"2"_s, QString::number(Rooms) });
-    QCOMPARE(first.nextLine(), u"ready"_s);
-    QCOMPARE(second.nextLine(), u"ready"_s);
-    first.go();
-    second.go();
+    QVERIFY(bothReadyThenGo(first, second));
     QStringList taken;
     int refused = 0;
     for (OtherDeskProcess* desk : { &first, &second }) {
@@ -477,10 +485,7 @@ void tst_TwoDesks::aRoomChangedAtBothKeepsOneChange()
 
     OtherDeskProcess first(server.address(), { u"room"_s, u"1"_s });
     OtherDeskProcess second(server.address(), { u"room"_s, u"2"_s });
-    QCOMPARE(first.nextLine(), u"ready"_s);
-    QCOMPARE(second.nextLine(), u"ready"_s);
-    first.go();
-    second.go();
+    QVERIFY(bothReadyThenGo(first, second));
     const QStringList firstSaid = first.allLines();
     const QStringList secondSaid = second.allLines();
     QVERIFY(first.ended() && second.ended());
