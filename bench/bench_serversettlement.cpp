@@ -37,7 +37,7 @@ namespace {
 constexpr int TechniciansPerDesk = 20;
 constexpr int StockOfEachGoods = 10'000'000;
 // The key of the house's write lock, as the desk takes it.
-constexpr qint64 HouseWriteLock = 0;
+constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
 
 [[noreturn]] void Fail(const QString& text)
 {
