@@ -5,10 +5,73 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
+
+// How long a write waits for another desk's (milliseconds), on either engine.
+constexpr int WriteWait = 3000;
+
+// On a server, the lock of the house that every write transaction takes first, held until it
+// ends: the writes of the desks follow one another as they do in SQLite's file, so that what
+// a transaction reads after taking it (the next receipt number, the last link of a chain, a
+// stock count) is every other desk's last commit and stays so until this one commits.
+// Readers are not held up. The server drops the lock with the session of a desk that dies.
+constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
+// The server's code of a lock not had within lock_timeout.
+constexpr char LockNotAvailable[] = "55P03";
+
+// What an action that failed because the server's connection broke says.
+const QString ConnectionLostText
+    = QStringLiteral("与服务器的连接已断开,这次操作没有保存。程序正在自动重新连接,连上以后请再试一次。");
+
+// Whether a failure on a server means that the connection is gone: libpq's own failures carry
+// no code of the server, and the codes of a session the server lost or ended begin with 08
+// (connection exception) or 57P (the server shut down or restarted).
+bool connectionLost(const SqlDialect& dialect, const QSqlError& error)
+{
+    if (dialect.isSqlite() || !error.isValid())
+        return false;
+    const QString code = error.nativeErrorCode();
+    return error.type() == QSqlError::ConnectionError || code.isEmpty() || code.startsWith(u"08")
+        || code.startsWith(u"57P");
+}
+
+// The password each connection to a server logged in with, by connection name, for logging in
+// again after the connection broke; in memory only, as long as its Database lives. Databases
+// live on worker threads too.
+class GivenPasswords
+{
+public:
+    void insert(const QString& connection, const QString& password)
+    {
+        const QMutexLocker locker(&m_mutex);
+        m_passwords.insert(connection, password);
+    }
+    QString value(const QString& connection)
+    {
+        const QMutexLocker locker(&m_mutex);
+        return m_passwords.value(connection);
+    }
+    void remove(const QString& connection)
+    {
+        const QMutexLocker locker(&m_mutex);
+        m_passwords.remove(connection);
+    }
+
+private:
+    QMutex m_mutex;
+    QHash<QString, QString> m_passwords;
+};
+
+GivenPasswords& givenPasswords()
+{
+    static GivenPasswords passwords;
+    return passwords;
+}
 
 QString uniqueConnectionName()
 {
@@ -49,6 +112,7 @@ Database::Database(QString connectionName)
 
 Database::~Database()
 {
+    givenPasswords().remove(m_connectionName);
     close();
 }
 
@@ -113,7 +177,7 @@ bool Database::openConnection(const QString& filePath)
     m_dialect = SqlDialect(SqlEngine::Sqlite);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(WriteWait));
     if (!db.open()) {
         SqlResult failed;
         failed.error = DatabaseErrorText(db.lastError());
@@ -205,6 +269,11 @@ bool refusedForPassword(const QString& text)
 
 bool Database::connectServer(const ServerAddress& server, const QString& password)
 {
+    // Connected again to the same server (after its connection broke), the desk logs in with
+    // the password it was given before.
+    QString login = password;
+    if (login.isEmpty() && m_server && m_server->url() == server.url())
+        login = givenPasswords().value(m_connectionName);
     close();
     m_filePath.clear();
     m_server = server;
@@ -218,17 +287,24 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
         server.configure(db);
-        if (!password.isEmpty())
-            db.setPassword(password);
+        if (!login.isEmpty())
+            db.setPassword(login);
         if (!db.open())
             refusal = DatabaseErrorText(db.lastError());
     }
-    if (!refusal.isEmpty())
+    if (refusal.isEmpty())
+        givenPasswords().insert(m_connectionName, login);
+    else
         return fail(
             refusedForPassword(refusal) ? DatabaseProblem::PasswordNeeded : DatabaseProblem::Unreachable, refusal);
-    // The desk's texts go to the server as UTF-8, whatever the server's own encoding.
-    if (const SqlResult set = execAsWritten(QStringLiteral("SET client_encoding TO 'UTF8'")); !set.ok())
-        return fail(DatabaseProblem::Other, set.error);
+    // The desk's texts go to the server as UTF-8, whatever the server's own encoding. A desk
+    // waits for the house's write lock (and any row another desk holds) as long as SQLite
+    // waits for a busy file, then gives the action up.
+    for (const QString& setting : { QStringLiteral("SET client_encoding TO 'UTF8'"),
+             QStringLiteral("SET lock_timeout TO '%1ms'").arg(WriteWait) }) {
+        if (const SqlResult set = execAsWritten(setting); !set.ok())
+            return fail(DatabaseProblem::Other, set.error);
+    }
     return true;
 }
 
@@ -350,6 +426,32 @@ std::optional<int> Database::versionOf(const QString& filePath)
     return version.first().value(0).toInt();
 }
 
+// A connection to the server that broke is closed, with every statement prepared on it: what
+// the desk runs next fails at once, saying so, until the desk has connected again (openServer()).
+// A transaction open on it is gone on the server; its levels here are rolled back as usual.
+static QString notConnected(const Database& database)
+{
+    return database.server() ? ConnectionLostText : QStringLiteral("数据库未打开");
+}
+
+static bool dropLostConnection(const SqlDialect& dialect, const QSqlError& error,
+    std::unordered_map<QString, QSqlQuery>& statements, QSqlDatabase connection)
+{
+    if (!connectionLost(dialect, error))
+        return false;
+    {
+        // A statement of this program the server refused as a message is no lost connection:
+        // the server still answers.
+        QSqlQuery ping(connection);
+        if (connection.isOpen()
+            && (ping.exec(QStringLiteral("SELECT 1")) || !connectionLost(dialect, ping.lastError())))
+            return false;
+    }
+    statements.clear();
+    connection.close();
+    return true;
+}
+
 QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
 {
     if (const auto kept = m_statements.find(sql); kept != m_statements.end())
@@ -357,8 +459,11 @@ QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
-        failure->error = DatabaseErrorText(query.lastError());
-        failure->code = query.lastError().nativeErrorCode().toInt();
+        const QSqlError error = query.lastError();
+        query = QSqlQuery(); // before its connection may close
+        failure->error = dropLostConnection(m_dialect, error, m_statements, connection()) ? ConnectionLostText
+                                                                                          : DatabaseErrorText(error);
+        failure->code = error.nativeErrorCode().toInt();
         return nullptr;
     }
     return &m_statements.emplace(sql, std::move(query)).first->second;
@@ -367,7 +472,7 @@ QSqlQuery* Database::preparedStatement(const QString& sql, SqlResult* failure)
 QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, SqlResult* failure)
 {
     if (!isOpen()) {
-        failure->error = QStringLiteral("数据库未打开");
+        failure->error = notConnected(*this);
         return nullptr;
     }
     QSqlQuery* query = preparedStatement(sql, failure);
@@ -384,10 +489,16 @@ QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, Sq
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, boundValue(values[i]));
     if (!query->exec()) {
-        failure->error = DatabaseErrorText(query->lastError());
-        failure->code = query->lastError().nativeErrorCode().toInt();
+        const QSqlError error = query->lastError();
+        failure->code = error.nativeErrorCode().toInt();
         m_lastFailureCode = failure->code;
         m_statements.erase(sql); // prepared afresh next time, with nothing left bound
+        if (dropLostConnection(m_dialect, error, m_statements, connection()))
+            failure->error = ConnectionLostText;
+        else if (error.nativeErrorCode() == QLatin1String(LockNotAvailable))
+            failure->error = SqlTransaction::BusyText; // a row another desk kept locked too long
+        else
+            failure->error = DatabaseErrorText(error);
         return nullptr;
     }
     return query;
@@ -438,14 +549,17 @@ SqlResult Database::execAsWritten(const QString& sql)
 {
     SqlResult result;
     if (!isOpen()) {
-        result.error = QStringLiteral("数据库未打开");
+        result.error = notConnected(*this);
         return result;
     }
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        result.error = DatabaseErrorText(query.lastError());
-        result.code = query.lastError().nativeErrorCode().toInt();
+        const QSqlError error = query.lastError();
+        query = QSqlQuery(); // before its connection may close
+        result.error = dropLostConnection(m_dialect, error, m_statements, connection()) ? ConnectionLostText
+                                                                                        : DatabaseErrorText(error);
+        result.code = error.nativeErrorCode().toInt();
         m_lastFailureCode = result.code;
         return result;
     }
@@ -516,6 +630,17 @@ QString savepointName(int level)
     return QStringLiteral("tavrel_%1").arg(level);
 }
 
+// Takes the house's write lock in the transaction just begun; the error text, empty once held.
+QString takeHouseWriteLock(const QSqlDatabase& connection)
+{
+    QSqlQuery lock(connection);
+    if (lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(HouseWriteLock)))
+        return {};
+    if (lock.lastError().nativeErrorCode() == QLatin1String(LockNotAvailable))
+        return SqlTransaction::BusyText;
+    return DatabaseErrorText(lock.lastError());
+}
+
 } // namespace
 
 QString Database::beginTransaction()
@@ -525,9 +650,16 @@ QString Database::beginTransaction()
     const int level = transactionDepth();
     const SqlResult begun
         = control(*this, level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
-    if (begun.ok())
-        m_transactions.append(TransactionLevel {});
-    return begun.error;
+    if (!begun.ok())
+        return begun.error;
+    if (level == 0 && !m_dialect.isSqlite()) {
+        if (const QString error = takeHouseWriteLock(connection()); !error.isEmpty()) {
+            control(*this, m_dialect.rollback());
+            return error;
+        }
+    }
+    m_transactions.append(TransactionLevel {});
+    return {};
 }
 
 QString Database::commitTransaction()

@@ -1,6 +1,7 @@
 #include "app/SettingPlace.h"
 
 #include "app/Database.h"
+#include "app/DatabaseNotices.h"
 #include "app/SqlTransaction.h"
 
 #include <QDir>
@@ -93,7 +94,9 @@ bool SettingRows::write(const QString& name, const QByteArray& bytes, MessageSer
     // A null array would be bound as NULL; no bytes at all are an empty value.
     const QByteArray stored = bytes.isNull() ? QByteArray("", 0) : bytes;
     SqlTransaction transaction(m_database);
-    if (!transaction.isActive() || !m_database.exec(statement, { name, stored }).ok() || !transaction.commit()) {
+    // The other desks of the house hear of it when it is committed.
+    if (!transaction.isActive() || !m_database.exec(statement, { name, stored }).ok()
+        || !DatabaseNotices::send(m_database, DatabaseNotices::Settings).isEmpty() || !transaction.commit()) {
         messages.inform(WriteFailedText);
         return false;
     }

@@ -154,8 +154,9 @@ QStringList SqlDialect::dropTrigger(const QString& name, const QString& table) c
 
 QString SqlDialect::beginWrite() const
 {
-    // SQLite takes the file's write lock at BEGIN IMMEDIATE. The server locks row by row as a
-    // transaction writes them, and the other desk waits for each row it also writes.
+    // SQLite takes the file's write lock at BEGIN IMMEDIATE. On the server the database layer
+    // takes the house's write lock right after BEGIN (Database::beginTransaction()), so the
+    // desks' writes take turns there too.
     return isSqlite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
 }
 

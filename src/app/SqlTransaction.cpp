@@ -2,6 +2,9 @@
 
 #include "app/Database.h"
 
+const QString SqlTransaction::BusyText
+    = QStringLiteral("另一台收银电脑正在保存数据,等了3秒仍未完成,这次操作没有保存。请稍后再试一次。");
+
 SqlTransaction::SqlTransaction(Database& database)
     : m_database(database)
     , m_level(database.transactionDepth())

@@ -7,7 +7,8 @@
 class Database;
 
 // Writes that belong together run inside one of these; a bill is thus either fully stored or
-// not at all. The outermost transaction on a Database begins with BEGIN IMMEDIATE and commits;
+// not at all. The outermost transaction on a Database begins with BEGIN IMMEDIATE (on a server,
+// BEGIN and the house's write lock, which the other desks' writes wait for) and commits;
 // one opened while another is active becomes a savepoint of it, released on commit(), so a
 // store's writes join the action that called it:
 //
@@ -22,6 +23,10 @@ class Database;
 class SqlTransaction
 {
 public:
+    // Why a transaction did not begin: another desk of the house kept writing for longer than
+    // a desk waits (on a server, where the desks' writes take turns).
+    static const QString BusyText;
+
     explicit SqlTransaction(Database& database);
     ~SqlTransaction();
     SqlTransaction(const SqlTransaction&) = delete;

@@ -2,9 +2,12 @@
 
 #include "app/Clock.h"
 #include "app/Database.h"
+#include "app/DatabaseNotices.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/BusinessDay.h"
+
+#include <QTimer>
 
 #include <utility>
 
@@ -14,6 +17,7 @@ const QString DeskSession::RoomChangedText
     = QStringLiteral("%1号房刚在另一台收银电脑上改动过,这次操作没有保存。现在显示的是它现在的样子,请核对后再操作。");
 const QString DeskSession::TechnicianChangedText = QStringLiteral(
     "技师%1刚在另一台收银电脑上上钟、下钟或排钟,这次操作没有保存。现在显示的是最新的顺序,请核对后再操作。");
+const QString DeskSession::ConnectionLostText = QStringLiteral("与服务器的连接已断开…正在自动重新连接。");
 const QString DeskSession::ShiftClosedAlreadyText = QStringLiteral("本班已经交班,请重新打开交班打印!");
 
 namespace {
@@ -34,6 +38,23 @@ qsizetype lineOf(const OpenBill& bill, const QString& number, bool unreleasedOnl
     return -1;
 }
 
+// The rooms whose guest mark or bill differs between `before` and `after`, in order.
+QStringList changedRooms(const LiveState& before, const LiveState& after)
+{
+    QSet<QString> rooms = before.guestInRooms + after.guestInRooms;
+    for (const QString& room : before.bills.keys() + after.bills.keys())
+        rooms.insert(room);
+    QStringList changed;
+    for (const QString& room : std::as_const(rooms)) {
+        if (before.guestInRooms.contains(room) != after.guestInRooms.contains(room)
+            || before.bills.value(room) != after.bills.value(room)
+            || before.bills.contains(room) != after.bills.contains(room))
+            changed.append(room);
+    }
+    changed.sort();
+    return changed;
+}
+
 } // namespace
 
 DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent)
@@ -42,6 +63,8 @@ DeskSession::DeskSession(Database& database, const Clock& clock, QObject* parent
     , m_clock(clock)
     , m_store(database)
 { }
+
+DeskSession::~DeskSession() = default;
 
 // --- transactions ---------------------------------------------------------------------------
 
@@ -123,6 +146,14 @@ Outcome<> DeskSession::write(SqlTransaction& transaction, const LiveState& store
         next.businessDay = BusinessDayOf(m_clock.now());
     if (const QString error = m_store.write(stored, next); !error.isEmpty())
         return Failure { error };
+    // The other desks hear of it when (and only if) the outermost transaction commits.
+    QStringList notices = changedRooms(stored, next);
+    if (!sameDayLists(stored, next) || stored.workingList != next.workingList)
+        notices.append(DatabaseNotices::Queues);
+    for (const QString& notice : std::as_const(notices)) {
+        if (const QString error = DatabaseNotices::send(m_database, notice); !error.isEmpty())
+            return Failure { error };
+    }
 
     // From here on the open transaction holds `next`: later actions in it build on it. It is
     // shown once the outermost transaction commits (see hold()) and forgotten if this part is
@@ -163,18 +194,7 @@ void DeskSession::publish()
     m_staged.reset();
     m_seen.reset();
 
-    QSet<QString> rooms = before.guestInRooms + m_state.guestInRooms;
-    for (const QString& room : before.bills.keys() + m_state.bills.keys())
-        rooms.insert(room);
-    QStringList changed;
-    for (const QString& room : std::as_const(rooms)) {
-        if (before.guestInRooms.contains(room) != m_state.guestInRooms.contains(room)
-            || before.bills.value(room) != m_state.bills.value(room)
-            || before.bills.contains(room) != m_state.bills.contains(room))
-            changed.append(room);
-    }
-    changed.sort();
-    for (const QString& room : std::as_const(changed))
+    for (const QString& room : changedRooms(before, m_state))
         emit roomChanged(room);
     if (before.idleQueue != m_state.idleQueue || before.workingList != m_state.workingList)
         emit queuesChanged();
@@ -197,6 +217,7 @@ Outcome<> DeskSession::restore()
     m_state = std::move(stored).value();
     m_version = version;
     m_shiftStart = std::move(shiftStart).value();
+    followOtherDesks();
 
     const QDate today = BusinessDayOf(m_clock.now());
     if (m_state.businessDay == today)
@@ -212,6 +233,72 @@ Outcome<> DeskSession::restore()
         next.businessDay = today;
         return {};
     });
+}
+
+// --- the other desks of the house -------------------------------------------------------------
+
+void DeskSession::followOtherDesks()
+{
+    if (m_database.dialect().isSqlite())
+        return; // the data folder's one desk
+    if (!m_listener) {
+        m_listener = new DatabaseListener(m_database, this);
+        connect(m_listener, &DatabaseListener::noticed, this, &DeskSession::otherDeskChanged);
+        m_lookAgain = new QTimer(this);
+        m_lookAgain->setInterval(LookAgainInterval);
+        connect(m_lookAgain, &QTimer::timeout, this, &DeskSession::lookAgain);
+        m_lookAgain->start();
+    }
+    m_listener->listen(); // when the server refuses, looking again still finds every change
+}
+
+void DeskSession::otherDeskChanged(const QString& what)
+{
+    if (what == DatabaseNotices::Settings)
+        emit settingsChanged();
+    else if (what == DatabaseNotices::Shift)
+        readShiftStart();
+    else
+        refreshWhenDone();
+}
+
+void DeskSession::lookAgain()
+{
+    if (m_database.transactionDepth() > 0)
+        return; // the next round
+    if (!m_database.isOpen()) {
+        // The connection to the server broke: connect again, listen again and read everything
+        // again, since the notices of meanwhile are lost. Until then each action says the
+        // connection is gone; a refused connection is tried again the next round.
+        if (m_connected) {
+            m_connected = false;
+            emit connectionChanged(false);
+        }
+        if (!m_database.server())
+            return;
+        const ServerAddress server = *m_database.server();
+        if (!m_database.openServer(server))
+            return;
+        m_listener->listen();
+        refreshWhenDone();
+        readShiftStart();
+        m_connected = true;
+        emit connectionChanged(true);
+        return;
+    }
+    const Outcome<qint64> version = m_store.version();
+    if (version && version.value() != m_version)
+        refreshWhenDone();
+    readShiftStart();
+}
+
+void DeskSession::readShiftStart()
+{
+    const Outcome<std::optional<ShiftMark>> stored = m_store.lastShiftMark();
+    if (!stored || stored.value() == m_shiftStart)
+        return;
+    m_shiftStart = stored.value();
+    emit sessionChanged();
 }
 
 // --- rooms and bills --------------------------------------------------------------------------
@@ -453,6 +540,8 @@ Outcome<> DeskSession::startShift(const ShiftMark& next)
         return stored.setback<void>();
     if (stored.value() != m_shiftStart || (m_shiftStart && next.lastReceipt < m_shiftStart->lastReceipt))
         return Refusal { ShiftClosedAlreadyText };
+    if (const QString error = DatabaseNotices::send(m_database, DatabaseNotices::Shift); !error.isEmpty())
+        return Failure { error };
     transaction.onCommit([this, next] {
         m_shiftStart = next;
         emit sessionChanged();

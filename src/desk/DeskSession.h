@@ -15,6 +15,8 @@
 
 class Clock;
 class Database;
+class DatabaseListener;
+class QTimer;
 class SqlTransaction;
 
 // The state of one room: a room with an open bill is in service, a room with a guest and no
@@ -56,12 +58,19 @@ public:
     static const QString RoomChangedText;
     static const QString TechnicianChangedText;
 
+    // How often a desk on a server looks whether another desk changed the live state, in case
+    // a notice of it was lost (milliseconds).
+    static constexpr int LookAgainInterval = 5000;
+
     DeskSession(Database& database, const Clock& clock, QObject* parent = nullptr);
+    ~DeskSession() override;
 
     // Loads the stored state, replacing what the session holds. On a later business day than
     // the stored one the idle queue and the rota lists start empty (the rooms, their bills
     // and the working list come back), and the database is made to agree. The shift running
-    // starts at the last hand-over.
+    // starts at the last hand-over. On a server the session then follows the other desks of
+    // the house: every change of the live state or of the shift committed there is read and
+    // announced here as this desk's own are.
     Outcome<> restore();
 
     // --- rooms and bills --------------------------------------------------------------------
@@ -139,6 +148,12 @@ public:
 
     // --- login and heading (memory only) ----------------------------------------------------
 
+    // Whether the session reaches its database: false while the connection to the server is
+    // broken.
+    bool connected() const { return m_connected; }
+    // What the desk shows while it is.
+    static const QString ConnectionLostText;
+
     const UserSession& userSession() const { return m_userSession; }
     // The desk's clock, by which the rows the session's actions write are stamped.
     const Clock& clock() const { return m_clock; }
@@ -164,6 +179,12 @@ signals:
     void sessionChanged();
     // A shift was handed over (after sessionChanged): the desk takes a backup then.
     void shiftClosed();
+    // Another desk of the house changed a setting (prices, the house's figures): whoever shows
+    // one reads it again.
+    void settingsChanged();
+    // On a server: the connection broke (false; the session shows the state as last read and
+    // connects again by itself) or is back and the state read again (true).
+    void connectionChanged(bool connected);
 
 private:
     // What an action was asked on: the rooms and technicians as this desk shows them.
@@ -194,6 +215,15 @@ private:
     Outcome<> write(SqlTransaction& transaction, const LiveState& stored, LiveState next, LiveState seen);
     // Shows the state as stored, at once or when the outermost transaction has ended.
     void refreshWhenDone();
+    // On a server: listens to the other desks' notices and looks again now and then.
+    void followOtherDesks();
+    // Another desk said it changed `what` (a room, the queues, the shift, the settings).
+    void otherDeskChanged(const QString& what);
+    // Reads the state again when its stored version is not the one shown, and the shift's
+    // start when another desk handed it over: what a lost notice would have said.
+    void lookAgain();
+    // The shift's start as stored, announced when it moved.
+    void readShiftStart();
     // The committed state becomes the shown one; emits what changed.
     void publish();
     // The room's bill in `state`, or nothing.
@@ -218,6 +248,9 @@ private:
     UserSession m_userSession;
     QString m_currentCashier;
     std::optional<ShiftMark> m_shiftStart;
+    DatabaseListener* m_listener = nullptr; // on a server, once restored
+    QTimer* m_lookAgain = nullptr;
+    bool m_connected = true;
     QString m_companyName;
     QString m_companyTel;
 };

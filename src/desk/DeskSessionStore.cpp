@@ -117,6 +117,16 @@ Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& 
     return lists;
 }
 
+Outcome<qint64> DeskSessionStore::version() const
+{
+    const SqlResult day = m_database.exec(QStringLiteral("SELECT version FROM desk_day WHERE id=1"));
+    if (!day.ok())
+        return Failure { day.error };
+    if (day.isEmpty())
+        return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day)。") };
+    return day.first().value(0).toLongLong();
+}
+
 Outcome<qint64> DeskSessionStore::countUp()
 {
     const SqlResult counted

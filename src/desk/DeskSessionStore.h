@@ -25,6 +25,8 @@ public:
     // desk may change the rows meanwhile, and then the state read is newer than that, never
     // older.
     Outcome<LiveState> load(qint64* version = nullptr) const;
+    // The version of the live state stored now.
+    Outcome<qint64> version() const;
     // How many times load() has read the whole state (for the tests and the benchmark).
     int loads() const { return m_loads; }
     // Where the shift running now began: the moment and last receipt of the hand-over stored

@@ -68,6 +68,19 @@ MainWindow::MainWindow(AppServices& services, QWidget* parent)
     refreshLoginPane();
     applyPermissions();
     connect(&m_services.session, &DeskSession::sessionChanged, this, &MainWindow::refreshLoginPane);
+
+    // A desk on a server whose connection broke says so and shows the rooms as last read,
+    // greyed, until it has connected again by itself.
+    auto* connectionPane = new QLabel(DeskSession::ConnectionLostText, this);
+    connectionPane->setObjectName(QStringLiteral("connectionPane"));
+    connectionPane->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    connectionPane->hide();
+    statusBar()->addWidget(connectionPane);
+    connect(&m_services.session, &DeskSession::connectionChanged, this, [this, connectionPane](bool connected) {
+        connectionPane->setVisible(!connected);
+        if (QWidget* board = centralWidget())
+            board->setEnabled(connected);
+    });
 }
 
 MainWindow::~MainWindow() = default;
