@@ -1,12 +1,29 @@
 #include "support/DeskFixture.h"
 
+#include "app/Database.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
+#include "support/TestEnvironment.h"
 
 DeskFixture::DeskFixture(const QDateTime& now)
     : clock(now)
     , printers(m_folder.filePath(QStringLiteral("print")))
-{ }
+{
+    if (!TestsOnServer())
+        return;
+    m_server = std::make_unique<ServerFixture>();
+    if (!m_server->ok()) {
+        qWarning("no server for the desk's house: %s", qPrintable(m_server->error()));
+        return;
+    }
+    {
+        Database house;
+        if (!house.createHouse(m_server->address()))
+            qWarning("cannot make the desk's house on the server: %s", qPrintable(house.lastError()));
+    }
+    if (const Outcome<> written = ServerAddressFile::write(folder(), m_server->address()); !written)
+        qWarning("cannot name the server in the desk's folder: %s", qPrintable(written.text()));
+}
 
 DeskFixture::~DeskFixture() = default;
 

@@ -10,18 +10,45 @@
 #include <QFile>
 #include <QTest>
 
+namespace {
+
+std::unique_ptr<SettingPlace> TestSettingPlace(
+    TestEnvironment::Settings kept, Database& database, const QString& folder)
+{
+    if (TestsOnServer())
+        return MakeSettingPlace(database);
+    if (kept == TestEnvironment::Settings::InRows)
+        return std::make_unique<SettingRows>(database);
+    return std::make_unique<SettingFolder>(folder);
+}
+
+} // namespace
+
+bool TestsOnServer()
+{
+    return qEnvironmentVariable("TAVREL_TEST_ENGINE").compare(QLatin1String("postgres"), Qt::CaseInsensitive) == 0;
+}
 
 TestEnvironment::TestEnvironment(Settings kept)
-    : printers(m_folder.filePath(QStringLiteral("print")))
+    : m_server(TestsOnServer() ? std::make_unique<ServerFixture>() : nullptr)
+    , printers(m_folder.filePath(QStringLiteral("print")))
     , session(database, clock)
-    , m_settings(kept == Settings::InRows ? std::unique_ptr<SettingPlace>(std::make_unique<SettingRows>(database))
-                                          : std::make_unique<SettingFolder>(m_folder.path()))
+    , m_settings(TestSettingPlace(kept, database, m_folder.path()))
     , settings(*m_settings)
     , services { database, session, messages, clock, printers, launcher, files, sound, settings }
 {
     DialogKeyboard::install();
-    m_ready = m_folder.isValid() && DataFolder::prepare(m_folder.path())
-        && database.create(DataFolder::databasePath(m_folder.path())) && session.restore().ok();
+    m_ready = m_folder.isValid() && DataFolder::prepare(m_folder.path());
+    if (m_ready && m_server) {
+        if (!m_server->ok())
+            qWarning("no server for the test's house: %s", qPrintable(m_server->error()));
+        m_ready = m_server->ok() && database.createHouse(m_server->address());
+        if (m_server->ok() && !m_ready)
+            qWarning("cannot make the test's house on the server: %s", qPrintable(database.lastError()));
+    } else if (m_ready) {
+        m_ready = database.create(DataFolder::databasePath(m_folder.path()));
+    }
+    m_ready = m_ready && session.restore().ok();
     if (m_ready)
         m_ready = FirstStart::WriteDeliveredSettingFiles(settings, messages);
 }

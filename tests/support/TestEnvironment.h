@@ -10,6 +10,7 @@
 #include "support/RecordingDesktopLauncher.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
+#include "support/ServerFixture.h"
 
 #include <QTemporaryDir>
 
@@ -21,9 +22,14 @@
 // seams: a message service that records texts and answers from a queue, a clock that stands
 // still, a PDF printer chooser, a launcher that only records what it was asked to open, a save
 // dialog answered from a queue and a bell that counts.
+//
+// With TAVREL_TEST_ENGINE=postgres (and TAVREL_TEST_SERVER, see ServerFixture) the house is made
+// by createHouse() on a fresh database of the server instead of data.db, and its settings are
+// rows there whichever place was asked for, as on a desk of such a house.
 class TestEnvironment
 {
     QTemporaryDir m_folder; // first: the folder outlives everything that works in it
+    std::unique_ptr<ServerFixture> m_server; // the server's database outlives the connection
 
 public:
     // Where the house's settings are kept.
@@ -32,6 +38,8 @@ public:
     explicit TestEnvironment(Settings kept = Settings::InFolder);
 
     bool isReady() const { return m_ready; }
+    // The server's database the house is on; null on SQLite.
+    const ServerFixture* server() const { return m_server.get(); }
     QString folder() const { return m_folder.path(); }
     QString filePath(const QString& name) const { return m_folder.filePath(name); }
 
@@ -60,6 +68,17 @@ public:
 private:
     bool m_ready = false;
 };
+
+// The engine the fixtures put a house on: TAVREL_TEST_ENGINE ("postgres" or "sqlite", the
+// default), so that CTest runs every program once per engine.
+bool TestsOnServer();
+
+// Skips a test function that has no meaning on a server's house, with the reason.
+#define TAVREL_SKIP_ON_SERVER(reason)                                                                                  \
+    do {                                                                                                               \
+        if (TestsOnServer())                                                                                           \
+            QSKIP(reason);                                                                                             \
+    } while (false)
 
 // Where tests write pictures and PDFs for a person to look at.
 QString TestOutputPath(const QString& fileName);
