@@ -40,6 +40,13 @@ QString DatabaseErrorText(const QSqlError& error)
         text = error.driverText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
+    // A server's report is "ERROR:  what happened" with lines of context for its log (the
+    // function that raised it, its code) below: the desk shows what happened, as it shows the
+    // text of a file's refusal.
+    for (const QLatin1String severity : { QLatin1String("ERROR:"), QLatin1String("FATAL:") }) {
+        if (text.startsWith(severity))
+            return text.section(QLatin1Char('\n'), 0, 0).mid(severity.size()).trimmed();
+    }
     return text;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -53,9 +54,57 @@ TestEnvironment::TestEnvironment(Settings kept)
         m_ready = FirstStart::WriteDeliveredSettingFiles(settings, messages);
 }
 
+namespace {
+
+// The set-up statements of the tests are written as SQLite takes them; on a server the few
+// that differ are spelled for it here: a trigger that refuses a write (RAISE(ABORT, ...))
+// becomes a function raising the same text, a trigger is dropped from its table, and what a
+// server cannot prepare (transaction control, definitions) runs as written.
+SqlResult ServerSetUp(Database& database, const QString& statement)
+{
+    static const QRegularExpression refusing(
+        QStringLiteral(
+            R"(^CREATE (?:TEMP )?TRIGGER (\w+) (.*?)(?: WHEN (.*?))? BEGIN SELECT RAISE\(ABORT, '(.*)'\); END$)"),
+        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression dropping(QStringLiteral(R"(^DROP TRIGGER (\w+)$)"));
+    const QString text = statement.simplified();
+    if (const QRegularExpressionMatch match = refusing.match(text); match.hasMatch()) {
+        const QString name = match.captured(1);
+        QString event = match.captured(2);
+        event.replace(QStringLiteral(" main."), QStringLiteral(" "));
+        SqlResult made = database.execAsWritten(
+            QStringLiteral("CREATE OR REPLACE FUNCTION %1_refuses() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$refuses$ BEGIN RAISE EXCEPTION '%', $message$%2$message$; END $refuses$")
+                .arg(name, match.captured(4)));
+        if (!made.ok())
+            return made;
+        const QString when
+            = match.captured(3).isEmpty() ? QString() : QStringLiteral(" WHEN (%1)").arg(match.captured(3));
+        return database.execAsWritten(
+            QStringLiteral("CREATE TRIGGER %1 %2 FOR EACH ROW%3 EXECUTE FUNCTION %1_refuses()").arg(name, event, when));
+    }
+    if (const QRegularExpressionMatch match = dropping.match(text); match.hasMatch()) {
+        const QVariant table
+            = database.scalar(QStringLiteral("SELECT tgrelid::regclass::text FROM pg_trigger WHERE tgname = lower(?)"),
+                { match.captured(1) });
+        return database.execAsWritten(QStringLiteral("DROP TRIGGER %1 ON %2").arg(match.captured(1), table.toString()));
+    }
+    return database.execAsWritten(statement);
+}
+
+bool NeedsServerSpelling(const Database& database, const QString& statement, const QVariantList& values)
+{
+    static const QRegularExpression prepared(
+        QStringLiteral(R"(^\s*(SELECT|INSERT|UPDATE|DELETE|WITH)\b)"), QRegularExpression::CaseInsensitiveOption);
+    return !database.dialect().isSqlite() && values.isEmpty() && !prepared.match(statement).hasMatch();
+}
+
+} // namespace
+
 SqlResult TestEnvironment::sql(const QString& statement, const QVariantList& values)
 {
-    SqlResult result = database.exec(statement, values);
+    SqlResult result = NeedsServerSpelling(database, statement, values) ? ServerSetUp(database, statement)
+                                                                        : database.exec(statement, values);
     if (!result.ok())
         qFatal("test set-up statement failed: %s: %s", qPrintable(statement), qPrintable(result.error));
     return result;
