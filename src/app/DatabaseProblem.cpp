@@ -107,8 +107,9 @@ QString ServerProblemText(DatabaseProblem problem, const QString& server, const 
                               "tavrel --server 地址 --create-house 建立店铺的数据。")
             .arg(server);
     case DatabaseProblem::NotEmpty:
-        return QStringLiteral("数据库服务器 %1 上的数据库已经有表,没有建立新的店铺数据,原有的数据没有改动。\n%2")
-            .arg(server, detail);
+        sentence = QStringLiteral("数据库服务器 %1 上的数据库已经有表,没有建立新的店铺数据,原有的数据没有改动。")
+                       .arg(server);
+        break;
     case DatabaseProblem::Foreign:
         return QStringLiteral("数据库服务器 %1 上的数据不是本程序的店铺数据,它的表也不是本程序任何版本的:为了不损坏它,"
                               "程序没有改动它。\n不相符之处: %2")
