@@ -215,6 +215,7 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     close();
     m_filePath.clear();
     m_server = server;
+    m_password = password;
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
     m_problemDetail.clear();
@@ -343,6 +344,22 @@ bool Database::openReader(const QString& filePath)
     failed.error = DatabaseErrorText(db.lastError());
     failed.code = db.lastError().nativeErrorCode().toInt();
     return fail(failed);
+}
+
+bool Database::openLike(const Place& place)
+{
+    if (!place.server && place.filePath.isEmpty()) { // a database that is not open: nowhere to go
+        close();
+        m_server.reset();
+        m_filePath.clear();
+        return fail(DatabaseProblem::Missing, {});
+    }
+    if (!place.server)
+        return openReader(place.filePath);
+    if (!connectServer(*place.server, place.password))
+        return false;
+    const SqlResult readOnly = execAsWritten(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    return readOnly.ok() || fail(DatabaseProblem::Other, readOnly.error);
 }
 
 std::optional<int> Database::versionOf(const QString& filePath)
