@@ -1,9 +1,13 @@
 #include "support/DeskFixture.h"
 
 #include "app/Database.h"
+#include "app/SettingPlace.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
 #include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
 
 DeskFixture::DeskFixture(const QDateTime& now)
     : clock(now)
@@ -71,4 +75,42 @@ DeskSession& DeskFixture::session() const
 Database& DeskFixture::database() const
 {
     return m_application->database();
+}
+
+namespace {
+
+// Runs `use` with the settings of the house the folder belongs to.
+template <typename Use> auto WithSettings(const QString& folder, const ServerFixture* server, Use use)
+{
+    if (!server) {
+        SettingFolder files(folder);
+        return use(files, static_cast<Database*>(nullptr));
+    }
+    Database database;
+    if (!database.openServer(server->address()))
+        qFatal("cannot reach the desk's house: %s", qPrintable(database.lastError()));
+    SettingRows rows(database);
+    return use(rows, &database);
+}
+
+} // namespace
+
+QByteArray DeskFixture::settingBytes(const QString& name) const
+{
+    return WithSettings(folder(), server(), [&](SettingPlace& place, Database*) { return SettingBytes(place, name); });
+}
+
+bool DeskFixture::holdsSetting(const QString& name) const
+{
+    return WithSettings(folder(), server(), [&](SettingPlace& place, Database*) { return place.holds(name); });
+}
+
+bool DeskFixture::removeSetting(const QString& name) const
+{
+    return WithSettings(folder(), server(), [&](SettingPlace&, Database* database) {
+        if (!database)
+            return QFile::remove(QDir(folder()).filePath(name));
+        const SqlResult removed = database->exec(QStringLiteral("DELETE FROM setting_file WHERE name=?"), { name });
+        return removed.ok() && removed.rowsAffected == 1;
+    });
 }

@@ -49,6 +49,13 @@ public:
     DeskSession& session() const;
     Database& database() const;
 
+    // A setting of the house the folder belongs to: a file of the folder, or its row on the
+    // server, reached on a connection of its own, so that a test looks while the desk runs or
+    // after it closed. The bytes are empty when none are stored.
+    QByteArray settingBytes(const QString& name) const;
+    bool holdsSetting(const QString& name) const;
+    bool removeSetting(const QString& name) const;
+
     ScriptedMessageService messages;
     ManualClock clock;
     PdfPrinterChooser printers;

@@ -150,6 +150,14 @@ QByteArray SettingBytes(SettingPlace& place, const QString& name)
     return place.read(name, 1 << 20, silent).value_or(QByteArray());
 }
 
+bool RemoveSetting(TestEnvironment& env, const QString& name)
+{
+    if (!env.server() && !dynamic_cast<SettingRows*>(&env.settings))
+        return QFile::remove(env.filePath(name));
+    const SqlResult removed = env.database.exec(QStringLiteral("DELETE FROM setting_file WHERE name=?"), { name });
+    return removed.ok() && removed.rowsAffected == 1;
+}
+
 void AddSettingPlaceRows()
 {
     QTest::addColumn<int>("kept");
@@ -161,4 +169,25 @@ QByteArray FileBytes(const QString& name)
 {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString JoinedRows(Database& database, const QString& sql, const QVariantList& values, const QString& separator)
+{
+    const SqlResult result = database.exec(sql, values);
+    if (!result.ok())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(result.error));
+    QStringList rows;
+    for (const QSqlRecord& row : result.rows) {
+        QString text;
+        for (int i = 0; i < row.count(); ++i)
+            text += row.value(i).toString();
+        rows << text;
+    }
+    return rows.join(separator);
+}
+
+QString StoredTypeOf(const QString& column)
+{
+    return TestsOnServer() ? QStringLiteral("pg_typeof(%1)::text").arg(column)
+                           : QStringLiteral("typeof(%1)").arg(column);
 }

@@ -89,7 +89,17 @@ void WriteRoomGroup(SettingPlace& place, int group, int first);
 void WriteGroupCount(SettingPlace& place, int count);
 // The stored bytes of a setting, empty when there are none.
 QByteArray SettingBytes(SettingPlace& place, const QString& name);
+// Removes a setting of the house, as a hand in the folder or a tool on the server would.
+bool RemoveSetting(TestEnvironment& env, const QString& name);
 // For a test run once per place of the settings: its data gets a column "kept" (an int, the
 // TestEnvironment::Settings) with a row for the files and one for the rows.
 void AddSettingPlaceRows();
 QByteArray FileBytes(const QString& name); // empty when the file cannot be read
+
+// The rows `sql` reads, in its order: the columns of a row run together as texts, the rows
+// joined by `separator`. Read and joined here, so that a test says the same on both engines.
+QString JoinedRows(Database& database, const QString& sql, const QVariantList& values = {},
+    const QString& separator = QStringLiteral(","));
+// The expression that names the type a value is stored as ("text", "integer", ...) in the
+// engine the tests run on.
+QString StoredTypeOf(const QString& column);
