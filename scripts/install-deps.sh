@@ -10,7 +10,7 @@ packages=(
     fonts-noto-cjk fontconfig
     poppler-utils
     libsqlite3-dev sqlite3
-    postgresql-15 postgresql-client-15 libqt6sql6-psql
+    postgresql-15 postgresql-client-15 libqt6sql6-psql libpq-dev
     qt6-charts-dev libxlsxwriter-dev
     python3-openpyxl
     qt6-translations-l10n

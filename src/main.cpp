@@ -195,7 +195,7 @@ int main(int argc, char* argv[])
         return 1;
     QElapsedTimer sinceBoard;
     double cpuAtBoard = 0;
-    if (parser.isSet(reportBackground) && !desk.hasBackups()) {
+    if (parser.isSet(reportBackground) && desk.isOnServer()) {
         std::printf("no background work: the house is kept on a server\n");
         return 0;
     }

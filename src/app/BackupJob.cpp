@@ -17,13 +17,14 @@ BackupJob::Result BackupJob::run(
     const Request& request, const Backups::HandleWatcher& watcher, const std::atomic<bool>* stop)
 {
     Result result;
-    const Outcome<Backups::Entry> made
-        = Backups::make(request.databasePath, request.dataFolder, request.targetFolder, request.now,
-            { .kind = request.kind,
-                .watcher = watcher,
-                .stop = stop,
-                .makeRoom = request.rotate,
-                .notes = &result.rotationFailures });
+    const Backups::Options options { .kind = request.kind,
+        .watcher = watcher,
+        .stop = stop,
+        .makeRoom = request.rotate,
+        .notes = &result.rotationFailures };
+    const Outcome<Backups::Entry> made = request.server
+        ? Backups::dump(*request.server, request.dataFolder, request.targetFolder, request.now, options)
+        : Backups::make(request.databasePath, request.dataFolder, request.targetFolder, request.now, options);
     if (!made) {
         result.error = made.text();
         return result;

@@ -7,7 +7,7 @@
 
 // A backup taken off the user's way: the copy, its check and the rotation of the backup folder
 // run on a worker thread with connections of their own, so that the desk works on while a
-// large database is copied. SQLite's copy reads one committed state and does not hold up the
+// large database is copied (or a server's is dumped). SQLite's copy reads one committed state and does not hold up the
 // desk's writes (write-ahead log). Destroying the job stops a backup that is still running; it
 // then leaves nothing behind.
 class BackupJob : public QObject
@@ -24,6 +24,7 @@ public:
         Backups::Kind kind = Backups::Kind::Regular;
         bool rotate = true; // let old backups of the target folder go afterwards
         qint64 limit = 0; // what the rotated backups may take together, in bytes (0: no limit)
+        std::optional<Backups::ServerLogin> server; // set: the house on this server, not the file
     };
 
     struct Result

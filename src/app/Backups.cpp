@@ -1,6 +1,7 @@
 #include "app/Backups.h"
 
 #include "app/BackupRotation.h"
+#include "app/BackupsFolder.h"
 #include "app/CompressedFile.h"
 #include "app/Database.h"
 #include "app/DatabaseCheck.h"
@@ -61,10 +62,11 @@ std::optional<Entry> entryOf(const QFileInfo& folder)
         return file.isFile() && !file.isSymLink();
     };
     const bool compressed = isOwnFile(CompressedFileName);
-    if (!compressed && !isOwnFile(DatabaseFileName))
+    const bool serverDump = !compressed && isOwnFile(DumpFileName);
+    if (!compressed && !serverDump && !isOwnFile(DatabaseFileName))
         return std::nullopt;
     return Entry { folder.absoluteFilePath(), taken, match.hasCaptured(3) ? Kind::BeforeRestore : Kind::Regular,
-        compressed };
+        compressed, serverDump };
 }
 
 // Links in the backup folder are left alone; what says so.
@@ -81,11 +83,6 @@ bool removeOwnFolder(const QString& path)
     if (folder.isSymLink() || !folder.isDir())
         return false;
     return QDir(path).removeRecursively();
-}
-
-QString megabytes(qint64 bytes)
-{
-    return QString::number((bytes + 1024 * 1024 - 1) / (1024 * 1024));
 }
 
 // Runs `work` on a read-only connection of its own to the database at `path`; the watcher
@@ -204,21 +201,6 @@ QString copyOnline(
     });
 }
 
-// contents.txt: what a compressed backup holds, for choosing one to restore without
-// decompressing it, and the size the decompressed file must have.
-QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest)
-{
-    QString text;
-    text += QStringLiteral("schema=%1\n").arg(contents.schemaVersion);
-    text += QStringLiteral("receipts=%1\n").arg(contents.receiptCount);
-    text += QStringLiteral("lastReceipt=%1\n").arg(contents.lastReceipt);
-    text += QStringLiteral("lastReceiptTime=%1\n").arg(DateTimeText(contents.lastReceiptTime));
-    text += QStringLiteral("lastReceiptTotal=%1\n").arg(contents.lastReceiptTotal);
-    text += QStringLiteral("bytes=%1\n").arg(plainBytes);
-    text += QStringLiteral("checksum=%1\n").arg(QString::fromLatin1(digest.toHex()));
-    return text.toUtf8();
-}
-
 struct Described
 {
     Contents contents;
@@ -263,34 +245,12 @@ qint64 folderBytes(const QString& path)
     return bytes;
 }
 
-// What the next backup in `folder` will take: about what the newest took, or a third of the
-// database.
-qint64 expectedBytes(const QString& folder, qint64 databaseBytes)
-{
-    for (const Entry& entry : list(folder)) {
-        if (entry.compressed)
-            return sizeOf(entry) + sizeOf(entry) / 4;
-    }
-    return databaseBytes / 3;
-}
-
-// The copy reaches the disk before the backup takes its name.
-bool syncFile(const QString& path)
-{
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = ::fsync(descriptor) == 0;
-    ::close(descriptor);
-    return synced;
-}
-
 QString copySettingFiles(const QString& dataFolder, const QString& target)
 {
     const QDir from(dataFolder);
     for (const QFileInfo& file : from.entryInfoList(SettingFilePatterns, QDir::Files)) {
         const QString copy = QDir(target).filePath(file.fileName());
-        if (!QFile::copy(file.absoluteFilePath(), copy) || !syncFile(copy))
+        if (!QFile::copy(file.absoluteFilePath(), copy) || !Folder::syncFile(copy))
             return QStringLiteral("无法复制设置文件 %1").arg(file.fileName());
     }
     return {};
@@ -307,6 +267,8 @@ void removeDatabaseFiles(const QString& path)
 
 QString Entry::databasePath() const
 {
+    if (serverDump)
+        return QDir(path).filePath(DumpFileName.toString());
     return QDir(path).filePath((compressed ? CompressedFileName : DatabaseFileName).toString());
 }
 
@@ -360,16 +322,58 @@ QList<Entry> list(const QString& folder)
     return entries;
 }
 
-Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
-    const QDateTime& now, const Options& options)
+namespace Folder {
+
+QString megabytes(qint64 bytes)
 {
-    QDir target(targetFolder);
+    return QString::number((bytes + 1024 * 1024 - 1) / (1024 * 1024));
+}
+
+// contents.txt: what a compressed backup holds, for choosing one to restore without
+// decompressing it, and the size the decompressed file must have.
+QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest)
+{
+    QString text;
+    text += QStringLiteral("schema=%1\n").arg(contents.schemaVersion);
+    text += QStringLiteral("receipts=%1\n").arg(contents.receiptCount);
+    text += QStringLiteral("lastReceipt=%1\n").arg(contents.lastReceipt);
+    text += QStringLiteral("lastReceiptTime=%1\n").arg(DateTimeText(contents.lastReceiptTime));
+    text += QStringLiteral("lastReceiptTotal=%1\n").arg(contents.lastReceiptTotal);
+    text += QStringLiteral("bytes=%1\n").arg(plainBytes);
+    text += QStringLiteral("checksum=%1\n").arg(QString::fromLatin1(digest.toHex()));
+    return text.toUtf8();
+}
+
+// What the next backup in `folder` will take: about what the newest took, or a third of the
+// database.
+qint64 expectedBytes(const QString& folder, qint64 databaseBytes)
+{
+    for (const Entry& entry : list(folder)) {
+        if (entry.compressed || entry.serverDump)
+            return sizeOf(entry) + sizeOf(entry) / 4;
+    }
+    return databaseBytes / 3;
+}
+
+// The copy reaches the disk before the backup takes its name.
+bool syncFile(const QString& path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+QString clearLeftovers(const QString& targetFolder, const Options& options)
+{
     if (!QDir().mkpath(targetFolder))
-        return Failure { QStringLiteral("无法创建备份文件夹 %1").arg(QDir::toNativeSeparators(targetFolder)) };
+        return QStringLiteral("无法创建备份文件夹 %1").arg(QDir::toNativeSeparators(targetFolder));
     // What an interrupted backup left behind is no backup; a link of that name leads elsewhere
     // and stays.
     for (const QFileInfo& partial :
-        target.entryInfoList({ PartialPrefix + u'*' }, QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        QDir(targetFolder).entryInfoList({ PartialPrefix + u'*' }, QDir::AllEntries | QDir::Hidden | QDir::System)) {
         if (partial.isSymLink()) {
             if (options.notes)
                 options.notes->append(linkNote(partial));
@@ -377,36 +381,102 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
             removeOwnFolder(partial.absoluteFilePath());
         }
     }
+    return {};
+}
 
-    // Room for the scratch copy and the compressed one, above the disk's reserve.
-    const Space space = spaceOn(targetFolder);
-    const qint64 databaseBytes
-        = QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
-    const qint64 needed = databaseBytes + expectedBytes(targetFolder, databaseBytes);
+QString roomRefusal(
+    const QString& targetFolder, qint64 needed, const Space& space, const QDateTime& now, const Options& options)
+{
     const auto fits = [&] {
         const qint64 available = CompressedFile::availableBytes(targetFolder);
         return available < 0 || available - needed >= space.reserve;
     };
     if (!fits() && options.makeRoom)
         rotate(targetFolder, now, nullptr, 0);
-    if (!fits())
-        return Failure { QStringLiteral("磁盘空间不够,没有备份:%1 所在的磁盘只剩 %2 MB,这次备份要用约 %3 MB,"
-                                        "还要给营业留出 %4 MB。已有的备份都还在。")
-                             .arg(QDir::toNativeSeparators(targetFolder),
-                                 megabytes(std::max<qint64>(CompressedFile::availableBytes(targetFolder), 0)),
-                                 megabytes(needed), megabytes(space.reserve)) };
+    if (fits())
+        return {};
+    return QStringLiteral("磁盘空间不够,没有备份:%1 所在的磁盘只剩 %2 MB,这次备份要用约 %3 MB,"
+                          "还要给营业留出 %4 MB。已有的备份都还在。")
+        .arg(QDir::toNativeSeparators(targetFolder),
+            megabytes(std::max<qint64>(CompressedFile::availableBytes(targetFolder), 0)), megabytes(needed),
+            megabytes(space.reserve));
+}
 
+Outcome<Partial> start(const QString& targetFolder, const QDateTime& now, Kind kind)
+{
+    const QDir target(targetFolder);
     const QString base = NamePrefix + now.toString(MomentFormat);
-    const QString suffix = options.kind == Kind::BeforeRestore ? BeforeRestoreSuffix : QString();
+    const QString suffix = kind == Kind::BeforeRestore ? BeforeRestoreSuffix : QString();
     QString name = base + suffix;
     for (int n = 2; QFileInfo::exists(target.filePath(name)) || QFileInfo(target.filePath(name)).isSymLink(); ++n)
         name = base + QStringLiteral("-%1").arg(n) + suffix;
-    const QString partial = target.filePath(PartialPrefix + name);
     if (!target.mkdir(PartialPrefix + name))
         return Failure { QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(targetFolder)) };
+    return Partial { target.filePath(PartialPrefix + name), target.filePath(name),
+        QDateTime::fromString(now.toString(MomentFormat), MomentFormat), kind };
+}
 
-    const QString scratch = QDir(partial).filePath(DatabaseFileName.toString());
-    const QString compressed = QDir(partial).filePath(CompressedFileName.toString());
+QString complete(const Partial& partial, const QByteArray& contents, const QString& dataFolder)
+{
+    const QString folder = QFileInfo(partial.finalPath).absolutePath();
+    if (!DurableFile::replace(QDir(partial.path).filePath(ContentsFileName.toString()), contents))
+        return QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(folder));
+    if (const QString error = copySettingFiles(dataFolder, partial.path); !error.isEmpty())
+        return error;
+    if (!DurableFile::renameOver(partial.path, partial.finalPath))
+        return QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(folder));
+    return {};
+}
+
+QString readReceipts(QSqlDatabase& db, Contents& contents)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT count(*), max(id) FROM Receiptform")) || !query.next())
+        return DatabaseErrorText(query.lastError());
+    contents.receiptCount = query.value(0).toLongLong();
+    contents.lastReceipt = query.value(1).toLongLong();
+    query.finish();
+    if (contents.lastReceipt == 0)
+        return {};
+    if (!query.prepare(QStringLiteral("SELECT time, alljine FROM Receiptform WHERE id=?")))
+        return DatabaseErrorText(query.lastError());
+    query.addBindValue(contents.lastReceipt);
+    if (!query.exec())
+        return DatabaseErrorText(query.lastError());
+    if (query.next()) {
+        contents.lastReceiptTime = DateTimeFromText(query.value(0).toString());
+        contents.lastReceiptTotal = query.value(1).toString();
+    }
+    return {};
+}
+
+void discard(const Partial& partial)
+{
+    removeOwnFolder(partial.path);
+}
+
+} // namespace Folder
+
+Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
+    const QDateTime& now, const Options& options)
+{
+    if (const QString error = Folder::clearLeftovers(targetFolder, options); !error.isEmpty())
+        return Failure { error };
+    // Room for the scratch copy and the compressed one, above the disk's reserve.
+    const Space space = spaceOn(targetFolder);
+    const qint64 databaseBytes
+        = QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
+    const qint64 needed = databaseBytes + Folder::expectedBytes(targetFolder, databaseBytes);
+    if (const QString refusal = Folder::roomRefusal(targetFolder, needed, space, now, options); !refusal.isEmpty())
+        return Failure { refusal };
+    const Outcome<Folder::Partial> started = Folder::start(targetFolder, now, options.kind);
+    if (!started)
+        return started.setback<Entry>();
+    const Folder::Partial& partial = started.value();
+
+    const QString scratch = QDir(partial.path).filePath(DatabaseFileName.toString());
+    const QString compressed = QDir(partial.path).filePath(CompressedFileName.toString());
     bool diskFull = false;
     QString error = copyOnline(databasePath, scratch, options, space.reserve, &diskFull);
     Contents contents;
@@ -432,23 +502,16 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
         else if (back.compressedBytes != packed.compressedBytes || back.digest != packed.digest)
             error = QStringLiteral("备份的检查没有通过: 从磁盘读回的备份和写入的不一样");
     }
-    if (error.isEmpty()
-        && !DurableFile::replace(QDir(partial).filePath(ContentsFileName.toString()),
-            contentsText(contents, packed.plainBytes, packed.digest)))
-        error = QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(targetFolder));
     if (error.isEmpty())
-        error = copySettingFiles(dataFolder, partial);
-    const QString finalPath = target.filePath(name);
-    if (error.isEmpty() && !DurableFile::renameOver(partial, finalPath))
-        error = QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(targetFolder));
+        error = Folder::complete(partial, Folder::contentsText(contents, packed.plainBytes, packed.digest), dataFolder);
     if (!error.isEmpty()) {
-        removeOwnFolder(partial);
+        Folder::discard(partial);
         if (diskFull)
             return Failure { QStringLiteral("磁盘空间不够,没有备份:%1 所在的磁盘要给营业留出 %2 MB。已有的备份都还在。")
-                                 .arg(QDir::toNativeSeparators(targetFolder), megabytes(space.reserve)) };
+                                 .arg(QDir::toNativeSeparators(targetFolder), Folder::megabytes(space.reserve)) };
         return Failure { error };
     }
-    return Entry { finalPath, QDateTime::fromString(now.toString(MomentFormat), MomentFormat), options.kind, true };
+    return Entry { partial.finalPath, partial.taken, options.kind, true };
 }
 
 QStringList rotate(const QString& folder, const QDateTime& now, QStringList* removed, qint64 limit)
@@ -506,7 +569,7 @@ Outcome<Contents> inspect(const QString& path)
     const QFileInfo file(path);
     if (!file.isFile())
         return Failure { QStringLiteral("找不到文件 %1").arg(QDir::toNativeSeparators(path)) };
-    if (path.endsWith(QStringLiteral(".zst"))) {
+    if (path.endsWith(QStringLiteral(".zst")) || path.endsWith(QStringLiteral(".dump"))) {
         const std::optional<Described> described
             = readContentsText(QDir(file.absolutePath()).filePath(ContentsFileName.toString()));
         if (!described)
@@ -527,23 +590,8 @@ Outcome<Contents> inspect(const QString& path)
             return QStringLiteral("这个文件不是本系统的数据库");
         if (contents.schemaVersion > Database::SchemaVersion)
             return QStringLiteral("这个备份来自更新版本的程序(数据库版本 %1)").arg(contents.schemaVersion);
-        if (!query.exec(QStringLiteral("SELECT count(*), max(id) FROM Receiptform")) || !query.next())
-            return DatabaseErrorText(query.lastError());
-        contents.receiptCount = query.value(0).toLongLong();
-        contents.lastReceipt = query.value(1).toLongLong();
         query.finish();
-        if (contents.lastReceipt == 0)
-            return QString();
-        if (!query.prepare(QStringLiteral("SELECT time, alljine FROM Receiptform WHERE id=?")))
-            return DatabaseErrorText(query.lastError());
-        query.addBindValue(contents.lastReceipt);
-        if (!query.exec())
-            return DatabaseErrorText(query.lastError());
-        if (query.next()) {
-            contents.lastReceiptTime = DateTimeFromText(query.value(0).toString());
-            contents.lastReceiptTotal = query.value(1).toString();
-        }
-        return QString();
+        return Folder::readReceipts(db, contents);
     });
     if (!error.isEmpty())
         return Failure { error };
@@ -562,6 +610,8 @@ QStringList problems(const QString& path, const HandleWatcher& watcher)
 RestoreProblem prepareRestore(const QString& backupDatabase, const QString& candidatePath)
 {
     removeDatabaseFiles(candidatePath);
+    if (backupDatabase.endsWith(QStringLiteral(".dump")))
+        return { DumpRestoreText.toString(), false };
     const QString candidateFolder = QFileInfo(candidatePath).absolutePath();
     RestoreProblem problem;
     qint64 needed = QFileInfo(backupDatabase).size();
@@ -598,7 +648,7 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
         if (const QStringList found = problems(candidatePath); !found.isEmpty())
             problem.error = found.mid(0, 3).join(u'\n');
     }
-    if (problem.error.isEmpty() && !syncFile(candidatePath))
+    if (problem.error.isEmpty() && !Folder::syncFile(candidatePath))
         problem.error = QStringLiteral("恢复的数据没有写到磁盘上");
     if (!problem.error.isEmpty()) {
         removeDatabaseFiles(candidatePath);

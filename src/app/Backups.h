@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Outcome.h"
+#include "app/ServerAddress.h"
 
 #include <QDateTime>
 #include <QList>
@@ -16,7 +17,10 @@ struct sqlite3;
 // The backups of a data folder. Each is a folder named by the moment it was taken,
 // "tavrel-yyyyMMdd-HHmmss", holding a consistent copy of the database, compressed
 // (data.db.zst, with contents.txt saying what it holds), and the setting files of the data
-// folder beside it; backups of earlier versions hold data.db as it is. The desk keeps them in
+// folder beside it; backups of earlier versions hold data.db as it is. A desk whose house is
+// kept on a database server backs up the server's database in the same layout: its dump
+// (data.dump, pg_dump's own format, for the server's administrator to restore with
+// pg_restore) with contents.txt beside it. The desk keeps them in
 // backup/ in the data folder; a backup made before a restore ends in "-before-restore" and is
 // never rotated away.
 //
@@ -33,6 +37,7 @@ enum class Kind { Regular, BeforeRestore };
 inline constexpr QStringView FolderName = u"backup";
 inline constexpr QStringView DatabaseFileName = u"data.db";
 inline constexpr QStringView CompressedFileName = u"data.db.zst";
+inline constexpr QStringView DumpFileName = u"data.dump";
 inline constexpr QStringView ContentsFileName = u"contents.txt";
 // The limit of the backups' total size, in the data folder.
 inline constexpr QStringView LimitFileName = u"backup.ini";
@@ -43,8 +48,9 @@ struct Entry
     QDateTime taken;
     Kind kind = Kind::Regular;
     bool compressed = true;
+    bool serverDump = false; // the dump of a server's database (then not compressed)
 
-    // data.db.zst, or data.db in a backup of an earlier version.
+    // data.db.zst, data.db in a backup of an earlier version, or data.dump.
     QString databasePath() const;
 };
 
@@ -103,6 +109,23 @@ QList<Entry> list(const QString& folder);
 Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
     const QDateTime& now, const Options& options = {});
 
+// The database server a backup is taken from, and the password of the desk's connection
+// (empty: libpq's own places). The password reaches pg_dump through its environment, never a
+// file or its command line.
+struct ServerLogin
+{
+    ServerAddress address;
+    QString password;
+};
+
+// Takes a backup of the house on `server` and the setting files of `dataFolder` into a new
+// folder in `targetFolder`, as make() does for a file: pg_dump writes the dump of one
+// committed state (the snapshot of the transaction that also reads what contents.txt says),
+// the dump is listed by pg_restore to prove it whole, and the folder takes its name only then.
+// Returns the backup, or the error text (a missing pg_dump says which package to install).
+Outcome<Entry> dump(const ServerLogin& server, const QString& dataFolder, const QString& targetFolder,
+    const QDateTime& now, const Options& options = {});
+
 // Removes the regular backups of `folder` that BackupRotation lets go, then, while the backups
 // together take more than `limit` bytes (0: no limit), the oldest regular ones but the newest
 // backup. Returns what could not be removed and what was left alone (one line each);
@@ -124,6 +147,10 @@ struct RestoreProblem
     QString error; // empty: none
     bool diskFull = false; // the disk could not take the restored file: the backup may be sound
 };
+
+// What a restore at a desk says of a server's dump.
+inline constexpr QStringView DumpRestoreText = u"这是数据库服务器的备份(pg_dump 的格式),不能在收银台恢复:"
+                                               u"请服务器的管理员用 pg_restore 恢复。";
 
 // The file that a restore puts in place of data.db: a copy of the backup's database
 // (decompressed and checked against its checksum), opened as the desk opens its own (checked,

@@ -234,7 +234,7 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     if (!refusal.isEmpty())
         return fail(
             refusedForPassword(refusal) ? DatabaseProblem::PasswordNeeded : DatabaseProblem::Unreachable, refusal);
-    // The desk's texts go to the server as UTF-8, and its stamps are texts of the desk's clock.
+    // The desk's texts go to the server as UTF-8, whatever the server's own encoding.
     if (const SqlResult set = execAsWritten(QStringLiteral("SET client_encoding TO 'UTF8'")); !set.ok())
         return fail(DatabaseProblem::Other, set.error);
     return true;
@@ -332,6 +332,7 @@ bool Database::openReader(const QString& filePath)
 {
     close();
     m_filePath = filePath;
+    m_server.reset();
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
     m_dialect = SqlDialect(SqlEngine::Sqlite);

@@ -267,11 +267,17 @@ QString DeskSessionStore::writeList(const QString& table, const QString& key, co
     const SqlResult cleared = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE list=?").arg(table), { key });
     if (!cleared.ok())
         return cleared.error;
-    const QString insert = QStringLiteral("INSERT INTO %1 (list, position, number) VALUES (?, ?, ?)").arg(table);
+    if (numbers.isEmpty())
+        return {};
+    // The whole list in one statement (one for each length it has had): on a server each
+    // statement is a round trip, and the queue is written back with every settlement.
+    QStringList rows;
+    QVariantList values;
     for (int position = 0; position < numbers.size(); ++position) {
-        const SqlResult added = m_database.exec(insert, { key, position, numbers[position] });
-        if (!added.ok())
-            return added.error;
+        rows.append(QStringLiteral("(?, ?, ?)"));
+        values << key << position << numbers[position];
     }
-    return {};
+    return m_database
+        .exec(QStringLiteral("INSERT INTO %1 (list, position, number) VALUES %2").arg(table, rows.join(u", ")), values)
+        .error;
 }

@@ -138,7 +138,7 @@ bool DeskApplication::start(const QString& dataFolderGiven)
         return false;
     }
     if (server.value())
-        return openServerDesk(*server.value());
+        return openServerDesk(*server.value(), dataFolder);
 
     const QString databasePath = DataFolder::databasePath(dataFolder);
     if (!QFileInfo::exists(databasePath)) {
@@ -147,9 +147,7 @@ bool DeskApplication::start(const QString& dataFolderGiven)
             return false;
         }
     }
-    m_backups = std::make_unique<DeskBackups>(m_services, databasePath, dataFolder);
-    QObject::connect(
-        &m_session, &DeskSession::shiftClosed, m_backups.get(), [this] { m_backups->startInBackground(); });
+    keepBackups(std::make_unique<DeskBackups>(m_services, databasePath, dataFolder));
     return openDesk(databasePath);
 }
 
@@ -164,7 +162,14 @@ bool DeskApplication::openDesk(const QString& databasePath)
     return openWindows();
 }
 
-bool DeskApplication::openServerDesk(const ServerAddress& server)
+void DeskApplication::keepBackups(std::unique_ptr<DeskBackups> backups)
+{
+    m_backups = std::move(backups);
+    QObject::connect(
+        &m_session, &DeskSession::shiftClosed, m_backups.get(), [this] { m_backups->startInBackground(); });
+}
+
+bool DeskApplication::openServerDesk(const ServerAddress& server, const QString& dataFolder)
 {
     MessageService& messages = m_services.messages;
     QString password;
@@ -184,6 +189,9 @@ bool DeskApplication::openServerDesk(const ServerAddress& server)
     // The house's settings, on a server just made: the rows of the delivered ones.
     if (!FirstStart::WriteDeliveredSettingFiles(m_services.settings, messages))
         return false;
+    // Backups of the server's database go into this desk's folder.
+    keepBackups(
+        std::make_unique<DeskBackups>(m_services, QString(), dataFolder, Backups::ServerLogin { server, password }));
     return openWindows();
 }
 
@@ -213,17 +221,13 @@ void DeskApplication::bindBackupCommands()
     m_mainWindow->setOpener(MainWindow::Command::Backup, [this, generalManager](const CommandContext& context) {
         if (!generalManager(QStringLiteral("只有总经理帐户登录才能备份数据!")))
             return;
-        if (!m_backups) {
-            m_services.messages.inform(ServerBackupText.toString());
-            return;
-        }
         BackupDialog dialog(m_services, *m_backups, context.window);
         dialog.exec();
     });
     m_mainWindow->setOpener(MainWindow::Command::Restore, [this, generalManager](const CommandContext& context) {
         if (!generalManager(QStringLiteral("只有总经理帐户登录才能恢复数据!")))
             return;
-        if (!m_backups) {
+        if (isOnServer()) {
             m_services.messages.inform(ServerRestoreText.toString(), {}, MessageService::Icon::Warning);
             return;
         }
@@ -243,6 +247,8 @@ QString DeskApplication::restore(const Backups::Entry& backup)
 {
     if (QApplication::activeModalWidget())
         return QStringLiteral("请先关闭其他窗口,再恢复数据。");
+    if (backup.serverDump)
+        return Backups::DumpRestoreText.toString();
     const QString databasePath = m_database.filePath();
     const QString dataFolder = m_backups->dataFolder();
     const QString candidate = databasePath + QStringLiteral(".restore");
@@ -310,7 +316,7 @@ void DeskApplication::checkDatabase()
 {
     // The server checks its own pages; the chains and the ledger there are walked from the
     // operator log's window.
-    if (m_databaseCheck || !m_backups)
+    if (m_databaseCheck || isOnServer())
         return;
     const QString databasePath = m_database.filePath();
     const bool logFound = m_database.logFoundAtOpen();

@@ -65,9 +65,7 @@ public:
         AlertSound& sound;
     };
 
-    // What "数据备份" and "数据恢复" say at a desk whose house is kept on a server.
-    static constexpr QStringView ServerBackupText
-        = u"这家店的数据在数据库服务器上,由服务器备份:请服务器的管理员用 pg_dump 定期备份(见使用说明)。";
+    // What "数据恢复" says at a desk whose house is kept on a server.
     static constexpr QStringView ServerRestoreText = u"这家店的数据在数据库服务器上,不能在收银台恢复:恢复会改动每一台"
                                                      u"收银台的数据。请服务器的管理员用 pg_restore 恢复备份。";
 
@@ -93,8 +91,9 @@ public:
     QString restore(const Backups::Entry& backup);
 
     MainWindow& mainWindow() const { return *m_mainWindow; }
-    // The backups of a house kept in the folder's file; a house on a server has none here.
-    bool hasBackups() const { return m_backups != nullptr; }
+    // The house is kept on a database server: its backups are the server's dumps, and the
+    // file's checks and restores have no place.
+    bool isOnServer() const { return m_database.server().has_value(); }
     DeskBackups& backups() const { return *m_backups; }
     AppServices& services() { return m_services; }
     Database& database() { return m_database; }
@@ -108,7 +107,9 @@ private:
     bool openDesk(const QString& databasePath);
     // Opens the house kept on `server`, asking for the password while the server refuses the
     // one given.
-    bool openServerDesk(const ServerAddress& server);
+    bool openServerDesk(const ServerAddress& server, const QString& dataFolder);
+    // The desk's backups from now on; one follows each hand-over.
+    void keepBackups(std::unique_ptr<DeskBackups> backups);
     // The part of a start after the database is open: the session restored, the main window.
     bool openWindows();
     void bindBackupCommands();

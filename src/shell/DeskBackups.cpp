@@ -10,10 +10,12 @@
 
 const QString DeskBackups::FailedText = QStringLiteral("自动备份失败:%1\n以前的备份没有受到影响。");
 
-DeskBackups::DeskBackups(AppServices& services, QString databasePath, QString dataFolder)
+DeskBackups::DeskBackups(
+    AppServices& services, QString databasePath, QString dataFolder, std::optional<Backups::ServerLogin> server)
     : m_services(services)
     , m_databasePath(std::move(databasePath))
     , m_dataFolder(std::move(dataFolder))
+    , m_server(std::move(server))
 { }
 
 DeskBackups::~DeskBackups() = default;
@@ -27,7 +29,8 @@ BackupJob::Request DeskBackups::request(const QString& targetFolder) const
 {
     const bool own = QDir(targetFolder).absolutePath() == QDir(folder()).absolutePath();
     const qint64 limit = own ? Backups::spaceOn(targetFolder, Backups::limitSetting(m_dataFolder)).limit : 0;
-    return { m_databasePath, m_dataFolder, targetFolder, m_services.clock.now(), Backups::Kind::Regular, own, limit };
+    return { m_databasePath, m_dataFolder, targetFolder, m_services.clock.now(), Backups::Kind::Regular, own, limit,
+        m_server };
 }
 
 void DeskBackups::startInBackground()

@@ -13,7 +13,8 @@ struct AppServices;
 // The backups of the running desk: one in the background once the start's check found the
 // database sound and one after each hand-over, into backup/ of the data folder (the old ones
 // rotated away), and one on the spot when the general manager asks for it ("数据备份"), there or into a folder he
-// chooses. A background backup that fails is reported; the backups taken before stay as they were.
+// chooses. A desk whose house is on a server backs up the server's database (its dump). A background backup that fails
+// is reported; the backups taken before stay as they were.
 class DeskBackups : public QObject
 {
     Q_OBJECT
@@ -21,7 +22,8 @@ class DeskBackups : public QObject
 public:
     static const QString FailedText; // "自动备份失败:…", %1 the reason
 
-    DeskBackups(AppServices& services, QString databasePath, QString dataFolder);
+    DeskBackups(AppServices& services, QString databasePath, QString dataFolder,
+        std::optional<Backups::ServerLogin> server = std::nullopt);
     ~DeskBackups() override;
 
     QString folder() const; // backup/ of the data folder
@@ -48,6 +50,7 @@ private:
     AppServices& m_services;
     const QString m_databasePath;
     const QString m_dataFolder;
+    const std::optional<Backups::ServerLogin> m_server;
     std::unique_ptr<BackupJob> m_job;
     bool m_another = false; // asked for while one ran
 };

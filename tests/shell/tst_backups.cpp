@@ -535,7 +535,7 @@ private slots:
         disk.fill(256 * 1024);
 
         BackupJob::Request request { env.database.filePath(), env.folder(), folder, Today, Backups::Kind::Regular, true,
-            1024 * 1024 * 1024 };
+            1024 * 1024 * 1024, std::nullopt };
         const BackupJob::Result result = BackupJob::run(request);
         QVERIFY(!result.entry);
         QVERIFY2(result.error.startsWith(u"磁盘空间不够,没有备份"_s), qPrintable(result.error));
@@ -610,7 +610,7 @@ private slots:
             QVERIFY(!entry.path.endsWith(u"tavrel-20250101-100000"_s)); // never offered for a restore
 
         BackupJob::Request request { env.database.filePath(), env.folder(), folder, Today, Backups::Kind::Regular, true,
-            0 };
+            0, std::nullopt };
         const BackupJob::Result result = BackupJob::run(request);
         QVERIFY2(result.entry, qPrintable(result.error));
         QCOMPARE(result.removed.size(), 4);

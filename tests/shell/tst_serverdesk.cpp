@@ -1,20 +1,27 @@
 // A desk whose folder names a database server opens the house there, as a whole desk
 // program: it asks for nothing it does not need, says what is wrong when the server holds no
-// house, keeps nothing of the house in its folder, and leaves backups to the server.
+// house, keeps nothing of the house in its folder, and backs the server's database up by its
+// dump.
 
+#include "app/Backups.h"
 #include "app/DataFolder.h"
 #include "app/Database.h"
 #include "app/ServerAddress.h"
 #include "desk/DeskSession.h"
+#include "shell/BackupDialog.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
 #include "support/DeskFixture.h"
+#include "support/ManualClock.h"
 #include "support/ServerFixture.h"
+#include "support/WidgetDriver.h"
 #include "users/Roles.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QProcess>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -47,7 +54,7 @@ private slots:
         QCOMPARE(desk.database().dialect().engine(), SqlEngine::Postgres);
         QVERIFY(desk.database().server().has_value());
         QVERIFY(!QFileInfo::exists(DataFolder::databasePath(desk.folder())));
-        QVERIFY(!desk.application().hasBackups());
+        QVERIFY(desk.application().isOnServer());
         // The house's settings are the server's rows, the delivered ones written by the first
         // desk; the folder holds none of them.
         QString error;
@@ -61,13 +68,83 @@ private slots:
         QVERIFY(desk.start());
         QVERIFY(desk.session().guestInRooms().contains(u"101"_s));
 
-        // Backups and restores are the server's administrator's.
+        // A restore changes every desk's data: it is the server's administrator's.
         desk.window().takeLogin(GeneralManager, u"总经理"_s, u"admin"_s);
-        desk.window().action(MainWindow::Command::Backup)->trigger();
         desk.window().action(MainWindow::Command::Restore)->trigger();
-        QCOMPARE(desk.messages.texts(),
-            (QStringList {
-                DeskApplication::ServerBackupText.toString(), DeskApplication::ServerRestoreText.toString() }));
+        QCOMPARE(desk.messages.texts(), QStringList { DeskApplication::ServerRestoreText.toString() });
+    }
+
+    // "数据备份" at a desk of a server: the server's dump, in this desk's backup folder, that
+    // pg_restore makes into a house a desk opens as it was.
+    void aBackupIsTheServersDump()
+    {
+        TAVREL_SKIP_WITHOUT_SERVER();
+        ServerFixture server;
+        QVERIFY2(server.ok(), qPrintable(server.error()));
+        {
+            Database maker;
+            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
+        }
+        DeskFixture desk;
+        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        QVERIFY(desk.start());
+        QVERIFY(desk.session().markGuestIn(u"101"_s));
+
+        desk.window().takeLogin(GeneralManager, u"总经理"_s, u"admin"_s);
+        int listed = -1;
+        WhenDialogOpens<BackupDialog>([&](BackupDialog* dialog) {
+            Click(dialog, u"backUpButton"_s);
+            listed = Child<QListWidget>(dialog, u"backupList"_s)->count();
+            Click(dialog, u"closeButton"_s);
+        });
+        desk.window().action(MainWindow::Command::Backup)->trigger();
+        QCOMPARE(listed, 1);
+        QVERIFY2(desk.messages.lastText().startsWith(u"备份完成"_s), qPrintable(desk.messages.texts().join(u'\n')));
+
+        const QList<Backups::Entry> backups = Backups::list(Backups::folderOf(desk.folder()));
+        QCOMPARE(backups.size(), 1);
+        const Backups::Entry& backup = backups.first();
+        QVERIFY(backup.serverDump);
+        QVERIFY(backup.databasePath().endsWith(u"/data.dump"_s));
+        const Outcome<Backups::Contents> contents = Backups::inspect(backup.databasePath());
+        QVERIFY2(contents, qPrintable(contents.text()));
+        QCOMPARE(contents.value().schemaVersion, Database::SchemaVersion);
+        QCOMPARE(
+            desk.database().scalar(u"SELECT count(*) FROM operator_log WHERE description LIKE '数据备份到%'"_s).toInt(),
+            1);
+        // A dump that cannot be taken, or is stopped half-way, leaves nothing behind.
+        const QString folder = Backups::folderOf(desk.folder());
+        const auto everything
+            = [&folder] { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+        const QStringList before = everything();
+        QVERIFY(!Backups::dump({ server.address().withDatabase(u"tavrel_no_such_house"_s), {} }, desk.folder(), folder,
+            desk.clock.now().addSecs(60)));
+        const std::atomic<bool> stop { true };
+        Backups::Options stopping;
+        stopping.stop = &stop;
+        const Outcome<Backups::Entry> stopped
+            = Backups::dump({ server.address(), {} }, desk.folder(), folder, desk.clock.now().addSecs(120), stopping);
+        QCOMPARE(stopped.text(), u"已停止"_s);
+        QCOMPARE(everything(), before);
+
+        // A dump is never put in place of a desk's data.
+        QCOMPARE(desk.application().restore(backup), Backups::DumpRestoreText.toString());
+
+        // The administrator's restore, as the user guide tells it, gives the house back whole.
+        ServerFixture restored;
+        QVERIFY2(restored.ok(), qPrintable(restored.error()));
+        QProcess pgRestore;
+        pgRestore.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        pgRestore.start(u"pg_restore"_s,
+            { u"--exit-on-error"_s, u"--dbname="_s + restored.address().url(), backup.databasePath() });
+        QVERIFY(pgRestore.waitForFinished(60'000));
+        QCOMPARE(pgRestore.exitCode(), 0);
+        Database again;
+        QVERIFY2(again.openServer(restored.address()), qPrintable(again.lastError()));
+        ManualClock clock;
+        DeskSession session(again, clock);
+        QVERIFY(session.restore());
+        QVERIFY(session.guestInRooms().contains(u"101"_s));
     }
 
     // A server that cannot be reached: the desk names it and asks for no password.

@@ -1,0 +1,396 @@
+// How long the guest waits at a desk whose house is on a PostgreSQL server while his bill is
+// settled, alone and with a second desk settling at the same time:
+//
+//     build/bench/bench_serversettlement --server postgresql://tavrel@host/tavrel [--settlements 1000] [--desks 2]
+//
+// The database holds a house (tavrel --create-house), or is empty and gets one. Each round
+// settles a bill of 2 technicians and 3 goods lines through the desk's own settlement (one
+// transaction through QtSql and the desk session), then writes the same rows through libpq
+// with statements prepared once, in one transaction that takes the same write lock of the
+// house: the floor no code on top of the server can beat. The two alternate round by round.
+// With --desks 2 a second process does the same at the same time on its own rooms and
+// technicians. Both add their bills to the house.
+
+#include "app/Clock.h"
+#include "app/Database.h"
+#include "app/MessageService.h"
+#include "app/ServerAddress.h"
+#include "app/SettingPlace.h"
+#include "app/TextFormat.h"
+#include "desk/DeskSession.h"
+#include "payroll/CommissionFormulaStore.h"
+#include "service/ServiceSettings.h"
+#include "service/Settlement.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <libpq-fe.h>
+
+namespace {
+
+constexpr int TechniciansPerDesk = 20;
+constexpr int StockOfEachGoods = 10'000'000;
+// The key of the house's write lock, as the desk takes it.
+constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
+
+[[noreturn]] void Fail(const QString& text)
+{
+    QTextStream(stderr) << "bench_serversettlement: " << text << '\n';
+    std::exit(1);
+}
+
+class PrintingMessages : public MessageService
+{
+public:
+    void inform(const QString& text, const QString&, Icon) override { QTextStream(stderr) << text << '\n'; }
+    bool ask(const QString&, const QString&, Icon) override { return true; }
+};
+
+QString GoodsName(int index)
+{
+    return QStringLiteral("商品%1").arg(index + 1);
+}
+
+struct Percentiles
+{
+    double p50 = 0; // milliseconds
+    double p99 = 0;
+    double max = 0;
+};
+
+Percentiles Of(QList<qint64> nanoseconds)
+{
+    std::sort(nanoseconds.begin(), nanoseconds.end());
+    const auto at = [&nanoseconds](double share) {
+        const qsizetype index
+            = std::clamp<qsizetype>(qsizetype(std::ceil(share * nanoseconds.size())) - 1, 0, nanoseconds.size() - 1);
+        return nanoseconds[index] / 1e6;
+    };
+    return { at(0.50), at(0.99), nanoseconds.last() / 1e6 };
+}
+
+// --- the floor: the same rows through libpq --------------------------------------------------------
+
+// The rows one settlement writes, each statement prepared once: the receipt, 2 salary rows,
+// 3 stock updates with their goods rows, the room's open bill removed and its 2 technicians
+// moved from the working list to the tail of the idle queue; under the house's write lock.
+class Floor
+{
+public:
+    Floor(const ServerAddress& address, QString tag)
+        : m_tag(std::move(tag))
+    {
+        m_connection = PQconnectdb(address.url().toUtf8().constData());
+        if (PQstatus(m_connection) != CONNECTION_OK)
+            Fail(QString::fromUtf8(PQerrorMessage(m_connection)));
+        prepare("lock", "SELECT pg_advisory_xact_lock($1)");
+        prepare("largest", "SELECT max(id) FROM Receiptform");
+        prepare("receipt",
+            "INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, "
+            "dazheperson, alljine, paytype, cashier, time) VALUES ($1, $2, $3, '2', '1', '', $4, '1.00', '0', $5, "
+            "'普通', 'c1', $6)");
+        prepare("salary",
+            "INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
+            "VALUES ($1, $2, $3, '1', '1', '18.00', $4, 'c1')");
+        prepare("stock", "SELECT rowid, str6 FROM kucheninfo WHERE str2=$1 ORDER BY rowid LIMIT 1");
+        prepare("sell", "UPDATE kucheninfo SET str6=$1 WHERE rowid=$2");
+        prepare("goods",
+            "INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
+            "VALUES ($1, $2, '瓶', '5.00', '1', '5.00', $3, 'c1')");
+        for (const char* table : { "desk_bill_technician", "desk_bill_goods", "desk_bill" })
+            prepare(QByteArray("remove_") + table, QByteArray("DELETE FROM ") + table + " WHERE room=$1");
+        prepare("leave", "DELETE FROM desk_queue WHERE list=$1 AND number=$2");
+        prepare("leave_all", "DELETE FROM desk_queue WHERE list=$1");
+        prepare("queue", "INSERT INTO desk_queue (list, position, number) VALUES ($1, $2, $3)");
+        prepare("open", "INSERT INTO desk_bill (room, start_time) VALUES ($1, $2)");
+        prepare("line", "INSERT INTO desk_bill_technician (room, position, number, name) VALUES ($1, $2, $3, $4)");
+        prepare("goodsline",
+            "INSERT INTO desk_bill_goods (room, position, name, quantity, unit_price, unit) VALUES ($1, $2, $3, 1, "
+            "'5.00', '瓶')");
+        clearLists();
+    }
+    ~Floor()
+    {
+        clearLists();
+        PQfinish(m_connection);
+    }
+
+    // The open bill the next settlement removes (not timed).
+    void openBill(int round)
+    {
+        m_room = (m_tag + QStringLiteral("FLOOR%1").arg(round)).toUtf8();
+        m_time = DateTimeText(QDateTime::currentDateTime()).toUtf8();
+        m_numbers = { QByteArray::number(900 + round % 60), QByteArray::number(900 + (round + 1) % 60) };
+        plain("BEGIN");
+        run("open", { m_room, m_time });
+        for (int i = 0; i < 2; ++i) {
+            run("line", { m_room, QByteArray::number(i), m_numbers[i], m_numbers[i] });
+            run("queue", { working(), QByteArray::number(2 * round + i), m_numbers[i] });
+        }
+        for (int i = 0; i < 3; ++i)
+            run("goodsline", { m_room, QByteArray::number(i), GoodsName(i).toUtf8() });
+        plain("COMMIT");
+    }
+
+    void settle(int round)
+    {
+        plain("BEGIN");
+        run("lock", { QByteArray::number(HouseWriteLock) });
+        PGresult* largest = run("largest", {}, true);
+        const qint64 number = PQgetisnull(largest, 0, 0) ? 1 : QByteArray(PQgetvalue(largest, 0, 0)).toLongLong() + 1;
+        PQclear(largest);
+        const QByteArray id = QByteArray::number(number);
+        run("receipt", { id, m_room, m_time + "—" + m_time, "15.00", "155.00", m_time });
+        for (int i = 0; i < 2; ++i)
+            run("salary", { id, m_numbers[i], m_numbers[i], m_time });
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray name = GoodsName(i).toUtf8();
+            PGresult* stock = run("stock", { name }, true);
+            if (PQntuples(stock) > 0) {
+                const QByteArray row = PQgetvalue(stock, 0, 0);
+                const QByteArray remaining = QByteArray::number(QByteArray(PQgetvalue(stock, 0, 1)).toLongLong() - 1);
+                run("sell", { remaining, row });
+            }
+            PQclear(stock);
+            run("goods", { id, name, m_time });
+        }
+        for (const char* table : { "desk_bill_technician", "desk_bill_goods", "desk_bill" })
+            run(QByteArray("remove_") + table, { m_room });
+        for (int i = 0; i < 2; ++i) {
+            run("leave", { working(), m_numbers[i] });
+            run("queue", { idle(), QByteArray::number(2 * round + i), m_numbers[i] });
+        }
+        plain("COMMIT");
+    }
+
+private:
+    QByteArray working() const { return (m_tag + QStringLiteral("floor-working")).toUtf8(); }
+    QByteArray idle() const { return (m_tag + QStringLiteral("floor-idle")).toUtf8(); }
+
+    void clearLists()
+    {
+        for (const QByteArray& list : { working(), idle() })
+            run("leave_all", { list });
+    }
+
+    void prepare(const QByteArray& name, const QByteArray& sql)
+    {
+        PGresult* result = PQprepare(m_connection, name.constData(), sql.constData(), 0, nullptr);
+        check(result, PGRES_COMMAND_OK);
+        PQclear(result);
+    }
+
+    // Runs a prepared statement; its result is returned when `keep` is set (the caller clears it).
+    PGresult* run(const QByteArray& name, const QList<QByteArray>& values, bool keep = false)
+    {
+        std::vector<const char*> pointers;
+        for (const QByteArray& value : values)
+            pointers.push_back(value.constData());
+        PGresult* result = PQexecPrepared(
+            m_connection, name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0);
+        check(result, PQresultStatus(result) == PGRES_TUPLES_OK ? PGRES_TUPLES_OK : PGRES_COMMAND_OK);
+        if (keep)
+            return result;
+        PQclear(result);
+        return nullptr;
+    }
+
+    void plain(const char* sql)
+    {
+        PGresult* result = PQexec(m_connection, sql);
+        check(result, PGRES_COMMAND_OK);
+        PQclear(result);
+    }
+
+    void check(PGresult* result, ExecStatusType expected)
+    {
+        if (PQresultStatus(result) != expected)
+            Fail(QString::fromUtf8(PQerrorMessage(m_connection)));
+    }
+
+    PGconn* m_connection = nullptr;
+    const QString m_tag;
+    QByteArray m_room;
+    QByteArray m_time;
+    QList<QByteArray> m_numbers;
+};
+
+// --- the desk's own settlement ---------------------------------------------------------------------
+
+// This desk's technicians: 20 of its own, so that two desks never ask for the same one.
+QString Technician(const QString& tag, int index)
+{
+    return tag + QStringLiteral("%1").arg(index + 1, 2, 10, QLatin1Char('0'));
+}
+
+// A room in service with 2 technicians from the idle queue and 3 goods lines (not timed).
+void OpenRoom(DeskSession& session, const Clock& clock, const QString& room, const QString& tag)
+{
+    OpenBill bill;
+    bill.startTime = clock.now().addSecs(-3600);
+    bill.massageClocks = 2;
+    bill.footWashClocks = 1;
+    QStringList mine;
+    for (const QString& number : session.idleQueue().numbers()) {
+        if (number.startsWith(tag))
+            mine.append(number);
+    }
+    if (mine.size() < 2)
+        Fail(QStringLiteral("the idle queue holds no technicians of desk %1: give the bench a database of its own")
+                 .arg(tag));
+    for (int i = 0; i < 2; ++i) {
+        bill.technicians.append({ mine[i], QStringLiteral("技师") + mine[i], 2 - i, 1, false });
+        if (const Outcome<> moved = session.moveToWorking(mine[i]); !moved)
+            Fail(moved.text());
+    }
+    for (int i = 0; i < 3; ++i)
+        bill.goods.append({ GoodsName(i), 1 + i, QStringLiteral("5.00"), QStringLiteral("瓶") });
+    if (const Outcome<> opened = session.openBill(room, bill); !opened)
+        Fail(opened.text());
+}
+
+// The goods, prices and commission formula a settlement needs, once per house.
+void PrepareHouse(Database& database, SettingPlace& settings, MessageService& messages)
+{
+    if (!ServiceSettings::readForCheckout(settings, messages).complete) {
+        const ServiceSettings prices { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
+            Decimal::fromDouble(0.9).value() };
+        if (!prices.write(settings, messages))
+            Fail(QStringLiteral("cannot write the prices"));
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (database.scalar(QStringLiteral("SELECT count(*) FROM kucheninfo WHERE str2=?"), { GoodsName(i) }).toInt()
+            == 0)
+            database.exec(
+                QStringLiteral("INSERT INTO kucheninfo (str1, str2, str4, str5, str6) VALUES (?, ?, ?, ?, ?)"),
+                { QStringLiteral("B%1").arg(i), GoodsName(i), QStringLiteral("瓶"), QStringLiteral("5.00"),
+                    QString::number(StockOfEachGoods) });
+    }
+    CommissionFormulaStore formulas(database);
+    const Outcome<std::optional<CommissionFormula>> formula = formulas.load();
+    if (formula && !formula.value()) {
+        const CommissionFormula standard { QStringLiteral("20"), QStringLiteral("20"), QStringLiteral("20"),
+            QStringLiteral("20"), QStringLiteral("10"), QStringLiteral("0") };
+        if (const Outcome<> saved = formulas.save(standard); !saved)
+            Fail(saved.text());
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times settlement at a desk whose house is on a server."));
+    parser.addHelpOption();
+    const QCommandLineOption serverOption(
+        QStringLiteral("server"), QStringLiteral("the house's database (postgresql://…)"), QStringLiteral("URL"));
+    const QCommandLineOption roundsOption(QStringLiteral("settlements"), QStringLiteral("settlements of each kind"),
+        QStringLiteral("N"), QStringLiteral("1000"));
+    const QCommandLineOption desksOption(QStringLiteral("desks"), QStringLiteral("desks settling at once (1 or 2)"),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption tagOption(QStringLiteral("desk-tag"), QStringLiteral("(the second desk's own)"),
+        QStringLiteral("TAG"), QStringLiteral("A"));
+    parser.addOptions({ serverOption, roundsOption, desksOption, tagOption });
+    parser.process(application);
+    const Outcome<ServerAddress> address = ServerAddress::parse(parser.value(serverOption));
+    if (!address)
+        Fail(address.text());
+    const int rounds = std::max(10, parser.value(roundsOption).toInt());
+    const QString tag = parser.value(tagOption);
+    QTextStream out(stdout);
+
+    Database database;
+    if (!database.openServer(address.value())) {
+        if (database.problem() != DatabaseProblem::NoHouse || !database.createHouse(address.value())
+            || !database.openServer(address.value()))
+            Fail(database.lastError());
+    }
+    PrintingMessages messages;
+    const std::unique_ptr<SettingPlace> settings = MakeSettingPlace(database);
+    if (tag == u"A")
+        PrepareHouse(database, *settings, messages);
+
+    // The second desk: the same rounds in a process of its own, started now.
+    QProcess second;
+    if (parser.value(desksOption).toInt() >= 2) {
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(QCoreApplication::applicationFilePath(),
+            { QStringLiteral("--server"), address.value().url(), QStringLiteral("--settlements"),
+                QString::number(rounds), QStringLiteral("--desk-tag"), QStringLiteral("B") });
+        if (!second.waitForStarted())
+            Fail(QStringLiteral("cannot start the second desk"));
+    }
+
+    SystemClock clock;
+    DeskSession session(database, clock);
+    if (const Outcome<> restored = session.restore(); !restored)
+        Fail(restored.text());
+    session.setCompany(QStringLiteral("Tavrel 桑拿足浴中心"), QStringLiteral("020-00000000"));
+    session.setCurrentCashier(QStringLiteral("c1"));
+    for (int i = 0; i < TechniciansPerDesk; ++i) {
+        if (!session.idleQueue().numbers().contains(Technician(tag, i))) {
+            const auto queued = session.queueTechnician(RotaShift::Early, Technician(tag, i));
+            if (!queued && queued.text() != DeskSession::AlreadyQueuedText)
+                Fail(queued.text());
+        }
+    }
+    const Outcome<std::optional<CommissionFormula>> formula = CommissionFormulaStore(database).load();
+    if (!formula || !formula.value())
+        Fail(QStringLiteral("no commission formula"));
+    const ServiceSettings prices = ServiceSettings::readForCheckout(*settings, messages);
+    Settlement settlement(database, session);
+    Floor floor(address.value(), tag);
+    const QString room = QStringLiteral("BENCH") + tag;
+    if (session.bill(room)) { // left by a run that was stopped
+        if (const Outcome<> closed = session.closeRoom(room); !closed)
+            Fail(closed.text());
+    }
+
+    QList<qint64> desk;
+    QList<qint64> raw;
+    for (int round = 0; round < rounds; ++round) {
+        OpenRoom(session, clock, room, tag);
+        SettlementRequest request;
+        request.room = room;
+        request.prices = prices;
+        request.technicians = session.bill(room)->technicians;
+        request.formula = *formula.value();
+        request.billTime = clock.now();
+        request.cashier = session.currentCashier();
+        QElapsedTimer timer;
+        timer.start();
+        const Outcome<SettledBill> settled = settlement.settle(request);
+        desk.append(timer.nsecsElapsed());
+        if (!settled)
+            Fail(settled.text());
+
+        floor.openBill(round);
+        timer.start();
+        floor.settle(round);
+        raw.append(timer.nsecsElapsed());
+    }
+    if (second.state() != QProcess::NotRunning && !second.waitForFinished(-1))
+        Fail(QStringLiteral("the second desk did not end"));
+
+    const Percentiles ours = Of(desk);
+    const Percentiles bare = Of(raw);
+    const auto ms = [](double value) { return QString::number(value, 'f', 3); };
+    out << "desk " << tag << ": " << desk.size() << " settlements of 2 technicians and 3 goods lines each, "
+        << (second.exitCode() == 0 && parser.value(desksOption).toInt() >= 2 ? "with another desk settling, " : "")
+        << "on " << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts:\n";
+    out << "  desk settlement     p50 " << ms(ours.p50) << " ms   p99 " << ms(ours.p99) << " ms   max " << ms(ours.max)
+        << " ms\n";
+    out << "  libpq floor         p50 " << ms(bare.p50) << " ms   p99 " << ms(bare.p99) << " ms   max " << ms(bare.max)
+        << " ms\n";
+    out << "  ratio               p50 " << QString::number(ours.p50 / bare.p50, 'f', 2) << " x (goal <= 2)   p99 "
+        << QString::number(ours.p99 / bare.p99, 'f', 2) << " x (goal <= 1.5)\n";
+    return second.exitCode();
+}
