@@ -103,6 +103,13 @@ QString DatabaseErrorText(const QSqlError& error)
         text = error.driverText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
+    // A server's report is "ERROR:  what happened" with lines of context for its log (the
+    // function that raised it, its code) below: the desk shows what happened, as it shows the
+    // text of a file's refusal.
+    for (const QLatin1String severity : { QLatin1String("ERROR:"), QLatin1String("FATAL:") }) {
+        if (text.startsWith(severity))
+            return text.section(QLatin1Char('\n'), 0, 0).mid(severity.size()).trimmed();
+    }
     return text;
 }
 
@@ -277,6 +284,7 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     close();
     m_filePath.clear();
     m_server = server;
+    m_password = password;
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
     m_problemDetail.clear();
@@ -413,6 +421,22 @@ bool Database::openReader(const QString& filePath)
     failed.error = DatabaseErrorText(db.lastError());
     failed.code = db.lastError().nativeErrorCode().toInt();
     return fail(failed);
+}
+
+bool Database::openLike(const Place& place)
+{
+    if (!place.server && place.filePath.isEmpty()) { // a database that is not open: nowhere to go
+        close();
+        m_server.reset();
+        m_filePath.clear();
+        return fail(DatabaseProblem::Missing, {});
+    }
+    if (!place.server)
+        return openReader(place.filePath);
+    if (!connectServer(*place.server, place.password))
+        return false;
+    const SqlResult readOnly = execAsWritten(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    return readOnly.ok() || fail(DatabaseProblem::Other, readOnly.error);
 }
 
 std::optional<int> Database::versionOf(const QString& filePath)

@@ -79,6 +79,20 @@ public:
     // Opens the file read-only, as it is, for reading on a worker thread beside the desk's own
     // connection (which checked and migrated it). Returns false with lastError() set.
     bool openReader(const QString& filePath);
+    // Where a connection is open: its file, or its server and the password it was opened with.
+    // Taken on the desk's thread and handed to a worker, which opens its own connection there.
+    struct Place
+    {
+        QString filePath;
+        std::optional<ServerAddress> server;
+        QString password;
+    };
+    Place place() const { return { m_filePath, m_server, m_password }; }
+    // Opens a second connection to `place`, for reading on a worker thread: the file as
+    // openReader() does, or the same server with the same password, where every transaction of
+    // this connection is read-only. Returns false with lastError() set.
+    bool openLike(const Place& place);
+    bool openLike(const Database& other) { return openLike(other.place()); }
     // The schema version a file was last brought to, read from its header without changing
     // it; empty when the file cannot be read as a database.
     static std::optional<int> versionOf(const QString& filePath);
@@ -188,6 +202,7 @@ private:
     SqlDialect m_dialect { SqlEngine::Sqlite };
     QString m_filePath;
     std::optional<ServerAddress> m_server;
+    QString m_password; // the one the server was opened with, for openLike()
     QString m_lastError;
     DatabaseProblem m_problem = DatabaseProblem::None;
     QString m_problemDetail;

@@ -100,6 +100,25 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
     return verdict;
 }
 
+// The walk of the chains of a house on a server, on a read-only connection of its own: the server
+// keeps its own pages, so there is nothing else to check.
+DatabaseCheck::Verdict chainsOnServer(const Database::Place& place, const QDate& since)
+{
+    DatabaseCheck::Verdict verdict;
+    Database reader;
+    if (!reader.openLike(place)) {
+        verdict.error = reader.lastError();
+        return verdict;
+    }
+    const RecordChain::Verdict chains
+        = RecordChain::verify(reader.connection(), since.isValid() ? since.toString(u"yyyy-MM-dd") : QString());
+    verdict.error = chains.error;
+    verdict.chainBreaks = chains.breaks;
+    verdict.logRows = chains.logRows;
+    verdict.receipts = chains.receipts;
+    return verdict;
+}
+
 } // namespace
 
 DatabaseCheck::DatabaseCheck(QObject* parent)
@@ -154,6 +173,28 @@ QString DatabaseCheck::ledgerReport(const Verdict& verdict)
     return QStringLiteral(
         "营业日帐与已存的单据不符,查询合计、营业图表和工资表的数字可能不准:\n%1\n单据本身完好。请联系维护人员核对。")
         .arg(verdict.ledgerDifferences.join(u'\n'));
+}
+
+void DatabaseCheck::startChains(const Database& database, const QDate& since)
+{
+    const Database::Place place = database.place();
+    if (!place.server) {
+        start(place.filePath, Depth::Quick, Scope::Chains, since);
+        return;
+    }
+    m_worker.start([this, place, since](const SqliteWorkerThread::HandleWatcher&) {
+        const Verdict verdict = chainsOnServer(place, since);
+        if (m_worker.isStopping())
+            return;
+        QMetaObject::invokeMethod(
+            this, [this, verdict] { emit finished(verdict); }, Qt::QueuedConnection);
+    });
+}
+
+DatabaseCheck::Verdict DatabaseCheck::runChains(const Database& database, const QDate& since)
+{
+    const Database::Place place = database.place();
+    return place.server ? chainsOnServer(place, since) : run(place.filePath, {}, Depth::Quick, Scope::Chains, since);
 }
 
 void DatabaseCheck::start(const QString& filePath, Depth depth, Scope scope, const QDate& since)

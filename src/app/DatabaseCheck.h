@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class Database;
 struct sqlite3;
 
 // The check of data.db: every page, by SQLite's quick check (every page and every row, in the
@@ -58,6 +59,11 @@ public:
     // (what was written since the last check); the pages are always checked whole.
     void start(
         const QString& filePath, Depth depth = Depth::Thorough, Scope scope = Scope::Whole, const QDate& since = {});
+    // Starts the walk of the chains alone (Scope::Chains) on a connection of its own to the place
+    // `database` is open on, a file or a server; finished() follows on this thread.
+    void startChains(const Database& database, const QDate& since = {});
+    // The same walk of the chains, run on the calling thread.
+    static Verdict runChains(const Database& database, const QDate& since = {});
     bool isRunning() const;
 
     // The same check, run on the calling thread. `opened` gets the check's connection handle

@@ -217,7 +217,8 @@ PagedTableModel::Page PagedTableModel::readPage(int pageIndex, int count, QStrin
             QStringList cells;
             cells.reserve(keyStart);
             for (int column = 0; column < keyStart; ++column)
-                cells.append(row.value(column).toString()); // a NULL is empty text
+                // A NULL is empty text; a server gives it with the column's type, which would read 0.
+                cells.append(row.isNull(column) ? QString() : row.value(column).toString());
             key.clear();
             for (int column = keyStart; column < keyStart + m_keyColumns.size(); ++column)
                 key.append(row.value(column));

@@ -58,7 +58,7 @@ ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCon
         QStringList cells(columnCount);
         return database.readRows(statement, values, [&](const QSqlQuery& row) {
             for (int column = 0; column < columnCount; ++column)
-                cells[column] = row.value(column).toString(); // a NULL is empty text
+                cells[column] = row.isNull(column) ? QString() : row.value(column).toString(); // a NULL is empty text
             return sink(cells);
         });
     };

@@ -14,9 +14,9 @@ std::function<void()> readGate;
 
 } // namespace
 
-QueryTotalsReader::QueryTotalsReader(QString filePath, QObject* parent)
+QueryTotalsReader::QueryTotalsReader(const Database& database, QObject* parent)
     : QObject(parent)
-    , m_filePath(std::move(filePath))
+    , m_database(database)
 { }
 
 QueryTotalsReader::~QueryTotalsReader()
@@ -59,7 +59,7 @@ void QueryTotalsReader::start(RecordKind kind, const QueryCondition& condition, 
     SqliteWorkerThread* worker = m_worker.get();
     QPointer<QueryTotalsReader> self(this);
     worker->start([this, self, worker, generation, kind, condition, withPayments, done = std::move(done),
-                      filePath = m_filePath](const SqliteWorkerThread::HandleWatcher& watch) {
+                      place = m_database.place()](const SqliteWorkerThread::HandleWatcher& watch) {
         {
             std::function<void()> gate;
             {
@@ -72,7 +72,7 @@ void QueryTotalsReader::start(RecordKind kind, const QueryCondition& condition, 
         Result result;
         {
             Database database;
-            if (!database.openReader(filePath)) {
+            if (!database.openLike(place)) {
                 result.totals = Failure { database.lastError() };
             } else {
                 watch(SqliteWorkerThread::handleOf(database.connection()));

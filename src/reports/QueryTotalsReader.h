@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+class Database;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,7 +34,8 @@ public:
     };
     using Done = std::function<void(const Result&)>;
 
-    explicit QueryTotalsReader(QString filePath, QObject* parent = nullptr);
+    // Reads on a second connection to the place `database` is open on (a file or a server).
+    explicit QueryTotalsReader(const Database& database, QObject* parent = nullptr);
     ~QueryTotalsReader() override; // stops a running read and waits for its thread
 
     void start(RecordKind kind, const QueryCondition& condition, bool withPayments, Done done);
@@ -48,7 +51,7 @@ public:
     static void setReadGate(std::function<void()> gate);
 
 private:
-    QString m_filePath;
+    const Database& m_database;
     std::unique_ptr<SqliteWorkerThread> m_worker;
     quint64 m_generation = 0;
 };

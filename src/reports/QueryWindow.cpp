@@ -55,7 +55,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     , m_list(new DeskListView(this))
     , m_totalsArea(new QueryTotalsArea(kind, this))
     , m_totalsTimer(new QTimer(this))
-    , m_totalsReader(new QueryTotalsReader(services.database.filePath(), this))
+    , m_totalsReader(new QueryTotalsReader(services.database, this))
     , m_shiftListing(shift)
 {
     Q_ASSERT(mode == Mode::Normal || shift);
@@ -183,7 +183,9 @@ void QueryWindow::fill(const QueryCondition& condition)
     // A condition by time alone is added up from the daily ledger, in milliseconds, just after
     // the list is shown. Any other is added up from its rows on the worker thread meanwhile.
     m_totalsReader->stop();
-    if (condition.span() || !m_services.database.filePath().startsWith(u'/')) {
+    // A worker opens its own connection to the same file or server (a database in memory has none).
+    const bool reachable = m_services.database.server() || m_services.database.filePath().startsWith(u'/');
+    if (condition.span() || !reachable) {
         m_totalsTimer->start();
         return;
     }

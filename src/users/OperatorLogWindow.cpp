@@ -134,7 +134,7 @@ OperatorLogWindow::OperatorLogWindow(AppServices& services, QWidget* parent)
         m_chainLabel->setStyleSheet(
             chains.whole() ? QStringLiteral("color: #006400;") : QStringLiteral("color: #b00000;"));
     });
-    m_chainCheck->start(services.database.filePath(), DatabaseCheck::Depth::Quick, DatabaseCheck::Scope::Chains);
+    m_chainCheck->startChains(services.database);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

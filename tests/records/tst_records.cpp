@@ -33,6 +33,14 @@ QStringList labelTexts(const QWidget& dialog)
     return texts;
 }
 
+// `number` written with at least `width` digits, leading zeros in front, in SQL both engines
+// speak (printf('%05d') is SQLite's alone).
+QString ZeroPadded(const QString& number, int width)
+{
+    const QString padded = QStringLiteral("('%1' || %2)").arg(QString(width, u'0'), number);
+    return QStringLiteral("substr(%1, length(%1) - %2)").arg(padded).arg(width - 1);
+}
+
 } // namespace
 
 // Goods, staff and member records, and the company profile.
@@ -967,9 +975,10 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         constexpr int Members = 5000;
-        env.sql(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+        env.sql(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < CAST(? AS integer)) "
                 "INSERT INTO huiyeninfo (str1, str2, str5, str7, str9) "
-                "SELECT printf('VIP%05d', i), '会员' || i, '139' || printf('%08d', i), '1000.00', '会员卡' FROM n"_s,
+                "SELECT 'VIP' || %1, '会员' || i, '139' || %2, '1000.00', '会员卡' FROM n"_s.arg(
+                    ZeroPadded(u"i"_s, 5), ZeroPadded(u"i"_s, 8)),
             { Members });
         {
             // The first page first, counted as soon as the dialog is free again.
@@ -1044,9 +1053,10 @@ private slots:
         QVERIFY(env.isReady());
         env.sql(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
                 "INSERT INTO huiyeninfo (str1, str2, str3, str4, str5, str6, str7, str9) "
-                "SELECT printf('VIP%05d', i), CASE i % 3 WHEN 0 THEN '张' WHEN 1 THEN '李' ELSE '王' END || '小' || i, "
-                "CASE i % 2 WHEN 0 THEN '男' ELSE '女' END, 20 + i % 40, '139' || printf('%08d', i * 7919), "
-                "'广州市天河区体育西路' || i || '号', '1000.00', '会员卡' FROM n"_s);
+                "SELECT 'VIP' || %1, CASE i % 3 WHEN 0 THEN '张' WHEN 1 THEN '李' ELSE '王' END || '小' || i, "
+                "CASE i % 2 WHEN 0 THEN '男' ELSE '女' END, 20 + i % 40, '139' || %2, "
+                "'广州市天河区体育西路' || i || '号', '1000.00', '会员卡' FROM n"_s.arg(
+                    ZeroPadded(u"i"_s, 5), ZeroPadded(u"(i * 7919)"_s, 8)));
         env.sql(u"INSERT INTO kucheninfo (str1, str2, str3, str4, str5, str6, str7, str8, str9) VALUES "
                 "('G1', '青岛啤酒', '冰镇', '瓶', '8.50', '24', '204.00', '山东青岛', '酒水类'), "
                 "('G2', '哈尔滨啤酒', '', '瓶', '7.00', '48', '336.00', '黑龙江', '酒水类'), "

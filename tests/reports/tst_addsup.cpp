@@ -135,7 +135,7 @@ const Money HalfFenDayTotal = Money::fromFen(17491);
 QStringList SettleHalfFenDay(TestEnvironment& env)
 {
     PrepareHouse(env);
-    WritePrices(45.5);
+    WritePrices(env, 45.5);
     env.session.setCompany(u"Tavrel 桑拿足浴中心"_s, u"020-00000000"_s);
     AddAccount(env, 2, u"g1"_s, u"pg"_s, u"赵经理"_s);
     AddGoods(env, u"瓜子"_s, u"2.675"_s, 20, u"包"_s);
@@ -254,7 +254,7 @@ private slots:
     {
         TestEnvironment env;
         PrepareHouse(env);
-        WritePrices(45.5);
+        WritePrices(env, 45.5);
         AddAccount(env, 2, u"g1"_s, u"pg"_s, u"赵经理"_s);
         const HalfFenBill& bill = HalfFenBills.first();
         AddGoods(env, u"瓜子"_s, u"2.675"_s, 20, u"包"_s);
@@ -477,11 +477,12 @@ private slots:
         QVERIFY(env.isReady());
         // Each fen n as "%.2f" writes it, made as text without a binary number in between.
         const QString twoPlaces
-            = u"WITH RECURSIVE n(v) AS (SELECT ? UNION ALL SELECT v + ? FROM n WHERE v + ? <= ?), "
+            = u"WITH RECURSIVE n(v) AS (SELECT CAST(? AS bigint) UNION ALL SELECT v + CAST(? AS bigint) FROM n "
+              "WHERE v + CAST(? AS bigint) <= CAST(? AS bigint)), "
               "t(v, x) AS (SELECT v, (CASE WHEN v < 0 THEN '-' ELSE '' END) || (abs(v) / 100) || '.' "
-              "|| substr('0' || (abs(v) % 100), -2) FROM n) "
-              "SELECT count(*), sum(%1 <> v), sum(%2 <> v) FROM t"_s.arg(
-                  env.database.dialect().leadingFen(u"x"_s), env.database.dialect().fen(u"x"_s));
+              "|| (CASE WHEN abs(v) % 100 < 10 THEN '0' ELSE '' END) || (abs(v) % 100) FROM n) "
+              "SELECT count(*), sum(CASE WHEN %1 <> v THEN 1 ELSE 0 END), sum(CASE WHEN %2 <> v THEN 1 ELSE 0 END) "
+              "FROM t"_s.arg(env.database.dialect().leadingFen(u"x"_s), env.database.dialect().fen(u"x"_s));
         for (const auto& [first, step, last] :
             { std::tuple<qint64, qint64, qint64> { -100000, 1, 100000 }, { 0, 99999999997, 100000000000000 } }) {
             const QSqlRecord counts = env.sql(twoPlaces, { first, step, step, last }).first();

@@ -178,11 +178,11 @@ private slots:
         QCOMPARE(Differences(env), QStringList());
 
         // Rebuilt from the rows, it holds what it held.
-        const QString held = u"SELECT group_concat(day || hour || method || member || receipts || amount_fen, ';') "
-                             "FROM (SELECT * FROM ledger_receipts WHERE receipts<>0 ORDER BY 1, 2, 3, 4)"_s;
-        const QString before = env.sql(held).first().value(0).toString();
+        const QString held = u"SELECT day, hour, method, member, receipts, amount_fen "
+                             "FROM ledger_receipts WHERE receipts<>0 ORDER BY 1, 2, 3, 4"_s;
+        const QString before = JoinedRows(env.database, held, {}, u";"_s);
         QCOMPARE(TakingsLedger::Rebuild(env.database), QString());
-        QCOMPARE(env.sql(held).first().value(0).toString(), before);
+        QCOMPARE(JoinedRows(env.database, held, {}, u";"_s), before);
     }
 
     // The upgrade of an earlier file fills the ledger from its rows once.
@@ -265,6 +265,8 @@ private slots:
     // The background check proves the ledger equals the rows, and says where it does not.
     void theCheckFindsALedgerThatDiffers()
     {
+        TAVREL_SKIP_ON_SERVER("the background check of data.db is the file's; a server's ledger is compared by "
+                              "TakingsLedger::Differences (theLedgerFollowsEveryWrite)");
         TestEnvironment env;
         QVERIFY(env.isReady());
         StoreDays(env);

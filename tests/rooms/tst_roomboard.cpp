@@ -127,6 +127,7 @@ private slots:
 
     void aFileThatCannotBeWrittenIsReported()
     {
+        TAVREL_SKIP_ON_SERVER("a folder in a file's way is an obstacle of the data folder; a server keeps rows");
         TestEnvironment env;
         RoomBoard board(env.settings, 2);
         board.load(env.messages);

@@ -360,14 +360,14 @@ private slots:
         QCOMPARE(caption, QStringLiteral("房间编号:"));
         QCOMPARE(desk.number(7), QStringLiteral("150")); // digits only
         QVERIFY(desk.env.messages.shown().isEmpty());
-        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel0.dat")), 80).at(6), 150);
+        QCOMPARE(UnpackInt32List(SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat")), 80).at(6), 150);
 
         // Cancel changes nothing.
-        const QByteArray saved = FileBytes(QStringLiteral("pagesel0.dat"));
+        const QByteArray saved = SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat"));
         answerNumberDialog(QStringLiteral("151"), QStringLiteral("cancelButton"));
         clickLabel(desk.page.room(7)->numberLabel());
         QCOMPARE(desk.number(7), QStringLiteral("150"));
-        QCOMPARE(FileBytes(QStringLiteral("pagesel0.dat")), saved);
+        QCOMPARE(SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat")), saved);
 
         // Leading zeros do not make a second spelling of a number: the label shows what is kept.
         answerNumberDialog(QStringLiteral("0152"));
@@ -422,7 +422,7 @@ private slots:
         clickLabel(desk.page.room(1)->seatLabel());
         QCOMPARE(caption, QStringLiteral("房间座位:"));
         QCOMPARE(desk.page.seatText(1), QStringLiteral("6"));
-        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel0.dat")), 80).at(40), 6);
+        QCOMPARE(UnpackInt32List(SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat")), 80).at(40), 6);
     }
 
     // --- quick numbering --------------------------------------------------------------------
@@ -500,10 +500,7 @@ private slots:
     void anUnwantedNumberIsNeverLostToEnter()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) {
-            SettingFolder here;
-            WriteGroupCount(here, 2);
-        }));
+        QVERIFY(desk.start([](Database& database) { WriteGroupCount(*MakeSettingPlace(database), 2); }));
         MainWindow& window = desk.window();
         window.show();
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -554,10 +551,7 @@ private slots:
     void quickNumberingRunsOnThePageShown()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) {
-            SettingFolder here;
-            WriteGroupCount(here, 2);
-        }));
+        QVERIFY(desk.start([](Database& database) { WriteGroupCount(*MakeSettingPlace(database), 2); }));
         MainWindow& window = desk.window();
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
         window.takeLogin(3, QStringLiteral("总经理"));
@@ -580,7 +574,7 @@ private slots:
         QCOMPARE(second->numberText(39), QStringLiteral("240"));
         QCOMPARE(second->numberText(40), QStringLiteral("000")); // past the end: unchanged
         QCOMPARE(window.roomPages().first()->numberText(1), QStringLiteral("101"));
-        QCOMPARE(UnpackInt32List(FileBytes(QStringLiteral("pagesel1.dat")), 80).at(38), 240);
+        QCOMPARE(UnpackInt32List(desk.settingBytes(QStringLiteral("pagesel1.dat")), 80).at(38), 240);
 
         // The first page's numbers are taken: 130..139 would double rooms 30..39 there.
         WhenDialogOpens<QuickNumberingDialog>([](QuickNumberingDialog* dialog) {
@@ -597,7 +591,7 @@ private slots:
     {
         PageDesk desk;
         QVERIFY(desk.env.session.markGuestIn(QStringLiteral("102")).ok());
-        const QByteArray saved = FileBytes(QStringLiteral("pagesel0.dat"));
+        const QByteArray saved = SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat"));
         WhenDialogOpens<QuickNumberingDialog>([](QuickNumberingDialog* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("startEdit"))->setText(QStringLiteral("1"));
             dialog->findChild<QLineEdit*>(QStringLiteral("endEdit"))->setText(QStringLiteral("999"));
@@ -606,7 +600,7 @@ private slots:
         desk.page.runQuickNumbering();
         QCOMPARE(desk.env.messages.lastText(), QStringLiteral("房间102有客人或正在上钟,不能更改房间编号!"));
         QCOMPARE(desk.number(1), QStringLiteral("101"));
-        QCOMPARE(FileBytes(QStringLiteral("pagesel0.dat")), saved);
+        QCOMPARE(SettingBytes(desk.env.settings, QStringLiteral("pagesel0.dat")), saved);
 
         // Cancelled: nothing at all.
         desk.env.messages.clear();
@@ -636,7 +630,7 @@ private slots:
         window.action(MainWindow::Command::GroupCount)->trigger();
         QCOMPARE(shown, QStringLiteral("1"));
         QCOMPARE(desk.messages.texts(), QStringList { QStringLiteral("使设置有效，必须重新启动软件") });
-        QCOMPARE(FileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x01\0\0\0", 4));
+        QCOMPARE(desk.settingBytes(QStringLiteral("HouNum.daf")), QByteArray("\x01\0\0\0", 4));
 
         // Chosen from the list: written; the pages change at the next start.
         WhenDialogOpens<GroupCountDialog>([](GroupCountDialog* dialog) {
@@ -651,7 +645,7 @@ private slots:
             Click(dialog, QStringLiteral("okButton"));
         });
         window.action(MainWindow::Command::GroupCount)->trigger();
-        QCOMPARE(FileBytes(QStringLiteral("HouNum.daf")), QByteArray("\x03\0\0\0", 4));
+        QCOMPARE(desk.settingBytes(QStringLiteral("HouNum.daf")), QByteArray("\x03\0\0\0", 4));
         QCOMPARE(window.roomPages().size(), 1);
 
         // Cancel: no message.
@@ -667,12 +661,9 @@ private slots:
     void aLargerGroupCountStartsWithoutAMessage()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) {
-            SettingFolder here;
-            WriteGroupCount(here, 2);
-        }));
+        QVERIFY(desk.start([](Database& database) { WriteGroupCount(*MakeSettingPlace(database), 2); }));
         QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s }); // group 2 of 2
-        QVERIFY(!QFile::exists(u"pagesel1.dat"_s)); // written when the desk closes
+        QVERIFY(!desk.holdsSetting(u"pagesel1.dat"_s)); // written when the desk closes
         desk.window().takeLogin(3, u"总经理"_s);
         WhenDialogOpens<GroupCountDialog>([](GroupCountDialog* dialog) {
             Choose(Child<QComboBox>(dialog, u"groupCountBox"_s), u"5"_s);
@@ -681,9 +672,9 @@ private slots:
         desk.window().action(MainWindow::Command::GroupCount)->trigger();
         QCOMPARE(desk.messages.lastText(), u"使设置有效，必须重新启动软件"_s);
         // Groups 3 to 5 are new; group 2, which the desk already shows, keeps its file to come.
-        QVERIFY(!QFile::exists(u"pagesel1.dat"_s));
+        QVERIFY(!desk.holdsSetting(u"pagesel1.dat"_s));
         for (int group = 2; group < 5; ++group)
-            QCOMPARE(FileBytes(RoomNumbers::fileName(group)), QByteArray(RoomNumbers::FileSize, '\0'));
+            QCOMPARE(desk.settingBytes(RoomNumbers::fileName(group)), QByteArray(RoomNumbers::FileSize, '\0'));
 
         desk.messages.setDefaultAnswer(true);
         QVERIFY(desk.window().close()); // "是否真的退出!" and every page saved
@@ -692,7 +683,7 @@ private slots:
         QCOMPARE(desk.window().roomPages().size(), 5);
         QCOMPARE(desk.window().roomPages().at(4)->numberText(1), u"0"_s);
 
-        QVERIFY(QFile::remove(u"pagesel3.dat"_s));
+        QVERIFY(desk.removeSetting(u"pagesel3.dat"_s));
         QVERIFY(desk.start());
         QCOMPARE(desk.messages.texts(), QStringList { u"打开一个二进制文件失败!"_s });
     }
@@ -716,13 +707,14 @@ private slots:
             QCOMPARE(SettingBytes(env.settings, RoomNumbers::fileName(group)), QByteArray(RoomNumbers::FileSize, '\0'));
         QVERIFY(!env.settings.holds(RoomNumbers::fileName(3)));
         QVERIFY(env.messages.shown().isEmpty());
-        QCOMPARE(QFile::exists(GroupCountFile.toString()), kept == int(TestEnvironment::Settings::InFolder));
+        QCOMPARE(QFile::exists(GroupCountFile.toString()),
+            kept == int(TestEnvironment::Settings::InFolder) && !env.server());
     }
 
     void aMissingGroupCountFileShowsZero()
     {
         TestEnvironment env;
-        QVERIFY(QFile::remove(QStringLiteral("HouNum.daf")));
+        QVERIFY(RemoveSetting(env, QStringLiteral("HouNum.daf")));
         env.messages.clear();
         GroupCountDialog dialog(env.services);
         QCOMPARE(env.messages.texts(), QStringList { QStringLiteral("打开一个二进制文件失败!") });
@@ -730,7 +722,7 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("设定房间组数"));
         Click(&dialog, QStringLiteral("okButton"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QVERIFY(!QFile::exists(QStringLiteral("HouNum.daf")));
+        QVERIFY(!env.settings.holds(QStringLiteral("HouNum.daf")));
     }
 
     // --- across restarts --------------------------------------------------------------------
@@ -756,17 +748,14 @@ private slots:
     void closingTheDeskWritesEveryPage()
     {
         DeskFixture desk;
-        QVERIFY(desk.start([](Database&) {
-            SettingFolder here;
-            WriteGroupCount(here, 3);
-        }));
+        QVERIFY(desk.start([](Database& database) { WriteGroupCount(*MakeSettingPlace(database), 3); }));
         QCOMPARE(desk.window().roomPages().size(), 3);
-        QVERIFY(!QFile::exists(QStringLiteral("pagesel2.dat")));
+        QVERIFY(!desk.holdsSetting(QStringLiteral("pagesel2.dat")));
         desk.window().show();
         desk.messages.queueAnswer(true);
         QVERIFY(desk.window().close());
-        QCOMPARE(FileBytes(QStringLiteral("pagesel1.dat")).size(), 320);
-        QCOMPARE(FileBytes(QStringLiteral("pagesel2.dat")).size(), 320);
+        QCOMPARE(desk.settingBytes(QStringLiteral("pagesel1.dat")).size(), 320);
+        QCOMPARE(desk.settingBytes(QStringLiteral("pagesel2.dat")).size(), 320);
 
         // After the restart the new groups read their files without a message.
         QVERIFY(desk.start());

@@ -92,10 +92,8 @@ private:
 
 QString StoredColumn(TestEnvironment& env, const QString& column)
 {
-    return env.database
-        .scalar(QStringLiteral("SELECT group_concat(v, ',') FROM (SELECT %1 AS v FROM worksinfo ORDER BY rowid)")
-                    .arg(column))
-        .toString();
+    return JoinedRows(env.database,
+        QStringLiteral("SELECT %1 FROM worksinfo ORDER BY %2").arg(column, env.database.dialect().rowKey()));
 }
 
 } // namespace

@@ -29,10 +29,7 @@ private:
 
     static QString shifts(TestEnvironment& env)
     {
-        return env.database
-            .scalar(
-                QStringLiteral("SELECT group_concat(workstatus) FROM (SELECT workstatus FROM worksinfo ORDER BY str1)"))
-            .toString();
+        return JoinedRows(env.database, QStringLiteral("SELECT workstatus FROM worksinfo ORDER BY str1"));
     }
 
 private slots:

@@ -43,9 +43,10 @@ inline Decimal Dec(double value)
     return Decimal::fromDouble(value).value();
 }
 
-inline void WritePrices(double massage = 40, double footWash = 30, double pedicure = 20, double memberDiscount = 0.9)
+inline void WritePrices(
+    TestEnvironment& env, double massage = 40, double footWash = 30, double pedicure = 20, double memberDiscount = 0.9)
 {
-    SettingFolder place; // the data folder, the current directory
+    SettingPlace& place = env.settings; // the folder's files, or rows on a server
     ScriptedMessageService messages;
     const ServiceSettings prices { Dec(massage), Dec(footWash), Dec(pedicure), Decimal::whole(5), Dec(memberDiscount) };
     if (!prices.write(place, messages))
@@ -72,7 +73,7 @@ inline void PrepareHouse(TestEnvironment& env)
     AddGoods(env, QStringLiteral("啤酒"), QStringLiteral("5.5"), 15);
     AddGoods(env, QStringLiteral("可乐"), QStringLiteral("4"), 16, QStringLiteral("听"));
     AddGoods(env, QStringLiteral("红/白葡萄酒"), QStringLiteral("128.00"), 40);
-    WritePrices();
+    WritePrices(env);
 }
 
 // An open bill for `room` with these technicians (the first on top), taken from the queue.

@@ -91,10 +91,9 @@ private slots:
             accounts.add(0, u"c1"_s, u"pc"_s, u"小李"_s);
             accounts.add(2, u"g1"_s, u"pg"_s, u"赵经理"_s);
             ScriptedMessageService quiet;
-            SettingFolder here;
             ServiceSettings { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
                 Decimal(9, 1) }
-                .write(here, quiet);
+                .write(*MakeSettingPlace(database), quiet);
         }));
         MainWindow& window = desk.window();
         window.resize(1366, 768);
@@ -203,9 +202,10 @@ private slots:
                       "paytype || '|' || cashier || '|' || time FROM Receiptform"_s)
                 .toString(),
             u"1|102|2026-12-07 09:20:30—2026-12-07 10:20:30|211|16.50|0.90|赵经理|138.50|A001|c1|2026-12-07 10:20:30"_s);
-        QCOMPARE(db.scalar(u"SELECT group_concat(num || ':' || massagetime || '/' || washfoottime || '=' || salary || "
-                           "'@' || cashier, ' ') FROM salaryform WHERE id=1"_s)
-                     .toString(),
+        QCOMPARE(JoinedRows(db,
+                     u"SELECT num, ':', massagetime, '/', washfoottime, '=', salary, '@', cashier "
+                     "FROM salaryform WHERE id=1 ORDER BY %1"_s.arg(db.dialect().rowKey()),
+                     {}, u" "_s),
             u"02:5/2=107.00@c1 01:2/0=22.00@c1"_s);
         QCOMPARE(
             db.scalar(u"SELECT name || ' ' || counter || ' x ' || danjia || ' = ' || jine FROM spsalay WHERE id=1"_s)

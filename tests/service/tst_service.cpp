@@ -299,7 +299,8 @@ private slots:
         // The first article of the name counts, as a text; the other keeps its stock.
         QCOMPARE(
             env.database.scalar(QStringLiteral("SELECT str6 FROM kucheninfo WHERE str1='G1'")).toString(), remaining);
-        QCOMPARE(env.database.scalar(QStringLiteral("SELECT typeof(str6) FROM kucheninfo WHERE str1='G1'")).toString(),
+        QCOMPARE(
+            env.database.scalar(u"SELECT %1 FROM kucheninfo WHERE str1='G1'"_s.arg(StoredTypeOf(u"str6"_s))).toString(),
             QStringLiteral("text"));
         QCOMPARE(env.database.scalar(QStringLiteral("SELECT str6 FROM kucheninfo WHERE str1='G2'")).toString(),
             QStringLiteral("50"));

@@ -139,6 +139,11 @@ private slots:
         const SqlResult second
             = env.database.exec(u"INSERT INTO Receiptform (id, time) VALUES (7, '2026-12-07 11:01:00')"_s);
         QVERIFY(!second.ok());
+        if (TestsOnServer()) {
+            // A server knows no REPLACE, so it has no trigger against one: the unique index refuses.
+            QVERIFY2(second.error.contains(u"unique"_s, Qt::CaseInsensitive), qPrintable(second.error));
+            return;
+        }
         // The trigger that keeps a settled receipt from being written over answers before the
         // unique index does; without it the index refuses.
         QVERIFY2(second.error.contains(u"单据不能改写"_s), qPrintable(second.error));

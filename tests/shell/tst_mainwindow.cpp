@@ -164,14 +164,15 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(int, tabs);
         QFETCH(bool, message);
+        if (file == "missing" && TestsOnServer())
+            QSKIP("a desk on a server writes the delivered settings its house misses at each start");
         DeskFixture desk;
-        QVERIFY(desk.start([&](Database&) {
+        QVERIFY(desk.start([&](Database& database) {
             if (file == "missing") {
-                QFile::remove(QStringLiteral("HouNum.daf"));
+                desk.removeSetting(QStringLiteral("HouNum.daf"));
             } else {
-                QFile out(QStringLiteral("HouNum.daf"));
-                QVERIFY(out.open(QIODevice::WriteOnly));
-                out.write(file);
+                ScriptedMessageService quiet;
+                QVERIFY(MakeSettingPlace(database)->write(QStringLiteral("HouNum.daf"), file, quiet));
             }
         }));
         QCOMPARE(desk.window().roomPages().size(), tabs);
@@ -349,6 +350,14 @@ private slots:
     {
         DeskFixture desk;
         QVERIFY(desk.start([](Database& db) {
+            if (db.server()) { // a server adds the rule to the table as it stands
+                QVERIFY(db.exec(u"UPDATE wtimechgcondition SET spaceday=1, time='2000-01-01 00:00:00'"_s).ok());
+                QVERIFY(
+                    db.execAsWritten(u"ALTER TABLE worksinfo ADD CONSTRAINT no_swap_today CHECK (workstatus <> 1)"_s)
+                        .ok());
+                QVERIFY(db.exec(u"INSERT INTO worksinfo (str1, workstatus) VALUES ('01', 0)"_s).ok());
+                return;
+            }
             const QString made = db.scalar(u"SELECT sql FROM sqlite_master WHERE name='worksinfo'"_s).toString();
             const SqlResult indexes = db.exec(
                 u"SELECT sql FROM sqlite_master WHERE type='index' AND tbl_name='worksinfo' AND sql IS NOT NULL"_s);

@@ -11,7 +11,8 @@ struct OtherDesk
     explicit OtherDesk(TestEnvironment& env)
         : session(database, env.clock)
     {
-        ok = database.open(env.database.filePath()) && session.restore().ok();
+        ok = (env.server() ? database.openServer(env.server()->address()) : database.open(env.database.filePath()))
+            && session.restore().ok();
     }
     Database database;
     DeskSession session;

@@ -10,6 +10,7 @@
 #include "support/RecordingDesktopLauncher.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
+#include "support/ServerFixture.h"
 
 #include <QTemporaryDir>
 
@@ -21,9 +22,14 @@
 // seams: a message service that records texts and answers from a queue, a clock that stands
 // still, a PDF printer chooser, a launcher that only records what it was asked to open, a save
 // dialog answered from a queue and a bell that counts.
+//
+// With TAVREL_TEST_ENGINE=postgres (and TAVREL_TEST_SERVER, see ServerFixture) the house is made
+// by createHouse() on a fresh database of the server instead of data.db, and its settings are
+// rows there whichever place was asked for, as on a desk of such a house.
 class TestEnvironment
 {
     QTemporaryDir m_folder; // first: the folder outlives everything that works in it
+    std::unique_ptr<ServerFixture> m_server; // the server's database outlives the connection
 
 public:
     // Where the house's settings are kept.
@@ -32,6 +38,8 @@ public:
     explicit TestEnvironment(Settings kept = Settings::InFolder);
 
     bool isReady() const { return m_ready; }
+    // The server's database the house is on; null on SQLite.
+    const ServerFixture* server() const { return m_server.get(); }
     QString folder() const { return m_folder.path(); }
     QString filePath(const QString& name) const { return m_folder.filePath(name); }
 
@@ -61,6 +69,17 @@ private:
     bool m_ready = false;
 };
 
+// The engine the fixtures put a house on: TAVREL_TEST_ENGINE ("postgres" or "sqlite", the
+// default), so that CTest runs every program once per engine.
+bool TestsOnServer();
+
+// Skips a test function that has no meaning on a server's house, with the reason.
+#define TAVREL_SKIP_ON_SERVER(reason)                                                                                  \
+    do {                                                                                                               \
+        if (TestsOnServer())                                                                                           \
+            QSKIP(reason);                                                                                             \
+    } while (false)
+
 // Where tests write pictures and PDFs for a person to look at.
 QString TestOutputPath(const QString& fileName);
 
@@ -70,7 +89,17 @@ void WriteRoomGroup(SettingPlace& place, int group, int first);
 void WriteGroupCount(SettingPlace& place, int count);
 // The stored bytes of a setting, empty when there are none.
 QByteArray SettingBytes(SettingPlace& place, const QString& name);
+// Removes a setting of the house, as a hand in the folder or a tool on the server would.
+bool RemoveSetting(TestEnvironment& env, const QString& name);
 // For a test run once per place of the settings: its data gets a column "kept" (an int, the
 // TestEnvironment::Settings) with a row for the files and one for the rows.
 void AddSettingPlaceRows();
 QByteArray FileBytes(const QString& name); // empty when the file cannot be read
+
+// The rows `sql` reads, in its order: the columns of a row run together as texts, the rows
+// joined by `separator`. Read and joined here, so that a test says the same on both engines.
+QString JoinedRows(Database& database, const QString& sql, const QVariantList& values = {},
+    const QString& separator = QStringLiteral(","));
+// The expression that names the type a value is stored as ("text", "integer", ...) in the
+// engine the tests run on.
+QString StoredTypeOf(const QString& column);

@@ -44,9 +44,18 @@ QString storedPassword(TestEnvironment& env, const QString& table, const QString
 }
 
 // Everything the database keeps on disk: the file and its write-ahead log.
-QByteArray databaseBytes(const TestEnvironment& env)
+// What the house's database holds: the bytes of the file and its log, or on a server every row
+// of every table as text.
+QByteArray databaseBytes(TestEnvironment& env)
 {
     QByteArray bytes;
+    if (env.server()) {
+        const SqlResult tables
+            = env.sql(u"SELECT tablename FROM pg_tables WHERE schemaname=current_schema() ORDER BY 1"_s);
+        for (const QSqlRecord& table : tables.rows)
+            bytes += JoinedRows(env.database, u"SELECT t::text FROM %1 t"_s.arg(table.value(0).toString())).toUtf8();
+        return bytes;
+    }
     for (const QString& name : { QStringLiteral("data.db"), QStringLiteral("data.db-wal") }) {
         QFile file(env.filePath(name));
         if (file.open(QIODevice::ReadOnly))
@@ -945,7 +954,8 @@ private slots:
         }
 
         // A row changed with a tool, once its trigger was dropped: the window names it.
-        desk.database().exec(u"DROP TRIGGER operator_log_kept"_s);
+        desk.database().execAsWritten(
+            desk.server() ? u"DROP TRIGGER operator_log_kept ON operator_log"_s : u"DROP TRIGGER operator_log_kept"_s);
         desk.database().exec(u"UPDATE operator_log SET amount='4.00' WHERE receipt=7"_s);
         {
             OperatorLogWindow broken(desk.application().services());
