@@ -5,8 +5,6 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
-#include <QHash>
-#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -38,39 +36,6 @@ bool connectionLost(const SqlDialect& dialect, const QSqlError& error)
     const QString code = error.nativeErrorCode();
     return error.type() == QSqlError::ConnectionError || code.isEmpty() || code.startsWith(u"08")
         || code.startsWith(u"57P");
-}
-
-// The password each connection to a server logged in with, by connection name, for logging in
-// again after the connection broke; in memory only, as long as its Database lives. Databases
-// live on worker threads too.
-class GivenPasswords
-{
-public:
-    void insert(const QString& connection, const QString& password)
-    {
-        const QMutexLocker locker(&m_mutex);
-        m_passwords.insert(connection, password);
-    }
-    QString value(const QString& connection)
-    {
-        const QMutexLocker locker(&m_mutex);
-        return m_passwords.value(connection);
-    }
-    void remove(const QString& connection)
-    {
-        const QMutexLocker locker(&m_mutex);
-        m_passwords.remove(connection);
-    }
-
-private:
-    QMutex m_mutex;
-    QHash<QString, QString> m_passwords;
-};
-
-GivenPasswords& givenPasswords()
-{
-    static GivenPasswords passwords;
-    return passwords;
 }
 
 QString uniqueConnectionName()
@@ -119,7 +84,6 @@ Database::Database(QString connectionName)
 
 Database::~Database()
 {
-    givenPasswords().remove(m_connectionName);
     close();
 }
 
@@ -280,11 +244,11 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
     // the password it was given before.
     QString login = password;
     if (login.isEmpty() && m_server && m_server->url() == server.url())
-        login = givenPasswords().value(m_connectionName);
+        login = m_password;
     close();
     m_filePath.clear();
     m_server = server;
-    m_password = password;
+    m_password = login;
     m_lastError.clear();
     m_problem = DatabaseProblem::None;
     m_problemDetail.clear();
@@ -300,9 +264,7 @@ bool Database::connectServer(const ServerAddress& server, const QString& passwor
         if (!db.open())
             refusal = DatabaseErrorText(db.lastError());
     }
-    if (refusal.isEmpty())
-        givenPasswords().insert(m_connectionName, login);
-    else
+    if (!refusal.isEmpty())
         return fail(
             refusedForPassword(refusal) ? DatabaseProblem::PasswordNeeded : DatabaseProblem::Unreachable, refusal);
     // The desk's texts go to the server as UTF-8, whatever the server's own encoding. A desk

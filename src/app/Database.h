@@ -202,7 +202,7 @@ private:
     SqlDialect m_dialect { SqlEngine::Sqlite };
     QString m_filePath;
     std::optional<ServerAddress> m_server;
-    QString m_password; // the one the server was opened with, for openLike()
+    QString m_password; // the one the server was opened with, for openLike() and to connect again
     QString m_lastError;
     DatabaseProblem m_problem = DatabaseProblem::None;
     QString m_problemDetail;
