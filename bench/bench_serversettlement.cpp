@@ -11,6 +11,7 @@
 // With --desks 2 a second process does the same at the same time on its own rooms and
 // technicians. Both add their bills to the house.
 
+#include "SettlementTimings.h"
 #include "app/Clock.h"
 #include "app/Database.h"
 #include "app/MessageService.h"
@@ -45,34 +46,9 @@ constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
     std::exit(1);
 }
 
-class PrintingMessages : public MessageService
-{
-public:
-    void inform(const QString& text, const QString&, Icon) override { QTextStream(stderr) << text << '\n'; }
-    bool ask(const QString&, const QString&, Icon) override { return true; }
-};
-
 QString GoodsName(int index)
 {
     return QStringLiteral("商品%1").arg(index + 1);
-}
-
-struct Percentiles
-{
-    double p50 = 0; // milliseconds
-    double p99 = 0;
-    double max = 0;
-};
-
-Percentiles Of(QList<qint64> nanoseconds)
-{
-    std::sort(nanoseconds.begin(), nanoseconds.end());
-    const auto at = [&nanoseconds](double share) {
-        const qsizetype index
-            = std::clamp<qsizetype>(qsizetype(std::ceil(share * nanoseconds.size())) - 1, 0, nanoseconds.size() - 1);
-        return nanoseconds[index] / 1e6;
-    };
-    return { at(0.50), at(0.99), nanoseconds.last() / 1e6 };
 }
 
 // --- the floor: the same rows through libpq --------------------------------------------------------
@@ -380,8 +356,8 @@ int main(int argc, char* argv[])
     if (second.state() != QProcess::NotRunning && !second.waitForFinished(-1))
         Fail(QStringLiteral("the second desk did not end"));
 
-    const Percentiles ours = Of(desk);
-    const Percentiles bare = Of(raw);
+    const Percentiles ours = PercentilesOf(desk);
+    const Percentiles bare = PercentilesOf(raw);
     const auto ms = [](double value) { return QString::number(value, 'f', 3); };
     out << "desk " << tag << ": " << desk.size() << " settlements of 2 technicians and 3 goods lines each, "
         << (second.exitCode() == 0 && parser.value(desksOption).toInt() >= 2 ? "with another desk settling, " : "")

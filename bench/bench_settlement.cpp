@@ -10,6 +10,7 @@
 // round on the same file. Both add their bills to the folder's database.
 
 #include "HeadlessSeams.h"
+#include "SettlementTimings.h"
 #include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/Database.h"
@@ -46,13 +47,6 @@ const QString Room = QStringLiteral("BENCH");
     std::exit(1);
 }
 
-class PrintingMessages : public MessageService
-{
-public:
-    void inform(const QString& text, const QString&, Icon) override { QTextStream(stderr) << text << '\n'; }
-    bool ask(const QString&, const QString&, Icon) override { return true; }
-};
-
 QString Technician(int index)
 {
     return QStringLiteral("%1").arg(index + 1, 3, 10, QLatin1Char('0'));
@@ -61,24 +55,6 @@ QString Technician(int index)
 QString GoodsName(int index)
 {
     return QStringLiteral("商品%1").arg(index + 1);
-}
-
-struct Percentiles
-{
-    double p50 = 0; // milliseconds
-    double p99 = 0;
-    double max = 0;
-};
-
-Percentiles Of(QList<qint64> nanoseconds)
-{
-    std::sort(nanoseconds.begin(), nanoseconds.end());
-    const auto at = [&nanoseconds](double share) {
-        const qsizetype index
-            = std::clamp<qsizetype>(qsizetype(std::ceil(share * nanoseconds.size())) - 1, 0, nanoseconds.size() - 1);
-        return nanoseconds[index] / 1e6;
-    };
-    return { at(0.50), at(0.99), nanoseconds.last() / 1e6 };
 }
 
 // --- the floor: the same rows through SQLite's C API -------------------------------------------
@@ -401,9 +377,9 @@ int main(int argc, char* argv[])
     if (const Outcome<> closed = session.closeRoom(Room); !closed)
         Fail(closed.text());
 
-    const Percentiles ours = Of(desk);
-    const Percentiles bare = Of(raw);
-    const Percentiles opened = Of(checkout);
+    const Percentiles ours = PercentilesOf(desk);
+    const Percentiles bare = PercentilesOf(raw);
+    const Percentiles opened = PercentilesOf(checkout);
     const auto ms = [](double value) { return QString::number(value, 'f', 3); };
     out << desk.size() << " settlements of 2 technicians and 3 goods lines each, on "
         << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts:\n";
