@@ -6,6 +6,8 @@
 #                                   prints the shell lines that point a client at it:
 #                                       export PGHOST=DIR PGPORT=5432 PGUSER=tavrel PGDATABASE=postgres
 #                                       export TAVREL_TEST_SERVER=postgresql://tavrel@%2F…:5432/postgres
+#     pg-throwaway.sh restart DIR   stops the server (its sessions ended) and starts it again
+#                                   on the same data, as a server PC's restart does
 #     pg-throwaway.sh stop DIR      stops the server and removes DIR
 #
 #     eval "$(scripts/pg-throwaway.sh start /tmp/pg)"; …; scripts/pg-throwaway.sh stop /tmp/pg
@@ -18,7 +20,7 @@
 set -euo pipefail
 
 usage() {
-    echo "usage: pg-throwaway.sh start|stop DIR" >&2
+    echo "usage: pg-throwaway.sh start|restart|stop DIR" >&2
     exit 2
 }
 
@@ -104,8 +106,20 @@ stop() {
     rm -rf "$dir"
 }
 
+restart() {
+    dir=$(cd "$dir" && pwd)
+    if [ ! -e "$dir/$marker" ]; then
+        echo "pg-throwaway.sh: $dir was not made by pg-throwaway.sh start" >&2
+        exit 1
+    fi
+    owner=$(stat -c %U "$dir")
+    # pg_ctl starts it again with the options it was started with (postmaster.opts).
+    as_owner "$bindir/pg_ctl" --pgdata="$dir/data" --log="$dir/server.log" --mode=fast --wait --silent restart
+}
+
 case $action in
 start) start ;;
+restart) restart ;;
 stop) stop ;;
 *) usage ;;
 esac

@@ -30,8 +30,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -305,21 +307,10 @@ bool bothReadyThenGo(OtherDeskProcess& first, OtherDeskProcess& second)
     return true;
 }
 
-qint64 number(Database& database, const QString& sql, const QVariantList& values = {})
-{
-    QString error;
-    const QVariant value = database.scalar(sql, values, &error);
-    if (!error.isEmpty())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(error));
-    return value.toLongLong();
-}
-
-// A house on the fixture's database with technicians 01 to `technicians` in the idle queue in
-// that order and beer in stock.
-bool makeHouse(const ServerFixture& server, int technicians)
+bool makeHouse(const ServerAddress& address, int technicians)
 {
     Database house;
-    if (!house.createHouse(server.address())) {
+    if (!house.createHouse(address)) {
         qWarning("%s", qPrintable(house.lastError()));
         return false;
     }
@@ -347,6 +338,61 @@ bool makeHouse(const ServerFixture& server, int technicians)
     return true;
 }
 
+bool makeHouse(const ServerFixture& server, int technicians)
+{
+    return makeHouse(server.address(), technicians);
+}
+
+// A server of a test's own, which it may restart without disturbing the others': the
+// throwaway cluster of `make test`, in a folder of its own.
+class OwnServer
+{
+public:
+    OwnServer()
+    {
+        // The server's user reaches the folder; its socket path must stay short.
+        QFile::setPermissions(m_parent.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ExeOther);
+        const std::optional<QString> said = script(u"start"_s);
+        static const QRegularExpression line(u"TAVREL_TEST_SERVER='([^']+)'"_s);
+        const QRegularExpressionMatch match = line.match(said.value_or(QString()));
+        if (const Outcome<ServerAddress> parsed = ServerAddress::parse(match.captured(1)); match.hasMatch() && parsed)
+            m_address = parsed.value();
+    }
+    ~OwnServer() { script(u"stop"_s); }
+
+    const std::optional<ServerAddress>& address() const { return m_address; }
+    bool restart() { return script(u"restart"_s).has_value(); }
+
+private:
+    // Runs scripts/pg-throwaway.sh; what it printed, or nothing when it failed.
+    std::optional<QString> script(const QString& action) const
+    {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(u"bash"_s,
+            { QStringLiteral(TAVREL_SOURCE_DIR) + u"/scripts/pg-throwaway.sh"_s, action, m_parent.filePath(u"pg"_s) });
+        if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return std::nullopt;
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    QTemporaryDir m_parent { u"/tmp/tavrel-restart-XXXXXX"_s };
+    std::optional<ServerAddress> m_address;
+};
+
+qint64 number(Database& database, const QString& sql, const QVariantList& values = {})
+{
+    QString error;
+    const QVariant value = database.scalar(sql, values, &error);
+    if (!error.isEmpty())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(error));
+    return value.toLongLong();
+}
+
+// A house on the fixture's database with technicians 01 to `technicians` in the idle queue in
+// that order and beer in stock.
+
 // The receipts' chain walked and the daily ledger compared with the rows: both hold.
 void verifyTheBooks(Database& database)
 {
@@ -372,6 +418,7 @@ private slots:
     void aDeskKilledInASettlementHoldsUpNobody();
     void aChangeAtOneDeskShowsAtTheOther();
     void aDeskWhoseConnectionBrokeConnectsAgain();
+    void aDeskOutlivesARestartOfItsServer();
     void aBrokenConnectionShowsInTheWindow();
 };
 
@@ -651,6 +698,38 @@ void tst_TwoDesks::aDeskWhoseConnectionBrokeConnectsAgain()
     QVERIFY(other.session.markGuestIn(u"312"_s));
     QVERIFY(rooms.wait(1000));
     QCOMPARE(rooms.first().first().toString(), u"312"_s);
+}
+
+// The server PC restarted under a running desk: the next action says so and writes nothing, the
+// desk connects again by itself, reads the state again, and the next settlement goes through.
+void tst_TwoDesks::aDeskOutlivesARestartOfItsServer()
+{
+    TAVREL_SKIP_WITHOUT_SERVER(); // the PostgreSQL of the tests is installed
+    OwnServer server;
+    QVERIFY(server.address());
+    QVERIFY(makeHouse(*server.address(), 2));
+    ServerDesk desk(*server.address());
+    QVERIFY2(desk.ok(), qPrintable(desk.error));
+    const OpenBill bill = billOf(u"01"_s);
+    QVERIFY(desk.session.moveToWorking(u"01"_s));
+    QVERIFY(desk.session.openBill(u"801"_s, bill));
+    QSignalSpy connection(&desk.session, &DeskSession::connectionChanged);
+
+    QVERIFY(server.restart());
+    Settlement settlement(desk.database, desk.session);
+    const Outcome<SettledBill> lost = settlement.settle(requestFor(u"801"_s, bill, u"c1"_s));
+    QVERIFY(!lost);
+    QVERIFY2(lost.text().startsWith(u"与服务器的连接已断开"_s), qPrintable(lost.text()));
+    QVERIFY(desk.session.bill(u"801"_s).has_value());
+
+    QTRY_COMPARE_WITH_TIMEOUT(connection.size(), 2, DeskSession::LookAgainInterval + 5000);
+    QCOMPARE(connection[1].first().toBool(), true);
+    QCOMPARE(desk.session.bill(u"801"_s), std::optional<OpenBill>(bill));
+    const Outcome<SettledBill> settled = settlement.settle(requestFor(u"801"_s, bill, u"c1"_s));
+    QVERIFY2(settled.ok(), qPrintable(settled.text()));
+    QCOMPARE(settled.value().receiptNumber, 1);
+    QVERIFY(!desk.session.bill(u"801"_s));
+    verifyTheBooks(desk.database);
 }
 
 // Needs no server: the window as the session's signal leaves it.
