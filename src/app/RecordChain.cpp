@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <sodium.h>
+#include <span>
 
 namespace {
 
@@ -26,6 +27,27 @@ const char* const SalaryColumns = "id, num, name, massagetime, washfoottime, sal
 constexpr int SalaryFieldCount = 8;
 const char* const GoodsColumns = "id, name, danwe, danjia, counter, jine, time, cashier";
 constexpr int GoodsFieldCount = 8;
+
+// What one link of a chain covers: the row of its position in the first table, then those of
+// the others under the same number, in this order; both the walk and a new link read them so.
+struct ChainPart
+{
+    const char* table;
+    const char* columns;
+    int fieldCount;
+    bool manyRows; // ordered by the row key under one number
+};
+constexpr ChainPart LogParts[] = { { "operator_log", LogColumns, LogFieldCount, false } };
+constexpr ChainPart ReceiptParts[] = { { "Receiptform", ReceiptColumns, ReceiptFieldCount, false },
+    { "salaryform", SalaryColumns, SalaryFieldCount, true }, { "spsalay", GoodsColumns, GoodsFieldCount, true } };
+
+// The select of a part's rows whose number compares to the bound one by `comparison`.
+QString selectOf(const ChainPart& part, const QString& rowKey, QStringView comparison)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE id%3? ORDER BY id%4")
+        .arg(QLatin1String(part.columns), QLatin1String(part.table), comparison,
+            part.manyRows ? u", " + rowKey : QString());
+}
 
 using Digest = std::array<unsigned char, crypto_hash_sha256_BYTES>;
 
@@ -167,19 +189,15 @@ public:
         , m_goods(connection)
     {
         const QString rowKey = SqlDialect::of(connection).rowKey();
-        const auto select = [](const char* columns, const char* table, const QString& order) {
-            return QStringLiteral("SELECT %1 FROM %2 WHERE id>=? ORDER BY %3")
-                .arg(QLatin1String(columns), QLatin1String(table), order);
-        };
         if (chain == RecordChain::Chain::OperatorLog) {
-            m_error = m_main.start(select(LogColumns, "operator_log", QStringLiteral("id")), { from });
+            m_error = m_main.start(selectOf(LogParts[0], rowKey, u">="), { from });
             return;
         }
-        m_error = m_main.start(select(ReceiptColumns, "Receiptform", QStringLiteral("id")), { from });
+        m_error = m_main.start(selectOf(ReceiptParts[0], rowKey, u">="), { from });
         if (m_error.isEmpty())
-            m_error = m_salaries.start(select(SalaryColumns, "salaryform", u"id, " + rowKey), { from });
+            m_error = m_salaries.start(selectOf(ReceiptParts[1], rowKey, u">="), { from });
         if (m_error.isEmpty())
-            m_error = m_goods.start(select(GoodsColumns, "spsalay", u"id, " + rowKey), { from });
+            m_error = m_goods.start(selectOf(ReceiptParts[2], rowKey, u">="), { from });
     }
 
     QString error() const { return m_error; }
@@ -192,13 +210,13 @@ public:
         std::optional<Element> element(std::in_place);
         element->position = m_main.key();
         if (m_chain == RecordChain::Chain::OperatorLog) {
-            element->content.addRow("operator_log", m_main.row(), LogFieldCount);
+            element->content.addRow(LogParts[0].table, m_main.row(), LogParts[0].fieldCount);
             element->held = logHeld(m_main.row());
         } else {
-            element->content.addRow("Receiptform", m_main.row(), ReceiptFieldCount);
+            element->content.addRow(ReceiptParts[0].table, m_main.row(), ReceiptParts[0].fieldCount);
             element->held = receiptHeld(m_main.row());
-            addRowsOf(element->position, m_salaries, "salaryform", SalaryFieldCount, element->content);
-            addRowsOf(element->position, m_goods, "spsalay", GoodsFieldCount, element->content);
+            addRowsOf(element->position, m_salaries, ReceiptParts[1], element->content);
+            addRowsOf(element->position, m_goods, ReceiptParts[2], element->content);
         }
         if (m_error.isEmpty())
             m_error = m_main.advance();
@@ -210,12 +228,12 @@ public:
 private:
     // The rows of `lines` that belong to the bill at `position`; rows of no stored bill are
     // passed over.
-    void addRowsOf(qint64 position, Cursor& lines, const char* table, int fieldCount, Content& content)
+    void addRowsOf(qint64 position, Cursor& lines, const ChainPart& part, Content& content)
     {
         while (m_error.isEmpty() && lines.valid() && lines.key() < position)
             m_error = lines.advance();
         while (m_error.isEmpty() && lines.valid() && lines.key() == position) {
-            content.addRow(table, lines.row(), fieldCount);
+            content.addRow(part.table, lines.row(), part.fieldCount);
             m_error = lines.advance();
         }
     }
@@ -356,29 +374,18 @@ QString link(Database& database, Chain chain, qint64 position)
     // The rows of this one position, in the order ChainRows reads them, through the desk's
     // statements prepared once: a settlement on a server pays one round trip for each.
     const QString rowKey = database.dialect().rowKey();
-    const auto rowsOf = [&](const char* columns, const char* table, const QString& order) {
-        return database.exec(QStringLiteral("SELECT %1 FROM %2 WHERE id=? ORDER BY %3")
-                                 .arg(QLatin1String(columns), QLatin1String(table), order),
-            { position });
-    };
+    const std::span<const ChainPart> parts
+        = chain == Chain::OperatorLog ? std::span<const ChainPart>(LogParts) : std::span<const ChainPart>(ReceiptParts);
     Content content;
-    const auto add = [&content](const SqlResult& rows, const char* table, int fieldCount) {
+    for (const ChainPart& part : parts) {
+        const SqlResult rows = database.exec(selectOf(part, rowKey, u"="), { position });
+        if (!rows.ok())
+            return rows.error;
+        if (!part.manyRows && rows.rows.size() != 1)
+            return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
         for (const QSqlRecord& row : rows.rows)
-            content.addRow(table, row, fieldCount);
-        return rows.error;
-    };
-    const bool log = chain == Chain::OperatorLog;
-    const SqlResult main = log ? rowsOf(LogColumns, "operator_log", QStringLiteral("id"))
-                               : rowsOf(ReceiptColumns, "Receiptform", QStringLiteral("id"));
-    if (main.ok() && main.rows.size() != 1)
-        return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
-    error = log ? add(main, "operator_log", LogFieldCount) : add(main, "Receiptform", ReceiptFieldCount);
-    if (error.isEmpty() && !log)
-        error = add(rowsOf(SalaryColumns, "salaryform", u"id, " + rowKey), "salaryform", SalaryFieldCount);
-    if (error.isEmpty() && !log)
-        error = add(rowsOf(GoodsColumns, "spsalay", u"id, " + rowKey), "spsalay", GoodsFieldCount);
-    if (!error.isEmpty())
-        return error;
+            content.addRow(part.table, row, part.fieldCount);
+    }
     const Digest newLink = content.linkAfter(digestOfHex(previousHex));
     return database
         .exec(QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) })
