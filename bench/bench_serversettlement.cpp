@@ -25,6 +25,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTextStream>
@@ -54,8 +55,11 @@ QString GoodsName(int index)
 // --- the floor: the same rows through libpq --------------------------------------------------------
 
 // The rows one settlement writes, each statement prepared once: the receipt, 2 salary rows,
-// 3 stock updates with their goods rows, the room's open bill removed and its 2 technicians
-// moved from the working list to the tail of the idle queue; under the house's write lock.
+// 3 stock counts taken down with their goods rows, the receipt's link, the operator log's row
+// and its link, the room's open bill removed and its 2 technicians moved from the working list
+// to the tail of the idle queue, and the notice to the other desks; under the house's write
+// lock. A link is read before and hashed from what was written, not read back: the floor's
+// links are not the desk's, so the walk of the chains does not accept a house the bench ran on.
 class Floor
 {
 public:
@@ -74,8 +78,16 @@ public:
         prepare("salary",
             "INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
             "VALUES ($1, $2, $3, '1', '1', '18.00', $4, 'c1')");
-        prepare("stock", "SELECT rowid, str6 FROM kucheninfo WHERE str2=$1 ORDER BY rowid LIMIT 1");
-        prepare("sell", "UPDATE kucheninfo SET str6=$1 WHERE rowid=$2");
+        prepare("sell",
+            "UPDATE kucheninfo SET str6=CAST(CAST(str6 AS bigint) - 1 AS text) "
+            "WHERE rowid=(SELECT rowid FROM kucheninfo WHERE str2=$1 ORDER BY rowid LIMIT 1) RETURNING str6");
+        prepare("log",
+            "INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, receipt, "
+            "description, amount) VALUES ($1, '结帐', 'c1', 3, '', -1, $2, $3, $4, '155.00') RETURNING id");
+        prepare(
+            "link_before", "SELECT link FROM chain_link WHERE chain=$1 AND position<$2 ORDER BY position DESC LIMIT 1");
+        prepare("link", "INSERT INTO chain_link (chain, position, link) VALUES ($1, $2, $3)");
+        prepare("notice", "SELECT pg_notify('tavrel_house', $1)");
         prepare("goods",
             "INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
             "VALUES ($1, $2, '瓶', '5.00', '1', '5.00', $3, 'c1')");
@@ -125,27 +137,43 @@ public:
         run("receipt", { id, m_room, m_time + "—" + m_time, "15.00", "155.00", m_time });
         for (int i = 0; i < 2; ++i)
             run("salary", { id, m_numbers[i], m_numbers[i], m_time });
+        QCryptographicHash receiptContent(QCryptographicHash::Sha256);
+        receiptContent.addData(QByteArray(id + m_room + m_time));
         for (int i = 0; i < 3; ++i) {
             const QByteArray name = GoodsName(i).toUtf8();
-            PGresult* stock = run("stock", { name }, true);
-            if (PQntuples(stock) > 0) {
-                const QByteArray row = PQgetvalue(stock, 0, 0);
-                const QByteArray remaining = QByteArray::number(QByteArray(PQgetvalue(stock, 0, 1)).toLongLong() - 1);
-                run("sell", { remaining, row });
-            }
-            PQclear(stock);
+            run("sell", { name });
             run("goods", { id, name, m_time });
+            receiptContent.addData(name);
         }
+        link("receipt", id, receiptContent);
+        PGresult* log = run("log", { m_time, m_room, id, "结帐" }, true);
+        const QByteArray logId = PQgetvalue(log, 0, 0);
+        PQclear(log);
+        QCryptographicHash logContent(QCryptographicHash::Sha256);
+        logContent.addData(QByteArray(logId + m_time + m_room));
+        link("log", logId, logContent);
         for (const char* table : { "desk_bill_technician", "desk_bill_goods", "desk_bill" })
             run(QByteArray("remove_") + table, { m_room });
         for (int i = 0; i < 2; ++i) {
             run("leave", { working(), m_numbers[i] });
             run("queue", { idle(), QByteArray::number(2 * round + i), m_numbers[i] });
         }
+        run("notice", { m_room });
         plain("COMMIT");
     }
 
 private:
+    // Links the row at `position` to the one before it in `chain`: the link before read, the new
+    // one hashed from the content written and the link before.
+    void link(const QByteArray& chain, const QByteArray& position, QCryptographicHash& content)
+    {
+        PGresult* before = run("link_before", { chain, position }, true);
+        if (PQntuples(before) > 0)
+            content.addData(QByteArray(PQgetvalue(before, 0, 0)));
+        PQclear(before);
+        run("link", { chain, position, content.result().toHex() });
+    }
+
     QByteArray working() const { return (m_tag + QStringLiteral("floor-working")).toUtf8(); }
     QByteArray idle() const { return (m_tag + QStringLiteral("floor-idle")).toUtf8(); }
 

@@ -21,6 +21,8 @@ constexpr int WriteWait = 3000;
 constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
 // The server's code of a lock not had within lock_timeout.
 constexpr char LockNotAvailable[] = "55P03";
+// Savepoints left standing on a server before one is released after all (see commitTransaction()).
+constexpr int MostStandingSavepoints = 32;
 
 // What an action that failed because the server's connection broke says.
 const QString ConnectionLostText
@@ -543,8 +545,12 @@ SqlResult Database::execAsWritten(const QString& sql)
     if (!query.exec(sql)) {
         const QSqlError error = query.lastError();
         query = QSqlQuery(); // before its connection may close
-        result.error = dropLostConnection(m_dialect, error, m_statements, connection()) ? ConnectionLostText
-                                                                                        : DatabaseErrorText(error);
+        if (dropLostConnection(m_dialect, error, m_statements, connection()))
+            result.error = ConnectionLostText;
+        else if (error.nativeErrorCode() == QLatin1String(LockNotAvailable))
+            result.error = SqlTransaction::BusyText; // the house's write lock, kept too long by another desk
+        else
+            result.error = DatabaseErrorText(error);
         result.code = error.nativeErrorCode().toInt();
         m_lastFailureCode = result.code;
         return result;
@@ -616,15 +622,29 @@ QString savepointName(int level)
     return QStringLiteral("tavrel_%1").arg(level);
 }
 
-// Takes the house's write lock in the transaction just begun; the error text, empty once held.
-QString takeHouseWriteLock(const QSqlDatabase& connection)
+// Begins the outermost transaction on the server and takes the house's write lock in it, in
+// one round trip: both statements go as one text, and the lock's own result is read after
+// BEGIN's. The error text, empty once held; on a failure nothing is left open.
+QString beginOnServer(Database& database, const SqlDialect& dialect)
 {
-    QSqlQuery lock(connection);
-    if (lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(HouseWriteLock)))
-        return {};
-    if (lock.lastError().nativeErrorCode() == QLatin1String(LockNotAvailable))
-        return SqlTransaction::BusyText;
-    return DatabaseErrorText(lock.lastError());
+    QString error;
+    {
+        QSqlQuery begin(database.connection()); // not forward-only: every result is kept
+        const bool held = begin.exec(dialect.beginWrite()
+                              + QStringLiteral("; SELECT pg_advisory_xact_lock(%1)").arg(HouseWriteLock))
+            && begin.nextResult() && !begin.lastError().isValid();
+        if (held)
+            return {};
+        const QSqlError failure = begin.lastError();
+        if (failure.nativeErrorCode() == QLatin1String(LockNotAvailable))
+            error = SqlTransaction::BusyText;
+        else
+            error = failure.isValid() ? DatabaseErrorText(failure) : QStringLiteral("未能取得写入锁");
+    }
+    // BEGIN went through when the lock failed; a lost connection is found and closed here.
+    if (const SqlResult rolledBack = database.execAsWritten(dialect.rollback()); rolledBack.error == ConnectionLostText)
+        return ConnectionLostText;
+    return error;
 }
 
 } // namespace
@@ -634,33 +654,52 @@ QString Database::beginTransaction()
     // The outermost level takes the write lock at once, so that a write that reads first
     // cannot meet a lock half-way; the inner levels are savepoints inside it.
     const int level = transactionDepth();
-    const SqlResult begun
-        = control(*this, level == 0 ? m_dialect.beginWrite() : m_dialect.savepoint(savepointName(level)));
-    if (!begun.ok())
-        return begun.error;
-    if (level == 0 && !m_dialect.isSqlite()) {
-        if (const QString error = takeHouseWriteLock(connection()); !error.isEmpty()) {
-            control(*this, m_dialect.rollback());
+    TransactionLevel begun;
+    if (level == 0) {
+        const QString error
+            = m_dialect.isSqlite() ? exec(m_dialect.beginWrite()).error : beginOnServer(*this, m_dialect);
+        if (!error.isEmpty())
             return error;
-        }
+        m_standingSavepoints = 0;
+    } else {
+        if (const SqlResult saved = control(*this, m_dialect.savepoint(savepointName(level))); !saved.ok())
+            return saved.error;
+        begun.standingBefore = m_standingSavepoints++;
     }
-    m_transactions.append(TransactionLevel {});
+    m_transactions.append(std::move(begun));
     return {};
 }
 
 QString Database::commitTransaction()
 {
     const int level = transactionDepth() - 1;
-    const SqlResult committed
-        = control(*this, level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
-    if (!committed.ok())
-        return committed.error; // still open: the caller rolls back
+    if (level == 0) {
+        if (const QString error = sendNotices(m_transactions.first().notices); !error.isEmpty())
+            return error; // still open: the caller rolls back
+    }
+    // A savepoint left standing is ended by the outermost commit with the rest; past a few
+    // dozen it is released after all, so that a long loop of them cannot pile up on the server.
+    const bool leaveStanding
+        = level > 0 && m_dialect.keepsSavepointsStanding() && m_standingSavepoints <= MostStandingSavepoints;
+    if (!leaveStanding) {
+        const SqlResult committed
+            = control(*this, level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
+        if (!committed.ok())
+            return committed.error; // still open: the caller rolls back
+    }
     TransactionLevel finished = m_transactions.takeLast();
     if (level > 0) {
+        if (!leaveStanding)
+            m_standingSavepoints = finished.standingBefore; // released with every one after it
         // A released savepoint belongs to the level around it from now on: its work waits for
         // the outermost commit and is undone with any rollback around it.
-        m_transactions.last().onCommit += finished.onCommit;
-        m_transactions.last().onRollback += finished.onRollback;
+        TransactionLevel& outer = m_transactions.last();
+        outer.onCommit += finished.onCommit;
+        outer.onRollback += finished.onRollback;
+        for (const auto& notice : std::as_const(finished.notices)) {
+            if (!outer.notices.contains(notice))
+                outer.notices.append(notice);
+        }
         return {};
     }
     for (const std::function<void()>& work : std::as_const(finished.onCommit))
@@ -677,12 +716,38 @@ void Database::rollbackTransaction()
         control(*this, m_dialect.rollback());
     } else {
         control(*this, m_dialect.rollbackToSavepoint(savepointName(level)));
-        control(*this, m_dialect.releaseSavepoint(savepointName(level)));
+        if (m_dialect.keepsSavepointsStanding()) {
+            m_standingSavepoints = m_transactions.last().standingBefore + 1; // it stands, those after it are gone
+        } else {
+            control(*this, m_dialect.releaseSavepoint(savepointName(level)));
+        }
     }
     // A failed rollback leaves nothing to undo: SQLite has already rolled the transaction back.
     const TransactionLevel undone = m_transactions.takeLast();
     for (auto work = undone.onRollback.crbegin(); work != undone.onRollback.crend(); ++work)
         (*work)();
+}
+
+QString Database::noticeAtCommit(const QString& channel, const QString& payload)
+{
+    if (m_dialect.isSqlite())
+        return {};
+    if (m_transactions.isEmpty())
+        return sendNotices({ { channel, payload } });
+    QList<std::pair<QString, QString>>& notices = m_transactions.last().notices;
+    if (!notices.contains(std::pair(channel, payload)))
+        notices.append({ channel, payload });
+    return {};
+}
+
+QString Database::sendNotices(const QList<std::pair<QString, QString>>& notices)
+{
+    if (notices.isEmpty())
+        return {};
+    QVariantList values;
+    for (const auto& [channel, payload] : notices)
+        values << channel << payload;
+    return exec(m_dialect.notices(static_cast<int>(notices.size())), values).error;
 }
 
 void Database::onCommit(std::function<void()> work)

@@ -167,6 +167,13 @@ public:
     // Queues `work` for a rollback of the innermost open transaction (or of an outer one it
     // was released into); outside any transaction it is dropped.
     void onRollback(std::function<void()> work);
+    // Queues a notice for the other desks of a house kept on a server: `payload` on `channel`,
+    // sent just before the outermost transaction commits, all of its notices in one statement
+    // and each once, so that the server delivers them with the commit and never after a
+    // rollback; a rollback that undoes the level it was queued in drops it. Outside any
+    // transaction it is sent at once. Nothing is sent from a file. The error text, empty on
+    // success.
+    QString noticeAtCommit(const QString& channel, const QString& payload);
 
 private:
     friend class SqlTransaction;
@@ -176,6 +183,9 @@ private:
     {
         QList<std::function<void()>> onCommit;
         QList<std::function<void()>> onRollback; // run last first
+        QList<std::pair<QString, QString>> notices; // channel and payload, each once
+        // On a server: how many savepoints stood when this level began (its own comes on top).
+        int standingBefore = 0;
     };
 
     bool openConnection(const QString& filePath);
@@ -197,6 +207,8 @@ private:
     QString beginTransaction();
     QString commitTransaction();
     void rollbackTransaction();
+    // Sends the notices of the outermost transaction, in one statement.
+    QString sendNotices(const QList<std::pair<QString, QString>>& notices);
 
     QString m_connectionName;
     SqlDialect m_dialect { SqlEngine::Sqlite };
@@ -210,6 +222,7 @@ private:
     bool m_logFoundAtOpen = false;
     std::unordered_map<QString, QSqlQuery> m_statements; // by statement text
     QList<TransactionLevel> m_transactions;
+    int m_standingSavepoints = 0; // left standing in the open transaction (see SqlDialect)
 };
 
 // The text the desk shows for a failed database call.

@@ -100,9 +100,9 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
     return verdict;
 }
 
-// The walk of the chains of a house on a server, on a read-only connection of its own: the server
-// keeps its own pages, so there is nothing else to check.
-DatabaseCheck::Verdict chainsOnServer(const Database::Place& place, const QDate& since)
+// The check of a house on a server, on a read-only connection of its own: the server keeps its
+// own pages, so the chains are walked and, with `ledger`, the daily ledger compared with the rows.
+DatabaseCheck::Verdict checkOnServer(const Database::Place& place, const QDate& since, bool ledger)
 {
     DatabaseCheck::Verdict verdict;
     Database reader;
@@ -110,9 +110,16 @@ DatabaseCheck::Verdict chainsOnServer(const Database::Place& place, const QDate&
         verdict.error = reader.lastError();
         return verdict;
     }
-    const RecordChain::Verdict chains
-        = RecordChain::verify(reader.connection(), since.isValid() ? since.toString(u"yyyy-MM-dd") : QString());
-    verdict.error = chains.error;
+    const QString sinceDay = since.isValid() ? since.toString(u"yyyy-MM-dd") : QString();
+    const RecordChain::Verdict chains = RecordChain::verify(reader.connection(), sinceDay);
+    if (ledger && chains.error.isEmpty()) {
+        QString error;
+        QSqlDatabase connection = reader.connection();
+        verdict.ledgerDifferences = TakingsLedger::Differences(connection, &error, sinceDay);
+        verdict.error = error;
+    }
+    if (verdict.error.isEmpty())
+        verdict.error = chains.error;
     verdict.chainBreaks = chains.breaks;
     verdict.logRows = chains.logRows;
     verdict.receipts = chains.receipts;
@@ -175,15 +182,16 @@ QString DatabaseCheck::ledgerReport(const Verdict& verdict)
         .arg(verdict.ledgerDifferences.join(u'\n'));
 }
 
-void DatabaseCheck::startChains(const Database& database, const QDate& since)
+void DatabaseCheck::start(const Database& database, Depth depth, Scope scope, const QDate& since)
 {
     const Database::Place place = database.place();
     if (!place.server) {
-        start(place.filePath, Depth::Quick, Scope::Chains, since);
+        start(place.filePath, depth, scope, since);
         return;
     }
-    m_worker.start([this, place, since](const SqliteWorkerThread::HandleWatcher&) {
-        const Verdict verdict = chainsOnServer(place, since);
+    const bool ledger = scope == Scope::Whole;
+    m_worker.start([this, place, since, ledger](const SqliteWorkerThread::HandleWatcher&) {
+        const Verdict verdict = checkOnServer(place, since, ledger);
         if (m_worker.isStopping())
             return;
         QMetaObject::invokeMethod(
@@ -194,7 +202,8 @@ void DatabaseCheck::startChains(const Database& database, const QDate& since)
 DatabaseCheck::Verdict DatabaseCheck::runChains(const Database& database, const QDate& since)
 {
     const Database::Place place = database.place();
-    return place.server ? chainsOnServer(place, since) : run(place.filePath, {}, Depth::Quick, Scope::Chains, since);
+    return place.server ? checkOnServer(place, since, false)
+                        : run(place.filePath, {}, Depth::Quick, Scope::Chains, since);
 }
 
 void DatabaseCheck::start(const QString& filePath, Depth depth, Scope scope, const QDate& since)

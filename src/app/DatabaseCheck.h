@@ -59,9 +59,15 @@ public:
     // (what was written since the last check); the pages are always checked whole.
     void start(
         const QString& filePath, Depth depth = Depth::Thorough, Scope scope = Scope::Whole, const QDate& since = {});
-    // Starts the walk of the chains alone (Scope::Chains) on a connection of its own to the place
-    // `database` is open on, a file or a server; finished() follows on this thread.
-    void startChains(const Database& database, const QDate& since = {});
+    // Starts the check of the place `database` is open on, a file or a server, on a connection
+    // of its own; finished() follows on this thread. A file is checked as above; a server keeps
+    // its own pages, so there the chains are walked and (Scope::Whole) the ledger compared.
+    void start(const Database& database, Depth depth, Scope scope, const QDate& since = {});
+    // Starts the walk of the chains alone (Scope::Chains) on the place `database` is open on.
+    void startChains(const Database& database, const QDate& since = {})
+    {
+        start(database, Depth::Quick, Scope::Chains, since);
+    }
     // The same walk of the chains, run on the calling thread.
     static Verdict runChains(const Database& database, const QDate& since = {});
     bool isRunning() const;

@@ -13,11 +13,8 @@ const QString Channel = QStringLiteral("tavrel_house");
 
 QString DatabaseNotices::send(Database& database, const QString& what)
 {
-    if (database.dialect().isSqlite())
-        return {};
-    // Queued with the transaction: the server delivers it at the commit, once however often
-    // the transaction sent it.
-    return database.exec(QStringLiteral("SELECT pg_notify(?, ?)"), { Channel, what }).error;
+    // Sent with the outermost transaction's commit, once however often the transaction sent it.
+    return database.noticeAtCommit(Channel, what);
 }
 
 DatabaseListener::DatabaseListener(Database& database, QObject* parent)

@@ -184,3 +184,13 @@ QString SqlDialect::rollbackToSavepoint(const QString& name) const
 {
     return QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(name);
 }
+
+QString SqlDialect::notices(int count) const
+{
+    if (isSqlite() || count <= 0)
+        return {};
+    QStringList calls;
+    for (int i = 0; i < count; ++i)
+        calls.append(QStringLiteral("pg_notify(?, ?)"));
+    return QStringLiteral("SELECT ") + calls.join(u", ");
+}

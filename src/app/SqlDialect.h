@@ -94,6 +94,15 @@ public:
     QString savepoint(const QString& name) const;
     QString releaseSavepoint(const QString& name) const;
     QString rollbackToSavepoint(const QString& name) const;
+    // Whether a savepoint whose work is kept is left standing until the outermost commit
+    // rather than released at once: on a server each statement is a round trip, and a
+    // standing savepoint costs nothing but a little of the server's memory (a later one of the
+    // same name hides it; ROLLBACK TO goes to the newest).
+    bool keepsSavepointsStanding() const { return m_engine == SqlEngine::Postgres; }
+
+    // One statement that sends `count` notices to the other desks, each a channel and a
+    // payload bound in turn; empty on a file, where a desk is alone.
+    QString notices(int count) const;
 
     friend constexpr bool operator==(SqlDialect, SqlDialect) = default;
 

@@ -454,9 +454,21 @@ Outcome<> DeskSession::replaceTechnicians(const QString& room, const QList<Techn
 
 Outcome<> DeskSession::closeRoom(const QString& room)
 {
-    return act({ { room }, {} }, [&room](LiveState& next) -> Outcome<> {
+    return closeRoom(room, std::nullopt);
+}
+
+Outcome<> DeskSession::closeRoom(const QString& room, const QList<TechnicianLine>& lines)
+{
+    return closeRoom(room, std::optional(lines));
+}
+
+Outcome<> DeskSession::closeRoom(const QString& room, const std::optional<QList<TechnicianLine>>& lines)
+{
+    return act({ { room }, {} }, [&room, &lines](LiveState& next) -> Outcome<> {
         next.guestInRooms.remove(room);
-        if (const OpenBill* bill = billOf(next, room)) {
+        if (OpenBill* bill = billOf(next, room)) {
+            if (lines)
+                bill->technicians = *lines;
             // Technicians released at checkout stand in the idle queue already.
             for (const TechnicianLine& line : bill->technicians) {
                 if (!line.released)

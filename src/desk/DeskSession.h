@@ -109,6 +109,9 @@ public:
     // of the room not released yet go back to the tail of the idle queue. An idle room
     // changes nothing.
     Outcome<> closeRoom(const QString& room);
+    // The same, with the bill's lines first replaced by `lines` as checkout hands them back,
+    // in one change: the technicians go back to the queue in checkout's order.
+    Outcome<> closeRoom(const QString& room, const QList<TechnicianLine>& lines);
 
     // --- the technicians' queues ------------------------------------------------------------
 
@@ -203,6 +206,7 @@ private:
     // subjects since this desk showed it, nothing is written and the refusal says so; the desk
     // then shows the state as stored once the outermost transaction has ended.
     Outcome<> act(const Subject& subject, const std::function<Outcome<>(LiveState&)>& change);
+    Outcome<> closeRoom(const QString& room, const std::optional<QList<TechnicianLine>>& lines);
     // The first action of a transaction holds the live state until the transaction ends: it
     // counts the stored version up, and when that is this desk's own plus one nobody else
     // changed the state since this desk read or wrote it, and the state shown is the one

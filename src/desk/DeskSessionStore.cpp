@@ -32,89 +32,82 @@ Outcome<std::optional<ShiftMark>> DeskSessionStore::lastShiftMark() const
         ShiftMark { DateTimeFromText(result.first().value(0).toString()), result.first().value(1).toLongLong() });
 }
 
+namespace {
+
+// The whole live state in one read, each table's rows under a kind of their own: a desk on a
+// server reads it again whenever another desk changed it, and each statement is a round trip.
+// Every row gives a kind, a key (room or list), six texts and a position.
+enum StateRow { DayRow, BillRow, TechnicianRow, GoodsRow, GuestRoomRow, QueueRow, RotaRow };
+
+const QString StateStatement = QStringLiteral(
+    "SELECT 0, business_day, CAST(version AS TEXT), NULL, NULL, NULL, NULL, 0 FROM desk_day WHERE id=1 "
+    "UNION ALL SELECT 1, room, start_time, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
+    "CAST(pedicure_count AS TEXT), NULL, 0 FROM desk_bill "
+    "UNION ALL SELECT 2, room, number, name, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
+    "CAST(released AS TEXT), position FROM desk_bill_technician "
+    "UNION ALL SELECT 3, room, name, CAST(quantity AS TEXT), unit_price, unit, NULL, position FROM desk_bill_goods "
+    "UNION ALL SELECT 4, number, NULL, NULL, NULL, NULL, NULL, 0 FROM desk_room "
+    "UNION ALL SELECT 5, list, number, NULL, NULL, NULL, NULL, position FROM desk_queue "
+    "UNION ALL SELECT 6, list, number, NULL, NULL, NULL, NULL, position FROM desk_rota "
+    "ORDER BY 1, 2, 8");
+
+} // namespace
+
 Outcome<LiveState> DeskSessionStore::load(qint64* version) const
 {
     ++m_loads;
-    LiveState state;
-
-    const SqlResult day = m_database.exec(QStringLiteral("SELECT business_day, version FROM desk_day WHERE id=1"));
-    if (!day.ok())
-        return Failure { day.error };
-    if (!day.isEmpty()) {
-        state.businessDay = QDate::fromString(day.first().value(0).toString(), DayFormat);
-        if (version)
-            *version = day.first().value(1).toLongLong();
-    }
-
-    const SqlResult bills = m_database.exec(QStringLiteral(
-        "SELECT room, start_time, massage_clocks, foot_wash_clocks, pedicure_count FROM desk_bill ORDER BY room"));
-    if (!bills.ok())
-        return Failure { bills.error };
-    for (const QSqlRecord& row : bills.rows) {
-        OpenBill bill;
-        bill.startTime = DateTimeFromText(row.value(1).toString());
-        bill.massageClocks = row.value(2).toInt();
-        bill.footWashClocks = row.value(3).toInt();
-        bill.pedicureCount = row.value(4).toInt();
-        state.bills.insert(row.value(0).toString(), bill);
-    }
-
-    const SqlResult technicians
-        = m_database.exec(QStringLiteral("SELECT room, number, name, massage_clocks, foot_wash_clocks, released "
-                                         "FROM desk_bill_technician ORDER BY room, position"));
-    if (!technicians.ok())
-        return Failure { technicians.error };
-    for (const QSqlRecord& row : technicians.rows) {
-        const auto bill = state.bills.find(row.value(0).toString());
-        if (bill != state.bills.end())
-            bill->technicians.append({ row.value(1).toString(), row.value(2).toString(), row.value(3).toInt(),
-                row.value(4).toInt(), row.value(5).toInt() != 0 });
-    }
-
-    const SqlResult goods = m_database.exec(
-        QStringLiteral("SELECT room, name, quantity, unit_price, unit FROM desk_bill_goods ORDER BY room, position"));
-    if (!goods.ok())
-        return Failure { goods.error };
-    for (const QSqlRecord& row : goods.rows) {
-        const auto bill = state.bills.find(row.value(0).toString());
-        if (bill != state.bills.end())
-            bill->goods.append(
-                { row.value(1).toString(), row.value(2).toInt(), row.value(3).toString(), row.value(4).toString() });
-    }
-
-    const SqlResult rooms = m_database.exec(QStringLiteral("SELECT number FROM desk_room"));
-    if (!rooms.ok())
-        return Failure { rooms.error };
-    for (const QSqlRecord& row : rooms.rows) {
-        if (!state.bills.contains(row.value(0).toString())) // a bill means the service runs
-            state.guestInRooms.insert(row.value(0).toString());
-    }
-
-    const Outcome<QHash<QString, QStringList>> queues = loadLists(QStringLiteral("desk_queue"));
-    if (!queues)
-        return queues.setback<LiveState>();
-    state.idleQueue = TechnicianQueue(queues.value().value(IdleQueueKey));
-    state.workingList = TechnicianQueue(queues.value().value(WorkingListKey));
-
-    const Outcome<QHash<QString, QStringList>> rota = loadLists(QStringLiteral("desk_rota"));
-    if (!rota)
-        return rota.setback<LiveState>();
-    state.attendanceList = rota.value().value(AttendanceKey);
-    state.earlyRota = rota.value().value(EarlyRotaKey);
-    state.lateRota = rota.value().value(LateRotaKey);
-    return state;
-}
-
-Outcome<QHash<QString, QStringList>> DeskSessionStore::loadLists(const QString& table) const
-{
-    const SqlResult rows
-        = m_database.exec(QStringLiteral("SELECT list, number FROM %1 ORDER BY list, position").arg(table));
+    const SqlResult rows = m_database.exec(StateStatement);
     if (!rows.ok())
         return Failure { rows.error };
-    QHash<QString, QStringList> lists;
-    for (const QSqlRecord& row : rows.rows)
-        lists[row.value(0).toString()].append(row.value(1).toString());
-    return lists;
+
+    LiveState state;
+    QHash<QString, QStringList> queues;
+    QHash<QString, QStringList> rota;
+    // Rows come by kind: the bills before their lines and before the rooms with a guest.
+    for (const QSqlRecord& row : rows.rows) {
+        const auto text = [&row](int column) { return row.value(column).toString(); };
+        const auto number = [&row](int column) { return row.value(column).toString().toInt(); };
+        switch (row.value(0).toInt()) {
+        case DayRow:
+            state.businessDay = QDate::fromString(text(1), DayFormat);
+            if (version)
+                *version = text(2).toLongLong();
+            break;
+        case BillRow: {
+            OpenBill bill;
+            bill.startTime = DateTimeFromText(text(2));
+            bill.massageClocks = number(3);
+            bill.footWashClocks = number(4);
+            bill.pedicureCount = number(5);
+            state.bills.insert(text(1), bill);
+            break;
+        }
+        case TechnicianRow:
+            if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
+                bill->technicians.append({ text(2), text(3), number(4), number(5), number(6) != 0 });
+            break;
+        case GoodsRow:
+            if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
+                bill->goods.append({ text(2), number(3), text(4), text(5) });
+            break;
+        case GuestRoomRow:
+            if (!state.bills.contains(text(1))) // a bill means the service runs
+                state.guestInRooms.insert(text(1));
+            break;
+        case QueueRow:
+            queues[text(1)].append(text(2));
+            break;
+        case RotaRow:
+            rota[text(1)].append(text(2));
+            break;
+        }
+    }
+    state.idleQueue = TechnicianQueue(queues.value(IdleQueueKey));
+    state.workingList = TechnicianQueue(queues.value(WorkingListKey));
+    state.attendanceList = rota.value(AttendanceKey);
+    state.earlyRota = rota.value(EarlyRotaKey);
+    state.lateRota = rota.value(LateRotaKey);
+    return state;
 }
 
 Outcome<qint64> DeskSessionStore::version() const
@@ -167,9 +160,16 @@ QString DeskSessionStore::write(const LiveState& before, const LiveState& after)
         { before.earlyRota, after.earlyRota, rota, EarlyRotaKey },
         { before.lateRota, after.lateRota, rota, LateRotaKey },
     };
-    for (const auto& list : lists) {
-        if (error.isEmpty() && list.before != list.after)
-            error = writeList(list.table, list.key, list.after);
+    // The changed lists of each table are written together: the queues change with every
+    // settlement.
+    for (const QString& table : { queues, rota }) {
+        QList<std::pair<QString, QStringList>> changed;
+        for (const auto& list : lists) {
+            if (list.table == table && list.before != list.after)
+                changed.append({ list.key, list.after });
+        }
+        if (error.isEmpty() && !changed.isEmpty())
+            error = writeLists(table, changed);
     }
 
     if (error.isEmpty() && before.businessDay != after.businessDay)
@@ -272,21 +272,26 @@ QString DeskSessionStore::writeGoods(const QString& room, const QList<GoodsLine>
     return {};
 }
 
-QString DeskSessionStore::writeList(const QString& table, const QString& key, const QStringList& numbers)
+QString DeskSessionStore::writeLists(const QString& table, const QList<std::pair<QString, QStringList>>& lists)
 {
-    const SqlResult cleared = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE list=?").arg(table), { key });
-    if (!cleared.ok())
-        return cleared.error;
-    if (numbers.isEmpty())
-        return {};
-    // The whole list in one statement (one for each length it has had): on a server each
-    // statement is a round trip, and the queue is written back with every settlement.
+    QStringList keys;
+    QVariantList keyValues;
     QStringList rows;
     QVariantList values;
-    for (int position = 0; position < numbers.size(); ++position) {
-        rows.append(QStringLiteral("(?, ?, ?)"));
-        values << key << position << numbers[position];
+    for (const auto& [key, numbers] : lists) {
+        keys.append(QStringLiteral("?"));
+        keyValues.append(key);
+        for (int position = 0; position < numbers.size(); ++position) {
+            rows.append(QStringLiteral("(?, ?, ?)"));
+            values << key << position << numbers[position];
+        }
     }
+    const SqlResult cleared
+        = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE list IN (%2)").arg(table, keys.join(u", ")), keyValues);
+    if (!cleared.ok() || rows.isEmpty())
+        return cleared.error;
+    // Every row in one statement (one for each shape it has had): on a server each statement
+    // is a round trip.
     return m_database
         .exec(QStringLiteral("INSERT INTO %1 (list, position, number) VALUES %2").arg(table, rows.join(u", ")), values)
         .error;

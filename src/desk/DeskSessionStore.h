@@ -45,15 +45,14 @@ public:
     QString write(const LiveState& before, const LiveState& after);
 
 private:
-    // Every list stored in `table` (desk_queue or desk_rota) by its name, head first.
-    Outcome<QHash<QString, QStringList>> loadLists(const QString& table) const;
     QString writeGuestRooms(const QSet<QString>& before, const QSet<QString>& after);
     QString writeBill(const QString& room, const OpenBill* before, const OpenBill& after);
     QString removeBill(const QString& room);
     QString writeTechnicians(const QString& room, const QList<TechnicianLine>& lines);
     QString writeGoods(const QString& room, const QList<GoodsLine>& lines);
-    // Replaces one stored list (desk_queue or desk_rota) by `numbers`, head first.
-    QString writeList(const QString& table, const QString& key, const QStringList& numbers);
+    // Replaces the lists of `table` (desk_queue or desk_rota) named by their keys by their
+    // numbers, head first, in two statements.
+    QString writeLists(const QString& table, const QList<std::pair<QString, QStringList>>& lists);
 
     Database& m_database;
     mutable int m_loads = 0;

@@ -27,16 +27,16 @@ QString OperatorLog::write(const LogEntry& entry)
     const UserSession& user = m_session.userSession();
     const SqlResult written = m_database.exec(
         QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
-                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
         { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
             entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
             entry.receipt, entry.description, entry.amount });
     if (!written.ok())
         return written.error;
-    QString error;
-    const qint64 id = m_database.scalar(QStringLiteral("SELECT max(id) FROM operator_log"), {}, &error).toLongLong();
-    if (error.isEmpty())
-        error = RecordChain::link(m_database, RecordChain::Chain::OperatorLog, id);
+    if (written.isEmpty())
+        return QStringLiteral("未写入操作日志");
+    QString error
+        = RecordChain::link(m_database, RecordChain::Chain::OperatorLog, written.first().value(0).toLongLong());
     if (error.isEmpty() && !transaction.commit())
         error = transaction.error();
     return error;

@@ -133,8 +133,11 @@ void CompanyProfileDialog::save()
         m_services.messages.inform(refusal);
         return;
     }
-    const QString error = SaveCompanyProfile(m_services.database, profile);
-    if (!error.isEmpty())
+    // What could not be saved stays on screen, to be saved again (say, once the server's
+    // connection is back).
+    if (const QString error = SaveCompanyProfile(m_services.database, profile); !error.isEmpty()) {
         m_services.messages.inform(error, {}, MessageService::Icon::Warning);
+        return;
+    }
     accept();
 }

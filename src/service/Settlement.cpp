@@ -1,9 +1,9 @@
 #include "service/Settlement.h"
 
 #include "app/Database.h"
+#include "app/Money.h"
 #include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
-#include "app/Money.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "service/BillReduction.h"
@@ -60,11 +60,9 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         return Failure { error };
 
     // The stay ends with the bill: the technicians go back to the queue in checkout's order.
-    if (open) {
-        if (const Outcome<> kept = m_session.replaceTechnicians(request.room, request.technicians); !kept)
-            return kept.setback<SettledBill>();
-    }
-    if (const Outcome<> closed = m_session.closeRoom(request.room); !closed)
+    const Outcome<> closed
+        = open ? m_session.closeRoom(request.room, request.technicians) : m_session.closeRoom(request.room);
+    if (!closed)
         return closed.setback<SettledBill>();
     if (!transaction.commit())
         return Failure { transaction.error() };

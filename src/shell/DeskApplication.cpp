@@ -314,21 +314,28 @@ void DeskApplication::showBoard(const std::function<void()>& shown)
 
 void DeskApplication::checkDatabase()
 {
-    // The server checks its own pages; the chains and the ledger there are walked from the
-    // operator log's window.
-    if (m_databaseCheck || isOnServer())
+    if (m_databaseCheck)
         return;
-    const QString databasePath = m_database.filePath();
+    // A server checks its own pages: there the chains and the ledger are walked, and the days of
+    // the last sound walks are kept in this desk's folder.
+    const bool onServer = isOnServer();
+    const QString databasePath
+        = onServer ? QDir(m_backups->dataFolder()).filePath(QStringLiteral("server")) : m_database.filePath();
     const bool logFound = m_database.logFoundAtOpen();
     const std::optional<DatabaseCheck::Depth> depth = DailyCheck::due(databasePath, m_services.clock.now(), logFound);
     m_databaseCheck = std::make_unique<DatabaseCheck>();
+    // The start's backup of a file; a server's backups are the administrator's and the hand-over's.
+    const auto backUp = [this, onServer] {
+        if (!onServer)
+            m_backups->startInBackground();
+    };
     if (!depth) {
         // Found sound earlier in this business day.
-        m_backups->startInBackground();
+        backUp();
         return;
     }
     QObject::connect(m_databaseCheck.get(), &DatabaseCheck::finished, m_databaseCheck.get(),
-        [this, databasePath, logFound, depth = *depth](const DatabaseCheck::Verdict& verdict) {
+        [this, databasePath, logFound, backUp, depth = *depth](const DatabaseCheck::Verdict& verdict) {
             m_checkPending = false;
             // The start's backup waits for the check, so that the two reads of the whole file
             // do not compete with each other and with the desk, and a damaged file never
@@ -342,7 +349,7 @@ void DeskApplication::checkDatabase()
                 DailyCheck::markSound(databasePath, m_services.clock.now(), depth);
             // Changed rows and a ledger that differs are no damage: the backup is taken, and
             // keeps the evidence.
-            m_backups->startInBackground();
+            backUp();
             if (const QString text = DatabaseCheck::ledgerReport(verdict); !text.isEmpty())
                 m_services.messages.inform(text, {}, MessageService::Icon::Warning);
             if (const QString text = DatabaseCheck::chainReport(verdict); !text.isEmpty())
@@ -353,7 +360,7 @@ void DeskApplication::checkDatabase()
     // thorough check of the week walks them all again.
     const QDate since
         = *depth == DatabaseCheck::Depth::Quick ? DailyCheck::lastSound(databasePath).value_or(QDate()) : QDate();
-    m_databaseCheck->start(databasePath, *depth, DatabaseCheck::Scope::Whole, since);
+    m_databaseCheck->start(m_database, *depth, DatabaseCheck::Scope::Whole, since);
 }
 
 bool DeskApplication::isCheckingDatabase() const

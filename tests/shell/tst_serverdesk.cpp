@@ -7,7 +7,9 @@
 #include "app/DataFolder.h"
 #include "app/Database.h"
 #include "app/ServerAddress.h"
+#include "desk/DailyCheck.h"
 #include "desk/DeskSession.h"
+#include "records/CompanyProfileDialog.h"
 #include "shell/BackupDialog.h"
 #include "shell/DeskApplication.h"
 #include "shell/MainWindow.h"
@@ -20,8 +22,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QSignalSpy>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -145,6 +150,98 @@ private slots:
         DeskSession session(again, clock);
         QVERIFY(session.restore());
         QVERIFY(session.guestInRooms().contains(u"101"_s));
+    }
+
+    // The first start of a business day at a desk of a server walks the chains and compares the
+    // daily ledger with the rows on a connection of its own, as a desk on a file does after its
+    // page check, and says what it found; the day of a sound walk is kept in the desk's folder.
+    void theStartWalksTheServersChainsAndLedger()
+    {
+        TAVREL_SKIP_WITHOUT_SERVER();
+        ServerFixture server;
+        QVERIFY2(server.ok(), qPrintable(server.error()));
+        {
+            Database maker;
+            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
+        }
+        DeskFixture desk;
+        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        const QString mark = DailyCheck::markPath(QDir(desk.folder()).filePath(u"server"_s));
+        QVERIFY(desk.start());
+        desk.application().checkDatabase();
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.application().isCheckingDatabase(), 30000);
+        QVERIFY2(desk.messages.texts().isEmpty(), qPrintable(desk.messages.texts().join(u'\n')));
+        QVERIFY(QFileInfo::exists(mark));
+        // Found sound today: the next start of the day checks nothing more.
+        QVERIFY(desk.start());
+        desk.application().checkDatabase();
+        QVERIFY(!desk.application().isCheckingDatabase());
+
+        // A bill written past the desk (no link of its own) and a ledger figure changed by hand.
+        Database other;
+        QVERIFY2(other.openServer(server.address()), qPrintable(other.lastError()));
+        QVERIFY(other
+                    .exec(u"INSERT INTO Receiptform (id, housnum, alljine, paymethod, time) VALUES "
+                          "(1, '101', '80.00', '现金', ?)"_s,
+                        { desk.clock.now().toString(u"yyyy-MM-dd HH:mm:ss"_s) })
+                    .ok());
+        QVERIFY(other.exec(u"UPDATE ledger_receipts SET amount_fen=amount_fen+1"_s).ok());
+        DailyCheck::forget(QDir(desk.folder()).filePath(u"server"_s));
+        desk.messages.clear();
+        QVERIFY(desk.start());
+        desk.application().checkDatabase();
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.application().isCheckingDatabase(), 30000);
+        const QStringList texts = desk.messages.texts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(u"营业日帐与已存的单据不符"_s), qPrintable(texts[0]));
+        QVERIFY2(texts[1].startsWith(u"操作日志或营业单据在本程序之外被改动过"_s), qPrintable(texts[1]));
+        // Changed rows are no damage: the walk was sound as a walk, and the day is kept.
+        QVERIFY(QFileInfo::exists(mark));
+    }
+
+    // The server's connection breaks while a dialog holds typing: saving says so and keeps the
+    // dialog and what was typed; once the desk has connected again by itself, the same click saves.
+    void typingOutlivesALostConnection()
+    {
+        TAVREL_SKIP_WITHOUT_SERVER();
+        ServerFixture server;
+        QVERIFY2(server.ok(), qPrintable(server.error()));
+        {
+            Database maker;
+            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
+        }
+        DeskFixture desk;
+        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        QVERIFY(desk.start());
+        QSignalSpy connection(&desk.session(), &DeskSession::connectionChanged);
+        CompanyProfileDialog dialog(desk.application().services());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* name = dialog.findChild<QLineEdit*>(u"nameEdit"_s);
+        auto* tel = dialog.findChild<QLineEdit*>(u"telEdit"_s);
+        TypeInto(name, u"金泉桑拿"_s);
+        TypeInto(tel, u"020-88886666"_s);
+
+        // The server ends every session of the house, as it does when it is restarted.
+        QSqlQuery byHand(server.database());
+        QVERIFY(byHand.exec(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname=current_database() "
+                            "AND pid<>pg_backend_pid()"_s));
+        Click(&dialog, u"okButton"_s);
+        QVERIFY2(desk.messages.lastText().startsWith(u"与服务器的连接已断开"_s), qPrintable(desk.messages.lastText()));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(name->text(), u"金泉桑拿"_s);
+        QCOMPARE(tel->text(), u"020-88886666"_s);
+
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !connection.isEmpty() && connection.last().first().toBool(), DeskSession::LookAgainInterval + 5000);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(name->text(), u"金泉桑拿"_s);
+        Click(&dialog, u"okButton"_s);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const SqlResult saved = desk.database().exec(u"SELECT name, tel FROM company WHERE id=2004"_s);
+        QVERIFY2(saved.ok() && !saved.isEmpty(), qPrintable(saved.error));
+        QCOMPARE(saved.first().value(0).toString(), u"金泉桑拿"_s);
+        QCOMPARE(saved.first().value(1).toString(), u"020-88886666"_s);
     }
 
     // A server that cannot be reached: the desk names it and asks for no password.
