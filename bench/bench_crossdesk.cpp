@@ -3,14 +3,14 @@
 // desk B, another process with the room board's page of lamps drawn offscreen on the same
 // house, repaints that room's lamp. Each change is timed from A's commit to the end of B's paint
 // of the lamp, on one machine, where CLOCK_MONOTONIC is one clock for both processes: A stamps
-// the moment its COMMIT returned (the first work the transaction queued for its commit), B
-// stamps the moment its lamp's paint event was done and writes it to its standard output,
-// together with the moments the notice arrived and the session announced the room, which tell
-// where the time goes.
+// the moment it sends its COMMIT (and, apart, the moment it returned), B stamps the moment its lamp's paint event was
+// done and writes it to its standard output, together with the moments the notice arrived and the session announced the
+// room, which tell where the time goes.
 //
 // The floor, measured in the same run and alternating with the desk's changes: the same round
 // trip through libpq alone, a process that commits a row and a NOTIFY, and another whose
-// libpq LISTEN wakes on the notice in select(). Run by hand:
+// libpq LISTEN wakes on the notice in select(), timed from the moment the COMMIT is sent to
+// the wake-up. Run by hand:
 //
 //     bench_crossdesk --server postgresql://tavrel@%2Ftmp%2Fpg/benchhouse [--changes 300] [--room 101]
 //
@@ -35,9 +35,11 @@
 #include <QTextStream>
 #include <QtEndian>
 
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <libpq-fe.h>
+#include <sys/prctl.h>
 #include <sys/select.h>
 
 namespace {
@@ -119,6 +121,13 @@ int RunBoard(const QString& url, const QString& room)
     DeskSession session(database, clock);
     const std::unique_ptr<SettingPlace> settings = MakeSettingPlace(database);
     AppServices services { database, session, messages, clock, printers, launcher, files, sound, *settings };
+    // Where the time goes: the notice's arrival on the desk's connection (heard here before the
+    // session hears it, which reads the room at once), and the session's announcement of the
+    // room once it has read it.
+    QObject::connect(database.connection().driver(), &QSqlDriver::notification, database.connection().driver(),
+        [](const QString&, QSqlDriver::NotificationSource, const QVariant& payload) {
+            Tell(QStringLiteral("notice %1 %2").arg(Now()).arg(payload.toString()));
+        });
     if (const Outcome<> restored = session.restore(); !restored)
         Fail(restored.text());
 
@@ -132,12 +141,6 @@ int RunBoard(const QString& url, const QString& room)
         Fail(QStringLiteral("no room %1 on the first page").arg(room));
     PaintStamp stamp(page.room(index)->lamp());
 
-    // Where the time goes: the notice's arrival on the desk's connection, and the session's
-    // announcement of the room once it has read it.
-    QObject::connect(database.connection().driver(), &QSqlDriver::notification, &page,
-        [](const QString&, QSqlDriver::NotificationSource, const QVariant& payload) {
-            Tell(QStringLiteral("notice %1 %2").arg(Now()).arg(payload.toString()));
-        });
     QObject::connect(&session, &DeskSession::roomChanged, &page,
         [](const QString& changed) { Tell(QStringLiteral("changed %1 %2").arg(Now()).arg(changed)); });
     Idle(200);
@@ -152,7 +155,7 @@ int RunListener(const QString& url)
     PGconn* connection = PQconnectdb(url.toUtf8().constData());
     if (PQstatus(connection) != CONNECTION_OK)
         Fail(QString::fromUtf8(PQerrorMessage(connection)));
-    PGresult* listening = PQexec(connection, (QByteArray("LISTEN ") + FloorChannel).constData());
+    PGresult* listening = PQexec(connection, QByteArray(QByteArray("LISTEN ") + FloorChannel).constData());
     if (PQresultStatus(listening) != PGRES_COMMAND_OK)
         Fail(QString::fromUtf8(PQerrorMessage(connection)));
     PQclear(listening);
@@ -257,7 +260,7 @@ public:
         check(prepared, PGRES_COMMAND_OK);
         PQclear(prepared);
         prepared = PQprepare(m_connection, "notice", "SELECT pg_notify($1, $2)", 0, nullptr);
-        check(prepared, PGRES_TUPLES_OK);
+        check(prepared, PGRES_COMMAND_OK);
         PQclear(prepared);
     }
     ~FloorWriter()
@@ -266,8 +269,8 @@ public:
         PQfinish(m_connection);
     }
 
-    // Commits change `n` and gives the moment the COMMIT returned.
-    qint64 commit(int n, const QString& room, const QString& state)
+    // Commits change `n` and gives the moment the COMMIT was sent.
+    qint64 commit(int n, const QString& room, const QString& state, QList<qint64>* commits)
     {
         const QByteArray number = QByteArray::number(n);
         const QByteArray roomText = room.toUtf8();
@@ -281,8 +284,10 @@ public:
         result = PQexecPrepared(m_connection, "notice", 2, notice, nullptr, nullptr, 0);
         check(result, PGRES_TUPLES_OK);
         PQclear(result);
+        const qint64 sent = Now();
         plain("COMMIT");
-        return Now();
+        commits->append(Now() - sent);
+        return sent;
     }
 
 private:
@@ -321,8 +326,9 @@ void NumberRoomsIfNone(SettingPlace& settings, MessageService& messages)
 
 struct Timings
 {
-    QList<qint64> total; // commit to the end of the paint (or the floor's wake-up)
-    QList<qint64> toNotice; // commit to the notice's arrival at desk B
+    QList<qint64> total; // COMMIT sent to the end of the paint (or the floor's wake-up)
+    QList<qint64> commits; // COMMIT sent to COMMIT returned
+    QList<qint64> toNotice; // COMMIT sent to the notice's arrival at desk B
     QList<qint64> toAnnounced; // the notice to the session's roomChanged
     QList<qint64> toPainted; // roomChanged to the end of the lamp's paint
     int late = 0; // changes whose paint did not come in time
@@ -367,20 +373,26 @@ int RunDesk(const QString& url, const QString& room, int changes)
         // Between the clerk's actions the desk waits a little, as a desk does.
         Idle(20);
         // Desk A: the action in a transaction of its own, its commit stamped first thing after.
+        // What B reports from the start of the action on is of this change. The change counts
+        // from the moment A sends its COMMIT (B may hear of it before the COMMIT has returned).
+        const qint64 began = Now();
         qint64 committed = 0;
+        qint64 returned = 0;
         {
             SqlTransaction transaction(database);
             if (!transaction.isActive())
                 Fail(transaction.error());
-            database.onCommit([&committed] { committed = Now(); });
+            database.onCommit([&returned] { returned = Now(); });
             const Outcome<> done = change % 3 == 0 ? session.markGuestIn(room)
                 : change % 3 == 1                  ? session.openBill(room, bill)
                                                    : session.closeRoom(room);
             if (!done)
                 Fail(QStringLiteral("%1: %2").arg(what[change % 3], done.text()));
+            committed = Now();
             if (!transaction.commit())
                 Fail(transaction.error());
         }
+        desk.commits << returned - committed;
         const QString expected = OneLine(RoomStates::lampText(session, room));
         // Desk B: the first paint after the commit that shows the change.
         qint64 notice = 0;
@@ -392,7 +404,7 @@ int RunDesk(const QString& url, const QString& room, int changes)
             if (!line)
                 break;
             const Report report = Parse(*line);
-            if (report.at < committed)
+            if (report.at < began)
                 continue;
             if (report.kind == u"notice" && !notice && report.text == room)
                 notice = report.at;
@@ -415,7 +427,7 @@ int RunDesk(const QString& url, const QString& room, int changes)
 
         // The floor: the same round trip through libpq alone.
         Idle(20);
-        const qint64 floorCommitted = floorWriter.commit(change, room, expected);
+        const qint64 floorCommitted = floorWriter.commit(change, room, expected, &floor.commits);
         qint64 woke = 0;
         const QDeadlineTimer floorDeadline(WaitForPaintMs);
         while (!woke) {
@@ -433,8 +445,10 @@ int RunDesk(const QString& url, const QString& room, int changes)
             floor.total << woke - floorCommitted;
         }
     }
-    if (session.roomState(room) != RoomState::Idle)
-        session.closeRoom(room);
+    if (session.roomState(room) != RoomState::Idle) {
+        if (const Outcome<> closed = session.closeRoom(room); !closed)
+            Fail(closed.text());
+    }
 
     const auto ms = [](double value) { return QString::number(value, 'f', 2); };
     const auto line = [&out, &ms](const char* name, const QList<qint64>& values) {
@@ -446,11 +460,13 @@ int RunDesk(const QString& url, const QString& room, int changes)
     };
     out << "room " << room << ", " << changes << " changes (guest in, technician on, stay ended in turn) on a house of "
         << receipts << " receipts; desk B shows the page of lamps offscreen:\n";
-    line("A's commit to B's lamp painted", desk.total);
-    line("  commit to the notice at B", desk.toNotice);
+    line("A's COMMIT to B's lamp painted", desk.total);
+    line("  A's COMMIT sent to returned", desk.commits);
+    line("  COMMIT sent to the notice at B", desk.toNotice);
     line("  notice to the room announced", desk.toAnnounced);
     line("  announced to the lamp painted", desk.toPainted);
     line("floor: libpq COMMIT to LISTEN woken", floor.total);
+    line("  libpq COMMIT sent to returned", floor.commits);
     if (desk.late || floor.late)
         out << "  not shown within " << WaitForPaintMs << " ms: desk " << desk.late << ", floor " << floor.late << '\n';
     const Percentiles ours = PercentilesOf(desk.total);
@@ -486,6 +502,9 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
     const QString url = parser.value(serverOption);
     const QString role = parser.value(roleOption);
+    // A child ends with the desk that started it, however that ended.
+    if (role != u"desk")
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (role == u"board")
         return RunBoard(url, parser.value(roomOption));
     if (role == u"listener")
