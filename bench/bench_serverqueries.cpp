@@ -8,7 +8,10 @@
 // database, each timed by psql's \timing (the time from sending the statement to its result
 // read, over the same socket). Each figure is the median of --rounds runs. Run by hand:
 //
-//     bench_serverqueries --server postgresql://tavrel@%2Ftmp%2Fpg/benchhouse [--rounds 5]
+//     bench_serverqueries --server postgresql://tavrel@%2Ftmp%2Fpg/benchhouse [--rounds 5] [--trace]
+//
+// --trace prints, for every query measured, each event of 1 ms or more the window's thread
+// handled on the way to the totals: which work the time went to.
 //
 // The database must hold a house; LoadHouseOnServer puts the one GenerateHouse makes there.
 
@@ -23,6 +26,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMetaEnum>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -99,6 +103,57 @@ QStringList WindowStatements(const QueryCondition& condition)
             payments.values) };
 }
 
+// --- where the time goes -----------------------------------------------------------------------------
+
+// With --trace: every event the window's thread handles for 1 ms or more while a query is
+// measured, with its receiver and the moment it began, counted from the click.
+class TracingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    void start()
+    {
+        m_slow.clear();
+        m_clock.start();
+        m_tracing = true;
+    }
+    QStringList stop()
+    {
+        m_tracing = false;
+        return m_slow;
+    }
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (!m_tracing || m_depth > 0)
+            return QApplication::notify(receiver, event);
+        ++m_depth;
+        const qint64 start = m_clock.nsecsElapsed();
+        const bool handled = QApplication::notify(receiver, event);
+        --m_depth;
+        const double milliseconds = (m_clock.nsecsElapsed() - start) / 1e6;
+        if (milliseconds >= 1) {
+            const QObject* parent = receiver->parent();
+            m_slow << QStringLiteral("    at %1: %2 on %3 %4 (in %5) took %6")
+                          .arg(Ms(start / 1e6),
+                              QString::fromLatin1(QMetaEnum::fromType<QEvent::Type>().valueToKey(event->type())),
+                              QString::fromLatin1(receiver->metaObject()->className()), receiver->objectName(),
+                              parent ? QString::fromLatin1(parent->metaObject()->className()) : QStringLiteral("-"),
+                              Ms(milliseconds));
+        }
+        return handled;
+    }
+
+private:
+    bool m_tracing = false;
+    int m_depth = 0;
+    QElapsedTimer m_clock;
+    QStringList m_slow;
+};
+
+TracingApplication* Tracer = nullptr; // set with --trace
+
 // --- the window ------------------------------------------------------------------------------------
 
 struct WindowRun
@@ -114,6 +169,8 @@ WindowRun Measure(QueryWindow& window, const std::function<void()>& query)
     Idle(50);
     WindowRun run;
     QElapsedTimer timer;
+    if (Tracer)
+        Tracer->start();
     timer.start();
     query();
     list.viewport()->repaint();
@@ -123,6 +180,12 @@ WindowRun Measure(QueryWindow& window, const std::function<void()>& query)
     window.totalsArea().repaint();
     run.totals = Milliseconds(timer);
     run.rows = window.totals()->count;
+    if (Tracer) {
+        const QStringList slow = Tracer->stop();
+        QTextStream(stdout) << "  first screen " << Ms(run.firstScreen) << ", totals " << Ms(run.totals)
+                            << "; events of 1 ms or more on the way:\n"
+                            << slow.join(u'\n') << '\n';
+    }
     return run;
 }
 
@@ -169,7 +232,7 @@ WindowRun OpenFromMenu(AppServices& services)
 int main(int argc, char* argv[])
 {
     PreferOffscreen();
-    QApplication application(argc, argv);
+    TracingApplication application(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Times the business queries of a desk whose house is on a server."));
@@ -178,8 +241,12 @@ int main(int argc, char* argv[])
         QStringLiteral("server"), QStringLiteral("the house's database (postgresql://…)"), QStringLiteral("URL"));
     const QCommandLineOption roundsOption(QStringLiteral("rounds"),
         QStringLiteral("rounds of every measurement (the median is shown)"), QStringLiteral("N"), QStringLiteral("5"));
-    parser.addOptions({ serverOption, roundsOption });
+    const QCommandLineOption traceOption(
+        QStringLiteral("trace"), QStringLiteral("print the events of 1 ms or more of every measured query"));
+    parser.addOptions({ serverOption, roundsOption, traceOption });
     parser.process(application);
+    if (parser.isSet(traceOption))
+        Tracer = &application;
     if (!parser.isSet(serverOption))
         parser.showHelp(2);
     const Outcome<ServerAddress> address = ServerAddress::parse(parser.value(serverOption));
