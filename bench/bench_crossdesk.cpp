@@ -1,11 +1,12 @@
 // How soon a desk shows what another desk of the same house did: desk A changes a room's live
-// state through its desk session (a guest in, a technician on, the stay ended) and commits;
-// desk B, another process with the room board's page of lamps drawn offscreen on the same
-// house, repaints that room's lamp. Each change is timed from A's commit to the end of B's paint
-// of the lamp, on one machine, where CLOCK_MONOTONIC is one clock for both processes: A stamps
-// the moment it sends its COMMIT (and, apart, the moment it returned), B stamps the moment its lamp's paint event was
-// done and writes it to its standard output, together with the moments the notice arrived and the session announced the
-// room, which tell where the time goes.
+// state through its desk session (a guest in, a technician on, the bill settled by the desk's
+// own settlement, which ends the stay) and commits; desk B, another process with the room
+// board's page of lamps drawn offscreen on the same house, repaints that room's lamp. Each
+// change is timed from A's commit to the end of B's paint of the lamp, on one machine, where
+// CLOCK_MONOTONIC is one clock for both processes: A stamps the moment it sends its COMMIT
+// (and, apart, the moment it returned), B stamps the moment its lamp's paint event was done and
+// writes it to its standard output, together with the moments the notice arrived and the
+// session announced the room, which tell where the time goes.
 //
 // The floor, measured in the same run and alternating with the desk's changes: the same round
 // trip through libpq alone, a process that commits a row and a NOTIFY, and another whose
@@ -20,11 +21,14 @@
 #include "BenchSupport.h"
 #include "SettlementTimings.h"
 #include "app/SqlTransaction.h"
+#include "payroll/CommissionFormulaStore.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomCell.h"
 #include "rooms/RoomLamp.h"
 #include "rooms/RoomPage.h"
 #include "rooms/RoomState.h"
+#include "service/ServiceSettings.h"
+#include "service/Settlement.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -351,6 +355,26 @@ int RunDesk(const QString& url, const QString& room, int changes)
         if (const Outcome<> closed = session.closeRoom(room); !closed)
             Fail(closed.text());
     }
+    // What a settlement needs: the prices and a commission formula (a house made here has neither).
+    ServiceSettings prices = ServiceSettings::readForCheckout(*settings, messages);
+    if (!prices.complete) {
+        prices = ServiceSettings { Decimal::whole(60), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5),
+            Decimal::fromDouble(0.9).value() };
+        if (!prices.write(*settings, messages))
+            Fail(QStringLiteral("cannot write the prices"));
+        prices = ServiceSettings::readForCheckout(*settings, messages);
+    }
+    CommissionFormulaStore formulas(database);
+    const Outcome<std::optional<CommissionFormula>> stored = formulas.load();
+    if (!stored)
+        Fail(stored.text());
+    CommissionFormula formula { QStringLiteral("20"), QStringLiteral("20"), QStringLiteral("20"), QStringLiteral("20"),
+        QStringLiteral("10"), QStringLiteral("0") };
+    if (stored.value())
+        formula = *stored.value();
+    else if (const Outcome<> saved = formulas.save(formula); !saved)
+        Fail(saved.text());
+    Settlement settlement(database, session);
     const qint64 receipts = database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong();
 
     Child board({ QStringLiteral("--role"), QStringLiteral("board"), QStringLiteral("--server"), url,
@@ -362,7 +386,8 @@ int RunDesk(const QString& url, const QString& room, int changes)
 
     Timings desk;
     Timings floor;
-    // A technician of no queue: the stay ends without moving anyone between the queues.
+    // A technician of no queue: the stay ends without moving anyone between the queues. Each
+    // settlement adds its receipt to the house.
     OpenBill bill;
     bill.startTime = clock.now();
     bill.massageClocks = 1;
@@ -383,11 +408,27 @@ int RunDesk(const QString& url, const QString& room, int changes)
             if (!transaction.isActive())
                 Fail(transaction.error());
             database.onCommit([&returned] { returned = Now(); });
-            const Outcome<> done = change % 3 == 0 ? session.markGuestIn(room)
-                : change % 3 == 1                  ? session.openBill(room, bill)
-                                                   : session.closeRoom(room);
-            if (!done)
-                Fail(QStringLiteral("%1: %2").arg(what[change % 3], done.text()));
+            QString refused;
+            if (change % 3 == 0) {
+                if (const Outcome<> done = session.markGuestIn(room); !done)
+                    refused = done.text();
+            } else if (change % 3 == 1) {
+                if (const Outcome<> done = session.openBill(room, bill); !done)
+                    refused = done.text();
+            } else {
+                // "打单": the bill settled as checkout settles it, which ends the stay.
+                SettlementRequest request;
+                request.room = room;
+                request.prices = prices;
+                request.technicians = session.bill(room)->technicians;
+                request.formula = formula;
+                request.billTime = clock.now();
+                request.cashier = session.currentCashier();
+                if (const Outcome<SettledBill> settled = settlement.settle(request); !settled)
+                    refused = settled.text();
+            }
+            if (!refused.isEmpty())
+                Fail(QStringLiteral("%1: %2").arg(what[change % 3], refused));
             committed = Now();
             if (!transaction.commit())
                 Fail(transaction.error());
@@ -458,7 +499,7 @@ int RunDesk(const QString& url, const QString& room, int changes)
         out << "  " << qSetFieldWidth(36) << Qt::left << name << qSetFieldWidth(0) << "p50 " << ms(p.p50)
             << " ms   p99 " << ms(p.p99) << " ms   max " << ms(p.max) << " ms\n";
     };
-    out << "room " << room << ", " << changes << " changes (guest in, technician on, stay ended in turn) on a house of "
+    out << "room " << room << ", " << changes << " changes (guest in, technician on, settled, in turn) on a house of "
         << receipts << " receipts; desk B shows the page of lamps offscreen:\n";
     line("A's COMMIT to B's lamp painted", desk.total);
     line("  A's COMMIT sent to returned", desk.commits);
