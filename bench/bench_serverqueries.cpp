@@ -126,7 +126,8 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override
     {
-        if (!m_tracing || m_depth > 0)
+        // The events the loop hands out, and inside them the paints of single widgets.
+        if (!m_tracing || (m_depth > 0 && event->type() != QEvent::Paint))
             return QApplication::notify(receiver, event);
         ++m_depth;
         const qint64 start = m_clock.nsecsElapsed();
@@ -134,6 +135,12 @@ public:
         --m_depth;
         const double milliseconds = (m_clock.nsecsElapsed() - start) / 1e6;
         if (milliseconds >= 1) {
+            if (m_depth > 0) {
+                m_slow << QStringLiteral("      paint of %1 %2 took %3")
+                              .arg(QString::fromLatin1(receiver->metaObject()->className()), receiver->objectName(),
+                                  Ms(milliseconds));
+                return handled;
+            }
             const QObject* parent = receiver->parent();
             m_slow << QStringLiteral("    at %1: %2 on %3 %4 (in %5) took %6")
                           .arg(Ms(start / 1e6),
