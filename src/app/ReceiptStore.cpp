@@ -1,6 +1,7 @@
 #include "app/ReceiptStore.h"
 
 #include "app/Database.h"
+#include "app/SqlTransaction.h"
 
 #include <QSqlQuery>
 
@@ -126,17 +127,28 @@ QString InsertRows(Database& database, QLatin1StringView table, std::span<const 
         if (static_cast<std::size_t>(row.size()) != columns.size())
             return QStringLiteral("Parameter count mismatch"); // as the database says it
     }
-    for (qsizetype first = 0; first < rows.size(); first += ReceiptStore::MaxRowsPerStatement) {
-        const qsizetype count = qMin<qsizetype>(ReceiptStore::MaxRowsPerStatement, rows.size() - first);
+    const auto write = [&](qsizetype first, qsizetype count) {
         QVariantList values;
         values.reserve(count * static_cast<qsizetype>(columns.size()));
         for (qsizetype i = first; i < first + count; ++i)
             values += rows[i];
-        const SqlResult written = database.exec(makeInsertStatement(table, columns, static_cast<int>(count)), values);
-        if (!written.ok())
-            return written.error;
+        return database.exec(makeInsertStatement(table, columns, static_cast<int>(count)), values).error;
+    };
+    if (rows.isEmpty())
+        return {};
+    if (rows.size() <= ReceiptStore::MaxRowsPerStatement)
+        return write(0, rows.size());
+
+    // Several statements: all of them or none.
+    SqlTransaction transaction(database);
+    if (!transaction.isActive())
+        return transaction.error();
+    for (qsizetype first = 0; first < rows.size(); first += ReceiptStore::MaxRowsPerStatement) {
+        if (const QString error = write(first, qMin<qsizetype>(ReceiptStore::MaxRowsPerStatement, rows.size() - first));
+            !error.isEmpty())
+            return error;
     }
-    return {};
+    return transaction.commit() ? QString() : transaction.error();
 }
 
 Outcome<std::optional<qint64>> ReceiptStore::largestNumber() const

@@ -145,9 +145,9 @@ QString columnList(std::span<const QLatin1StringView> columns);
 
 // Writes `rows` (each one value per column, in the columns' order) with as few statements as
 // it can: one multi-row INSERT for up to MaxRowsPerStatement rows, so that a bill's lines
-// cost one round trip to a server. The rows are added in the order given. Returns the
-// database's error text, empty on success; a row of the wrong length is refused before
-// anything is written.
+// cost one round trip to a server. The rows are added in the order given; when they take
+// several statements, all of them are written or none. Returns the database's error text,
+// empty on success; a row of the wrong length is refused before anything is written.
 QString InsertRows(Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns,
     const QList<QVariantList>& rows);
 

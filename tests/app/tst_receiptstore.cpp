@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(probe.rows[2].value(2).toString(), u"足浴"_s);
     }
 
-    void aRowOfTheWrongLengthWritesNothing()
+    void aRowOfTheWrongLengthOrARefusedOneWritesNothing()
     {
         TestEnvironment env;
         QVERIFY(env.isReady());
@@ -251,6 +251,18 @@ private slots:
         rows[1].removeLast();
         QVERIFY(!InsertRows(env.database, ReceiptTable::Goods, GoodsColumn::All, rows).isEmpty());
         QCOMPARE(RowsOf(env, u"spsalay"_s), 0);
+        // A row refused in a later statement takes the earlier statements' rows with it.
+        rows.clear();
+        for (const GoodsRow& row : Goods(1, ReceiptStore::MaxRowsPerStatement + 2))
+            rows.append(
+                { row.number, row.name, row.unit, row.unitPrice, row.quantity, row.amount, row.time, row.cashier });
+        rows.last()[2] = QVariant();
+        QVERIFY(!InsertRows(env.database, ReceiptTable::Goods, GoodsColumn::All, rows).isEmpty());
+        QCOMPARE(RowsOf(env, u"spsalay"_s), 0);
+        rows.last()[2] = u"瓶"_s;
+        QCOMPARE(InsertRows(env.database, ReceiptTable::Goods, GoodsColumn::All, rows), QString());
+        QCOMPARE(RowsOf(env, u"spsalay"_s), ReceiptStore::MaxRowsPerStatement + 2);
+
         // Nothing to write is no statement at all.
         QCOMPARE(InsertRows(env.database, ReceiptTable::Goods, GoodsColumn::All, {}), QString());
     }
