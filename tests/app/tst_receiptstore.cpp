@@ -40,7 +40,7 @@ QList<SalaryRow> Salaries(qint64 number, int count)
         // Numbers that do not sort as written: the rows must come back in the order given.
         const int technician = (i * 7) % 13 + 1;
         rows.append({ .number = number,
-            .technician = u"%1"_s.arg(technician, 2, 10, u'0'),
+            .technician = u"%1"_s.arg(technician, 2, 10, QChar(u'0')),
             .name = u"技师%1"_s.arg(technician),
             .massageCount = QString::number(i % 4),
             .footWashCount = QString::number(i % 3),
