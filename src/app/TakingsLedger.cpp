@@ -1,6 +1,7 @@
 #include "app/TakingsLedger.h"
 
 #include "app/Database.h"
+#include "app/ReceiptStore.h"
 #include "app/TextFormat.h"
 
 #include <QSqlDatabase>
@@ -25,15 +26,29 @@ QString hourOf(const SqlDialect& dialect)
 }
 
 // The amount texts the ledger adds up in fen: a receipt's total, a commission, a goods line.
-const char* const AmountColumns[] = { "alljine", "salary", "jine" };
+constexpr QLatin1StringView AmountColumns[] = { ReceiptColumn::Total, SalaryColumn::Commission, GoodsColumn::Amount };
+
+// A text of a source row (prefixed by %1, see withPrefix), empty when another tool left it NULL.
+QString textOf(QLatin1StringView column)
+{
+    return QStringLiteral("coalesce(%1") + column + QStringLiteral(", '')");
+}
+
+QStringList namesOf(std::initializer_list<QLatin1StringView> columns)
+{
+    QStringList names;
+    for (const QLatin1StringView column : columns)
+        names << QString(column);
+    return names;
+}
 
 // A field left empty (NULL) by another tool counts 0, as the lists show it empty.
-QString fenOf(const SqlDialect& dialect, const QString& column)
+QString fenOf(const SqlDialect& dialect, QLatin1StringView column)
 {
     return QStringLiteral("coalesce(%1, 0)").arg(dialect.leadingFen(QStringLiteral("%1") + column));
 }
 
-QString countOf(const SqlDialect& dialect, const QString& column)
+QString countOf(const SqlDialect& dialect, QLatin1StringView column)
 {
     return QStringLiteral("coalesce(%1, 0)").arg(dialect.leadingInteger(QStringLiteral("%1") + column));
 }
@@ -114,10 +129,10 @@ Table makeTable(const SqlDialect& dialect, QString name, QString source, QString
 QList<std::pair<QString, QString>> receiptSums(const SqlDialect& dialect)
 {
     return { { QStringLiteral("receipts"), QStringLiteral("1") },
-        { QStringLiteral("amount_fen"), fenOf(dialect, QLatin1String(AmountColumns[0])) },
-        { QStringLiteral("massage"), countOf(dialect, QStringLiteral("massagetime")) },
-        { QStringLiteral("footwash"), countOf(dialect, QStringLiteral("washfoottime")) },
-        { QStringLiteral("pedicure"), countOf(dialect, QStringLiteral("trimfoot")) } };
+        { QStringLiteral("amount_fen"), fenOf(dialect, ReceiptColumn::Total) },
+        { QStringLiteral("massage"), countOf(dialect, ReceiptColumn::MassageCount) },
+        { QStringLiteral("footwash"), countOf(dialect, ReceiptColumn::FootWashCount) },
+        { QStringLiteral("pedicure"), countOf(dialect, ReceiptColumn::PedicureCount) } };
 }
 
 // A value made once for each engine, by `make` given that engine's dialect.
@@ -149,15 +164,16 @@ const Table& Receipts(const SqlDialect& dialect)
 {
     // A receipt paid by a member card carries the card's number as its paytype, any other "普通".
     static const auto tables = perEngine([](const SqlDialect& spelled) {
-        return makeTable(spelled, QStringLiteral("ledger_receipts"), QStringLiteral("Receiptform"),
-            QStringLiteral("经营单据"),
+        const QString payType = QStringLiteral("%1") + ReceiptColumn::PayType;
+        return makeTable(spelled, QStringLiteral("ledger_receipts"), ReceiptTable::Receipts, QStringLiteral("经营单据"),
             { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("hour"), hourOf(spelled) },
-                { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") },
+                { QStringLiteral("method"), textOf(ReceiptColumn::PaymentMethod) },
                 { QStringLiteral("member"),
-                    QStringLiteral("CASE WHEN %1paytype='普通' OR %1paytype='' THEN 0 ELSE 1 END") } },
+                    QStringLiteral("CASE WHEN ") + payType + QStringLiteral("='普通' OR ") + payType
+                        + QStringLiteral("='' THEN 0 ELSE 1 END") } },
             receiptSums(spelled),
-            { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("paytype"), QStringLiteral("alljine"),
-                QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
+            namesOf({ ReceiptColumn::Time, ReceiptColumn::PaymentMethod, ReceiptColumn::PayType, ReceiptColumn::Total,
+                ReceiptColumn::MassageCount, ReceiptColumn::FootWashCount, ReceiptColumn::PedicureCount }));
     });
     return tables[indexOf(dialect)];
 }
@@ -165,17 +181,16 @@ const Table& Receipts(const SqlDialect& dialect)
 const Table& Technicians(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
-        return makeTable(spelled, QStringLiteral("ledger_technicians"), QStringLiteral("salaryform"),
+        return makeTable(spelled, QStringLiteral("ledger_technicians"), ReceiptTable::Salaries,
             QStringLiteral("技师服务"),
-            { { QStringLiteral("day"), dayOf(spelled) },
-                { QStringLiteral("num"), QStringLiteral("coalesce(%1num, '')") },
-                { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
+            { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("num"), textOf(SalaryColumn::Technician) },
+                { QStringLiteral("name"), textOf(SalaryColumn::Name) } },
             { { QStringLiteral("services"), QStringLiteral("1") },
-                { QStringLiteral("commission_fen"), fenOf(spelled, QLatin1String(AmountColumns[1])) },
-                { QStringLiteral("massage"), countOf(spelled, QStringLiteral("massagetime")) },
-                { QStringLiteral("footwash"), countOf(spelled, QStringLiteral("washfoottime")) } },
-            { QStringLiteral("time"), QStringLiteral("num"), QStringLiteral("name"), QStringLiteral("salary"),
-                QStringLiteral("massagetime"), QStringLiteral("washfoottime") });
+                { QStringLiteral("commission_fen"), fenOf(spelled, SalaryColumn::Commission) },
+                { QStringLiteral("massage"), countOf(spelled, SalaryColumn::MassageCount) },
+                { QStringLiteral("footwash"), countOf(spelled, SalaryColumn::FootWashCount) } },
+            namesOf({ SalaryColumn::Time, SalaryColumn::Technician, SalaryColumn::Name, SalaryColumn::Commission,
+                SalaryColumn::MassageCount, SalaryColumn::FootWashCount }));
     });
     return tables[indexOf(dialect)];
 }
@@ -183,13 +198,12 @@ const Table& Technicians(const SqlDialect& dialect)
 const Table& Goods(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
-        return makeTable(spelled, QStringLiteral("ledger_goods"), QStringLiteral("spsalay"), QStringLiteral("商品销售"),
-            { { QStringLiteral("day"), dayOf(spelled) },
-                { QStringLiteral("name"), QStringLiteral("coalesce(%1name, '')") } },
+        return makeTable(spelled, QStringLiteral("ledger_goods"), ReceiptTable::Goods, QStringLiteral("商品销售"),
+            { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("name"), textOf(GoodsColumn::Name) } },
             { { QStringLiteral("lines"), QStringLiteral("1") },
-                { QStringLiteral("quantity"), countOf(spelled, QStringLiteral("counter")) },
-                { QStringLiteral("amount_fen"), fenOf(spelled, QLatin1String(AmountColumns[2])) } },
-            { QStringLiteral("time"), QStringLiteral("name"), QStringLiteral("counter"), QStringLiteral("jine") });
+                { QStringLiteral("quantity"), countOf(spelled, GoodsColumn::Quantity) },
+                { QStringLiteral("amount_fen"), fenOf(spelled, GoodsColumn::Amount) } },
+            namesOf({ GoodsColumn::Time, GoodsColumn::Name, GoodsColumn::Quantity, GoodsColumn::Amount }));
     });
     return tables[indexOf(dialect)];
 }
@@ -197,13 +211,13 @@ const Table& Goods(const SqlDialect& dialect)
 const Table& ReceiptDays(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
-        return makeTable(spelled, QStringLiteral("ledger_receipt_days"), QStringLiteral("Receiptform"),
+        return makeTable(spelled, QStringLiteral("ledger_receipt_days"), ReceiptTable::Receipts,
             QStringLiteral("经营单据(按日)"),
             { { QStringLiteral("day"), dayOf(spelled) },
-                { QStringLiteral("method"), QStringLiteral("coalesce(%1paymethod, '')") } },
+                { QStringLiteral("method"), textOf(ReceiptColumn::PaymentMethod) } },
             receiptSums(spelled),
-            { QStringLiteral("time"), QStringLiteral("paymethod"), QStringLiteral("alljine"),
-                QStringLiteral("massagetime"), QStringLiteral("washfoottime"), QStringLiteral("trimfoot") });
+            namesOf({ ReceiptColumn::Time, ReceiptColumn::PaymentMethod, ReceiptColumn::Total,
+                ReceiptColumn::MassageCount, ReceiptColumn::FootWashCount, ReceiptColumn::PedicureCount }));
     });
     return tables[indexOf(dialect)];
 }
@@ -246,9 +260,9 @@ QStringList TriggerStatements(const QList<const Table*>& tables)
 QStringList TriggerStatementsOfVersion7(const SqlDialect& dialect)
 {
     QStringList statements = TriggerStatements(FirstTables(dialect));
-    for (const char* amount : AmountColumns) {
+    for (const QLatin1StringView amount : AmountColumns) {
         for (const char* row : { "NEW.", "OLD." }) {
-            const QString column = QLatin1String(row) + QLatin1String(amount);
+            const QString column = QString(QLatin1String(row)) + amount;
             for (QString& statement : statements)
                 statement.replace(dialect.leadingFen(column), dialect.leadingFenOfVersion7(column));
         }

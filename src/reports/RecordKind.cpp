@@ -1,12 +1,14 @@
 #include "reports/RecordKind.h"
 
+#include "app/ReceiptStore.h"
+
 #include <QStringList>
 
 namespace {
 
 RecordKindLayout receipts()
 {
-    return { QStringLiteral("Receiptform"), QStringLiteral("经营单据"),
+    return { QString(ReceiptTable::Receipts), QStringLiteral("经营单据"),
         {
             { QStringLiteral("单据编号"), QStringLiteral("id") },
             { QStringLiteral("总额"), QStringLiteral("alljine") },
@@ -29,7 +31,7 @@ RecordKindLayout receipts()
 
 RecordKindLayout technicianServices()
 {
-    return { QStringLiteral("salaryform"), QStringLiteral("技师服务"),
+    return { QString(ReceiptTable::Salaries), QStringLiteral("技师服务"),
         {
             { QStringLiteral("单据编号"), QStringLiteral("id") },
             { QStringLiteral("总额"), QStringLiteral("salary") },
@@ -45,7 +47,7 @@ RecordKindLayout technicianServices()
 
 RecordKindLayout goodsSales()
 {
-    return { QStringLiteral("spsalay"), QStringLiteral("商品销售情况查询"),
+    return { QString(ReceiptTable::Goods), QStringLiteral("商品销售情况查询"),
         {
             { QStringLiteral("单据编号"), QStringLiteral("id") },
             { QStringLiteral("总额"), QStringLiteral("jine") },

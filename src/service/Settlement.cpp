@@ -2,6 +2,7 @@
 
 #include "app/Database.h"
 #include "app/Money.h"
+#include "app/ReceiptStore.h"
 #include "app/RecordChain.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
@@ -17,11 +18,10 @@ Settlement::Settlement(Database& database, DeskSession& session)
 
 Outcome<int> Settlement::nextReceiptNumber() const
 {
-    QString error;
-    const QVariant largest = m_database.scalar(QStringLiteral("SELECT max(id) FROM Receiptform"), {}, &error);
-    if (!error.isEmpty())
-        return Failure { error };
-    return largest.isNull() ? 1 : largest.toInt() + 1;
+    const Outcome<std::optional<qint64>> largest = ReceiptStore(m_database).largestNumber();
+    if (!largest)
+        return largest.setback<int>();
+    return largest.value() ? static_cast<int>(*largest.value()) + 1 : 1;
 }
 
 Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
@@ -74,53 +74,70 @@ QString Settlement::writeReceipt(
 {
     const auto price = [](const std::optional<ServiceLine>& line) { return line ? line->unitPrice : QString(); };
     const auto amount = [](const std::optional<ServiceLine>& line) { return line ? line->amount : QString(); };
-    return m_database
-        .exec(QStringLiteral("INSERT INTO Receiptform (id, housnum, bytime, massagetime, washfoottime, trimfoot, "
-                             "spjine, dazhe, dazheperson, alljine, paytype, cashier, time, paymethod, massageprice, "
-                             "massagejine, washfootprice, washfootjine, trimfootprice, trimfootjine) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            { number, request.room, ServicePeriodText(startTime, request.billTime), Bill::countText(bill.massage),
-                Bill::countText(bill.footWash), Bill::countText(bill.pedicure), bill.goodsSubtotal, bill.discount,
-                request.discountApprover, bill.total, request.payType, request.cashier, DateTimeText(request.billTime),
-                PaymentMethodName(request.method), price(bill.massage), amount(bill.massage), price(bill.footWash),
-                amount(bill.footWash), price(bill.pedicure), amount(bill.pedicure) })
-        .error;
+    return ReceiptStore(m_database)
+        .insertReceipt({ .number = number,
+            .room = request.room,
+            .period = ServicePeriodText(startTime, request.billTime),
+            .massageCount = Bill::countText(bill.massage),
+            .footWashCount = Bill::countText(bill.footWash),
+            .pedicureCount = Bill::countText(bill.pedicure),
+            .goodsAmount = bill.goodsSubtotal,
+            .discount = bill.discount,
+            .discountApprover = request.discountApprover,
+            .total = bill.total,
+            .payType = request.payType,
+            .cashier = request.cashier,
+            .time = DateTimeText(request.billTime),
+            .paymentMethod = PaymentMethodName(request.method),
+            .massagePrice = price(bill.massage),
+            .massageAmount = amount(bill.massage),
+            .footWashPrice = price(bill.footWash),
+            .footWashAmount = amount(bill.footWash),
+            .pedicurePrice = price(bill.pedicure),
+            .pedicureAmount = amount(bill.pedicure) });
 }
 
 QString Settlement::writeSalaries(int number, const SettlementRequest& request)
 {
     const QString billTime = DateTimeText(request.billTime);
+    QList<SalaryRow> rows;
+    rows.reserve(request.technicians.size());
     for (const TechnicianLine& line : request.technicians) {
-        const SqlResult written = m_database.exec(
-            QStringLiteral("INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-            { number, line.number, line.name, QString::number(line.massageClocks), QString::number(line.footWashClocks),
-                request.formula.commissionText(line.massageClocks, line.footWashClocks), billTime, request.cashier });
-        if (!written.ok())
-            return written.error;
+        rows.append({ .number = number,
+            .technician = line.number,
+            .name = line.name,
+            .massageCount = QString::number(line.massageClocks),
+            .footWashCount = QString::number(line.footWashClocks),
+            .commission = request.formula.commissionText(line.massageClocks, line.footWashClocks),
+            .time = billTime,
+            .cashier = request.cashier });
     }
-    return {};
+    return ReceiptStore(m_database).insertSalaries(rows);
 }
 
 QString Settlement::writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock)
 {
     GoodsStock stock(m_database);
     const QString billTime = DateTimeText(request.billTime);
+    QList<GoodsRow> rows;
+    rows.reserve(bill.goods.size());
     for (const PricedGoodsLine& line : bill.goods) {
         const Outcome<std::optional<StockSale>> sold = stock.sell(line.goods.name, line.goods.quantity);
         if (!sold)
             return sold.text();
         if (sold.value() && sold.value()->lowStock)
             lowStock.append(line.goods.name);
-        const SqlResult written = m_database.exec(
-            QStringLiteral("INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-            { number, line.goods.name, line.goods.unit, line.goods.unitPrice, QString::number(line.goods.quantity),
-                line.amount, billTime, request.cashier });
-        if (!written.ok())
-            return written.error;
+        rows.append({ .number = number,
+            .name = line.goods.name,
+            .unit = line.goods.unit,
+            .unitPrice = line.goods.unitPrice,
+            .quantity = QString::number(line.goods.quantity),
+            .amount = line.amount,
+            .time = billTime,
+            .cashier = request.cashier });
     }
-    return {};
+    // All lines in one statement, in the bill's order: the receipt chain reads them so.
+    return ReceiptStore(m_database).insertGoods(rows);
 }
 
 QString Settlement::writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open)

@@ -65,7 +65,7 @@ public:
 private:
     QString writeReceipt(int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime);
     QString writeSalaries(int number, const SettlementRequest& request);
-    // Counts every goods line out of the stock and writes its spsalay row.
+    // Counts every goods line out of the stock, then writes the bill's goods rows in one statement.
     QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
     QString writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open);
 

@@ -1,63 +1,51 @@
 #include "service/StoredReceipt.h"
 
-#include "app/Database.h"
 #include "app/LeadingNumber.h"
+#include "app/ReceiptStore.h"
 #include "app/TextFormat.h"
-
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace {
 
 // A service line of a stored receipt: present when its count was stored.
-std::optional<ServiceLine> storedLine(const QSqlRecord& row, int countColumn)
+std::optional<ServiceLine> storedLine(const QString& count, const QString& unitPrice, const QString& amount)
 {
-    const QString count = row.value(countColumn).toString();
     if (count.isEmpty())
         return std::nullopt;
-    return ServiceLine { count, row.value(countColumn + 1).toString(), row.value(countColumn + 2).toString() };
+    return ServiceLine { count, unitPrice, amount };
 }
 
 } // namespace
 
 Outcome<std::optional<StoredReceipt>> LoadStoredReceipt(Database& database, qint64 number)
 {
-    const SqlResult found = database.exec(
-        QStringLiteral("SELECT housnum, time, paymethod, spjine, dazhe, alljine, massagetime, massageprice, "
-                       "massagejine, washfoottime, washfootprice, washfootjine, trimfoot, trimfootprice, trimfootjine "
-                       "FROM Receiptform WHERE id=?"),
-        { number });
-    if (!found.ok())
-        return Failure { found.error };
-    if (found.isEmpty())
+    const ReceiptStore store(database);
+    const Outcome<std::optional<ReceiptRow>> found = store.loadReceipt(number);
+    if (!found)
+        return found.setback<std::optional<StoredReceipt>>();
+    if (!found.value())
         return std::optional<StoredReceipt>();
-    const QSqlRecord& row = found.first();
+    const ReceiptRow& row = *found.value();
 
     StoredReceipt receipt;
     receipt.number = number;
-    receipt.room = row.value(0).toString();
-    receipt.billTime = DateTimeFromText(row.value(1).toString());
-    receipt.paymentMethod = row.value(2).toString();
+    receipt.room = row.room;
+    receipt.billTime = DateTimeFromText(row.time);
+    receipt.paymentMethod = row.paymentMethod;
     Bill& bill = receipt.bill;
     bill.hasOpenBill = true;
-    bill.goodsSubtotal = row.value(3).toString();
-    bill.discount = row.value(4).toString();
-    bill.total = row.value(5).toString();
+    bill.goodsSubtotal = row.goodsAmount;
+    bill.discount = row.discount;
+    bill.total = row.total;
     bill.totalAmount = Money::fromText(bill.total);
-    bill.massage = storedLine(row, 6);
-    bill.footWash = storedLine(row, 9);
-    bill.pedicure = storedLine(row, 12);
+    bill.massage = storedLine(row.massageCount, row.massagePrice, row.massageAmount);
+    bill.footWash = storedLine(row.footWashCount, row.footWashPrice, row.footWashAmount);
+    bill.pedicure = storedLine(row.pedicureCount, row.pedicurePrice, row.pedicureAmount);
 
-    const QString error = database.readRows(
-        QStringLiteral("SELECT name, counter, danjia, danwe, jine FROM spsalay WHERE id=? ORDER BY %1")
-            .arg(database.dialect().rowKey()),
-        { number }, [&bill](const QSqlQuery& line) {
-            bill.goods.append({ GoodsLine { line.value(0).toString(), LeadingInt(line.value(1).toString()),
-                                    line.value(2).toString(), line.value(3).toString() },
-                line.value(4).toString() });
-            return true;
-        });
-    if (!error.isEmpty())
-        return Failure { error };
+    const Outcome<QList<GoodsRow>> goods = store.loadGoods(number);
+    if (!goods)
+        return goods.setback<std::optional<StoredReceipt>>();
+    for (const GoodsRow& line : goods.value())
+        bill.goods.append(
+            { GoodsLine { line.name, LeadingInt(line.quantity), line.unitPrice, line.unit }, line.amount });
     return std::optional<StoredReceipt>(std::move(receipt));
 }

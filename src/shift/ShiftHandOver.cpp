@@ -1,6 +1,7 @@
 #include "shift/ShiftHandOver.h"
 
 #include "app/Database.h"
+#include "app/ReceiptStore.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "app/TypedNumber.h"
@@ -20,11 +21,10 @@ Outcome<ShiftReceipts> CurrentShiftReceipts(Database& database, const DeskSessio
         receipts.after = last->lastReceipt;
         receipts.since = last->closedAt;
     }
-    QString error;
-    const QVariant newest = database.scalar(QStringLiteral("SELECT max(id) FROM Receiptform"), {}, &error);
-    if (!error.isEmpty())
-        return Failure { error };
-    receipts.upTo = qMax(newest.toLongLong(), receipts.after.value_or(0));
+    const Outcome<std::optional<qint64>> newest = ReceiptStore(database).largestNumber();
+    if (!newest)
+        return newest.setback<ShiftReceipts>();
+    receipts.upTo = qMax(newest.value().value_or(0), receipts.after.value_or(0));
     return receipts;
 }
 

@@ -1,0 +1,204 @@
+#include "app/ReceiptStore.h"
+
+#include "app/Database.h"
+#include "app/SqlTransaction.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+QVariantList valuesOf(const ReceiptRow& row)
+{
+    // In the order of ReceiptColumn::All.
+    return { row.number, row.room, row.period, row.massageCount, row.footWashCount, row.pedicureCount, row.goodsAmount,
+        row.discount, row.discountApprover, row.total, row.payType, row.cashier, row.time, row.paymentMethod,
+        row.massagePrice, row.massageAmount, row.footWashPrice, row.footWashAmount, row.pedicurePrice,
+        row.pedicureAmount };
+}
+
+QVariantList valuesOf(const SalaryRow& row)
+{
+    // In the order of SalaryColumn::All.
+    return { row.number, row.technician, row.name, row.massageCount, row.footWashCount, row.commission, row.time,
+        row.cashier };
+}
+
+QVariantList valuesOf(const GoodsRow& row)
+{
+    // In the order of GoodsColumn::All.
+    return { row.number, row.name, row.unit, row.unitPrice, row.quantity, row.amount, row.time, row.cashier };
+}
+
+// A stored text as the desk reads it: NULL (left by an earlier release or another tool) is empty.
+QString textAt(const QSqlQuery& row, int column)
+{
+    return row.value(column).toString();
+}
+
+ReceiptRow receiptFrom(const QSqlQuery& row)
+{
+    int i = 0;
+    ReceiptRow read;
+    read.number = row.value(i++).toLongLong();
+    for (QString* field : { &read.room, &read.period, &read.massageCount, &read.footWashCount, &read.pedicureCount,
+             &read.goodsAmount, &read.discount, &read.discountApprover, &read.total, &read.payType, &read.cashier,
+             &read.time, &read.paymentMethod, &read.massagePrice, &read.massageAmount, &read.footWashPrice,
+             &read.footWashAmount, &read.pedicurePrice, &read.pedicureAmount })
+        *field = textAt(row, i++);
+    return read;
+}
+
+SalaryRow salaryFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), textAt(row, 1), textAt(row, 2), textAt(row, 3), textAt(row, 4), textAt(row, 5),
+        textAt(row, 6), textAt(row, 7) };
+}
+
+GoodsRow goodsFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), textAt(row, 1), textAt(row, 2), textAt(row, 3), textAt(row, 4), textAt(row, 5),
+        textAt(row, 6), textAt(row, 7) };
+}
+
+// The rows of one receipt in `table`, whose first column is the receipt number, in the order
+// they were added.
+QString selectOfOneReceipt(
+    const Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3=? ORDER BY %4")
+        .arg(columnList(columns), table, columns.front(), database.dialect().rowKey());
+}
+
+template <typename Row> QList<QVariantList> valueRows(const QList<Row>& rows)
+{
+    QList<QVariantList> values;
+    values.reserve(rows.size());
+    for (const Row& row : rows)
+        values.append(valuesOf(row));
+    return values;
+}
+
+template <typename Row, typename Read>
+Outcome<QList<Row>> readAll(Database& database, const QString& sql, qint64 number, Read read)
+{
+    QList<Row> rows;
+    const QString error = database.readRows(sql, { number }, [&rows, &read](const QSqlQuery& row) {
+        rows.append(read(row));
+        return true;
+    });
+    if (!error.isEmpty())
+        return Failure { error };
+    return rows;
+}
+
+} // namespace
+
+QString columnList(std::span<const QLatin1StringView> columns)
+{
+    QString list;
+    for (const QLatin1StringView column : columns) {
+        if (!list.isEmpty())
+            list += QLatin1StringView(", ");
+        list += column;
+    }
+    return list;
+}
+
+QString makeInsertStatement(QLatin1StringView table, std::span<const QLatin1StringView> columns, int rows)
+{
+    QString placeholders = QStringLiteral("(");
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        placeholders += i == 0 ? QLatin1StringView("?") : QLatin1StringView(", ?");
+    placeholders += u')';
+
+    QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columnList(columns));
+    for (int row = 0; row < qMax(rows, 1); ++row) {
+        if (row > 0)
+            sql += QLatin1StringView(", ");
+        sql += placeholders;
+    }
+    return sql;
+}
+
+QString InsertRows(Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns,
+    const QList<QVariantList>& rows)
+{
+    for (const QVariantList& row : rows) {
+        if (static_cast<std::size_t>(row.size()) != columns.size())
+            return QStringLiteral("Parameter count mismatch"); // as the database says it
+    }
+    const auto write = [&](qsizetype first, qsizetype count) {
+        QVariantList values;
+        values.reserve(count * static_cast<qsizetype>(columns.size()));
+        for (qsizetype i = first; i < first + count; ++i)
+            values += rows[i];
+        return database.exec(makeInsertStatement(table, columns, static_cast<int>(count)), values).error;
+    };
+    if (rows.isEmpty())
+        return {};
+    if (rows.size() <= ReceiptStore::MaxRowsPerStatement)
+        return write(0, rows.size());
+
+    // Several statements: all of them or none.
+    SqlTransaction transaction(database);
+    if (!transaction.isActive())
+        return transaction.error();
+    for (qsizetype first = 0; first < rows.size(); first += ReceiptStore::MaxRowsPerStatement) {
+        if (const QString error = write(first, qMin<qsizetype>(ReceiptStore::MaxRowsPerStatement, rows.size() - first));
+            !error.isEmpty())
+            return error;
+    }
+    return transaction.commit() ? QString() : transaction.error();
+}
+
+Outcome<std::optional<qint64>> ReceiptStore::largestNumber() const
+{
+    QString error;
+    const QVariant largest = m_database.scalar(
+        QStringLiteral("SELECT max(%1) FROM %2").arg(ReceiptColumn::Id, ReceiptTable::Receipts), {}, &error);
+    if (!error.isEmpty())
+        return Failure { error };
+    if (largest.isNull())
+        return std::optional<qint64>();
+    return std::optional<qint64>(largest.toLongLong());
+}
+
+QString ReceiptStore::insertReceipt(const ReceiptRow& row)
+{
+    return InsertRows(m_database, ReceiptTable::Receipts, ReceiptColumn::All, { valuesOf(row) });
+}
+
+QString ReceiptStore::insertSalaries(const QList<SalaryRow>& rows)
+{
+    return InsertRows(m_database, ReceiptTable::Salaries, SalaryColumn::All, valueRows(rows));
+}
+
+QString ReceiptStore::insertGoods(const QList<GoodsRow>& rows)
+{
+    return InsertRows(m_database, ReceiptTable::Goods, GoodsColumn::All, valueRows(rows));
+}
+
+Outcome<std::optional<ReceiptRow>> ReceiptStore::loadReceipt(qint64 number) const
+{
+    const Outcome<QList<ReceiptRow>> rows = readAll<ReceiptRow>(m_database,
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+            .arg(columnList(ReceiptColumn::All), ReceiptTable::Receipts, ReceiptColumn::Id),
+        number, receiptFrom);
+    if (!rows)
+        return rows.setback<std::optional<ReceiptRow>>();
+    if (rows.value().isEmpty())
+        return std::optional<ReceiptRow>();
+    return std::optional<ReceiptRow>(rows.value().first());
+}
+
+Outcome<QList<SalaryRow>> ReceiptStore::loadSalaries(qint64 number) const
+{
+    return readAll<SalaryRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Salaries, SalaryColumn::All), number, salaryFrom);
+}
+
+Outcome<QList<GoodsRow>> ReceiptStore::loadGoods(qint64 number) const
+{
+    return readAll<GoodsRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Goods, GoodsColumn::All), number, goodsFrom);
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include "app/Outcome.h"
+
+#include <QLatin1StringView>
+#include <QList>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+#include <span>
+
+class Database;
+
+// The three tables of a settled bill, kept under the names the house's first program gave them:
+// the bill itself, one row per technician who served it with his commission, and one row per
+// goods line. Every statement on them is built in ReceiptStore.cpp from the names below; the
+// other files name a table or a column only through these constants.
+namespace ReceiptTable {
+inline constexpr QLatin1StringView Receipts { "Receiptform" };
+inline constexpr QLatin1StringView Salaries { "salaryform" };
+inline constexpr QLatin1StringView Goods { "spsalay" };
+} // namespace ReceiptTable
+
+// The columns of the bill's row. The service counts and amounts are texts as printed.
+namespace ReceiptColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Room { "housnum" };
+inline constexpr QLatin1StringView Period { "bytime" }; // "start—end" of the stay
+inline constexpr QLatin1StringView MassageCount { "massagetime" };
+inline constexpr QLatin1StringView FootWashCount { "washfoottime" };
+inline constexpr QLatin1StringView PedicureCount { "trimfoot" };
+inline constexpr QLatin1StringView GoodsAmount { "spjine" };
+inline constexpr QLatin1StringView Discount { "dazhe" };
+inline constexpr QLatin1StringView DiscountApprover { "dazheperson" };
+inline constexpr QLatin1StringView Total { "alljine" };
+inline constexpr QLatin1StringView PayType { "paytype" }; // "普通" or the member card number
+inline constexpr QLatin1StringView Cashier { "cashier" };
+inline constexpr QLatin1StringView Time { "time" };
+inline constexpr QLatin1StringView PaymentMethod { "paymethod" };
+inline constexpr QLatin1StringView MassagePrice { "massageprice" };
+inline constexpr QLatin1StringView MassageAmount { "massagejine" };
+inline constexpr QLatin1StringView FootWashPrice { "washfootprice" };
+inline constexpr QLatin1StringView FootWashAmount { "washfootjine" };
+inline constexpr QLatin1StringView PedicurePrice { "trimfootprice" };
+inline constexpr QLatin1StringView PedicureAmount { "trimfootjine" };
+
+// Every column, in the order a bill is written (and the receipt chain reads it).
+inline constexpr QLatin1StringView All[] = { Id, Room, Period, MassageCount, FootWashCount, PedicureCount, GoodsAmount,
+    Discount, DiscountApprover, Total, PayType, Cashier, Time, PaymentMethod, MassagePrice, MassageAmount,
+    FootWashPrice, FootWashAmount, PedicurePrice, PedicureAmount };
+} // namespace ReceiptColumn
+
+// The columns of a technician's row of a bill.
+namespace SalaryColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Technician { "num" }; // the technician's number
+inline constexpr QLatin1StringView Name { "name" };
+inline constexpr QLatin1StringView MassageCount { "massagetime" };
+inline constexpr QLatin1StringView FootWashCount { "washfoottime" };
+inline constexpr QLatin1StringView Commission { "salary" };
+inline constexpr QLatin1StringView Time { "time" };
+inline constexpr QLatin1StringView Cashier { "cashier" };
+
+inline constexpr QLatin1StringView All[]
+    = { Id, Technician, Name, MassageCount, FootWashCount, Commission, Time, Cashier };
+} // namespace SalaryColumn
+
+// The columns of a goods line of a bill.
+namespace GoodsColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Name { "name" };
+inline constexpr QLatin1StringView Unit { "danwe" };
+inline constexpr QLatin1StringView UnitPrice { "danjia" };
+inline constexpr QLatin1StringView Quantity { "counter" };
+inline constexpr QLatin1StringView Amount { "jine" };
+inline constexpr QLatin1StringView Time { "time" };
+inline constexpr QLatin1StringView Cashier { "cashier" };
+
+inline constexpr QLatin1StringView All[] = { Id, Name, Unit, UnitPrice, Quantity, Amount, Time, Cashier };
+} // namespace GoodsColumn
+
+// A bill's row as it is stored. Read back, a field a program of an earlier release left NULL
+// is an empty text.
+struct ReceiptRow
+{
+    qint64 number = 0;
+    QString room;
+    QString period;
+    QString massageCount;
+    QString footWashCount;
+    QString pedicureCount;
+    QString goodsAmount;
+    QString discount;
+    QString discountApprover;
+    QString total;
+    QString payType;
+    QString cashier;
+    QString time;
+    QString paymentMethod;
+    QString massagePrice;
+    QString massageAmount;
+    QString footWashPrice;
+    QString footWashAmount;
+    QString pedicurePrice;
+    QString pedicureAmount;
+
+    friend bool operator==(const ReceiptRow&, const ReceiptRow&) = default;
+};
+
+struct SalaryRow
+{
+    qint64 number = 0; // of the receipt
+    QString technician;
+    QString name;
+    QString massageCount;
+    QString footWashCount;
+    QString commission;
+    QString time;
+    QString cashier;
+
+    friend bool operator==(const SalaryRow&, const SalaryRow&) = default;
+};
+
+struct GoodsRow
+{
+    qint64 number = 0; // of the receipt
+    QString name;
+    QString unit;
+    QString unitPrice;
+    QString quantity;
+    QString amount;
+    QString time;
+    QString cashier;
+
+    friend bool operator==(const GoodsRow&, const GoodsRow&) = default;
+};
+
+// INSERT INTO `table` (the columns) VALUES (?, …), … with one group of placeholders per row:
+// the column list and the placeholders come from the same list, so they never disagree.
+// `rows` is at least 1.
+QString makeInsertStatement(QLatin1StringView table, std::span<const QLatin1StringView> columns, int rows = 1);
+// The columns joined as a select or an insert lists them: "a, b, c".
+QString columnList(std::span<const QLatin1StringView> columns);
+
+// Writes `rows` (each one value per column, in the columns' order) with as few statements as
+// it can: one multi-row INSERT for up to MaxRowsPerStatement rows, so that a bill's lines
+// cost one round trip to a server. The rows are added in the order given; when they take
+// several statements, all of them are written or none. Returns the database's error text,
+// empty on success; a row of the wrong length is refused before anything is written.
+QString InsertRows(Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns,
+    const QList<QVariantList>& rows);
+
+// The statements on a bill's three tables. Writes belong to the caller's transaction; the
+// rows of one bill go in the order they are given, since the receipt chain hashes them in the
+// order they were added.
+class ReceiptStore
+{
+public:
+    // More rows than this go in further statements: it keeps the bound values well within what
+    // either engine takes in one statement and the kept statements few. No bill comes near it.
+    static constexpr int MaxRowsPerStatement = 64;
+
+    explicit ReceiptStore(Database& database)
+        : m_database(database)
+    { }
+
+    // The largest receipt number stored; nothing before the house's first bill.
+    Outcome<std::optional<qint64>> largestNumber() const;
+
+    QString insertReceipt(const ReceiptRow& row);
+    // Every technician's row of one bill, in one statement.
+    QString insertSalaries(const QList<SalaryRow>& rows);
+    // Every goods line of one bill, in one statement, in the bill's order.
+    QString insertGoods(const QList<GoodsRow>& rows);
+
+    // The bill numbered `number`; nothing when there is none.
+    Outcome<std::optional<ReceiptRow>> loadReceipt(qint64 number) const;
+    // Its technicians' rows and its goods lines, in the order they were written.
+    Outcome<QList<SalaryRow>> loadSalaries(qint64 number) const;
+    Outcome<QList<GoodsRow>> loadGoods(qint64 number) const;
+
+private:
+    Database& m_database;
+};
