@@ -16,9 +16,9 @@ QVariantList valuesOf(const ReceiptRow& row)
         row.pedicureAmount };
 }
 
-QVariantList valuesOf(const SalaryRow& row)
+QVariantList valuesOf(const CommissionRow& row)
 {
-    // In the order of SalaryColumn::All.
+    // In the order of CommissionColumn::All.
     return { row.number, row.technician, row.name, row.massageCount, row.footWashCount, row.commission, row.time,
         row.cashier };
 }
@@ -48,7 +48,7 @@ ReceiptRow receiptFrom(const QSqlQuery& row)
     return read;
 }
 
-SalaryRow salaryFrom(const QSqlQuery& row)
+CommissionRow salaryFrom(const QSqlQuery& row)
 {
     return { row.value(0).toLongLong(), textAt(row, 1), textAt(row, 2), textAt(row, 3), textAt(row, 4), textAt(row, 5),
         textAt(row, 6), textAt(row, 7) };
@@ -168,9 +168,9 @@ QString ReceiptStore::insertReceipt(const ReceiptRow& row)
     return InsertRows(m_database, ReceiptTable::Receipts, ReceiptColumn::All, { valuesOf(row) });
 }
 
-QString ReceiptStore::insertSalaries(const QList<SalaryRow>& rows)
+QString ReceiptStore::insertSalaries(const QList<CommissionRow>& rows)
 {
-    return InsertRows(m_database, ReceiptTable::Salaries, SalaryColumn::All, valueRows(rows));
+    return InsertRows(m_database, ReceiptTable::Salaries, CommissionColumn::All, valueRows(rows));
 }
 
 QString ReceiptStore::insertGoods(const QList<GoodsRow>& rows)
@@ -191,10 +191,10 @@ Outcome<std::optional<ReceiptRow>> ReceiptStore::loadReceipt(qint64 number) cons
     return std::optional<ReceiptRow>(rows.value().first());
 }
 
-Outcome<QList<SalaryRow>> ReceiptStore::loadSalaries(qint64 number) const
+Outcome<QList<CommissionRow>> ReceiptStore::loadSalaries(qint64 number) const
 {
-    return readAll<SalaryRow>(
-        m_database, selectOfOneReceipt(m_database, ReceiptTable::Salaries, SalaryColumn::All), number, salaryFrom);
+    return readAll<CommissionRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Salaries, CommissionColumn::All), number, salaryFrom);
 }
 
 Outcome<QList<GoodsRow>> ReceiptStore::loadGoods(qint64 number) const

@@ -52,7 +52,7 @@ inline constexpr QLatin1StringView All[] = { Id, Room, Period, MassageCount, Foo
 } // namespace ReceiptColumn
 
 // The columns of a technician's row of a bill.
-namespace SalaryColumn {
+namespace CommissionColumn {
 inline constexpr QLatin1StringView Id { "id" }; // the receipt number
 inline constexpr QLatin1StringView Technician { "num" }; // the technician's number
 inline constexpr QLatin1StringView Name { "name" };
@@ -64,7 +64,7 @@ inline constexpr QLatin1StringView Cashier { "cashier" };
 
 inline constexpr QLatin1StringView All[]
     = { Id, Technician, Name, MassageCount, FootWashCount, Commission, Time, Cashier };
-} // namespace SalaryColumn
+} // namespace CommissionColumn
 
 // The columns of a goods line of a bill.
 namespace GoodsColumn {
@@ -108,7 +108,7 @@ struct ReceiptRow
     friend bool operator==(const ReceiptRow&, const ReceiptRow&) = default;
 };
 
-struct SalaryRow
+struct CommissionRow
 {
     qint64 number = 0; // of the receipt
     QString technician;
@@ -119,7 +119,7 @@ struct SalaryRow
     QString time;
     QString cashier;
 
-    friend bool operator==(const SalaryRow&, const SalaryRow&) = default;
+    friend bool operator==(const CommissionRow&, const CommissionRow&) = default;
 };
 
 struct GoodsRow
@@ -170,14 +170,14 @@ public:
 
     QString insertReceipt(const ReceiptRow& row);
     // Every technician's row of one bill, in one statement.
-    QString insertSalaries(const QList<SalaryRow>& rows);
+    QString insertSalaries(const QList<CommissionRow>& rows);
     // Every goods line of one bill, in one statement, in the bill's order.
     QString insertGoods(const QList<GoodsRow>& rows);
 
     // The bill numbered `number`; nothing when there is none.
     Outcome<std::optional<ReceiptRow>> loadReceipt(qint64 number) const;
     // Its technicians' rows and its goods lines, in the order they were written.
-    Outcome<QList<SalaryRow>> loadSalaries(qint64 number) const;
+    Outcome<QList<CommissionRow>> loadSalaries(qint64 number) const;
     Outcome<QList<GoodsRow>> loadGoods(qint64 number) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "app/RecordChain.h"
 
 #include "app/Database.h"
+#include "app/ReceiptStore.h"
 #include "app/SqlDialect.h"
 
 #include <QSqlError>
@@ -14,39 +15,37 @@
 
 namespace {
 
-// The fields of each row in the order they are hashed. Changing a list breaks every stored
-// link: a new column joins the content only with a new chain.
-const char* const LogColumns
-    = "id, time, kind, login, role, authoriser, authoriser_role, room, receipt, description, amount";
-constexpr int LogFieldCount = 11;
-const char* const ReceiptColumns
-    = "id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, dazheperson, alljine, paytype, "
-      "cashier, time, paymethod, massageprice, massagejine, washfootprice, washfootjine, trimfootprice, trimfootjine";
-constexpr int ReceiptFieldCount = 20;
-const char* const SalaryColumns = "id, num, name, massagetime, washfoottime, salary, time, cashier";
-constexpr int SalaryFieldCount = 8;
-const char* const GoodsColumns = "id, name, danwe, danjia, counter, jine, time, cashier";
-constexpr int GoodsFieldCount = 8;
+// The fields of each row in the order they are hashed: the log's columns, and those of a
+// bill's three tables in the order ReceiptStore writes them. Changing a list breaks every
+// stored link: a new column joins the content only with a new chain.
+constexpr QLatin1StringView LogTable { "operator_log" };
+constexpr QLatin1StringView LogColumns[] = { QLatin1StringView("id"), QLatin1StringView("time"),
+    QLatin1StringView("kind"), QLatin1StringView("login"), QLatin1StringView("role"), QLatin1StringView("authoriser"),
+    QLatin1StringView("authoriser_role"), QLatin1StringView("room"), QLatin1StringView("receipt"),
+    QLatin1StringView("description"), QLatin1StringView("amount") };
 
 // What one link of a chain covers: the row of its position in the first table, then those of
 // the others under the same number, in this order; both the walk and a new link read them so.
 struct ChainPart
 {
-    const char* table;
-    const char* columns;
-    int fieldCount;
+    QLatin1StringView table;
+    std::span<const QLatin1StringView> columns;
     bool manyRows; // ordered by the row key under one number
+
+    int fieldCount() const { return static_cast<int>(columns.size()); }
 };
-constexpr ChainPart LogParts[] = { { "operator_log", LogColumns, LogFieldCount, false } };
-constexpr ChainPart ReceiptParts[] = { { "Receiptform", ReceiptColumns, ReceiptFieldCount, false },
-    { "salaryform", SalaryColumns, SalaryFieldCount, true }, { "spsalay", GoodsColumns, GoodsFieldCount, true } };
+constexpr ChainPart LogParts[] = { { LogTable, LogColumns, false } };
+constexpr ChainPart ReceiptParts[] = { { ReceiptTable::Receipts, ReceiptColumn::All, false },
+    { ReceiptTable::Salaries, CommissionColumn::All, true }, { ReceiptTable::Goods, GoodsColumn::All, true } };
+static_assert(
+    std::size(ReceiptColumn::All) == 20 && std::size(CommissionColumn::All) == 8 && std::size(GoodsColumn::All) == 8,
+    "the receipt chain hashes these fields: a changed list breaks every stored link");
 
 // The select of a part's rows whose number compares to the bound one by `comparison`.
 QString selectOf(const ChainPart& part, const QString& rowKey, QStringView comparison)
 {
     return QStringLiteral("SELECT %1 FROM %2 WHERE id%3? ORDER BY id%4")
-        .arg(QLatin1String(part.columns), QLatin1String(part.table), comparison,
-            part.manyRows ? u", " + rowKey : QString());
+        .arg(columnList(part.columns), part.table, comparison, part.manyRows ? u", " + rowKey : QString());
 }
 
 using Digest = std::array<unsigned char, crypto_hash_sha256_BYTES>;
@@ -68,9 +67,9 @@ public:
     Content() { crypto_hash_sha256_init(&m_state); }
 
     // A row of a query or a record read whole: the same values hash the same.
-    template <typename Row> void addRow(const char* table, const Row& row, int fieldCount)
+    template <typename Row> void addRow(QLatin1StringView table, const Row& row, int fieldCount)
     {
-        addText(QByteArray(table));
+        addText(QByteArray(table.data(), table.size()));
         addText(QByteArray::number(fieldCount));
         for (int i = 0; i < fieldCount; ++i) {
             const QVariant value = row.value(i);
@@ -210,10 +209,10 @@ public:
         std::optional<Element> element(std::in_place);
         element->position = m_main.key();
         if (m_chain == RecordChain::Chain::OperatorLog) {
-            element->content.addRow(LogParts[0].table, m_main.row(), LogParts[0].fieldCount);
+            element->content.addRow(LogParts[0].table, m_main.row(), LogParts[0].fieldCount());
             element->held = logHeld(m_main.row());
         } else {
-            element->content.addRow(ReceiptParts[0].table, m_main.row(), ReceiptParts[0].fieldCount);
+            element->content.addRow(ReceiptParts[0].table, m_main.row(), ReceiptParts[0].fieldCount());
             element->held = receiptHeld(m_main.row());
             addRowsOf(element->position, m_salaries, ReceiptParts[1], element->content);
             addRowsOf(element->position, m_goods, ReceiptParts[2], element->content);
@@ -233,7 +232,7 @@ private:
         while (m_error.isEmpty() && lines.valid() && lines.key() < position)
             m_error = lines.advance();
         while (m_error.isEmpty() && lines.valid() && lines.key() == position) {
-            content.addRow(part.table, lines.row(), part.fieldCount);
+            content.addRow(part.table, lines.row(), part.fieldCount());
             m_error = lines.advance();
         }
     }
@@ -291,7 +290,7 @@ Digest storedLinkBefore(const QSqlDatabase& connection, RecordChain::Chain chain
 qint64 firstPositionSince(
     const QSqlDatabase& connection, RecordChain::Chain chain, const QString& since, QString* error)
 {
-    const QLatin1String table(chain == RecordChain::Chain::OperatorLog ? "operator_log" : "Receiptform");
+    const QLatin1StringView table = chain == RecordChain::Chain::OperatorLog ? LogTable : ReceiptTable::Receipts;
     Cursor first(connection);
     *error = first.start(QStringLiteral("SELECT coalesce((SELECT min(id) FROM %1 WHERE time>=?), "
                                         "(SELECT max(id) + 1 FROM %1), 0)")
@@ -384,7 +383,7 @@ QString link(Database& database, Chain chain, qint64 position)
         if (!part.manyRows && rows.rows.size() != 1)
             return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
         for (const QSqlRecord& row : rows.rows)
-            content.addRow(part.table, row, part.fieldCount);
+            content.addRow(part.table, row, part.fieldCount());
     }
     const Digest newLink = content.linkAfter(digestOfHex(previousHex));
     return database

@@ -26,7 +26,8 @@ QString hourOf(const SqlDialect& dialect)
 }
 
 // The amount texts the ledger adds up in fen: a receipt's total, a commission, a goods line.
-constexpr QLatin1StringView AmountColumns[] = { ReceiptColumn::Total, SalaryColumn::Commission, GoodsColumn::Amount };
+constexpr QLatin1StringView AmountColumns[]
+    = { ReceiptColumn::Total, CommissionColumn::Commission, GoodsColumn::Amount };
 
 // A text of a source row (prefixed by %1, see withPrefix), empty when another tool left it NULL.
 QString textOf(QLatin1StringView column)
@@ -183,14 +184,15 @@ const Table& Technicians(const SqlDialect& dialect)
     static const auto tables = perEngine([](const SqlDialect& spelled) {
         return makeTable(spelled, QStringLiteral("ledger_technicians"), ReceiptTable::Salaries,
             QStringLiteral("技师服务"),
-            { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("num"), textOf(SalaryColumn::Technician) },
-                { QStringLiteral("name"), textOf(SalaryColumn::Name) } },
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("num"), textOf(CommissionColumn::Technician) },
+                { QStringLiteral("name"), textOf(CommissionColumn::Name) } },
             { { QStringLiteral("services"), QStringLiteral("1") },
-                { QStringLiteral("commission_fen"), fenOf(spelled, SalaryColumn::Commission) },
-                { QStringLiteral("massage"), countOf(spelled, SalaryColumn::MassageCount) },
-                { QStringLiteral("footwash"), countOf(spelled, SalaryColumn::FootWashCount) } },
-            namesOf({ SalaryColumn::Time, SalaryColumn::Technician, SalaryColumn::Name, SalaryColumn::Commission,
-                SalaryColumn::MassageCount, SalaryColumn::FootWashCount }));
+                { QStringLiteral("commission_fen"), fenOf(spelled, CommissionColumn::Commission) },
+                { QStringLiteral("massage"), countOf(spelled, CommissionColumn::MassageCount) },
+                { QStringLiteral("footwash"), countOf(spelled, CommissionColumn::FootWashCount) } },
+            namesOf({ CommissionColumn::Time, CommissionColumn::Technician, CommissionColumn::Name,
+                CommissionColumn::Commission, CommissionColumn::MassageCount, CommissionColumn::FootWashCount }));
     });
     return tables[indexOf(dialect)];
 }

@@ -100,7 +100,7 @@ QString Settlement::writeReceipt(
 QString Settlement::writeSalaries(int number, const SettlementRequest& request)
 {
     const QString billTime = DateTimeText(request.billTime);
-    QList<SalaryRow> rows;
+    QList<CommissionRow> rows;
     rows.reserve(request.technicians.size());
     for (const TechnicianLine& line : request.technicians) {
         rows.append({ .number = number,

@@ -33,9 +33,9 @@ ReceiptRow Receipt(qint64 number)
         .pedicureAmount = QString() };
 }
 
-QList<SalaryRow> Salaries(qint64 number, int count)
+QList<CommissionRow> Salaries(qint64 number, int count)
 {
-    QList<SalaryRow> rows;
+    QList<CommissionRow> rows;
     for (int i = 0; i < count; ++i) {
         // Numbers that do not sort as written: the rows must come back in the order given.
         const int technician = (i * 7) % 13 + 1;
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(makeInsertStatement(ReceiptTable::Goods, GoodsColumn::All),
             u"INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
-        QCOMPARE(makeInsertStatement(ReceiptTable::Salaries, SalaryColumn::All, 2),
+        QCOMPARE(makeInsertStatement(ReceiptTable::Salaries, CommissionColumn::All, 2),
             u"INSERT INTO salaryform (id, num, name, massagetime, washfoottime, salary, time, cashier) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?), (?, ?, ?, ?, ?, ?, ?, ?)"_s);
         for (int rows : { 1, 3, 64 }) {
@@ -110,7 +110,8 @@ private slots:
             u"id, housnum, bytime, massagetime, washfoottime, trimfoot, spjine, dazhe, dazheperson, alljine, "
             "paytype, cashier, time, paymethod, massageprice, massagejine, washfootprice, washfootjine, "
             "trimfootprice, trimfootjine"_s);
-        QCOMPARE(columnList(SalaryColumn::All), u"id, num, name, massagetime, washfoottime, salary, time, cashier"_s);
+        QCOMPARE(
+            columnList(CommissionColumn::All), u"id, num, name, massagetime, washfoottime, salary, time, cashier"_s);
         QCOMPARE(columnList(GoodsColumn::All), u"id, name, danwe, danjia, counter, jine, time, cashier"_s);
     }
 
@@ -152,7 +153,7 @@ private slots:
         QVERIFY(receipt.value().has_value());
         QCOMPARE(*receipt.value(), Receipt(number));
 
-        const Outcome<QList<SalaryRow>> salaryRows = store.loadSalaries(number);
+        const Outcome<QList<CommissionRow>> salaryRows = store.loadSalaries(number);
         QVERIFY2(salaryRows.ok(), qPrintable(salaryRows.text()));
         QCOMPARE(salaryRows.value().size(), salaries);
         QVERIFY(salaryRows.value() == Salaries(number, salaries));
