@@ -1,5 +1,6 @@
 #include "app/Database.h"
 
+#include "app/DatabaseOnServer.h"
 #include "app/Schema.h"
 #include "app/SqlTransaction.h"
 
@@ -82,6 +83,7 @@ QString DatabaseErrorText(const QSqlError& error)
 
 Database::Database(QString connectionName)
     : m_connectionName(connectionName.isEmpty() ? uniqueConnectionName() : std::move(connectionName))
+    , m_serverStatements(std::make_unique<ServerStatements>())
 { }
 
 Database::~Database()
@@ -103,6 +105,7 @@ void Database::close()
 {
     m_transactions.clear();
     m_statements.clear(); // the prepared statements must go before their connection
+    m_serverStatements->clear();
     if (!QSqlDatabase::contains(m_connectionName))
         return;
     {
@@ -494,6 +497,8 @@ QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, Sq
 
 SqlResult Database::exec(const QString& sql, const QVariantList& values)
 {
+    if (!m_dialect.isSqlite())
+        return execOnServer(sql, values);
     SqlResult result;
     QSqlQuery* query = executed(sql, values, &result);
     if (!query)
@@ -510,6 +515,33 @@ SqlResult Database::exec(const QString& sql, const QVariantList& values)
         result.rowsAffected = query->numRowsAffected();
     }
     query->finish();
+    return result;
+}
+
+SqlResult Database::execOnServer(const QString& sql, const QVariantList& values)
+{
+    SqlResult result;
+    if (!isOpen()) {
+        result.error = notConnected(*this);
+        return result;
+    }
+    QVariantList bound;
+    bound.reserve(values.size());
+    for (const QVariant& value : values)
+        bound.append(boundValue(value));
+    QSqlError error;
+    if (m_serverStatements->run(connection(), sql, bound, &result, &error))
+        return result;
+    result.code = error.nativeErrorCode().toInt();
+    m_lastFailureCode = result.code;
+    if (dropLostConnection(m_dialect, error, m_statements, connection())) {
+        m_serverStatements->clear();
+        result.error = ConnectionLostText;
+    } else if (error.nativeErrorCode() == QLatin1String(LockNotAvailable)) {
+        result.error = SqlTransaction::BusyText; // a row another desk kept locked too long
+    } else {
+        result.error = DatabaseErrorText(error);
+    }
     return result;
 }
 

@@ -13,8 +13,11 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
+
+class ServerStatements;
 
 // Outcome of one statement: the rows it returned (for a select) or the error text the desk
 // shows in a message box when it failed.
@@ -199,6 +202,8 @@ private:
     // disk or a lock held by another program shows here and not at the first bill.
     SqlResult probeWrite();
     QSqlQuery* preparedStatement(const QString& sql, SqlResult* failure);
+    // exec() on a server.
+    SqlResult execOnServer(const QString& sql, const QVariantList& values);
     // The kept statement of `sql`, run with `values`; null with the error in `failure`.
     QSqlQuery* executed(const QString& sql, const QVariantList& values, SqlResult* failure);
 
@@ -221,6 +226,7 @@ private:
     int m_lastFailureCode = 0; // of the last statement that failed
     bool m_logFoundAtOpen = false;
     std::unordered_map<QString, QSqlQuery> m_statements; // by statement text
+    std::unique_ptr<ServerStatements> m_serverStatements; // on a server, through its client library
     QList<TransactionLevel> m_transactions;
     int m_standingSavepoints = 0; // left standing in the open transaction (see SqlDialect)
 };

@@ -163,10 +163,10 @@ QString DeskSessionStore::write(const LiveState& before, const LiveState& after)
     // The changed lists of each table are written together: the queues change with every
     // settlement.
     for (const QString& table : { queues, rota }) {
-        QList<std::pair<QString, QStringList>> changed;
+        QList<ListChange> changed;
         for (const auto& list : lists) {
             if (list.table == table && list.before != list.after)
-                changed.append({ list.key, list.after });
+                changed.append({ list.key, list.before, list.after });
         }
         if (error.isEmpty() && !changed.isEmpty())
             error = writeLists(table, changed);
@@ -272,26 +272,31 @@ QString DeskSessionStore::writeGoods(const QString& room, const QList<GoodsLine>
     return {};
 }
 
-QString DeskSessionStore::writeLists(const QString& table, const QList<std::pair<QString, QStringList>>& lists)
+QString DeskSessionStore::writeLists(const QString& table, const QList<ListChange>& lists)
 {
-    QStringList keys;
-    QVariantList keyValues;
+    // Each list keeps the head it shares with what is stored; the rest is written anew. A
+    // technician who goes to the tail of the idle queue is one row added.
+    QStringList kept;
+    QVariantList keptValues;
     QStringList rows;
     QVariantList values;
-    for (const auto& [key, numbers] : lists) {
-        keys.append(QStringLiteral("?"));
-        keyValues.append(key);
-        for (int position = 0; position < numbers.size(); ++position) {
+    for (const ListChange& list : lists) {
+        qsizetype same = 0;
+        while (same < list.before.size() && same < list.after.size() && list.before[same] == list.after[same])
+            ++same;
+        kept.append(QStringLiteral("(list=? AND position>=?)"));
+        keptValues << list.key << same;
+        for (qsizetype position = same; position < list.after.size(); ++position) {
             rows.append(QStringLiteral("(?, ?, ?)"));
-            values << key << position << numbers[position];
+            values << list.key << position << list.after[position];
         }
     }
     const SqlResult cleared
-        = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE list IN (%2)").arg(table, keys.join(u", ")), keyValues);
+        = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, kept.join(u" OR ")), keptValues);
     if (!cleared.ok() || rows.isEmpty())
         return cleared.error;
-    // Every row in one statement (one for each shape it has had): on a server each statement
-    // is a round trip.
+    // Every new row in one statement (one for each shape it has had): on a server each
+    // statement is a round trip.
     return m_database
         .exec(QStringLiteral("INSERT INTO %1 (list, position, number) VALUES %2").arg(table, rows.join(u", ")), values)
         .error;

@@ -50,9 +50,15 @@ private:
     QString removeBill(const QString& room);
     QString writeTechnicians(const QString& room, const QList<TechnicianLine>& lines);
     QString writeGoods(const QString& room, const QList<GoodsLine>& lines);
-    // Replaces the lists of `table` (desk_queue or desk_rota) named by their keys by their
-    // numbers, head first, in two statements.
-    QString writeLists(const QString& table, const QList<std::pair<QString, QStringList>>& lists);
+    // One stored list (desk_queue or desk_rota) as it was and as it is to be, head first.
+    struct ListChange
+    {
+        QString key;
+        QStringList before;
+        QStringList after;
+    };
+    // Writes the changed lists of `table`, in two statements.
+    QString writeLists(const QString& table, const QList<ListChange>& lists);
 
     Database& m_database;
     mutable int m_loads = 0;
