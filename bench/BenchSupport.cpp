@@ -73,6 +73,27 @@ BenchDesk::BenchDesk(const QString& folder, const QString& receipts)
         Fail(restored.text());
 }
 
+namespace {
+
+// The settings of the house on `server`, once `database` has opened it.
+std::unique_ptr<SettingPlace> OpenServerHouse(Database& database, const ServerAddress& server, bool makeHouse)
+{
+    if (!database.openServer(server)) {
+        if (!makeHouse || database.problem() != DatabaseProblem::NoHouse || !database.createHouse(server)
+            || !database.openServer(server))
+            Fail(database.lastError());
+    }
+    return MakeSettingPlace(database);
+}
+
+} // namespace
+
+ServerBenchDesk::ServerBenchDesk(const ServerAddress& server, bool makeHouse)
+    : session(database, clock)
+    , settings(OpenServerHouse(database, server, makeHouse))
+    , services { database, session, messages, clock, printers, launcher, files, sound, *settings }
+{ }
+
 void ConsoleMessages::inform(const QString& text, const QString&, Icon)
 {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));

@@ -7,6 +7,7 @@
 #include "app/Clock.h"
 #include "app/Database.h"
 #include "app/MessageService.h"
+#include "app/ServerAddress.h"
 #include "app/SettingPlace.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -17,6 +18,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <memory>
 
 // Draws the windows offscreen unless the caller chose a platform; call it before QApplication.
 void PreferOffscreen();
@@ -72,6 +74,24 @@ struct BenchDesk
     Silence sound;
     DeskSession session;
     SettingFolder settings; // the house's folder
+    AppServices services;
+};
+
+// The desk of a house kept on a server, with the same seams, its session not restored yet. A
+// database without a house gets one first when `makeHouse` is set.
+struct ServerBenchDesk
+{
+    ServerBenchDesk(const ServerAddress& server, bool makeHouse);
+
+    Database database;
+    SystemClock clock;
+    ConsoleMessages messages;
+    NoPrinter printers;
+    NoLauncher launcher;
+    NoFiles files;
+    Silence sound;
+    DeskSession session;
+    std::unique_ptr<SettingPlace> settings; // the server's rows
     AppServices services;
 };
 

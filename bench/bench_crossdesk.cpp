@@ -114,17 +114,13 @@ private:
 
 int RunBoard(const QString& url, const QString& room)
 {
-    Database database;
-    OpenHouse(database, url);
-    ConsoleMessages messages;
-    SystemClock clock;
-    NoPrinter printers;
-    NoLauncher launcher;
-    NoFiles files;
-    Silence sound;
-    DeskSession session(database, clock);
-    const std::unique_ptr<SettingPlace> settings = MakeSettingPlace(database);
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound, *settings };
+    const Outcome<ServerAddress> address = ServerAddress::parse(url);
+    if (!address)
+        Fail(address.text());
+    ServerBenchDesk desk(address.value(), true);
+    Database& database = desk.database;
+    DeskSession& session = desk.session;
+    AppServices& services = desk.services;
     // Where the time goes: the notice's arrival on the desk's connection (heard here before the
     // session hears it, which reads the room at once), and the session's announcement of the
     // room once it has read it.
@@ -135,8 +131,8 @@ int RunBoard(const QString& url, const QString& room)
     if (const Outcome<> restored = session.restore(); !restored)
         Fail(restored.text());
 
-    RoomBoard board(*settings, 1);
-    board.load(messages);
+    RoomBoard board(*desk.settings, 1);
+    board.load(desk.messages);
     RoomPage page(0, board, services);
     page.resize(1000, 640);
     page.show();

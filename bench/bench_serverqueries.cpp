@@ -280,18 +280,10 @@ int main(int argc, char* argv[])
     const QString url = address.value().url();
     const int rounds = qMax(1, parser.value(roundsOption).toInt());
 
-    Database database;
-    if (!database.openServer(address.value()))
-        Fail(database.lastError());
-    ConsoleMessages messages;
-    SystemClock clock;
-    NoPrinter printers;
-    NoLauncher launcher;
-    NoFiles files;
-    Silence sound;
-    DeskSession session(database, clock);
-    const std::unique_ptr<SettingPlace> settings = MakeSettingPlace(database);
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound, *settings };
+    ServerBenchDesk desk(address.value(), false);
+    Database& database = desk.database;
+    DeskSession& session = desk.session;
+    AppServices& services = desk.services;
     if (const Outcome<> restored = session.restore(); !restored)
         Fail(restored.text());
 

@@ -31,6 +31,22 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Makes a house on the test's server and points the desk's folder at it; what went wrong, if
+// anything.
+QString PointAtANewHouse(const ServerFixture& server, const DeskFixture& desk)
+{
+    if (!server.ok())
+        return server.error();
+    Database maker;
+    if (!maker.createHouse(server.address()))
+        return maker.lastError();
+    return ServerAddressFile::write(desk.folder(), server.address()) ? QString() : u"server.ini not written"_s;
+}
+
+} // namespace
+
 class tst_ServerDesk : public QObject
 {
     Q_OBJECT
@@ -85,13 +101,9 @@ private slots:
     {
         TAVREL_SKIP_WITHOUT_SERVER();
         ServerFixture server;
-        QVERIFY2(server.ok(), qPrintable(server.error()));
-        {
-            Database maker;
-            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
-        }
         DeskFixture desk;
-        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        const QString ready = PointAtANewHouse(server, desk);
+        QVERIFY2(ready.isEmpty(), qPrintable(ready));
         QVERIFY(desk.start());
         QVERIFY(desk.session().markGuestIn(u"101"_s));
 
@@ -159,13 +171,9 @@ private slots:
     {
         TAVREL_SKIP_WITHOUT_SERVER();
         ServerFixture server;
-        QVERIFY2(server.ok(), qPrintable(server.error()));
-        {
-            Database maker;
-            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
-        }
         DeskFixture desk;
-        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        const QString ready = PointAtANewHouse(server, desk);
+        QVERIFY2(ready.isEmpty(), qPrintable(ready));
         const QString mark = DailyCheck::markPath(QDir(desk.folder()).filePath(u"server"_s));
         QVERIFY(desk.start());
         desk.application().checkDatabase();
@@ -205,13 +213,9 @@ private slots:
     {
         TAVREL_SKIP_WITHOUT_SERVER();
         ServerFixture server;
-        QVERIFY2(server.ok(), qPrintable(server.error()));
-        {
-            Database maker;
-            QVERIFY2(maker.createHouse(server.address()), qPrintable(maker.lastError()));
-        }
         DeskFixture desk;
-        QVERIFY(ServerAddressFile::write(desk.folder(), server.address()));
+        const QString ready = PointAtANewHouse(server, desk);
+        QVERIFY2(ready.isEmpty(), qPrintable(ready));
         QVERIFY(desk.start());
         QSignalSpy connection(&desk.session(), &DeskSession::connectionChanged);
         CompanyProfileDialog dialog(desk.application().services());
