@@ -359,33 +359,74 @@ QString verifyChain(
     return error;
 }
 
+// The row of linkSelect(): its part (-1 for the link before), its row key, then its fields.
+constexpr int FirstField = 2;
+
+// A row of linkSelect() as the content reads a row: its fields from the first on.
+struct FieldsOf
+{
+    const QSqlRecord& row;
+    QVariant value(int field) const { return row.value(FirstField + field); }
+};
+
+// The stored link before a position (bound: the chain's name and the position) and then the
+// rows of every part at the position (each bound to the position), every field as its text:
+// the same text a row read as it is gives, so the same content. NULL stays NULL.
+QString linkSelect(std::span<const ChainPart> parts, const QString& rowKey)
+{
+    qsizetype width = 1;
+    for (const ChainPart& part : parts)
+        width = std::max(width, qsizetype(part.columns.size()));
+    const auto padded = [width](QStringList fields) {
+        while (fields.size() < width)
+            fields.append(QStringLiteral("NULL"));
+        return fields.join(u", ");
+    };
+    QStringList selects { QStringLiteral("SELECT -1, NULL, %1 FROM (%2) AS earlier")
+                              .arg(padded({ QStringLiteral("link") }), QString::fromLatin1(LinkBefore)) };
+    for (qsizetype i = 0; i < qsizetype(parts.size()); ++i) {
+        QStringList fields;
+        for (const QLatin1StringView column : parts[i].columns)
+            fields.append(QStringLiteral("CAST(%1 AS TEXT)").arg(column));
+        selects.append(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE id=?")
+                           .arg(QString::number(i), rowKey, padded(fields), parts[i].table));
+    }
+    return selects.join(u" UNION ALL ") + QStringLiteral(" ORDER BY 1, 2");
+}
+
 } // namespace
 
 namespace RecordChain {
 
 QString link(Database& database, Chain chain, qint64 position)
 {
-    QString error;
-    const QString previousHex
-        = database.scalar(QString::fromLatin1(LinkBefore), { chainName(chain), position }, &error).toString();
-    if (!error.isEmpty())
-        return error;
-    // The rows of this one position, in the order ChainRows reads them, through the desk's
-    // statements prepared once: a settlement on a server pays one round trip for each.
-    const QString rowKey = database.dialect().rowKey();
     const std::span<const ChainPart> parts
         = chain == Chain::OperatorLog ? std::span<const ChainPart>(LogParts) : std::span<const ChainPart>(ReceiptParts);
+    // The link before and the rows of this one position, in the order ChainRows reads them, in
+    // one statement: a settlement on a server pays a round trip for each.
+    QVariantList values { chainName(chain), position };
+    for (qsizetype i = 0; i < qsizetype(parts.size()); ++i)
+        values.append(position);
+    const SqlResult rows = database.exec(linkSelect(parts, database.dialect().rowKey()), values);
+    if (!rows.ok())
+        return rows.error;
+    Digest previous {};
     Content content;
-    for (const ChainPart& part : parts) {
-        const SqlResult rows = database.exec(selectOf(part, rowKey, u"="), { position });
-        if (!rows.ok())
-            return rows.error;
-        if (!part.manyRows && rows.rows.size() != 1)
-            return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
-        for (const QSqlRecord& row : rows.rows)
-            content.addRow(part.table, row, part.fieldCount());
+    QList<int> found(parts.size(), 0);
+    for (const QSqlRecord& row : rows.rows) {
+        const int part = row.value(0).toInt();
+        if (part < 0) {
+            previous = digestOfHex(row.value(FirstField).toString());
+            continue;
+        }
+        ++found[part];
+        content.addRow(parts[part].table, FieldsOf { row }, parts[part].fieldCount());
     }
-    const Digest newLink = content.linkAfter(digestOfHex(previousHex));
+    for (qsizetype part = 0; part < qsizetype(parts.size()); ++part) {
+        if (!parts[part].manyRows && found[part] != 1)
+            return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
+    }
+    const Digest newLink = content.linkAfter(previous);
     return database
         .exec(QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) })
         .error;
