@@ -94,6 +94,17 @@ ServerBenchDesk::ServerBenchDesk(const ServerAddress& server, bool makeHouse)
     , services { database, session, messages, clock, printers, launcher, files, sound, *settings }
 { }
 
+QString Inlined(QString sql, const QVariantList& values)
+{
+    for (const QVariant& value : values) {
+        const qsizetype mark = sql.indexOf(u'?');
+        const QString literal
+            = value.typeId() == QMetaType::QString ? u'\'' + value.toString() + u'\'' : value.toString();
+        sql.replace(mark, 1, literal);
+    }
+    return sql;
+}
+
 void ConsoleMessages::inform(const QString& text, const QString&, Icon)
 {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));

@@ -95,6 +95,10 @@ struct ServerBenchDesk
     AppServices services;
 };
 
+// A statement with its `?` filled in as literals, for a database's own command-line tool (the
+// values are the benchmark's own dates and numbers: texts are quoted, nothing is escaped).
+QString Inlined(QString sql, const QVariantList& values);
+
 // The peak resident size of a process (this one by default) since its start or the last
 // ResetPeak(), in MiB.
 double PeakMiB(qint64 processId = 0);

@@ -96,19 +96,6 @@ ToolRun RunSqlite(const QString& file, const QStringList& statements)
     return run;
 }
 
-// A statement with its values written in, for the tool (the values are the benchmark's own
-// dates and numbers).
-QString Inlined(QString sql, const QVariantList& values)
-{
-    for (const QVariant& value : values) {
-        const qsizetype mark = sql.indexOf(u'?');
-        const QString literal
-            = value.typeId() == QMetaType::QString ? u'\'' + value.toString() + u'\'' : value.toString();
-        sql.replace(mark, 1, literal);
-    }
-    return sql;
-}
-
 // The statement of a list page as the query window reads it: from the top (newest first) or
 // from the bottom.
 QString PageStatement(const QueryCondition& condition, bool fromTop)

@@ -74,18 +74,6 @@ QList<double> RunPsql(const QString& url, const QStringList& statements)
     return times;
 }
 
-// A statement with its values written in (the benchmark's own dates and numbers).
-QString Inlined(QString sql, const QVariantList& values)
-{
-    for (const QVariant& value : values) {
-        const qsizetype mark = sql.indexOf(u'?');
-        const QString literal
-            = value.typeId() == QMetaType::QString ? u'\'' + value.toString() + u'\'' : value.toString();
-        sql.replace(mark, 1, literal);
-    }
-    return sql;
-}
-
 // The statements the window runs for `condition` up to its totals: the first page of rows,
 // newest first; the totals; the takings per payment method.
 QStringList WindowStatements(const QueryCondition& condition)
