@@ -7,8 +7,9 @@
 // makes (nothing is painted ahead of it). Beside each, the floor: the same statements the
 // window runs for it (the page of rows, the totals, the takings per payment method) run by psql
 // on the same database, each timed by psql's \timing (the time from sending the statement to
-// its result read, over the same socket). Each figure is the median of --rounds runs. Run by
-// hand:
+// its result read, over the same socket), plus the paint of the same screen of rows and totals
+// by a bare QTableView and QLabel (psql paints nothing). Each figure is the median of --rounds
+// runs. Run by hand:
 //
 //     bench_serverqueries --server postgresql://tavrel@%2Ftmp%2Fpg/benchhouse [--rounds 5] [--trace]
 //
@@ -32,11 +33,14 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QMetaEnum>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTextStream>
+#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -240,6 +244,82 @@ WindowRun OpenFromMenu(AppServices& services)
     return run;
 }
 
+// --- the paint floor ---------------------------------------------------------------------------
+
+// psql paints nothing, and the window must paint what it read. The floor of that paint: the
+// same first screen of rows and the same lines of totals, already in memory, put into a plain
+// QTableView over a QStandardItemModel and a QLabel under it, in a window of the same size,
+// from setting them to the end of their paint by the event loop.
+class BarePaint
+{
+public:
+    BarePaint()
+    {
+        auto* layout = new QVBoxLayout(&m_window);
+        layout->addWidget(&m_view);
+        layout->addWidget(&m_totals);
+        m_view.setModel(&m_model);
+        m_window.resize(1366, 768);
+        m_window.show();
+        Idle(100);
+    }
+
+    // Times one paint of what `window` shows now.
+    double measure(const QueryWindow& window)
+    {
+        const PagedTableModel& rows = window.rows();
+        QList<QStringList> cells;
+        for (int row = 0; row < qMin(rows.rowCount(), PagedTableModel::PageSize); ++row) {
+            QStringList line;
+            for (int column = 0; column < rows.columnCount(); ++column)
+                line << rows.text(row, column);
+            cells << line;
+        }
+        QStringList headers;
+        for (int column = 0; column < rows.columnCount(); ++column)
+            headers << rows.headerData(column, Qt::Horizontal).toString();
+        QStringList totals;
+        for (const QueryTotalsArea::Text& text : window.totalsArea().texts())
+            totals << text.text;
+
+        m_model.clear();
+        m_totals.clear();
+        Idle(50);
+        bool viewPainted = false;
+        bool totalsPainted = false;
+        double at = -1;
+        QElapsedTimer timer;
+        timer.start();
+        m_model.setHorizontalHeaderLabels(headers);
+        for (const QStringList& line : std::as_const(cells)) {
+            QList<QStandardItem*> items;
+            for (const QString& cell : line)
+                items << new QStandardItem(cell);
+            m_model.appendRow(items);
+        }
+        m_totals.setText(totals.join(QStringLiteral("    ")));
+        App->afterPaint = [&](QObject* painted) {
+            viewPainted = viewPainted || painted == m_view.viewport();
+            totalsPainted = totalsPainted || painted == &m_totals;
+            if (viewPainted && totalsPainted && at < 0)
+                at = Milliseconds(timer);
+        };
+        QDeadlineTimer deadline(10000);
+        while (at < 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        App->afterPaint = nullptr;
+        if (at < 0)
+            Fail(QStringLiteral("the bare table was not painted"));
+        return at;
+    }
+
+private:
+    QWidget m_window;
+    QTableView m_view;
+    QLabel m_totals;
+    QStandardItemModel m_model;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -327,14 +407,18 @@ int main(int argc, char* argv[])
         WindowRun window;
         double floorPage = 0;
         double floorTotals = 0; // page, totals and payments, one after the other
+        double floorPaint = 0; // the same rows and totals painted by a bare table
     };
     QList<Result> results;
+    BarePaint bare;
     for (const Query& query : queries) {
         QList<WindowRun> windowRounds;
         QList<QList<double>> psqlRounds;
+        QList<double> paints;
         for (int round = 0; round < rounds; ++round) {
             windowRounds << Measure(window, query.run);
             psqlRounds << RunPsql(url, WindowStatements(window.condition()));
+            paints << bare.measure(window);
         }
         Result result { query.name, MedianOf(windowRounds, { &WindowRun::firstScreen, &WindowRun::totals }) };
         QList<double> pages;
@@ -348,12 +432,15 @@ int main(int argc, char* argv[])
         }
         result.floorPage = Median(pages);
         result.floorTotals = Median(totals);
+        result.floorPaint = Median(paints);
         results << result;
         row(query.name,
             { Ms(result.window.firstScreen), Ms(result.window.totals), QString::number(result.window.rows) });
         row(QStringLiteral("  psql: page %1, totals %2, payments %3")
                 .arg(Ms(Median(parts[0])), Ms(Median(parts[1])), Ms(Median(parts[2]))),
             { Ms(result.floorPage), Ms(result.floorTotals), QString() });
+        row(QStringLiteral("  psql + the same screen painted by a bare table (%1)").arg(Ms(result.floorPaint)),
+            { Ms(result.floorPage + result.floorPaint), Ms(result.floorTotals + result.floorPaint), QString() });
     }
 
     const auto check = [&out](const QString& what, double value, double limit, const QString& shown) {
@@ -365,9 +452,12 @@ int main(int argc, char* argv[])
     for (const Result& result : std::as_const(results)) {
         check(result.name + QStringLiteral(", first screen <= 100 ms"), result.window.firstScreen, 100,
             Ms(result.window.firstScreen));
-        check(result.name + QStringLiteral(", totals <= 1.2 x psql"), result.window.totals, 1.2 * result.floorTotals,
-            QStringLiteral("%1 against %2, %3 x")
-                .arg(Ms(result.window.totals), Ms(result.floorTotals))
+        const double floor = result.floorTotals + result.floorPaint;
+        check(result.name + QStringLiteral(", totals <= 1.2 x (psql + the bare paint)"), result.window.totals,
+            1.2 * floor,
+            QStringLiteral("%1 against %2 + %3, %4 x (%5 x psql's statements alone)")
+                .arg(Ms(result.window.totals), Ms(result.floorTotals), Ms(result.floorPaint))
+                .arg(result.window.totals / floor, 0, 'f', 2)
                 .arg(result.window.totals / result.floorTotals, 0, 'f', 2));
     }
     return 0;

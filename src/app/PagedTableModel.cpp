@@ -36,7 +36,7 @@ void PagedTableModel::forget()
     m_failed = false;
 }
 
-QString PagedTableModel::setCondition(const QString& condition, const QVariantList& values)
+QString PagedTableModel::setCondition(const QString& condition, const QVariantList& values, std::optional<int> rowCount)
 {
     beginResetModel();
     forget();
@@ -50,11 +50,17 @@ QString PagedTableModel::setCondition(const QString& condition, const QVariantLi
     if (error.isEmpty()) {
         m_rowCount = int(first.rows.size());
         m_counted = m_rowCount < PageSize;
+        // A first page that is short is the whole list, whatever was counted before it.
+        if (!m_counted && rowCount) {
+            m_rowCount = qMax(*rowCount, m_rowCount);
+            m_counted = true;
+        }
         keep(0, std::move(first));
     } else {
         m_counted = true;
     }
     endResetModel();
+    learnAnchorsOfALongList();
     return error;
 }
 
@@ -95,7 +101,12 @@ void PagedTableModel::setTotalRowCount(int count)
         m_rowCount = count;
         endResetModel();
     }
-    if (m_rowCount >= 2 * AnchorSpacing && m_anchors.isEmpty())
+    learnAnchorsOfALongList();
+}
+
+void PagedTableModel::learnAnchorsOfALongList()
+{
+    if (m_counted && m_rowCount >= 2 * AnchorSpacing && m_anchors.isEmpty())
         m_anchorTimer->start();
 }
 

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <optional>
+
 class Database;
 class QTimer;
 
@@ -14,9 +16,9 @@ class QTimer;
 // once: a list of a million rows opens with one page of rows, and keeps at most KeptPages
 // pages in memory.
 //
-// Until the rows are counted (countRows(), or setTotalRowCount() with a count read together
-// with the list's totals, just after the first page is shown) the list holds its first page;
-// once they are, it holds them all and any row can be reached at once. A page
+// Until the rows are counted (countRows(), a count read together with the list's totals given
+// to setCondition() or later to setTotalRowCount()) the list holds its first page; once they
+// are, it holds them all and any row can be reached at once. A page
 // is read from the nearest row whose key is known (the edge row of a page read before:
 // keyset paging) or from the nearer end of the list, so the oldest row is one short read in
 // reverse order away, and a jump into the middle skips only the rows between it and the
@@ -44,9 +46,12 @@ public:
     void setHeaders(const QStringList& headers);
 
     // Lists the rows that meet `condition`, a condition with a ? for each of `values` (such
-    // as "time<=? AND time>=?"; empty for every row), starting with its first page. Returns
-    // the database error text (the list is then empty), empty on success.
-    QString setCondition(const QString& condition, const QVariantList& values = {});
+    // as "time<=? AND time>=?"; empty for every row), starting with its first page. A count of
+    // those rows read just before (the totals' count) makes the list whole at once, so a view
+    // is laid out and painted once. Returns the database error text (the list is then empty),
+    // empty on success.
+    QString setCondition(
+        const QString& condition, const QVariantList& values = {}, std::optional<int> rowCount = std::nullopt);
     QString condition() const { return m_condition; }
     QVariantList values() const { return m_values; }
     // Empties the list.
@@ -105,6 +110,7 @@ private:
     // The nearest start for reading the rows first .. last.
     ReadStart nearestStart(int first, int last) const;
     void learnNextAnchor();
+    void learnAnchorsOfALongList(); // from the event loop, once a long list is counted
     QString selectText(const QStringList& columns, bool downward, bool fromKey) const;
     QString whereText(const QString& keyComparison) const;
     void forget();

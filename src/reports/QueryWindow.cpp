@@ -168,24 +168,41 @@ void QueryWindow::fill(const QueryCondition& condition)
 {
     m_condition = condition;
     m_totals.reset();
-    m_totalsArea->setTotals(std::nullopt);
-    if (m_paymentTotals)
-        m_paymentTotals->setTotals(std::nullopt);
-    const QString error = m_model->setCondition(condition.sql(), condition.values());
+    m_totalsReader->stop();
+    m_totalsTimer->stop();
+    // A condition by time alone is added up from the daily ledger in milliseconds: before the
+    // list, so that the rows and their totals are laid out and painted once. Any other is added
+    // up from its rows on the worker thread while the list is shown.
+    std::optional<QueryTotalsReader::Result> fromLedger;
+    if (condition.span())
+        fromLedger = QueryTotalsReader::read(m_services.database, m_kind, condition, m_paymentTotals != nullptr);
+    if (!fromLedger) {
+        m_totalsArea->setTotals(std::nullopt);
+        if (m_paymentTotals)
+            m_paymentTotals->setTotals(std::nullopt);
+    }
+    std::optional<int> count;
+    if (fromLedger && fromLedger->totals)
+        count = int(fromLedger->totals.value().count);
+    const QString error = m_model->setCondition(condition.sql(), condition.values(), count);
     m_list->scrollToTop();
     if (!error.isEmpty()) {
         // Nothing is listed, so the totals are those of nothing.
         m_services.messages.inform(error, {}, MessageService::Icon::Warning);
         m_totals = QueryTotals {};
         m_totalsArea->setTotals(m_totals);
+        if (m_paymentTotals)
+            m_paymentTotals->setTotals(std::nullopt);
         return;
     }
-    // A condition by time alone is added up from the daily ledger, in milliseconds, just after
-    // the list is shown. Any other is added up from its rows on the worker thread meanwhile.
-    m_totalsReader->stop();
-    // A worker opens its own connection to the same file or server (a database in memory has none).
+    if (fromLedger) {
+        showTotals(*fromLedger);
+        return;
+    }
+    // A worker opens its own connection to the same file or server (a database in memory has
+    // none, and adds up just after the list is shown).
     const bool reachable = m_services.database.server() || m_services.database.filePath().startsWith(u'/');
-    if (condition.span() || !reachable) {
+    if (!reachable) {
         m_totalsTimer->start();
         return;
     }

@@ -32,9 +32,9 @@ class QueryTotalsArea;
 // hand-over the window goes on with the next shift, which starts empty.
 //
 // The list reads its rows as the view shows them, so a list of a million receipts opens at
-// once. The totals of a condition by time alone come from the daily ledger just after the list
-// is shown; those of any other condition are added up on a worker thread while the window is
-// shown, the totals area saying "计算中…" meanwhile.
+// once. The totals of a condition by time alone come from the daily ledger with the list, in
+// milliseconds; those of any other condition are added up on a worker thread while the window
+// is shown, the totals area saying "计算中…" meanwhile.
 class QueryWindow : public QDialog
 {
     Q_OBJECT
