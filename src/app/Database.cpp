@@ -466,6 +466,10 @@ QSqlQuery* Database::executed(const QString& sql, const QVariantList& values, Sq
         failure->error = notConnected(*this);
         return nullptr;
     }
+    if (const QString unsent = sendDeferred(); !unsent.isEmpty()) {
+        failure->error = unsent;
+        return nullptr;
+    }
     QSqlQuery* query = preparedStatement(sql, failure);
     if (!query) {
         m_lastFailureCode = failure->code;
@@ -525,24 +529,60 @@ SqlResult Database::execOnServer(const QString& sql, const QVariantList& values)
         result.error = notConnected(*this);
         return result;
     }
+    QSqlError error;
+    if (!m_serverStatements->run(connection(), sql, boundValues(values), &result, &error))
+        failOnServer(error, &result);
+    return result;
+}
+
+QString Database::execLater(const QString& sql, const QVariantList& values)
+{
+    // Outside a transaction nothing would come to send it.
+    if (m_dialect.isSqlite() || m_transactions.isEmpty())
+        return exec(sql, values).error;
+    if (!isOpen())
+        return notConnected(*this);
+    QSqlError error;
+    if (m_serverStatements->defer(connection(), sql, boundValues(values), &error))
+        return {};
+    SqlResult failure;
+    failOnServer(error, &failure);
+    return failure.error;
+}
+
+QString Database::sendDeferred()
+{
+    if (m_dialect.isSqlite() || !m_serverStatements->hasDeferred())
+        return {};
+    QSqlError error;
+    if (m_serverStatements->flush(connection(), &error))
+        return {};
+    SqlResult failure;
+    failOnServer(error, &failure);
+    return failure.error;
+}
+
+QVariantList Database::boundValues(const QVariantList& values)
+{
     QVariantList bound;
     bound.reserve(values.size());
     for (const QVariant& value : values)
         bound.append(boundValue(value));
-    QSqlError error;
-    if (m_serverStatements->run(connection(), sql, bound, &result, &error))
-        return result;
-    result.code = error.nativeErrorCode().toInt();
-    m_lastFailureCode = result.code;
+    return bound;
+}
+
+void Database::failOnServer(const QSqlError& error, SqlResult* result)
+{
+    result->code = error.nativeErrorCode().toInt();
+    m_lastFailureCode = result->code;
     if (dropLostConnection(m_dialect, error, m_statements, connection())) {
         m_serverStatements->clear();
-        result.error = ConnectionLostText;
+        result->error = ConnectionLostText;
     } else if (error.nativeErrorCode() == QLatin1String(LockNotAvailable)) {
-        result.error = SqlTransaction::BusyText; // a row another desk kept locked too long
+        result->error = SqlTransaction::BusyText; // a row another desk kept locked too long
     } else {
-        result.error = DatabaseErrorText(error);
+        result->error = DatabaseErrorText(error);
     }
-    return result;
 }
 
 Outcome<qint64> Database::insert(const QString& sql, const QVariantList& values)
@@ -572,6 +612,8 @@ SqlResult Database::execAsWritten(const QString& sql)
         result.error = notConnected(*this);
         return result;
     }
+    if (result.error = sendDeferred(); !result.error.isEmpty())
+        return result;
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
@@ -694,8 +736,10 @@ QString Database::beginTransaction()
             return error;
         m_standingSavepoints = 0;
     } else {
-        if (const SqlResult saved = control(*this, m_dialect.savepoint(savepointName(level))); !saved.ok())
-            return saved.error;
+        // On a server it goes with the level's first statement that is waited for.
+        const QString savepoint = m_dialect.savepoint(savepointName(level));
+        if (const QString error = m_dialect.isSqlite() ? exec(savepoint).error : execLater(savepoint); !error.isEmpty())
+            return error;
         begun.standingBefore = m_standingSavepoints++;
     }
     m_transactions.append(std::move(begun));
@@ -714,8 +758,10 @@ QString Database::commitTransaction()
     const bool leaveStanding
         = level > 0 && m_dialect.keepsSavepointsStanding() && m_standingSavepoints <= MostStandingSavepoints;
     if (!leaveStanding) {
-        const SqlResult committed
-            = control(*this, level == 0 ? m_dialect.commit() : m_dialect.releaseSavepoint(savepointName(level)));
+        // On a server the commit goes with the statements deferred before it, in one round trip.
+        const SqlResult committed = level == 0
+            ? (m_dialect.isSqlite() ? exec(m_dialect.commit()) : execOnServer(m_dialect.commit(), {}))
+            : control(*this, m_dialect.releaseSavepoint(savepointName(level)));
         if (!committed.ok())
             return committed.error; // still open: the caller rolls back
     }
@@ -745,8 +791,10 @@ void Database::rollbackTransaction()
     if (level < 0)
         return;
     if (level == 0) {
+        m_serverStatements->dropDeferred(); // undone anyway
         control(*this, m_dialect.rollback());
     } else {
+        sendDeferred(); // a failure among them is what the savepoint rolls back, or fails the outer levels
         control(*this, m_dialect.rollbackToSavepoint(savepointName(level)));
         if (m_dialect.keepsSavepointsStanding()) {
             m_standingSavepoints = m_transactions.last().standingBefore + 1; // it stands, those after it are gone
@@ -779,7 +827,7 @@ QString Database::sendNotices(const QList<std::pair<QString, QString>>& notices)
     QVariantList values;
     for (const auto& [channel, payload] : notices)
         values << channel << payload;
-    return exec(m_dialect.notices(static_cast<int>(notices.size())), values).error;
+    return execLater(m_dialect.notices(static_cast<int>(notices.size())), values);
 }
 
 void Database::onCommit(std::function<void()> work)

@@ -17,6 +17,7 @@
 #include <optional>
 #include <unordered_map>
 
+class QSqlError;
 class ServerStatements;
 
 // Outcome of one statement: the rows it returned (for a select) or the error text the desk
@@ -119,6 +120,12 @@ public:
 
     // Runs one statement with `?` placeholders filled from `values`, in order.
     SqlResult exec(const QString& sql, const QVariantList& values = {});
+    // Runs one write whose answer the caller does not read (no rows, no count), inside the open
+    // transaction. On a file it runs at once. On a server it is sent with the next statement
+    // that is waited for (or the commit), in one round trip, in the order given; a failure of it
+    // is then the failure of that statement and fails the transaction. Returns the error text
+    // known now, empty when none.
+    QString execLater(const QString& sql, const QVariantList& values = {});
     // Runs one statement as it is written, without preparing it or keeping it: for definitions
     // of tables, triggers and functions, whose text may hold what a prepared statement would
     // take for placeholders.
@@ -204,6 +211,11 @@ private:
     QSqlQuery* preparedStatement(const QString& sql, SqlResult* failure);
     // exec() on a server.
     SqlResult execOnServer(const QString& sql, const QVariantList& values);
+    // Sends the statements execLater() kept on a server, before anything else runs. The error text.
+    QString sendDeferred();
+    static QVariantList boundValues(const QVariantList& values);
+    // The text and code of a server's refusal into `result`; a lost connection is closed.
+    void failOnServer(const QSqlError& error, SqlResult* result);
     // The kept statement of `sql`, run with `values`; null with the error in `failure`.
     QSqlQuery* executed(const QString& sql, const QVariantList& values, SqlResult* failure);
 

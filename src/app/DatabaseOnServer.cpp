@@ -160,80 +160,237 @@ QSqlError errorOf(PGconn* connection, const PGresult* result)
 
 } // namespace
 
-bool ServerStatements::run(
-    const QSqlDatabase& connection, const QString& sql, const QVariantList& values, SqlResult* result, QSqlError* error)
+PGconn* ServerStatements::serverOf(const QSqlDatabase& connection, QSqlError* error)
 {
     PGconn* server = handleOf(connection);
     if (!server) {
         *error = QSqlError(QString(), QStringLiteral("no connection to the server"), QSqlError::ConnectionError);
-        return false;
+        return nullptr;
     }
     if (server != m_connection || PQbackendPID(server) != m_session) { // connected again since
-        m_prepared.clear();
+        const bool lost = !m_deferred.empty();
+        clear();
         m_connection = server;
         m_session = PQbackendPID(server);
-    }
-    auto prepared = m_prepared.find(sql);
-    if (prepared == m_prepared.end()) {
-        Prepared statement { "tavrel_" + QByteArray::number(++m_named), 0 };
-        const QByteArray text = numbered(sql, &statement.parameters);
-        PGresult* made = PQprepare(server, statement.name.constData(), text.constData(), 0, nullptr);
-        const bool ok = PQresultStatus(made) == PGRES_COMMAND_OK;
-        if (!ok)
-            *error = errorOf(server, made);
-        PQclear(made);
-        if (!ok)
-            return false;
-        prepared = m_prepared.emplace(sql, std::move(statement)).first;
-    }
-    if (values.size() != prepared->second.parameters) {
-        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
-        return false;
-    }
-
-    std::vector<QByteArray> texts;
-    std::vector<const char*> pointers;
-    texts.reserve(values.size());
-    for (const QVariant& value : values) {
-        if (value.isNull()) {
-            pointers.push_back(nullptr);
-        } else {
-            texts.push_back(textOf(value));
-            pointers.push_back(texts.back().constData());
+        if (lost) { // their transaction ended with the connection they were meant for
+            *error = QSqlError(
+                QString(), QStringLiteral("the connection to the server was made again"), QSqlError::ConnectionError);
+            return nullptr;
         }
     }
-    PGresult* ran = PQexecPrepared(server, prepared->second.name.constData(), static_cast<int>(pointers.size()),
-        pointers.data(), nullptr, nullptr, 0);
-    const ExecStatusType status = PQresultStatus(ran);
+    return server;
+}
+
+const ServerStatements::Prepared* ServerStatements::prepared(PGconn* server, const QString& sql, QSqlError* error)
+{
+    if (const auto known = m_prepared.find(sql); known != m_prepared.end())
+        return &known->second;
+    Prepared statement { "tavrel_" + QByteArray::number(++m_named), 0 };
+    const QByteArray text = numbered(sql, &statement.parameters);
+    PGresult* made = PQprepare(server, statement.name.constData(), text.constData(), 0, nullptr);
+    const bool ok = PQresultStatus(made) == PGRES_COMMAND_OK;
+    if (!ok)
+        *error = errorOf(server, made);
+    PQclear(made);
+    if (!ok)
+        return nullptr;
+    return &m_prepared.emplace(sql, std::move(statement)).first->second;
+}
+
+ServerStatements::Execution ServerStatements::bound(const Prepared& statement, const QVariantList& values)
+{
+    Execution execution { statement.name, {}, {}, false };
+    execution.texts.reserve(values.size());
+    execution.nulls.reserve(values.size());
+    for (const QVariant& value : values) {
+        execution.nulls.push_back(value.isNull());
+        execution.texts.push_back(value.isNull() ? QByteArray() : textOf(value));
+    }
+    return execution;
+}
+
+namespace {
+
+// The values of a run as the client library takes them: a null pointer for NULL.
+std::vector<const char*> valuePointers(const std::vector<QByteArray>& texts, const std::vector<bool>& nulls)
+{
+    std::vector<const char*> pointers;
+    pointers.reserve(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+        pointers.push_back(nulls[i] ? nullptr : texts[i].constData());
+    return pointers;
+}
+
+// Sends one run of a prepared statement; false when it could not be sent.
+bool send(PGconn* server, const QByteArray& name, const std::vector<QByteArray>& texts, const std::vector<bool>& nulls)
+{
+    const std::vector<const char*> pointers = valuePointers(texts, nulls);
+    return PQsendQueryPrepared(
+               server, name.constData(), static_cast<int>(pointers.size()), pointers.data(), nullptr, nullptr, 0)
+        == 1;
+}
+
+// The rows or the count of rows changed of a statement's answer into `result`; false with
+// `error` set when the server refused it.
+bool readAnswer(PGconn* server, PGresult* answer, SqlResult* result, QSqlError* error, bool commit = false)
+{
+    // A COMMIT of a transaction the server had already failed ends it with a rollback, and
+    // says so only in its answer's tag.
+    if (commit && PQresultStatus(answer) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(answer), "ROLLBACK") == 0) {
+        *error = QSqlError(
+            QString(), QStringLiteral("the transaction had failed and was rolled back"), QSqlError::TransactionError);
+        return false;
+    }
+    const ExecStatusType status = PQresultStatus(answer);
     if (status == PGRES_TUPLES_OK) {
-        const int columns = PQnfields(ran);
+        const int columns = PQnfields(answer);
         QSqlRecord shape;
         QList<QMetaType> types;
         for (int column = 0; column < columns; ++column) {
-            types.append(typeOf(PQftype(ran, column)));
-            shape.append(QSqlField(QString::fromUtf8(PQfname(ran, column)), types.last()));
+            types.append(typeOf(PQftype(answer, column)));
+            shape.append(QSqlField(QString::fromUtf8(PQfname(answer, column)), types.last()));
         }
-        const int rows = PQntuples(ran);
+        const int rows = PQntuples(answer);
         result->rows.reserve(rows);
         for (int row = 0; row < rows; ++row) {
             QSqlRecord record = shape;
             for (int column = 0; column < columns; ++column) {
-                if (PQgetisnull(ran, row, column))
+                if (PQgetisnull(answer, row, column))
                     record.setNull(column);
                 else
-                    record.setValue(column, valueOf(ran, row, column, types[column]));
+                    record.setValue(column, valueOf(answer, row, column, types[column]));
             }
             result->rows.append(std::move(record));
         }
-    } else if (status == PGRES_COMMAND_OK) {
-        result->rowsAffected = QByteArray(PQcmdTuples(ran)).toInt();
-    } else {
-        *error = errorOf(server, ran);
-        PQclear(ran);
+        return true;
+    }
+    if (status == PGRES_COMMAND_OK) {
+        result->rowsAffected = QByteArray(PQcmdTuples(const_cast<PGresult*>(answer))).toInt();
+        return true;
+    }
+    *error = errorOf(server, answer);
+    return false;
+}
+
+} // namespace
+
+bool ServerStatements::run(
+    const QSqlDatabase& connection, const QString& sql, const QVariantList& values, SqlResult* result, QSqlError* error)
+{
+    PGconn* server = serverOf(connection, error);
+    if (!server)
+        return false;
+    const Prepared* statement = prepared(server, sql, error);
+    if (!statement)
+        return false;
+    if (values.size() != statement->parameters) {
+        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
         return false;
     }
-    PQclear(ran);
-    // A notice of another desk that came in with the answer is in the client library's hands
+    Execution execution = bound(*statement, values);
+    execution.commit = sql == QLatin1String("COMMIT");
+    bool ok = false;
+    if (m_deferred.empty()) {
+        const std::vector<const char*> pointers = valuePointers(execution.texts, execution.nulls);
+        PGresult* answer = PQexecPrepared(server, execution.name.constData(), static_cast<int>(pointers.size()),
+            pointers.data(), nullptr, nullptr, 0);
+        ok = readAnswer(server, answer, result, error, execution.commit);
+        PQclear(answer);
+    } else {
+        ok = pipeline(server, &execution, result, error);
+    }
+    lookForNotices(connection);
+    return ok;
+}
+
+bool ServerStatements::defer(
+    const QSqlDatabase& connection, const QString& sql, const QVariantList& values, QSqlError* error)
+{
+    PGconn* server = serverOf(connection, error);
+    if (!server)
+        return false;
+    const Prepared* statement = prepared(server, sql, error);
+    if (!statement)
+        return false;
+    if (values.size() != statement->parameters) {
+        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
+        return false;
+    }
+    m_deferred.push_back(bound(*statement, values));
+    return true;
+}
+
+bool ServerStatements::flush(const QSqlDatabase& connection, QSqlError* error)
+{
+    if (m_deferred.empty())
+        return true;
+    PGconn* server = serverOf(connection, error);
+    if (!server)
+        return false;
+    SqlResult unused;
+    const bool ok = pipeline(server, nullptr, &unused, error);
+    lookForNotices(connection);
+    return ok;
+}
+
+bool ServerStatements::pipeline(PGconn* server, const Execution* last, SqlResult* result, QSqlError* error)
+{
+    std::vector<Execution> deferred;
+    deferred.swap(m_deferred); // sent now, whatever comes of them
+    const size_t count = deferred.size() + (last ? 1 : 0);
+    const auto sendAll = [&] {
+        if (PQenterPipelineMode(server) != 1)
+            return false;
+        for (const Execution& execution : deferred) {
+            if (!send(server, execution.name, execution.texts, execution.nulls))
+                return false;
+        }
+        return (!last || send(server, last->name, last->texts, last->nulls)) && PQpipelineSync(server) == 1;
+    };
+    if (!sendAll()) {
+        *error = errorOf(server, nullptr);
+        PQexitPipelineMode(server);
+        return false;
+    }
+    // Each statement's answer comes followed by a null; a statement after a failed one is
+    // answered "aborted"; the sync ends the pipeline.
+    bool failed = false;
+    size_t answered = 0;
+    for (;;) {
+        PGresult* answer = PQgetResult(server);
+        if (!answer) {
+            if (++answered > count + 1 || PQstatus(server) == CONNECTION_BAD)
+                break; // the connection broke: no sync will come
+            continue;
+        }
+        const ExecStatusType status = PQresultStatus(answer);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(answer);
+            break;
+        }
+        if (status != PGRES_PIPELINE_ABORTED) {
+            SqlResult unused;
+            QSqlError later; // the first failure is the one to tell
+            const bool isLast = last && answered == count - 1;
+            if (!readAnswer(server, answer, isLast ? result : &unused, failed ? &later : error, isLast && last->commit))
+                failed = true;
+        }
+        PQclear(answer);
+    }
+    if (PQpipelineStatus(server) != PQ_PIPELINE_OFF && PQexitPipelineMode(server) != 1 && !failed) {
+        *error = errorOf(server, nullptr);
+        failed = true;
+    }
+    if (!failed && PQstatus(server) == CONNECTION_BAD) {
+        *error = errorOf(server, nullptr);
+        failed = true;
+    }
+    return !failed;
+}
+
+void ServerStatements::lookForNotices(const QSqlDatabase& connection)
+{
+    // A notice of another desk that came in with an answer is in the client library's hands
     // now, not on the socket the driver watches: the driver is asked to look, as it does after
     // each of its own statements.
     QSqlDriver* driver = connection.driver();
@@ -247,12 +404,12 @@ bool ServerStatements::run(
             },
             Qt::QueuedConnection);
     }
-    return true;
 }
 
 void ServerStatements::clear()
 {
     m_prepared.clear();
+    m_deferred.clear();
     m_connection = nullptr;
     m_session = 0;
 }

@@ -132,7 +132,7 @@ QString InsertRows(Database& database, QLatin1StringView table, std::span<const 
         values.reserve(count * static_cast<qsizetype>(columns.size()));
         for (qsizetype i = first; i < first + count; ++i)
             values += rows[i];
-        return database.exec(makeInsertStatement(table, columns, static_cast<int>(count)), values).error;
+        return database.execLater(makeInsertStatement(table, columns, static_cast<int>(count)), values);
     };
     if (rows.isEmpty())
         return {};

@@ -144,8 +144,9 @@ QString makeInsertStatement(QLatin1StringView table, std::span<const QLatin1Stri
 QString columnList(std::span<const QLatin1StringView> columns);
 
 // Writes `rows` (each one value per column, in the columns' order) with as few statements as
-// it can: one multi-row INSERT for up to MaxRowsPerStatement rows, so that a bill's lines
-// cost one round trip to a server. The rows are added in the order given; when they take
+// it can: one multi-row INSERT for up to MaxRowsPerStatement rows. Inside a transaction on a
+// server they go with its next statement that is waited for (Database::execLater()), so a
+// bill's lines cost no round trip of their own. The rows are added in the order given; when they take
 // several statements, all of them are written or none. Returns the database's error text,
 // empty on success; a row of the wrong length is refused before anything is written.
 QString InsertRows(Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns,

@@ -427,9 +427,8 @@ QString link(Database& database, Chain chain, qint64 position)
             return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
     }
     const Digest newLink = content.linkAfter(previous);
-    return database
-        .exec(QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) })
-        .error;
+    return database.execLater(
+        QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) });
 }
 
 QString linkAll(const QSqlDatabase& connection)

@@ -173,10 +173,8 @@ QString DeskSessionStore::write(const LiveState& before, const LiveState& after)
     }
 
     if (error.isEmpty() && before.businessDay != after.businessDay)
-        error = m_database
-                    .exec(QStringLiteral("UPDATE desk_day SET business_day=? WHERE id=1"),
-                        { after.businessDay.toString(DayFormat) })
-                    .error;
+        error = m_database.execLater(
+            QStringLiteral("UPDATE desk_day SET business_day=? WHERE id=1"), { after.businessDay.toString(DayFormat) });
     return error;
 }
 
@@ -184,17 +182,18 @@ QString DeskSessionStore::writeGuestRooms(const QSet<QString>& before, const QSe
 {
     for (const QString& room : before) {
         if (!after.contains(room)) {
-            const SqlResult removed = m_database.exec(QStringLiteral("DELETE FROM desk_room WHERE number=?"), { room });
-            if (!removed.ok())
-                return removed.error;
+            const QString error
+                = m_database.execLater(QStringLiteral("DELETE FROM desk_room WHERE number=?"), { room });
+            if (!error.isEmpty())
+                return error;
         }
     }
     for (const QString& room : after) {
         if (!before.contains(room)) {
-            const SqlResult added
-                = m_database.exec(QStringLiteral("INSERT INTO desk_room (number) VALUES (?)"), { room });
-            if (!added.ok())
-                return added.error;
+            const QString error
+                = m_database.execLater(QStringLiteral("INSERT INTO desk_room (number) VALUES (?)"), { room });
+            if (!error.isEmpty())
+                return error;
         }
     }
     return {};
@@ -204,21 +203,22 @@ QString DeskSessionStore::writeBill(const QString& room, const OpenBill* before,
 {
     const QVariantList header { DateTimeText(after.startTime), after.massageClocks, after.footWashClocks,
         after.pedicureCount, room };
-    SqlResult written;
+    QString error;
     if (!before) {
-        written = m_database.exec(QStringLiteral("INSERT INTO desk_bill (start_time, massage_clocks, foot_wash_clocks, "
-                                                 "pedicure_count, room) VALUES (?, ?, ?, ?, ?)"),
+        error = m_database.execLater(
+            QStringLiteral("INSERT INTO desk_bill (start_time, massage_clocks, foot_wash_clocks, "
+                           "pedicure_count, room) VALUES (?, ?, ?, ?, ?)"),
             header);
     } else if (before->startTime != after.startTime || before->massageClocks != after.massageClocks
         || before->footWashClocks != after.footWashClocks || before->pedicureCount != after.pedicureCount) {
-        written = m_database.exec(QStringLiteral("UPDATE desk_bill SET start_time=?, massage_clocks=?, "
-                                                 "foot_wash_clocks=?, pedicure_count=? WHERE room=?"),
+        error = m_database.execLater(QStringLiteral("UPDATE desk_bill SET start_time=?, massage_clocks=?, "
+                                                    "foot_wash_clocks=?, pedicure_count=? WHERE room=?"),
             header);
     }
-    if (!written.ok())
-        return written.error;
+    if (!error.isEmpty())
+        return error;
     if (!before || before->technicians != after.technicians) {
-        if (const QString error = writeTechnicians(room, after.technicians); !error.isEmpty())
+        if (error = writeTechnicians(room, after.technicians); !error.isEmpty())
             return error;
     }
     if (!before || before->goods != after.goods)
@@ -231,43 +231,44 @@ QString DeskSessionStore::removeBill(const QString& room)
     for (const QString& statement : { QStringLiteral("DELETE FROM desk_bill_technician WHERE room=?"),
              QStringLiteral("DELETE FROM desk_bill_goods WHERE room=?"),
              QStringLiteral("DELETE FROM desk_bill WHERE room=?") }) {
-        const SqlResult removed = m_database.exec(statement, { room });
-        if (!removed.ok())
-            return removed.error;
+        if (const QString error = m_database.execLater(statement, { room }); !error.isEmpty())
+            return error;
     }
     return {};
 }
 
 QString DeskSessionStore::writeTechnicians(const QString& room, const QList<TechnicianLine>& lines)
 {
-    const SqlResult cleared
-        = m_database.exec(QStringLiteral("DELETE FROM desk_bill_technician WHERE room=?"), { room });
-    if (!cleared.ok())
-        return cleared.error;
+    if (const QString error
+        = m_database.execLater(QStringLiteral("DELETE FROM desk_bill_technician WHERE room=?"), { room });
+        !error.isEmpty())
+        return error;
     for (int position = 0; position < lines.size(); ++position) {
         const TechnicianLine& line = lines[position];
-        const SqlResult added = m_database.exec(
+        const QString error = m_database.execLater(
             QStringLiteral("INSERT INTO desk_bill_technician (room, position, number, name, massage_clocks, "
                            "foot_wash_clocks, released) VALUES (?, ?, ?, ?, ?, ?, ?)"),
             { room, position, line.number, line.name, line.massageClocks, line.footWashClocks, line.released ? 1 : 0 });
-        if (!added.ok())
-            return added.error;
+        if (!error.isEmpty())
+            return error;
     }
     return {};
 }
 
 QString DeskSessionStore::writeGoods(const QString& room, const QList<GoodsLine>& lines)
 {
-    const SqlResult cleared = m_database.exec(QStringLiteral("DELETE FROM desk_bill_goods WHERE room=?"), { room });
-    if (!cleared.ok())
-        return cleared.error;
+    if (const QString error
+        = m_database.execLater(QStringLiteral("DELETE FROM desk_bill_goods WHERE room=?"), { room });
+        !error.isEmpty())
+        return error;
     for (int position = 0; position < lines.size(); ++position) {
         const GoodsLine& line = lines[position];
-        const SqlResult added = m_database.exec(QStringLiteral("INSERT INTO desk_bill_goods (room, position, name, "
-                                                               "quantity, unit_price, unit) VALUES (?, ?, ?, ?, ?, ?)"),
-            { room, position, line.name, line.quantity, line.unitPrice, line.unit });
-        if (!added.ok())
-            return added.error;
+        const QString error
+            = m_database.execLater(QStringLiteral("INSERT INTO desk_bill_goods (room, position, name, "
+                                                  "quantity, unit_price, unit) VALUES (?, ?, ?, ?, ?, ?)"),
+                { room, position, line.name, line.quantity, line.unitPrice, line.unit });
+        if (!error.isEmpty())
+            return error;
     }
     return {};
 }
@@ -291,13 +292,12 @@ QString DeskSessionStore::writeLists(const QString& table, const QList<ListChang
             values << list.key << position << list.after[position];
         }
     }
-    const SqlResult cleared
-        = m_database.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, kept.join(u" OR ")), keptValues);
-    if (!cleared.ok() || rows.isEmpty())
-        return cleared.error;
+    const QString error
+        = m_database.execLater(QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, kept.join(u" OR ")), keptValues);
+    if (!error.isEmpty() || rows.isEmpty())
+        return error;
     // Every new row in one statement (one for each shape it has had): on a server each
-    // statement is a round trip.
-    return m_database
-        .exec(QStringLiteral("INSERT INTO %1 (list, position, number) VALUES %2").arg(table, rows.join(u", ")), values)
-        .error;
+    // statement prepared is a round trip.
+    return m_database.execLater(
+        QStringLiteral("INSERT INTO %1 (list, position, number) VALUES %2").arg(table, rows.join(u", ")), values);
 }

@@ -40,8 +40,9 @@ public:
     // gets its own last version plus one knows that nobody else changed the state meanwhile.
     Outcome<qint64> countUp();
 
-    // Writes what differs between `before` (what is stored) and `after`. Returns the database
-    // error text, empty on success.
+    // Writes what differs between `before` (what is stored) and `after`. On a server the rows
+    // go with the transaction's next statement that is waited for (Database::execLater()), so a
+    // failure may show there. Returns the database error text known now, empty on success.
     QString write(const LiveState& before, const LiveState& after);
 
 private:

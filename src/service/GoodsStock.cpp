@@ -50,20 +50,50 @@ Outcome<std::optional<GoodsLine>> GoodsStock::line(const QString& name, int quan
 
 Outcome<std::optional<StockSale>> GoodsStock::sell(const QString& name, int quantity)
 {
-    // One statement counts the stock down from what the row holds when the statement runs, never
-    // from a count read before: two desks selling the last of an article at once both count. The
-    // new text is the one StockSale::sell() makes of the old.
+    const Outcome<QHash<QString, StockSale>> sold = sell(QList<Sale> { { name, quantity } });
+    if (!sold)
+        return sold.setback<std::optional<StockSale>>();
+    const auto sale = sold.value().constFind(name);
+    return sale == sold.value().cend() ? std::optional<StockSale>() : std::optional<StockSale>(*sale);
+}
+
+Outcome<QHash<QString, StockSale>> GoodsStock::sell(const QList<Sale>& sales)
+{
+    // What each article sells in all, in the order of its first line.
+    QStringList names;
+    QHash<QString, qint64> quantities;
+    for (const Sale& sale : sales) {
+        if (!quantities.contains(sale.name))
+            names.append(sale.name);
+        quantities[sale.name] += sale.quantity;
+    }
+    if (names.isEmpty())
+        return QHash<QString, StockSale>();
+    QStringList rows;
+    QVariantList values;
+    for (const QString& name : std::as_const(names)) {
+        rows.append(rows.isEmpty() ? QStringLiteral("SELECT CAST(? AS TEXT) AS name, CAST(? AS BIGINT) AS quantity")
+                                   : QStringLiteral("SELECT CAST(? AS TEXT), CAST(? AS BIGINT)"));
+        values << name << quantities.value(name);
+    }
+    // One statement counts every article down from what its row holds when the statement runs,
+    // never from a count read before: two desks selling the last of an article at once both
+    // count. The new text is the one StockSale::sell() makes of the old.
     const SqlDialect& dialect = m_database.dialect();
     const SqlResult sold = m_database.exec(
-        QStringLiteral("UPDATE kucheninfo SET str6=(SELECT CAST(%1 AS TEXT) FROM (SELECT %2 - ? AS left_over FROM "
-                       "(SELECT %3 AS counted) AS stock) AS sale) "
-                       "WHERE %4=(SELECT %4 FROM kucheninfo WHERE str2=? ORDER BY %4 LIMIT 1) RETURNING str6")
+        QStringLiteral(
+            "UPDATE kucheninfo SET str6=(SELECT CAST(%1 AS TEXT) FROM (SELECT %2 - sale.quantity AS left_over "
+            "FROM (SELECT %3 AS counted) AS stock) AS sold) "
+            "FROM (%5) AS sale "
+            "WHERE kucheninfo.%4=(SELECT first.%4 FROM kucheninfo AS first WHERE first.str2=sale.name "
+            "ORDER BY first.%4 LIMIT 1) RETURNING str2, str6")
             .arg(withinInt(QStringLiteral("left_over")), withinInt(QStringLiteral("counted")),
-                dialect.leadingInteger(QStringLiteral("kucheninfo.str6")), dialect.rowKey()),
-        { quantity, name });
+                dialect.leadingInteger(QStringLiteral("kucheninfo.str6")), dialect.rowKey(), rows.join(u" UNION ALL ")),
+        values);
     if (!sold.ok())
         return Failure { sold.error };
-    if (sold.isEmpty())
-        return std::optional<StockSale>();
-    return std::optional<StockSale>(StockSale::leaving(sold.first().value(0).toInt()));
+    QHash<QString, StockSale> left;
+    for (const QSqlRecord& row : sold.rows)
+        left.insert(row.value(0).toString(), StockSale::leaving(row.value(1).toInt()));
+    return left;
 }

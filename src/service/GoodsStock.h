@@ -4,6 +4,7 @@
 #include "desk/OpenBill.h"
 #include "service/StockSale.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <optional>
@@ -25,6 +26,14 @@ public:
     // Counts `quantity` out of the article's stock (str6); nothing when no article has that
     // name (it is sold all the same). Joins the caller's transaction.
     Outcome<std::optional<StockSale>> sell(const QString& name, int quantity);
+    struct Sale
+    {
+        QString name;
+        int quantity = 0;
+    };
+    // The same for every line of a bill, in one statement: each article's lines are counted
+    // out together. What is left of each article sold, by its name.
+    Outcome<QHash<QString, StockSale>> sell(const QList<Sale>& sales);
 
 private:
     Database& m_database;

@@ -117,15 +117,19 @@ QString Settlement::writeSalaries(int number, const SettlementRequest& request)
 
 QString Settlement::writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock)
 {
-    GoodsStock stock(m_database);
+    QList<GoodsStock::Sale> sales;
+    sales.reserve(bill.goods.size());
+    for (const PricedGoodsLine& line : bill.goods)
+        sales.append({ line.goods.name, line.goods.quantity });
+    const Outcome<QHash<QString, StockSale>> sold = GoodsStock(m_database).sell(sales);
+    if (!sold)
+        return sold.text();
     const QString billTime = DateTimeText(request.billTime);
     QList<GoodsRow> rows;
     rows.reserve(bill.goods.size());
     for (const PricedGoodsLine& line : bill.goods) {
-        const Outcome<std::optional<StockSale>> sold = stock.sell(line.goods.name, line.goods.quantity);
-        if (!sold)
-            return sold.text();
-        if (sold.value() && sold.value()->lowStock)
+        if (const auto left = sold.value().constFind(line.goods.name);
+            left != sold.value().cend() && left->lowStock && !lowStock.contains(line.goods.name))
             lowStock.append(line.goods.name);
         rows.append({ .number = number,
             .name = line.goods.name,

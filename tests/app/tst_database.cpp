@@ -394,6 +394,63 @@ private slots:
         QCOMPARE(count(), 2);
     }
 
+    // A write whose answer is not read goes, on a server, with the next statement that is
+    // waited for; on a file at once. Either way it comes before what follows it, a savepoint
+    // undoes it, and its failure fails the transaction whole.
+    void aWriteSentLaterKeepsItsPlaceAndItsFailure()
+    {
+        TestEnvironment env;
+        Database& database = env.database;
+        const QString insert = QStringLiteral("INSERT INTO spsalay (id, name, time) VALUES (?, 'a', '')");
+        const auto rows
+            = [&database] { return JoinedRows(database, QStringLiteral("SELECT id FROM spsalay ORDER BY id")); };
+        {
+            SqlTransaction action(database);
+            QVERIFY(database.execLater(insert, { 1 }).isEmpty());
+            QCOMPARE(rows(), u"1"_s); // read through the other road to the database
+            QCOMPARE(database.scalar(QStringLiteral("SELECT count(*) FROM spsalay")).toInt(), 1);
+            {
+                SqlTransaction part(database);
+                QVERIFY(database.execLater(insert, { 2 }).isEmpty());
+                // Not committed: undone, and the outer work goes on.
+            }
+            QVERIFY(database.execLater(insert, { 3 }).isEmpty());
+            QVERIFY(action.commit());
+        }
+        QCOMPARE(rows(), u"1,3"_s);
+
+        // A receipt number taken twice: the second write fails where it is sent at the latest,
+        // and nothing of the action is kept.
+        const QString receipt = QStringLiteral("INSERT INTO Receiptform (id, time) VALUES (?, '')");
+        {
+            SqlTransaction action(database);
+            QVERIFY(database.execLater(insert, { 4 }).isEmpty());
+            QString failure = database.execLater(receipt, { 7 });
+            if (failure.isEmpty())
+                failure = database.execLater(receipt, { 7 });
+            if (failure.isEmpty())
+                failure = database.exec(QStringLiteral("SELECT count(*) FROM spsalay")).error;
+            QVERIFY(!failure.isEmpty());
+            // The caller gives the action up; on a server the transaction has failed already,
+            // and even a commit would end it with a rollback and say so.
+            if (database.server())
+                QVERIFY(!action.commit());
+        }
+        QCOMPARE(database.transactionDepth(), 0);
+        QCOMPARE(rows(), u"1,3"_s);
+        QCOMPARE(database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toInt(), 0);
+
+        // Outside a transaction it is written at once; the next action works as before.
+        QVERIFY(database.execLater(insert, { 5 }).isEmpty());
+        QCOMPARE(rows(), u"1,3,5"_s);
+        {
+            SqlTransaction action(database);
+            QVERIFY(database.execLater(receipt, { 7 }).isEmpty());
+            QVERIFY(action.commit());
+        }
+        QCOMPARE(database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toInt(), 1);
+    }
+
     void workQueuedOnCommitWaitsForTheOutermostCommit()
     {
         TestEnvironment env;

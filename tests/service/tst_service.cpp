@@ -306,6 +306,28 @@ private slots:
             QStringLiteral("50"));
     }
 
+    // A bill's lines are counted out in one statement: two lines of one article both count,
+    // the first record of a name takes them, an unknown name is sold without stock.
+    void aBillsLinesAreCountedOutTogether()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G1', '龙井', '12')"));
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G2', '龙井', '50')"));
+        env.sql(QStringLiteral("INSERT INTO kucheninfo (str1, str2, str6) VALUES ('G3', '啤酒', '30箱')"));
+        const Outcome<QHash<QString, StockSale>> sold
+            = GoodsStock(env.database)
+                  .sell(QList<GoodsStock::Sale> {
+                      { u"龙井"_s, 1 }, { u"啤酒"_s, 5 }, { u"碧螺春"_s, 2 }, { u"龙井"_s, 2 } });
+        QVERIFY2(sold.ok(), qPrintable(sold.text()));
+        QCOMPARE(sold.value().size(), 2);
+        QCOMPARE(sold.value().value(u"龙井"_s).remainingText(), u"9"_s);
+        QVERIFY(sold.value().value(u"龙井"_s).lowStock);
+        QCOMPARE(sold.value().value(u"啤酒"_s).remainingText(), u"25"_s);
+        QVERIFY(!sold.value().value(u"啤酒"_s).lowStock);
+        QCOMPARE(JoinedRows(env.database, u"SELECT str6 FROM kucheninfo ORDER BY str1"_s), u"9,50,25"_s);
+    }
+
     void stockOfAnUnknownArticleIsLeftAlone()
     {
         TestEnvironment env;
