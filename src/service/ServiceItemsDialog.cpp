@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -48,6 +47,7 @@ QComboBox* newKindBox(const char* objectName, QWidget* parent)
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(objectName));
     box->addItems({ CommissionKindText(CommissionKind::Amount), CommissionKindText(CommissionKind::Share) });
+    box->setFixedWidth(100);
     return box;
 }
 
@@ -142,34 +142,57 @@ ServiceItemsDialog::ServiceItemsDialog(AppServices& services, QWidget* parent)
     connect(m_rotationKind, &QComboBox::currentIndexChanged, this, &ServiceItemsDialog::showCommissionUnits);
     connect(m_requestedKind, &QComboBox::currentIndexChanged, this, &ServiceItemsDialog::showCommissionUnits);
 
-    // Three rows of fields: what the item is, what it costs, what the technician earns.
-    auto* fields = new QGridLayout;
-    fields->setHorizontalSpacing(8);
-    fields->setVerticalSpacing(8);
-    fields->addWidget(PaintedLabel(QStringLiteral("名称:"), this), 0, 0);
-    fields->addWidget(m_name, 0, 1, 1, 3);
-    fields->addWidget(PaintedLabel(QStringLiteral("类别:"), this), 0, 4);
-    fields->addWidget(m_category, 0, 5);
-    fields->addWidget(PaintedLabel(QStringLiteral("单位:"), this), 0, 6);
-    fields->addWidget(m_unit, 0, 7);
-    fields->addWidget(PaintedLabel(QStringLiteral("每钟分钟:"), this), 0, 8);
-    fields->addWidget(m_minutes, 0, 9);
+    // Three rows of fields: what the item is, what it costs, what the technician earns; each
+    // row read left to right, its first label as wide as the widest.
+    const auto label = [this](const QString& text) {
+        QLabel* painted = PaintedLabel(text, this);
+        painted->setFixedWidth(70);
+        return painted;
+    };
+    auto* what = new QHBoxLayout;
+    what->setSpacing(8);
+    what->addWidget(label(QStringLiteral("名称:")));
+    what->addWidget(m_name, 1);
+    what->addSpacing(8);
+    what->addWidget(PaintedLabel(QStringLiteral("类别:"), this));
+    what->addWidget(m_category);
+    what->addSpacing(8);
+    what->addWidget(PaintedLabel(QStringLiteral("单位:"), this));
+    what->addWidget(m_unit);
+    what->addSpacing(8);
+    what->addWidget(PaintedLabel(QStringLiteral("每钟分钟:"), this));
+    what->addWidget(m_minutes);
+    what->addStretch(1);
 
-    fields->addWidget(PaintedLabel(QStringLiteral("单价:"), this), 1, 0);
-    fields->addWidget(m_price, 1, 1);
-    fields->addWidget(m_priceUnit, 1, 2);
-    fields->addWidget(m_memberDiscount, 1, 4, 1, 2);
-    fields->addWidget(m_managerDiscount, 1, 6, 1, 3);
+    auto* cost = new QHBoxLayout;
+    cost->setSpacing(8);
+    cost->addWidget(label(QStringLiteral("单价:")));
+    cost->addWidget(m_price);
+    cost->addWidget(m_priceUnit);
+    cost->addSpacing(24);
+    cost->addWidget(m_memberDiscount);
+    cost->addSpacing(16);
+    cost->addWidget(m_managerDiscount);
+    cost->addStretch(1);
 
-    fields->addWidget(PaintedLabel(QStringLiteral("轮钟提成:"), this), 2, 0);
-    fields->addWidget(m_rotationKind, 2, 1);
-    fields->addWidget(m_rotation, 2, 2);
-    fields->addWidget(m_rotationUnit, 2, 3);
-    fields->addWidget(PaintedLabel(QStringLiteral("点钟提成:"), this), 2, 4);
-    fields->addWidget(m_requestedKind, 2, 5);
-    fields->addWidget(m_requested, 2, 6, 1, 2);
-    fields->addWidget(m_requestedUnit, 2, 8);
-    fields->setColumnStretch(10, 1);
+    auto* earned = new QHBoxLayout;
+    earned->setSpacing(8);
+    earned->addWidget(label(QStringLiteral("轮钟提成:")));
+    earned->addWidget(m_rotationKind);
+    earned->addWidget(m_rotation);
+    earned->addWidget(m_rotationUnit);
+    earned->addSpacing(24);
+    earned->addWidget(PaintedLabel(QStringLiteral("点钟提成:"), this));
+    earned->addWidget(m_requestedKind);
+    earned->addWidget(m_requested);
+    earned->addWidget(m_requestedUnit);
+    earned->addStretch(1);
+
+    auto* fields = new QVBoxLayout;
+    fields->setSpacing(8);
+    fields->addLayout(what);
+    fields->addLayout(cost);
+    fields->addLayout(earned);
 
     auto* addButton = new QPushButton(QStringLiteral("添加"), this);
     addButton->setObjectName(QStringLiteral("addButton"));

@@ -366,6 +366,12 @@ private slots:
         auto* rotation = Child<QLineEdit>(&dialog, u"rotationEdit"_s);
         auto* requested = Child<QLineEdit>(&dialog, u"requestedEdit"_s);
 
+        // Tab follows the rows of fields, each from left to right, then the buttons.
+        QCOMPARE(TabOrder(Child<QLineEdit>(&dialog, u"nameEdit"_s), 13),
+            (QStringList { u"categoryBox"_s, u"unitBox"_s, u"minutesEdit"_s, u"priceEdit"_s, u"memberDiscountBox"_s,
+                u"managerDiscountBox"_s, u"rotationKindBox"_s, u"rotationEdit"_s, u"requestedKindBox"_s,
+                u"requestedEdit"_s, u"addButton"_s, u"changeButton"_s, u"retireButton"_s }));
+
         // Enter in a field holding typing moves on and keeps the dialog open.
         name->setFocus();
         TypeInto(name, u"中式按摩"_s);
