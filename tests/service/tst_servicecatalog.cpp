@@ -3,13 +3,16 @@
 #include "app/Schema.h"
 #include "service/ServiceCatalog.h"
 #include "service/ServiceItemsDialog.h"
+#include "shell/MainWindow.h"
 #include "skin/UnaddedTyping.h"
+#include "support/DeskFixture.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 #include "users/Permissions.h"
 #include "users/Roles.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -471,6 +474,27 @@ private slots:
         QVERIFY(!dialog.isVisible());
         // Two additions, a change, two moves, two changes of state, the retirement on 删除 and a deletion.
         QCOMPARE(LogRows(env.database), 9);
+    }
+
+    // The main window's item "服务项目设置" under 入帐收银 follows the flag of the role logged in.
+    void theMenuItemFollowsTheFlag()
+    {
+        DeskFixture desk;
+        QVERIFY(desk.start());
+        MainWindow& window = desk.window();
+        QAction* item = window.action(MainWindow::Command::ServiceItems);
+        QCOMPARE(item->text(), u"服务项目设置(&X)"_s);
+        QCOMPARE(item->objectName(), u"actionServiceItems"_s);
+        window.takeLogin(Cashier, u"小李"_s);
+        QVERIFY(!item->isEnabled());
+        window.takeLogin(GeneralManager, u"总经理"_s);
+        QVERIFY(item->isEnabled());
+        QVERIFY(desk.database().exec(u"UPDATE authority SET str19=0 WHERE id=?"_s, { int(GeneralManager) }).ok());
+        window.takeLogin(GeneralManager, u"总经理"_s);
+        QVERIFY(!item->isEnabled());
+        QVERIFY(desk.database().exec(u"UPDATE authority SET str19=1 WHERE id=?"_s, { int(Cashier) }).ok());
+        window.takeLogin(Cashier, u"小李"_s);
+        QVERIFY(item->isEnabled());
     }
 
 private:
