@@ -190,6 +190,41 @@ QList<TableDefinition> settingFileTables()
         QStringLiteral("name TEXT NOT NULL PRIMARY KEY, bytes BLOB NOT NULL") } };
 }
 
+// The menu of the house's services (version 12): one row per item with its number, name, unit
+// ("钟" or "次"), minutes per unit, price in fen, whether the member card's discount and a
+// manager's 打折 apply, and its two commissions, for a 轮钟 and a 点钟: each a kind ("金额", fen
+// per unit, or "比例", basis points of the line's amount) and a value. A retired item stays for
+// the receipts that sold it; position is its place on the menu. The settled item lines of the
+// receipts, one row per line, keep the item's name, price and commission as sold.
+QList<TableDefinition> catalogueTables()
+{
+    return {
+        { QStringLiteral("service_item"),
+            QStringLiteral("id INTEGER NOT NULL PRIMARY KEY, name TEXT NOT NULL, category TEXT NOT NULL DEFAULT '', "
+                           "unit TEXT NOT NULL, minutes INTEGER NOT NULL DEFAULT 0, "
+                           "price_fen INTEGER NOT NULL DEFAULT 0, member_discount INTEGER NOT NULL DEFAULT 1, "
+                           "manager_discount INTEGER NOT NULL DEFAULT 1, "
+                           "commission_kind_rotation TEXT NOT NULL, commission_rotation INTEGER NOT NULL DEFAULT 0, "
+                           "commission_kind_requested TEXT NOT NULL, "
+                           "commission_requested INTEGER NOT NULL DEFAULT 0, retired INTEGER NOT NULL DEFAULT 0, "
+                           "position INTEGER NOT NULL DEFAULT 0") },
+        { QStringLiteral("receipt_item"),
+            QStringLiteral("id INTEGER NOT NULL, line INTEGER NOT NULL, item INTEGER NOT NULL, "
+                           "name TEXT NOT NULL DEFAULT '', technician TEXT NOT NULL DEFAULT '', "
+                           "requested INTEGER NOT NULL DEFAULT 0, count INTEGER NOT NULL DEFAULT 0, "
+                           "unit_price_fen INTEGER NOT NULL DEFAULT 0, amount_fen INTEGER NOT NULL DEFAULT 0, "
+                           "commission_fen INTEGER NOT NULL DEFAULT 0, time TEXT NOT NULL, "
+                           "cashier TEXT NOT NULL DEFAULT ''") },
+    };
+}
+
+// An item's name is unique; the lines of a receipt, and the lines that sold an item.
+const char* const CatalogueIndexes[] = {
+    "CREATE UNIQUE INDEX IF NOT EXISTS service_item_name ON service_item(name)",
+    "CREATE INDEX IF NOT EXISTS receipt_item_id ON receipt_item(id)",
+    "CREATE INDEX IF NOT EXISTS receipt_item_item ON receipt_item(item)",
+};
+
 // The links can be neither changed nor deleted; and no row of a chained table can be written
 // over by an INSERT OR REPLACE (or REPLACE) of a file, which would delete the old row without
 // running the triggers that refuse a deletion: an insert that meets a stored key is refused
@@ -546,6 +581,29 @@ bool addDeskVersion(Database& database, QString* error)
         database, QStringLiteral("desk_day"), QStringLiteral("version INTEGER NOT NULL DEFAULT 0"), error);
 }
 
+// The flag "服务项目设置" of the authority rows (version 12), str19, stored as the buttons' flags
+// are: 1 allowed, 0 not. Whoever may set the prices (str6, 0 = allowed) may set the service
+// items too: the general manager and the manager of a delivered installation. The rows are
+// given it only when the column is added, so that running the step again changes nothing.
+bool addCatalogueFlag(Database& database, QString* error)
+{
+    const QString table = QStringLiteral("authority");
+    const QString columnsOfTable = database.dialect().isSqlite()
+        ? QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?")
+        : QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                         "AND table_name=lower(?) AND column_name=?");
+    QString readError;
+    const bool present = database.scalar(columnsOfTable, { table, QStringLiteral("str19") }, &readError).toInt() > 0;
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return false;
+    }
+    if (present)
+        return true;
+    return addMissingColumn(database, table, QStringLiteral("str19 INTEGER NOT NULL DEFAULT 0"), error)
+        && run(database, QStringLiteral("UPDATE authority SET str19=CASE WHEN str6=0 THEN 1 ELSE 0 END"), {}, error);
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -566,6 +624,9 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
     QStringList shiftIndexes;
     for (const char* index : ShiftIndexes)
         shiftIndexes << QString::fromLatin1(index);
+    QStringList catalogueIndexes;
+    for (const char* index : CatalogueIndexes)
+        catalogueIndexes << QString::fromLatin1(index);
     // On the server the functions that read amounts come first: the ledger's triggers call them.
     // (Every house on a server was made by this program at a version with the ledger.)
     const QStringList functions = dialect.isSqlite() ? QStringList() : ServerFunctions::statements();
@@ -600,6 +661,9 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         { 10, {}, {}, addDeskVersion },
         // The setting files of the data folder as rows, for the desks of one server.
         { 11, settingFileTables(), {}, nullptr },
+        // The service items of the menu, the receipts' item lines and the flag that opens the
+        // items' settings.
+        { 12, catalogueTables(), catalogueIndexes, addCatalogueFlag },
     };
 }
 

@@ -2,12 +2,19 @@
 
 #include "desk/CommandContext.h"
 #include "service/RoomServiceDialog.h"
+#include "service/ServiceItemsDialog.h"
 #include "service/ServicePricesDialog.h"
 
 void OpenServicePrices(const CommandContext& context)
 {
     ServicePricesDialog prices(context.services, context.window);
     prices.exec();
+}
+
+void OpenServiceItems(const CommandContext& context)
+{
+    ServiceItemsDialog items(context.services, context.window);
+    items.exec();
 }
 
 RoomServiceOpener RoomServiceOpenerFor(const CommandContext& context)

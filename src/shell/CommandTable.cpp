@@ -13,6 +13,7 @@
 #include "shell/GuideWindow.h"
 #include "shift/ShiftCommands.h"
 #include "skin/SkinCommands.h"
+#include "users/Permissions.h"
 #include "users/UserCommands.h"
 
 #include <QDir>
@@ -93,6 +94,9 @@ QList<CommandMenu> menus()
             {
                 { Prices, QStringLiteral("价格设置(&J)"), QStringLiteral("服务价格设置如：按摩单价、洗脚单价"),
                     "actionPrices", 5, OpenServicePrices },
+                { ServiceItems, QStringLiteral("服务项目设置(&X)"),
+                    QStringLiteral("服务项目的名称、单价、分钟数和技师提成，如：中式按摩、足疗、采耳"),
+                    "actionServiceItems", ServiceItemsFlag, OpenServiceItems },
                 { HandOverPrint, QStringLiteral("交班入帐情况打印(&D)  Ctrl+D"),
                     QStringLiteral("打印收银员在当班时的入帐情况"), "actionHandOverPrint", NoFlag, OpenHandOverPrint },
                 { HandOverHistory, QStringLiteral("交班记录查询(&H)"),

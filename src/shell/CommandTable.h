@@ -24,6 +24,7 @@ enum class MainCommand {
     GoodsStatus,
     Calendar,
     Prices,
+    ServiceItems,
     HandOverPrint,
     HandOverHistory,
     BillQuery,
@@ -52,7 +53,7 @@ using CommandOpener = std::function<void(const CommandContext&)>;
 inline constexpr int NoFlag = -1;
 
 // One menu item: its text and prompt exactly as the desk shows them, the permission flag that
-// governs it (0 = str1 … 15 = str16, or NoFlag) and what it opens. The few commands that act
+// governs it (0 = str1 … 15 = str16, 18 = str19, or NoFlag) and what it opens. The few commands that act
 // on the main window itself (the room page shown, the login pane) have no opener here; the
 // window runs them.
 struct CommandEntry

@@ -40,18 +40,21 @@ const char16_t* const FlagCaptions[PermissionFlagCount] = {
     u"允许提成公式设置",
     u"技师管理按钮",
     u"查询按钮",
+    u"允许服务项目设置",
 };
 
-// The five menu columns: caption and the flags under it (first, one past the last).
+// The five menu columns: caption and the flags under it (first, one past the last), and a
+// flag added later under them (-1: none).
 struct MenuGroup
 {
     const char16_t* caption;
     int first;
     int end;
+    int added = -1;
 };
 const MenuGroup MenuGroups[] = {
     { u"工具菜单", 0, 4 },
-    { u"状态入帐收银菜单", 4, 6 },
+    { u"状态入帐收银菜单", 4, 6, ServiceItemsFlag }, // 服务项目设置 under 价格设置
     { u"查询与报表输出菜单", 6, 9 },
     { u"资料设定菜单", 9, 14 },
     { u"工资管理菜单", 14, 16 },
@@ -85,6 +88,8 @@ PermissionDialog::PermissionDialog(AppServices& services, QWidget* parent)
         column->addWidget(PaintedLabel(QString::fromUtf16(group.caption), menuFrame));
         for (int i = group.first; i < group.end; ++i)
             column->addWidget(m_boxes[i]);
+        if (group.added >= 0)
+            column->addWidget(m_boxes[group.added]);
         column->addStretch();
         menuColumns->addLayout(column);
     }

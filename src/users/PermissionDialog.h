@@ -10,7 +10,7 @@ struct AppServices;
 class QCheckBox;
 class QComboBox;
 
-// The permission rows of the four roles, one at a time: eighteen check boxes, checked when
+// The permission rows of the four roles, one at a time: nineteen check boxes, checked when
 // the role may use the menu item or button. Only "应用" saves; a saved row takes effect at
 // the role's next login. "确定", Esc or the close box with boxes changed since the last load
 // or "应用" first ask whether to apply them; "取消" closes without a question.
@@ -25,7 +25,7 @@ public:
     explicit PermissionDialog(AppServices& services, QWidget* parent = nullptr);
 
     int shownRole() const { return m_role; }
-    QCheckBox* flagBox(int index) const { return m_boxes[index]; } // 0 = str1 … 17 = str18
+    QCheckBox* flagBox(int index) const { return m_boxes[index]; } // 0 = str1 … 18 = str19
     PermissionFlags shownFlags() const;
     bool hasUnappliedChanges() const { return shownFlags() != m_storedFlags; }
 

@@ -9,6 +9,7 @@
 #include "service/ServiceSettings.h"
 #include "support/DeskFixture.h"
 #include "support/TestEnvironment.h"
+#include "users/Permissions.h"
 
 #include <QApplication>
 #include <QFile>
@@ -76,7 +77,7 @@ private slots:
         for (auto it = expected.begin(); it != expected.end(); ++it)
             QCOMPARE(columnsOf(db, it.key()), it.value());
         QStringList authority { QStringLiteral("id") };
-        for (int i = 1; i <= 18; ++i)
+        for (int i = 1; i <= PermissionFlagCount; ++i)
             authority << QStringLiteral("str%1").arg(i);
         QCOMPARE(columnsOf(db, QStringLiteral("authority")), authority);
 
@@ -555,8 +556,8 @@ private slots:
                  QStringLiteral("desk_rota"), QStringLiteral("desk_day") })
             QVERIFY2(!columnsOf(db, table).isEmpty(), qPrintable(table));
         // with the daily ledger (its receipts also per day and method), the chain links, house settings, failed
-        // logins and the setting files' rows
-        QCOMPARE(Schema::tableNames().size(), 31);
+        // logins, the setting files' rows, the service items and the receipts' item lines
+        QCOMPARE(Schema::tableNames().size(), 33);
 
         // The migrated desk keeps its live state.
         QVERIFY(desk.session().markGuestIn(QStringLiteral("101")).ok());
