@@ -338,6 +338,9 @@ bool ServerStatements::pipeline(PGconn* server, const Execution* last, SqlResult
     std::vector<Execution> deferred;
     deferred.swap(m_deferred); // sent now, whatever comes of them
     const size_t count = deferred.size() + (last ? 1 : 0);
+    // What a query of QtSql's driver left unread is dropped first, as PQexecPrepared() drops it.
+    while (PGresult* left = PQgetResult(server))
+        PQclear(left);
     const auto sendAll = [&] {
         if (PQenterPipelineMode(server) != 1)
             return false;
