@@ -24,8 +24,8 @@ class Speech;
 // sounds once when the clocks of a room fall due. A room whose end moves (a clock added) and
 // falls due again sounds again then; one that stays due never sounds twice.
 //
-// Given a voice, each such alert also says "208 房已到钟", once, unless the
-// house has turned that announcement off.
+// Given a voice, each such alert also says "208 房已到钟", once, unless the house has turned
+// that announcement off.
 //
 // The settings are read from their place at every look, so that a change in the prices dialog
 // shows on the board within a second.
