@@ -35,6 +35,41 @@ std::optional<QLocale> chineseLocale(const QTextToSpeech& engine)
     return found;
 }
 
+// Whether the voice speaks Mandarin by its name: espeak-ng's voice through speech-dispatcher
+// is "Chinese (Mandarin, latin as English)", of the language "cmn", which Qt knows by no
+// locale (it lists the voice under "C").
+bool isMandarinByName(const QVoice& voice)
+{
+    return voice.name().contains(u"Mandarin", Qt::CaseInsensitive);
+}
+
+// Makes `engine` speak Chinese; false when it has no Chinese voice.
+bool chooseChinese(QTextToSpeech& engine)
+{
+    if (const std::optional<QLocale> locale = chineseLocale(engine)) {
+        engine.setLocale(*locale);
+        for (const QVoice& voice : engine.availableVoices()) {
+            if (isChinese(voice.locale())) {
+                engine.setVoice(voice);
+                break;
+            }
+        }
+        return true;
+    }
+    for (const QLocale& locale : engine.availableLocales()) {
+        if (locale.language() != QLocale::C)
+            continue;
+        engine.setLocale(locale);
+        for (const QVoice& voice : engine.availableVoices()) {
+            if (isMandarinByName(voice)) {
+                engine.setVoice(voice);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // Opens the engine and says the texts given, one after the other; lives on the voice's thread.
 class VoiceWorker : public QObject
 {
@@ -49,20 +84,8 @@ public:
         const QStringList engines = m_engines.isEmpty() ? QTextToSpeech::availableEngines() : m_engines;
         for (const QString& name : engines) {
             auto* engine = new QTextToSpeech(name, this);
-            const std::optional<QLocale> locale
-                = engine->state() == QTextToSpeech::Error ? std::nullopt : chineseLocale(*engine);
-            if (!locale) {
-                delete engine;
-                continue;
-            }
-            engine->setLocale(*locale);
-            for (const QVoice& voice : engine->availableVoices()) {
-                if (isChinese(voice.locale())) {
-                    engine->setVoice(voice);
-                    break;
-                }
-            }
-            if (engine->state() == QTextToSpeech::Error) {
+            if (engine->state() == QTextToSpeech::Error || !chooseChinese(*engine)
+                || engine->state() == QTextToSpeech::Error) {
                 delete engine;
                 continue;
             }

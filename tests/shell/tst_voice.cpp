@@ -22,19 +22,20 @@ private slots:
         QVERIFY(!voice.available());
     }
 
-    // Whatever engines this machine has, the voice settles within a few seconds and a text
-    // handed to it returns at once.
-    void theVoiceOfThisMachineSettles()
+    // Whatever engines this machine has (none, or one whose server hangs), making the voice,
+    // handing it a text and closing it never hold up the desk: the engine opens on the
+    // voice's own thread, and closing waits for it two seconds at most.
+    void theVoiceNeverHoldsUpTheDesk()
     {
         QElapsedTimer timer;
         timer.start();
         {
             TextToSpeechVoice voice;
-            QVERIFY(timer.elapsed() < 1000);
             voice.say(u"208 房已到钟"_s);
-            QTRY_VERIFY_WITH_TIMEOUT(voice.state() != TextToSpeechVoice::State::Opening, 10000);
-            qInfo("voice %s", voice.available() ? "available" : "unavailable");
+            QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+            QTest::qWait(100);
         }
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
     }
 };
 
