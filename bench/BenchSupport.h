@@ -9,6 +9,7 @@
 #include "app/MessageService.h"
 #include "app/ServerAddress.h"
 #include "app/SettingPlace.h"
+#include "app/Speech.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 
@@ -72,6 +73,7 @@ struct BenchDesk
     NoLauncher launcher;
     NoFiles files;
     Silence sound;
+    SilentSpeech speech;
     DeskSession session;
     SettingFolder settings; // the house's folder
     AppServices services;
@@ -90,6 +92,7 @@ struct ServerBenchDesk
     NoLauncher launcher;
     NoFiles files;
     Silence sound;
+    SilentSpeech speech;
     DeskSession session;
     std::unique_ptr<SettingPlace> settings; // the server's rows
     AppServices services;

@@ -16,6 +16,7 @@
 #include "app/Database.h"
 #include "app/MessageService.h"
 #include "app/SettingPlace.h"
+#include "app/Speech.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -362,7 +363,8 @@ int main(int argc, char* argv[])
     NoLauncher launcher;
     NoFiles files;
     Silence sound;
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound, settings };
+    SilentSpeech speech;
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound, speech, settings };
     OpenRoom(session, clock);
     QList<qint64> checkout;
     for (int round = 0; round < 50; ++round) {

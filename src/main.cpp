@@ -12,6 +12,7 @@
 #include "shell/DialogPrinterChooser.h"
 #include "shell/MainWindow.h"
 #include "shell/SystemDesktopLauncher.h"
+#include "shell/TextToSpeechVoice.h"
 #include "skin/HoverButtonStyle.h"
 #include "skin/SplashScreen.h"
 
@@ -189,8 +190,9 @@ int main(int argc, char* argv[])
     SystemDesktopLauncher launcher;
     DialogFileChooser files;
     BellAlertSound sound;
+    TextToSpeechVoice speech;
 
-    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound, speech });
     if (!desk.start(folder))
         return 1;
     QElapsedTimer sinceBoard;

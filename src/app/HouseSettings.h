@@ -11,6 +11,11 @@ namespace HouseSettings {
 
 // A switch that is off until a manager turns it on: "减单需授权".
 inline constexpr QStringView ReductionNeedsApproval = u"减单需授权";
+// The spoken announcements are on until a manager turns them off, so their switches name the
+// silence: "请 12 号技师到 208 房上钟" when a technician is put into a room, and "208 房已到钟"
+// when the clocks of a room fall due.
+inline constexpr QStringView CallingTechniciansSilenced = u"关闭呼叫技师语音";
+inline constexpr QStringView DueRoomsSilenced = u"关闭到钟语音";
 
 // Whether the switch `name` is on; off when it was never set. `error` gets a failed read's text.
 bool isOn(Database& database, QStringView name, QString* error = nullptr);

@@ -9,6 +9,7 @@ class FileChooser;
 class MessageService;
 class PrinterChooser;
 class SettingPlace;
+class Speech;
 
 // What windows and dialogs are given through their constructors: the database, the desk
 // session of this run, the place of the house's setting files, and the seams that make every
@@ -23,5 +24,6 @@ struct AppServices
     DesktopLauncher& launcher;
     FileChooser& files;
     AlertSound& sound;
+    Speech& speech;
     SettingPlace& settings;
 };

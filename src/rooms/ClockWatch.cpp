@@ -2,7 +2,9 @@
 
 #include "app/AlertSound.h"
 #include "app/Clock.h"
+#include "app/HouseSettings.h"
 #include "desk/DeskSession.h"
+#include "rooms/Announcements.h"
 
 #include <QTimer>
 
@@ -10,11 +12,23 @@
 
 ClockWatch::ClockWatch(
     const DeskSession& session, const Clock& clock, AlertSound& sound, SettingPlace& settingPlace, QObject* parent)
+    : ClockWatch(session, clock, sound, nullptr, nullptr, settingPlace, parent)
+{ }
+
+ClockWatch::ClockWatch(const DeskSession& session, const Clock& clock, AlertSound& sound, Speech& speech,
+    Database& database, SettingPlace& settingPlace, QObject* parent)
+    : ClockWatch(session, clock, sound, &speech, &database, settingPlace, parent)
+{ }
+
+ClockWatch::ClockWatch(const DeskSession& session, const Clock& clock, AlertSound& sound, Speech* speech,
+    Database* database, SettingPlace& settingPlace, QObject* parent)
     : QObject(parent)
     , m_session(session)
     , m_clock(clock)
     , m_sound(sound)
     , m_settingPlace(settingPlace)
+    , m_speech(speech)
+    , m_database(database)
     , m_timer(new QTimer(this))
 {
     connect(m_timer, &QTimer::timeout, this, &ClockWatch::refresh);
@@ -46,6 +60,9 @@ void ClockWatch::refresh()
         if (reading.alert == ClockAlert::Due && m_sounded.value(bill.key()) != reading.end) {
             m_sounded.insert(bill.key(), reading.end);
             m_sound.play();
+            if (m_speech)
+                Announcements::sayUnlessSilenced(
+                    *m_speech, *m_database, HouseSettings::DueRoomsSilenced, Announcements::roomDue(bill.key()));
         }
     }
     for (auto gone = m_readings.cbegin(); gone != m_readings.cend(); ++gone) {

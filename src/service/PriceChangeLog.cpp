@@ -76,3 +76,19 @@ bool WriteReductionApprovalLogged(AppServices& services, bool on)
         services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
     return stored.ok();
 }
+
+bool WriteAnnouncementLogged(AppServices& services, QStringView silenced, const QString& caption, bool spoken)
+{
+    const Outcome<> stored
+        = OperatorLog(services.database, services.session)
+              .record(
+                  { .kind = LogKind::Prices, .description = caption + (spoken ? u":开" : u":关") }, [&]() -> Outcome<> {
+                      if (const QString error = HouseSettings::set(services.database, silenced, !spoken);
+                          !error.isEmpty())
+                          return Failure { error };
+                      return {};
+                  });
+    if (!stored)
+        services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
+    return stored.ok();
+}

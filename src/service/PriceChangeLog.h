@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringView>
+
 struct AppServices;
 struct ServiceSettings;
 
@@ -12,3 +15,9 @@ bool WritePricesLogged(AppServices& services, const ServiceSettings& settings);
 // Turns the house's switch "减单需授权" on or off with its row in the operator log, in one
 // transaction. Failures are shown; returns whether the switch is stored as asked.
 bool WriteReductionApprovalLogged(AppServices& services, bool on);
+
+// Turns a spoken announcement of the house on or off (`silenced` is its switch, named for the
+// silence: HouseSettings::CallingTechniciansSilenced or DueRoomsSilenced) with its row in the
+// operator log, "<caption>:开" or "<caption>:关", in one transaction. Failures are shown;
+// returns whether the switch is stored as asked.
+bool WriteAnnouncementLogged(AppServices& services, QStringView silenced, const QString& caption, bool spoken);

@@ -9,6 +9,7 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "records/MasterRecordDialog.h"
+#include "rooms/Announcements.h"
 #include "rooms/RoomState.h"
 #include "schedule/TechnicianStatusDialog.h"
 #include "service/Bill.h"
@@ -570,6 +571,8 @@ void RoomServiceDialog::addTechnician()
     noteStoredBill();
     m_technicians->insertLine(0, line);
     m_technicianUnadded = false;
+    Announcements::sayUnlessSilenced(m_services.speech, m_services.database, HouseSettings::CallingTechniciansSilenced,
+        Announcements::technicianCall(number, m_room));
     m_technicianBox->removeItem(item);
     m_technicianBox->setCurrentIndex(m_technicianBox->count() > 0 ? 0 : -1);
     if (m_technicianBox->count() == 0)

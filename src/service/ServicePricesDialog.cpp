@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -34,6 +35,9 @@ QString priceRefusal(const TypedReading& reading, const QString& field, const Ty
         return field + u"不能小于0,请重新输入!";
     return TypedRetypeText(reading.problem, field, rule);
 }
+
+const QString CallingVoiceCaption = QStringLiteral("上钟时语音呼叫技师");
+const QString DueVoiceCaption = QStringLiteral("到钟时语音提醒");
 
 } // namespace
 
@@ -96,6 +100,22 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     m_reductionApproval->setToolTip(QStringLiteral("在未结帐的单据上减钟、减商品或删除技师时,须部长或以上授权"));
     m_reductionApproval->setChecked(HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval));
     layout->addWidget(m_reductionApproval);
+    // The spoken announcements, on until turned off; a desk without a Chinese voice says
+    // nothing either way.
+    m_callingVoice = new QCheckBox(CallingVoiceCaption, this);
+    m_callingVoice->setObjectName(QStringLiteral("callingVoiceBox"));
+    m_callingVoice->setToolTip(QStringLiteral("技师添加到房间时播报“请 12 号技师到 208 房上钟”"));
+    m_callingVoice->setChecked(!HouseSettings::isOn(m_services.database, HouseSettings::CallingTechniciansSilenced));
+    m_dueVoice = new QCheckBox(DueVoiceCaption, this);
+    m_dueVoice->setObjectName(QStringLiteral("dueVoiceBox"));
+    m_dueVoice->setToolTip(QStringLiteral("房间到钟时除铃声外播报“208 房已到钟”"));
+    m_dueVoice->setChecked(!HouseSettings::isOn(m_services.database, HouseSettings::DueRoomsSilenced));
+    auto* voices = new QHBoxLayout;
+    voices->setSpacing(24);
+    voices->addWidget(m_callingVoice);
+    voices->addWidget(m_dueVoice);
+    voices->addStretch(1);
+    layout->addLayout(voices);
     layout->addLayout(OkCancelRow(this, &ok));
     connect(ok, &QPushButton::clicked, this, &ServicePricesDialog::confirm);
 
@@ -164,5 +184,18 @@ void ServicePricesDialog::confirm()
     if (m_reductionApproval->isChecked()
         != HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval))
         WriteReductionApprovalLogged(m_services, m_reductionApproval->isChecked());
+    const struct
+    {
+        QStringView silenced;
+        QString caption;
+        bool spoken;
+    } announcements[] = {
+        { HouseSettings::CallingTechniciansSilenced, CallingVoiceCaption, m_callingVoice->isChecked() },
+        { HouseSettings::DueRoomsSilenced, DueVoiceCaption, m_dueVoice->isChecked() },
+    };
+    for (const auto& announcement : announcements) {
+        if (announcement.spoken == HouseSettings::isOn(m_services.database, announcement.silenced))
+            WriteAnnouncementLogged(m_services, announcement.silenced, announcement.caption, announcement.spoken);
+    }
     accept();
 }

@@ -16,7 +16,8 @@ class QLineEdit;
 // free-clock count (stored and shown; no bill applies it) and the member discount, kept in
 // sys.nnf; and the minutes of a clock and of the end-of-clock alert, kept in clock.nnf.
 // "确定" writes both files whole and closes; a price below 0, a member discount outside (0, 1]
-// or minutes out of range are refused first. "取消" writes nothing.
+// or minutes out of range are refused first. "取消" writes nothing. The house's switches shown
+// below ("减单需授权", the two spoken announcements) are stored with their log rows when changed.
 class ServicePricesDialog : public QDialog
 {
     Q_OBJECT
@@ -40,4 +41,6 @@ private:
     QLineEdit* m_memberDiscount;
     ClockSettingsFields* m_clockFields;
     QCheckBox* m_reductionApproval;
+    QCheckBox* m_callingVoice;
+    QCheckBox* m_dueVoice;
 };

@@ -86,7 +86,7 @@ DeskApplication::DeskApplication(Seams seams)
     : m_session(m_database, seams.clock)
     , m_settings(MakeSettingPlace(m_database))
     , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher, seams.files,
-        seams.sound, *m_settings }
+        seams.sound, seams.speech, *m_settings }
 {
     initResources();
     InstallQtTranslations();

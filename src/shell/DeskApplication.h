@@ -40,7 +40,8 @@ class QObject;
 //     RecordingDesktopLauncher launcher;
 //     ScriptedFileChooser files;         // answers the save dialog from a queue
 //     CountingAlertSound sound;          // counts the end-of-clock sounds
-//     DeskApplication desk({messages, clock, printers, launcher, files, sound});
+//     RecordingSpeech speech;            // keeps the texts the desk would say
+//     DeskApplication desk({messages, clock, printers, launcher, files, sound, speech});
 //     if (desk.start(dataFolder))        // locks the folder, opens or creates data.db,
 //         desk.mainWindow().show();      // restores the session; then drive any window
 //
@@ -63,6 +64,7 @@ public:
         DesktopLauncher& launcher;
         FileChooser& files;
         AlertSound& sound;
+        Speech& speech;
     };
 
     // What "数据恢复" says at a desk whose house is kept on a server.

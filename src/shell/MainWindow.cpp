@@ -5,6 +5,7 @@
 #include "app/MessageService.h"
 #include "app/SettingFile.h"
 #include "app/SettingPlace.h"
+#include "app/Speech.h"
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
@@ -39,6 +40,8 @@ const QStringList GroupCaptions = { QStringLiteral("第一组房间"), QStringLi
     QStringLiteral("第三组房间"), QStringLiteral("第四组房间"), QStringLiteral("第五组房间") };
 
 } // namespace
+
+const QString MainWindow::NoVoiceText = QStringLiteral("语音播报不可用");
 
 MainWindow::MainWindow(AppServices& services, QWidget* parent)
     : QMainWindow(parent)
@@ -155,7 +158,13 @@ void MainWindow::buildStatusBar()
     m_clockPane->setMinimumWidth(
         std::max(160, m_clockPane->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00 星期三")) + 12));
 
+    m_voicePane = new QLabel(NoVoiceText, this);
+    m_voicePane->setObjectName(QStringLiteral("voicePane"));
+    m_voicePane->setToolTip(QStringLiteral("没有找到中文语音:上钟呼叫技师和到钟提醒不会播报,到钟铃声照常"));
+    m_voicePane->hide();
+
     statusBar()->addWidget(m_promptPane, 1);
+    statusBar()->addPermanentWidget(m_voicePane);
     statusBar()->addPermanentWidget(m_loginPane);
     statusBar()->addPermanentWidget(m_clockPane);
 }
@@ -179,7 +188,8 @@ void MainWindow::buildCentralArea()
     hint->setIndent(380);
     hint->setMinimumHeight(30);
     // The rooms whose clocks are due take the hint's line while there are any.
-    m_clockWatch = new ClockWatch(m_services.session, m_services.clock, m_services.sound, m_services.settings, this);
+    m_clockWatch = new ClockWatch(m_services.session, m_services.clock, m_services.sound, m_services.speech,
+        m_services.database, m_services.settings, this);
     m_clockAlertBar = new ClockAlertBar(*m_clockWatch, central);
     m_clockAlertBar->setMinimumHeight(30);
     hint->setHidden(!m_clockWatch->dueRooms().isEmpty());
@@ -319,6 +329,8 @@ void MainWindow::refreshLoginPane()
 void MainWindow::refreshClock()
 {
     m_clockPane->setText(NowText(m_services.clock.now()));
+    // A voice is found, or lost, while the desk runs: the note follows it within half a second.
+    m_voicePane->setVisible(!m_services.speech.available());
 }
 
 void MainWindow::applyPermissions()

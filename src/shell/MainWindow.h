@@ -32,6 +32,9 @@ class MainWindow : public QMainWindow
 
 public:
     static constexpr int MaxGroups = 5;
+    // The status bar's note while the desk has no voice to call technicians or say the rooms
+    // that are due.
+    static const QString NoVoiceText;
 
     using Command = MainCommand;
     using Button = MainButton;
@@ -100,6 +103,7 @@ private:
     QLabel* m_promptPane = nullptr;
     QLabel* m_loginPane = nullptr;
     QLabel* m_clockPane = nullptr;
+    QLabel* m_voicePane = nullptr;
     QTimer* m_clockTimer = nullptr;
     QDateTime m_loginAttempt; // shown in the login pane
     bool m_permissionsPending = true;

@@ -61,7 +61,8 @@ int runChild(const QString& folder)
     RecordingDesktopLauncher launcher;
     ScriptedFileChooser files;
     CountingAlertSound sound;
-    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
+    RecordingSpeech speech;
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound, speech });
     if (!desk.start(folder))
         return 2;
     DeskSession& session = desk.session();

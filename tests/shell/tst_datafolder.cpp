@@ -64,7 +64,8 @@ int holdFolder(const QString& folder)
     RecordingDesktopLauncher launcher;
     ScriptedFileChooser files;
     CountingAlertSound sound;
-    DeskApplication desk({ messages, clock, printers, launcher, files, sound });
+    RecordingSpeech speech;
+    DeskApplication desk({ messages, clock, printers, launcher, files, sound, speech });
     if (!desk.start(folder))
         return 2;
     std::printf("%s\n", ReadyLine.constData());

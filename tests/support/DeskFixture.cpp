@@ -34,7 +34,7 @@ DeskFixture::~DeskFixture() = default;
 std::unique_ptr<DeskApplication> DeskFixture::newRun()
 {
     return std::make_unique<DeskApplication>(
-        DeskApplication::Seams { messages, clock, printers, launcher, files, sound });
+        DeskApplication::Seams { messages, clock, printers, launcher, files, sound, speech });
 }
 
 bool DeskFixture::start(const std::function<void(Database&)>& setUp)

@@ -4,6 +4,7 @@
 #include "support/ManualClock.h"
 #include "support/PdfPrinterChooser.h"
 #include "support/RecordingDesktopLauncher.h"
+#include "support/RecordingSpeech.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
 #include "support/ServerFixture.h"
@@ -62,6 +63,7 @@ public:
     RecordingDesktopLauncher launcher;
     ScriptedFileChooser files;
     CountingAlertSound sound;
+    RecordingSpeech speech;
 
 private:
     std::unique_ptr<DeskApplication> newRun();

@@ -8,6 +8,7 @@
 #include "support/ManualClock.h"
 #include "support/PdfPrinterChooser.h"
 #include "support/RecordingDesktopLauncher.h"
+#include "support/RecordingSpeech.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/ScriptedMessageService.h"
 #include "support/ServerFixture.h"
@@ -55,6 +56,7 @@ public:
     RecordingDesktopLauncher launcher;
     ScriptedFileChooser files;
     CountingAlertSound sound;
+    RecordingSpeech speech;
     Database database;
     DeskSession session;
 
