@@ -14,7 +14,7 @@ packages=(
     qt6-charts-dev libxlsxwriter-dev
     python3-openpyxl
     qt6-translations-l10n
-    qt6-speech-dev
+    qt6-speech-dev qt6-declarative-dev
 )
 
 missing=()
