@@ -274,30 +274,39 @@ bool readAnswer(PGconn* server, PGresult* answer, SqlResult* result, QSqlError* 
 
 } // namespace
 
+std::optional<ServerStatements::Execution> ServerStatements::execution(
+    PGconn* server, const QString& sql, const QVariantList& values, QSqlError* error)
+{
+    const Prepared* statement = prepared(server, sql, error);
+    if (!statement)
+        return std::nullopt;
+    if (values.size() != statement->parameters) {
+        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
+        return std::nullopt;
+    }
+    Execution execution = bound(*statement, values);
+    execution.commit = sql == QLatin1String("COMMIT");
+    return execution;
+}
+
 bool ServerStatements::run(
     const QSqlDatabase& connection, const QString& sql, const QVariantList& values, SqlResult* result, QSqlError* error)
 {
     PGconn* server = serverOf(connection, error);
     if (!server)
         return false;
-    const Prepared* statement = prepared(server, sql, error);
-    if (!statement)
+    const std::optional<Execution> execution = this->execution(server, sql, values, error);
+    if (!execution)
         return false;
-    if (values.size() != statement->parameters) {
-        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
-        return false;
-    }
-    Execution execution = bound(*statement, values);
-    execution.commit = sql == QLatin1String("COMMIT");
     bool ok = false;
     if (m_deferred.empty()) {
-        const std::vector<const char*> pointers = valuePointers(execution.texts, execution.nulls);
-        PGresult* answer = PQexecPrepared(server, execution.name.constData(), static_cast<int>(pointers.size()),
+        const std::vector<const char*> pointers = valuePointers(execution->texts, execution->nulls);
+        PGresult* answer = PQexecPrepared(server, execution->name.constData(), static_cast<int>(pointers.size()),
             pointers.data(), nullptr, nullptr, 0);
-        ok = readAnswer(server, answer, result, error, execution.commit);
+        ok = readAnswer(server, answer, result, error, execution->commit);
         PQclear(answer);
     } else {
-        ok = pipeline(server, &execution, result, error);
+        ok = pipeline(server, &*execution, result, error);
     }
     lookForNotices(connection);
     return ok;
@@ -309,14 +318,10 @@ bool ServerStatements::defer(
     PGconn* server = serverOf(connection, error);
     if (!server)
         return false;
-    const Prepared* statement = prepared(server, sql, error);
-    if (!statement)
+    std::optional<Execution> execution = this->execution(server, sql, values, error);
+    if (!execution)
         return false;
-    if (values.size() != statement->parameters) {
-        *error = QSqlError(QString(), QStringLiteral("Parameter count mismatch"), QSqlError::StatementError);
-        return false;
-    }
-    m_deferred.push_back(bound(*statement, values));
+    m_deferred.push_back(std::move(*execution));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -64,6 +65,10 @@ private:
     struct pg_conn* serverOf(const QSqlDatabase& connection, QSqlError* error);
     const Prepared* prepared(struct pg_conn* server, const QString& sql, QSqlError* error);
     static Execution bound(const Prepared& statement, const QVariantList& values);
+    // A run of `sql` with `values`, prepared first when new; nothing with `error` set when the
+    // server refuses the statement or the values do not fit it.
+    std::optional<Execution> execution(
+        struct pg_conn* server, const QString& sql, const QVariantList& values, QSqlError* error);
     // Sends the deferred statements and `last` (when given) in one pipeline and reads their
     // answers; `last`'s rows go into `result`.
     bool pipeline(struct pg_conn* server, const Execution* last, SqlResult* result, QSqlError* error);

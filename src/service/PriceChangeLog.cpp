@@ -59,36 +59,33 @@ bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
     return true;
 }
 
-bool WriteReductionApprovalLogged(AppServices& services, bool on)
+namespace {
+
+// Sets the house's switch `name` with its operator-log row `description`, in one transaction;
+// a failure is said to the user.
+bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const QString& description)
 {
     const Outcome<> stored
         = OperatorLog(services.database, services.session)
-              .record({ .kind = LogKind::Prices,
-                          .description = on ? QStringLiteral("减单需授权:开") : QStringLiteral("减单需授权:关") },
-                  [&]() -> Outcome<> {
-                      if (const QString error
-                          = HouseSettings::set(services.database, HouseSettings::ReductionNeedsApproval, on);
-                          !error.isEmpty())
-                          return Failure { error };
-                      return {};
-                  });
+              .record({ .kind = LogKind::Prices, .description = description }, [&]() -> Outcome<> {
+                  if (const QString error = HouseSettings::set(services.database, name, on); !error.isEmpty())
+                      return Failure { error };
+                  return {};
+              });
     if (!stored)
         services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
     return stored.ok();
 }
 
+} // namespace
+
+bool WriteReductionApprovalLogged(AppServices& services, bool on)
+{
+    return WriteSwitchLogged(services, HouseSettings::ReductionNeedsApproval, on,
+        on ? QStringLiteral("减单需授权:开") : QStringLiteral("减单需授权:关"));
+}
+
 bool WriteAnnouncementLogged(AppServices& services, QStringView silenced, const QString& caption, bool spoken)
 {
-    const Outcome<> stored
-        = OperatorLog(services.database, services.session)
-              .record(
-                  { .kind = LogKind::Prices, .description = caption + (spoken ? u":开" : u":关") }, [&]() -> Outcome<> {
-                      if (const QString error = HouseSettings::set(services.database, silenced, !spoken);
-                          !error.isEmpty())
-                          return Failure { error };
-                      return {};
-                  });
-    if (!stored)
-        services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
-    return stored.ok();
+    return WriteSwitchLogged(services, silenced, !spoken, caption + (spoken ? u":开" : u":关"));
 }

@@ -62,9 +62,10 @@ ServiceCommission storedCommission(const QString& kind, qint64 value)
 
 QVariantList itemValues(const ServiceItem& item)
 {
-    return { item.id, item.name, item.category, item.unit, item.minutes, qint64(item.price.fen()), item.memberDiscount ? 1 : 0,
-        item.managerDiscount ? 1 : 0, CommissionKindText(item.rotation.kind), storedValue(item.rotation),
-        CommissionKindText(item.requested.kind), storedValue(item.requested), item.retired ? 1 : 0, item.position };
+    return { item.id, item.name, item.category, item.unit, item.minutes, qint64(item.price.fen()),
+        item.memberDiscount ? 1 : 0, item.managerDiscount ? 1 : 0, CommissionKindText(item.rotation.kind),
+        storedValue(item.rotation), CommissionKindText(item.requested.kind), storedValue(item.requested),
+        item.retired ? 1 : 0, item.position };
 }
 
 ServiceItem itemOfRow(const QSqlRecord& row)
