@@ -59,14 +59,10 @@ public:
     bool ask(const QString& text, const QString& caption, Icon icon) override;
 };
 
-// The desk of a data folder, its session restored. When the folder holds no data.db,
-// GenerateHouse (built beside the benchmarks) first makes one with `receipts` receipts.
-struct BenchDesk
+// The seams of a benchmark's desk: the real clock, messages to the console, and no printer,
+// launcher, files, sound or voice.
+struct BenchSeams
 {
-    BenchDesk(const QString& folder, const QString& receipts);
-
-    const QString databaseFile;
-    Database database;
     SystemClock clock;
     ConsoleMessages messages;
     NoPrinter printers;
@@ -74,6 +70,16 @@ struct BenchDesk
     NoFiles files;
     Silence sound;
     SilentSpeech speech;
+};
+
+// The desk of a data folder, its session restored. When the folder holds no data.db,
+// GenerateHouse (built beside the benchmarks) first makes one with `receipts` receipts.
+struct BenchDesk : BenchSeams
+{
+    BenchDesk(const QString& folder, const QString& receipts);
+
+    const QString databaseFile;
+    Database database;
     DeskSession session;
     SettingFolder settings; // the house's folder
     AppServices services;
@@ -81,18 +87,11 @@ struct BenchDesk
 
 // The desk of a house kept on a server, with the same seams, its session not restored yet. A
 // database without a house gets one first when `makeHouse` is set.
-struct ServerBenchDesk
+struct ServerBenchDesk : BenchSeams
 {
     ServerBenchDesk(const ServerAddress& server, bool makeHouse);
 
     Database database;
-    SystemClock clock;
-    ConsoleMessages messages;
-    NoPrinter printers;
-    NoLauncher launcher;
-    NoFiles files;
-    Silence sound;
-    SilentSpeech speech;
     DeskSession session;
     std::unique_ptr<SettingPlace> settings; // the server's rows
     AppServices services;

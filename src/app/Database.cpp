@@ -737,8 +737,7 @@ QString Database::beginTransaction()
         m_standingSavepoints = 0;
     } else {
         // On a server it goes with the level's first statement that is waited for.
-        const QString savepoint = m_dialect.savepoint(savepointName(level));
-        if (const QString error = m_dialect.isSqlite() ? exec(savepoint).error : execLater(savepoint); !error.isEmpty())
+        if (const QString error = execLater(m_dialect.savepoint(savepointName(level))); !error.isEmpty())
             return error;
         begun.standingBefore = m_standingSavepoints++;
     }
@@ -759,9 +758,8 @@ QString Database::commitTransaction()
         = level > 0 && m_dialect.keepsSavepointsStanding() && m_standingSavepoints <= MostStandingSavepoints;
     if (!leaveStanding) {
         // On a server the commit goes with the statements deferred before it, in one round trip.
-        const SqlResult committed = level == 0
-            ? (m_dialect.isSqlite() ? exec(m_dialect.commit()) : execOnServer(m_dialect.commit(), {}))
-            : control(*this, m_dialect.releaseSavepoint(savepointName(level)));
+        const SqlResult committed
+            = level == 0 ? exec(m_dialect.commit()) : control(*this, m_dialect.releaseSavepoint(savepointName(level)));
         if (!committed.ok())
             return committed.error; // still open: the caller rolls back
     }
