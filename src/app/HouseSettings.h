@@ -17,9 +17,22 @@ inline constexpr QStringView ReductionNeedsApproval = u"减单需授权";
 inline constexpr QStringView CallingTechniciansSilenced = u"关闭呼叫技师语音";
 inline constexpr QStringView DueRoomsSilenced = u"关闭到钟语音";
 
+// A requested technician (点钟) keeps her place in the idle queue while she serves, unless a
+// manager turns this on: then she goes to the tail as any other ("点钟保留轮次" unticked).
+inline constexpr QStringView RequestedLosesTurn = u"点钟不保留轮次";
+
+// A figure of the house: the supplement per clock that a requested technician's commission
+// gains on the three services, in fen ("点钟加提", 0 unless set).
+inline constexpr QStringView RequestedSupplement = u"点钟加提";
+
 // Whether the switch `name` is on; off when it was never set. `error` gets a failed read's text.
 bool isOn(Database& database, QStringView name, QString* error = nullptr);
 // Turns the switch on or off, as part of the caller's transaction. Returns the error text.
 QString set(Database& database, QStringView name, bool on);
+
+// The figure `name` in fen; 0 when it was never set. `error` gets a failed read's text.
+qint64 figure(Database& database, QStringView name, QString* error = nullptr);
+// Sets the figure, as part of the caller's transaction. Returns the error text.
+QString setFigure(Database& database, QStringView name, qint64 value);
 
 } // namespace HouseSettings

@@ -29,6 +29,19 @@ QVariantList valuesOf(const GoodsRow& row)
     return { row.number, row.name, row.unit, row.unitPrice, row.quantity, row.amount, row.time, row.cashier };
 }
 
+QVariantList valuesOf(const ItemRow& row)
+{
+    // In the order of ItemColumn::All.
+    return { row.number, row.line, row.item, row.name, row.technician, row.requested ? 1 : 0, row.count,
+        row.unitPriceFen, row.amountFen, row.commissionFen, row.time, row.cashier };
+}
+
+QVariantList valuesOf(const CallRow& row)
+{
+    // In the order of CallColumn::All.
+    return { row.number, row.line, row.technician, row.requested ? 1 : 0, row.clocks, row.supplementFen, row.time };
+}
+
 // A stored text as the desk reads it: NULL (left by an earlier release or another tool) is empty.
 QString textAt(const QSqlQuery& row, int column)
 {
@@ -58,6 +71,19 @@ GoodsRow goodsFrom(const QSqlQuery& row)
 {
     return { row.value(0).toLongLong(), textAt(row, 1), textAt(row, 2), textAt(row, 3), textAt(row, 4), textAt(row, 5),
         textAt(row, 6), textAt(row, 7) };
+}
+
+ItemRow itemFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), row.value(1).toInt(), row.value(2).toLongLong(), textAt(row, 3),
+        textAt(row, 4), row.value(5).toInt() != 0, row.value(6).toInt(), row.value(7).toLongLong(),
+        row.value(8).toLongLong(), row.value(9).toLongLong(), textAt(row, 10), textAt(row, 11) };
+}
+
+CallRow callFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), row.value(1).toInt(), textAt(row, 2), row.value(3).toInt() != 0,
+        row.value(4).toInt(), row.value(5).toLongLong(), textAt(row, 6) };
 }
 
 // The rows of one receipt in `table`, whose first column is the receipt number, in the order
@@ -178,6 +204,16 @@ QString ReceiptStore::insertGoods(const QList<GoodsRow>& rows)
     return InsertRows(m_database, ReceiptTable::Goods, GoodsColumn::All, valueRows(rows));
 }
 
+QString ReceiptStore::insertItems(const QList<ItemRow>& rows)
+{
+    return InsertRows(m_database, ReceiptTable::Items, ItemColumn::All, valueRows(rows));
+}
+
+QString ReceiptStore::insertCalls(const QList<CallRow>& rows)
+{
+    return InsertRows(m_database, ReceiptTable::Calls, CallColumn::All, valueRows(rows));
+}
+
 Outcome<std::optional<ReceiptRow>> ReceiptStore::loadReceipt(qint64 number) const
 {
     const Outcome<QList<ReceiptRow>> rows = readAll<ReceiptRow>(m_database,
@@ -201,4 +237,16 @@ Outcome<QList<GoodsRow>> ReceiptStore::loadGoods(qint64 number) const
 {
     return readAll<GoodsRow>(
         m_database, selectOfOneReceipt(m_database, ReceiptTable::Goods, GoodsColumn::All), number, goodsFrom);
+}
+
+Outcome<QList<ItemRow>> ReceiptStore::loadItems(qint64 number) const
+{
+    return readAll<ItemRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Items, ItemColumn::All), number, itemFrom);
+}
+
+Outcome<QList<CallRow>> ReceiptStore::loadCalls(qint64 number) const
+{
+    return readAll<CallRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Calls, CallColumn::All), number, callFrom);
 }

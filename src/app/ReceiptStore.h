@@ -20,6 +20,11 @@ namespace ReceiptTable {
 inline constexpr QLatin1StringView Receipts { "Receiptform" };
 inline constexpr QLatin1StringView Salaries { "salaryform" };
 inline constexpr QLatin1StringView Goods { "spsalay" };
+// The menu's item lines of a bill, one row per line.
+inline constexpr QLatin1StringView Items { "receipt_item" };
+// The technicians of a bill, one row per row of salaryform in the same order: whether the
+// guest asked for the technician (点钟) and the 点钟 supplement of her commission.
+inline constexpr QLatin1StringView Calls { "receipt_technician" };
 } // namespace ReceiptTable
 
 // The columns of the bill's row. The service counts and amounts are texts as printed.
@@ -80,6 +85,38 @@ inline constexpr QLatin1StringView Cashier { "cashier" };
 inline constexpr QLatin1StringView All[] = { Id, Name, Unit, UnitPrice, Quantity, Amount, Time, Cashier };
 } // namespace GoodsColumn
 
+// The columns of an item line of a bill. Amounts are whole fen.
+namespace ItemColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Line { "line" }; // 0, 1, … in the bill's order
+inline constexpr QLatin1StringView Item { "item" }; // service_item.id
+inline constexpr QLatin1StringView Name { "name" }; // as sold
+inline constexpr QLatin1StringView Technician { "technician" };
+inline constexpr QLatin1StringView Requested { "requested" }; // 1: 点钟, 0: 轮钟
+inline constexpr QLatin1StringView Count { "count" };
+inline constexpr QLatin1StringView UnitPrice { "unit_price_fen" };
+inline constexpr QLatin1StringView Amount { "amount_fen" };
+inline constexpr QLatin1StringView Commission { "commission_fen" };
+inline constexpr QLatin1StringView Time { "time" };
+inline constexpr QLatin1StringView Cashier { "cashier" };
+
+inline constexpr QLatin1StringView All[]
+    = { Id, Line, Item, Name, Technician, Requested, Count, UnitPrice, Amount, Commission, Time, Cashier };
+} // namespace ItemColumn
+
+// The columns of a technician's call of a bill.
+namespace CallColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Line { "line" }; // the place of the salaryform row, 0 first
+inline constexpr QLatin1StringView Technician { "technician" };
+inline constexpr QLatin1StringView Requested { "requested" }; // 1: 点钟, 0: 轮钟
+inline constexpr QLatin1StringView Clocks { "clocks" }; // her massage and foot-wash clocks
+inline constexpr QLatin1StringView Supplement { "supplement_fen" }; // the 点钟 supplement
+inline constexpr QLatin1StringView Time { "time" };
+
+inline constexpr QLatin1StringView All[] = { Id, Line, Technician, Requested, Clocks, Supplement, Time };
+} // namespace CallColumn
+
 // A bill's row as it is stored. Read back, a field a program of an earlier release left NULL
 // is an empty text.
 struct ReceiptRow
@@ -136,6 +173,37 @@ struct GoodsRow
     friend bool operator==(const GoodsRow&, const GoodsRow&) = default;
 };
 
+struct ItemRow
+{
+    qint64 number = 0; // of the receipt
+    int line = 0;
+    qint64 item = 0;
+    QString name;
+    QString technician;
+    bool requested = false;
+    int count = 0;
+    qint64 unitPriceFen = 0;
+    qint64 amountFen = 0;
+    qint64 commissionFen = 0;
+    QString time;
+    QString cashier;
+
+    friend bool operator==(const ItemRow&, const ItemRow&) = default;
+};
+
+struct CallRow
+{
+    qint64 number = 0; // of the receipt
+    int line = 0;
+    QString technician;
+    bool requested = false;
+    int clocks = 0;
+    qint64 supplementFen = 0;
+    QString time;
+
+    friend bool operator==(const CallRow&, const CallRow&) = default;
+};
+
 // INSERT INTO `table` (the columns) VALUES (?, …), … with one group of placeholders per row:
 // the column list and the placeholders come from the same list, so they never disagree.
 // `rows` is at least 1.
@@ -152,7 +220,7 @@ QString columnList(std::span<const QLatin1StringView> columns);
 QString InsertRows(Database& database, QLatin1StringView table, std::span<const QLatin1StringView> columns,
     const QList<QVariantList>& rows);
 
-// The statements on a bill's three tables. Writes belong to the caller's transaction; the
+// The statements on a bill's tables. Writes belong to the caller's transaction; the
 // rows of one bill go in the order they are given, since the receipt chain hashes them in the
 // order they were added.
 class ReceiptStore
@@ -174,12 +242,17 @@ public:
     QString insertSalaries(const QList<CommissionRow>& rows);
     // Every goods line of one bill, in one statement, in the bill's order.
     QString insertGoods(const QList<GoodsRow>& rows);
+    // Every item line and every technician's call of one bill, each in one statement.
+    QString insertItems(const QList<ItemRow>& rows);
+    QString insertCalls(const QList<CallRow>& rows);
 
     // The bill numbered `number`; nothing when there is none.
     Outcome<std::optional<ReceiptRow>> loadReceipt(qint64 number) const;
     // Its technicians' rows and its goods lines, in the order they were written.
     Outcome<QList<CommissionRow>> loadSalaries(qint64 number) const;
     Outcome<QList<GoodsRow>> loadGoods(qint64 number) const;
+    Outcome<QList<ItemRow>> loadItems(qint64 number) const;
+    Outcome<QList<CallRow>> loadCalls(qint64 number) const;
 
 private:
     Database& m_database;

@@ -35,10 +35,13 @@ struct ChainPart
     int fieldCount() const { return static_cast<int>(columns.size()); }
 };
 constexpr ChainPart LogParts[] = { { LogTable, LogColumns, false } };
+// The item lines and the technicians' calls came later: a receipt of before has no row in
+// them, which adds nothing to its content, so its stored link still holds.
 constexpr ChainPart ReceiptParts[] = { { ReceiptTable::Receipts, ReceiptColumn::All, false },
-    { ReceiptTable::Salaries, CommissionColumn::All, true }, { ReceiptTable::Goods, GoodsColumn::All, true } };
-static_assert(
-    std::size(ReceiptColumn::All) == 20 && std::size(CommissionColumn::All) == 8 && std::size(GoodsColumn::All) == 8,
+    { ReceiptTable::Salaries, CommissionColumn::All, true }, { ReceiptTable::Goods, GoodsColumn::All, true },
+    { ReceiptTable::Items, ItemColumn::All, true }, { ReceiptTable::Calls, CallColumn::All, true } };
+static_assert(std::size(ReceiptColumn::All) == 20 && std::size(CommissionColumn::All) == 8
+        && std::size(GoodsColumn::All) == 8 && std::size(ItemColumn::All) == 12 && std::size(CallColumn::All) == 7,
     "the receipt chain hashes these fields: a changed list breaks every stored link");
 
 // The select of a part's rows whose number compares to the bound one by `comparison`.
@@ -186,6 +189,8 @@ public:
         , m_main(connection)
         , m_salaries(connection)
         , m_goods(connection)
+        , m_items(connection)
+        , m_calls(connection)
     {
         const QString rowKey = SqlDialect::of(connection).rowKey();
         if (chain == RecordChain::Chain::OperatorLog) {
@@ -197,6 +202,17 @@ public:
             m_error = m_salaries.start(selectOf(ReceiptParts[1], rowKey, u">="), { from });
         if (m_error.isEmpty())
             m_error = m_goods.start(selectOf(ReceiptParts[2], rowKey, u">="), { from });
+        // The chain first linked the receipts of a house made before the later parts were.
+        const auto present = [&connection](QLatin1StringView table) {
+            QSqlQuery count(connection);
+            count.prepare(SqlDialect::of(connection).tablesNamed());
+            count.addBindValue(QString(table));
+            return count.exec() && count.next() && count.value(0).toInt() > 0;
+        };
+        if (m_error.isEmpty() && present(ReceiptParts[3].table))
+            m_error = m_items.start(selectOf(ReceiptParts[3], rowKey, u">="), { from });
+        if (m_error.isEmpty() && present(ReceiptParts[4].table))
+            m_error = m_calls.start(selectOf(ReceiptParts[4], rowKey, u">="), { from });
     }
 
     QString error() const { return m_error; }
@@ -216,6 +232,8 @@ public:
             element->held = receiptHeld(m_main.row());
             addRowsOf(element->position, m_salaries, ReceiptParts[1], element->content);
             addRowsOf(element->position, m_goods, ReceiptParts[2], element->content);
+            addRowsOf(element->position, m_items, ReceiptParts[3], element->content);
+            addRowsOf(element->position, m_calls, ReceiptParts[4], element->content);
         }
         if (m_error.isEmpty())
             m_error = m_main.advance();
@@ -241,6 +259,8 @@ private:
     Cursor m_main;
     Cursor m_salaries;
     Cursor m_goods;
+    Cursor m_items;
+    Cursor m_calls;
     QString m_error;
 };
 

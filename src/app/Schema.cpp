@@ -218,6 +218,30 @@ QList<TableDefinition> catalogueTables()
     };
 }
 
+// The menu's items and the 点钟 in the desk and on the receipts (version 13): the item lines
+// of the open bills, one row per line with the item's minutes per unit as booked; and the
+// technicians of a settled receipt, one row per salaryform row in its order, saying whether
+// the guest asked for her and what 点钟 supplement her commission holds. The technician rows
+// of the open bills gain their 点钟 mark (see addRequestedMarks).
+QList<TableDefinition> requestTables()
+{
+    return {
+        { QStringLiteral("desk_bill_item"),
+            QStringLiteral("room TEXT NOT NULL, position INTEGER NOT NULL, item INTEGER NOT NULL, "
+                           "name TEXT NOT NULL DEFAULT '', technician TEXT NOT NULL DEFAULT '', "
+                           "count INTEGER NOT NULL DEFAULT 0, requested INTEGER NOT NULL DEFAULT 0, "
+                           "minutes INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (room, position)") },
+        { QStringLiteral("receipt_technician"),
+            QStringLiteral("id INTEGER NOT NULL, line INTEGER NOT NULL, technician TEXT NOT NULL DEFAULT '', "
+                           "requested INTEGER NOT NULL DEFAULT 0, clocks INTEGER NOT NULL DEFAULT 0, "
+                           "supplement_fen INTEGER NOT NULL DEFAULT 0, time TEXT NOT NULL") },
+    };
+}
+
+const char* const RequestIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS receipt_technician_id ON receipt_technician(id)",
+};
+
 // An item's name is unique; the lines of a receipt, and the lines that sold an item.
 const char* const CatalogueIndexes[] = {
     "CREATE UNIQUE INDEX IF NOT EXISTS service_item_name ON service_item(name)",
@@ -543,6 +567,12 @@ bool fillReceiptDays(Database& database, QString* error)
     return error->isEmpty();
 }
 
+bool fillItemLedger(Database& database, QString* error)
+{
+    *error = TakingsLedger::Rebuild(database, TakingsLedger::ItemTables(database.dialect()));
+    return error->isEmpty();
+}
+
 // Adds a column (`definition`: its name and type) to `table` unless the table has it, so that a
 // step that adds columns can be run again like the others.
 bool addMissingColumn(Database& database, const QString& table, const QString& definition, QString* error)
@@ -604,6 +634,15 @@ bool addCatalogueFlag(Database& database, QString* error)
         && run(database, QStringLiteral("UPDATE authority SET str19=CASE WHEN str6=0 THEN 1 ELSE 0 END"), {}, error);
 }
 
+// The 点钟 mark of the technicians of the open bills (version 13): 1 when the guest asked for
+// the technician by number. Added only when missing, so the step can run again.
+bool addRequestedMarks(Database& database, QString* error)
+{
+    return addMissingColumn(database, QStringLiteral("desk_bill_technician"),
+               QStringLiteral("requested INTEGER NOT NULL DEFAULT 0"), error)
+        && fillItemLedger(database, error);
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -627,6 +666,10 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
     QStringList catalogueIndexes;
     for (const char* index : CatalogueIndexes)
         catalogueIndexes << QString::fromLatin1(index);
+    QStringList requestStatements;
+    for (const char* index : RequestIndexes)
+        requestStatements << QString::fromLatin1(index);
+    requestStatements << TakingsLedger::TriggerStatements(TakingsLedger::ItemTables(dialect));
     // On the server the functions that read amounts come first: the ledger's triggers call them.
     // (Every house on a server was made by this program at a version with the ledger.)
     const QStringList functions = dialect.isSqlite() ? QStringList() : ServerFunctions::statements();
@@ -664,6 +707,10 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // The service items of the menu, the receipts' item lines and the flag that opens the
         // items' settings.
         { 12, catalogueTables(), catalogueIndexes, addCatalogueFlag },
+        // The item lines and the 点钟 marks of the open bills, the technicians' calls of the
+        // receipts, and their ledger.
+        { 13, requestTables() + ledgerTables(TakingsLedger::ItemTables(dialect)), requestStatements,
+            addRequestedMarks },
     };
 }
 

@@ -25,6 +25,13 @@ QString SqlDialect::rowKey() const
     return QStringLiteral("rowid");
 }
 
+QString SqlDialect::tablesNamed() const
+{
+    return isSqlite() ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?")
+                      : QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                       "WHERE table_schema=current_schema() AND table_name=lower(?)");
+}
+
 QString SqlDialect::returningRowKey() const
 {
     return QStringLiteral(" RETURNING ") + rowKey();

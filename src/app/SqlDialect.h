@@ -38,6 +38,8 @@ public:
     QString rowKey() const;
     // Appended to an INSERT: the statement then returns the new row's key (Database::insert()).
     QString returningRowKey() const;
+    // A select of how many tables of the house's schema have the bound name (0 or 1).
+    QString tablesNamed() const;
 
     // A text column read as a number by the leading-number rule of LeadingNumber.h ("3abc" is
     // 3, " 4" is 4, "" and "abc" are 0, "5.5.5" is 5.5).

@@ -224,11 +224,57 @@ const Table& ReceiptDays(const SqlDialect& dialect)
     return tables[indexOf(dialect)];
 }
 
+const Table& Items(const SqlDialect& dialect)
+{
+    // The item lines' columns are numbers already: no text to read.
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_items"), ReceiptTable::Items, QStringLiteral("服务项目"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("item"), QStringLiteral("CAST(%1item AS TEXT)") },
+                { QStringLiteral("name"), textOf(ItemColumn::Name) },
+                { QStringLiteral("technician"), textOf(ItemColumn::Technician) } },
+            { { QStringLiteral("lines"), QStringLiteral("1") }, { QStringLiteral("units"), QStringLiteral("%1count") },
+                { QStringLiteral("requested_units"),
+                    QStringLiteral("CASE WHEN %1requested<>0 THEN %1count ELSE 0 END") },
+                { QStringLiteral("amount_fen"), QStringLiteral("%1amount_fen") },
+                { QStringLiteral("commission_fen"), QStringLiteral("%1commission_fen") } },
+            namesOf({ ItemColumn::Time, ItemColumn::Item, ItemColumn::Name, ItemColumn::Technician,
+                ItemColumn::Requested, ItemColumn::Count, ItemColumn::Amount, ItemColumn::Commission }));
+    });
+    return tables[indexOf(dialect)];
+}
+
+const Table& Calls(const SqlDialect& dialect)
+{
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_calls"), ReceiptTable::Calls, QStringLiteral("点钟"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("technician"), textOf(CallColumn::Technician) } },
+            { { QStringLiteral("calls"), QStringLiteral("1") },
+                { QStringLiteral("requested_calls"), QStringLiteral("CASE WHEN %1requested<>0 THEN 1 ELSE 0 END") },
+                { QStringLiteral("clocks"), QStringLiteral("%1clocks") },
+                { QStringLiteral("requested_clocks"),
+                    QStringLiteral("CASE WHEN %1requested<>0 THEN %1clocks ELSE 0 END") },
+                { QStringLiteral("supplement_fen"), QStringLiteral("%1supplement_fen") } },
+            namesOf({ CallColumn::Time, CallColumn::Technician, CallColumn::Requested, CallColumn::Clocks,
+                CallColumn::Supplement }));
+    });
+    return tables[indexOf(dialect)];
+}
+
+const QList<const Table*>& ItemTables(const SqlDialect& dialect)
+{
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return QList<const Table*> { &Items(spelled), &Calls(spelled) };
+    });
+    return tables[indexOf(dialect)];
+}
+
 const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
         return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled),
-            &ReceiptDays(spelled) };
+            &ReceiptDays(spelled), &Items(spelled), &Calls(spelled) };
     });
     return tables[indexOf(dialect)];
 }

@@ -24,6 +24,10 @@ class QSqlDatabase;
 //   commission in fen (salary) and the massage and foot-wash clocks;
 // - ledger_goods: per day and goods name: how many sale rows, the quantity and the amount in
 //   fen (jine);
+// - ledger_items (version 13): per day, item (its number and the name it was sold under) and
+//   technician: how many lines, units and units of a 点钟, the amount and the commission in fen;
+// - ledger_calls (version 13): per day and technician: how many calls and 点钟 calls, their
+//   clocks and 点钟 clocks, the 点钟 supplements in fen;
 // - ledger_receipt_days (version 9): the receipts again, per day and payment method alone,
 //   so that the totals and the per-method line of years are a few thousand rows, not the
 //   hundred thousand of the hours.
@@ -63,6 +67,10 @@ const Table& Receipts(const SqlDialect& dialect);
 const Table& Technicians(const SqlDialect& dialect);
 const Table& Goods(const SqlDialect& dialect);
 const Table& ReceiptDays(const SqlDialect& dialect);
+const Table& Items(const SqlDialect& dialect);
+const Table& Calls(const SqlDialect& dialect);
+// The two that version 13 made: the item lines and the technicians' calls.
+const QList<const Table*>& ItemTables(const SqlDialect& dialect);
 // Every table of the ledger; the three that versions 7 and 8 made.
 const QList<const Table*>& Tables(const SqlDialect& dialect);
 const QList<const Table*>& FirstTables(const SqlDialect& dialect);

@@ -444,6 +444,50 @@ Outcome<> DeskSession::releaseTechnician(const QString& room, const QString& num
         { number });
 }
 
+Outcome<> DeskSession::addItem(const QString& room, const ItemLine& line, const QString& technicianName)
+{
+    if (line.count < 0)
+        return Refusal { UnrecognisedText };
+    QStringList subject;
+    if (!line.technician.isEmpty())
+        subject.append(line.technician);
+    return changeBill(room,
+        [&line, &technicianName](OpenBill& bill, LiveState& state) {
+            bill.items.prepend(line);
+            // A technician not serving the room yet comes to it as the technicians' rows bring
+            // him; one serving it already (or sent down from it) stays as he is.
+            if (!line.technician.isEmpty() && lineOf(bill, line.technician) < 0) {
+                bill.technicians.prepend(
+                    { .number = line.technician, .name = technicianName, .requested = line.requested });
+                MoveTechnician(state.idleQueue, state.workingList, line.technician);
+            }
+            return true;
+        },
+        subject);
+}
+
+Outcome<> DeskSession::setItemCount(const QString& room, int line, int count)
+{
+    if (count < 0)
+        return Refusal { UnrecognisedText };
+    return changeBill(room, [line, count](OpenBill& bill, LiveState&) {
+        if (line < 0 || line >= bill.items.size())
+            return false;
+        bill.items[line].count = count;
+        return true;
+    });
+}
+
+Outcome<> DeskSession::removeItem(const QString& room, int line)
+{
+    return changeBill(room, [line](OpenBill& bill, LiveState&) {
+        if (line < 0 || line >= bill.items.size())
+            return false;
+        bill.items.removeAt(line);
+        return true;
+    });
+}
+
 Outcome<> DeskSession::replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines)
 {
     return changeBill(room, [&lines](OpenBill& bill, LiveState&) {

@@ -103,6 +103,14 @@ public:
     // working list to the tail of the idle queue. A technician released already changes
     // nothing.
     Outcome<> releaseTechnician(const QString& room, const QString& number);
+    // A line of the menu joins the room's item lines (on top). Its technician, when the room
+    // has no line of his yet, joins the room's technicians as addTechnician() brings him, with
+    // the line's 点钟 mark.
+    Outcome<> addItem(const QString& room, const ItemLine& line, const QString& technicianName);
+    // The item line at `line` (0 = top) takes `count` units, or leaves the bill; its
+    // technician stays with the room.
+    Outcome<> setItemCount(const QString& room, int line, int count);
+    Outcome<> removeItem(const QString& room, int line);
     // The lines as checkout hands them back ("继续"): clocks entered, release marks kept.
     Outcome<> replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines);
     // The stay ends, settled or voided: the bill (or the guest mark) goes and the technicians

@@ -37,18 +37,21 @@ namespace {
 // The whole live state in one read, each table's rows under a kind of their own: a desk on a
 // server reads it again whenever another desk changed it, and each statement is a round trip.
 // Every row gives a kind, a key (room or list), six texts and a position.
-enum StateRow { DayRow, BillRow, TechnicianRow, GoodsRow, GuestRoomRow, QueueRow, RotaRow };
+enum StateRow { DayRow, BillRow, TechnicianRow, GoodsRow, GuestRoomRow, QueueRow, RotaRow, BillItemRow };
 
+// A technician's row carries his release mark (1) and his 点钟 mark (2) in one number.
 const QString StateStatement = QStringLiteral(
     "SELECT 0, business_day, CAST(version AS TEXT), NULL, NULL, NULL, NULL, 0 FROM desk_day WHERE id=1 "
     "UNION ALL SELECT 1, room, start_time, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
     "CAST(pedicure_count AS TEXT), NULL, 0 FROM desk_bill "
     "UNION ALL SELECT 2, room, number, name, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
-    "CAST(released AS TEXT), position FROM desk_bill_technician "
+    "CAST(released + 2 * requested AS TEXT), position FROM desk_bill_technician "
     "UNION ALL SELECT 3, room, name, CAST(quantity AS TEXT), unit_price, unit, NULL, position FROM desk_bill_goods "
     "UNION ALL SELECT 4, number, NULL, NULL, NULL, NULL, NULL, 0 FROM desk_room "
     "UNION ALL SELECT 5, list, number, NULL, NULL, NULL, NULL, position FROM desk_queue "
     "UNION ALL SELECT 6, list, number, NULL, NULL, NULL, NULL, position FROM desk_rota "
+    "UNION ALL SELECT 7, room, CAST(item AS TEXT), name, technician, CAST(count AS TEXT), "
+    "CAST(requested + 2 * minutes AS TEXT), position FROM desk_bill_item "
     "ORDER BY 1, 2, 8");
 
 } // namespace
@@ -84,7 +87,13 @@ Outcome<LiveState> DeskSessionStore::load(qint64* version) const
         }
         case TechnicianRow:
             if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
-                bill->technicians.append({ text(2), text(3), number(4), number(5), number(6) != 0 });
+                bill->technicians.append(
+                    { text(2), text(3), number(4), number(5), (number(6) & 1) != 0, (number(6) & 2) != 0 });
+            break;
+        case BillItemRow:
+            if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
+                bill->items.append({ text(2).toLongLong(), text(3), text(4), number(5), (number(6) & 1) != 0,
+                    number(6) / 2 });
             break;
         case GoodsRow:
             if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
@@ -221,6 +230,10 @@ QString DeskSessionStore::writeBill(const QString& room, const OpenBill* before,
         if (error = writeTechnicians(room, after.technicians); !error.isEmpty())
             return error;
     }
+    if (!before || before->items != after.items) {
+        if (error = writeItems(room, after.items); !error.isEmpty())
+            return error;
+    }
     if (!before || before->goods != after.goods)
         return writeGoods(room, after.goods);
     return {};
@@ -229,6 +242,7 @@ QString DeskSessionStore::writeBill(const QString& room, const OpenBill* before,
 QString DeskSessionStore::removeBill(const QString& room)
 {
     for (const QString& statement : { QStringLiteral("DELETE FROM desk_bill_technician WHERE room=?"),
+             QStringLiteral("DELETE FROM desk_bill_item WHERE room=?"),
              QStringLiteral("DELETE FROM desk_bill_goods WHERE room=?"),
              QStringLiteral("DELETE FROM desk_bill WHERE room=?") }) {
         if (const QString error = m_database.execLater(statement, { room }); !error.isEmpty())
@@ -247,8 +261,27 @@ QString DeskSessionStore::writeTechnicians(const QString& room, const QList<Tech
         const TechnicianLine& line = lines[position];
         const QString error = m_database.execLater(
             QStringLiteral("INSERT INTO desk_bill_technician (room, position, number, name, massage_clocks, "
-                           "foot_wash_clocks, released) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-            { room, position, line.number, line.name, line.massageClocks, line.footWashClocks, line.released ? 1 : 0 });
+                           "foot_wash_clocks, released, requested) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            { room, position, line.number, line.name, line.massageClocks, line.footWashClocks, line.released ? 1 : 0,
+                line.requested ? 1 : 0 });
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+QString DeskSessionStore::writeItems(const QString& room, const QList<ItemLine>& lines)
+{
+    if (const QString error = m_database.execLater(QStringLiteral("DELETE FROM desk_bill_item WHERE room=?"), { room });
+        !error.isEmpty())
+        return error;
+    for (int position = 0; position < lines.size(); ++position) {
+        const ItemLine& line = lines[position];
+        const QString error = m_database.execLater(
+            QStringLiteral("INSERT INTO desk_bill_item (room, position, item, name, technician, count, requested, "
+                           "minutes) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            { room, position, line.item, line.name, line.technician, line.count, line.requested ? 1 : 0,
+                line.minutes });
         if (!error.isEmpty())
             return error;
     }

@@ -12,7 +12,8 @@
 
 class Database;
 
-// The desk session's rows: guest-in rooms, open bills with one row per line, the two
+// The desk session's rows: guest-in rooms, open bills with one row per line (technicians,
+// menu items, goods), the two
 // technician queues, the day's rota lists and their business day. The writers assume the
 // caller's transaction (the session runs each action in one).
 class DeskSessionStore
@@ -50,6 +51,7 @@ private:
     QString writeBill(const QString& room, const OpenBill* before, const OpenBill& after);
     QString removeBill(const QString& room);
     QString writeTechnicians(const QString& room, const QList<TechnicianLine>& lines);
+    QString writeItems(const QString& room, const QList<ItemLine>& lines);
     QString writeGoods(const QString& room, const QList<GoodsLine>& lines);
     // One stored list (desk_queue or desk_rota) as it was and as it is to be, head first.
     struct ListChange

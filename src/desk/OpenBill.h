@@ -13,8 +13,25 @@ struct TechnicianLine
     int massageClocks = 0;
     int footWashClocks = 0;
     bool released = false;
+    bool requested = false; // 点钟: the guest asked for him by number; otherwise 轮钟
 
     friend bool operator==(const TechnicianLine&, const TechnicianLine&) = default;
+};
+
+// One line of the house's menu on a bill: `count` units of the item (service_item.id), served
+// by one technician. The name is the item's when the line was added; the price, discounts and
+// commission are the item's at checkout, as the three services take their prices then. The
+// minutes per unit are those booked when the line was added: the room's clock counts them.
+struct ItemLine
+{
+    qint64 item = 0;
+    QString name;
+    QString technician; // worksinfo.str1; empty for an item served by nobody in particular
+    int count = 0;
+    bool requested = false; // 点钟
+    int minutes = 0; // per unit
+
+    friend bool operator==(const ItemLine&, const ItemLine&) = default;
 };
 
 // One article a guest took. The unit price is kept as the goods record gives it (the text
@@ -39,6 +56,7 @@ struct OpenBill
     int footWashClocks = 0;
     int pedicureCount = 0;
     QList<TechnicianLine> technicians;
+    QList<ItemLine> items;
     QList<GoodsLine> goods;
 
     friend bool operator==(const OpenBill&, const OpenBill&) = default;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-ServiceClockReading ReadServiceClock(
-    const QDateTime& start, int massageClocks, int footWashClocks, const ClockSettings& settings, const QDateTime& now)
+ServiceClockReading ReadServiceClock(const QDateTime& start, int massageClocks, int footWashClocks,
+    const ClockSettings& settings, const QDateTime& now, qint64 itemMinutes)
 {
     ServiceClockReading reading;
     if (!start.isValid() || !now.isValid())
@@ -14,7 +14,7 @@ ServiceClockReading ReadServiceClock(
     // A start after now (the desk's clock was set back) counts as just started.
     reading.minutesInService = int(std::max<qint64>(0, start.secsTo(now)) / 60);
     reading.bookedMinutes = std::max({ qint64(0), qint64(massageClocks) * settings.massageMinutes,
-        qint64(footWashClocks) * settings.footWashMinutes });
+        qint64(footWashClocks) * settings.footWashMinutes, itemMinutes });
     if (reading.bookedMinutes == 0)
         return reading;
     reading.end = start.addSecs(reading.bookedMinutes * 60);
@@ -27,7 +27,10 @@ ServiceClockReading ReadServiceClock(
 
 ServiceClockReading ReadServiceClock(const OpenBill& bill, const ClockSettings& settings, const QDateTime& now)
 {
-    return ReadServiceClock(bill.startTime, bill.massageClocks, bill.footWashClocks, settings, now);
+    qint64 itemMinutes = 0;
+    for (const ItemLine& line : bill.items)
+        itemMinutes = std::max(itemMinutes, qint64(line.count) * line.minutes);
+    return ReadServiceClock(bill.startTime, bill.massageClocks, bill.footWashClocks, settings, now, itemMinutes);
 }
 
 QString ServiceMinutesText(const ServiceClockReading& reading)

@@ -12,8 +12,9 @@ enum class ClockAlert {
     Due, // the booked clocks are over: "已到钟"
 };
 
-// A room's clocks at one moment. The booked time is the longer of its massage clocks and its
-// foot-wash clocks, each count times the minutes of its clock (the two run side by side);
+// A room's clocks at one moment. The booked time is the longest of its massage clocks, its
+// foot-wash clocks and its item lines, each count times the minutes of its unit (they run
+// side by side);
 // the end is the start plus the booked time. Everything is derived from the open bill and
 // the clock: nothing is stored for it.
 struct ServiceClockReading
@@ -26,8 +27,8 @@ struct ServiceClockReading
     friend bool operator==(const ServiceClockReading&, const ServiceClockReading&) = default;
 };
 
-ServiceClockReading ReadServiceClock(
-    const QDateTime& start, int massageClocks, int footWashClocks, const ClockSettings& settings, const QDateTime& now);
+ServiceClockReading ReadServiceClock(const QDateTime& start, int massageClocks, int footWashClocks,
+    const ClockSettings& settings, const QDateTime& now, qint64 itemMinutes = 0);
 ServiceClockReading ReadServiceClock(const OpenBill& bill, const ClockSettings& settings, const QDateTime& now);
 
 // What the room's lamp shows under the technicians: the minutes in service ("35分钟").

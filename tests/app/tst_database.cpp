@@ -549,15 +549,16 @@ private slots:
                 u"room"_s, u"start_time"_s, u"massage_clocks"_s, u"foot_wash_clocks"_s, u"pedicure_count"_s }));
         QCOMPARE(columnsOf(db, QStringLiteral("desk_bill_technician")),
             (QStringList { u"room"_s, u"position"_s, u"number"_s, u"name"_s, u"massage_clocks"_s, u"foot_wash_clocks"_s,
-                u"released"_s }));
+                u"released"_s, u"requested"_s }));
         QCOMPARE(columnsOf(db, QStringLiteral("desk_bill_goods")),
             (QStringList { u"room"_s, u"position"_s, u"name"_s, u"quantity"_s, u"unit_price"_s, u"unit"_s }));
         for (const QString& table : { QStringLiteral("desk_room"), QStringLiteral("desk_queue"),
                  QStringLiteral("desk_rota"), QStringLiteral("desk_day") })
             QVERIFY2(!columnsOf(db, table).isEmpty(), qPrintable(table));
         // with the daily ledger (its receipts also per day and method), the chain links, house settings, failed
-        // logins, the setting files' rows, the service items and the receipts' item lines
-        QCOMPARE(Schema::tableNames().size(), 33);
+        // logins, the setting files' rows, the service items and the receipts' item lines, the open bills' item
+        // lines, the receipts' technicians' calls and their two ledgers
+        QCOMPARE(Schema::tableNames().size(), 37);
 
         // The migrated desk keeps its live state.
         QVERIFY(desk.session().markGuestIn(QStringLiteral("101")).ok());
