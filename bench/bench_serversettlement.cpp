@@ -2,9 +2,11 @@
 // settled, alone and with a second desk settling at the same time:
 //
 //     build/bench/bench_serversettlement --server postgresql://tavrel@host/tavrel [--settlements 1000] [--desks 2]
+//         [--items 4]
 //
 // The database holds a house (tavrel --create-house), or is empty and gets one. Each round
-// settles a bill of 2 technicians and 3 goods lines through the desk's own settlement (one
+// settles a bill of 2 technicians, 3 goods lines and --items lines of the menu (none unless
+// asked; every other one a 点钟) through the desk's own settlement (one
 // transaction through QtSql and the desk session), then writes the same rows through libpq
 // with statements prepared once, in one transaction that takes the same write lock of the
 // house: the floor no code on top of the server can beat. The two alternate round by round.
@@ -20,6 +22,7 @@
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
 #include "payroll/CommissionFormulaStore.h"
+#include "service/ServiceCatalog.h"
 #include "service/ServiceSettings.h"
 #include "service/Settlement.h"
 
@@ -29,6 +32,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -52,19 +56,23 @@ QString GoodsName(int index)
     return QStringLiteral("商品%1").arg(index + 1);
 }
 
+// The item of the menu the bills take.
+const QString BenchItemName = QStringLiteral("足疗(测试)");
+
 // --- the floor: the same rows through libpq --------------------------------------------------------
 
-// The rows one settlement writes, each statement prepared once: the receipt, 2 salary rows,
-// 3 stock counts taken down with their goods rows, the receipt's link, the operator log's row
-// and its link, the room's open bill removed and its 2 technicians moved from the working list
-// to the tail of the idle queue, and the notice to the other desks; under the house's write
-// lock. A link is read before and hashed from what was written, not read back: the floor's
-// links are not the desk's, so the walk of the chains does not accept a house the bench ran on.
+// The rows one settlement writes, each statement prepared once: the receipt, 2 salary rows and
+// the 2 technicians' calls, the item lines, 3 stock counts taken down with their goods rows, the receipt's link, the
+// operator log's row and its link, the room's open bill removed and its 2 technicians moved from the working list to
+// the tail of the idle queue, and the notice to the other desks; under the house's write lock. A link is read before
+// and hashed from what was written, not read back: the floor's links are not the desk's, so the walk of the chains does
+// not accept a house the bench ran on.
 class Floor
 {
 public:
-    Floor(const ServerAddress& address, QString tag)
+    Floor(const ServerAddress& address, QString tag, int items)
         : m_tag(std::move(tag))
+        , m_items(items)
     {
         m_connection = PQconnectdb(address.url().toUtf8().constData());
         if (PQstatus(m_connection) != CONNECTION_OK)
@@ -91,7 +99,17 @@ public:
         prepare("goods",
             "INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
             "VALUES ($1, $2, '瓶', '5.00', '1', '5.00', $3, 'c1')");
-        for (const char* table : { "desk_bill_technician", "desk_bill_goods", "desk_bill" })
+        prepare("call",
+            "INSERT INTO receipt_technician (id, line, technician, requested, clocks, supplement_fen, time) "
+            "VALUES ($1, $2, $3, 0, 3, 0, $4)");
+        prepare("item",
+            "INSERT INTO receipt_item (id, line, item, name, technician, requested, count, unit_price_fen, "
+            "amount_fen, commission_fen, time, cashier) VALUES ($1, $2, 1, '足疗', $3, $4, 1, 9800, 9800, 3000, $5, "
+            "'c1')");
+        prepare("itemline",
+            "INSERT INTO desk_bill_item (room, position, item, name, technician, count, requested, minutes) "
+            "VALUES ($1, $2, 1, '足疗', $3, 1, $4, 60)");
+        for (const char* table : { "desk_bill_technician", "desk_bill_item", "desk_bill_goods", "desk_bill" })
             prepare(QByteArray("remove_") + table, QByteArray("DELETE FROM ") + table + " WHERE room=$1");
         prepare("leave", "DELETE FROM desk_queue WHERE list=$1 AND number=$2");
         prepare("leave_all", "DELETE FROM desk_queue WHERE list=$1");
@@ -121,6 +139,8 @@ public:
             run("line", { m_room, QByteArray::number(i), m_numbers[i], m_numbers[i] });
             run("queue", { working(), QByteArray::number(2 * round + i), m_numbers[i] });
         }
+        for (int i = 0; i < m_items; ++i)
+            run("itemline", { m_room, QByteArray::number(i), m_numbers[i % 2], QByteArray::number(i % 2) });
         for (int i = 0; i < 3; ++i)
             run("goodsline", { m_room, QByteArray::number(i), GoodsName(i).toUtf8() });
         plain("COMMIT");
@@ -137,6 +157,10 @@ public:
         run("receipt", { id, m_room, m_time + "—" + m_time, "15.00", "155.00", m_time });
         for (int i = 0; i < 2; ++i)
             run("salary", { id, m_numbers[i], m_numbers[i], m_time });
+        for (int i = 0; i < 2; ++i)
+            run("call", { id, QByteArray::number(i), m_numbers[i], m_time });
+        for (int i = 0; i < m_items; ++i)
+            run("item", { id, QByteArray::number(i), m_numbers[i % 2], QByteArray::number(i % 2), m_time });
         QCryptographicHash receiptContent(QCryptographicHash::Sha256);
         receiptContent.addData(QByteArray(id + m_room + m_time));
         for (int i = 0; i < 3; ++i) {
@@ -152,7 +176,7 @@ public:
         QCryptographicHash logContent(QCryptographicHash::Sha256);
         logContent.addData(QByteArray(logId + m_time + m_room));
         link("log", logId, logContent);
-        for (const char* table : { "desk_bill_technician", "desk_bill_goods", "desk_bill" })
+        for (const char* table : { "desk_bill_technician", "desk_bill_item", "desk_bill_goods", "desk_bill" })
             run(QByteArray("remove_") + table, { m_room });
         for (int i = 0; i < 2; ++i) {
             run("leave", { working(), m_numbers[i] });
@@ -220,6 +244,7 @@ private:
 
     PGconn* m_connection = nullptr;
     const QString m_tag;
+    const int m_items;
     QByteArray m_room;
     QByteArray m_time;
     QList<QByteArray> m_numbers;
@@ -233,8 +258,10 @@ QString Technician(const QString& tag, int index)
     return tag + QStringLiteral("%1").arg(index + 1, 2, 10, QLatin1Char('0'));
 }
 
-// A room in service with 2 technicians from the idle queue and 3 goods lines (not timed).
-void OpenRoom(DeskSession& session, const Clock& clock, const QString& room, const QString& tag)
+// A room in service with 2 technicians from the idle queue, `items` lines of the menu's `item`
+// and 3 goods lines (not timed).
+void OpenRoom(DeskSession& session, const Clock& clock, const QString& room, const QString& tag,
+    const ServiceItem& item, int items)
 {
     OpenBill bill;
     bill.startTime = clock.now().addSecs(-3600);
@@ -253,6 +280,8 @@ void OpenRoom(DeskSession& session, const Clock& clock, const QString& room, con
         if (const Outcome<> moved = session.moveToWorking(mine[i]); !moved)
             Fail(moved.text());
     }
+    for (int i = 0; i < items; ++i)
+        bill.items.append({ item.id, item.name, mine[i % 2], 1, i % 2 == 1, item.minutes });
     for (int i = 0; i < 3; ++i)
         bill.goods.append({ GoodsName(i), 1 + i, QStringLiteral("5.00"), QStringLiteral("瓶") });
     if (const Outcome<> opened = session.openBill(room, bill); !opened)
@@ -302,13 +331,16 @@ int main(int argc, char* argv[])
         QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption tagOption(QStringLiteral("desk-tag"), QStringLiteral("(the second desk's own)"),
         QStringLiteral("TAG"), QStringLiteral("A"));
-    parser.addOptions({ serverOption, roundsOption, desksOption, tagOption });
+    const QCommandLineOption itemsOption(QStringLiteral("items"), QStringLiteral("item lines of the menu on each bill"),
+        QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOptions({ serverOption, roundsOption, desksOption, tagOption, itemsOption });
     parser.process(application);
     const Outcome<ServerAddress> address = ServerAddress::parse(parser.value(serverOption));
     if (!address)
         Fail(address.text());
     const int rounds = std::max(10, parser.value(roundsOption).toInt());
     const QString tag = parser.value(tagOption);
+    const int items = std::clamp(parser.value(itemsOption).toInt(), 0, 16);
     QTextStream out(stdout);
 
     Database database;
@@ -328,7 +360,8 @@ int main(int argc, char* argv[])
         second.setProcessChannelMode(QProcess::ForwardedChannels);
         second.start(QCoreApplication::applicationFilePath(),
             { QStringLiteral("--server"), address.value().url(), QStringLiteral("--settlements"),
-                QString::number(rounds), QStringLiteral("--desk-tag"), QStringLiteral("B") });
+                QString::number(rounds), QStringLiteral("--desk-tag"), QStringLiteral("B"), QStringLiteral("--items"),
+                QString::number(items) });
         if (!second.waitForStarted())
             Fail(QStringLiteral("cannot start the second desk"));
     }
@@ -350,8 +383,40 @@ int main(int argc, char* argv[])
     if (!formula || !formula.value())
         Fail(QStringLiteral("no commission formula"));
     const ServiceSettings prices = ServiceSettings::readForCheckout(*settings, messages);
+    // The menu's item, made by the first desk; the second waits for it.
+    ServiceCatalog catalog(database, session);
+    ServiceItem item;
+    for (int attempt = 0; items > 0 && item.id == 0 && attempt < 100; ++attempt) {
+        const Outcome<QList<ServiceItem>> menu = catalog.list();
+        if (!menu)
+            Fail(menu.text());
+        for (const ServiceItem& offered : menu.value()) {
+            if (offered.name == BenchItemName)
+                item = offered;
+        }
+        if (item.id == 0 && tag == u"A") {
+            ServiceItem made;
+            made.name = BenchItemName;
+            made.minutes = 60;
+            made.price = Money::fromFen(9800);
+            made.rotation = { CommissionKind::Amount, Money::fromFen(3000), 0 };
+            made.requested = { CommissionKind::Share, Money(), 4000 };
+            const Outcome<ServiceItem> added = catalog.add(made);
+            if (!added)
+                Fail(added.text());
+            item = added.value();
+        } else if (item.id == 0) {
+            QThread::msleep(50);
+        }
+    }
+    if (items > 0 && item.id == 0)
+        Fail(QStringLiteral("the menu has no %1").arg(BenchItemName));
+    // Checkout reads the menu as it opens, before the guest waits.
+    const Outcome<ItemTerms> terms = ItemTerms::read(database, session, false);
+    if (!terms)
+        Fail(terms.text());
     Settlement settlement(database, session);
-    Floor floor(address.value(), tag);
+    Floor floor(address.value(), tag, items);
     const QString room = QStringLiteral("BENCH") + tag;
     if (session.bill(room)) { // left by a run that was stopped
         if (const Outcome<> closed = session.closeRoom(room); !closed)
@@ -361,12 +426,13 @@ int main(int argc, char* argv[])
     QList<qint64> desk;
     QList<qint64> raw;
     for (int round = 0; round < rounds; ++round) {
-        OpenRoom(session, clock, room, tag);
+        OpenRoom(session, clock, room, tag, item, items);
         SettlementRequest request;
         request.room = room;
         request.prices = prices;
         request.technicians = session.bill(room)->technicians;
         request.formula = *formula.value();
+        request.itemTerms = terms.value();
         request.billTime = clock.now();
         request.cashier = session.currentCashier();
         QElapsedTimer timer;
@@ -387,7 +453,8 @@ int main(int argc, char* argv[])
     const Percentiles ours = PercentilesOf(desk);
     const Percentiles bare = PercentilesOf(raw);
     const auto ms = [](double value) { return QString::number(value, 'f', 3); };
-    out << "desk " << tag << ": " << desk.size() << " settlements of 2 technicians and 3 goods lines each, "
+    out << "desk " << tag << ": " << desk.size() << " settlements of 2 technicians, " << items
+        << " item lines and 3 goods lines each, "
         << (second.exitCode() == 0 && parser.value(desksOption).toInt() >= 2 ? "with another desk settling, " : "")
         << "on " << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts:\n";
     out << "  desk settlement     p50 " << ms(ours.p50) << " ms   p99 " << ms(ours.p99) << " ms   max " << ms(ours.max)

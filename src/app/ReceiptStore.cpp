@@ -75,9 +75,9 @@ GoodsRow goodsFrom(const QSqlQuery& row)
 
 ItemRow itemFrom(const QSqlQuery& row)
 {
-    return { row.value(0).toLongLong(), row.value(1).toInt(), row.value(2).toLongLong(), textAt(row, 3),
-        textAt(row, 4), row.value(5).toInt() != 0, row.value(6).toInt(), row.value(7).toLongLong(),
-        row.value(8).toLongLong(), row.value(9).toLongLong(), textAt(row, 10), textAt(row, 11) };
+    return { row.value(0).toLongLong(), row.value(1).toInt(), row.value(2).toLongLong(), textAt(row, 3), textAt(row, 4),
+        row.value(5).toInt() != 0, row.value(6).toInt(), row.value(7).toLongLong(), row.value(8).toLongLong(),
+        row.value(9).toLongLong(), textAt(row, 10), textAt(row, 11) };
 }
 
 CallRow callFrom(const QSqlQuery& row)

@@ -273,8 +273,8 @@ const QList<const Table*>& ItemTables(const SqlDialect& dialect)
 const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
-        return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled),
-            &ReceiptDays(spelled), &Items(spelled), &Calls(spelled) };
+        return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled), &ReceiptDays(spelled),
+            &Items(spelled), &Calls(spelled) };
     });
     return tables[indexOf(dialect)];
 }

@@ -451,14 +451,18 @@ Outcome<> DeskSession::addItem(const QString& room, const ItemLine& line, const 
     QStringList subject;
     if (!line.technician.isEmpty())
         subject.append(line.technician);
-    return changeBill(room,
+    return changeBill(
+        room,
         [&line, &technicianName](OpenBill& bill, LiveState& state) {
             bill.items.prepend(line);
             // A technician not serving the room yet comes to it as the technicians' rows bring
             // him; one serving it already (or sent down from it) stays as he is.
             if (!line.technician.isEmpty() && lineOf(bill, line.technician) < 0) {
-                bill.technicians.prepend(
-                    { .number = line.technician, .name = technicianName, .requested = line.requested });
+                TechnicianLine serving;
+                serving.number = line.technician;
+                serving.name = technicianName;
+                serving.requested = line.requested;
+                bill.technicians.prepend(serving);
                 MoveTechnician(state.idleQueue, state.workingList, line.technician);
             }
             return true;

@@ -92,8 +92,8 @@ Outcome<LiveState> DeskSessionStore::load(qint64* version) const
             break;
         case BillItemRow:
             if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())
-                bill->items.append({ text(2).toLongLong(), text(3), text(4), number(5), (number(6) & 1) != 0,
-                    number(6) / 2 });
+                bill->items.append(
+                    { text(2).toLongLong(), text(3), text(4), number(5), (number(6) & 1) != 0, number(6) / 2 });
             break;
         case GoodsRow:
             if (const auto bill = state.bills.find(text(1)); bill != state.bills.end())

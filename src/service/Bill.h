@@ -2,7 +2,9 @@
 
 #include "app/Money.h"
 #include "desk/OpenBill.h"
+#include "service/ServiceCatalog.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -29,6 +31,30 @@ struct PricedGoodsLine
     QString amount;
 };
 
+// One item line of a bill with what the menu asks for it: the unit price, the discount factor
+// when one applies to the item ("%.2f", empty when none), the amount (count × price × factor,
+// rounded once) and the item itself as the catalogue holds it now.
+struct PricedItemLine
+{
+    ItemLine line;
+    ServiceItem item;
+    QString unitPrice;
+    QString discount;
+    Money amount;
+};
+
+// What the item lines of a bill are priced with: the menu's items by number, and whether the
+// bill's discount factor is a member card's (else a manager's 打折), since each item says which
+// of the two applies to it.
+struct ItemTerms
+{
+    QHash<qint64, ServiceItem> items;
+    bool memberCard = false;
+
+    // The menu as the catalogue holds it now, retired items included (a line may hold one).
+    static Outcome<ItemTerms> read(Database& database, const DeskSession& session, bool memberCard);
+};
+
 // What a bill's lines cost, each rounded once to the fen; the totals are sums of the lines as
 // they are printed, so a guest who adds up his receipt finds the total under it.
 struct BillAmounts
@@ -36,31 +62,42 @@ struct BillAmounts
     Money massage;
     Money footWash;
     Money pedicure;
+    QList<Money> items; // in the open bill's order
     QList<Money> goods; // in the open bill's order
     Money goodsSubtotal; // the sum of the goods amounts
     Money total; // the sum of every line amount
 };
 
 // The bill of one room as checkout shows, prints and stores it. It is priced from the room's
-// counts and goods; the clocks entered per technician pay commissions and never reach it.
-// The discount factor lowers the massage line only; foot-wash, pedicure and goods are never
-// discounted, and the free-clock count of the prices is not applied to any bill.
+// counts, item lines and goods; the clocks entered per technician pay commissions and never
+// reach it. The discount factor lowers the massage line and the item lines whose item takes
+// that kind of discount; foot-wash, pedicure and goods are never discounted, and the free-clock
+// count of the prices is not applied to any bill.
 struct Bill
 {
     bool hasOpenBill = false; // false: a room without an open bill, which bills nothing
     std::optional<ServiceLine> massage; // present only for a non-zero count
     std::optional<ServiceLine> footWash;
     std::optional<ServiceLine> pedicure;
+    QList<PricedItemLine> items; // in the open bill's order
+    // Item numbers of lines the menu no longer knows: such a bill cannot be settled.
+    QList<qint64> unknownItems;
     QList<PricedGoodsLine> goods; // in the open bill's order
     QString goodsSubtotal = QStringLiteral("0"); // "%.2f" when the bill has goods
     Money totalAmount; // the sum of the line amounts
     QString total = QStringLiteral("0.00"); // totalAmount
     QString discount; // the discount factor, "%.2f" (every place when it has more)
 
-    // Prices `openBill` (null for a room without one) at `prices` with `discountFactor`.
-    static Bill price(const OpenBill* openBill, const ServiceSettings& prices, const Decimal& discountFactor);
+    // Prices `openBill` (null for a room without one) at `prices` with `discountFactor`, its
+    // item lines by `terms`.
+    static Bill price(const OpenBill* openBill, const ServiceSettings& prices, const Decimal& discountFactor,
+        const ItemTerms& terms = {});
     // The line amounts of `openBill` at `prices` with `discountFactor`.
-    static BillAmounts amounts(const OpenBill& openBill, const ServiceSettings& prices, const Decimal& discountFactor);
+    static BillAmounts amounts(const OpenBill& openBill, const ServiceSettings& prices, const Decimal& discountFactor,
+        const ItemTerms& terms = {});
+    // The factor that lowers a line of `item` on a bill discounted by `discountFactor`: the
+    // factor when the item takes that kind of discount, else 1.
+    static Decimal itemFactor(const ServiceItem& item, const Decimal& discountFactor, bool memberCard);
 
     // The count text a stored receipt carries for a line: empty when the line is absent.
     static QString countText(const std::optional<ServiceLine>& line) { return line ? line->count : QString(); }

@@ -2,6 +2,8 @@
 
 #include "service/Bill.h"
 
+#include <QFontMetrics>
+
 namespace {
 
 // Columns of the service and goods rows.
@@ -87,6 +89,15 @@ void BillLayout::drawServices(const Bill& bill, int& y)
         drawRow(QStringLiteral("洗脚(钟)"), *bill.footWash, {});
     if (bill.pedicure)
         drawRow(QStringLiteral("修脚(人次)"), *bill.pedicure, {});
+    // The menu's items follow the three services, each named with its unit as they are; a
+    // long name is cut short of the count.
+    const QFontMetrics metrics(body);
+    for (const PricedItemLine& item : bill.items) {
+        const QString name = metrics.elidedText(
+            QStringLiteral("%1(%2)").arg(item.line.name, item.item.unit), Qt::ElideRight, CountX - NameX - 4);
+        drawRow(
+            name, ServiceLine { QString::number(item.line.count), item.unitPrice, item.amount.text() }, item.discount);
+    }
 }
 
 void BillLayout::drawGoods(const Bill& bill, int& y)

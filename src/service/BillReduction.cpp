@@ -43,7 +43,7 @@ const QRegularExpression& beforeTotalPattern()
 } // namespace
 
 std::optional<LogEntry> BillReductionEntry(const QString& room, const OpenBill& before, const OpenBill& after,
-    const std::optional<ServiceSettings>& prices, const Authoriser& approver)
+    const std::optional<ServiceSettings>& prices, const Authoriser& approver, const ItemTerms& terms)
 {
     QStringList removed;
     const struct
@@ -73,6 +73,13 @@ std::optional<LogEntry> BillReductionEntry(const QString& room, const OpenBill& 
         if (left < quantity)
             removed << QStringLiteral("%1减%2%3").arg(name).arg(quantity - left).arg(unitOf(before, name));
     }
+    QList<ItemLine> itemsLeft = after.items;
+    for (const ItemLine& line : before.items) {
+        if (const qsizetype kept = itemsLeft.indexOf(line); kept >= 0)
+            itemsLeft.removeAt(kept);
+        else
+            removed << QStringLiteral("删除项目%1×%2").arg(line.name).arg(line.count);
+    }
     for (const TechnicianLine& line : before.technicians) {
         const bool kept = std::any_of(after.technicians.begin(), after.technicians.end(),
             [&](const TechnicianLine& other) { return other.number == line.number; });
@@ -83,8 +90,8 @@ std::optional<LogEntry> BillReductionEntry(const QString& room, const OpenBill& 
     QString amount;
     QString totals;
     if (prices && prices->complete) {
-        const Bill was = Bill::price(&before, *prices, Decimal::whole(1));
-        const Bill is = Bill::price(&after, *prices, Decimal::whole(1));
+        const Bill was = Bill::price(&before, *prices, Decimal::whole(1), terms);
+        const Bill is = Bill::price(&after, *prices, Decimal::whole(1), terms);
         const Money lowered = was.totalAmount - is.totalAmount;
         if (lowered > Money() && removed.isEmpty())
             removed << QStringLiteral("单据金额降低");

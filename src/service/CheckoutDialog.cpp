@@ -1,6 +1,7 @@
 #include "service/CheckoutDialog.h"
 
 #include "app/Clock.h"
+#include "app/HouseSettings.h"
 #include "app/LeadingNumber.h"
 #include "app/MessageService.h"
 #include "app/PrinterChooser.h"
@@ -90,6 +91,13 @@ CheckoutDialog::CheckoutDialog(AppServices& services, QString room, QWidget* par
     else if (formula.value())
         m_formula = *formula.value();
 
+    if (Outcome<ItemTerms> terms = ItemTerms::read(m_services.database, m_services.session, false))
+        m_itemTerms = std::move(terms.value());
+    else
+        ShowSetback(m_services.messages, terms);
+    m_requestedSupplement
+        = Money::fromFen(HouseSettings::figure(m_services.database, HouseSettings::RequestedSupplement));
+
     m_openBill = m_services.session.bill(m_room);
     if (m_openBill)
         m_technicians->showStoredLines(m_openBill->technicians);
@@ -110,7 +118,7 @@ void CheckoutDialog::createControls()
     // Four columns in the 200 pixels beside the bill: the bill's own type, and columns a
     // little narrower than the desk's usual 68 pixels, so that no scroll bar is needed.
     m_technicianList->setFont(PaintedFont(12));
-    m_technicianList->setColumnWidths({ 34, 52, 56, 56 });
+    m_technicianList->setColumnWidths({ 42, 50, 53, 53 });
     m_technicianList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_received = newBox("receivedEdit", false, this);
     m_payable = newBox("payableEdit", true, this);
@@ -143,7 +151,8 @@ void CheckoutDialog::createControls()
 void CheckoutDialog::priceBill()
 {
     m_openBill = m_services.session.bill(m_room);
-    m_bill = Bill::price(m_openBill ? &*m_openBill : nullptr, m_prices, m_discountFactor);
+    m_itemTerms.memberCard = m_payType != SettlementRequest().payType;
+    m_bill = Bill::price(m_openBill ? &*m_openBill : nullptr, m_prices, m_discountFactor, m_itemTerms);
     m_billTime = m_services.clock.now();
 }
 
@@ -329,6 +338,8 @@ void CheckoutDialog::settle()
     request.method = m_method;
     request.technicians = m_technicians->lines();
     request.formula = m_formula;
+    request.itemTerms = m_itemTerms;
+    request.requestedSupplement = m_requestedSupplement;
     request.billTime = m_billTime;
     // The bill's cashier is whoever is logged in at the desk now (a manager settling too), not
     // the cashier who logged in last.

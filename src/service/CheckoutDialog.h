@@ -89,6 +89,8 @@ private:
     const QString m_room;
     ServiceSettings m_prices;
     CommissionFormula m_formula;
+    ItemTerms m_itemTerms; // the menu, read as checkout opens
+    Money m_requestedSupplement;
     std::optional<OpenBill> m_openBill;
     int m_receiptNumber = 0;
     Decimal m_discountFactor = Decimal::whole(1);

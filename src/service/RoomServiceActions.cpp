@@ -36,7 +36,7 @@ Outcome<> RoomServiceActions::addTechnician(
 }
 
 Outcome<> RoomServiceActions::loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
-    const Authoriser& approver, const std::function<Outcome<>()>& change)
+    const Authoriser& approver, const std::function<Outcome<>()>& change, const ItemTerms& terms)
 {
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
@@ -46,7 +46,7 @@ Outcome<> RoomServiceActions::loggingReduction(const QString& room, const std::o
         return changed;
     const std::optional<OpenBill> after = m_session.stagedBill(room);
     if (before && after) {
-        if (const std::optional<LogEntry> entry = BillReductionEntry(room, *before, *after, prices, approver)) {
+        if (const std::optional<LogEntry> entry = BillReductionEntry(room, *before, *after, prices, approver, terms)) {
             if (const QString error = OperatorLog(m_database, m_session).write(*entry); !error.isEmpty())
                 return Failure { error };
         }
@@ -76,6 +76,18 @@ Outcome<> RoomServiceActions::replaceBill(
     const QString& room, const OpenBill& bill, const std::optional<ServiceSettings>& prices, const Authoriser& approver)
 {
     return loggingReduction(room, prices, approver, [&] { return m_session.replaceBill(room, bill); });
+}
+
+Outcome<> RoomServiceActions::addItem(const QString& room, const ItemLine& line, const QString& technicianName)
+{
+    return m_session.addItem(room, line, technicianName);
+}
+
+Outcome<> RoomServiceActions::removeItem(const QString& room, int line, const std::optional<ServiceSettings>& prices,
+    const ItemTerms& terms, const Authoriser& approver)
+{
+    return loggingReduction(
+        room, prices, approver, [&] { return m_session.removeItem(room, line); }, terms);
 }
 
 std::optional<LogEntry> RoomServiceActions::reduction(const QString& room, const std::function<void(OpenBill&)>& change,

@@ -4,6 +4,7 @@
 #include "desk/DeskSession.h"
 #include "desk/OpenBill.h"
 #include "desk/OperatorLog.h"
+#include "service/Bill.h"
 #include "service/ServiceSettings.h"
 
 #include <QList>
@@ -46,6 +47,12 @@ public:
     // `change`), when that takes something off it; nothing for a room without a bill.
     std::optional<LogEntry> reduction(const QString& room, const std::function<void(OpenBill&)>& change,
         const std::optional<ServiceSettings>& prices) const;
+    // An item line of the menu joins the room's bill (see DeskSession::addItem()).
+    Outcome<> addItem(const QString& room, const ItemLine& line, const QString& technicianName);
+    // The item line at `line` (0 = top) leaves the bill; the reduction is logged as any other,
+    // the amounts priced by `terms`.
+    Outcome<> removeItem(const QString& room, int line, const std::optional<ServiceSettings>& prices,
+        const ItemTerms& terms, const Authoriser& approver = {});
     // "下钟": the technician (marked released in `lines`) leaves the working list for the tail
     // of the idle queue; the clocks entered so far are kept with the mark, and the operator log
     // records it.
@@ -68,7 +75,7 @@ public:
 private:
     // Runs `change` and logs what it took off the room's open bill, in one transaction.
     Outcome<> loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
-        const Authoriser& approver, const std::function<Outcome<>()>& change);
+        const Authoriser& approver, const std::function<Outcome<>()>& change, const ItemTerms& terms = {});
     // Runs `change` and, for a room with an open bill, stores `lines` with it, in one
     // transaction.
     Outcome<> withLines(

@@ -17,6 +17,7 @@
 #include "service/CheckoutDialog.h"
 #include "service/GoodsLinesModel.h"
 #include "service/GoodsStock.h"
+#include "service/ItemLinesModel.h"
 #include "service/LineListView.h"
 #include "service/RoomServiceActions.h"
 #include "service/ServiceSettings.h"
@@ -27,6 +28,7 @@
 #include "users/AuthorisationPrompt.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -112,6 +114,7 @@ RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceReq
                                                  QStringLiteral("按摩(钟)"), QStringLiteral("洗脚(钟)") },
           this))
     , m_goods(new GoodsLinesModel(this))
+    , m_items(new ItemLinesModel(this))
     , m_clockTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("roomServiceDialog"));
@@ -121,6 +124,7 @@ RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceReq
     if (request.inService) {
         m_technicians->showStoredLines(request.bill.technicians);
         m_goods->showStoredLines(request.bill.goods);
+        m_items->setLines(request.bill.items);
         m_massageBox->setEditText(QString::number(request.bill.massageClocks));
         m_footWashBox->setEditText(QString::number(request.bill.footWashClocks));
         m_pedicureBox->setEditText(QString::number(request.bill.pedicureCount));
@@ -136,6 +140,7 @@ RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceReq
     m_technicianBox->addItems(m_services.session.idleQueue().numbers());
     m_technicianBox->setCurrentIndex(-1);
     m_technicianBox->setEditText(ChooseTechnicianText);
+    fillItemBoxes();
 
     m_clockTimer->setObjectName(QStringLiteral("clockTimer"));
     connect(m_clockTimer, &QTimer::timeout, this, &RoomServiceDialog::showClock);
@@ -157,6 +162,7 @@ void RoomServiceDialog::createControls()
     areas->addLayout(createTechnicianArea());
     areas->addLayout(createGoodsArea());
     layout->addLayout(areas, 1);
+    layout->addLayout(createItemArea());
     layout->addLayout(createButtonRow());
 }
 
@@ -239,6 +245,9 @@ QLayout* RoomServiceDialog::createTechnicianArea()
 {
     QPushButton* status = newButton(QStringLiteral("显示技师状态"), "buttonTechnicianStatus", this);
     m_technicianBox = newChoiceBox("technicianBox", {}, this);
+    m_requestedBox = new QCheckBox(QStringLiteral("点钟"), this);
+    m_requestedBox->setObjectName(QStringLiteral("checkRequested"));
+    m_requestedBox->setToolTip(QStringLiteral("客人指定的技师(点钟);按轮次上钟的不选"));
     QPushButton* add = newButton(QStringLiteral("添加"), "buttonAddTechnician", this);
     QPushButton* remove = newButton(QStringLiteral("删除"), "buttonRemoveTechnician", this);
     m_technicianList = new LineListView(m_technicians, this);
@@ -248,8 +257,14 @@ QLayout* RoomServiceDialog::createTechnicianArea()
         button->setFixedWidth(SmallButtonWidth);
     // Enter in the box takes the technician shown there.
     SetEnterButton(m_technicianBox, add);
-    connect(m_technicianBox, &QComboBox::activated, this, [this] { m_technicianUnadded = true; });
-    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_technicianUnadded = true; });
+    connect(m_technicianBox, &QComboBox::activated, this, [this] {
+        m_technicianUnadded = true;
+        markRequestedByChoice();
+    });
+    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        m_technicianUnadded = true;
+        markRequestedByChoice();
+    });
 
     connect(status, &QPushButton::clicked, this, &RoomServiceDialog::showTechnicianStatus);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addTechnician);
@@ -257,6 +272,7 @@ QLayout* RoomServiceDialog::createTechnicianArea()
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(m_technicianBox, 1);
+    choice->addWidget(m_requestedBox);
     choice->addWidget(add);
     choice->addWidget(remove);
     auto* area = new QVBoxLayout;
@@ -264,7 +280,7 @@ QLayout* RoomServiceDialog::createTechnicianArea()
     area->addWidget(status, 0, Qt::AlignLeft);
     area->addLayout(choice);
     area->addWidget(m_technicianList, 1);
-    m_editing << m_technicianBox << add << remove;
+    m_editing << m_technicianBox << m_requestedBox << add << remove;
     return area;
 }
 
@@ -308,6 +324,69 @@ QLayout* RoomServiceDialog::createGoodsArea()
     area->addWidget(m_goodsList, 1);
     m_editing << m_goodsBox << m_quantityBox << add << remove;
     return area;
+}
+
+QLayout* RoomServiceDialog::createItemArea()
+{
+    m_itemBox = new QComboBox(this);
+    m_itemBox->setObjectName(QStringLiteral("itemBox"));
+    m_itemBox->setMinimumWidth(150);
+    m_itemTechnicianBox = new QComboBox(this);
+    m_itemTechnicianBox->setObjectName(QStringLiteral("itemTechnicianBox"));
+    m_itemTechnicianBox->setMinimumWidth(90);
+    m_itemCountBox = newChoiceBox("itemCountBox", digits().mid(1), this);
+    m_itemCountBox->setFixedWidth(56);
+    m_itemCountBox->setCurrentIndex(0);
+    QPushButton* add = newButton(QStringLiteral("添加"), "buttonAddItem", this);
+    QPushButton* remove = newButton(QStringLiteral("删除"), "buttonRemoveItem", this);
+    for (QPushButton* button : { add, remove })
+        button->setFixedWidth(SmallButtonWidth);
+    m_itemList = new LineListView(m_items, this);
+    m_itemList->setObjectName(QStringLiteral("itemList"));
+    m_itemList->setMinimumSize(ListWidth, 96);
+    m_itemList->setColumnWidths({ 160, 68, 52, 52 });
+    SetEnterButton(m_itemCountBox, add);
+    connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addItem);
+    connect(remove, &QPushButton::clicked, this, &RoomServiceDialog::removeItem);
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(PaintedLabel(QStringLiteral("服务项目:"), this));
+    choice->addWidget(m_itemBox, 1);
+    choice->addWidget(PaintedLabel(QStringLiteral("技师:"), this));
+    choice->addWidget(m_itemTechnicianBox);
+    choice->addWidget(PaintedLabel(QStringLiteral("数量:"), this));
+    choice->addWidget(m_itemCountBox);
+    choice->addWidget(add);
+    choice->addWidget(remove);
+    auto* area = new QVBoxLayout;
+    area->setSpacing(6);
+    area->addLayout(choice);
+    area->addWidget(m_itemList, 1);
+    m_editing << m_itemBox << m_itemTechnicianBox << m_itemCountBox << add << remove;
+    return area;
+}
+
+void RoomServiceDialog::fillItemBoxes()
+{
+    if (m_menu.isEmpty()) {
+        const Outcome<QList<ServiceItem>> menu
+            = ServiceCatalog(m_services.database, m_services.session).list(ServiceCatalog::Listing::Current);
+        if (!menu)
+            ShowSetback(m_services.messages, menu);
+        else
+            m_menu = menu.value();
+        for (const ServiceItem& item : std::as_const(m_menu))
+            m_itemBox->addItem(QStringLiteral("%1 %2元/%3").arg(item.name, item.price.text(), item.unit));
+    }
+    // The room's technicians serve its items; "无" for an item served by nobody in particular.
+    const QString shown = m_itemTechnicianBox->currentText();
+    m_itemTechnicianBox->clear();
+    m_itemTechnicianBox->addItem(QStringLiteral("无"));
+    for (const TechnicianLine& line : m_technicians->lines()) {
+        if (m_itemTechnicianBox->findText(line.number) < 0)
+            m_itemTechnicianBox->addItem(line.number);
+    }
+    m_itemTechnicianBox->setCurrentIndex(std::max(0, m_itemTechnicianBox->findText(shown)));
 }
 
 QLayout* RoomServiceDialog::createButtonRow()
@@ -398,6 +477,9 @@ void RoomServiceDialog::showRoomAsStored()
     }
     if (!m_storedBill || seen.goods != stored->goods)
         m_goods->setLines(stored->goods);
+    if (!m_storedBill || seen.items != stored->items)
+        m_items->setLines(stored->items);
+    fillItemBoxes();
     m_storedBill = stored;
 }
 
@@ -558,7 +640,7 @@ void RoomServiceDialog::addTechnician()
     if (!staff.found)
         return;
 
-    const TechnicianLine line { number, staff.name, 0, 0, false };
+    const TechnicianLine line { number, staff.name, 0, 0, false, m_requestedBox->isChecked() };
     QList<TechnicianLine> lines = m_technicians->lines();
     lines.prepend(line);
     const Outcome<> added
@@ -577,6 +659,94 @@ void RoomServiceDialog::addTechnician()
     m_technicianBox->setCurrentIndex(m_technicianBox->count() > 0 ? 0 : -1);
     if (m_technicianBox->count() == 0)
         m_technicianBox->setEditText(ChooseTechnicianText);
+    m_requestedBox->setChecked(false);
+    fillItemBoxes();
+}
+
+void RoomServiceDialog::markRequestedByChoice()
+{
+    // The box offers the idle queue head first: whoever else is taken was asked for.
+    const int item = m_technicianBox->findText(m_technicianBox->currentText());
+    m_requestedBox->setChecked(item > 0);
+}
+
+void RoomServiceDialog::addItem()
+{
+    if (!m_inService) {
+        m_services.messages.inform(NotInServiceText);
+        return;
+    }
+    const int chosen = m_itemBox->currentIndex();
+    if (chosen < 0 || chosen >= m_menu.size()) {
+        m_services.messages.inform(QStringLiteral("请选择服务项目!"));
+        return;
+    }
+    const int count = LeadingInt(m_itemCountBox->currentText());
+    if (count <= 0) {
+        m_services.messages.inform(QStringLiteral("数量必须大于0,请重新输入!"));
+        return;
+    }
+    const ServiceItem& item = m_menu[chosen];
+    ItemLine line { .item = item.id,
+        .name = item.name,
+        .technician = m_itemTechnicianBox->currentIndex() > 0 ? m_itemTechnicianBox->currentText() : QString(),
+        .count = count,
+        .requested = false,
+        .minutes = item.minutes };
+    QString technicianName;
+    for (const TechnicianLine& serving : m_technicians->lines()) {
+        if (serving.number == line.technician) {
+            line.requested = serving.requested;
+            technicianName = serving.name;
+            break;
+        }
+    }
+    // A room taken into service here has no bill before "确定": its item lines wait for it.
+    if (hasBill()) {
+        const Outcome<> added
+            = RoomServiceActions(m_services.database, m_services.session).addItem(m_room, line, technicianName);
+        if (!added) {
+            ShowSetback(m_services.messages, added);
+            showRoomAsStored();
+            return;
+        }
+        noteStoredBill();
+    }
+    m_items->insertLine(0, line);
+}
+
+void RoomServiceDialog::removeItem()
+{
+    const int row = m_itemList->selectedRow();
+    if (row < 0) {
+        m_services.messages.inform(QStringLiteral("请在列表中先择要删除的选项!"));
+        return;
+    }
+    if (!hasBill()) {
+        m_items->removeLine(row);
+        return;
+    }
+    const auto change = [row](OpenBill& bill) {
+        if (row < bill.items.size())
+            bill.items.removeAt(row);
+    };
+    const std::optional<Authoriser> approver = approveReduction(change);
+    if (!approver)
+        return;
+    Outcome<ItemTerms> terms = ItemTerms::read(m_services.database, m_services.session, false);
+    if (!terms) {
+        ShowSetback(m_services.messages, terms);
+        return;
+    }
+    const Outcome<> removed = RoomServiceActions(m_services.database, m_services.session)
+                                  .removeItem(m_room, row, readPrices(), terms.value(), *approver);
+    if (!removed) {
+        ShowSetback(m_services.messages, removed);
+        showRoomAsStored();
+        return;
+    }
+    noteStoredBill();
+    m_items->removeLine(row);
 }
 
 void RoomServiceDialog::removeTechnician()
@@ -603,6 +773,7 @@ void RoomServiceDialog::removeTechnician()
     }
     noteStoredBill();
     m_technicians->removeLine(row);
+    fillItemBoxes();
     if (m_technicianBox->findText(line.number) < 0)
         m_technicianBox->addItem(line.number);
 }
@@ -732,6 +903,7 @@ OpenBill RoomServiceDialog::billShown() const
     bill.footWashClocks = LeadingInt(m_footWashBox->currentText());
     bill.pedicureCount = LeadingInt(m_pedicureBox->currentText());
     bill.technicians = m_technicians->lines();
+    bill.items = m_items->lines();
     bill.goods = m_goods->lines();
     return bill;
 }

@@ -3,6 +3,7 @@
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
 #include "rooms/RoomServiceExchange.h"
+#include "service/ServiceCatalog.h"
 #include "service/ServiceSettings.h"
 
 #include <QDateTime>
@@ -13,6 +14,8 @@
 
 struct AppServices;
 class GoodsLinesModel;
+class ItemLinesModel;
+class QCheckBox;
 class LineListView;
 class QButtonGroup;
 class QComboBox;
@@ -23,13 +26,15 @@ class QTimer;
 class TechnicianLinesModel;
 
 // "%s号房的服务状态": one room's business between the guest's arrival and checkout. "入客" marks a
-// guest, "上钟" starts the service; technicians come from the idle queue (head first), the
-// counts of massage, foot-wash and pedicure are chosen, goods are taken from stock, and
+// guest, "上钟" starts the service; technicians come from the idle queue (head first; one
+// chosen by number is marked 点钟), the counts of massage, foot-wash and pedicure are chosen,
+// items of the menu are added for the room's technicians, goods are taken from stock, and
 // "结帐" opens checkout. "作废" ends the stay without a bill, approved by someone above a
 // cashier when a service runs.
 //
 // What the dialog changes at once is stored at once through the desk session: a count chosen
-// from a box or added with "加钟", a technician taken or given back, and the end of the stay by
+// from a box or added with "加钟", a technician taken or given back, an item line of a room
+// with a bill (a room taken into service here bills its item lines with "确定"), and the end of the stay by
 // checkout or "作废". Typed counts and the goods list reach the room's bill with "确定"; Esc
 // leaves them.
 class RoomServiceDialog : public QDialog
@@ -59,6 +64,8 @@ private:
     QLayout* createCountRow();
     QLayout* createTechnicianArea();
     QLayout* createGoodsArea();
+    QLayout* createItemArea();
+    void fillItemBoxes();
     QLayout* createButtonRow();
     void fillGoodsBox();
 
@@ -78,6 +85,10 @@ private:
     void showTechnicianStatus();
     void addTechnician();
     void removeTechnician();
+    // The 点钟 box follows the technician shown: ticked for one other than the next in turn.
+    void markRequestedByChoice();
+    void addItem();
+    void removeItem();
     void showGoodsRecords();
     void addGoods();
     void removeGoods();
@@ -112,6 +123,8 @@ private:
 
     TechnicianLinesModel* m_technicians;
     GoodsLinesModel* m_goods;
+    ItemLinesModel* m_items;
+    QList<ServiceItem> m_menu; // the items offered, in the menu's order
     QTimer* m_clockTimer;
     QButtonGroup* m_stateGroup = nullptr;
     QRadioButton* m_guestInButton = nullptr;
@@ -123,6 +136,11 @@ private:
     QComboBox* m_footWashBox = nullptr;
     QComboBox* m_pedicureBox = nullptr;
     QComboBox* m_technicianBox = nullptr;
+    QCheckBox* m_requestedBox = nullptr;
+    QComboBox* m_itemBox = nullptr;
+    QComboBox* m_itemTechnicianBox = nullptr;
+    QComboBox* m_itemCountBox = nullptr;
+    LineListView* m_itemList = nullptr;
     LineListView* m_technicianList = nullptr;
     QComboBox* m_goodsBox = nullptr;
     // A technician or an article chosen or typed in its box and not added yet: "确定" asks

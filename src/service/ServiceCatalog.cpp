@@ -401,9 +401,10 @@ Outcome<> ServiceCatalog::setRetired(qint64 id, bool retired)
 Outcome<bool> ServiceCatalog::isSold(qint64 id) const
 {
     QString error;
-    const QVariant sold = m_database.scalar(
-        QStringLiteral("SELECT count(*) FROM %1 WHERE %2=?").arg(column(SoldTable), column(SoldItemColumn)), { id },
-        &error);
+    const QVariant sold = m_database.scalar(QStringLiteral("SELECT (SELECT count(*) FROM %1 WHERE %2=?) + "
+                                                           "(SELECT count(*) FROM %3 WHERE %2=?)")
+                                                .arg(column(SoldTable), column(SoldItemColumn), column(BilledTable)),
+        { id, id }, &error);
     if (!error.isEmpty())
         return Failure { error };
     return sold.toLongLong() > 0;

@@ -115,6 +115,8 @@ public:
     // The settled item lines, read only to know whether an item was ever sold.
     static constexpr const char* SoldTable = "receipt_item";
     static constexpr const char* SoldItemColumn = "item";
+    // The item lines of the open bills (the same column): an item there is about to be sold.
+    static constexpr const char* BilledTable = "desk_bill_item";
 
     static const QString EmptyNameText; // "项目名称不能为空!"
     static const QString DuplicateNameText; // "已有同名的服务项目,请更改为其它名称!"
@@ -141,7 +143,7 @@ public:
     Outcome<> change(const ServiceItem& item);
     // 停用 / 启用.
     Outcome<> setRetired(qint64 id, bool retired);
-    // Whether a receipt ever sold the item.
+    // Whether a receipt ever sold the item, or an open bill holds it.
     Outcome<bool> isSold(qint64 id) const;
     // Deletes an item never sold; one that was sold is retired instead (Removal::Retired), so
     // that its receipts keep what they sold.

@@ -36,7 +36,9 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         return Refusal { refusal };
 
     SettledBill settled;
-    settled.bill = Bill::price(open ? &*open : nullptr, request.prices, request.discountFactor);
+    settled.bill = Bill::price(open ? &*open : nullptr, request.prices, request.discountFactor, request.itemTerms);
+    if (!settled.bill.unknownItems.isEmpty())
+        return Refusal { ServiceCatalog::MissingText };
 
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
@@ -50,6 +52,8 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
     QString error = writeReceipt(settled.receiptNumber, request, settled.bill, open ? open->startTime : QDateTime());
     if (error.isEmpty())
         error = writeSalaries(settled.receiptNumber, request);
+    if (error.isEmpty())
+        error = writeItems(settled.receiptNumber, request, settled.bill);
     if (error.isEmpty())
         error = writeGoods(settled.receiptNumber, request, settled.bill, settled.lowStockGoods);
     if (error.isEmpty())
@@ -112,7 +116,43 @@ QString Settlement::writeSalaries(int number, const SettlementRequest& request)
             .time = billTime,
             .cashier = request.cashier });
     }
-    return ReceiptStore(m_database).insertSalaries(rows);
+    QList<CallRow> calls;
+    calls.reserve(request.technicians.size());
+    for (const TechnicianLine& line : request.technicians) {
+        const int clocks = line.massageClocks + line.footWashClocks;
+        calls.append({ .number = number,
+            .line = int(calls.size()),
+            .technician = line.number,
+            .requested = line.requested,
+            .clocks = clocks,
+            .supplementFen = line.requested ? (request.requestedSupplement * clocks).fen() : 0,
+            .time = billTime });
+    }
+    ReceiptStore store(m_database);
+    const QString error = store.insertSalaries(rows);
+    return error.isEmpty() ? store.insertCalls(calls) : error;
+}
+
+QString Settlement::writeItems(int number, const SettlementRequest& request, const Bill& bill)
+{
+    const QString billTime = DateTimeText(request.billTime);
+    QList<ItemRow> rows;
+    rows.reserve(bill.items.size());
+    for (const PricedItemLine& line : bill.items) {
+        rows.append({ .number = number,
+            .line = int(rows.size()),
+            .item = line.item.id,
+            .name = line.line.name,
+            .technician = line.line.technician,
+            .requested = line.line.requested,
+            .count = line.line.count,
+            .unitPriceFen = line.item.price.fen(),
+            .amountFen = line.amount.fen(),
+            .commissionFen = commissionFor(line.item, line.line.count, line.amount, line.line.requested).fen(),
+            .time = billTime,
+            .cashier = request.cashier });
+    }
+    return ReceiptStore(m_database).insertItems(rows);
 }
 
 QString Settlement::writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock)
@@ -173,13 +213,15 @@ QString Settlement::writeLog(int number, const SettlementRequest& request, const
         }
     }
 
-    // A discount lowers the massage line; what it took off is logged with who approved it.
+    // A discount lowers the massage line and the items that take it; what it took off is logged
+    // with who approved it.
     const bool memberCard = request.payType != SettlementRequest().payType;
     if (!memberCard && !request.discountAuthoriser.isPresent() && request.discountFactor == Decimal::whole(1))
         return {};
-    // What the discount took off is the line as it would have printed less the line printed.
-    const Money undiscounted = open ? Money::line(open->massageClocks, request.prices.massagePrice) : Money();
-    const Money discounted = open ? Bill::amounts(*open, request.prices, request.discountFactor).massage : Money();
+    // What the discount took off is the lines as they would have printed less the lines printed.
+    const Money undiscounted
+        = open ? Bill::amounts(*open, request.prices, Decimal::whole(1), request.itemTerms).total : Money();
+    const Money discounted = open ? bill.totalAmount : Money();
     const QString description = memberCard ? QStringLiteral("会员卡%1打折%2").arg(request.payType, bill.discount)
                                            : QStringLiteral("贵宾打折%1").arg(bill.discount);
     return log.write({ .kind = LogKind::Discount,

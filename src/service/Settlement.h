@@ -29,6 +29,10 @@ struct SettlementRequest
     // each: they pay the commissions, in this order.
     QList<TechnicianLine> technicians;
     CommissionFormula formula;
+    // The menu the item lines are priced and paid by, as checkout showed them.
+    ItemTerms itemTerms;
+    // What a requested technician's commission gains per massage or foot-wash clock (点钟加提).
+    Money requestedSupplement;
     QDateTime billTime;
     QString cashier;
 };
@@ -43,7 +47,8 @@ struct SettledBill
 
 // Settlement turns a room's open bill into the house's takings. It runs as one transaction:
 // the Receiptform row (with the payment method and the service lines as printed), one
-// salaryform row per technician with his commission, one spsalay row per goods line with the
+// salaryform row per technician with his commission (and a receipt_technician row with his 点钟
+// mark and supplement), one receipt_item row per item line with its commission, one spsalay row per goods line with the
 // stock counted down, the link of the bill in the receipt chain (RecordChain.h), the end of the stay in the desk
 // session (the bill removed, the technicians not released yet back at the tail of the idle queue) and the operator
 // log's rows of the settlement and of its discount are all stored, or none of them is. The receipt number is taken
@@ -65,6 +70,7 @@ public:
 private:
     QString writeReceipt(int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime);
     QString writeSalaries(int number, const SettlementRequest& request);
+    QString writeItems(int number, const SettlementRequest& request, const Bill& bill);
     // Counts every goods line out of the stock, then writes the bill's goods rows in one statement.
     QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
     QString writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open);

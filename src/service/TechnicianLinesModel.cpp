@@ -3,8 +3,10 @@
 QString TechnicianLinesModel::cellText(const TechnicianLine& line, int column) const
 {
     switch (column) {
-    case Number:
-        return line.released ? u'*' + line.number : line.number;
+    case Number: {
+        const QString number = line.requested ? line.number + u'点' : line.number;
+        return line.released ? u'*' + number : number;
+    }
     case Name:
         return line.name;
     case MassageClocks:

@@ -4,7 +4,8 @@
 #include "service/LinesModel.h"
 
 // The technicians of a room: number, name and the massage and foot-wash clocks entered for
-// him at checkout. A technician released by "下钟" shows "*" before his number.
+// him at checkout. A technician released by "下钟" shows "*" before his number, one the guest
+// asked for (点钟) "点" after it.
 class TechnicianLinesModel : public LinesModel<TechnicianLine>
 {
 public:
