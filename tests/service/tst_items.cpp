@@ -336,6 +336,8 @@ private slots:
         Click(&checkout, u"buttonSettle"_s);
         QVERIFY2(checkout.isSettled(), qPrintable(env.messages.texts().join(u'|')));
         QVERIFY(QFileInfo(env.printers.lastFile()).size() > 0);
+        QFile::remove(TestOutputPath(u"receipt-items.pdf"_s));
+        QVERIFY(QFile::copy(env.printers.lastFile(), TestOutputPath(u"receipt-items.pdf"_s)));
         QCOMPARE(Rows(env, u"SELECT technician, requested, commission_fen FROM receipt_item"_s),
             (QList<QStringList> { { u"03"_s, u"1"_s, u"6000"_s } }));
         QCOMPARE(Rows(env, u"SELECT technician, requested, supplement_fen FROM receipt_technician"_s),
