@@ -257,14 +257,8 @@ QLayout* RoomServiceDialog::createTechnicianArea()
         button->setFixedWidth(SmallButtonWidth);
     // Enter in the box takes the technician shown there.
     SetEnterButton(m_technicianBox, add);
-    connect(m_technicianBox, &QComboBox::activated, this, [this] {
-        m_technicianUnadded = true;
-        markRequestedByChoice();
-    });
-    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        m_technicianUnadded = true;
-        markRequestedByChoice();
-    });
+    connect(m_technicianBox, &QComboBox::activated, this, [this] { m_technicianUnadded = true; });
+    connect(m_technicianBox->lineEdit(), &QLineEdit::textEdited, this, [this] { m_technicianUnadded = true; });
 
     connect(status, &QPushButton::clicked, this, &RoomServiceDialog::showTechnicianStatus);
     connect(add, &QPushButton::clicked, this, &RoomServiceDialog::addTechnician);
@@ -661,13 +655,6 @@ void RoomServiceDialog::addTechnician()
         m_technicianBox->setEditText(ChooseTechnicianText);
     m_requestedBox->setChecked(false);
     fillItemBoxes();
-}
-
-void RoomServiceDialog::markRequestedByChoice()
-{
-    // The box offers the idle queue head first: whoever else is taken was asked for.
-    const int item = m_technicianBox->findText(m_technicianBox->currentText());
-    m_requestedBox->setChecked(item > 0);
 }
 
 void RoomServiceDialog::addItem()

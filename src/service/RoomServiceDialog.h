@@ -27,7 +27,7 @@ class TechnicianLinesModel;
 
 // "%s号房的服务状态": one room's business between the guest's arrival and checkout. "入客" marks a
 // guest, "上钟" starts the service; technicians come from the idle queue (head first; one
-// chosen by number is marked 点钟), the counts of massage, foot-wash and pedicure are chosen,
+// the guest asked for by number is marked 点钟), the counts of massage, foot-wash and pedicure are chosen,
 // items of the menu are added for the room's technicians, goods are taken from stock, and
 // "结帐" opens checkout. "作废" ends the stay without a bill, approved by someone above a
 // cashier when a service runs.
@@ -85,8 +85,6 @@ private:
     void showTechnicianStatus();
     void addTechnician();
     void removeTechnician();
-    // The 点钟 box follows the technician shown: ticked for one other than the next in turn.
-    void markRequestedByChoice();
     void addItem();
     void removeItem();
     void showGoodsRecords();

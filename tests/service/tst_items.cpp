@@ -296,12 +296,12 @@ private slots:
             RoomServiceDialog dialog(env.services, { Room, true, *env.session.bill(Room) });
             auto* technicians = Child<QComboBox>(&dialog, u"technicianBox"_s);
             auto* requested = Child<QCheckBox>(&dialog, u"checkRequested"_s);
-            // The next in turn is no 点钟; anyone else chosen is, unless the clerk says otherwise.
-            Choose(technicians, u"01"_s);
-            QVERIFY(!requested->isChecked());
+            // The guest asks for 03: the clerk marks her 点钟; the box is clear again for the next one.
             Choose(technicians, u"03"_s);
-            QVERIFY(requested->isChecked());
+            QVERIFY(!requested->isChecked());
+            requested->click();
             Click(&dialog, u"buttonAddTechnician"_s);
+            QVERIFY(!requested->isChecked());
             QCOMPARE(env.session.bill(Room)->technicians.first().number, u"03"_s);
             QVERIFY(env.session.bill(Room)->technicians.first().requested);
             QCOMPARE(Cells(Child<QAbstractItemView>(&dialog, u"technicianList"_s), 0), QStringList { u"03点"_s });
