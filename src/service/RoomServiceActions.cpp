@@ -5,6 +5,8 @@
 #include "service/Bill.h"
 #include "service/BillReduction.h"
 
+#include <algorithm>
+
 RoomServiceActions::RoomServiceActions(Database& database, DeskSession& session)
     : m_database(database)
     , m_session(session)
@@ -32,7 +34,11 @@ Outcome<> RoomServiceActions::withLines(
 Outcome<> RoomServiceActions::addTechnician(
     const QString& room, const QString& number, const QList<TechnicianLine>& lines)
 {
-    return withLines(room, lines, [this, &number] { return m_session.moveToWorking(number); });
+    // The line added stands on top; a 点钟 keeps its turn as the house's rule says.
+    const auto added = std::find_if(
+        lines.cbegin(), lines.cend(), [&number](const TechnicianLine& line) { return line.number == number; });
+    const bool requested = added != lines.cend() && added->requested;
+    return withLines(room, lines, [this, &number, requested] { return m_session.moveToWorking(number, requested); });
 }
 
 Outcome<> RoomServiceActions::loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
