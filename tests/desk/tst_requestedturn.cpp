@@ -253,6 +253,8 @@ private slots:
             auto* box = Child<QCheckBox>(&prices, u"requestedTurnBox"_s);
             QCOMPARE(box->text(), u"点钟保留轮次"_s);
             QVERIFY(box->isChecked());
+            QVERIFY(ShowOnScreen(prices));
+            QVERIFY(prices.grab().save(TestOutputPath(u"requested-turn-prices-dialog.png"_s)));
             // Tab order is the visual order: the voice boxes, then this one, then 确定.
             QCOMPARE(TabOrder(Child<QCheckBox>(&prices, u"dueVoiceBox"_s), 2),
                 (QStringList { u"requestedTurnBox"_s, u"okButton"_s }));
