@@ -46,6 +46,23 @@ qsizetype lineOf(const OpenBill& bill, const QString& number, bool unreleasedOnl
     return -1;
 }
 
+// Whether `number` kept her place in the idle queue while she serves: she stands in both lists
+// and a bill shows her as a 点钟, or `requested` says so of the line she leaves.
+bool keptTurn(const LiveState& state, const QString& number, bool requested = false)
+{
+    if (!KeepsTurnWhileServing(state.idleQueue, state.workingList, number))
+        return false;
+    if (requested)
+        return true;
+    for (const OpenBill& bill : state.bills) {
+        for (const TechnicianLine& line : bill.technicians) {
+            if (line.number == number && line.requested)
+                return true;
+        }
+    }
+    return false;
+}
+
 // The rooms whose guest mark or bill differs between `before` and `after`, in order.
 QStringList changedRooms(const LiveState& before, const LiveState& after)
 {
@@ -434,8 +451,9 @@ Outcome<> DeskSession::addTechnician(const QString& room, const TechnicianLine& 
         OpenBill* bill = billOf(next, room);
         if (!bill)
             return Refusal { UnrecognisedText };
+        const bool kept = keptTurn(next, line.number);
         bill->technicians.prepend(line);
-        BringToWork(next.idleQueue, next.workingList, line.number, *keeps);
+        BringToWork(next.idleQueue, next.workingList, line.number, *keeps, kept);
         return {};
     });
 }
@@ -447,8 +465,9 @@ Outcome<> DeskSession::removeTechnician(const QString& room, const QString& numb
             const qsizetype line = lineOf(bill, number);
             if (line < 0)
                 return false;
+            const bool kept = keptTurn(state, number);
             bill.technicians.removeAt(line);
-            SendBack(state.idleQueue, state.workingList, number, true);
+            SendBack(state.idleQueue, state.workingList, number, true, kept);
             return true;
         },
         { number });
@@ -463,7 +482,7 @@ Outcome<> DeskSession::releaseTechnician(const QString& room, const QString& num
             const qsizetype line = lineOf(bill, number, true);
             if (line >= 0) {
                 bill.technicians[line].released = true;
-                SendBack(state.idleQueue, state.workingList, number);
+                SendBack(state.idleQueue, state.workingList, number, false, keptTurn(state, number));
             }
             return true;
         },
@@ -492,9 +511,10 @@ Outcome<> DeskSession::addItem(const QString& room, const ItemLine& line, const 
         // A technician not serving the room yet comes to it as the technicians' rows bring
         // him; one serving it already (or sent down from it) stays as he is.
         if (!line.technician.isEmpty() && lineOf(*bill, line.technician) < 0) {
+            const bool kept = keptTurn(next, line.technician);
             bill->technicians.prepend(
                 { .number = line.technician, .name = technicianName, .requested = line.requested });
-            BringToWork(next.idleQueue, next.workingList, line.technician, *keeps);
+            BringToWork(next.idleQueue, next.workingList, line.technician, *keeps, kept);
         }
         return {};
     });
@@ -550,7 +570,8 @@ Outcome<> DeskSession::closeRoom(const QString& room, const std::optional<QList<
             // Technicians released at checkout stand in the idle queue already.
             for (const TechnicianLine& line : bill->technicians) {
                 if (!line.released)
-                    SendBack(next.idleQueue, next.workingList, line.number);
+                    SendBack(next.idleQueue, next.workingList, line.number, false,
+                        keptTurn(next, line.number, line.requested));
             }
             next.bills.remove(room);
         }
@@ -619,8 +640,8 @@ Outcome<> DeskSession::replaceTechnician(
             if (serving)
                 return Refusal { ServingAlreadyText.arg(newNumber) };
 
-            SendBack(next.idleQueue, next.workingList, oldNumber, true);
             TechnicianLine& taken = bill->technicians[line];
+            SendBack(next.idleQueue, next.workingList, oldNumber, true, keptTurn(next, oldNumber, taken.requested));
             taken.number = newNumber;
             taken.name = name;
             taken.requested = requested;
@@ -664,20 +685,23 @@ Outcome<> DeskSession::moveToWorking(const QString& number, bool requested)
                 return read.setback<void>();
             keeps = read.value();
         }
-        BringToWork(next.idleQueue, next.workingList, number, *keeps);
+        BringToWork(next.idleQueue, next.workingList, number, *keeps, keptTurn(next, number));
         return {};
     });
 }
 
-Outcome<> DeskSession::moveToIdle(const QString& number)
+Outcome<> DeskSession::moveToIdle(const QString& number, bool requested)
 {
-    return changeQueues(number, [&number](LiveState& next) { SendBack(next.idleQueue, next.workingList, number); });
+    return changeQueues(number, [&number, requested](LiveState& next) {
+        SendBack(next.idleQueue, next.workingList, number, false, keptTurn(next, number, requested));
+    });
 }
 
-Outcome<> DeskSession::returnToIdleHead(const QString& number)
+Outcome<> DeskSession::returnToIdleHead(const QString& number, bool requested)
 {
-    return changeQueues(
-        number, [&number](LiveState& next) { SendBack(next.idleQueue, next.workingList, number, true); });
+    return changeQueues(number, [&number, requested](LiveState& next) {
+        SendBack(next.idleQueue, next.workingList, number, true, keptTurn(next, number, requested));
+    });
 }
 
 // --- the day's rota ---------------------------------------------------------------------------

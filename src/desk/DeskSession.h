@@ -159,10 +159,11 @@ public:
     // addTechnician() keeps it; one who kept it goes back to it.
     Outcome<> moveToWorking(const QString& number) { return moveToWorking(number, false); }
     Outcome<> moveToWorking(const QString& number, bool requested);
-    Outcome<> moveToIdle(const QString& number);
+    Outcome<> moveToIdle(const QString& number) { return moveToIdle(number, false); }
+    Outcome<> moveToIdle(const QString& number, bool requested);
     // A technician taken off a room keeps his turn: head of the idle queue, out of the working
-    // list.
-    Outcome<> returnToIdleHead(const QString& number);
+    // list; one who kept his place there while serving a 点钟 (`requested`: his line) stays at it.
+    Outcome<> returnToIdleHead(const QString& number, bool requested = false);
 
     // --- the day's rota ---------------------------------------------------------------------
 

@@ -30,9 +30,10 @@ bool KeepsTurnWhileServing(const TechnicianQueue& idle, const TechnicianQueue& w
     return idle.contains(number) && working.contains(number);
 }
 
-void BringToWork(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool keepsTurn)
+void BringToWork(
+    TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool keepsTurn, bool keptAlready)
 {
-    if (KeepsTurnWhileServing(idle, working, number)) {
+    if (keptAlready && KeepsTurnWhileServing(idle, working, number)) {
         if (!keepsTurn)
             idle.removeFirst(number);
         return;
@@ -44,9 +45,9 @@ void BringToWork(TechnicianQueue& idle, TechnicianQueue& working, const QString&
     MoveTechnician(idle, working, number);
 }
 
-void SendBack(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool toHead)
+void SendBack(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool toHead, bool kept)
 {
-    if (KeepsTurnWhileServing(idle, working, number)) {
+    if (kept && KeepsTurnWhileServing(idle, working, number)) {
         working.removeFirst(number);
         return;
     }

@@ -42,14 +42,17 @@ void MoveTechnician(TechnicianQueue& source, TechnicianQueue& target, const QStr
 // The idle queue's numbers a desk offers for a room, head first: the queue without those who
 // stand in the working list too (serving a 点钟 that keeps their turn).
 QStringList OfferedTechnicians(const TechnicianQueue& idle, const TechnicianQueue& working);
-// Whether `number` keeps her place in the idle queue while she serves.
+// Whether `number` stands in both lists, as one who keeps her place in the idle queue while
+// she serves does (so does one queued on a second shift while she serves).
 bool KeepsTurnWhileServing(const TechnicianQueue& idle, const TechnicianQueue& working, const QString& number);
 // The technician comes to a room: she leaves the idle queue for the tail of the working list,
 // or, when she keeps her turn (`keepsTurn`), stays at her place and joins the working list as
-// well. One keeping her turn already who comes without keeping it leaves the queue.
-void BringToWork(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool keepsTurn);
-// The technician comes back from a room: one who kept her turn is at her place already and
+// well. One who `keptAlready` her turn serving elsewhere stays as she is, or leaves the queue
+// when she comes without keeping it.
+void BringToWork(
+    TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool keepsTurn, bool keptAlready = false);
+// The technician comes back from a room: one who `kept` her turn is at her place already and
 // only leaves the working list; any other leaves it for the tail of the idle queue (as
 // MoveTechnician() does), or for its head when `toHead` (taken off the room: she keeps her
 // turn).
-void SendBack(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool toHead = false);
+void SendBack(TechnicianQueue& idle, TechnicianQueue& working, const QString& number, bool toHead, bool kept);

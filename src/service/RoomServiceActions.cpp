@@ -68,7 +68,8 @@ Outcome<> RoomServiceActions::removeTechnician(const QString& room, const Techni
     return loggingReduction(room, prices, approver, [&]() -> Outcome<> {
         if (removed.released)
             return withLines(room, lines, {});
-        return withLines(room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number); });
+        return withLines(
+            room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number, removed.requested); });
     });
 }
 
@@ -127,8 +128,10 @@ Outcome<> RoomServiceActions::endStay(
     }
     if (const Outcome<> closed = m_session.closeRoom(room); !closed)
         return closed;
+    // A room without a bill keeps no 点钟 marks: one of its technicians who stands in both
+    // lists kept her place while she served it.
     for (const QString& number : unbilled) {
-        if (const Outcome<> returned = m_session.moveToIdle(number); !returned)
+        if (const Outcome<> returned = m_session.moveToIdle(number, true); !returned)
             return returned;
     }
     if (!transaction.commit())
