@@ -16,9 +16,9 @@
 namespace {
 
 constexpr int NumberColumn = 0;
-// A technician serving a 点钟 who keeps his place in the idle queue stands there so marked; the
-// desk does not offer him as the next one until he is back.
-const QString ServingRequestedText = QStringLiteral("点钟中");
+// A technician serving a 点钟 who keeps his place in the idle queue stands there with his name so
+// marked ("张丽(点钟中)"); the desk does not offer him as the next one until he is back.
+const QString ServingRequestedText = QStringLiteral("(点钟中)");
 
 QPushButton* MoveButton(const QString& text, const char* objectName, QWidget* parent)
 {
@@ -42,10 +42,10 @@ TechnicianStatusDialog::TechnicianStatusDialog(AppServices& services, QWidget* p
 
     m_idleList->setObjectName(QStringLiteral("idleList"));
     m_workingList->setObjectName(QStringLiteral("workingList"));
-    m_idleList->setColumns({ QStringLiteral("技师编号"), QStringLiteral("姓名"), QStringLiteral("状态") });
-    m_idleList->setMinimumSize(3 * 68 + 22, 300);
-    m_workingList->setColumns({ QStringLiteral("技师编号"), QStringLiteral("姓名") });
-    m_workingList->setMinimumSize(2 * 68 + 22, 300);
+    for (RowListView* view : { m_idleList, m_workingList }) {
+        view->setColumns({ QStringLiteral("技师编号"), QStringLiteral("姓名") });
+        view->setMinimumSize(2 * 68 + 22, 300);
+    }
 
     QPushButton* toWork = MoveButton(QStringLiteral(">>"), "buttonToWorking", this);
     QPushButton* toIdle = MoveButton(QStringLiteral("<<"), "buttonToIdle", this);
@@ -77,8 +77,8 @@ void TechnicianStatusDialog::fill(RowListView* view, const QStringList& numbers)
     LookedUpRows list = TechnicianRows(m_services.database, numbers);
     if (view == m_idleList) {
         for (QStringList& row : list.rows) {
-            const bool serving = m_services.session.servesKeepingTurn(row.value(NumberColumn));
-            row.append(serving ? ServingRequestedText : QString());
+            if (row.size() > 1 && m_services.session.servesKeepingTurn(row.value(NumberColumn)))
+                row[1] += ServingRequestedText;
         }
     }
     view->rows().setRows(list.rows);
