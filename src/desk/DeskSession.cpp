@@ -3,9 +3,12 @@
 #include "app/Clock.h"
 #include "app/Database.h"
 #include "app/DatabaseNotices.h"
+#include "app/HouseSettings.h"
 #include "app/SqlTransaction.h"
+#include "app/StaffLookup.h"
 #include "app/TextFormat.h"
 #include "desk/BusinessDay.h"
+#include "desk/OperatorLog.h"
 
 #include <QTimer>
 
@@ -17,6 +20,11 @@ const QString DeskSession::RoomChangedText
     = QStringLiteral("%1号房刚在另一台收银电脑上改动过,这次操作没有保存。现在显示的是它现在的样子,请核对后再操作。");
 const QString DeskSession::TechnicianChangedText = QStringLiteral(
     "技师%1刚在另一台收银电脑上上钟、下钟或排钟,这次操作没有保存。现在显示的是最新的顺序,请核对后再操作。");
+const QString DeskSession::NothingToMoveText = QStringLiteral("%1号房没有客人,不能换房!");
+const QString DeskSession::RoomNotIdleText = QStringLiteral("%1号房不是空房,不能换过去!");
+const QString DeskSession::NotInRoomText = QStringLiteral("技师%1不在%2号房上钟!");
+const QString DeskSession::ServingAlreadyText = QStringLiteral("技师%1正在上钟,不能换上!");
+const QString DeskSession::UnknownTechnicianText = QStringLiteral("没有%1号技师!");
 const QString DeskSession::ConnectionLostText = QStringLiteral("与服务器的连接已断开…正在自动重新连接。");
 const QString DeskSession::ShiftClosedAlreadyText = QStringLiteral("本班已经交班,请重新打开交班打印!");
 
@@ -36,6 +44,23 @@ qsizetype lineOf(const OpenBill& bill, const QString& number, bool unreleasedOnl
             return i;
     }
     return -1;
+}
+
+// Whether `number` kept her place in the idle queue while she serves: she stands in both lists
+// and a bill shows her as a 点钟, or `requested` says so of the line she leaves.
+bool keptTurn(const LiveState& state, const QString& number, bool requested = false)
+{
+    if (!KeepsTurnWhileServing(state.idleQueue, state.workingList, number))
+        return false;
+    if (requested)
+        return true;
+    for (const OpenBill& bill : state.bills) {
+        for (const TechnicianLine& line : bill.technicians) {
+            if (line.number == number && line.requested)
+                return true;
+        }
+    }
+    return false;
 }
 
 // The rooms whose guest mark or bill differs between `before` and `after`, in order.
@@ -402,15 +427,35 @@ Outcome<> DeskSession::setCount(const QString& room, BillCount count, int value)
     });
 }
 
+Outcome<bool> DeskSession::keepsTurn(bool requested)
+{
+    if (!requested)
+        return false;
+    QString error;
+    const bool losesTurn = HouseSettings::isOn(m_database, HouseSettings::RequestedLosesTurn, &error);
+    if (!error.isEmpty())
+        return Failure { error };
+    return !losesTurn;
+}
+
 Outcome<> DeskSession::addTechnician(const QString& room, const TechnicianLine& line)
 {
-    return changeBill(room,
-        [&line](OpenBill& bill, LiveState& state) {
-            bill.technicians.prepend(line);
-            MoveTechnician(state.idleQueue, state.workingList, line.number);
-            return true;
-        },
-        { line.number });
+    std::optional<bool> keeps; // read once, in the action's transaction
+    return act({ { room }, { line.number } }, [&](LiveState& next) -> Outcome<> {
+        if (!keeps) {
+            const Outcome<bool> read = keepsTurn(line.requested);
+            if (!read)
+                return read.setback<void>();
+            keeps = read.value();
+        }
+        OpenBill* bill = billOf(next, room);
+        if (!bill)
+            return Refusal { UnrecognisedText };
+        const bool kept = keptTurn(next, line.number);
+        bill->technicians.prepend(line);
+        BringToWork(next.idleQueue, next.workingList, line.number, *keeps, kept);
+        return {};
+    });
 }
 
 Outcome<> DeskSession::removeTechnician(const QString& room, const QString& number)
@@ -420,9 +465,9 @@ Outcome<> DeskSession::removeTechnician(const QString& room, const QString& numb
             const qsizetype line = lineOf(bill, number);
             if (line < 0)
                 return false;
+            const bool kept = keptTurn(state, number);
             bill.technicians.removeAt(line);
-            state.idleQueue.prepend(number);
-            state.workingList.removeFirst(number);
+            SendBack(state.idleQueue, state.workingList, number, true, kept);
             return true;
         },
         { number });
@@ -437,7 +482,7 @@ Outcome<> DeskSession::releaseTechnician(const QString& room, const QString& num
             const qsizetype line = lineOf(bill, number, true);
             if (line >= 0) {
                 bill.technicians[line].released = true;
-                MoveTechnician(state.workingList, state.idleQueue, number);
+                SendBack(state.idleQueue, state.workingList, number, false, keptTurn(state, number));
             }
             return true;
         },
@@ -451,23 +496,31 @@ Outcome<> DeskSession::addItem(const QString& room, const ItemLine& line, const 
     QStringList subject;
     if (!line.technician.isEmpty())
         subject.append(line.technician);
-    return changeBill(
-        room,
-        [&line, &technicianName](OpenBill& bill, LiveState& state) {
-            bill.items.prepend(line);
-            // A technician not serving the room yet comes to it as the technicians' rows bring
-            // him; one serving it already (or sent down from it) stays as he is.
-            if (!line.technician.isEmpty() && lineOf(bill, line.technician) < 0) {
-                TechnicianLine serving;
-                serving.number = line.technician;
-                serving.name = technicianName;
-                serving.requested = line.requested;
-                bill.technicians.prepend(serving);
-                MoveTechnician(state.idleQueue, state.workingList, line.technician);
-            }
-            return true;
-        },
-        subject);
+    std::optional<bool> keeps; // read once, in the action's transaction
+    return act({ { room }, subject }, [&](LiveState& next) -> Outcome<> {
+        if (!keeps) {
+            const Outcome<bool> read = keepsTurn(line.requested && !line.technician.isEmpty());
+            if (!read)
+                return read.setback<void>();
+            keeps = read.value();
+        }
+        OpenBill* bill = billOf(next, room);
+        if (!bill)
+            return Refusal { UnrecognisedText };
+        bill->items.prepend(line);
+        // A technician not serving the room yet comes to it as the technicians' rows bring
+        // him; one serving it already (or sent down from it) stays as he is.
+        if (!line.technician.isEmpty() && lineOf(*bill, line.technician) < 0) {
+            const bool kept = keptTurn(next, line.technician);
+            TechnicianLine serving;
+            serving.number = line.technician;
+            serving.name = technicianName;
+            serving.requested = line.requested;
+            bill->technicians.prepend(serving);
+            BringToWork(next.idleQueue, next.workingList, line.technician, *keeps, kept);
+        }
+        return {};
+    });
 }
 
 Outcome<> DeskSession::setItemCount(const QString& room, int line, int count)
@@ -520,7 +573,8 @@ Outcome<> DeskSession::closeRoom(const QString& room, const std::optional<QList<
             // Technicians released at checkout stand in the idle queue already.
             for (const TechnicianLine& line : bill->technicians) {
                 if (!line.released)
-                    MoveTechnician(next.workingList, next.idleQueue, line.number);
+                    SendBack(next.idleQueue, next.workingList, line.number, false,
+                        keptTurn(next, line.number, line.requested));
             }
             next.bills.remove(room);
         }
@@ -528,25 +582,128 @@ Outcome<> DeskSession::closeRoom(const QString& room, const std::optional<QList<
     });
 }
 
+Outcome<> DeskSession::moveGuest(const QString& from, const QString& to)
+{
+    if (from.isEmpty() || to.isEmpty() || from == to)
+        return Refusal { RoomNotIdleText.arg(to) };
+    const LogEntry entry {
+        .kind = LogKind::MoveGuest, .description = QStringLiteral("%1号房换到%2号房").arg(from, to), .room = to
+    };
+    return OperatorLog(m_database, *this).record(entry, [&] {
+        return act({ { from, to }, {} }, [&from, &to](LiveState& next) -> Outcome<> {
+            const bool guest = next.guestInRooms.contains(from);
+            const bool billed = next.bills.contains(from);
+            if (!guest && !billed)
+                return Refusal { NothingToMoveText.arg(from) };
+            if (next.guestInRooms.contains(to) || next.bills.contains(to))
+                return Refusal { RoomNotIdleText.arg(to) };
+            if (guest) {
+                next.guestInRooms.remove(from);
+                next.guestInRooms.insert(to);
+            }
+            if (billed)
+                next.bills.insert(to, next.bills.take(from)); // the start time goes with it
+            return {};
+        });
+    });
+}
+
+Outcome<> DeskSession::replaceTechnician(
+    const QString& room, const QString& oldNumber, const QString& newNumber, const QString& newName, bool requested)
+{
+    if (newNumber.isEmpty() || newNumber == oldNumber)
+        return Refusal { ServingAlreadyText.arg(newNumber) };
+    const LogEntry entry { .kind = LogKind::ReplaceTechnician,
+        .description
+        = QStringLiteral("%1号房技师%2换成技师%3(%4)")
+              .arg(room, oldNumber, newNumber, requested ? QStringLiteral("点钟") : QStringLiteral("轮钟")),
+        .room = room };
+    return OperatorLog(m_database, *this).record(entry, [&]() -> Outcome<> {
+        const StaffName staff = LookUpStaffName(m_database, newNumber);
+        if (!staff.error.isEmpty())
+            return Failure { staff.error };
+        if (!staff.found)
+            return Refusal { UnknownTechnicianText.arg(newNumber) };
+        const QString name = newName.isEmpty() ? staff.name : newName;
+        std::optional<bool> keeps; // read once, in the action's transaction
+        return act({ { room }, { oldNumber, newNumber } }, [&](LiveState& next) -> Outcome<> {
+            if (!keeps) {
+                const Outcome<bool> read = keepsTurn(requested);
+                if (!read)
+                    return read.setback<void>();
+                keeps = read.value();
+            }
+            OpenBill* bill = billOf(next, room);
+            const qsizetype line = bill ? lineOf(*bill, oldNumber, true) : -1;
+            if (line < 0)
+                return Refusal { NotInRoomText.arg(oldNumber, room) };
+            const bool serving = next.workingList.contains(newNumber)
+                || std::any_of(next.bills.cbegin(), next.bills.cend(),
+                    [&newNumber](const OpenBill& open) { return lineOf(open, newNumber, true) >= 0; });
+            if (serving)
+                return Refusal { ServingAlreadyText.arg(newNumber) };
+
+            TechnicianLine& taken = bill->technicians[line];
+            SendBack(next.idleQueue, next.workingList, oldNumber, true, keptTurn(next, oldNumber, taken.requested));
+            taken.number = newNumber;
+            taken.name = name;
+            taken.requested = requested;
+            for (ItemLine& item : bill->items) {
+                if (item.technician == oldNumber) {
+                    item.technician = newNumber;
+                    item.requested = requested;
+                }
+            }
+            BringToWork(next.idleQueue, next.workingList, newNumber, *keeps);
+            return {};
+        });
+    });
+}
+
 // --- the technicians' queues ----------------------------------------------------------------
 
-Outcome<> DeskSession::moveToWorking(const QString& number)
+QStringList DeskSession::offeredTechnicians() const
 {
-    return changeQueues(
-        number, [&number](LiveState& next) { MoveTechnician(next.idleQueue, next.workingList, number); });
+    return OfferedTechnicians(m_state.idleQueue, m_state.workingList);
 }
 
-Outcome<> DeskSession::moveToIdle(const QString& number)
+QString DeskSession::nextTechnician() const
 {
-    return changeQueues(
-        number, [&number](LiveState& next) { MoveTechnician(next.workingList, next.idleQueue, number); });
+    const QStringList offered = offeredTechnicians();
+    return offered.isEmpty() ? QString() : offered.first();
 }
 
-Outcome<> DeskSession::returnToIdleHead(const QString& number)
+bool DeskSession::servesKeepingTurn(const QString& number) const
 {
-    return changeQueues(number, [&number](LiveState& next) {
-        next.idleQueue.prepend(number);
-        next.workingList.removeFirst(number);
+    return KeepsTurnWhileServing(m_state.idleQueue, m_state.workingList, number);
+}
+
+Outcome<> DeskSession::moveToWorking(const QString& number, bool requested)
+{
+    std::optional<bool> keeps; // read once, in the action's transaction
+    return act({ {}, { number } }, [&](LiveState& next) -> Outcome<> {
+        if (!keeps) {
+            const Outcome<bool> read = keepsTurn(requested);
+            if (!read)
+                return read.setback<void>();
+            keeps = read.value();
+        }
+        BringToWork(next.idleQueue, next.workingList, number, *keeps, keptTurn(next, number));
+        return {};
+    });
+}
+
+Outcome<> DeskSession::moveToIdle(const QString& number, bool requested)
+{
+    return changeQueues(number, [&number, requested](LiveState& next) {
+        SendBack(next.idleQueue, next.workingList, number, false, keptTurn(next, number, requested));
+    });
+}
+
+Outcome<> DeskSession::returnToIdleHead(const QString& number, bool requested)
+{
+    return changeQueues(number, [&number, requested](LiveState& next) {
+        SendBack(next.idleQueue, next.workingList, number, true, keptTurn(next, number, requested));
     });
 }
 

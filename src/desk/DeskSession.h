@@ -57,6 +57,12 @@ public:
     // desk showed it: nothing is written and the desk shows it as it is now.
     static const QString RoomChangedText;
     static const QString TechnicianChangedText;
+    // 换房 and 换技师 refused.
+    static const QString NothingToMoveText; // "%1号房没有客人,不能换房!"
+    static const QString RoomNotIdleText; // "%1号房不是空房,不能换过去!"
+    static const QString NotInRoomText; // "技师%1不在%2号房上钟!"
+    static const QString ServingAlreadyText; // "技师%1正在上钟,不能换上!"
+    static const QString UnknownTechnicianText; // "没有%1号技师!"
 
     // How often a desk on a server looks whether another desk changed the live state, in case
     // a notice of it was lost (milliseconds).
@@ -94,13 +100,16 @@ public:
     Outcome<> replaceBill(const QString& room, const OpenBill& bill);
     Outcome<> setCount(const QString& room, BillCount count, int value);
     // The technician joins the room's lines (on top) and moves from the idle queue to the
-    // tail of the working list.
+    // tail of the working list. A 点钟 (line.requested) keeps her place in the idle queue while
+    // she serves, unless the house ticked "点钟保留轮次" off (see keepsTurn()).
     Outcome<> addTechnician(const QString& room, const TechnicianLine& line);
     // The first line of `number` leaves the room; he goes back to the head of the idle queue,
-    // keeping his turn, and leaves the working list.
+    // keeping his turn, and leaves the working list (one who kept his place while serving a
+    // 点钟 is there already).
     Outcome<> removeTechnician(const QString& room, const QString& number);
     // "下钟": the first unreleased line of `number` is marked released and he moves from the
-    // working list to the tail of the idle queue. A technician released already changes
+    // working list to the tail of the idle queue, or, having kept his place while serving a
+    // 点钟, stands at that place again. A technician released already changes
     // nothing.
     Outcome<> releaseTechnician(const QString& room, const QString& number);
     // A line of the menu joins the room's item lines (on top). Its technician, when the room
@@ -114,23 +123,47 @@ public:
     // The lines as checkout hands them back ("继续"): clocks entered, release marks kept.
     Outcome<> replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines);
     // The stay ends, settled or voided: the bill (or the guest mark) goes and the technicians
-    // of the room not released yet go back to the tail of the idle queue. An idle room
-    // changes nothing.
+    // of the room not released yet go back to the tail of the idle queue (those who kept
+    // their place while serving a 点钟 to that place). An idle room changes nothing.
     Outcome<> closeRoom(const QString& room);
     // The same, with the bill's lines first replaced by `lines` as checkout hands them back,
     // in one change: the technicians go back to the queue in checkout's order.
     Outcome<> closeRoom(const QString& room, const QList<TechnicianLine>& lines);
+    // "换房": the guest mark or the open bill of `from` (its start time, counts, technicians,
+    // item lines and goods) goes to the idle room `to`, whose clocks thus run on; logged in the
+    // operator log in the same transaction. Refused when `from` has nothing or `to` is not idle.
+    Outcome<> moveGuest(const QString& from, const QString& to);
+    // "换技师": the first unreleased line of `oldNumber` in the room goes to `newNumber` (its
+    // clocks, and the item lines the old one served); the old one goes back to the head of
+    // the idle queue as removeTechnician() sends him, the new one comes to work as
+    // addTechnician() brings him, with the 点钟 mark `requested`. Logged in the same
+    // transaction. Refused when the old one does not serve the room, the new one is unknown or
+    // serves already.
+    Outcome<> replaceTechnician(const QString& room, const QString& oldNumber, const QString& newNumber,
+        const QString& newName, bool requested);
 
     // --- the technicians' queues ------------------------------------------------------------
 
     const TechnicianQueue& idleQueue() const { return m_state.idleQueue; }
     const TechnicianQueue& workingList() const { return m_state.workingList; }
-    // MoveTechnician between the two lists (the status board's ">>" and "<<").
-    Outcome<> moveToWorking(const QString& number);
-    Outcome<> moveToIdle(const QString& number);
+    // The technicians the desk offers for a room, head first: the idle queue without those
+    // who kept their place in it while they serve a 点钟.
+    QStringList offeredTechnicians() const;
+    // "下一位": the first of them; empty when there is none.
+    QString nextTechnician() const;
+    // Whether `number` serves a 点钟 keeping his place in the idle queue (the status board
+    // marks him there).
+    bool servesKeepingTurn(const QString& number) const;
+    // MoveTechnician between the two lists (the status board's ">>" and "<<"). A technician
+    // brought to a room as a 点钟 (`requested`) keeps his place in the idle queue as
+    // addTechnician() keeps it; one who kept it goes back to it.
+    Outcome<> moveToWorking(const QString& number) { return moveToWorking(number, false); }
+    Outcome<> moveToWorking(const QString& number, bool requested);
+    Outcome<> moveToIdle(const QString& number) { return moveToIdle(number, false); }
+    Outcome<> moveToIdle(const QString& number, bool requested);
     // A technician taken off a room keeps his turn: head of the idle queue, out of the working
-    // list.
-    Outcome<> returnToIdleHead(const QString& number);
+    // list; one who kept his place there while serving a 点钟 (`requested`: his line) stays at it.
+    Outcome<> returnToIdleHead(const QString& number, bool requested = false);
 
     // --- the day's rota ---------------------------------------------------------------------
 
@@ -242,6 +275,9 @@ private:
     static OpenBill* billOf(LiveState& state, const QString& room);
     Outcome<> changeBill(const QString& room, const std::function<bool(OpenBill&, LiveState&)>& change,
         const QStringList& technicians = {});
+    // Whether a 点钟 keeps its turn: the house's rule as stored, read in the open transaction
+    // so that every desk of the house obeys the same one. `requested` false is never kept.
+    Outcome<bool> keepsTurn(bool requested);
     // A change of the technicians' lists alone.
     Outcome<> changeQueues(const QString& number, const std::function<void(LiveState&)>& change);
 

@@ -27,6 +27,8 @@ inline const QString Permissions = QStringLiteral("权限设置");
 inline const QString Accounts = QStringLiteral("帐户管理");
 inline const QString Backup = QStringLiteral("数据备份");
 inline const QString Restore = QStringLiteral("数据恢复");
+inline const QString MoveGuest = QStringLiteral("换房");
+inline const QString ReplaceTechnician = QStringLiteral("换技师");
 
 // Every kind, in the order the log window offers them.
 QStringList all();

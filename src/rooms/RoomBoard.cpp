@@ -155,3 +155,15 @@ bool RoomBoard::applyQuickNumbering(int group, const QList<qint32>& numbers, Mes
         m_groups[group].rooms.numbers[room - 1] = numbers[room - 1];
     return save(group, messages);
 }
+
+QStringList RoomBoard::idleRoomNumbers(const DeskSession& session) const
+{
+    QStringList rooms;
+    for (int group = 0; group < groupCount(); ++group) {
+        for (int room = 1; room <= RoomNumbers::RoomCount; ++room) {
+            if (hasOwnNumber(group, room) && isIdle(group, room, session))
+                rooms.append(numberText(group, room));
+        }
+    }
+    return rooms;
+}

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class MessageService;
 class DeskSession;
@@ -51,6 +52,9 @@ public:
     // A room can take a guest only with a number that no other room has; 0 means unnumbered.
     bool hasOwnNumber(int group, int room) const;
     bool isIdle(int group, int room, const DeskSession& session) const;
+    // The numbers of the rooms that may take a guest now (idle, numbered alone), group by
+    // group, room by room: where "换房" may send one.
+    QStringList idleRoomNumbers(const DeskSession& session) const;
 
     // The refusal of giving a room this number (the room is in use, or another room shows the
     // number; the room's own number counts too), or empty when the change may be made.

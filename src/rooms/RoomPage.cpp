@@ -6,7 +6,9 @@
 #include "app/TextFormat.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "rooms/ChangeTechnicianDialog.h"
 #include "rooms/ClockWatch.h"
+#include "rooms/MoveGuestDialog.h"
 #include "rooms/QuickNumberingDialog.h"
 #include "rooms/RoomBoard.h"
 #include "rooms/RoomCell.h"
@@ -15,6 +17,7 @@
 #include "rooms/RoomState.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -98,6 +101,12 @@ RoomPage::RoomPage(int groupIndex, RoomBoard& board, AppServices& services, QWid
         connect(cell, &RoomCell::lampClicked, this, [this, room] { openRoomService(room); });
         connect(cell, &RoomCell::numberClicked, this, [this, room] { editNumber(room); });
         connect(cell, &RoomCell::seatClicked, this, [this, room] { editSeats(room); });
+        cell->lamp()->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(cell->lamp(), &QWidget::customContextMenuRequested, this, [this, room, cell](const QPoint& at) {
+            QMenu* menu = roomMenu(room);
+            menu->exec(cell->lamp()->mapToGlobal(at));
+            delete menu;
+        });
         m_cells.append(cell);
     }
     grid->setCells(m_cells);
@@ -186,7 +195,7 @@ void RoomPage::showLamp(int room, const QString& number)
     // when its clocks end.
     QStringList tip;
     if (state == RoomState::InService && !text.trimmed().isEmpty())
-        tip << text.trimmed();
+        tip << RoomStates::technicianCalls(*m_services.session.bill(number));
     if (clock)
         tip << clockToolTip(*clock);
     lamp->setToolTip(tip.isEmpty() ? RoomLamp::StateToolTip : tip.join(u'\n'));
@@ -259,6 +268,42 @@ void RoomPage::editSeats(int room)
         return;
     m_board.setSeats(m_groupIndex, room, LeadingInt(dialog.enteredText()), m_services.messages);
     refreshRoom(room);
+}
+
+QMenu* RoomPage::roomMenu(int room)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("roomMenu"));
+    const RoomState state = this->room(room) ? m_services.session.roomState(numberText(room)) : RoomState::Idle;
+    QAction* move = menu->addAction(QStringLiteral("换房"), this, [this, room] { moveGuest(room); });
+    move->setObjectName(QStringLiteral("moveGuestAction"));
+    move->setEnabled(state != RoomState::Idle);
+    QAction* change = menu->addAction(QStringLiteral("换技师"), this, [this, room] { changeTechnician(room); });
+    change->setObjectName(QStringLiteral("changeTechnicianAction"));
+    change->setEnabled(state == RoomState::InService);
+    return menu;
+}
+
+void RoomPage::moveGuest(int room)
+{
+    if (!this->room(room))
+        return;
+    const QString number = numberText(room);
+    if (m_services.session.roomState(number) == RoomState::Idle)
+        return;
+    MoveGuestDialog dialog(m_services, number, m_board.idleRoomNumbers(m_services.session), this);
+    dialog.exec(); // the lamps follow the session's roomChanged
+}
+
+void RoomPage::changeTechnician(int room)
+{
+    if (!this->room(room))
+        return;
+    const QString number = numberText(room);
+    if (m_services.session.roomState(number) != RoomState::InService)
+        return;
+    ChangeTechnicianDialog dialog(m_services, number, this);
+    dialog.exec();
 }
 
 void RoomPage::runQuickNumbering()

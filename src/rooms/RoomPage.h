@@ -7,6 +7,7 @@
 
 struct AppServices;
 class ClockWatch;
+class QMenu;
 class QScrollArea;
 class RoomBoard;
 class RoomCell;
@@ -56,6 +57,15 @@ public:
     void openRoomService(int room);
     void editNumber(int room);
     void editSeats(int room);
+
+    // The menu of a right click on a room's lamp: "换房" for a room with a guest or a bill,
+    // "换技师" for a room in service (object names moveGuestAction, changeTechnicianAction),
+    // each disabled otherwise. The caller owns it.
+    QMenu* roomMenu(int room);
+    // "换房": the guest of the room, with its bill, goes to an idle room chosen in a dialog.
+    void moveGuest(int room);
+    // "换技师": a technician of the room in service gives his place to another.
+    void changeTechnician(int room);
 
 private:
     void refreshRoom(int room);

@@ -37,6 +37,16 @@ QString technicianNumbers(const OpenBill& bill)
     return numbers;
 }
 
+QString technicianCalls(const OpenBill& bill)
+{
+    QStringList calls;
+    for (const TechnicianLine& line : bill.technicians) {
+        calls << (line.released ? QStringLiteral("*") : QString()) + line.number
+                + (line.requested ? QStringLiteral("(点)") : QStringLiteral("(轮)"));
+    }
+    return calls.join(u' ');
+}
+
 RoomServiceRequest requestForLamp(
     const DeskSession& session, const QString& roomNumber, const QString& lampText, bool* unrecognised)
 {

@@ -24,6 +24,9 @@ RoomState stateOfLampText(const QString& lampText);
 // The number of every technician line, top first, each followed by one blank; a technician
 // released at checkout shows with "*" before his number.
 QString technicianNumbers(const OpenBill& bill);
+// The same for the lamp's tooltip, each number marked with how the guest took him: "03(点)"
+// asked for by number, "05(轮)" the next in the queue; "*01(轮)" released.
+QString technicianCalls(const OpenBill& bill);
 
 // What the room service dialog is opened with after a click on a lamp showing `lampText`.
 // A lamp that shows a service for a room without a bill sets `unrecognised`; the room is

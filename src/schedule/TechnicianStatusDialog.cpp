@@ -16,6 +16,9 @@
 namespace {
 
 constexpr int NumberColumn = 0;
+// A technician serving a 点钟 who keeps his place in the idle queue stands there with his name so
+// marked ("张丽(点钟中)"); the desk does not offer him as the next one until he is back.
+const QString ServingRequestedText = QStringLiteral("(点钟中)");
 
 QPushButton* MoveButton(const QString& text, const char* objectName, QWidget* parent)
 {
@@ -71,7 +74,13 @@ TechnicianStatusDialog::TechnicianStatusDialog(AppServices& services, QWidget* p
 
 void TechnicianStatusDialog::fill(RowListView* view, const QStringList& numbers)
 {
-    const LookedUpRows list = TechnicianRows(m_services.database, numbers);
+    LookedUpRows list = TechnicianRows(m_services.database, numbers);
+    if (view == m_idleList) {
+        for (QStringList& row : list.rows) {
+            if (row.size() > 1 && m_services.session.servesKeepingTurn(row.value(NumberColumn)))
+                row[1] += ServingRequestedText;
+        }
+    }
     view->rows().setRows(list.rows);
     for (const QString& error : list.errors)
         m_services.messages.inform(error);

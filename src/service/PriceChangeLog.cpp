@@ -59,10 +59,6 @@ bool WritePricesLogged(AppServices& services, const ServiceSettings& settings)
     return true;
 }
 
-namespace {
-
-// Sets the house's switch `name` with its operator-log row `description`, in one transaction;
-// a failure is said to the user.
 bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const QString& description)
 {
     const Outcome<> stored
@@ -76,8 +72,6 @@ bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const Q
         services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
     return stored.ok();
 }
-
-} // namespace
 
 bool WriteReductionApprovalLogged(AppServices& services, bool on)
 {

@@ -12,6 +12,10 @@ struct ServiceSettings;
 // could not be written leaves no row. Failures are shown; returns whether the prices changed.
 bool WritePricesLogged(AppServices& services, const ServiceSettings& settings);
 
+// Sets the house's switch `name` with its operator-log row `description` ("<caption>:开"), in
+// one transaction. Failures are shown; returns whether the switch is stored as asked.
+bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const QString& description);
+
 // Turns the house's switch "减单需授权" on or off with its row in the operator log, in one
 // transaction. Failures are shown; returns whether the switch is stored as asked.
 bool WriteReductionApprovalLogged(AppServices& services, bool on);

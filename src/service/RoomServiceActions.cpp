@@ -5,6 +5,8 @@
 #include "service/Bill.h"
 #include "service/BillReduction.h"
 
+#include <algorithm>
+
 RoomServiceActions::RoomServiceActions(Database& database, DeskSession& session)
     : m_database(database)
     , m_session(session)
@@ -32,7 +34,11 @@ Outcome<> RoomServiceActions::withLines(
 Outcome<> RoomServiceActions::addTechnician(
     const QString& room, const QString& number, const QList<TechnicianLine>& lines)
 {
-    return withLines(room, lines, [this, &number] { return m_session.moveToWorking(number); });
+    // The line added stands on top; a 点钟 keeps its turn as the house's rule says.
+    const auto added = std::find_if(
+        lines.cbegin(), lines.cend(), [&number](const TechnicianLine& line) { return line.number == number; });
+    const bool requested = added != lines.cend() && added->requested;
+    return withLines(room, lines, [this, &number, requested] { return m_session.moveToWorking(number, requested); });
 }
 
 Outcome<> RoomServiceActions::loggingReduction(const QString& room, const std::optional<ServiceSettings>& prices,
@@ -62,7 +68,8 @@ Outcome<> RoomServiceActions::removeTechnician(const QString& room, const Techni
     return loggingReduction(room, prices, approver, [&]() -> Outcome<> {
         if (removed.released)
             return withLines(room, lines, {});
-        return withLines(room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number); });
+        return withLines(
+            room, lines, [this, &removed] { return m_session.returnToIdleHead(removed.number, removed.requested); });
     });
 }
 
@@ -133,8 +140,10 @@ Outcome<> RoomServiceActions::endStay(
     }
     if (const Outcome<> closed = m_session.closeRoom(room); !closed)
         return closed;
+    // A room without a bill keeps no 点钟 marks: one of its technicians who stands in both
+    // lists kept her place while she served it.
     for (const QString& number : unbilled) {
-        if (const Outcome<> returned = m_session.moveToIdle(number); !returned)
+        if (const Outcome<> returned = m_session.moveToIdle(number, true); !returned)
             return returned;
     }
     if (!transaction.commit())

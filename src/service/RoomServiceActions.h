@@ -30,7 +30,8 @@ class RoomServiceActions
 public:
     RoomServiceActions(Database& database, DeskSession& session);
 
-    // "添加": the technician leaves the idle queue for the tail of the working list.
+    // "添加": the technician leaves the idle queue for the tail of the working list; a 点钟
+    // (his line in `lines` marked requested) keeps his place in it as the house's rule says.
     Outcome<> addTechnician(const QString& room, const QString& number, const QList<TechnicianLine>& lines);
     // "删除": the technician goes back to the head of the idle queue, keeping his turn, and
     // leaves the working list. One released at checkout stands in the idle queue already. A

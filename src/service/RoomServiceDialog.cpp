@@ -137,7 +137,7 @@ RoomServiceDialog::RoomServiceDialog(AppServices& services, const RoomServiceReq
     }
     noteStoredBill();
     fillGoodsBox();
-    m_technicianBox->addItems(m_services.session.idleQueue().numbers());
+    m_technicianBox->addItems(m_services.session.offeredTechnicians());
     m_technicianBox->setCurrentIndex(-1);
     m_technicianBox->setEditText(ChooseTechnicianText);
     fillItemBoxes();
@@ -481,7 +481,7 @@ void RoomServiceDialog::offerIdleTechnicians()
 {
     const QString shown = m_technicianBox->currentText();
     m_technicianBox->clear();
-    m_technicianBox->addItems(m_services.session.idleQueue().numbers());
+    m_technicianBox->addItems(m_services.session.offeredTechnicians());
     const int item = m_technicianBox->findText(shown);
     m_technicianBox->setCurrentIndex(item);
     if (item < 0) {

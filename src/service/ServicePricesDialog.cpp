@@ -38,6 +38,7 @@ QString priceRefusal(const TypedReading& reading, const QString& field, const Ty
 
 const QString CallingVoiceCaption = QStringLiteral("上钟时语音呼叫技师");
 const QString DueVoiceCaption = QStringLiteral("到钟时语音提醒");
+const QString RequestedTurnCaption = QStringLiteral("点钟保留轮次");
 
 } // namespace
 
@@ -114,6 +115,12 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     voices->setSpacing(24);
     voices->addWidget(m_callingVoice);
     voices->addWidget(m_dueVoice);
+    // A 点钟 keeps its turn until turned off; the switch names the loss.
+    m_requestedTurn = new QCheckBox(RequestedTurnCaption, this);
+    m_requestedTurn->setObjectName(QStringLiteral("requestedTurnBox"));
+    m_requestedTurn->setToolTip(QStringLiteral("客人点号的技师上钟时仍排在空闲技师列表原来的位置,下钟后回到原位"));
+    m_requestedTurn->setChecked(!HouseSettings::isOn(m_services.database, HouseSettings::RequestedLosesTurn));
+    voices->addWidget(m_requestedTurn);
     voices->addStretch(1);
     layout->addLayout(voices);
     layout->addLayout(OkCancelRow(this, &ok));
@@ -197,5 +204,9 @@ void ServicePricesDialog::confirm()
         if (announcement.spoken == HouseSettings::isOn(m_services.database, announcement.silenced))
             WriteAnnouncementLogged(m_services, announcement.silenced, announcement.caption, announcement.spoken);
     }
+    const bool keepsTurn = m_requestedTurn->isChecked();
+    if (keepsTurn == HouseSettings::isOn(m_services.database, HouseSettings::RequestedLosesTurn))
+        WriteSwitchLogged(m_services, HouseSettings::RequestedLosesTurn, !keepsTurn,
+            RequestedTurnCaption + (keepsTurn ? u":开" : u":关"));
     accept();
 }

@@ -43,4 +43,5 @@ private:
     QCheckBox* m_reductionApproval;
     QCheckBox* m_callingVoice;
     QCheckBox* m_dueVoice;
+    QCheckBox* m_requestedTurn;
 };

@@ -225,7 +225,7 @@ private slots:
         OpenRoom(env, Room, { u"01"_s }, 1);
         QCOMPARE(lamp->minutesText(), u"0分钟"_s); // at once, with the bill
         QCOMPARE(lamp->alert(), ClockAlert::Normal);
-        QCOMPARE(lamp->toolTip(), u"01\n已上钟0分钟, 11:00:00到钟"_s);
+        QCOMPARE(lamp->toolTip(), u"01(轮)\n已上钟0分钟, 11:00:00到钟"_s);
 
         At(env, watch, 61);
         QCOMPARE(lamp->minutesText(), u"1分钟"_s);
@@ -239,7 +239,7 @@ private slots:
 
         At(env, watch, 3600);
         QCOMPARE(lamp->alert(), ClockAlert::Due);
-        QCOMPARE(lamp->toolTip(), u"01\n已上钟60分钟, 已到钟"_s);
+        QCOMPARE(lamp->toolTip(), u"01(轮)\n已上钟60分钟, 已到钟"_s);
         QCOMPARE(env.sound.count, 1);
         QCOMPARE(watch.dueRooms(), QStringList { Room });
         QCOMPARE(due.count(), 1);

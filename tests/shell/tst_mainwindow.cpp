@@ -481,7 +481,7 @@ private slots:
         RoomPage* page = window.roomPages().first();
         QCOMPARE(page->lampText(5), u"03 02 "_s);
         QCOMPARE(page->lampText(18), u"15 11 *08 07 "_s);
-        QCOMPARE(page->room(18)->lamp()->toolTip(), u"15 11 *08 07\n已上钟40分钟, 17:01:50到钟"_s);
+        QCOMPARE(page->room(18)->lamp()->toolTip(), u"15(轮) 11(轮) *08(轮) 07(轮)\n已上钟40分钟, 17:01:50到钟"_s);
         QCOMPARE(page->room(3)->lamp()->toolTip(), RoomLamp::StateToolTip);
         QCOMPARE(page->room(1)->lamp()->minutesText(), u"40分钟"_s);
         QCOMPARE(page->room(5)->lamp()->alert(), ClockAlert::Warning);
