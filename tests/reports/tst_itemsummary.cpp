@@ -18,6 +18,7 @@
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
