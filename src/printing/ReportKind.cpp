@@ -95,26 +95,26 @@ QString headerAt(const QList<std::pair<int, QString>>& captions)
 
 ReportKindLayout splitSalarySheet()
 {
-    // Ten amount columns of 56 pixels between the name and the signature.
+    // Ten amount columns between the name and the signature, those of four characters wider.
     constexpr int First = 120;
-    constexpr int Width = 56;
-    const QStringList amounts { QStringLiteral("工资"), QStringLiteral("补贴"), QStringLiteral("所得税"),
-        QStringLiteral("罚款"), QStringLiteral("工衣"), QStringLiteral("借款"), QStringLiteral("实发工资"),
-        QStringLiteral("项目提成"), QStringLiteral("点钟加提"), QStringLiteral("提成合计") };
+    const QList<std::pair<QString, int>> amounts { { QStringLiteral("工资"), 56 }, { QStringLiteral("补贴"), 48 },
+        { QStringLiteral("所得税"), 50 }, { QStringLiteral("罚款"), 48 }, { QStringLiteral("工衣"), 48 },
+        { QStringLiteral("借款"), 48 }, { QStringLiteral("实发工资"), 60 }, { QStringLiteral("项目提成"), 60 },
+        { QStringLiteral("点钟加提"), 60 }, { QStringLiteral("提成合计"), 60 } };
     QList<std::pair<int, QString>> captions { { 40, QStringLiteral("编号") }, { 82, QStringLiteral("姓名") } };
     ReportKindLayout layout;
     layout.gridLines = { 30, 31, 70 };
     layout.cells = { { 0, 36, 0, Body }, { 1, 76, 0, Body } };
+    int left = First;
     for (int i = 0; i < amounts.size(); ++i) {
-        const int left = First + i * Width;
-        const int captionWidth = 13 * int(amounts[i].size());
-        captions.append({ left + (Width - captionWidth) / 2, amounts[i] });
+        const auto& [caption, width] = amounts[i];
+        captions.append({ left + (width - 13 * int(caption.size())) / 2, caption });
         layout.gridLines.append(left);
         layout.cells.append({ 2 + i, left + 4, 0, Body });
+        left += width;
     }
-    const int signature = First + int(amounts.size()) * Width;
-    captions.append({ signature + 19, QStringLiteral("签名") });
-    layout.gridLines << signature << 744 << 745;
+    captions.append({ left + (744 - left - 26) / 2, QStringLiteral("签名") });
+    layout.gridLines << left << 744 << 745;
     layout.headerText = headerAt(captions);
     layout.totalColumn = 8; // 实发工资, as on the sheet without the split
     return layout;

@@ -206,7 +206,10 @@ void ServiceSummaryWindow::print()
     // Each page adds its own total of the amount (items) or the commission (technicians).
     DialogPrintProgress progress(this);
     PrintListReport(m_list->rows(),
-        { m_services.session.companyName(), windowTitle(),
+        { m_services.session.companyName(),
+            QStringLiteral("%1  %2 至 %3")
+                .arg(windowTitle(), m_start->dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                    m_end->dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
             m_kind == Kind::Items ? ReportKind::ItemSummary : ReportKind::TechnicianCallSummary },
         { m_services.printers, m_services.messages, m_services.clock, progress, this });
 }
