@@ -34,7 +34,7 @@ struct Pay
     Money items; // the item lines of the menu she served
     Money supplement; // the 点钟 supplements of her requested clocks
 
-    Money total() const { return formula + items + supplement; }
+    Money sum() const { return formula + items + supplement; }
 };
 
 // Every technician number with a commission of any kind stamped from `start` to `end`, both

@@ -210,7 +210,7 @@ void SalarySheetDialog::generate()
         if (m_split) {
             m_sheet->rows().setCell(row, SalaryColumn::ItemCommission, earned.items.text());
             m_sheet->rows().setCell(row, SalaryColumn::Supplement, earned.supplement.text());
-            m_sheet->rows().setCell(row, SalaryColumn::CommissionTotal, earned.total().text());
+            m_sheet->rows().setCell(row, SalaryColumn::CommissionTotal, earned.sum().text());
         }
         updateNetPay(row);
     }

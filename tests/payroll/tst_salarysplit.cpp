@@ -157,7 +157,7 @@ private slots:
         const auto pay = SalarySheet::pay(env.database, PeriodStart, Opened);
         QVERIFY(pay.ok());
         QCOMPARE(pay.value().value(u"07"_s).items, Money::fromFen(5234));
-        QCOMPARE(pay.value().value(u"07"_s).total(), Money::fromFen(35784));
+        QCOMPARE(pay.value().value(u"07"_s).sum(), Money::fromFen(35784));
         QCOMPARE(pay.value().value(u"09"_s).supplement, Money::fromFen(300));
     }
 
