@@ -1,9 +1,11 @@
 #include "payroll/CommissionFormulaDialog.h"
 
+#include "app/HouseSettings.h"
 #include "app/MessageService.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
 #include "app/SetbackMessage.h"
+#include "app/TypedNumber.h"
 #include "desk/AppServices.h"
 #include "desk/OperatorLog.h"
 #include "payroll/CommissionFormulaStore.h"
@@ -38,6 +40,7 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
     , m_amountEdit(new QLineEdit(this))
     , m_freeClockBox(new QComboBox(this))
     , m_washEdit(new QLineEdit(this))
+    , m_supplementEdit(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("commissionFormulaDialog"));
     setWindowTitle(QStringLiteral("技师公式设置"));
@@ -56,6 +59,8 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
     m_freeClockBox->setFixedWidth(70);
     m_washEdit->setObjectName(QStringLiteral("washEdit"));
     m_washEdit->setFixedWidth(70);
+    m_supplementEdit->setObjectName(QStringLiteral("supplementEdit"));
+    m_supplementEdit->setFixedWidth(70);
 
     auto* massage = new QGroupBox(QStringLiteral("按摩提成"), this);
     auto* massageGrid = new QGridLayout(massage);
@@ -72,9 +77,16 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
     washRow->addWidget(new QLabel(QStringLiteral("元/钟"), wash));
     washRow->addStretch(1);
 
+    auto* supplement = new QGroupBox(QStringLiteral("点钟加提"), this);
+    auto* supplementRow = new QHBoxLayout(supplement);
+    supplementRow->addWidget(m_supplementEdit);
+    supplementRow->addWidget(new QLabel(QStringLiteral("元/钟"), supplement));
+    supplementRow->addStretch(1);
+
     auto* boxes = new QVBoxLayout;
     boxes->addWidget(massage);
     boxes->addWidget(wash);
+    boxes->addWidget(supplement);
     auto* top = new QHBoxLayout;
     top->setSpacing(14);
     top->addWidget(m_orders, 0, Qt::AlignTop);
@@ -96,6 +108,15 @@ CommissionFormulaDialog::CommissionFormulaDialog(AppServices& services, QWidget*
     m_loaded = stored.ok();
     if (!stored)
         ShowSetback(m_services.messages, stored);
+    QString supplementError;
+    m_storedSupplement = Money::fromFen(
+        HouseSettings::figure(m_services.database, HouseSettings::RequestedSupplement, &supplementError));
+    if (!supplementError.isEmpty()) {
+        m_loaded = false;
+        if (stored)
+            m_services.messages.inform(supplementError, {}, MessageService::Icon::Warning);
+    }
+    m_supplementEdit->setText(m_storedSupplement.text());
     // A missing row shows the orders without amounts, so that the formula can be set again.
     showFormula(stored ? stored.value().value_or(CommissionFormula {}) : CommissionFormula {});
 }
@@ -158,13 +179,35 @@ void CommissionFormulaDialog::confirm()
         showRefusedEntry(typed.refusedEntry);
         return;
     }
+    // The supplement per clock: an amount to the fen, never negative; an emptied field is 0.
+    const TypedRule supplementRule = TypedRule { 2, Decimal::whole(MaxUnitPriceYuan), true, true };
+    const TypedReading supplementRead = ReadTyped(m_supplementEdit->text(), supplementRule);
+    if (!supplementRead.ok()) {
+        m_services.messages.inform(TypedRetypeText(supplementRead.problem, QStringLiteral("点钟加提"), supplementRule));
+        m_supplementEdit->setFocus();
+        m_supplementEdit->selectAll();
+        return;
+    }
+    const Money supplement = TypedMoney(supplementRead);
     const CommissionFormula& formula = typed.formula;
-    const LogEntry entry { .kind = LogKind::CommissionFormula,
-        .description = QStringLiteral("提成公式改为: 第1钟%1 第2钟%2 第3钟%3 第4钟起%4 洗脚%5 每%6个钟送一个钟")
-                           .arg(formula.massage1, formula.massage2, formula.massage3, formula.massageall, formula.wash,
-                               formula.avertime) };
-    const Outcome<> saved = OperatorLog(m_services.database, m_services.session).record(entry, [&] {
-        return CommissionFormulaStore(m_services.database).save(formula);
+    QString description = QStringLiteral("提成公式改为: 第1钟%1 第2钟%2 第3钟%3 第4钟起%4 洗脚%5 每%6个钟送一个钟")
+                              .arg(formula.massage1, formula.massage2, formula.massage3, formula.massageall,
+                                  formula.wash, formula.avertime);
+    // A house that never used the supplement keeps its log rows as they always read.
+    if (!supplement.isZero() || supplement != m_storedSupplement)
+        description += QStringLiteral(" 点钟加提%1元/钟").arg(supplement.text());
+    const LogEntry entry { .kind = LogKind::CommissionFormula, .description = description };
+    const Outcome<> saved = OperatorLog(m_services.database, m_services.session).record(entry, [&]() -> Outcome<> {
+        const Outcome<> written = CommissionFormulaStore(m_services.database).save(formula);
+        if (!written)
+            return written;
+        if (supplement == m_storedSupplement)
+            return {};
+        const QString error
+            = HouseSettings::setFigure(m_services.database, HouseSettings::RequestedSupplement, supplement.fen());
+        if (!error.isEmpty())
+            return Failure { error };
+        return {};
     });
     if (!saved)
         ShowSetback(m_services.messages, saved);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "payroll/CommissionFormula.h"
 
 #include <QDialog>
@@ -15,6 +16,8 @@ class RowListView;
 // of the list is chosen and its amount typed in the box below; "确定" reads the six entries
 // strictly and writes them as typed (in plain digits) to row 2003 of jstichen, or names the
 // first entry that is not a sane amount or count and writes nothing; "取消" writes nothing.
+// "点钟加提" is the supplement per clock of a requested technician (a house figure in fen):
+// saved with the formula in one transaction, refused when it is not a sane amount.
 class CommissionFormulaDialog : public QDialog
 {
     Q_OBJECT
@@ -42,5 +45,7 @@ private:
     QLineEdit* m_amountEdit;
     QComboBox* m_freeClockBox;
     QLineEdit* m_washEdit;
+    QLineEdit* m_supplementEdit;
+    Money m_storedSupplement;
     bool m_loaded = false; // the stored formula was read
 };

@@ -6,7 +6,9 @@ QString NetPayText(const QStringList& cells)
 {
     // Each entry to the fen as it shows, so that the net pay is what the entries add up to.
     const auto amount = [&cells](int column) { return Money::fromText(cells.value(column)); };
-    return (amount(SalaryColumn::Wage) + amount(SalaryColumn::Allowance) - amount(SalaryColumn::IncomeTax)
+    const int earned
+        = cells.size() > SalaryColumn::CommissionTotal ? int(SalaryColumn::CommissionTotal) : int(SalaryColumn::Wage);
+    return (amount(earned) + amount(SalaryColumn::Allowance) - amount(SalaryColumn::IncomeTax)
         - amount(SalaryColumn::Fine) - amount(SalaryColumn::WorkClothes) - amount(SalaryColumn::Advance))
         .text();
 }

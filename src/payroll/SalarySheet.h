@@ -27,4 +27,22 @@ Outcome<QList<Technician>> technicians(Database& database);
 // technician number with services stamped from `start` to `end`, both included.
 Outcome<QHash<QString, Money>> wages(Database& database, const QDateTime& start, const QDateTime& end);
 
+// A technician's commissions of a period, split by where they come from.
+struct Pay
+{
+    Money formula; // the three services, by the commission formula (what wages() gives)
+    Money items; // the item lines of the menu she served
+    Money supplement; // the 点钟 supplements of her requested clocks
+
+    Money sum() const { return formula + items + supplement; }
+};
+
+// Every technician number with a commission of any kind stamped from `start` to `end`, both
+// included: whole days from the daily ledger, the partial days from the rows.
+Outcome<QHash<QString, Pay>> pay(Database& database, const QDateTime& start, const QDateTime& end);
+
+// Whether the sheet shows the split: the house has a menu of items, a 点钟 supplement per
+// clock, or supplements paid before.
+Outcome<bool> showsSplit(Database& database);
+
 } // namespace SalarySheet

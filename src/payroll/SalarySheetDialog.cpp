@@ -65,12 +65,20 @@ SalarySheetDialog::SalarySheetDialog(AppServices& services, QWidget* parent)
     setWindowTitle(QStringLiteral("工资设定"));
     MarkAsForm(this); // Enter moves on: the sheet lives only as long as the dialog
 
+    const Outcome<bool> split = SalarySheet::showsSplit(services.database);
+    if (!split)
+        ShowSetback(services.messages, split);
+    m_split = split && split.value();
+
     m_sheet->setObjectName(QStringLiteral("salarySheet"));
-    m_sheet->setColumns({ QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("工资"),
+    QStringList captions { QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("工资"),
         QStringLiteral("补贴"), QStringLiteral("所得税"), QStringLiteral("罚款"), QStringLiteral("工衣"),
-        QStringLiteral("借款"), QStringLiteral("实发工资") });
+        QStringLiteral("借款"), QStringLiteral("实发工资") };
+    if (m_split)
+        captions << QStringLiteral("项目提成") << QStringLiteral("点钟加提") << QStringLiteral("提成合计");
+    m_sheet->setColumns(captions);
     m_sheet->setColumnWidth(SalaryColumn::Number, 60);
-    m_sheet->setMinimumSize(60 + 8 * RowListView::DefaultColumnWidth + 4, 260);
+    m_sheet->setMinimumSize(60 + int(captions.size() - 1) * RowListView::DefaultColumnWidth + 4, 260);
     connect(m_sheet, &QAbstractItemView::clicked, this, &SalarySheetDialog::clearAmounts);
     connect(m_sheet->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SalarySheetDialog::clearAmounts);
 
@@ -188,16 +196,22 @@ void SalarySheetDialog::generate()
         m_services.messages.inform(NoTechniciansText);
         return;
     }
-    const Outcome<QHash<QString, Money>> wages
-        = SalarySheet::wages(m_services.database, m_start->dateTime(), m_end->dateTime());
-    if (!wages) {
-        ShowSetback(m_services.messages, wages);
+    const Outcome<QHash<QString, SalarySheet::Pay>> pay
+        = SalarySheet::pay(m_services.database, m_start->dateTime(), m_end->dateTime());
+    if (!pay) {
+        ShowSetback(m_services.messages, pay);
         return;
     }
     // The amounts typed on a row stay, and its net pay takes the new wage at once.
     for (int row = 0; row < m_sheet->rowCount(); ++row) {
         const QString number = m_sheet->rows().cell(row, SalaryColumn::Number);
-        m_sheet->rows().setCell(row, SalaryColumn::Wage, wages.value().value(number).text());
+        const SalarySheet::Pay earned = pay.value().value(number);
+        m_sheet->rows().setCell(row, SalaryColumn::Wage, earned.formula.text());
+        if (m_split) {
+            m_sheet->rows().setCell(row, SalaryColumn::ItemCommission, earned.items.text());
+            m_sheet->rows().setCell(row, SalaryColumn::Supplement, earned.supplement.text());
+            m_sheet->rows().setCell(row, SalaryColumn::CommissionTotal, earned.sum().text());
+        }
         updateNetPay(row);
     }
 }
@@ -206,7 +220,8 @@ void SalarySheetDialog::print()
 {
     DialogPrintProgress progress(this);
     PrintListReport(m_sheet->rows(),
-        { m_services.session.companyName(), SalarySheetTitle(m_start->date()), ReportKind::SalarySheet },
+        { m_services.session.companyName(), SalarySheetTitle(m_start->date()),
+            m_split ? ReportKind::SplitSalarySheet : ReportKind::SalarySheet },
         { m_services.printers, m_services.messages, m_services.clock, progress, this });
 }
 
@@ -218,6 +233,6 @@ void SalarySheetDialog::exportSheet()
     }
     RunExport(m_services, this,
         SalarySheetExportTable(
-            m_sheet->rows().rows(), m_start->dateTime(), m_end->dateTime(), m_services.session.companyName()),
+            m_sheet->rows().rows(), m_start->dateTime(), m_end->dateTime(), m_services.session.companyName(), m_split),
         QStringLiteral("工资表"));
 }

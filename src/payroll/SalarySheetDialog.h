@@ -15,6 +15,10 @@ class RowListView;
 // "12,5" or "-3" is refused with the reason and the row keeps its old amount); "实发工资"
 // follows the net pay rule at once, whenever the wage or a typed amount changes. "打印" prints the sheet, 35 rows a
 // page. The sheet lives on the screen and on paper only: nothing is written to the database.
+//
+// A house that sells the menu's items or pays a 点钟 supplement sees the split of the
+// commissions after the other columns: "项目提成", "点钟加提" and their sum with the wage,
+// "提成合计", which the net pay then counts in place of the wage.
 class SalarySheetDialog : public QDialog
 {
     Q_OBJECT
@@ -28,6 +32,8 @@ public:
     RowListView& sheet() const { return *m_sheet; }
     QDateTimeEdit* startEdit() const { return m_start; }
     QDateTimeEdit* endEdit() const { return m_end; }
+    // Whether the sheet shows the split of the commissions.
+    bool showsSplit() const { return m_split; }
 
     void generate();
     void print();
@@ -53,4 +59,5 @@ private:
     QDateTimeEdit* m_start;
     QDateTimeEdit* m_end;
     std::array<AmountField, 5> m_amounts {};
+    bool m_split = false;
 };

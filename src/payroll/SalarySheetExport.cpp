@@ -6,7 +6,7 @@
 #include "payroll/SalaryRow.h"
 
 ExportTable SalarySheetExportTable(
-    const QList<QStringList>& rows, const QDateTime& start, const QDateTime& end, const QString& heading)
+    const QList<QStringList>& rows, const QDateTime& start, const QDateTime& end, const QString& heading, bool split)
 {
     ExportTable table;
     table.sheetName = QStringLiteral("工资表");
@@ -21,6 +21,12 @@ ExportTable SalarySheetExportTable(
     for (const QString& caption : { QStringLiteral("工资"), QStringLiteral("补贴"), QStringLiteral("所得税"),
              QStringLiteral("罚款"), QStringLiteral("工衣"), QStringLiteral("借款"), QStringLiteral("实发工资") })
         table.columns.append({ caption, ExportCellType::Amount, 68 });
+    if (split) {
+        for (const QString& caption :
+            { QStringLiteral("项目提成"), QStringLiteral("点钟加提"), QStringLiteral("提成合计") })
+            table.columns.append({ caption, ExportCellType::Amount, 68 });
+    }
+    const int columnCount = split ? int(SalaryColumn::SplitCount) : int(SalaryColumn::Count);
     table.rowCount = rows.size();
     table.rows = [rows](const ExportTable::RowSink& sink) {
         for (const QStringList& row : rows) {
@@ -30,10 +36,10 @@ ExportTable SalarySheetExportTable(
         return QString();
     };
 
-    table.totals = QStringList(SalaryColumn::Count, QString());
+    table.totals = QStringList(columnCount, QString());
     table.totals[SalaryColumn::Number] = QStringLiteral("合计");
     table.totals[SalaryColumn::Name] = QStringLiteral("%1人").arg(rows.size());
-    for (int column = SalaryColumn::Wage; column < SalaryColumn::Count; ++column) {
+    for (int column = SalaryColumn::Wage; column < columnCount; ++column) {
         Money sum;
         for (const QStringList& row : rows)
             sum += Money::fromText(row.value(column));

@@ -1,5 +1,8 @@
 #include "printing/ReportKind.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 using Part = ReportCell::Part;
@@ -73,11 +76,93 @@ ReportKindLayout salarySheet()
     };
 }
 
+// A header whose captions start at the given x, spaced on the character grid of the body
+// font (13 pixels: a blank is half as wide as a Chinese character), from the header's x of 40.
+QString headerAt(const QList<std::pair<int, QString>>& captions)
+{
+    constexpr double HalfWidth = 6.5;
+    QString header;
+    int position = 0; // in half widths from x 40
+    for (const auto& [x, caption] : captions) {
+        int wanted = int((x - 40) / HalfWidth + 0.5);
+        if (!header.isEmpty())
+            wanted = std::max(wanted, position + 1);
+        header += QString(wanted - position, u' ') + caption;
+        position = wanted + 2 * int(caption.size());
+    }
+    return header;
+}
+
+ReportKindLayout splitSalarySheet()
+{
+    // Ten amount columns between the name and the signature, those of four characters wider.
+    constexpr int First = 120;
+    const QList<std::pair<QString, int>> amounts { { QStringLiteral("工资"), 56 }, { QStringLiteral("补贴"), 48 },
+        { QStringLiteral("所得税"), 50 }, { QStringLiteral("罚款"), 48 }, { QStringLiteral("工衣"), 48 },
+        { QStringLiteral("借款"), 48 }, { QStringLiteral("实发工资"), 60 }, { QStringLiteral("项目提成"), 60 },
+        { QStringLiteral("点钟加提"), 60 }, { QStringLiteral("提成合计"), 60 } };
+    QList<std::pair<int, QString>> captions { { 40, QStringLiteral("编号") }, { 82, QStringLiteral("姓名") } };
+    ReportKindLayout layout;
+    layout.gridLines = { 30, 31, 70 };
+    layout.cells = { { 0, 36, 0, Body }, { 1, 76, 0, Body } };
+    int left = First;
+    for (int i = 0; i < amounts.size(); ++i) {
+        const auto& [caption, width] = amounts[i];
+        captions.append({ left + (width - 13 * int(caption.size())) / 2, caption });
+        layout.gridLines.append(left);
+        layout.cells.append({ 2 + i, left + 4, 0, Body });
+        left += width;
+    }
+    captions.append({ left + (744 - left - 26) / 2, QStringLiteral("签名") });
+    layout.gridLines << left << 744 << 745;
+    layout.headerText = headerAt(captions);
+    layout.totalColumn = 8; // 实发工资, as on the sheet without the split
+    return layout;
+}
+
+// A plain list of columns of the given widths from x 31, each caption centred over its column
+// and each cell 4 pixels into it, the page total adding `totalColumn`.
+ReportKindLayout columnsLayout(const QList<std::pair<QString, int>>& columns, int totalColumn)
+{
+    ReportKindLayout layout;
+    QList<std::pair<int, QString>> captions;
+    layout.gridLines = { 30, 31 };
+    int left = 31;
+    for (int i = 0; i < columns.size(); ++i) {
+        const auto& [caption, width] = columns[i];
+        captions.append({ std::max(40, left + (width - 13 * int(caption.size())) / 2), caption });
+        layout.cells.append({ i, left + 4, 0, Body });
+        left += width;
+        layout.gridLines.append(left);
+    }
+    layout.gridLines.append(left + 1);
+    layout.headerText = headerAt(captions);
+    layout.totalColumn = totalColumn;
+    return layout;
+}
+
+ReportKindLayout itemSummary()
+{
+    return columnsLayout(
+        { { QStringLiteral("编号"), 60 }, { QStringLiteral("项目名称"), 224 }, { QStringLiteral("数量"), 110 },
+            { QStringLiteral("金额"), 160 }, { QStringLiteral("提成"), 160 } },
+        3); // 金额
+}
+
+ReportKindLayout technicianCallSummary()
+{
+    return columnsLayout(
+        { { QStringLiteral("编号"), 60 }, { QStringLiteral("姓名"), 114 }, { QStringLiteral("钟数"), 110 },
+            { QStringLiteral("点钟数"), 110 }, { QStringLiteral("点钟率"), 110 }, { QStringLiteral("提成"), 210 } },
+        5); // 提成
+}
+
 } // namespace
 
 const ReportKindLayout& ReportKindLayout::of(ReportKind kind)
 {
-    static const ReportKindLayout layouts[] = { receipts(), technicianServices(), salarySheet() };
+    static const ReportKindLayout layouts[] = { receipts(), technicianServices(), salarySheet(), splitSalarySheet(),
+        itemSummary(), technicianCallSummary() };
     return layouts[static_cast<int>(kind)];
 }
 

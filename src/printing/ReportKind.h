@@ -8,6 +8,9 @@ enum class ReportKind {
     Receipts = 0, // the receipts list of the query window
     TechnicianServices = 1, // the technician services list of the query window
     SalarySheet = 2, // the salary sheet
+    SplitSalarySheet = 3, // the salary sheet with the split of the commissions
+    ItemSummary = 4, // the items of the menu summed over a period
+    TechnicianCallSummary = 5, // the technicians' clocks and 点钟 summed over a period
 };
 
 // Where one list cell is printed on a report row: at x, `dy` below the row's y, in the body

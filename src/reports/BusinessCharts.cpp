@@ -117,6 +117,31 @@ QString countText(qint64 count)
     return QString::number(count);
 }
 
+// The technicians by 点钟数, each with her 点钟率 beside it.
+QChart* requestedTechnicians(const QList<Technician>& technicians, const Period& period)
+{
+    const Kind kind = Kind::TechniciansByRequested;
+    qint64 clocks = 0;
+    qint64 requested = 0;
+    for (const Technician& technician : technicians) {
+        clocks += technician.clocks;
+        requested += technician.requestedClocks;
+    }
+    QChart* chart = newChart(kind, period,
+        QStringLiteral("共%1名技师, 合计%2钟, 点钟%3钟, 点钟率%4")
+            .arg(countText(technicians.size()), countText(clocks), countText(requested),
+                ServiceFigures::RequestRateText(requested, clocks)));
+    QStringList labels;
+    QList<double> values;
+    for (const Technician& technician : ranked(technicians, TechnicianMeasure::RequestedClocks, RankedCount)) {
+        labels << QStringLiteral("%1 %2  %3钟 %4")
+                      .arg(technician.number, technician.name, countText(technician.requestedClocks),
+                          ServiceFigures::RequestRateText(technician.requestedClocks, technician.clocks));
+        values << double(technician.requestedClocks);
+    }
+    return rankingChart(chart, title(kind), labels, values, QStringLiteral("点钟数"));
+}
+
 } // namespace
 
 QString title(Kind kind)
@@ -128,7 +153,7 @@ QStringList titles()
 {
     return { QStringLiteral("每日营业额"), QStringLiteral("付款方式"), QStringLiteral("时段营业额"),
         QStringLiteral("技师钟数排行"), QStringLiteral("技师提成排行"), QStringLiteral("商品销量排行"),
-        QStringLiteral("商品销售额排行") };
+        QStringLiteral("商品销售额排行"), QStringLiteral("技师点钟排行"), QStringLiteral("服务项目排行") };
 }
 
 QString periodText(const Period& period)
@@ -230,6 +255,8 @@ QChart* hoursOfDay(const QList<Group>& hours, const Period& period)
 
 QChart* technicians(Kind kind, const QList<Technician>& technicians, const Period& period)
 {
+    if (kind == Kind::TechniciansByRequested)
+        return requestedTechnicians(technicians, period);
     const bool byClocks = kind == Kind::TechniciansByClocks;
     qint64 clocks = 0;
     Money commission;
@@ -273,6 +300,29 @@ QChart* goods(Kind kind, const QList<Goods>& goods, const Period& period)
         values << (byQuantity ? double(article.quantity) : ChartValue(article.amount));
     }
     return rankingChart(chart, title(kind), labels, values, byQuantity ? QStringLiteral("数量") : QStringLiteral("元"));
+}
+
+QChart* items(const QList<ServiceFigures::Item>& items, const Period& period)
+{
+    const Kind kind = Kind::ItemsByAmount;
+    qint64 units = 0;
+    Money amount;
+    Money commission;
+    for (const ServiceFigures::Item& item : items) {
+        units += item.units;
+        amount += item.amount;
+        commission += item.commission;
+    }
+    QChart* chart = newChart(kind, period,
+        QStringLiteral("共%1个项目, 数量%2, 金额%3元, 提成%4元")
+            .arg(countText(items.size()), countText(units), amount.text(), commission.text()));
+    QStringList labels;
+    QList<double> values;
+    for (const ServiceFigures::Item& item : ranked(items, RankedCount)) {
+        labels << QStringLiteral("%1 %2  %3元").arg(countText(item.number), item.name, item.amount.text());
+        values << ChartValue(item.amount);
+    }
+    return rankingChart(chart, title(kind), labels, values, QStringLiteral("元"));
 }
 
 } // namespace BusinessCharts

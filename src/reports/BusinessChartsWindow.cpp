@@ -88,6 +88,7 @@ BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* paren
     connect(showButton, &QPushButton::clicked, this, [this] {
         m_technicians.reset();
         m_goods.reset();
+        m_items.reset();
         draw();
     });
 
@@ -104,7 +105,11 @@ BusinessChartsWindow::BusinessChartsWindow(AppServices& services, QWidget* paren
     periodRow->addStretch(1);
 
     m_charts->setObjectName(QStringLiteral("chartList"));
-    m_charts->addItems(BusinessCharts::titles());
+    const Outcome<bool> inUse = ServiceFigures::InUse(services.database);
+    if (!inUse)
+        ShowSetback(services.messages, inUse);
+    m_chartCount = inUse && inUse.value() ? BusinessCharts::KindCount : BusinessCharts::FirstKindCount;
+    m_charts->addItems(BusinessCharts::titles().mid(0, m_chartCount));
     m_charts->setFixedWidth(m_charts->fontMetrics().horizontalAdvance(QStringLiteral("商品销售额排行")) + 40);
     m_charts->setCurrentRow(0);
     connect(m_charts, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -226,6 +231,7 @@ QChart* BusinessChartsWindow::newChart(const BusinessFigures::Period& period)
             [&](const QList<Group>& hours) { return BusinessCharts::hoursOfDay(hours, period); });
     case Kind::TechniciansByClocks:
     case Kind::TechniciansByCommission:
+    case Kind::TechniciansByRequested:
         if (!keepFigures(m_technicians, period, m_services.messages, [&] { return technicians(database, period); }))
             return nullptr;
         return BusinessCharts::technicians(m_kind, m_technicians->rows, period);
@@ -234,6 +240,10 @@ QChart* BusinessChartsWindow::newChart(const BusinessFigures::Period& period)
         if (!keepFigures(m_goods, period, m_services.messages, [&] { return goods(database, period); }))
             return nullptr;
         return BusinessCharts::goods(m_kind, m_goods->rows, period);
+    case Kind::ItemsByAmount:
+        if (!keepFigures(m_items, period, m_services.messages, [&] { return items(database, period); }))
+            return nullptr;
+        return BusinessCharts::items(m_items->rows, period);
     }
     return nullptr;
 }

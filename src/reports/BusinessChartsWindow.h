@@ -20,7 +20,8 @@ class QListWidget;
 // ranked by clocks and by commission, the goods by quantity and by amount. The period is two
 // dates, or one of the usual ones from the box; the chart is chosen from the list on the left.
 // Each chart is drawn from the aggregate figures of its period, read when it is shown. "打印"
-// prints it on one landscape page, "保存图片" saves it as a PNG picture.
+// prints it on one landscape page, "保存图片" saves it as a PNG picture. A house with a menu of
+// items or with 点钟 also finds the technicians ranked by 点钟数 and the items by amount.
 class BusinessChartsWindow : public QDialog
 {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
     void setPeriod(const BusinessFigures::Period& period);
     void choosePreset(Preset preset);
     void showChart(Kind kind);
+    // Whether the list offers the charts of the items and of the 点钟.
+    bool showsServiceCharts() const { return m_chartCount > BusinessCharts::FirstKindCount; }
 
     // The chart as it is saved and printed: drawn afresh at `size`, not scaled from the screen.
     QImage picture(const QSize& size = { 1600, 900 }) const;
@@ -66,6 +69,7 @@ private:
     };
     std::optional<Kept<BusinessFigures::Technician>> m_technicians;
     std::optional<Kept<BusinessFigures::Goods>> m_goods;
+    std::optional<Kept<ServiceFigures::Item>> m_items;
 
     AppServices& m_services;
     Kind m_kind = Kind::DailyTakings;
@@ -73,5 +77,6 @@ private:
     QDateEdit* m_first;
     QDateEdit* m_last;
     QListWidget* m_charts;
+    int m_chartCount = BusinessCharts::FirstKindCount;
     QChartView* m_view;
 };

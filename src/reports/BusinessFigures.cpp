@@ -88,7 +88,15 @@ QList<Technician> ranked(QList<Technician> technicians, TechnicianMeasure measur
     return firstBy(
         std::move(technicians), count,
         [measure](const Technician& technician) {
-            return measure == TechnicianMeasure::Clocks ? double(technician.clocks) : ChartValue(technician.commission);
+            switch (measure) {
+            case TechnicianMeasure::Clocks:
+                return double(technician.clocks);
+            case TechnicianMeasure::RequestedClocks:
+                return double(technician.requestedClocks);
+            case TechnicianMeasure::Commission:
+                break;
+            }
+            return ChartValue(technician.commission);
         },
         [](const Technician& technician) { return technician.number; });
 }
@@ -101,6 +109,13 @@ QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count)
             return measure == GoodsMeasure::Quantity ? double(article.quantity) : ChartValue(article.amount);
         },
         [](const Goods& article) { return article.name; });
+}
+
+QList<ServiceFigures::Item> ranked(QList<ServiceFigures::Item> items, int count)
+{
+    return firstBy(
+        std::move(items), count, [](const ServiceFigures::Item& item) { return ChartValue(item.amount); },
+        [](const ServiceFigures::Item& item) { return item.number; });
 }
 
 Outcome<DailyTakings> dailyTakings(Database& database, const Period& period)
@@ -177,7 +192,7 @@ Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 {
     const TakingsLedger::Source days
         = daysOf(TakingsLedger::Technicians(database.dialect()), period.first, period.last);
-    return aggregate<Technician>(database,
+    const Outcome<QList<Technician>> served = aggregate<Technician>(database,
         QStringLiteral(
             "SELECT num, max(name), sum(massage) + sum(footwash), sum(commission_fen) FROM (%1) AS ledger_rows "
             "GROUP BY num ORDER BY num")
@@ -186,6 +201,32 @@ Outcome<QList<Technician>> technicians(Database& database, const Period& period)
             return Technician { row.value(0).toString(), row.value(1).toString(), row.value(2).toLongLong(),
                 amountOf(row.value(3)) };
         });
+    if (!served)
+        return served;
+    // The items sold by the clock count among her clocks, and the 点钟 of both among her 点钟数.
+    const Outcome<QHash<QString, ServiceFigures::Clocks>> more = ServiceFigures::itemClocksAndRequests(database,
+        TakingsLedger::Span::between(QDateTime(period.first, QTime(0, 0)), QDateTime(period.last, QTime(23, 59, 59))));
+    if (!more)
+        return more.setback<QList<Technician>>();
+    QList<Technician> technicians = served.value();
+    QHash<QString, ServiceFigures::Clocks> left = more.value();
+    for (Technician& technician : technicians) {
+        const ServiceFigures::Clocks clocks = left.take(technician.number);
+        technician.clocks += clocks.clocks;
+        technician.requestedClocks = clocks.requested;
+    }
+    // A technician who served only items by the clock.
+    bool added = false;
+    for (auto it = left.cbegin(); it != left.cend(); ++it) {
+        if (it.value().clocks != 0 || it.value().requested != 0) {
+            technicians.append({ it.key(), {}, it.value().clocks, {}, it.value().requested });
+            added = true;
+        }
+    }
+    if (added)
+        std::sort(technicians.begin(), technicians.end(),
+            [](const Technician& a, const Technician& b) { return a.number < b.number; });
+    return technicians;
 }
 
 Outcome<QList<Goods>> goods(Database& database, const Period& period)
@@ -198,6 +239,12 @@ Outcome<QList<Goods>> goods(Database& database, const Period& period)
         days.values, [](const QSqlQuery& row) {
             return Goods { row.value(0).toString(), row.value(1).toLongLong(), amountOf(row.value(2)) };
         });
+}
+
+Outcome<QList<ServiceFigures::Item>> items(Database& database, const Period& period)
+{
+    return ServiceFigures::items(database,
+        TakingsLedger::Span::between(QDateTime(period.first, QTime(0, 0)), QDateTime(period.last, QTime(23, 59, 59))));
 }
 
 } // namespace BusinessFigures

@@ -2,6 +2,7 @@
 
 #include "app/Money.h"
 #include "app/Outcome.h"
+#include "reports/ServiceFigures.h"
 
 #include <QDate>
 #include <QList>
@@ -75,8 +76,9 @@ struct Technician
 {
     QString number;
     QString name;
-    qint64 clocks = 0; // massage and foot-wash clocks
+    qint64 clocks = 0; // massage and foot-wash clocks, and the units of the items sold by the clock
     Money commission;
+    qint64 requestedClocks = 0; // 点钟数: the clocks the guest asked for her
 
     friend bool operator==(const Technician&, const Technician&) = default;
 };
@@ -105,12 +107,16 @@ Outcome<QList<Group>> hoursOfDay(Database& database, const Period& period);
 Outcome<QList<Technician>> technicians(Database& database, const Period& period);
 // Every article sold in the period, by name.
 Outcome<QList<Goods>> goods(Database& database, const Period& period);
+// Every item of the menu sold in the period, by number.
+Outcome<QList<ServiceFigures::Item>> items(Database& database, const Period& period);
 
-enum class TechnicianMeasure { Clocks, Commission };
+enum class TechnicianMeasure { Clocks, Commission, RequestedClocks };
 enum class GoodsMeasure { Quantity, Amount };
 // The first `count` by the measure, the largest first; equal ones by number or name.
 QList<Technician> ranked(QList<Technician> technicians, TechnicianMeasure measure, int count);
 QList<Goods> ranked(QList<Goods> goods, GoodsMeasure measure, int count);
+// The items by amount, the largest first; equal ones by number.
+QList<ServiceFigures::Item> ranked(QList<ServiceFigures::Item> items, int count);
 
 // The average of each value and the `window - 1` values before it; `values` starts with
 // `leading` values that come before the first one averaged (fewer than the window at the very

@@ -18,6 +18,7 @@
 #include "reports/QueryTotalsArea.h"
 #include "reports/QueryTotalsReader.h"
 #include "reports/ReceiptPayments.h"
+#include "reports/ServiceSummaryWindow.h"
 #include "reports/SingleValueQueryDialog.h"
 #include "service/ReceiptReprint.h"
 #include "skin/PaintedText.h"
@@ -86,6 +87,18 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     auto* todayKeys = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
     connect(todayKeys, &QShortcut::activated, this, &QueryWindow::queryToday);
 
+    // The technicians' list offers their sums per technician, with the 点钟: made first, as it
+    // stands leftmost.
+    QPushButton* callsButton = nullptr;
+    if (kind == RecordKind::TechnicianServices && mode == Mode::Normal) {
+        callsButton = new QPushButton(QStringLiteral("技师点钟汇总"), this);
+        callsButton->setObjectName(QStringLiteral("technicianCallsButton"));
+        callsButton->setMinimumSize(100, 25);
+        connect(callsButton, &QPushButton::clicked, this, [this] {
+            ServiceSummaryWindow summary(ServiceSummaryWindow::Kind::TechnicianCalls, m_services, this);
+            summary.exec();
+        });
+    }
     // Made before the two beside it, so that Tab goes left to right.
     auto* exportButton = new QPushButton(QStringLiteral("导出"), this);
     exportButton->setObjectName(QStringLiteral("exportButton"));
@@ -109,6 +122,8 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     }
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
+    if (callsButton)
+        buttonRow->addWidget(callsButton);
     buttonRow->addWidget(exportButton);
     buttonRow->addWidget(printButton);
     buttonRow->addWidget(okButton);

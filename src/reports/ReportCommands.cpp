@@ -3,6 +3,7 @@
 #include "desk/CommandContext.h"
 #include "reports/BusinessChartsWindow.h"
 #include "reports/QueryWindow.h"
+#include "reports/ServiceSummaryWindow.h"
 
 namespace {
 
@@ -27,6 +28,12 @@ void OpenTechnicianSummary(const CommandContext& context)
 void OpenGoodsSummary(const CommandContext& context)
 {
     openQuery(RecordKind::GoodsSales, QueryWindow::Mode::Normal, context);
+}
+
+void OpenItemSummary(const CommandContext& context)
+{
+    ServiceSummaryWindow summary(ServiceSummaryWindow::Kind::Items, context.services, context.window);
+    summary.exec();
 }
 
 void OpenBusinessCharts(const CommandContext& context)

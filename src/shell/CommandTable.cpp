@@ -114,6 +114,10 @@ QList<CommandMenu> menus()
                 { GoodsSummary, QStringLiteral("商品消费情况汇总(&S)"),
                     QStringLiteral("可查询商品的消费情况分析，得出旺销商品，以作下次采购参考。"), "actionGoodsSummary",
                     8, OpenGoodsSummary },
+                // The items' sums are the takings of the menu, so the bill query's flag opens them.
+                { ItemSummary, QStringLiteral("服务项目汇总(&X)"),
+                    QStringLiteral("按服务项目汇总一段时间的数量、金额和技师提成"), "actionItemSummary", 6,
+                    OpenItemSummary },
                 // The charts show the takings the bill query lists, so the same flag opens both.
                 { BusinessCharts, QStringLiteral("营业图表(&T)"),
                     QStringLiteral("以图表显示营业额、付款方式、时段、技师和商品排行"), "actionBusinessCharts", 6,

@@ -30,6 +30,7 @@ enum class MainCommand {
     BillQuery,
     TechnicianSummary,
     GoodsSummary,
+    ItemSummary,
     BusinessCharts,
     CompanyProfile,
     GoodsRecords,
