@@ -170,6 +170,27 @@ int takeTheNext(ServerDesk& desk, const QString& deskNumber, int count)
     return 0;
 }
 
+// Room 6<desk>1 takes one technician when told: the next in turn ("next"), or 01 asked for by
+// the guest ("ask"). Either is taken or refused once, without trying again.
+int takeOnce(ServerDesk& desk, const QString& deskNumber, bool ask)
+{
+    const QString room = u"6%11"_s.arg(deskNumber);
+    OpenBill bill;
+    bill.startTime = Morning;
+    if (const Outcome<> opened = desk.session.openBill(room, bill); !opened) {
+        say(u"failed to open: "_s + opened.text());
+        return 3;
+    }
+    say(u"ready"_s);
+    waitForGo();
+    const QString number = ask ? u"01"_s : desk.session.nextTechnician();
+    TechnicianLine line { number, technicianName(number), 0, 0, false };
+    line.requested = ask;
+    const Outcome<> taken = desk.session.addTechnician(room, line);
+    say(taken ? u"took "_s + number : u"refused "_s + taken.text());
+    return 0;
+}
+
 // Sets the massage clocks of room 301 to the desk's number, at the same moment as the other.
 int changeTheRoom(ServerDesk& desk, const QString& deskNumber)
 {
@@ -232,6 +253,8 @@ int runChild(const QStringList& arguments)
         return takeTheNext(desk, deskNumber, count);
     if (scenario == u"room"_s)
         return changeTheRoom(desk, deskNumber);
+    if (scenario == u"ask"_s || scenario == u"nextonce"_s)
+        return takeOnce(desk, deskNumber, scenario == u"ask"_s);
     if (scenario == u"die"_s)
         dieInTheMiddle(desk);
     return changeOnce(desk, scenario);
@@ -414,6 +437,7 @@ class tst_TwoDesks : public QObject
 private slots:
     void settlementsAtOnceTakeEveryNumberOnce();
     void bothDesksTakeTheNextTechnician();
+    void aRequestedTechnicianGoesToOneDesk();
     void aRoomChangedAtBothKeepsOneChange();
     void aDeskKilledInASettlementHoldsUpNobody();
     void aChangeAtOneDeskShowsAtTheOther();
@@ -469,6 +493,49 @@ void tst_TwoDesks::settlementsAtOnceTakeEveryNumberOnce()
     QVERIFY(desk.session.bills().isEmpty());
     QCOMPARE(desk.session.idleQueue().numbers(), (QStringList { u"01"_s, u"02"_s }));
     verifyTheBooks(db);
+}
+
+// One desk takes the next in turn while the other asks for the same technician by number (点钟):
+// she serves one room; the other desk is told, or had already seen her taken and took the next.
+void tst_TwoDesks::aRequestedTechnicianGoesToOneDesk()
+{
+    TAVREL_SKIP_WITHOUT_SERVER();
+    ServerFixture server;
+    QVERIFY2(server.ok(), qPrintable(server.error()));
+    QVERIFY(makeHouse(server, 3));
+    for (int round = 0; round < 3; ++round) {
+        if (round > 0) {
+            ServerDesk clearing(server.address());
+            QVERIFY2(clearing.ok(), qPrintable(clearing.error));
+            for (const QString& room : clearing.session.bills().keys())
+                QVERIFY(clearing.session.closeRoom(room).ok());
+        }
+        OtherDeskProcess next(server.address(), { u"nextonce"_s, u"1"_s });
+        OtherDeskProcess ask(server.address(), { u"ask"_s, u"2"_s });
+        QVERIFY(bothReadyThenGo(next, ask));
+        const QString nextSaid = next.nextLine();
+        const QString askSaid = ask.nextLine();
+        QVERIFY(next.ended() && ask.ended());
+        qInfo("next: %s; ask: %s", qPrintable(nextSaid), qPrintable(askSaid));
+        const QString told = u"refused "_s + DeskSession::TechnicianChangedText.arg(u"01"_s);
+        QVERIFY2((nextSaid == u"took 01"_s && askSaid == told)
+                || (askSaid == u"took 01"_s && (nextSaid == told || nextSaid == u"took 02"_s)),
+            qPrintable(nextSaid + u" / "_s + askSaid));
+
+        ServerDesk desk(server.address());
+        QVERIFY2(desk.ok(), qPrintable(desk.error));
+        int rooms = 0;
+        for (const OpenBill& bill : desk.session.bills()) {
+            for (const TechnicianLine& line : bill.technicians) {
+                if (line.number == u"01"_s) {
+                    ++rooms;
+                    QCOMPARE(line.requested, askSaid == u"took 01"_s);
+                }
+            }
+        }
+        QCOMPARE(rooms, 1);
+        QCOMPARE(desk.session.workingList().numbers().count(u"01"_s), 1);
+    }
 }
 
 void tst_TwoDesks::bothDesksTakeTheNextTechnician()

@@ -4,6 +4,8 @@
 #include "app/TakingsLedger.h"
 #include "desk/ClockSettings.h"
 #include "desk/ServiceClock.h"
+#include "payroll/SalarySheet.h"
+#include "reports/ServiceFigures.h"
 #include "service/CheckoutDialog.h"
 #include "service/ServiceCatalog.h"
 #include "service/ServiceTestData.h"
@@ -342,6 +344,21 @@ private slots:
             (QList<QStringList> { { u"03"_s, u"1"_s, u"6000"_s } }));
         QCOMPARE(Rows(env, u"SELECT technician, requested, supplement_fen FROM receipt_technician"_s),
             (QList<QStringList> { { u"03"_s, u"1"_s, u"500"_s } }));
+
+        // The salary sheet pays her the item and the supplement beside the formula's commission,
+        // and the items' summary counts the line.
+        const Outcome<QHash<QString, SalarySheet::Pay>> pay
+            = SalarySheet::pay(env.database, Opening.addDays(-1), Opening.addDays(1));
+        QVERIFY2(pay.ok(), qPrintable(pay.text()));
+        QCOMPARE(pay.value().value(u"03"_s).items.text(), u"60.00"_s);
+        QCOMPARE(pay.value().value(u"03"_s).supplement.text(), u"5.00"_s);
+        const Outcome<QList<ServiceFigures::Item>> sold
+            = ServiceFigures::items(env.database, TakingsLedger::Span::everything());
+        QVERIFY2(sold.ok(), qPrintable(sold.text()));
+        QCOMPARE(sold.value().size(), 1);
+        QCOMPARE(sold.value().first().units, 2);
+        QCOMPARE(sold.value().first().amount.text(), u"176.00"_s);
+        QCOMPARE(sold.value().first().commission.text(), u"60.00"_s);
     }
 };
 
