@@ -80,15 +80,7 @@ void savePictures(QDialog& dialog, const QString& name)
 {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const QPixmap window = dialog.grab();
-    for (const QSize screen : { QSize(1366, 768), QSize(1024, 768) }) {
-        QImage picture(screen, QImage::Format_RGB32);
-        picture.fill(QColor(90, 110, 140));
-        QPainter painter(&picture);
-        painter.drawPixmap((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2, window);
-        painter.end();
-        QVERIFY(picture.save(TestOutputPath(u"%1-%2x%3.png"_s.arg(name).arg(screen.width()).arg(screen.height()))));
-    }
+    QVERIFY(SaveScreenPictures(dialog, name));
 }
 
 // One page of rooms (101 to 140) with its board on a fresh installation.

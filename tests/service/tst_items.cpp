@@ -105,22 +105,6 @@ QList<QStringList> Rows(TestEnvironment& env, const QString& sql)
     return rows;
 }
 
-bool SaveScreenPictures(QWidget& dialog, const QString& name)
-{
-    const QPixmap window = dialog.grab();
-    bool saved = true;
-    for (const QSize screen : { QSize(1366, 768), QSize(1024, 768) }) {
-        QImage picture(screen, QImage::Format_RGB32);
-        picture.fill(QColor(90, 110, 140));
-        QPainter painter(&picture);
-        painter.drawPixmap((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2, window);
-        painter.end();
-        saved = picture.save(TestOutputPath(u"%1-%2x%3.png"_s.arg(name).arg(screen.width()).arg(screen.height())))
-            && saved;
-    }
-    return saved;
-}
-
 } // namespace
 
 // The menu's items on a room's bill: kept with the open bill, priced each line once with the

@@ -80,23 +80,6 @@ void SellByHand(Database& database, qint64 receipt, qint64 item, const QString& 
     QVERIFY2(sold.ok(), qPrintable(sold.error));
 }
 
-// The dialog on a screen of each size, for a person to look at.
-bool SaveScreenPictures(QWidget& dialog, const QString& name)
-{
-    const QPixmap window = dialog.grab();
-    bool saved = true;
-    for (const QSize screen : { QSize(1366, 768), QSize(1024, 768) }) {
-        QImage picture(screen, QImage::Format_RGB32);
-        picture.fill(QColor(90, 110, 140));
-        QPainter painter(&picture);
-        painter.drawPixmap((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2, window);
-        painter.end();
-        saved = picture.save(TestOutputPath(u"%1-%2x%3.png"_s.arg(name).arg(screen.width()).arg(screen.height())))
-            && saved;
-    }
-    return saved;
-}
-
 } // namespace
 
 class ServiceCatalogTest : public QObject

@@ -73,6 +73,23 @@ bool SaveRefusalPictures(QWidget& dialog, const QString& message, const QString&
     return saved;
 }
 
+bool SaveScreenPictures(QWidget& dialog, const QString& name)
+{
+    const QPixmap window = dialog.grab();
+    bool saved = true;
+    for (const QSize screen : { QSize(1366, 768), QSize(1024, 768) }) {
+        QImage picture(screen, QImage::Format_RGB32);
+        picture.fill(QColor(90, 110, 140));
+        QPainter painter(&picture);
+        painter.drawPixmap((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2, window);
+        painter.end();
+        saved = picture.save(
+                    TestOutputPath(QStringLiteral("%1-%2x%3.png").arg(name).arg(screen.width()).arg(screen.height())))
+            && saved;
+    }
+    return saved;
+}
+
 void Choose(QComboBox* box, const QString& text)
 {
     const int index = box->findText(text);

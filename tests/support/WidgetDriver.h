@@ -41,6 +41,9 @@ void CommitInto(QLineEdit* edit, const QString& text);
 // box saying `message` over it, to <name>-1366x768.png and <name>-1024x768.png under the test
 // output; false when a picture could not be saved.
 bool SaveRefusalPictures(QWidget& dialog, const QString& message, const QString& name);
+// Saves the dialog as the desk shows it, in the middle of a screen of 1366×768 and of 1024×768,
+// as "<name>-1366x768.png" and "<name>-1024x768.png" among the tests' pictures.
+bool SaveScreenPictures(QWidget& dialog, const QString& name);
 // Chooses the item with `text` as the user would, so that the box's activated() follows.
 void Choose(QComboBox* box, const QString& text);
 // Clicks the first cell of `row`.
