@@ -4,14 +4,14 @@
 
 namespace HouseSettings {
 
-bool isOn(Database& database, QStringView name, QString* error)
+namespace {
+
+// The stored text of the setting `name`; empty when it was never set.
+QString read(Database& database, QStringView name, QString* error)
 {
     return database.scalar(QStringLiteral("SELECT value FROM house_setting WHERE name=?"), { name.toString() }, error)
-               .toString()
-        == u"1";
+        .toString();
 }
-
-namespace {
 
 QString write(Database& database, QStringView name, const QString& text)
 {
@@ -26,6 +26,11 @@ QString write(Database& database, QStringView name, const QString& text)
 
 } // namespace
 
+bool isOn(Database& database, QStringView name, QString* error)
+{
+    return read(database, name, error) == u"1";
+}
+
 QString set(Database& database, QStringView name, bool on)
 {
     return write(database, name, on ? QStringLiteral("1") : QStringLiteral("0"));
@@ -33,9 +38,7 @@ QString set(Database& database, QStringView name, bool on)
 
 qint64 figure(Database& database, QStringView name, QString* error)
 {
-    return database.scalar(QStringLiteral("SELECT value FROM house_setting WHERE name=?"), { name.toString() }, error)
-        .toString()
-        .toLongLong();
+    return read(database, name, error).toLongLong();
 }
 
 QString setFigure(Database& database, QStringView name, qint64 value)

@@ -523,18 +523,6 @@ Outcome<> DeskSession::addItem(const QString& room, const ItemLine& line, const 
     });
 }
 
-Outcome<> DeskSession::setItemCount(const QString& room, int line, int count)
-{
-    if (count < 0)
-        return Refusal { UnrecognisedText };
-    return changeBill(room, [line, count](OpenBill& bill, LiveState&) {
-        if (line < 0 || line >= bill.items.size())
-            return false;
-        bill.items[line].count = count;
-        return true;
-    });
-}
-
 Outcome<> DeskSession::removeItem(const QString& room, int line)
 {
     return changeBill(room, [line](OpenBill& bill, LiveState&) {

@@ -116,9 +116,7 @@ public:
     // has no line of his yet, joins the room's technicians as addTechnician() brings him, with
     // the line's 点钟 mark.
     Outcome<> addItem(const QString& room, const ItemLine& line, const QString& technicianName);
-    // The item line at `line` (0 = top) takes `count` units, or leaves the bill; its
-    // technician stays with the room.
-    Outcome<> setItemCount(const QString& room, int line, int count);
+    // The item line at `line` (0 = top) leaves the bill; its technician stays with the room.
     Outcome<> removeItem(const QString& room, int line);
     // The lines as checkout hands them back ("继续"): clocks entered, release marks kept.
     Outcome<> replaceTechnicians(const QString& room, const QList<TechnicianLine>& lines);
