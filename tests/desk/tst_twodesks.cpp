@@ -496,7 +496,8 @@ void tst_TwoDesks::settlementsAtOnceTakeEveryNumberOnce()
 }
 
 // One desk takes the next in turn while the other asks for the same technician by number (点钟):
-// she serves one room; the other desk is told, or had already seen her taken and took the next.
+// she serves one room; the other desk is told, or had already seen her taken and took another
+// (whoever the queue, as the rounds before left it, offered next).
 void tst_TwoDesks::aRequestedTechnicianGoesToOneDesk()
 {
     TAVREL_SKIP_WITHOUT_SERVER();
@@ -519,7 +520,8 @@ void tst_TwoDesks::aRequestedTechnicianGoesToOneDesk()
         qInfo("next: %s; ask: %s", qPrintable(nextSaid), qPrintable(askSaid));
         const QString told = u"refused "_s + DeskSession::TechnicianChangedText.arg(u"01"_s);
         QVERIFY2((nextSaid == u"took 01"_s && askSaid == told)
-                || (askSaid == u"took 01"_s && (nextSaid == told || nextSaid == u"took 02"_s)),
+                || (askSaid == u"took 01"_s
+                    && (nextSaid == told || (nextSaid.startsWith(u"took "_s) && nextSaid != u"took 01"_s))),
             qPrintable(nextSaid + u" / "_s + askSaid));
 
         ServerDesk desk(server.address());
