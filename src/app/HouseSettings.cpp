@@ -41,6 +41,12 @@ qint64 figure(Database& database, QStringView name, QString* error)
     return read(database, name, error).toLongLong();
 }
 
+qint64 figureOr(Database& database, QStringView name, qint64 unset, QString* error)
+{
+    const QString stored = read(database, name, error);
+    return stored.isEmpty() ? unset : stored.toLongLong();
+}
+
 QString setFigure(Database& database, QStringView name, qint64 value)
 {
     return write(database, name, QString::number(value));

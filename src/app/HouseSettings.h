@@ -25,6 +25,11 @@ inline constexpr QStringView RequestedLosesTurn = u"点钟不保留轮次";
 // gains on the three services, in fen ("点钟加提", 0 unless set).
 inline constexpr QStringView RequestedSupplement = u"点钟加提";
 
+// The most a cashier may waive of a bill (抹零) without a manager's authorisation, in fen
+// ("抹零上限"; 1.00 元 until a manager sets it, so rounding down to the yuan needs nobody).
+inline constexpr QStringView WaiverLimit = u"抹零上限";
+inline constexpr qint64 DefaultWaiverLimitFen = 100;
+
 // Whether the switch `name` is on; off when it was never set. `error` gets a failed read's text.
 bool isOn(Database& database, QStringView name, QString* error = nullptr);
 // Turns the switch on or off, as part of the caller's transaction. Returns the error text.
@@ -32,6 +37,8 @@ QString set(Database& database, QStringView name, bool on);
 
 // The figure `name` in fen; 0 when it was never set. `error` gets a failed read's text.
 qint64 figure(Database& database, QStringView name, QString* error = nullptr);
+// The same, `unset` when it was never set.
+qint64 figureOr(Database& database, QStringView name, qint64 unset, QString* error = nullptr);
 // Sets the figure, as part of the caller's transaction. Returns the error text.
 QString setFigure(Database& database, QStringView name, qint64 value);
 

@@ -42,6 +42,18 @@ QVariantList valuesOf(const CallRow& row)
     return { row.number, row.line, row.technician, row.requested ? 1 : 0, row.clocks, row.supplementFen, row.time };
 }
 
+QVariantList valuesOf(const PaymentRow& row)
+{
+    // In the order of PaymentColumn::All.
+    return { row.number, row.line, row.method, row.amountFen, row.card, row.receiptMethod, row.time };
+}
+
+QVariantList valuesOf(const WaiverRow& row)
+{
+    // In the order of WaiverColumn::All.
+    return { row.number, row.totalFen, row.waivedFen, row.approver, row.time, row.cashier };
+}
+
 // A stored text as the desk reads it: NULL (left by an earlier release or another tool) is empty.
 QString textAt(const QSqlQuery& row, int column)
 {
@@ -84,6 +96,18 @@ CallRow callFrom(const QSqlQuery& row)
 {
     return { row.value(0).toLongLong(), row.value(1).toInt(), textAt(row, 2), row.value(3).toInt() != 0,
         row.value(4).toInt(), row.value(5).toLongLong(), textAt(row, 6) };
+}
+
+PaymentRow paymentFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), row.value(1).toInt(), textAt(row, 2), row.value(3).toLongLong(), textAt(row, 4),
+        textAt(row, 5), textAt(row, 6) };
+}
+
+WaiverRow waiverFrom(const QSqlQuery& row)
+{
+    return { row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toLongLong(), textAt(row, 3),
+        textAt(row, 4), textAt(row, 5) };
 }
 
 // The rows of one receipt in `table`, whose first column is the receipt number, in the order
@@ -214,6 +238,16 @@ QString ReceiptStore::insertCalls(const QList<CallRow>& rows)
     return InsertRows(m_database, ReceiptTable::Calls, CallColumn::All, valueRows(rows));
 }
 
+QString ReceiptStore::insertPayments(const QList<PaymentRow>& rows)
+{
+    return InsertRows(m_database, ReceiptTable::Payments, PaymentColumn::All, valueRows(rows));
+}
+
+QString ReceiptStore::insertWaiver(const WaiverRow& row)
+{
+    return InsertRows(m_database, ReceiptTable::Waivers, WaiverColumn::All, { valuesOf(row) });
+}
+
 Outcome<std::optional<ReceiptRow>> ReceiptStore::loadReceipt(qint64 number) const
 {
     const Outcome<QList<ReceiptRow>> rows = readAll<ReceiptRow>(m_database,
@@ -249,4 +283,21 @@ Outcome<QList<CallRow>> ReceiptStore::loadCalls(qint64 number) const
 {
     return readAll<CallRow>(
         m_database, selectOfOneReceipt(m_database, ReceiptTable::Calls, CallColumn::All), number, callFrom);
+}
+
+Outcome<QList<PaymentRow>> ReceiptStore::loadPayments(qint64 number) const
+{
+    return readAll<PaymentRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Payments, PaymentColumn::All), number, paymentFrom);
+}
+
+Outcome<std::optional<WaiverRow>> ReceiptStore::loadWaiver(qint64 number) const
+{
+    const Outcome<QList<WaiverRow>> rows = readAll<WaiverRow>(
+        m_database, selectOfOneReceipt(m_database, ReceiptTable::Waivers, WaiverColumn::All), number, waiverFrom);
+    if (!rows)
+        return rows.setback<std::optional<WaiverRow>>();
+    if (rows.value().isEmpty())
+        return std::optional<WaiverRow>();
+    return std::optional<WaiverRow>(rows.value().first());
 }

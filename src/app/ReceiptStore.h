@@ -25,6 +25,11 @@ inline constexpr QLatin1StringView Items { "receipt_item" };
 // The technicians of a bill, one row per row of salaryform in the same order: whether the
 // guest asked for the technician (点钟) and the 点钟 supplement of her commission.
 inline constexpr QLatin1StringView Calls { "receipt_technician" };
+// How a bill was paid, one row per part in the order given at checkout: a bill paid one way
+// has one row, a 组合支付 one per method. A part paid from a member card names the card.
+inline constexpr QLatin1StringView Payments { "receipt_payment" };
+// The small change waived at the cashier's word (抹零): at most one row per bill.
+inline constexpr QLatin1StringView Waivers { "receipt_waiver" };
 } // namespace ReceiptTable
 
 // The columns of the bill's row. The service counts and amounts are texts as printed.
@@ -117,6 +122,33 @@ inline constexpr QLatin1StringView Time { "time" };
 inline constexpr QLatin1StringView All[] = { Id, Line, Technician, Requested, Clocks, Supplement, Time };
 } // namespace CallColumn
 
+// The columns of a part of a bill's payment.
+namespace PaymentColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Line { "line" }; // 0, 1, … as checkout listed the parts
+inline constexpr QLatin1StringView Method { "method" }; // "现金", "微信", …, "会员卡"
+inline constexpr QLatin1StringView Amount { "amount_fen" };
+inline constexpr QLatin1StringView Card { "card" }; // the member card a 会员卡 part was paid from
+// The method the bill's own row names (Receiptform.paymethod): the part's method for a bill
+// paid one way, "组合支付" for the parts of a split bill.
+inline constexpr QLatin1StringView ReceiptMethod { "receipt_method" };
+inline constexpr QLatin1StringView Time { "time" };
+
+inline constexpr QLatin1StringView All[] = { Id, Line, Method, Amount, Card, ReceiptMethod, Time };
+} // namespace PaymentColumn
+
+// The columns of the change waived on a bill.
+namespace WaiverColumn {
+inline constexpr QLatin1StringView Id { "id" }; // the receipt number
+inline constexpr QLatin1StringView Total { "total_fen" }; // the sum of the bill's lines
+inline constexpr QLatin1StringView Waived { "waived_fen" }; // the receipt's total is Total - Waived
+inline constexpr QLatin1StringView Approver { "approver" }; // who authorised it above the limit, '' else
+inline constexpr QLatin1StringView Time { "time" };
+inline constexpr QLatin1StringView Cashier { "cashier" };
+
+inline constexpr QLatin1StringView All[] = { Id, Total, Waived, Approver, Time, Cashier };
+} // namespace WaiverColumn
+
 // A bill's row as it is stored. Read back, a field a program of an earlier release left NULL
 // is an empty text.
 struct ReceiptRow
@@ -204,6 +236,31 @@ struct CallRow
     friend bool operator==(const CallRow&, const CallRow&) = default;
 };
 
+struct PaymentRow
+{
+    qint64 number = 0; // of the receipt
+    int line = 0;
+    QString method;
+    qint64 amountFen = 0;
+    QString card;
+    QString receiptMethod;
+    QString time;
+
+    friend bool operator==(const PaymentRow&, const PaymentRow&) = default;
+};
+
+struct WaiverRow
+{
+    qint64 number = 0; // of the receipt
+    qint64 totalFen = 0;
+    qint64 waivedFen = 0;
+    QString approver;
+    QString time;
+    QString cashier;
+
+    friend bool operator==(const WaiverRow&, const WaiverRow&) = default;
+};
+
 // INSERT INTO `table` (the columns) VALUES (?, …), … with one group of placeholders per row:
 // the column list and the placeholders come from the same list, so they never disagree.
 // `rows` is at least 1.
@@ -245,6 +302,9 @@ public:
     // Every item line and every technician's call of one bill, each in one statement.
     QString insertItems(const QList<ItemRow>& rows);
     QString insertCalls(const QList<CallRow>& rows);
+    // Every part of one bill's payment in one statement; its waived change.
+    QString insertPayments(const QList<PaymentRow>& rows);
+    QString insertWaiver(const WaiverRow& row);
 
     // The bill numbered `number`; nothing when there is none.
     Outcome<std::optional<ReceiptRow>> loadReceipt(qint64 number) const;
@@ -253,6 +313,10 @@ public:
     Outcome<QList<GoodsRow>> loadGoods(qint64 number) const;
     Outcome<QList<ItemRow>> loadItems(qint64 number) const;
     Outcome<QList<CallRow>> loadCalls(qint64 number) const;
+    // The parts of its payment (none for a bill settled before they were kept) and its waived
+    // change (nothing when none was waived).
+    Outcome<QList<PaymentRow>> loadPayments(qint64 number) const;
+    Outcome<std::optional<WaiverRow>> loadWaiver(qint64 number) const;
 
 private:
     Database& m_database;

@@ -35,13 +35,17 @@ struct ChainPart
     int fieldCount() const { return static_cast<int>(columns.size()); }
 };
 constexpr ChainPart LogParts[] = { { LogTable, LogColumns, false } };
-// The item lines and the technicians' calls came later: a receipt of before has no row in
-// them, which adds nothing to its content, so its stored link still holds.
+// The item lines, the technicians' calls, the parts of the payment and the waived change came
+// later: a receipt of before has no row in them, which adds nothing to its content, so its
+// stored link still holds.
 constexpr ChainPart ReceiptParts[] = { { ReceiptTable::Receipts, ReceiptColumn::All, false },
     { ReceiptTable::Salaries, CommissionColumn::All, true }, { ReceiptTable::Goods, GoodsColumn::All, true },
-    { ReceiptTable::Items, ItemColumn::All, true }, { ReceiptTable::Calls, CallColumn::All, true } };
+    { ReceiptTable::Items, ItemColumn::All, true }, { ReceiptTable::Calls, CallColumn::All, true },
+    { ReceiptTable::Payments, PaymentColumn::All, true }, { ReceiptTable::Waivers, WaiverColumn::All, true } };
+constexpr int FirstLaterReceiptPart = 3;
 static_assert(std::size(ReceiptColumn::All) == 20 && std::size(CommissionColumn::All) == 8
-        && std::size(GoodsColumn::All) == 8 && std::size(ItemColumn::All) == 12 && std::size(CallColumn::All) == 7,
+        && std::size(GoodsColumn::All) == 8 && std::size(ItemColumn::All) == 12 && std::size(CallColumn::All) == 7
+        && std::size(PaymentColumn::All) == 7 && std::size(WaiverColumn::All) == 6,
     "the receipt chain hashes these fields: a changed list breaks every stored link");
 
 // The select of a part's rows whose number compares to the bound one by `comparison`.
@@ -189,8 +193,7 @@ public:
         , m_main(connection)
         , m_salaries(connection)
         , m_goods(connection)
-        , m_items(connection)
-        , m_calls(connection)
+        , m_later { Cursor(connection), Cursor(connection), Cursor(connection), Cursor(connection) }
     {
         const QString rowKey = SqlDialect::of(connection).rowKey();
         if (chain == RecordChain::Chain::OperatorLog) {
@@ -209,10 +212,11 @@ public:
             count.addBindValue(QString(table));
             return count.exec() && count.next() && count.value(0).toInt() > 0;
         };
-        if (m_error.isEmpty() && present(ReceiptParts[3].table))
-            m_error = m_items.start(selectOf(ReceiptParts[3], rowKey, u">="), { from });
-        if (m_error.isEmpty() && present(ReceiptParts[4].table))
-            m_error = m_calls.start(selectOf(ReceiptParts[4], rowKey, u">="), { from });
+        for (size_t i = 0; i < m_later.size(); ++i) {
+            const ChainPart& part = ReceiptParts[FirstLaterReceiptPart + i];
+            if (m_error.isEmpty() && present(part.table))
+                m_error = m_later[i].start(selectOf(part, rowKey, u">="), { from });
+        }
     }
 
     QString error() const { return m_error; }
@@ -232,8 +236,8 @@ public:
             element->held = receiptHeld(m_main.row());
             addRowsOf(element->position, m_salaries, ReceiptParts[1], element->content);
             addRowsOf(element->position, m_goods, ReceiptParts[2], element->content);
-            addRowsOf(element->position, m_items, ReceiptParts[3], element->content);
-            addRowsOf(element->position, m_calls, ReceiptParts[4], element->content);
+            for (size_t i = 0; i < m_later.size(); ++i)
+                addRowsOf(element->position, m_later[i], ReceiptParts[FirstLaterReceiptPart + i], element->content);
         }
         if (m_error.isEmpty())
             m_error = m_main.advance();
@@ -259,8 +263,8 @@ private:
     Cursor m_main;
     Cursor m_salaries;
     Cursor m_goods;
-    Cursor m_items;
-    Cursor m_calls;
+    // The parts that came later, in the order of ReceiptParts.
+    std::array<Cursor, std::size(ReceiptParts) - FirstLaterReceiptPart> m_later;
     QString m_error;
 };
 

@@ -238,6 +238,29 @@ QList<TableDefinition> requestTables()
     };
 }
 
+// How the bills are paid (version 15): the parts of each bill's payment, one row per method in
+// the order given at checkout (a 会员卡 part names its card), and the small change waived at the
+// cashier's word. The receipt's own row keeps its meaning: its total is what the guest paid,
+// its method the one way he paid or "组合支付".
+QList<TableDefinition> paymentTables()
+{
+    return {
+        { QStringLiteral("receipt_payment"),
+            QStringLiteral("id INTEGER NOT NULL, line INTEGER NOT NULL, method TEXT NOT NULL, "
+                           "amount_fen INTEGER NOT NULL DEFAULT 0, card TEXT NOT NULL DEFAULT '', "
+                           "receipt_method TEXT NOT NULL DEFAULT '', time TEXT NOT NULL") },
+        { QStringLiteral("receipt_waiver"),
+            QStringLiteral("id INTEGER NOT NULL, total_fen INTEGER NOT NULL DEFAULT 0, "
+                           "waived_fen INTEGER NOT NULL DEFAULT 0, approver TEXT NOT NULL DEFAULT '', "
+                           "time TEXT NOT NULL, cashier TEXT NOT NULL DEFAULT ''") },
+    };
+}
+
+const char* const PaymentIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS receipt_payment_id ON receipt_payment(id)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS receipt_waiver_id ON receipt_waiver(id)",
+};
+
 const char* const RequestIndexes[] = {
     "CREATE INDEX IF NOT EXISTS receipt_technician_id ON receipt_technician(id)",
 };
@@ -670,6 +693,10 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
     for (const char* index : RequestIndexes)
         requestStatements << QString::fromLatin1(index);
     requestStatements << TakingsLedger::TriggerStatements(TakingsLedger::ItemTables(dialect));
+    QStringList paymentStatements;
+    for (const char* index : PaymentIndexes)
+        paymentStatements << QString::fromLatin1(index);
+    paymentStatements << TakingsLedger::TriggerStatements({ &TakingsLedger::Payments(dialect) });
     // On the server the functions that read amounts come first: the ledger's triggers call them.
     // (Every house on a server was made by this program at a version with the ledger.)
     const QStringList functions = dialect.isSqlite() ? QStringList() : ServerFunctions::statements();
@@ -711,6 +738,8 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // receipts, and their ledger.
         { 13, requestTables() + ledgerTables(TakingsLedger::ItemTables(dialect)), requestStatements,
             addRequestedMarks },
+        // The parts of each bill's payment and the waived change, and their ledger.
+        { 15, paymentTables() + ledgerTables({ &TakingsLedger::Payments(dialect) }), paymentStatements, nullptr },
     };
 }
 

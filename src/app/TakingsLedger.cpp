@@ -262,6 +262,21 @@ const Table& Calls(const SqlDialect& dialect)
     return tables[indexOf(dialect)];
 }
 
+const Table& Payments(const SqlDialect& dialect)
+{
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_payments"), ReceiptTable::Payments, QStringLiteral("付款方式"),
+            { { QStringLiteral("day"), dayOf(spelled) },
+                { QStringLiteral("receipt_method"), textOf(PaymentColumn::ReceiptMethod) },
+                { QStringLiteral("method"), textOf(PaymentColumn::Method) } },
+            { { QStringLiteral("parts"), QStringLiteral("1") },
+                { QStringLiteral("amount_fen"), QStringLiteral("%1amount_fen") } },
+            namesOf(
+                { PaymentColumn::Time, PaymentColumn::ReceiptMethod, PaymentColumn::Method, PaymentColumn::Amount }));
+    });
+    return tables[indexOf(dialect)];
+}
+
 const QList<const Table*>& ItemTables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
@@ -274,7 +289,7 @@ const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
         return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled), &ReceiptDays(spelled),
-            &Items(spelled), &Calls(spelled) };
+            &Items(spelled), &Calls(spelled), &Payments(spelled) };
     });
     return tables[indexOf(dialect)];
 }

@@ -10,7 +10,7 @@
 QStringList LogKind::all()
 {
     return { Login, FailedLogin, Settlement, Discount, Void, Reduction, Release, Reprint, HandOver, Prices,
-        CommissionFormula, Permissions, Accounts, Backup, Restore, MoveGuest, ReplaceTechnician };
+        CommissionFormula, Permissions, Accounts, Backup, Restore, MoveGuest, ReplaceTechnician, Waiver };
 }
 
 OperatorLog::OperatorLog(Database& database, const DeskSession& session)

@@ -29,6 +29,7 @@ inline const QString Backup = QStringLiteral("数据备份");
 inline const QString Restore = QStringLiteral("数据恢复");
 inline const QString MoveGuest = QStringLiteral("换房");
 inline const QString ReplaceTechnician = QStringLiteral("换技师");
+inline const QString Waiver = QStringLiteral("抹零"); // small change of a bill waived at checkout
 
 // Every kind, in the order the log window offers them.
 QStringList all();

@@ -24,3 +24,8 @@ QString UnrecordedMethodName()
 {
     return QStringLiteral("未记录");
 }
+
+QString SplitPaymentName()
+{
+    return QStringLiteral("组合支付");
+}

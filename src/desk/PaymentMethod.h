@@ -24,6 +24,20 @@ QString PaymentMethodName(PaymentMethod method);
 std::optional<PaymentMethod> PaymentMethodFromName(const QString& name);
 // What the totals call receipts without a method: "未记录".
 QString UnrecordedMethodName();
+// The method a receipt paid in several parts names (组合支付): the parts themselves, each with
+// one of the methods above, are kept beside it.
+QString SplitPaymentName();
+
+// One part of a bill's payment: how much was paid which way; a part paid from a member card
+// names the card.
+struct PaymentPart
+{
+    PaymentMethod method = PaymentMethod::Cash;
+    Money amount;
+    QString card;
+
+    friend bool operator==(const PaymentPart&, const PaymentPart&) = default;
+};
 
 // What one payment method took: the receipts and their amount.
 struct MethodTotal

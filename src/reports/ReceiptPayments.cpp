@@ -15,24 +15,32 @@ Outcome<PaymentTotals> ReadPaymentTotals(Database& database, const QueryConditio
     PaymentTotals totals;
     qint64 unrecordedFen = 0;
     std::array<qint64, PaymentMethodCount> methodFen {};
-    const QString error = database.readRows(
-        QStringLiteral("SELECT method, sum(receipts), sum(amount_fen) FROM (%1) AS ledger_rows GROUP BY method")
-            .arg(source.sql),
-        source.values, [&](const QSqlQuery& row) {
-            const QString name = row.value(0).toString();
-            const qint64 count = row.value(1).toLongLong();
-            const qint64 fen = row.value(2).toLongLong();
-            for (int i = 0; i < PaymentMethodCount; ++i) {
-                if (PaymentMethodName(PaymentMethods[size_t(i)]) == name) {
-                    totals.methods[size_t(i)].count += count;
-                    methodFen[size_t(i)] += fen;
-                    return true;
-                }
-            }
+    const auto add = [&](const QSqlQuery& row) {
+        const QString name = row.value(0).toString();
+        const qint64 count = row.value(1).toLongLong();
+        const qint64 fen = row.value(2).toLongLong();
+        if (const std::optional<PaymentMethod> method = PaymentMethodFromName(name)) {
+            totals.of(*method).count += count;
+            methodFen[size_t(*method)] += fen;
+        } else {
             totals.unrecorded.count += count;
             unrecordedFen += fen;
-            return true;
-        });
+        }
+        return true;
+    };
+    QString error = database.readRows(
+        QStringLiteral("SELECT method, sum(receipts), sum(amount_fen) FROM (%1) AS ledger_rows WHERE method<>? "
+                       "GROUP BY method")
+            .arg(source.sql),
+        source.values + QVariantList { SplitPaymentName() }, add);
+    // A bill paid in several parts counts each part with its method.
+    if (error.isEmpty()) {
+        const TakingsLedger::Source parts = TakingsSource(TakingsLedger::Payments(database.dialect()), condition);
+        error = database.readRows(QStringLiteral("SELECT method, sum(parts), sum(amount_fen) FROM (%1) AS ledger_rows "
+                                                 "WHERE receipt_method=? GROUP BY method")
+                                      .arg(parts.sql),
+            parts.values + QVariantList { SplitPaymentName() }, add);
+    }
     if (!error.isEmpty())
         return Failure { error };
     for (int i = 0; i < PaymentMethodCount; ++i)

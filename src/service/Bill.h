@@ -85,7 +85,9 @@ struct Bill
     QList<PricedGoodsLine> goods; // in the open bill's order
     QString goodsSubtotal = QStringLiteral("0"); // "%.2f" when the bill has goods
     Money totalAmount; // the sum of the line amounts
-    QString total = QStringLiteral("0.00"); // totalAmount
+    // The small change waived at the cashier's word (抹零), printed as a line of its own.
+    Money waived;
+    QString total = QStringLiteral("0.00"); // totalAmount - waived: what the guest pays
     QString discount; // the discount factor, "%.2f" (every place when it has more)
 
     // Prices `openBill` (null for a room without one) at `prices` with `discountFactor`, its
@@ -98,6 +100,14 @@ struct Bill
     // The factor that lowers a line of `item` on a bill discounted by `discountFactor`: the
     // factor when the item takes that kind of discount, else 1.
     static Decimal itemFactor(const ServiceItem& item, const Decimal& discountFactor, bool memberCard);
+
+    // The bill with `amount` of its total waived: its total becomes what is left.
+    void waive(Money amount)
+    {
+        waived = amount;
+        total = (totalAmount - waived).text();
+    }
+    Money payable() const { return totalAmount - waived; }
 
     // The count text a stored receipt carries for a line: empty when the line is absent.
     static QString countText(const std::optional<ServiceLine>& line) { return line ? line->count : QString(); }

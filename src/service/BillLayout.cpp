@@ -52,6 +52,14 @@ BillLayout::BillLayout(const BillHeading& heading, const Bill& bill)
         drawServices(bill, y);
         drawGoods(bill, y);
     }
+    // Change waived at the cashier's word is a line of its own, so the lines add up to 合计.
+    if (!bill.waived.isZero()) {
+        m_drawing.addLine(RuleLeft, y, RuleRight, y);
+        m_drawing.addText(NameX, y + 5, QStringLiteral("抹零"), body);
+        m_drawing.addText(PriceX, y + 5, QStringLiteral("应收%1").arg(bill.totalAmount.text()), body);
+        m_drawing.addText(AmountX, y + 5, (-bill.waived).text(), body);
+        y += 25;
+    }
 
     m_totalsLineY = y;
     m_drawing.addLine(RuleLeft, y, RuleRight, y);

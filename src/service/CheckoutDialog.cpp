@@ -7,6 +7,8 @@
 #include "app/PrinterChooser.h"
 #include "app/SetbackMessage.h"
 #include "app/TextFormat.h"
+#include "cards/CardLedger.h"
+#include "cards/CardPasswordDialog.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 #include "payroll/CommissionFormulaStore.h"
@@ -17,8 +19,10 @@
 #include "service/ReceiptPrinter.h"
 #include "service/RoomServiceActions.h"
 #include "service/Settlement.h"
+#include "service/SplitPaymentDialog.h"
 #include "service/StockSale.h"
 #include "service/TechnicianLinesModel.h"
+#include "service/WaiverDialog.h"
 #include "skin/DialogKeyboard.h"
 #include "skin/PaintedText.h"
 #include "skin/TypedFieldChange.h"
@@ -136,6 +140,8 @@ void CheckoutDialog::createControls()
     m_releaseButton = newButton(QStringLiteral("下钟"), "buttonRelease", this);
     m_continueButton = newButton(QStringLiteral("继续"), "buttonContinue", this);
     m_continueButton->setDefault(true);
+    m_waiveButton = newButton(QStringLiteral("抹零"), "buttonWaive", this);
+    m_splitButton = newButton(QStringLiteral("组合支付"), "buttonSplitPayment", this);
 
     connect(m_received, &QLineEdit::textChanged, this, &CheckoutDialog::showChange);
     connect(m_methodBox, &QComboBox::activated, this, &CheckoutDialog::choosePaymentMethod);
@@ -146,14 +152,28 @@ void CheckoutDialog::createControls()
     connect(m_settleButton, &QPushButton::clicked, this, &CheckoutDialog::settle);
     connect(m_releaseButton, &QPushButton::clicked, this, &CheckoutDialog::release);
     connect(m_continueButton, &QPushButton::clicked, this, &CheckoutDialog::reject);
+    connect(m_waiveButton, &QPushButton::clicked, this, &CheckoutDialog::waive);
+    connect(m_splitButton, &QPushButton::clicked, this, &CheckoutDialog::splitPayment);
 }
 
 void CheckoutDialog::priceBill()
 {
     m_openBill = m_services.session.bill(m_room);
     m_itemTerms.memberCard = m_payType != SettlementRequest().payType;
+    const Money before = m_bill.totalAmount;
     m_bill = Bill::price(m_openBill ? &*m_openBill : nullptr, m_prices, m_discountFactor, m_itemTerms);
     m_billTime = m_services.clock.now();
+    // A waiver was given for the bill as it stood: a bill that changed is rounded off again.
+    if (!m_waived.isZero()) {
+        if (m_bill.totalAmount == before) {
+            m_bill.waive(m_waived);
+        } else {
+            m_waived = {};
+            m_waiverKind = WaiverKind::None;
+            m_waiverAuthoriser = {};
+            m_services.messages.inform(QStringLiteral("帐单金额已改变,抹零已取消,请重新抹零。"));
+        }
+    }
 }
 
 void CheckoutDialog::drawBill()
@@ -187,7 +207,9 @@ void CheckoutDialog::placeControls()
     m_settleButton->setGeometry(660, settleY, ButtonWidth, ButtonHeight);
     m_releaseButton->setGeometry(660, settleY + 30, ButtonWidth, ButtonHeight);
     m_continueButton->setGeometry(660, settleY + 60, ButtonWidth, ButtonHeight);
-    setFixedSize(BillLayout::Width, std::max({ y + 100, settleY + 60 + ButtonHeight + 15, 35 + 120 + 15 }));
+    m_waiveButton->setGeometry(660, settleY + 100, ButtonWidth, ButtonHeight);
+    m_splitButton->setGeometry(660, settleY + 130, ButtonWidth, ButtonHeight);
+    setFixedSize(BillLayout::Width, std::max({ y + 100, settleY + 130 + ButtonHeight + 15, 35 + 120 + 15 }));
 }
 
 void CheckoutDialog::paintEvent(QPaintEvent* event)
@@ -204,7 +226,14 @@ void CheckoutDialog::showChange()
     // what they showed.
     if (!TakeTypedChange(*m_received, m_acceptedReceived, ReceivedField, ReceivedRule(), m_services.messages))
         return;
-    m_change->setText(ChangeText(m_received->text(), m_payable->text()).value());
+    // In a 组合支付 the money handed over pays the cash part.
+    Money due = m_bill.payable();
+    if (!m_parts.isEmpty()) {
+        due = {};
+        for (const PaymentPart& part : std::as_const(m_parts))
+            due += part.method == PaymentMethod::Cash ? part.amount : Money();
+    }
+    m_change->setText(ChangeText(m_received->text(), due.text()).value());
 }
 
 void CheckoutDialog::chooseTechnician(const QModelIndex&)
@@ -263,7 +292,11 @@ void CheckoutDialog::discount()
         if (dialog.mode() == DiscountMode::MemberCard) {
             m_payType = dialog.valueText();
             m_discountFactor = m_prices.memberDiscount;
-            showPaymentMethod(PaymentMethod::MemberCard); // the guest pays with his card
+            // A card that holds money pays the bill; one that only gives the discount leaves
+            // the method as it was.
+            const Outcome<CardAccount> account = CardLedger(m_services.database).account(m_payType);
+            if (account && account.value().balance.total() > Money())
+                showPaymentMethod(PaymentMethod::MemberCard);
         } else {
             m_discountFactor = dialog.factor();
             m_discountApprover = dialog.approver();
@@ -277,19 +310,104 @@ void CheckoutDialog::discount()
 void CheckoutDialog::showPaymentMethod(PaymentMethod method)
 {
     m_method = method;
-    m_methodBox->setCurrentIndex(int(method));
+    showParts({});
 }
 
 void CheckoutDialog::choosePaymentMethod(int index)
 {
+    if (index >= PaymentMethodCount) { // "组合支付" again
+        splitPayment();
+        return;
+    }
     // The member card pays only once "打折" has found it on file.
     const auto method = PaymentMethod(index);
     if (method == PaymentMethod::MemberCard && m_payType == SettlementRequest().payType) {
         m_services.messages.inform(MemberCardFirstText);
-        showPaymentMethod(m_method);
+        showParts(m_parts); // the box shows what pays the bill
         return;
     }
-    m_method = method;
+    showPaymentMethod(method);
+}
+
+void CheckoutDialog::waive()
+{
+    const Money limit = Money::fromFen(
+        HouseSettings::figureOr(m_services.database, HouseSettings::WaiverLimit, HouseSettings::DefaultWaiverLimitFen));
+    WaiverDialog dialog(m_services, m_bill.totalAmount, limit, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_waiverKind = dialog.kind();
+    m_waived = dialog.waived();
+    m_waiverAuthoriser = dialog.authoriser();
+    m_bill.waive(m_waived);
+    drawBill();
+    placeControls();
+}
+
+void CheckoutDialog::splitPayment()
+{
+    const bool hasCard = m_payType != SettlementRequest().payType;
+    std::optional<Money> balance;
+    if (hasCard) {
+        if (const Outcome<CardAccount> account = CardLedger(m_services.database).account(m_payType))
+            balance = account.value().balance.total();
+    }
+    SplitPaymentDialog dialog(m_services, m_bill.payable(), hasCard ? m_payType : QString(), balance, m_parts, this);
+    if (dialog.exec() == QDialog::Accepted)
+        showParts(dialog.parts());
+    else
+        showParts(m_parts);
+}
+
+void CheckoutDialog::showParts(const QList<PaymentPart>& parts)
+{
+    // One part is no split: it is the method.
+    m_parts = parts.size() > 1 ? parts : QList<PaymentPart>();
+    if (parts.size() == 1)
+        m_method = parts.first().method;
+    const int splitIndex = PaymentMethodCount;
+    if (m_parts.isEmpty()) {
+        if (m_methodBox->count() > splitIndex)
+            m_methodBox->removeItem(splitIndex);
+        m_methodBox->setCurrentIndex(int(m_method));
+    } else {
+        if (m_methodBox->count() == splitIndex)
+            m_methodBox->addItem(SplitPaymentName());
+        m_methodBox->setCurrentIndex(splitIndex);
+    }
+    showChange();
+}
+
+bool CheckoutDialog::confirmCardPayment()
+{
+    const QList<PaymentPart> parts = PaymentPartsOrWhole(m_parts, m_method, m_payType, m_bill.payable());
+    const auto card = std::find_if(
+        parts.cbegin(), parts.cend(), [](const PaymentPart& part) { return part.method == PaymentMethod::MemberCard; });
+    if (card == parts.cend() || card->amount.isZero())
+        return true;
+    const Outcome<CardAccount> account = CardLedger(m_services.database).account(card->card);
+    if (!account) {
+        ShowSetback(m_services.messages, account);
+        return false;
+    }
+    const Money balance = account.value().balance.total();
+    if (m_parts.isEmpty() && balance < card->amount) {
+        if (balance.isZero()) {
+            m_services.messages.inform(QStringLiteral("会员卡余额不足!余额%1元").arg(balance.text()));
+            return false;
+        }
+        // The card pays what it holds; the rest is paid another way.
+        if (!m_services.messages.ask(QStringLiteral("会员卡余额%1元,不足支付%2元。\n其余用其他方式支付吗?")
+                                         .arg(balance.text(), card->amount.text())))
+            return false;
+        showParts({ { PaymentMethod::MemberCard, balance, card->card },
+            { PaymentMethod::Cash, card->amount - balance, {} } });
+        splitPayment();
+        return !m_parts.isEmpty() && confirmCardPayment();
+    }
+    if (account.value().hasPassword && !CardPasswordDialog::confirm(m_services, this, card->card))
+        return false;
+    return true;
 }
 
 bool CheckoutDialog::confirmTechnicianClocks()
@@ -322,7 +440,7 @@ void CheckoutDialog::settle()
         m_services.messages.inform(refusal);
         return;
     }
-    if (!confirmTechnicianClocks())
+    if (!confirmTechnicianClocks() || !confirmCardPayment())
         return;
     const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
     if (!printer)
@@ -336,6 +454,9 @@ void CheckoutDialog::settle()
     request.discountAuthoriser = m_discountAuthoriser;
     request.payType = m_payType;
     request.method = m_method;
+    request.parts = m_parts;
+    request.waived = m_waived;
+    request.waiverAuthoriser = m_waiverAuthoriser;
     request.technicians = m_technicians->lines();
     request.formula = m_formula;
     request.itemTerms = m_itemTerms;

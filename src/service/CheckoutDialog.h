@@ -7,6 +7,7 @@
 #include "payroll/CommissionFormula.h"
 #include "service/Bill.h"
 #include "service/BillLayout.h"
+#include "service/Payment.h"
 #include "service/ServiceSettings.h"
 
 #include <QDateTime>
@@ -52,6 +53,9 @@ public:
     QString payType() const { return m_payType; }
     QString discountApprover() const { return m_discountApprover; }
     PaymentMethod paymentMethod() const { return m_method; }
+    // The parts of a 组合支付; empty while the whole is paid by paymentMethod().
+    QList<PaymentPart> paymentParts() const { return m_parts; }
+    Money waived() const { return m_bill.waived; }
 
     // "继续", Esc and the close box.
     void reject() override;
@@ -73,6 +77,14 @@ private:
     void discount();
     void choosePaymentMethod(int index);
     void showPaymentMethod(PaymentMethod method);
+    // "抹零" and "组合支付".
+    void waive();
+    void splitPayment();
+    // Sets the parts of a 组合支付 (none: the whole by the method chosen) and shows them.
+    void showParts(const QList<PaymentPart>& parts);
+    // Before a bill paid from a member card is settled: the card can pay it (its balance
+    // short, the rest is asked for by 组合支付) and its password, when it has one, is right.
+    bool confirmCardPayment();
     void settle();
     // Whether the bill may be settled with the technicians' clocks as entered: asks when some
     // would earn nothing, and on "取消" selects the first of them.
@@ -98,6 +110,10 @@ private:
     QString m_discountApprover = QStringLiteral("0");
     Authoriser m_discountAuthoriser;
     PaymentMethod m_method = PaymentMethod::Cash;
+    QList<PaymentPart> m_parts;
+    WaiverKind m_waiverKind = WaiverKind::None;
+    Money m_waived;
+    Authoriser m_waiverAuthoriser;
     QDateTime m_billTime;
     Bill m_bill;
     std::unique_ptr<BillLayout> m_layout;
@@ -116,4 +132,6 @@ private:
     QPushButton* m_settleButton = nullptr;
     QPushButton* m_releaseButton = nullptr;
     QPushButton* m_continueButton = nullptr;
+    QPushButton* m_waiveButton = nullptr;
+    QPushButton* m_splitButton = nullptr;
 };

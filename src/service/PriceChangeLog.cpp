@@ -73,6 +73,23 @@ bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const Q
     return stored.ok();
 }
 
+bool WriteWaiverLimitLogged(AppServices& services, Money limit)
+{
+    const Outcome<> stored
+        = OperatorLog(services.database, services.session)
+              .record({ .kind = LogKind::Prices, .description = QStringLiteral("抹零上限:%1元").arg(limit.text()) },
+                  [&]() -> Outcome<> {
+                      if (const QString error
+                          = HouseSettings::setFigure(services.database, HouseSettings::WaiverLimit, limit.fen());
+                          !error.isEmpty())
+                          return Failure { error };
+                      return {};
+                  });
+    if (!stored)
+        services.messages.inform(stored.text(), {}, MessageService::Icon::Warning);
+    return stored.ok();
+}
+
 bool WriteReductionApprovalLogged(AppServices& services, bool on)
 {
     return WriteSwitchLogged(services, HouseSettings::ReductionNeedsApproval, on,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Money.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -18,6 +20,8 @@ bool WriteSwitchLogged(AppServices& services, QStringView name, bool on, const Q
 
 // Turns the house's switch "减单需授权" on or off with its row in the operator log, in one
 // transaction. Failures are shown; returns whether the switch is stored as asked.
+// Sets the most a cashier may waive of a bill (抹零上限) with its log row "抹零上限:2.00元".
+bool WriteWaiverLimitLogged(AppServices& services, Money limit);
 bool WriteReductionApprovalLogged(AppServices& services, bool on);
 
 // Turns a spoken announcement of the house on or off (`silenced` is its switch, named for the

@@ -287,9 +287,9 @@ Outcome<QList<ServiceItem>> ServiceCatalog::list(Listing which) const
     return items;
 }
 
-Outcome<ServiceItem> ServiceCatalog::find(qint64 id) const
+Outcome<ServiceItem> ServiceCatalog::find(Database& database, qint64 id)
 {
-    const SqlResult read = m_database.exec(selectItems() + QStringLiteral(" WHERE %1=?").arg(column(IdColumn)), { id });
+    const SqlResult read = database.exec(selectItems() + QStringLiteral(" WHERE %1=?").arg(column(IdColumn)), { id });
     if (!read.ok())
         return Failure { read.error };
     if (read.isEmpty())

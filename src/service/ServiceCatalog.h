@@ -136,7 +136,9 @@ public:
     // The items in the menu's order; Current leaves the retired ones out.
     Outcome<QList<ServiceItem>> list(Listing which = Listing::All) const;
     // One item by its number; a refusal (MissingText) when there is none.
-    Outcome<ServiceItem> find(qint64 id) const;
+    Outcome<ServiceItem> find(qint64 id) const { return find(m_database, id); }
+    // The same without a desk session, for a receipt printed again.
+    static Outcome<ServiceItem> find(Database& database, qint64 id);
     // Adds the item at the end of the menu under the next free number; the stored item.
     Outcome<ServiceItem> add(const ServiceItem& item);
     // Rewrites the item of `item.id` (its place on the menu and its state stay).

@@ -100,7 +100,23 @@ ServicePricesDialog::ServicePricesDialog(AppServices& services, QWidget* parent)
     m_reductionApproval->setObjectName(QStringLiteral("reductionApprovalBox"));
     m_reductionApproval->setToolTip(QStringLiteral("在未结帐的单据上减钟、减商品或删除技师时,须部长或以上授权"));
     m_reductionApproval->setChecked(HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval));
-    layout->addWidget(m_reductionApproval);
+    // The most a cashier may waive of a bill (抹零) without a manager.
+    m_waiverLimit = new QLineEdit(this);
+    m_waiverLimit->setObjectName(QStringLiteral("waiverLimitEdit"));
+    m_waiverLimit->setFixedWidth(70);
+    m_waiverLimit->setToolTip(QStringLiteral("结算时收银员抹零不超过此金额无需授权,超过须部长或以上授权"));
+    m_waiverLimit->setText(Money::fromFen(
+        HouseSettings::figureOr(m_services.database, HouseSettings::WaiverLimit, HouseSettings::DefaultWaiverLimitFen))
+                               .text());
+    auto* approvals = new QHBoxLayout;
+    approvals->setSpacing(8);
+    approvals->addWidget(m_reductionApproval);
+    approvals->addSpacing(16);
+    approvals->addWidget(PaintedLabel(QStringLiteral("抹零上限:"), this));
+    approvals->addWidget(m_waiverLimit);
+    approvals->addWidget(PaintedLabel(QStringLiteral("元"), this));
+    approvals->addStretch(1);
+    layout->addLayout(approvals);
     // The spoken announcements, on until turned off; a desk without a Chinese voice says
     // nothing either way.
     m_callingVoice = new QCheckBox(CallingVoiceCaption, this);
@@ -178,6 +194,12 @@ void ServicePricesDialog::confirm()
     }
     const ServiceSettings& settings = typed.value();
     const ClockSettings clocks = m_clockFields->typedSettings();
+    const TypedRule limitRule = TypedRule::amount();
+    const TypedReading limit = ReadTyped(m_waiverLimit->text(), limitRule);
+    if (!limit.ok()) {
+        m_services.messages.inform(TypedRetypeText(limit.problem, QStringLiteral("抹零上限"), limitRule));
+        return;
+    }
     for (const QString& refusal : { ServiceSettingsRefusal(settings), ClockSettingsRefusal(clocks) }) {
         if (!refusal.isEmpty()) {
             m_services.messages.inform(refusal);
@@ -188,6 +210,10 @@ void ServicePricesDialog::confirm()
     // failure has been shown, and the dialog closes either way, as the desk expects.
     WritePricesLogged(m_services, settings);
     clocks.write(m_services.settings, m_services.messages);
+    if (const Money typedLimit = TypedMoney(limit); typedLimit.fen()
+        != HouseSettings::figureOr(
+            m_services.database, HouseSettings::WaiverLimit, HouseSettings::DefaultWaiverLimitFen))
+        WriteWaiverLimitLogged(m_services, typedLimit);
     if (m_reductionApproval->isChecked()
         != HouseSettings::isOn(m_services.database, HouseSettings::ReductionNeedsApproval))
         WriteReductionApprovalLogged(m_services, m_reductionApproval->isChecked());

@@ -40,6 +40,7 @@ private:
     QComboBox* m_freeClockBox;
     QLineEdit* m_memberDiscount;
     ClockSettingsFields* m_clockFields;
+    QLineEdit* m_waiverLimit = nullptr;
     QCheckBox* m_reductionApproval;
     QCheckBox* m_callingVoice;
     QCheckBox* m_dueVoice;

@@ -10,6 +10,7 @@
 #include "service/BillReduction.h"
 #include "service/BillRefusals.h"
 #include "service/GoodsStock.h"
+#include "service/Payment.h"
 
 Settlement::Settlement(Database& database, DeskSession& session)
     : m_database(database)
@@ -39,6 +40,16 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
     settled.bill = Bill::price(open ? &*open : nullptr, request.prices, request.discountFactor, request.itemTerms);
     if (!settled.bill.unknownItems.isEmpty())
         return Refusal { ServiceCatalog::MissingText };
+    if (const QString waiver = WaiverRefusal(request.waived, settled.bill.totalAmount); !waiver.isEmpty())
+        return Refusal { waiver };
+    settled.bill.waive(request.waived);
+    if (!request.parts.isEmpty()) {
+        if (const QString parts = PaymentPartsRefusal(request.parts, settled.bill.payable()); !parts.isEmpty())
+            return Refusal { parts };
+    } else if (request.method == PaymentMethod::MemberCard && request.payType == SettlementRequest().payType) {
+        return Refusal { MemberCardFirstText };
+    }
+    settled.parts = PaymentPartsOrWhole(request.parts, request.method, request.payType, settled.bill.payable());
 
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
@@ -48,6 +59,13 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
     if (!number)
         return number.setback<SettledBill>();
     settled.receiptNumber = number.value();
+
+    // The card pays first: a card that cannot pay refuses the bill before anything is written.
+    const Outcome<std::optional<CardBalance>> paid
+        = writePayment(settled.receiptNumber, request, settled.bill, settled.parts);
+    if (!paid)
+        return paid.setback<SettledBill>();
+    settled.cardBalance = paid.value();
 
     QString error = writeReceipt(settled.receiptNumber, request, settled.bill, open ? open->startTime : QDateTime());
     if (error.isEmpty())
@@ -92,13 +110,52 @@ QString Settlement::writeReceipt(
             .payType = request.payType,
             .cashier = request.cashier,
             .time = DateTimeText(request.billTime),
-            .paymentMethod = PaymentMethodName(request.method),
+            .paymentMethod
+            = ReceiptMethodName(PaymentPartsOrWhole(request.parts, request.method, request.payType, bill.payable())),
             .massagePrice = price(bill.massage),
             .massageAmount = amount(bill.massage),
             .footWashPrice = price(bill.footWash),
             .footWashAmount = amount(bill.footWash),
             .pedicurePrice = price(bill.pedicure),
             .pedicureAmount = amount(bill.pedicure) });
+}
+
+Outcome<std::optional<CardBalance>> Settlement::writePayment(
+    int number, const SettlementRequest& request, const Bill& bill, const QList<PaymentPart>& parts)
+{
+    std::optional<CardBalance> cardBalance;
+    const QString billTime = DateTimeText(request.billTime);
+    const QString receiptMethod = ReceiptMethodName(parts);
+    QList<PaymentRow> rows;
+    rows.reserve(parts.size());
+    for (const PaymentPart& part : parts) {
+        if (part.method == PaymentMethod::MemberCard && part.amount > Money()) {
+            const Outcome<CardBalance> left
+                = CardLedger(m_database).pay(part.card, part.amount, number, request.billTime, request.cashier);
+            if (!left)
+                return left.setback<std::optional<CardBalance>>();
+            cardBalance = left.value();
+        }
+        rows.append({ .number = number,
+            .line = int(rows.size()),
+            .method = PaymentMethodName(part.method),
+            .amountFen = part.amount.fen(),
+            .card = part.card,
+            .receiptMethod = receiptMethod,
+            .time = billTime });
+    }
+    ReceiptStore store(m_database);
+    QString error = store.insertPayments(rows);
+    if (error.isEmpty() && !bill.waived.isZero())
+        error = store.insertWaiver({ .number = number,
+            .totalFen = bill.totalAmount.fen(),
+            .waivedFen = bill.waived.fen(),
+            .approver = request.waiverAuthoriser.login,
+            .time = billTime,
+            .cashier = request.cashier });
+    if (!error.isEmpty())
+        return Failure { error };
+    return cardBalance;
 }
 
 QString Settlement::writeSalaries(int number, const SettlementRequest& request)
@@ -187,7 +244,15 @@ QString Settlement::writeGoods(int number, const SettlementRequest& request, con
 QString Settlement::writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open)
 {
     OperatorLog log(m_database, m_session);
-    const QString methodName = PaymentMethodName(request.method);
+    const QList<PaymentPart> parts
+        = PaymentPartsOrWhole(request.parts, request.method, request.payType, bill.payable());
+    QString methodName = PaymentMethodName(parts.first().method);
+    if (parts.size() > 1) {
+        QStringList named;
+        for (const PaymentPart& part : parts)
+            named << PaymentMethodName(part.method) + part.amount.text();
+        methodName = SplitPaymentName() + u'(' + named.join(u' ') + u')';
+    }
     const LogEntry settlement { .kind = LogKind::Settlement,
         .description = QStringLiteral("%1号房结帐,%2收款").arg(request.room, methodName),
         .amount = bill.total,
@@ -211,6 +276,18 @@ QString Settlement::writeLog(int number, const SettlementRequest& request, const
             if (!error.isEmpty())
                 return error;
         }
+    }
+
+    if (!bill.waived.isZero()) {
+        const QString error = log.write({ .kind = LogKind::Waiver,
+            .description = QStringLiteral("%1号房抹零,应收%2元,实收%3元")
+                               .arg(request.room, bill.totalAmount.text(), bill.payable().text()),
+            .amount = bill.waived.text(),
+            .room = request.room,
+            .receipt = number,
+            .authoriser = request.waiverAuthoriser });
+        if (!error.isEmpty())
+            return error;
     }
 
     // A discount lowers the massage line and the items that take it; what it took off is logged

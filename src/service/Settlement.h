@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Outcome.h"
+#include "cards/CardLedger.h"
 #include "desk/OpenBill.h"
 #include "desk/OperatorLog.h"
 #include "desk/PaymentMethod.h"
@@ -9,6 +10,7 @@
 #include "service/ServiceSettings.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,12 @@ struct SettlementRequest
     Authoriser discountAuthoriser; // the same approver, for the operator log
     QString payType = QStringLiteral("普通"); // or the member card number
     PaymentMethod method = PaymentMethod::Cash;
+    // The parts of a 组合支付, which must add up to the amount payable; empty when the whole is
+    // paid by `method` (a 会员卡 from the card of payType).
+    QList<PaymentPart> parts;
+    // The small change waived (抹零) and who authorised it when it is above the house's limit.
+    Money waived;
+    Authoriser waiverAuthoriser;
     // The room's technicians as checkout lists them, top first, with the clocks entered for
     // each: they pay the commissions, in this order.
     QList<TechnicianLine> technicians;
@@ -42,17 +50,23 @@ struct SettledBill
 {
     int receiptNumber = 0;
     Bill bill;
+    QList<PaymentPart> parts; // how it was paid, as stored
+    // The balance left on the member card that paid part of it, when one did.
+    std::optional<CardBalance> cardBalance;
     QStringList lowStockGoods; // in the bill's order; the desk warns about each
 };
 
 // Settlement turns a room's open bill into the house's takings. It runs as one transaction:
 // the Receiptform row (with the payment method and the service lines as printed), one
 // salaryform row per technician with his commission (and a receipt_technician row with his 点钟
-// mark and supplement), one receipt_item row per item line with its commission, one spsalay row per goods line with the
-// stock counted down, the link of the bill in the receipt chain (RecordChain.h), the end of the stay in the desk
-// session (the bill removed, the technicians not released yet back at the tail of the idle queue) and the operator
-// log's rows of the settlement and of its discount are all stored, or none of them is. The receipt number is taken
-// inside that transaction, and the database refuses a number that is stored already, so no two bills share one.
+// mark and supplement), one receipt_item row per item line with its commission, one spsalay row
+// per goods line with the stock counted down, one receipt_payment row per part of the payment
+// (a part from a member card paid from its balance, which never goes below 0) and the waived
+// change, the link of the bill in the receipt chain (RecordChain.h), the end of the stay in the
+// desk session (the bill removed, the technicians not released yet back at the tail of the idle
+// queue) and the operator log's rows of the settlement, its discount and its 抹零 are all
+// stored, or none of them is. The receipt number is taken inside that transaction, and the
+// database refuses a number that is stored already, so no two bills share one.
 class Settlement
 {
 public:
@@ -74,6 +88,9 @@ private:
     // Counts every goods line out of the stock, then writes the bill's goods rows in one statement.
     QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
     QString writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open);
+    // The parts of the payment and the waived change, each part from a member card paid from it.
+    Outcome<std::optional<CardBalance>> writePayment(
+        int number, const SettlementRequest& request, const Bill& bill, const QList<PaymentPart>& parts);
 
     Database& m_database;
     DeskSession& m_session;
