@@ -53,7 +53,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 13;
+    static constexpr int SchemaVersion = 14;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

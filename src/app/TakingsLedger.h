@@ -28,6 +28,8 @@ class QSqlDatabase;
 //   technician: how many lines, units and units of a 点钟, the amount and the commission in fen;
 // - ledger_calls (version 13): per day and technician: how many calls and 点钟 calls, their
 //   clocks and 点钟 clocks, the 点钟 supplements in fen;
+// - ledger_cards (version 14): per day, kind (充值, 消费, …) and method of the member cards'
+//   movements (card_ledger): how many rows and their principal and bonus in fen, signed;
 // - ledger_receipt_days (version 9): the receipts again, per day and payment method alone,
 //   so that the totals and the per-method line of years are a few thousand rows, not the
 //   hundred thousand of the hours.
@@ -69,6 +71,9 @@ const Table& Goods(const SqlDialect& dialect);
 const Table& ReceiptDays(const SqlDialect& dialect);
 const Table& Items(const SqlDialect& dialect);
 const Table& Calls(const SqlDialect& dialect);
+const Table& CardDays(const SqlDialect& dialect);
+// The one that version 14 made: the member cards' movements.
+const QList<const Table*>& CardTables(const SqlDialect& dialect);
 // The two that version 13 made: the item lines and the technicians' calls.
 const QList<const Table*>& ItemTables(const SqlDialect& dialect);
 // Every table of the ledger; the three that versions 7 and 8 made.
