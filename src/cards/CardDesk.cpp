@@ -12,6 +12,17 @@
 const QString CardDesk::MethodText = QStringLiteral("请选择付款方式!");
 const QString CardDesk::NoteNeededText = QStringLiteral("请填写调整原因!");
 const QString CardDesk::ApprovalNeededText = QStringLiteral("此操作需要经理授权!");
+const QString CardDesk::ManagerNeededText = QStringLiteral("此操作需要经理或总经理授权!");
+
+namespace {
+
+// 退卡 and 调整 move money off the books: a manager (role 2) or the general manager.
+bool isManager(const Authoriser& approver)
+{
+    return approver.isPresent() && approver.role >= 2;
+}
+
+} // namespace
 
 QStringList TopUpSlip::lines() const
 {
@@ -261,6 +272,8 @@ Outcome<Money> CardDesk::cashOut(const QString& card, const QString& method, con
 {
     if (!approver.isPresent())
         return Refusal { ApprovalNeededText };
+    if (!isManager(approver))
+        return Refusal { ManagerNeededText };
     if (!CardPaymentMethods().contains(method))
         return Refusal { MethodText };
     Money paidBack;
@@ -299,6 +312,8 @@ Outcome<CardBalance> CardDesk::adjust(
 {
     if (!approver.isPresent())
         return Refusal { ApprovalNeededText };
+    if (!isManager(approver))
+        return Refusal { ManagerNeededText };
     if (note.trimmed().isEmpty())
         return Refusal { NoteNeededText };
     if (principal.isZero() && bonus.isZero())

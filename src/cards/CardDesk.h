@@ -58,7 +58,8 @@ class CardDesk
 public:
     static const QString MethodText; // "请选择付款方式!"
     static const QString NoteNeededText; // "请填写调整原因!"
-    static const QString ApprovalNeededText;
+    static const QString ApprovalNeededText; // "此操作需要经理授权!"
+    static const QString ManagerNeededText; // 退卡 and 调整: a manager or the general manager
 
     CardDesk(Database& database, const DeskSession& session);
 
@@ -77,9 +78,10 @@ public:
     // its password goes with it. The balance now on the new card.
     Outcome<CardBalance> replace(const QString& card, const QString& newCard, const Authoriser& approver);
     // 退卡: pays back the principal left by `method`, forfeits the bonus, closes the card.
-    // Needs a manager's authorisation. The principal paid back.
+    // Needs the authorisation of a manager or the general manager (role 2 or 3). The principal paid back.
     Outcome<Money> cashOut(const QString& card, const QString& method, const Authoriser& approver);
-    // 调整: a manager's correction of either part, with a note; never below 0.
+    // 调整: a correction of either part authorised by a manager or the general manager, with
+    // a note; never below 0.
     Outcome<CardBalance> adjust(
         const QString& card, Money principal, Money bonus, const QString& note, const Authoriser& approver);
     // Sets the card's password (empty clears it) and unlocks it after three wrong ones.

@@ -351,6 +351,22 @@ Outcome<CardBalance> CardLedger::liability() const
         Money::fromFen(sums.first().value(1).toLongLong()) };
 }
 
+Outcome<QList<CardAccount>> CardLedger::balances() const
+{
+    // A card row whose member record was removed still owes its money: it is listed too.
+    const SqlResult rows = m_database.exec(QStringLiteral(
+        "SELECT c.card, coalesce((SELECT min(h.str2) FROM huiyeninfo h WHERE h.str1=c.card), ''), "
+        "coalesce((SELECT min(h.str5) FROM huiyeninfo h WHERE h.str1=c.card), ''), c.state, c.principal_fen, "
+        "c.bonus_fen, c.password, c.replaced_by, c.password_failures FROM member_card c "
+        "WHERE c.principal_fen<>0 OR c.bonus_fen<>0 ORDER BY c.card"));
+    if (!rows.ok())
+        return Failure { rows.error };
+    QList<CardAccount> accounts;
+    for (const QSqlRecord& row : rows.rows)
+        accounts << accountOf(row);
+    return accounts;
+}
+
 Outcome<QList<CardMovement>> CardLedger::movements(const QString& card) const
 {
     const SqlResult rows = m_database.exec(

@@ -154,6 +154,8 @@ public:
     Outcome<QList<CardMovementTotal>> totals(const QDateTime& from, const QDateTime& to) const;
     // The sum owed to all cards (the house's liability).
     Outcome<CardBalance> liability() const;
+    // Every card that holds money, by card number: what the liability is made of.
+    Outcome<QList<CardAccount>> balances() const;
     // The rows of one card, oldest first (the old card's rows of a 补卡 stay under it).
     Outcome<QList<CardMovement>> movements(const QString& card) const;
 
