@@ -35,9 +35,10 @@ declare -A uses=(
     [schedule]="skin"
     [rooms]="skin"
     [payroll]="printing skin"
-    [service]="payroll printing records rooms schedule users skin"
-    [reports]="printing service skin"
-    [shift]="printing reports skin"
+    [cards]="printing records users skin"
+    [service]="cards payroll printing records rooms schedule users skin"
+    [reports]="cards printing service skin"
+    [shift]="cards printing reports skin"
 )
 subsystems=" ${!uses[*]} "
 failures=0

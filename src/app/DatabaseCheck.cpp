@@ -1,5 +1,6 @@
 #include "app/DatabaseCheck.h"
 
+#include "app/CardBalanceProof.h"
 #include "app/Database.h"
 #include "app/DatabaseProblem.h"
 #include "app/DurableFile.h"
@@ -86,6 +87,9 @@ DatabaseCheck::Verdict check(const QString& filePath, const std::function<void(s
             if (scope == DatabaseCheck::Scope::Whole && verdict.sound()) {
                 QString error;
                 verdict.ledgerDifferences = TakingsLedger::Differences(db, &error, sinceDay);
+                // The member cards' balances are proved against their whole ledger each time.
+                if (error.isEmpty())
+                    verdict.ledgerDifferences += CardBalanceDifferences(db, &error);
                 if (!error.isEmpty()) {
                     verdict.error = error;
                     verdict.code = 0;
@@ -116,6 +120,8 @@ DatabaseCheck::Verdict checkOnServer(const Database::Place& place, const QDate& 
         QString error;
         QSqlDatabase connection = reader.connection();
         verdict.ledgerDifferences = TakingsLedger::Differences(connection, &error, sinceDay);
+        if (error.isEmpty())
+            verdict.ledgerDifferences += CardBalanceDifferences(connection, &error);
         verdict.error = error;
     }
     if (verdict.error.isEmpty())

@@ -31,7 +31,8 @@ public:
     struct Verdict
     {
         QStringList problems; // one line per problem found; empty when the file is sound
-        // Where the daily ledger of the takings differs from the rows, one line per table
+        // Where the daily ledger of the takings differs from the rows, one line per table, and
+        // each member card whose cached balance differs from its ledger (CardBalanceProof.h)
         // (checked by start() only, on a sound file)
         QStringList ledgerDifferences;
         QString error; // the check could not run (or was stopped): the database error text

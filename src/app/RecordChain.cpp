@@ -24,6 +24,13 @@ constexpr QLatin1StringView LogColumns[] = { QLatin1StringView("id"), QLatin1Str
     QLatin1StringView("authoriser_role"), QLatin1StringView("room"), QLatin1StringView("receipt"),
     QLatin1StringView("description"), QLatin1StringView("amount") };
 
+constexpr QLatin1StringView CardTable { "card_ledger" };
+constexpr QLatin1StringView CardColumns[]
+    = { QLatin1StringView("id"), QLatin1StringView("time"), QLatin1StringView("card"), QLatin1StringView("kind"),
+          QLatin1StringView("principal_fen"), QLatin1StringView("bonus_fen"), QLatin1StringView("principal_after"),
+          QLatin1StringView("bonus_after"), QLatin1StringView("receipt"), QLatin1StringView("method"),
+          QLatin1StringView("cashier"), QLatin1StringView("approver"), QLatin1StringView("note") };
+
 // What one link of a chain covers: the row of its position in the first table, then those of
 // the others under the same number, in this order; both the walk and a new link read them so.
 struct ChainPart
@@ -35,6 +42,7 @@ struct ChainPart
     int fieldCount() const { return static_cast<int>(columns.size()); }
 };
 constexpr ChainPart LogParts[] = { { LogTable, LogColumns, false } };
+constexpr ChainPart CardParts[] = { { CardTable, CardColumns, false } };
 // The item lines, the technicians' calls, the parts of the payment and the waived change came
 // later: a receipt of before has no row in them, which adds nothing to its content, so its
 // stored link still holds.
@@ -59,7 +67,24 @@ using Digest = std::array<unsigned char, crypto_hash_sha256_BYTES>;
 
 QString chainName(RecordChain::Chain chain)
 {
-    return chain == RecordChain::Chain::OperatorLog ? QStringLiteral("log") : QStringLiteral("receipt");
+    switch (chain) {
+    case RecordChain::Chain::OperatorLog:
+        return QStringLiteral("log");
+    case RecordChain::Chain::Cards:
+        return QStringLiteral("card");
+    case RecordChain::Chain::Receipts:
+        break;
+    }
+    return QStringLiteral("receipt");
+}
+
+// Whether the house holds `table` (the card chain's came with version 14).
+bool hasTable(const QSqlDatabase& connection, QLatin1StringView table)
+{
+    QSqlQuery count(connection);
+    count.prepare(SqlDialect::of(connection).tablesNamed());
+    count.addBindValue(QString(table));
+    return count.exec() && count.next() && count.value(0).toInt() > 0;
 }
 
 QString errorOf(const QSqlQuery& query)
@@ -178,6 +203,13 @@ QString logHeld(const QSqlQuery& row)
     return text + u')';
 }
 
+QString cardHeld(const QSqlQuery& row)
+{
+    return QStringLiteral("会员卡流水第%1条(%2,卡号%3,%4,本金 %5 分,赠送 %6 分)")
+        .arg(row.value(0).toString(), row.value(1).toString(), row.value(2).toString(), row.value(3).toString(),
+            row.value(4).toString(), row.value(5).toString());
+}
+
 QString receiptHeld(const QSqlQuery& row)
 {
     return QStringLiteral("单据%1(%2,%3号房,合计 %4)")
@@ -200,18 +232,17 @@ public:
             m_error = m_main.start(selectOf(LogParts[0], rowKey, u">="), { from });
             return;
         }
+        if (chain == RecordChain::Chain::Cards) {
+            m_error = m_main.start(selectOf(CardParts[0], rowKey, u">="), { from });
+            return;
+        }
         m_error = m_main.start(selectOf(ReceiptParts[0], rowKey, u">="), { from });
         if (m_error.isEmpty())
             m_error = m_salaries.start(selectOf(ReceiptParts[1], rowKey, u">="), { from });
         if (m_error.isEmpty())
             m_error = m_goods.start(selectOf(ReceiptParts[2], rowKey, u">="), { from });
         // The chain first linked the receipts of a house made before the later parts were.
-        const auto present = [&connection](QLatin1StringView table) {
-            QSqlQuery count(connection);
-            count.prepare(SqlDialect::of(connection).tablesNamed());
-            count.addBindValue(QString(table));
-            return count.exec() && count.next() && count.value(0).toInt() > 0;
-        };
+        const auto present = [&connection](QLatin1StringView table) { return hasTable(connection, table); };
         for (size_t i = 0; i < m_later.size(); ++i) {
             const ChainPart& part = ReceiptParts[FirstLaterReceiptPart + i];
             if (m_error.isEmpty() && present(part.table))
@@ -231,6 +262,9 @@ public:
         if (m_chain == RecordChain::Chain::OperatorLog) {
             element->content.addRow(LogParts[0].table, m_main.row(), LogParts[0].fieldCount());
             element->held = logHeld(m_main.row());
+        } else if (m_chain == RecordChain::Chain::Cards) {
+            element->content.addRow(CardParts[0].table, m_main.row(), CardParts[0].fieldCount());
+            element->held = cardHeld(m_main.row());
         } else {
             element->content.addRow(ReceiptParts[0].table, m_main.row(), ReceiptParts[0].fieldCount());
             element->held = receiptHeld(m_main.row());
@@ -314,7 +348,9 @@ Digest storedLinkBefore(const QSqlDatabase& connection, RecordChain::Chain chain
 qint64 firstPositionSince(
     const QSqlDatabase& connection, RecordChain::Chain chain, const QString& since, QString* error)
 {
-    const QLatin1StringView table = chain == RecordChain::Chain::OperatorLog ? LogTable : ReceiptTable::Receipts;
+    const QLatin1StringView table = chain == RecordChain::Chain::OperatorLog ? LogTable
+        : chain == RecordChain::Chain::Cards                                 ? CardTable
+                                                                             : ReceiptTable::Receipts;
     Cursor first(connection);
     *error = first.start(QStringLiteral("SELECT coalesce((SELECT min(id) FROM %1 WHERE time>=?), "
                                         "(SELECT max(id) + 1 FROM %1), 0)")
@@ -342,8 +378,9 @@ QString verifyChain(
     if (!error.isEmpty())
         return error;
 
-    const QString what
-        = chain == RecordChain::Chain::OperatorLog ? QStringLiteral("操作日志第%1条") : QStringLiteral("单据%1");
+    const QString what = chain == RecordChain::Chain::OperatorLog ? QStringLiteral("操作日志第%1条")
+        : chain == RecordChain::Chain::Cards                      ? QStringLiteral("会员卡流水第%1条")
+                                                                  : QStringLiteral("单据%1");
     QString first;
     int count = 0;
     const auto note = [&](const QString& line) {
@@ -424,8 +461,9 @@ namespace RecordChain {
 
 QString link(Database& database, Chain chain, qint64 position)
 {
-    const std::span<const ChainPart> parts
-        = chain == Chain::OperatorLog ? std::span<const ChainPart>(LogParts) : std::span<const ChainPart>(ReceiptParts);
+    const std::span<const ChainPart> parts = chain == Chain::OperatorLog ? std::span<const ChainPart>(LogParts)
+        : chain == Chain::Cards                                          ? std::span<const ChainPart>(CardParts)
+                                                                         : std::span<const ChainPart>(ReceiptParts);
     // The link before and the rows of this one position, in the order ChainRows reads them, in
     // one statement: a settlement on a server pays a round trip for each.
     QVariantList values { chainName(chain), position };
@@ -479,18 +517,25 @@ QString Verdict::summary() const
     if (!error.isEmpty())
         return QStringLiteral("校验链无法核对:%1").arg(error);
     if (breaks.isEmpty())
-        return QStringLiteral("校验链完整:操作日志 %1 条,单据 %2 张,都与写入时相同。").arg(logRows).arg(receipts);
+        return QStringLiteral("校验链完整:操作日志 %1 条,单据 %2 张,会员卡流水 %3 条,都与写入时相同。")
+            .arg(logRows)
+            .arg(receipts)
+            .arg(cardRows);
     return QStringLiteral("校验链不完整,数据在本程序之外被改动过:\n") + breaks.join(u'\n');
 }
 
 Verdict verify(const QSqlDatabase& connection, const QString& since)
 {
     Verdict verdict;
-    for (const Chain chain : { Chain::OperatorLog, Chain::Receipts }) {
+    for (const Chain chain : { Chain::OperatorLog, Chain::Receipts, Chain::Cards }) {
+        if (chain == Chain::Cards && !hasTable(connection, CardTable))
+            continue;
         const qint64 from = since.isEmpty() ? 0 : firstPositionSince(connection, chain, since, &verdict.error);
+        qint64& walked = chain == Chain::OperatorLog ? verdict.logRows
+            : chain == Chain::Cards                  ? verdict.cardRows
+                                                     : verdict.receipts;
         if (verdict.error.isEmpty())
-            verdict.error = verifyChain(connection, chain, from, verdict.breaks,
-                chain == Chain::OperatorLog ? verdict.logRows : verdict.receipts);
+            verdict.error = verifyChain(connection, chain, from, verdict.breaks, walked);
         if (!verdict.error.isEmpty())
             break;
     }

@@ -17,24 +17,26 @@ class QSqlDatabase;
 // and no text). A row of the log chain is one operator_log row, at the position of its id. A
 // link of the receipt chain covers a settled bill: its Receiptform row, then its salaryform
 // rows and then its spsalay rows in the order they were written, at the position of its number.
+// A row of the card chain is one card_ledger row (a movement of a member card's money), at the
+// position of its number.
 //
 // A link is written in the transaction that writes its rows. Changing a row afterwards, or
 // removing one, makes its stored link disagree with what the rows hold, and the walk below
 // finds it; the links themselves are only ever added (triggers refuse a change or deletion).
 namespace RecordChain {
 
-enum class Chain { OperatorLog, Receipts };
+enum class Chain { OperatorLog, Receipts, Cards };
 
 // Adds the link of the row (or bill) at `position`, which the caller has just written in its
 // open transaction. Returns the error text, empty on success.
 QString link(Database& database, Chain chain, qint64 position);
 
-// Gives every row of both chains its link, in order, streaming the rows: the step of the
+// Gives every row of the log and receipt chains its link, in order, streaming the rows: the step of the
 // schema that brings the chains in, on a file whose chains are empty. Part of the caller's
-// transaction. Returns the error text.
+// transaction. Returns the error text. (The card chain came with its table, which was empty.)
 QString linkAll(const QSqlDatabase& connection);
 
-// The result of walking both chains.
+// The result of walking the chains.
 struct Verdict
 {
     QStringList breaks; // one line per chain that does not hold, in Chinese: the first row that
@@ -42,19 +44,20 @@ struct Verdict
     QString error; // the walk could not run: the database's text
     qint64 logRows = 0; // rows walked
     qint64 receipts = 0;
+    qint64 cardRows = 0;
 
     bool whole() const { return breaks.isEmpty() && error.isEmpty(); }
     // One line for the manager: whole with the counts walked, or what broke.
     QString summary() const;
 };
 
-// Walks both chains on `connection` (read only) from the first row to the last; with a day
-// `since` ("yyyy-MM-dd"), only from the first row of that day or later on, taking the stored
-// link before it as it is (the daily walk of what was written since the last one).
+// Walks the chains on `connection` (the card chain where its table exists) (read only) from the first row to the last;
+// with a day `since` ("yyyy-MM-dd"), only from the first row of that day or later on, taking the stored link before it
+// as it is (the daily walk of what was written since the last one).
 Verdict verify(const QSqlDatabase& connection, const QString& since = {});
 
 } // namespace RecordChain
 
-// Walks both chains of the database; an empty text when both hold, otherwise what broke (for
+// Walks the chains of the database; an empty text when both hold, otherwise what broke (for
 // a restore, which refuses such a backup).
 QString VerifyChains(Database& database);

@@ -238,6 +238,65 @@ QList<TableDefinition> requestTables()
     };
 }
 
+// The stored-value member cards (version 14). member_card: one row per card of huiyeninfo
+// (card = huiyeninfo.str1) that ever moved money, made at its first movement; a card of the
+// member records without a row is 正常 with nothing on it. state is 正常, 挂失 or 注销; password
+// is '' (none) or a hash made as the desk's passwords are, password_failures the wrong
+// passwords typed in a row (three lock the card's payments until a manager sets it again);
+// principal_fen and bonus_fen cache the balance the card's ledger rows add up to; replaced_by
+// names the card a 补卡 moved the balance to. card_ledger: one row per movement of a card's
+// money, only ever added, numbered 1, 2, 3 … under the write lock as receipts are; amounts are
+// signed (+ onto the card, − off it) with the balance after the row. topup_rule: the bonus a
+// top-up of at least threshold_fen earns ("充1000送100").
+QList<TableDefinition> cardTables()
+{
+    return {
+        { QStringLiteral("member_card"),
+            QStringLiteral("card TEXT NOT NULL PRIMARY KEY, state TEXT NOT NULL DEFAULT '正常', "
+                           "password TEXT NOT NULL DEFAULT '', password_failures INTEGER NOT NULL DEFAULT 0, "
+                           "principal_fen INTEGER NOT NULL DEFAULT 0, bonus_fen INTEGER NOT NULL DEFAULT 0, "
+                           "replaced_by TEXT NOT NULL DEFAULT '', opened TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("card_ledger"),
+            QStringLiteral("id INTEGER NOT NULL, time TEXT NOT NULL, card TEXT NOT NULL, kind TEXT NOT NULL, "
+                           "principal_fen INTEGER NOT NULL DEFAULT 0, bonus_fen INTEGER NOT NULL DEFAULT 0, "
+                           "principal_after INTEGER NOT NULL DEFAULT 0, bonus_after INTEGER NOT NULL DEFAULT 0, "
+                           "receipt INTEGER NOT NULL DEFAULT 0, method TEXT NOT NULL DEFAULT '', "
+                           "cashier TEXT NOT NULL DEFAULT '', approver TEXT NOT NULL DEFAULT '', "
+                           "note TEXT NOT NULL DEFAULT ''") },
+        { QStringLiteral("topup_rule"),
+            QStringLiteral("threshold_fen INTEGER NOT NULL PRIMARY KEY, bonus_fen INTEGER NOT NULL DEFAULT 0") },
+    };
+}
+
+// The card ledger's number is unique; a card's rows, a period's and a receipt's are read by
+// index. Its rows can be neither changed, deleted nor written over (on a file, an INSERT OR
+// REPLACE would delete the old row without the triggers that refuse a deletion); on the server
+// the house's role also loses the right to change or delete them. The daily ledger of the
+// card movements is kept by triggers, as the takings' is.
+QStringList cardStatements(const SqlDialect& dialect)
+{
+    QStringList statements {
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS card_ledger_number ON card_ledger(id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS card_ledger_card ON card_ledger(card, id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS card_ledger_time ON card_ledger(time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS card_ledger_receipt ON card_ledger(receipt)"),
+    };
+    statements += dialect.refusingTrigger(QStringLiteral("card_ledger_kept"), QStringLiteral("BEFORE UPDATE"),
+        QStringLiteral("card_ledger"), QStringLiteral("会员卡流水不能修改"));
+    statements += dialect.refusingTrigger(QStringLiteral("card_ledger_not_deleted"), QStringLiteral("BEFORE DELETE"),
+        QStringLiteral("card_ledger"), QStringLiteral("会员卡流水不能删除"));
+    if (dialect.isSqlite()) {
+        statements << QStringLiteral(
+            "CREATE TRIGGER IF NOT EXISTS card_ledger_not_replaced BEFORE INSERT ON card_ledger "
+            "WHEN EXISTS (SELECT 1 FROM card_ledger WHERE id=NEW.id OR rowid=NEW.rowid) "
+            "BEGIN SELECT RAISE(ABORT, '会员卡流水不能改写'); END");
+    } else {
+        statements << QStringLiteral("REVOKE UPDATE, DELETE, TRUNCATE ON card_ledger FROM PUBLIC, CURRENT_USER");
+    }
+    statements += TakingsLedger::TriggerStatements(TakingsLedger::CardTables(dialect));
+    return statements;
+}
+
 // How the bills are paid (version 15): the parts of each bill's payment, one row per method in
 // the order given at checkout (a 会员卡 part names its card), and the small change waived at the
 // cashier's word. The receipt's own row keeps its meaning: its total is what the guest paid,
@@ -666,6 +725,33 @@ bool addRequestedMarks(Database& database, QString* error)
         && fillItemLedger(database, error);
 }
 
+// The flag "会员充值" of the authority rows (version 14), str20, stored as str19 is: 1 allowed,
+// 0 not. Every role of a delivered installation takes top-ups at the desk; a house's rows get
+// it when the column is added, so that running the step again changes nothing. The daily
+// ledger of the card movements is filled from the rows (none on a house that had no cards).
+bool addCardFlag(Database& database, QString* error)
+{
+    const QString columnsOfTable = database.dialect().isSqlite()
+        ? QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name=?")
+        : QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                         "AND table_name=lower(?) AND column_name=?");
+    QString readError;
+    const bool present
+        = database.scalar(columnsOfTable, { QStringLiteral("authority"), QStringLiteral("str20") }, &readError).toInt()
+        > 0;
+    if (!readError.isEmpty()) {
+        *error = readError;
+        return false;
+    }
+    if (!present
+        && !(addMissingColumn(
+                 database, QStringLiteral("authority"), QStringLiteral("str20 INTEGER NOT NULL DEFAULT 0"), error)
+            && run(database, QStringLiteral("UPDATE authority SET str20=1"), {}, error)))
+        return false;
+    *error = TakingsLedger::Rebuild(database, TakingsLedger::CardTables(database.dialect()));
+    return error->isEmpty();
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -738,6 +824,10 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // receipts, and their ledger.
         { 13, requestTables() + ledgerTables(TakingsLedger::ItemTables(dialect)), requestStatements,
             addRequestedMarks },
+        // The stored-value member cards: their balances, their ledger and its daily sums, the
+        // top-up rules and the flag that opens the top-up window. The card chain of an existing
+        // house starts empty: there is nothing to link.
+        { 14, cardTables() + ledgerTables(TakingsLedger::CardTables(dialect)), cardStatements(dialect), addCardFlag },
         // The parts of each bill's payment and the waived change, and their ledger.
         { 15, paymentTables() + ledgerTables({ &TakingsLedger::Payments(dialect) }), paymentStatements, nullptr },
     };

@@ -25,7 +25,10 @@ QStringList tableNames();
 // version 6 adds the chains of links over the operator log and the receipts (table chain_link,
 // see RecordChain.h), giving every row kept before its link, and the triggers that refuse a
 // REPLACE of a chained row, the house's switches (table house_setting) and the failed logins (table login_failure).
-// version 7 adds the daily ledger of the takings (TakingsLedger.h), filled from the stored rows.
+// version 7 adds the daily ledger of the takings (TakingsLedger.h), filled from the stored rows;
+// version 14 adds the stored-value member cards (tables member_card, card_ledger, to which rows
+// are only ever added, and topup_rule), the daily ledger of their movements and the permission
+// flag that opens the top-up window.
 bool migrate(Database& database, int fromVersion, QString* error);
 // The same up to `toVersion` only: what an earlier release made (for the migration tests).
 bool upgrade(Database& database, int fromVersion, int toVersion, QString* error);

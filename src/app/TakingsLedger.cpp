@@ -277,6 +277,30 @@ const Table& Payments(const SqlDialect& dialect)
     return tables[indexOf(dialect)];
 }
 
+const Table& CardDays(const SqlDialect& dialect)
+{
+    // The card ledger's amounts are whole fen already, signed.
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        return makeTable(spelled, QStringLiteral("ledger_cards"), QStringLiteral("card_ledger"),
+            QStringLiteral("会员卡流水"),
+            { { QStringLiteral("day"), dayOf(spelled) }, { QStringLiteral("kind"), QStringLiteral("%1kind") },
+                { QStringLiteral("method"), QStringLiteral("%1method") } },
+            { { QStringLiteral("movements"), QStringLiteral("1") },
+                { QStringLiteral("principal_fen"), QStringLiteral("%1principal_fen") },
+                { QStringLiteral("bonus_fen"), QStringLiteral("%1bonus_fen") } },
+            { QStringLiteral("time"), QStringLiteral("kind"), QStringLiteral("method"), QStringLiteral("principal_fen"),
+                QStringLiteral("bonus_fen") });
+    });
+    return tables[indexOf(dialect)];
+}
+
+const QList<const Table*>& CardTables(const SqlDialect& dialect)
+{
+    static const auto tables
+        = perEngine([](const SqlDialect& spelled) { return QList<const Table*> { &CardDays(spelled) }; });
+    return tables[indexOf(dialect)];
+}
+
 const QList<const Table*>& ItemTables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
@@ -289,7 +313,7 @@ const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
         return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled), &ReceiptDays(spelled),
-            &Items(spelled), &Calls(spelled), &Payments(spelled) };
+            &Items(spelled), &Calls(spelled), &CardDays(spelled), &Payments(spelled) };
     });
     return tables[indexOf(dialect)];
 }

@@ -28,6 +28,8 @@ class QSqlDatabase;
 //   technician: how many lines, units and units of a 点钟, the amount and the commission in fen;
 // - ledger_calls (version 13): per day and technician: how many calls and 点钟 calls, their
 //   clocks and 点钟 clocks, the 点钟 supplements in fen;
+// - ledger_cards (version 14): per day, kind (充值, 消费, …) and method of the member cards'
+//   movements (card_ledger): how many rows and their principal and bonus in fen, signed;
 // - ledger_payments (version 15): per day, the method the receipt names ("组合支付" for a split
 //   bill) and the method of the part: how many parts and their amount in fen;
 // - ledger_receipt_days (version 9): the receipts again, per day and payment method alone,
@@ -72,6 +74,9 @@ const Table& ReceiptDays(const SqlDialect& dialect);
 const Table& Items(const SqlDialect& dialect);
 const Table& Calls(const SqlDialect& dialect);
 const Table& Payments(const SqlDialect& dialect);
+const Table& CardDays(const SqlDialect& dialect);
+// The one that version 14 made: the member cards' movements.
+const QList<const Table*>& CardTables(const SqlDialect& dialect);
 // The two that version 13 made: the item lines and the technicians' calls.
 const QList<const Table*>& ItemTables(const SqlDialect& dialect);
 // Every table of the ledger; the three that versions 7 and 8 made.

@@ -193,6 +193,7 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* editButtons = new QGridLayout;
+    m_editButtons = editButtons;
     editButtons->addWidget(clearButton, 0, 0);
     editButtons->addWidget(addButton, 0, 1);
     editButtons->addWidget(modifyButton, 1, 0);
@@ -225,6 +226,26 @@ MasterRecordDialog::MasterRecordDialog(RecordMode mode, AppServices& services, Q
     typed << m_profile;
     m_shown = FieldSnapshot(typed);
     fillList();
+}
+
+void MasterRecordDialog::offerTopUp(std::function<void(const QString& card)> open)
+{
+    if (mode() != RecordMode::Members || findChild<QPushButton*>(QStringLiteral("topUpButton")))
+        return;
+    auto* topUpButton = new QPushButton(QStringLiteral("充值"), this);
+    topUpButton->setObjectName(QStringLiteral("topUpButton"));
+    topUpButton->setMinimumSize(75, 25);
+    topUpButton->setAutoDefault(false);
+    m_editButtons->addWidget(topUpButton, 2, 0);
+    connect(topUpButton, &QPushButton::clicked, this, [this, open = std::move(open)] {
+        const int row = m_list->selectedRow();
+        const QString card = row >= 0 ? m_rows->text(row, 0) : QString();
+        if (card.trimmed().isEmpty()) {
+            inform(QStringLiteral("请先选择要充值的会员!"));
+            return;
+        }
+        open(card.trimmed());
+    });
 }
 
 void MasterRecordDialog::done(int result)

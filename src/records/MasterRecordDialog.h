@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 struct AppServices;
 class ByteLimitedLineEdit;
@@ -14,6 +15,7 @@ class ByteLimitedTextEdit;
 class DeskListView;
 class PagedTableModel;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QTimer;
 
@@ -42,6 +44,10 @@ public:
     ByteLimitedLineEdit* lineField(int column) const { return column < 7 ? m_lines[column] : nullptr; }
     ByteLimitedTextEdit* profileField() const { return m_profile; }
     QComboBox* categoryBox() const { return m_category; }
+
+    // Offers the button "充值" (topUpButton) under the member fields: it hands the selected
+    // member's card number to `open`, which the shell binds to the top-up window of the cards.
+    void offerTopUp(std::function<void(const QString& card)> open);
 
     void done(int result) override;
 
@@ -74,6 +80,7 @@ private:
     DeskListView* m_list;
     QLineEdit* m_search;
     QTimer* m_countTimer;
+    QGridLayout* m_editButtons = nullptr;
     std::array<ByteLimitedLineEdit*, 7> m_lines {};
     ByteLimitedTextEdit* m_profile;
     QComboBox* m_category;

@@ -29,6 +29,13 @@ void OpenMemberRecords(const CommandContext& context)
     openRecords(RecordMode::Members, context);
 }
 
+void OpenMemberRecords(const CommandContext& context, const std::function<void(const QString& card)>& topUp)
+{
+    MasterRecordDialog records(RecordMode::Members, context.services, context.window);
+    records.offerTopUp(topUp);
+    records.exec();
+}
+
 void OpenCompanyProfile(const CommandContext& context)
 {
     CompanyProfileDialog profile(context.services, context.window);

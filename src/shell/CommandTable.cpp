@@ -2,6 +2,7 @@
 
 #include "app/DesktopLauncher.h"
 #include "app/MessageService.h"
+#include "cards/CardCommands.h"
 #include "desk/AppServices.h"
 #include "payroll/PayrollCommands.h"
 #include "payroll/SalarySheetCommands.h"
@@ -47,6 +48,13 @@ void openContact(const CommandContext& context)
 void openHomePage(const CommandContext& context)
 {
     openAddress(context, HomePageAddress);
+}
+
+// The member records with their button "充值", which opens the top-up of the cards on the
+// member chosen.
+void openMemberRecords(const CommandContext& context)
+{
+    OpenMemberRecords(context, [&context](const QString& card) { OpenCardTopUp(context, card); });
 }
 
 } // namespace
@@ -119,6 +127,9 @@ QList<CommandMenu> menus()
                     QStringLiteral("按服务项目汇总一段时间的数量、金额和技师提成"), "actionItemSummary", 6,
                     OpenItemSummary },
                 // The charts show the takings the bill query lists, so the same flag opens both.
+                { CardReport, QStringLiteral("会员充值表(&C)"),
+                    QStringLiteral("一段时间的会员卡充值、消费、退卡汇总和全部会员卡的余额"), "actionCardReport", 6,
+                    OpenCardReport },
                 { BusinessCharts, QStringLiteral("营业图表(&T)"),
                     QStringLiteral("以图表显示营业额、付款方式、时段、技师和商品排行"), "actionBusinessCharts", 6,
                     OpenBusinessCharts },
@@ -134,7 +145,16 @@ QList<CommandMenu> menus()
                 { ShiftPlanner, QStringLiteral("员工上班时间安排(&T)"),
                     QStringLiteral("员工早班、晚班、休息时间安排。"), "actionShiftPlanner", 12, OpenShiftPlanner },
                 { MemberRecords, QStringLiteral("会员(卡)资料管理(&H)"), QStringLiteral("建立、修改、删除会员档案"),
-                    "actionMemberRecords", 13, OpenMemberRecords },
+                    "actionMemberRecords", 13, openMemberRecords },
+                { CardTopUp, QStringLiteral("会员充值(&C)"),
+                    QStringLiteral("为会员储值卡充值,按充值规则赠送,打印充值单"), "actionCardTopUp", CardTopUpFlag,
+                    OpenCardTopUpCommand },
+                // The cards' management and rules move money as a top-up does: the same flag.
+                { CardManagement, QStringLiteral("会员卡管理(&M)"),
+                    QStringLiteral("会员卡挂失、解挂、补卡、退卡、调整余额、设置密码,查看卡的流水"),
+                    "actionCardManagement", CardTopUpFlag, OpenCardManagement },
+                { TopUpRules, QStringLiteral("充值规则设置(&R)"), QStringLiteral("设置充值赠送规则,如充1000送100"),
+                    "actionTopUpRules", CardTopUpFlag, OpenTopUpRules },
             } },
         { QStringLiteral("工资管理(&C)"),
             {

@@ -41,6 +41,7 @@ const char16_t* const FlagCaptions[PermissionFlagCount] = {
     u"技师管理按钮",
     u"查询按钮",
     u"允许服务项目设置",
+    u"允许会员充值",
 };
 
 // The five menu columns: caption and the flags under it (first, one past the last), and a
@@ -56,7 +57,7 @@ const MenuGroup MenuGroups[] = {
     { u"工具菜单", 0, 4 },
     { u"状态入帐收银菜单", 4, 6, ServiceItemsFlag }, // 服务项目设置 under 价格设置
     { u"查询与报表输出菜单", 6, 9 },
-    { u"资料设定菜单", 9, 14 },
+    { u"资料设定菜单", 9, 14, CardTopUpFlag }, // 会员充值 under 会员资料管理
     { u"工资管理菜单", 14, 16 },
 };
 

@@ -590,7 +590,7 @@ private slots:
             dialog.flagBox(i)->setChecked(true);
         Click(&dialog, QStringLiteral("applyButton"));
         AuthorityRow expected {};
-        expected[16] = expected[17] = expected[ServiceItemsFlag] = 1;
+        expected[16] = expected[17] = expected[ServiceItemsFlag] = expected[CardTopUpFlag] = 1;
         QCOMPARE(*LoadAuthorityRow(env.database, Minister, nullptr), expected);
         Click(&dialog, QStringLiteral("cancelButton"));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
