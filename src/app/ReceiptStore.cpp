@@ -301,3 +301,16 @@ Outcome<std::optional<WaiverRow>> ReceiptStore::loadWaiver(qint64 number) const
         return std::optional<WaiverRow>();
     return std::optional<WaiverRow>(rows.value().first());
 }
+
+Outcome<Money> ReceiptStore::waived(qint64 after, qint64 upTo) const
+{
+    QString error;
+    const qint64 fen = m_database
+                           .scalar(QStringLiteral("SELECT coalesce(sum(%1), 0) FROM %2 WHERE %3>? AND %3<=?")
+                                       .arg(WaiverColumn::Waived, ReceiptTable::Waivers, WaiverColumn::Id),
+                               { after, upTo }, &error)
+                           .toLongLong();
+    if (!error.isEmpty())
+        return Failure { error };
+    return Money::fromFen(fen);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Money.h"
 #include "app/Outcome.h"
 
 #include <QLatin1StringView>
@@ -317,6 +318,8 @@ public:
     // change (nothing when none was waived).
     Outcome<QList<PaymentRow>> loadPayments(qint64 number) const;
     Outcome<std::optional<WaiverRow>> loadWaiver(qint64 number) const;
+    // The change waived on the bills numbered after `after` up to `upTo`.
+    Outcome<Money> waived(qint64 after, qint64 upTo) const;
 
 private:
     Database& m_database;

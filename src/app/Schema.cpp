@@ -752,6 +752,23 @@ bool addCardFlag(Database& database, QString* error)
     return error->isEmpty();
 }
 
+// The hand-over's figures of the member cards and the waived change (version 15), each added
+// only when missing, so the step can run again: the last card movement it covers, the top-ups
+// per method, the bonus given, the principal paid back at 退卡 and the change waived.
+bool addHandOverCardColumns(Database& database, QString* error)
+{
+    if (!addMissingColumn(database, QStringLiteral("handover"),
+            QStringLiteral("last_card_movement INTEGER NOT NULL DEFAULT 0"), error))
+        return false;
+    for (const char* column : { "topup_cash", "topup_wechat", "topup_alipay", "topup_bank_card", "topup_bonus",
+             "card_cash_out_cash", "card_cash_out_other", "waived_total" }) {
+        if (!addMissingColumn(database, QStringLiteral("handover"),
+                QString::fromLatin1(column) + QStringLiteral(" TEXT NOT NULL DEFAULT ''"), error))
+            return false;
+    }
+    return true;
+}
+
 // One step of the schema's history: the tables and indexes it adds (with CREATE … IF NOT
 // EXISTS, so a step can be run again), and the fixed rows it makes sure of. A step that
 // changes the schema lists here everything it adds, and nothing else needs to know: the shape
@@ -829,7 +846,8 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // house starts empty: there is nothing to link.
         { 14, cardTables() + ledgerTables(TakingsLedger::CardTables(dialect)), cardStatements(dialect), addCardFlag },
         // The parts of each bill's payment and the waived change, and their ledger.
-        { 15, paymentTables() + ledgerTables({ &TakingsLedger::Payments(dialect) }), paymentStatements, nullptr },
+        { 15, paymentTables() + ledgerTables({ &TakingsLedger::Payments(dialect) }), paymentStatements,
+            addHandOverCardColumns },
     };
 }
 

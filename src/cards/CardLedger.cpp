@@ -323,10 +323,31 @@ Outcome<bool> CardLedger::passwordMatches(const QString& card, const QString& ty
 
 Outcome<QList<CardMovementTotal>> CardLedger::totals(const QDateTime& from, const QDateTime& to) const
 {
+    return totalsWhere(QStringLiteral("time>=? AND time<=?"), { DateTimeText(from), DateTimeText(to) });
+}
+
+Outcome<QList<CardMovementTotal>> CardLedger::totalsOfNumbers(qint64 after, qint64 upTo) const
+{
+    return totalsWhere(QStringLiteral("id>? AND id<=?"), { after, upTo });
+}
+
+Outcome<qint64> CardLedger::lastNumber() const
+{
+    QString error;
+    const qint64 last
+        = m_database.scalar(QStringLiteral("SELECT coalesce(max(id), 0) FROM card_ledger"), {}, &error).toLongLong();
+    if (!error.isEmpty())
+        return Failure { error };
+    return last;
+}
+
+Outcome<QList<CardMovementTotal>> CardLedger::totalsWhere(const QString& condition, const QVariantList& values) const
+{
     const SqlResult rows = m_database.exec(
         QStringLiteral("SELECT kind, method, count(*), coalesce(sum(principal_fen), 0), coalesce(sum(bonus_fen), 0) "
-                       "FROM card_ledger WHERE time>=? AND time<=? GROUP BY kind, method ORDER BY kind, method"),
-        { DateTimeText(from), DateTimeText(to) });
+                       "FROM card_ledger WHERE %1 GROUP BY kind, method ORDER BY kind, method")
+            .arg(condition),
+        values);
     if (!rows.ok())
         return Failure { rows.error };
     QList<CardMovementTotal> totals;

@@ -152,6 +152,10 @@ public:
 
     // Movements of [from, to] by kind and method, for the hand-over and the 会员充值表.
     Outcome<QList<CardMovementTotal>> totals(const QDateTime& from, const QDateTime& to) const;
+    // Movements numbered after `after` up to `upTo` by kind and method: those of a shift.
+    Outcome<QList<CardMovementTotal>> totalsOfNumbers(qint64 after, qint64 upTo) const;
+    // The number of the last movement; 0 before the first.
+    Outcome<qint64> lastNumber() const;
     // The sum owed to all cards (the house's liability).
     Outcome<CardBalance> liability() const;
     // Every card that holds money, by card number: what the liability is made of.
@@ -166,6 +170,8 @@ public:
     Outcome<CardMovement> write(const CardWrite& movement, const QDateTime& time);
 
 private:
+    Outcome<QList<CardMovementTotal>> totalsWhere(const QString& condition, const QVariantList& values) const;
+
     Database& m_database;
 };
 

@@ -405,7 +405,7 @@ bool CheckoutDialog::confirmCardPayment()
         splitPayment();
         return !m_parts.isEmpty() && confirmCardPayment();
     }
-    if (account.value().hasPassword && !CardPasswordDialog::confirm(m_services, this, card->card))
+    if (account.value().hasPassword && !CardPasswordDialog::check(m_services, card->card, this))
         return false;
     return true;
 }

@@ -122,6 +122,20 @@ QGroupBox* HandOverDialog::createFigures()
     grid->addWidget(m_unrecordedLabel, row, 2);
     grid->addWidget(m_unrecordedValue, row, 3);
     ++row;
+    m_topUpsValue = valueLabel(QStringLiteral("topUpsValue"), m_figures);
+    m_cashOutsValue = valueLabel(QStringLiteral("cashOutsValue"), m_figures);
+    m_cardRow = { PaintedLabel(QStringLiteral("会员充值:"), m_figures), m_topUpsValue,
+        PaintedLabel(QStringLiteral("退卡退款:"), m_figures), m_cashOutsValue };
+    grid->addWidget(m_cardRow[0], row, 0);
+    grid->addWidget(m_topUpsValue, row, 1);
+    grid->addWidget(m_cardRow[2], row, 2);
+    grid->addWidget(m_cashOutsValue, row, 3);
+    ++row;
+    m_waivedValue = valueLabel(QStringLiteral("waivedValue"), m_figures);
+    m_waivedRow = { PaintedLabel(QStringLiteral("抹零:"), m_figures), m_waivedValue };
+    grid->addWidget(m_waivedRow[0], row, 0);
+    grid->addWidget(m_waivedValue, row, 1);
+    ++row;
     m_expectedValue = valueLabel(QStringLiteral("expectedValue"), m_figures);
     m_countedValue = valueLabel(QStringLiteral("countedValue"), m_figures);
     add(QStringLiteral("应有现金:"), m_expectedValue, 0);
@@ -178,7 +192,24 @@ void HandOverDialog::showTakings()
     m_unrecordedLabel->setVisible(unrecorded);
     m_unrecordedValue->setVisible(unrecorded);
     m_unrecordedValue->setText(yuan(payments.unrecorded.amount));
-    const Money expected = ExpectedCash(payments);
+    // The cards and the waivers show only in a shift that had them.
+    const ShiftCards& cards = m_takings->cards;
+    QStringList topUps;
+    for (int i = 0; i < CardMethodCount; ++i) {
+        if (!cards.topUps[size_t(i)].isZero())
+            topUps << PaymentMethodName(PaymentMethod(i)) + cards.topUps[size_t(i)].text();
+    }
+    if (!cards.bonus.isZero())
+        topUps << QStringLiteral("赠送") + cards.bonus.text();
+    m_topUpsValue->setText(topUps.isEmpty() ? yuan(Money()) : topUps.join(u' '));
+    m_cashOutsValue->setText(
+        QStringLiteral("现金%1 其他%2").arg(cards.cashOutsInCash.text(), cards.cashOutsOther.text()));
+    for (QWidget* widget : std::as_const(m_cardRow))
+        widget->setVisible(!cards.isEmpty());
+    m_waivedValue->setText(yuan(m_takings->waived));
+    for (QWidget* widget : std::as_const(m_waivedRow))
+        widget->setVisible(!m_takings->waived.isZero());
+    const Money expected = ExpectedCash(*m_takings);
     const Money difference = CashDifference(m_countedEdit->text(), expected);
     m_expectedValue->setText(yuan(expected));
     m_countedValue->setText(yuan(CountedCash(m_countedEdit->text())));
@@ -223,9 +254,8 @@ void HandOverDialog::reject()
     // is no longer blind.
     if (isRevealed() && !m_handOver) {
         const LogEntry entry { .kind = LogKind::HandOver,
-            .description
-            = QStringLiteral("清点后取消交班:实点现金%1 应有现金%2")
-                  .arg(CountedCash(m_countedEdit->text()).text(), ExpectedCash(m_takings->payments).text()) };
+            .description = QStringLiteral("清点后取消交班:实点现金%1 应有现金%2")
+                               .arg(CountedCash(m_countedEdit->text()).text(), ExpectedCash(*m_takings).text()) };
         if (const QString error = OperatorLog(m_services.database, m_services.session).write(entry); !error.isEmpty())
             m_services.messages.inform(error, {}, MessageService::Icon::Warning);
     }

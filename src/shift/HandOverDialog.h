@@ -58,6 +58,12 @@ private:
     std::array<QLabel*, PaymentMethodCount> m_methodValues {};
     QLabel* m_unrecordedLabel = nullptr;
     QLabel* m_unrecordedValue = nullptr;
+    // The member cards' top-ups and 退卡 and the change waived, shown when the shift had any.
+    QList<QWidget*> m_cardRow;
+    QLabel* m_topUpsValue = nullptr;
+    QLabel* m_cashOutsValue = nullptr;
+    QList<QWidget*> m_waivedRow;
+    QLabel* m_waivedValue = nullptr;
     QLabel* m_expectedValue = nullptr;
     QLabel* m_countedValue = nullptr;
     QLabel* m_differenceValue = nullptr;

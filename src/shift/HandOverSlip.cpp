@@ -64,6 +64,28 @@ HandOverSlip::HandOverSlip(const HandOverSlipHeading& heading, const HandOver& h
         row(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
     rule();
 
+    // The member cards and the change waived, in a shift that had them. A card payment above
+    // is no cash; cash topped up is.
+    bool cards = false;
+    for (int i = 0; i < CardMethodCount; ++i) {
+        if (!Money::fromText(handOver.topUps[size_t(i)]).isZero()) {
+            row(QStringLiteral("充值") + PaymentMethodName(PaymentMethod(i)) + u':',
+                shownAmount(handOver.topUps[size_t(i)]));
+            cards = true;
+        }
+    }
+    for (const auto& [caption, amount] : { std::pair { QStringLiteral("充值赠送:"), handOver.topUpBonus },
+             std::pair { QStringLiteral("退卡退现金:"), handOver.cashOutsInCash },
+             std::pair { QStringLiteral("退卡其他:"), handOver.cashOutsOther },
+             std::pair { QStringLiteral("抹    零:"), handOver.waivedTotal } }) {
+        if (!Money::fromText(amount).isZero()) {
+            row(caption, shownAmount(amount));
+            cards = true;
+        }
+    }
+    if (cards)
+        rule();
+
     row(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
     row(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
     row(QStringLiteral("差    额:"),

@@ -11,7 +11,9 @@ namespace {
 const QString Columns = QStringLiteral(
     "shift_start, closed_at, cashier, last_receipt, receipt_count, total, cash_total, wechat_total, alipay_total, "
     "bank_card_total, member_card_total, unrecorded_total, expected_cash, counted_cash, cash_difference, "
-    "difference_reason");
+    "difference_reason, last_card_movement, topup_cash, topup_wechat, topup_alipay, topup_bank_card, topup_bonus, "
+    "card_cash_out_cash, card_cash_out_other, waived_total");
+constexpr int ColumnCount = 25;
 
 HandOver handOverOf(const QSqlRecord& row)
 {
@@ -29,6 +31,13 @@ HandOver handOverOf(const QSqlRecord& row)
     handOver.countedCash = row.value(13).toString();
     handOver.cashDifference = row.value(14).toString();
     handOver.differenceReason = row.value(15).toString();
+    handOver.lastCardMovement = row.value(16).toLongLong();
+    for (int i = 0; i < CardMethodCount; ++i)
+        handOver.topUps[size_t(i)] = row.value(17 + i).toString();
+    handOver.topUpBonus = row.value(21).toString();
+    handOver.cashOutsInCash = row.value(22).toString();
+    handOver.cashOutsOther = row.value(23).toString();
+    handOver.waivedTotal = row.value(24).toString();
     return handOver;
 }
 
@@ -67,10 +76,15 @@ QString HandOverStore::add(const HandOver& handOver)
     for (const QString& total : handOver.methodTotals)
         values << total;
     values << handOver.unrecordedTotal << handOver.expectedCash << handOver.countedCash << handOver.cashDifference
-           << handOver.differenceReason;
+           << handOver.differenceReason << handOver.lastCardMovement;
+    for (const QString& topUp : handOver.topUps)
+        values << topUp;
+    values << handOver.topUpBonus << handOver.cashOutsInCash << handOver.cashOutsOther << handOver.waivedTotal;
+    Q_ASSERT(values.size() == ColumnCount);
+    QStringList placeholders;
+    for (int i = 0; i < ColumnCount; ++i)
+        placeholders << QStringLiteral("?");
     return m_database
-        .exec(QStringLiteral("INSERT INTO handover (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                  .arg(Columns),
-            values)
+        .exec(QStringLiteral("INSERT INTO handover (%1) VALUES (%2)").arg(Columns, placeholders.join(u", ")), values)
         .error;
 }

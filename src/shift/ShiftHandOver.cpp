@@ -5,6 +5,7 @@
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "app/TypedNumber.h"
+#include "cards/CardLedger.h"
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
 #include "reports/ReceiptPayments.h"
@@ -25,6 +26,14 @@ Outcome<ShiftReceipts> CurrentShiftReceipts(Database& database, const DeskSessio
     if (!newest)
         return newest.setback<ShiftReceipts>();
     receipts.upTo = qMax(newest.value().value_or(0), receipts.after.value_or(0));
+    const Outcome<std::optional<HandOver>> last = HandOverStore(database).last();
+    if (!last)
+        return last.setback<ShiftReceipts>();
+    receipts.cardsAfter = last.value() ? last.value()->lastCardMovement : 0;
+    const Outcome<qint64> lastCard = CardLedger(database).lastNumber();
+    if (!lastCard)
+        return lastCard.setback<ShiftReceipts>();
+    receipts.cardsUpTo = qMax(lastCard.value(), receipts.cardsAfter);
     return receipts;
 }
 
@@ -36,7 +45,32 @@ Outcome<ShiftTakings> ReadShiftTakings(Database& database, const ShiftReceipts& 
     const Outcome<PaymentTotals> payments = ReadPaymentTotals(database, receipts.condition());
     if (!payments)
         return payments.setback<ShiftTakings>();
-    return ShiftTakings { totals.value(), payments.value() };
+    const Outcome<Money> waived = ReceiptStore(database).waived(receipts.after.value_or(0), receipts.upTo);
+    if (!waived)
+        return waived.setback<ShiftTakings>();
+    const Outcome<QList<CardMovementTotal>> movements
+        = CardLedger(database).totalsOfNumbers(receipts.cardsAfter, receipts.cardsUpTo);
+    if (!movements)
+        return movements.setback<ShiftTakings>();
+    ShiftCards cards;
+    for (const CardMovementTotal& total : movements.value()) {
+        const std::optional<PaymentMethod> method = PaymentMethodFromName(total.method);
+        if (total.kind == CardKind::TopUp && method && *method != PaymentMethod::MemberCard)
+            cards.topUps[size_t(*method)] += total.principal;
+        else if (total.kind == CardKind::Bonus)
+            cards.bonus += total.bonus;
+        else if (total.kind == CardKind::CashOut && method == PaymentMethod::Cash)
+            cards.cashOutsInCash -= total.principal; // paid back: the card's principal went down
+        else if (total.kind == CardKind::CashOut)
+            cards.cashOutsOther -= total.principal;
+    }
+    return ShiftTakings { totals.value(), payments.value(), waived.value(), cards };
+}
+
+Money ExpectedCash(const ShiftTakings& takings)
+{
+    return ExpectedCash(takings.payments) + takings.cards.topUps[size_t(PaymentMethod::Cash)]
+        - takings.cards.cashOutsInCash;
 }
 
 QString CountedCashRefusal(const QString& counted)
@@ -77,7 +111,7 @@ Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const Shi
         return takings.setback<HandOver>();
     const QueryTotals& totals = takings.value().totals;
     const PaymentTotals& payments = takings.value().payments;
-    const Money expected = ExpectedCash(payments);
+    const Money expected = ExpectedCash(takings.value());
     if (const QString refusal = CashCountRefusal(count, expected); !refusal.isEmpty())
         return Refusal { refusal };
 
@@ -95,6 +129,14 @@ Outcome<HandOver> CloseShift(Database& database, DeskSession& session, const Shi
     handOver.countedCash = CountedCash(count.counted).text();
     handOver.cashDifference = CashDifference(count.counted, expected).text();
     handOver.differenceReason = count.reason.trimmed();
+    const ShiftCards& cards = takings.value().cards;
+    handOver.lastCardMovement = receipts.cardsUpTo;
+    for (int i = 0; i < CardMethodCount; ++i)
+        handOver.topUps[size_t(i)] = cards.topUps[size_t(i)].text();
+    handOver.topUpBonus = cards.bonus.text();
+    handOver.cashOutsInCash = cards.cashOutsInCash.text();
+    handOver.cashOutsOther = cards.cashOutsOther.text();
+    handOver.waivedTotal = takings.value().waived.text();
     // The session checks that nobody handed the shift over meanwhile before the row is added.
     if (const Outcome<> started = session.startShift({ handOver.closedAt, handOver.lastReceipt }); !started)
         return started.setback<HandOver>();

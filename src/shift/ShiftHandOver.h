@@ -23,18 +23,42 @@ struct ShiftReceipts
     std::optional<qint64> after; // the last hand-over's last receipt
     qint64 upTo = 0;
     QDateTime since; // the last hand-over's moment; invalid before the first one
+    // The card ledger's rows of the shift, numbered after `cardsAfter` up to `cardsUpTo`.
+    qint64 cardsAfter = 0;
+    qint64 cardsUpTo = 0;
 
     QueryCondition condition() const { return QueryCondition::receiptRange(after, upTo); }
 };
 
 Outcome<ShiftReceipts> CurrentShiftReceipts(Database& database, const DeskSession& session);
 
-// What a shift's receipts took: their totals and the takings per payment method.
+// What the member cards moved in a shift: the principal topped up per method (in the order of
+// PaymentMethods, the member card left out), the bonus given, the principal paid back at 退卡
+// in cash and otherwise.
+struct ShiftCards
+{
+    std::array<Money, CardMethodCount> topUps {};
+    Money bonus;
+    Money cashOutsInCash;
+    Money cashOutsOther;
+
+    bool isEmpty() const { return *this == ShiftCards {}; }
+    friend bool operator==(const ShiftCards&, const ShiftCards&) = default;
+};
+
+// What a shift's receipts took: their totals and the takings per payment method (each part of
+// a 组合支付 under its method), the change waived on them, and the member cards' movements.
 struct ShiftTakings
 {
     QueryTotals totals;
     PaymentTotals payments;
+    Money waived;
+    ShiftCards cards;
 };
+
+// The cash the shift's drawer should hold: what its receipts took in cash, and the cash topped
+// up onto member cards less the cash paid back at 退卡.
+Money ExpectedCash(const ShiftTakings& takings);
 
 Outcome<ShiftTakings> ReadShiftTakings(Database& database, const ShiftReceipts& receipts);
 

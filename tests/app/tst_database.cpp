@@ -558,7 +558,8 @@ private slots:
         // with the daily ledger (its receipts also per day and method), the chain links, house settings, failed
         // logins, the setting files' rows, the service items and the receipts' item lines, the open bills' item
         // lines, the receipts' technicians' calls and their two ledgers, the parts of the receipts' payments, their
-        // waived change and the ledger of the parts, the member cards, their ledger, its daily sums and the top-up rules
+        // waived change and the ledger of the parts, the member cards, their ledger, its daily sums and the top-up
+        // rules
         QCOMPARE(Schema::tableNames().size(), 44);
 
         // The migrated desk keeps its live state.

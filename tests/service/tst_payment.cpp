@@ -2,15 +2,20 @@
 #include "app/HouseSettings.h"
 #include "app/RecordChain.h"
 #include "app/TakingsLedger.h"
+#include "cards/CardDesk.h"
+#include "cards/CardPasswordDialog.h"
 #include "desk/AppServices.h"
 #include "reports/QueryCondition.h"
 #include "reports/ReceiptPayments.h"
 #include "service/CheckoutDialog.h"
+#include "service/DiscountDialog.h"
 #include "service/Payment.h"
 #include "service/ServiceTestData.h"
 #include "service/Settlement.h"
 #include "service/SplitPaymentDialog.h"
 #include "service/WaiverDialog.h"
+#include "shift/HandOverSlip.h"
+#include "shift/ShiftHandOver.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -55,6 +60,23 @@ QString LedgerDifferences(TestEnvironment& env)
 QLineEdit* Box(QWidget* dialog, const QString& name)
 {
     return Child<QLineEdit>(dialog, name);
+}
+
+const Authoriser Manager { u"admin"_s, 3, u"总经理"_s };
+
+// A member card with `yuan` topped up in cash (and `bonus` on top).
+void CardWith(TestEnvironment& env, const QString& card, qint64 yuan, qint64 bonus = 0)
+{
+    env.sql(u"INSERT INTO huiyeninfo (str1, str2) VALUES (?, '钱先生')"_s, { card });
+    if (yuan > 0
+        && !CardDesk(env.database, env.session)
+                .topUp(card, Money::fromYuan(yuan), Money::fromYuan(bonus), u"现金"_s, Manager))
+        qFatal("cannot top up %s", qPrintable(card));
+}
+
+Money BalanceOf(TestEnvironment& env, const QString& card)
+{
+    return CardLedger(env.database).account(card).value().balance.total();
 }
 
 } // namespace
@@ -272,6 +294,139 @@ private slots:
         QVERIFY(checkout.paymentParts().isEmpty());
         QCOMPARE(checkout.paymentMethod(), PaymentMethod::WeChat);
         QCOMPARE(Child<QComboBox>(&checkout, u"paymentMethodBox"_s)->count(), PaymentMethodCount);
+    }
+
+    // 146.50: 100 from the card, the rest by WeChat; the card's row names the receipt.
+    void aCardPaysItsPartInTheSettlement()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        CardWith(env, u"A001"_s, 150);
+        OpenBillOf14650(env);
+        SettlementRequest request = Request(env);
+        request.payType = u"A001"_s;
+        request.parts = { { PaymentMethod::MemberCard, Money::fromYuan(100), u"A001"_s },
+            { PaymentMethod::WeChat, Money::fromFen(4650), {} } };
+        const Outcome<SettledBill> settled = Settlement(env.database, env.session).settle(request);
+        QVERIFY2(settled.ok(), qPrintable(settled.text()));
+        QCOMPARE(settled.value().cardBalance->total(), Money::fromYuan(50));
+        QCOMPARE(BalanceOf(env, u"A001"_s), Money::fromYuan(50));
+        QCOMPARE(
+            JoinedRows(env.database, u"SELECT kind, ' ', principal_fen, ' ', receipt FROM card_ledger WHERE kind=?"_s,
+                { CardKind::Payment }),
+            u"消费 -10000 1"_s);
+        QCOMPARE(JoinedRows(env.database, u"SELECT card FROM receipt_payment WHERE method='会员卡'"_s), u"A001"_s);
+        const Outcome<PaymentTotals> totals = ReadPaymentTotals(env.database, QueryCondition::all());
+        QCOMPARE(totals.value().of(PaymentMethod::MemberCard), (MethodTotal { 1, Money::fromYuan(100) }));
+        QCOMPARE(totals.value().of(PaymentMethod::WeChat), (MethodTotal { 1, Money::fromFen(4650) }));
+        QCOMPARE(LedgerDifferences(env), QString());
+        QVERIFY(RecordChain::verify(env.database.connection()).whole());
+
+        // A card that cannot pay refuses the whole bill: nothing is written, its balance stays.
+        OpenBillOf14650(env);
+        request = Request(env);
+        request.payType = u"A001"_s;
+        request.method = PaymentMethod::MemberCard;
+        QCOMPARE(Settlement(env.database, env.session).settle(request).text(), u"会员卡余额不足!余额50.00元"_s);
+        QVERIFY(CardDesk(env.database, env.session).reportLost(u"A001"_s));
+        request.method = PaymentMethod::MemberCard;
+        request.parts = { { PaymentMethod::MemberCard, Money::fromYuan(1), u"A001"_s },
+            { PaymentMethod::Cash, Money::fromFen(14550), {} } };
+        QCOMPARE(Settlement(env.database, env.session).settle(request).text(), CardLedger::LostText);
+        QCOMPARE(RowCount(env, u"Receiptform"_s), 1);
+        QCOMPARE(BalanceOf(env, u"A001"_s), Money::fromYuan(50));
+        QVERIFY(env.session.bill(Room).has_value());
+    }
+
+    // The hand-over: cash top-ups are cash in the drawer, 退卡 paid back in cash leaves it, a card
+    // payment is none; the split bill counts by its parts; the waivers are shown.
+    void theHandOverCountsCardsAndParts()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        CardWith(env, u"A001"_s, 1000, 100); // cash 1000 in, 100 bonus
+        CardWith(env, u"A002"_s, 300); // cash 300 in, then paid back whole
+        QVERIFY(CardDesk(env.database, env.session).cashOut(u"A002"_s, u"现金"_s, Manager));
+
+        OpenBillOf14650(env); // cash, 0.50 waived: 146.00
+        SettlementRequest request = Request(env);
+        request.waived = Money::fromFen(50);
+        QVERIFY(Settlement(env.database, env.session).settle(request).ok());
+        OpenBillOf14650(env); // 100 from the card, 46.50 in cash
+        request = Request(env);
+        request.payType = u"A001"_s;
+        request.parts = { { PaymentMethod::MemberCard, Money::fromYuan(100), u"A001"_s },
+            { PaymentMethod::Cash, Money::fromFen(4650), {} } };
+        QVERIFY(Settlement(env.database, env.session).settle(request).ok());
+
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(shift.ok());
+        const Outcome<ShiftTakings> takings = ReadShiftTakings(env.database, shift.value());
+        QVERIFY(takings.ok());
+        QCOMPARE(takings.value().cards.topUps[size_t(PaymentMethod::Cash)], Money::fromYuan(1300));
+        QCOMPARE(takings.value().cards.bonus, Money::fromYuan(100));
+        QCOMPARE(takings.value().cards.cashOutsInCash, Money::fromYuan(300));
+        QCOMPARE(takings.value().waived, Money::fromFen(50));
+        QCOMPARE(takings.value().payments.of(PaymentMethod::MemberCard).amount, Money::fromYuan(100));
+        // 146.00 + 46.50 in cash from the bills, 1300 topped up, 300 paid back.
+        const Money expected = ExpectedCash(takings.value());
+        QCOMPARE(expected, Money::fromFen(14600 + 4650 + 130000 - 30000));
+
+        const Outcome<HandOver> closed = CloseShift(
+            env.database, env.session, shift.value(), env.clock.now().addSecs(7200), { expected.text(), {} });
+        QVERIFY2(closed.ok(), qPrintable(closed.text()));
+        QCOMPARE(closed.value().expectedCash, u"1192.50"_s);
+        QCOMPARE(closed.value().topUps[size_t(PaymentMethod::Cash)], u"1300.00"_s);
+        QCOMPARE(closed.value().cashOutsInCash, u"300.00"_s);
+        QCOMPARE(closed.value().waivedTotal, u"0.50"_s);
+        const HandOverSlip slip({ u"测试店"_s, {} }, closed.value());
+        for (const QString& text : { u"充值现金:"_s, u"充值赠送:"_s, u"退卡退现金:"_s, u"抹    零:"_s })
+            QVERIFY2(slip.drawing().findText(text), qPrintable(text));
+
+        // The next shift starts with none of them.
+        const Outcome<ShiftReceipts> next = CurrentShiftReceipts(env.database, env.session);
+        QCOMPARE(next.value().cardsAfter, closed.value().lastCardMovement);
+        const Outcome<ShiftTakings> none = ReadShiftTakings(env.database, next.value());
+        QVERIFY(none.value().cards.isEmpty());
+        QCOMPARE(none.value().waived, Money());
+    }
+
+    // Checkout with a card that holds too little: asked, the rest goes to 组合支付, the card's
+    // password is asked, and the card pays what it held.
+    void checkoutPaysWhatTheCardHoldsAndTheRestAnotherWay()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        CardWith(env, u"A001"_s, 100);
+        QVERIFY(CardDesk(env.database, env.session).setPassword(u"A001"_s, u"8888"_s, {}, Manager));
+        OpenBillOf14650(env);
+        CheckoutDialog checkout(env.services, Room);
+        WhenDialogOpens<DiscountDialog>([](DiscountDialog* dialog) {
+            Choose(Child<QComboBox>(dialog, u"typeBox"_s), DiscountDialog::MemberCardText);
+            TypeInto(Child<QLineEdit>(dialog, u"valueEdit"_s), u"A001"_s);
+            Click(dialog, u"okButton"_s);
+        });
+        Click(&checkout, u"buttonDiscount"_s);
+        QCOMPARE(checkout.paymentMethod(), PaymentMethod::MemberCard); // the card holds money
+        QCOMPARE(checkout.bill().total, u"138.50"_s); // the massage at 0.9
+
+        env.messages.queueAnswer(true);
+        WhenDialogOpens<SplitPaymentDialog>([](SplitPaymentDialog* dialog) {
+            QCOMPARE(Child<QLineEdit>(dialog, SplitPaymentDialog::partEditName(PaymentMethod::MemberCard))->text(),
+                u"100.00"_s);
+            QCOMPARE(
+                Child<QLineEdit>(dialog, SplitPaymentDialog::partEditName(PaymentMethod::Cash))->text(), u"38.50"_s);
+            Click(dialog, u"okButton"_s);
+            WhenDialogOpens<CardPasswordDialog>([](CardPasswordDialog* password) {
+                TypeInto(Child<QLineEdit>(password, u"passwordEdit"_s), u"8888"_s);
+                Click(password, u"okButton"_s);
+            });
+        });
+        Click(&checkout, u"buttonSettle"_s);
+        QVERIFY2(checkout.isSettled(), qPrintable(env.messages.texts().join(u'\n')));
+        QCOMPARE(BalanceOf(env, u"A001"_s), Money());
+        QCOMPARE(JoinedRows(env.database, u"SELECT paytype, '|', paymethod, '|', alljine FROM Receiptform"_s),
+            u"A001|组合支付|138.50"_s);
     }
 };
 
