@@ -13,9 +13,9 @@ struct SlipDestination
     enum class Kind { None, Queue, Device, Network };
 
     Kind kind = Kind::None;
-    QString queue; // the CUPS queue's name
-    QString device; // e.g. /dev/usb/lp0
-    QString host;
+    QString queue {}; // the CUPS queue's name
+    QString device {}; // e.g. /dev/usb/lp0
+    QString host {};
     int port = 9100;
 
     bool isSet() const { return kind != Kind::None; }

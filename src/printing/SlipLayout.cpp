@@ -74,7 +74,8 @@ QString SlipLayout::row(const QString& first, const QList<Cell>& cells) const
         right += cell.right ? padLeft(cell.text, cellWidth) : u' ' + padRight(cell.text, cellWidth - 1);
     }
     // The cells never leave the roll: the rightmost is kept whole, those left of it give way.
-    right = right.right(std::min<qsizetype>(right.size(), m_columns));
+    while (width(right) > m_columns)
+        right.remove(0, right.front().isHighSurrogate() ? 2 : 1);
     const int room = m_columns - width(right);
     return padRight(cut(first, room), room) + right;
 }

@@ -183,10 +183,12 @@ void SlipPrinterDialog::testPrint()
 {
     const SlipSettings typed = settings();
     if (!typed.isSet()) {
-        m_services.messages.inform(QStringLiteral("请先选择小票打印机的连接方式;没有打印机时可以按“存为PDF”看小票的样子。"));
+        m_services.messages.inform(
+            QStringLiteral("请先选择小票打印机的连接方式;没有打印机时可以按“存为PDF”看小票的样子。"));
         return;
     }
-    const Outcome<> sent = m_services.slips.send(typed.where, testSlip(typed, m_services.session.companyName()).bytes());
+    const Outcome<> sent
+        = m_services.slips.send(typed.where, testSlip(typed, m_services.session.companyName()).bytes());
     if (sent)
         m_services.messages.inform(QStringLiteral("测试小票已送到打印机。"));
     else
@@ -221,8 +223,8 @@ void SlipPrinterDialog::accept()
         return;
     }
     if (!typed.save()) {
-        m_services.messages.inform(QStringLiteral("无法保存打印机设置(%1)。").arg(SlipSettings::FileName), {},
-            MessageService::Icon::Warning);
+        m_services.messages.inform(
+            QStringLiteral("无法保存打印机设置(%1)。").arg(SlipSettings::FileName), {}, MessageService::Icon::Warning);
         return;
     }
     QDialog::accept();

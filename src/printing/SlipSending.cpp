@@ -13,7 +13,8 @@ bool SendSlip(AppServices& services, const SlipSettings& settings, const QByteAr
             return true;
         const QString said = failedLead + u':' + sent.text() + u'。';
         if (attempt == SlipAttempts) {
-            services.messages.inform(said + QStringLiteral("\n请检查打印机后重打。"), {}, MessageService::Icon::Warning);
+            services.messages.inform(
+                said + QStringLiteral("\n请检查打印机后重打。"), {}, MessageService::Icon::Warning);
             return false;
         }
         if (!services.messages.ask(

@@ -10,8 +10,8 @@ QString filePath()
     return QDir::current().absoluteFilePath(SlipSettings::FileName);
 }
 
-const QString KindNames[] = { QStringLiteral("none"), QStringLiteral("queue"), QStringLiteral("device"),
-    QStringLiteral("network") };
+const QString KindNames[]
+    = { QStringLiteral("none"), QStringLiteral("queue"), QStringLiteral("device"), QStringLiteral("network") };
 
 } // namespace
 

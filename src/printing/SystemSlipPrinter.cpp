@@ -53,7 +53,9 @@ Outcome<> SystemSlipPrinter::sendToQueue(const QString& queue, const QByteArray&
     }
     if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
         const QString said = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
-        return Refusal { QStringLiteral("打印队列 %1 拒绝了小票%2").arg(queue, said.isEmpty() ? QString() : u':' + said) };
+        return Refusal {
+            QStringLiteral("打印队列 %1 拒绝了小票%2").arg(queue, said.isEmpty() ? QString() : u':' + said)
+        };
     }
     return {};
 }
@@ -63,7 +65,9 @@ Outcome<> SystemSlipPrinter::sendToDevice(const QString& device, const QByteArra
     const QByteArray path = device.toLocal8Bit();
     const int file = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0)
-        return Refusal { QStringLiteral("打不开打印机设备 %1:%2").arg(device, QString::fromLocal8Bit(std::strerror(errno))) };
+        return Refusal {
+            QStringLiteral("打不开打印机设备 %1:%2").arg(device, QString::fromLocal8Bit(std::strerror(errno)))
+        };
     const QDeadlineTimer deadline(m_timeouts.writeMs);
     qsizetype written = 0;
     QString problem;

@@ -78,8 +78,7 @@ ReceiptSlip ReceiptSlip::ofSettlement(const SettledBill& settled, const Settleme
     slip.room = request.room;
     slip.cashier = request.cashier;
     for (const TechnicianLine& line : request.technicians)
-        slip.technicians.append(
-            { line.number, line.name, line.requested, line.massageClocks, line.footWashClocks });
+        slip.technicians.append({ line.number, line.name, line.requested, line.massageClocks, line.footWashClocks });
     slip.services = serviceLines(settled.bill);
     slip.goods = goodsLines(settled.bill);
     slip.discount = shownDiscount(settled.bill.discount);
@@ -138,7 +137,8 @@ ThermalSlip ReceiptSlipDocument(const ReceiptSlip& slip, int columns, const QStr
 
     if (slip.isReprint())
         out.centred(QStringLiteral("** 重打 **"));
-    out.heading(slip.companyName);
+    if (!slip.companyName.isEmpty())
+        out.heading(slip.companyName);
     if (!slip.companyTel.isEmpty())
         out.centred(QStringLiteral("电话:") + slip.companyTel);
     out.rule(u'=');
@@ -152,10 +152,12 @@ ThermalSlip ReceiptSlipDocument(const ReceiptSlip& slip, int columns, const QStr
         if (technician.massageClocks > 0)
             clocks += QStringLiteral("按摩%1").arg(technician.massageClocks);
         if (technician.footWashClocks > 0)
-            clocks += (clocks.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("洗脚%1").arg(technician.footWashClocks);
-        out.line(layout.row(QStringLiteral("技师:%1 %2").arg(technician.number, technician.name),
-            { { technician.requested ? QStringLiteral("点钟") : QStringLiteral("轮钟"), 5 },
-                { clocks, wide ? 16 : 12 } }));
+            clocks += (clocks.isEmpty() ? QString() : QStringLiteral(" "))
+                + QStringLiteral("洗脚%1").arg(technician.footWashClocks);
+        out.line(QStringLiteral("技师:%1 %2  %3  %4")
+                     .arg(technician.number, technician.name,
+                         technician.requested ? QStringLiteral("点钟") : QStringLiteral("轮钟"), clocks)
+                     .trimmed());
     }
 
     out.rule();

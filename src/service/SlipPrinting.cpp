@@ -64,9 +64,9 @@ void OpenCashDrawer(const CommandContext& context)
         = AskApproval(services, context.window, QStringLiteral("收银员没有打开钱箱的权限!"));
     if (!approver)
         return;
-    const LogEntry entry { .kind = CashDrawerLogKind(),
-        .description = QStringLiteral("不结帐打开钱箱"),
-        .authoriser = *approver };
+    const LogEntry entry {
+        .kind = CashDrawerLogKind(), .description = QStringLiteral("不结帐打开钱箱"), .authoriser = *approver
+    };
     if (const QString error = OperatorLog(services.database, services.session).write(entry); !error.isEmpty()) {
         services.messages.inform(error, {}, MessageService::Icon::Warning);
         return;

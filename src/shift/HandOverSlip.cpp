@@ -93,7 +93,8 @@ ThermalSlip HandOverThermalSlip(const HandOverSlipHeading& heading, const HandOv
     ThermalSlip out(columns);
     if (heading.reprint)
         out.centred(QStringLiteral("** 重打 **"));
-    out.heading(heading.companyName);
+    if (!heading.companyName.isEmpty())
+        out.heading(heading.companyName);
     out.centred(QStringLiteral("交 班 对 账 单"));
     out.rule(u'=');
     out.pair(QStringLiteral("本班开始:"),

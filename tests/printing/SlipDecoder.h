@@ -38,12 +38,15 @@ inline DecodedSlip DecodeSlip(const QByteArray& bytes)
     qsizetype i = 0;
     while (i < bytes.size() && slip.ok()) {
         const int byte = at(i);
+        const int start = int(i);
+        // Everything but the cut, the drawer's kick and the status question.
+        if (!(byte == 0x1d && at(i + 1) == 'V') && !(byte == 0x1b && at(i + 1) == 'p') && byte != 0x10)
+            lastOther = start;
         if (byte == 0x0a) {
             slip.lines.append(QStringDecoder("GB18030").decode(text));
             slip.doubleHeight.append(doubleHeight);
             slip.alignment.append(align);
             text.clear();
-            lastOther = int(i);
             ++i;
         } else if (byte == 0x1b) {
             const int command = at(i + 1);
@@ -66,7 +69,6 @@ inline DecodedSlip DecodeSlip(const QByteArray& bytes)
             } else {
                 slip.error = QStringLiteral("unknown ESC %1 at %2").arg(command).arg(i);
             }
-            lastOther = int(i);
         } else if (byte == 0x1c) {
             const int command = at(i + 1);
             if (command == '&') {
@@ -88,7 +90,7 @@ inline DecodedSlip DecodeSlip(const QByteArray& bytes)
                 if (at(i + 2) != 1)
                     slip.error = QStringLiteral("a cut other than GS V 1");
                 ++slip.cuts;
-                lastCut = int(i);
+                lastCut = start;
                 i += 3;
                 continue;
             } else if (command == '(' && at(i + 2) == 'k') {
@@ -102,7 +104,6 @@ inline DecodedSlip DecodeSlip(const QByteArray& bytes)
             } else {
                 slip.error = QStringLiteral("unknown GS %1 at %2").arg(command).arg(i);
             }
-            lastOther = int(i);
         } else if (byte == 0x10) {
             if (at(i + 1) != 0x04 || at(i + 2) != 0x04)
                 slip.error = QStringLiteral("unknown DLE at %1").arg(i);
