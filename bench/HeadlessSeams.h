@@ -41,5 +41,8 @@ public:
 class NoSlipPrinter : public SlipPrinter
 {
 public:
-    Outcome<> send(const SlipDestination&, const QByteArray&) override { return Refusal { QStringLiteral("无打印机") }; }
+    Outcome<> send(const SlipDestination&, const QByteArray&) override
+    {
+        return Refusal { QStringLiteral("无打印机") };
+    }
 };

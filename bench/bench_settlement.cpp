@@ -365,7 +365,8 @@ int main(int argc, char* argv[])
     Silence sound;
     SilentSpeech speech;
     NoSlipPrinter slips;
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound, speech, settings, slips };
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound, speech, settings,
+        slips };
     OpenRoom(session, clock);
     QList<qint64> checkout;
     for (int round = 0; round < 50; ++round) {

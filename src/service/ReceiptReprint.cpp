@@ -53,7 +53,8 @@ void ReprintReceipt(AppServices& services, QWidget* parent, qint64 receiptNumber
         DateTimeText(receipt.billTime), int(receipt.number), DateTimeText(now) };
     if (onSlipPrinter) {
         PrintSlipAgain(services,
-            ReceiptSlip::ofStored(receipt, services.session.companyName(), services.session.companyTel(), DateTimeText(now)));
+            ReceiptSlip::ofStored(
+                receipt, services.session.companyName(), services.session.companyTel(), DateTimeText(now)));
         return;
     }
     if (!ReceiptPrinter::print(*printer, BillLayout(heading, receipt.bill)))

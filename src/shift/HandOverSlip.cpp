@@ -113,9 +113,9 @@ ThermalSlip HandOverThermalSlip(const HandOverSlipHeading& heading, const HandOv
     out.pair(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
     out.pair(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
     out.pair(QStringLiteral("差额:"),
-        handOver.cashDifference.isEmpty()
-            ? QStringLiteral("-")
-            : shownAmount(handOver.cashDifference) + QStringLiteral(" ") + HandOverSlip::differenceWord(handOver.cashDifference));
+        handOver.cashDifference.isEmpty() ? QStringLiteral("-")
+                                          : shownAmount(handOver.cashDifference) + QStringLiteral(" ")
+                + HandOverSlip::differenceWord(handOver.cashDifference));
     if (!handOver.differenceReason.isEmpty()) {
         out.line(QStringLiteral("差额原因:"));
         for (const QString& part : out.layout().wrapped(handOver.differenceReason, columns - 2))

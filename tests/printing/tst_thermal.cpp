@@ -18,7 +18,9 @@
 #include "service/ReceiptSlip.h"
 #include "service/ServiceTestData.h"
 #include "service/SlipPrinting.h"
+#include "shift/HandOverDialog.h"
 #include "shift/HandOverSlip.h"
+#include "shift/ShiftHandOver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -596,6 +598,37 @@ private slots:
         QCOMPARE(env.messages.shown().size(), 1);
         QVERIFY(env.messages.lastText().contains(u"缺纸"_s));
         QTRY_COMPARE(printer.slips().size(), 2); // the one out of paper, then the one printed
+    }
+
+    // With a thermal printer set, the hand-over slip prints on its roll, not on a page.
+    void theHandOverSlipPrintsOnTheRoll()
+    {
+        TestEnvironment env;
+        PrepareHouse(env);
+        FakeNetworkPrinter printer;
+        UseNetworkPrinter(printer.port(), 80);
+        SettleThroughCheckout(env);
+        QTRY_COMPARE(printer.slips().size(), 1);
+        const Outcome<ShiftReceipts> shift = CurrentShiftReceipts(env.database, env.session);
+        QVERIFY(shift.ok());
+        env.messages.clear();
+        HandOverDialog dialog(env.services, shift.value());
+        TypeInto(Box(&dialog, u"countedEdit"_s), u"120"_s);
+        Click(&dialog, u"confirmCountButton"_s);
+        TypeInto(Box(&dialog, u"reasonEdit"_s), u"少了六元五角"_s);
+        Click(&dialog, u"handOverButton"_s);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(env.printers.chosenCount(), 0);
+        QTRY_COMPARE(printer.slips().size(), 2);
+        const DecodedSlip slip = DecodeSlip(printer.slips().last());
+        CheckFits(slip, 48);
+        SaveText(u"slip-handover-dialog-80.txt"_s, slip, 48);
+        QCOMPARE(slip.drawerKicks, 0);
+        QCOMPARE(slip.cuts, 1);
+        const QString text = Joined(slip);
+        QVERIFY2(text.contains(u"交 班 对 账 单"_s) && text.contains(u"少了六元五角"_s) && text.contains(u"短款"_s),
+            qPrintable(text));
+        QVERIFY(slip.lines.contains(SlipLayout(48).pair(u"实点现金:"_s, u"120.00 元"_s)));
     }
 
     // "打开钱箱" needs someone above a cashier and is logged.
