@@ -65,7 +65,7 @@ BenchDesk::BenchDesk(const QString& folder, const QString& receipts)
     : databaseFile(HouseFile(folder, receipts))
     , session(database, clock)
     , settings(QDir(folder).absolutePath())
-    , services { database, session, messages, clock, printers, launcher, files, sound, speech, settings }
+    , services { database, session, messages, clock, printers, launcher, files, sound, speech, settings, slips }
 {
     if (!database.open(databaseFile))
         Fail(database.lastError());
@@ -91,7 +91,7 @@ std::unique_ptr<SettingPlace> OpenServerHouse(Database& database, const ServerAd
 ServerBenchDesk::ServerBenchDesk(const ServerAddress& server, bool makeHouse)
     : session(database, clock)
     , settings(OpenServerHouse(database, server, makeHouse))
-    , services { database, session, messages, clock, printers, launcher, files, sound, speech, *settings }
+    , services { database, session, messages, clock, printers, launcher, files, sound, speech, *settings, slips }
 { }
 
 QString Inlined(QString sql, const QVariantList& values)

@@ -70,6 +70,7 @@ struct BenchSeams
     NoFiles files;
     Silence sound;
     SilentSpeech speech;
+    NoSlipPrinter slips;
 };
 
 // The desk of a data folder, its session restored. When the folder holds no data.db,

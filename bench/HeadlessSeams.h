@@ -4,6 +4,7 @@
 #include "app/DesktopLauncher.h"
 #include "app/FileChooser.h"
 #include "app/PrinterChooser.h"
+#include "app/SlipPrinter.h"
 
 #include <QPrinter>
 
@@ -35,4 +36,13 @@ class Silence : public AlertSound
 {
 public:
     void play() override { }
+};
+
+class NoSlipPrinter : public SlipPrinter
+{
+public:
+    Outcome<> send(const SlipDestination&, const QByteArray&) override
+    {
+        return Refusal { QStringLiteral("无打印机") };
+    }
 };

@@ -364,7 +364,9 @@ int main(int argc, char* argv[])
     NoFiles files;
     Silence sound;
     SilentSpeech speech;
-    AppServices services { database, session, messages, clock, printers, launcher, files, sound, speech, settings };
+    NoSlipPrinter slips;
+    AppServices services { database, session, messages, clock, printers, launcher, files, sound, speech, settings,
+        slips };
     OpenRoom(session, clock);
     QList<qint64> checkout;
     for (int round = 0; round < 50; ++round) {

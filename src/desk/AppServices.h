@@ -9,6 +9,7 @@ class FileChooser;
 class MessageService;
 class PrinterChooser;
 class SettingPlace;
+class SlipPrinter;
 class Speech;
 
 // What windows and dialogs are given through their constructors: the database, the desk
@@ -26,4 +27,5 @@ struct AppServices
     AlertSound& sound;
     Speech& speech;
     SettingPlace& settings;
+    SlipPrinter& slips; // the desk's thermal printer, when one is set
 };

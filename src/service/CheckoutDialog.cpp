@@ -16,9 +16,10 @@
 #include "service/Change.h"
 #include "service/DiscountDialog.h"
 #include "service/LineListView.h"
-#include "service/ReceiptPrinter.h"
+#include "service/ReceiptSlip.h"
 #include "service/RoomServiceActions.h"
 #include "service/Settlement.h"
+#include "service/SlipPrinting.h"
 #include "service/SplitPaymentDialog.h"
 #include "service/StockSale.h"
 #include "service/TechnicianLinesModel.h"
@@ -442,8 +443,10 @@ void CheckoutDialog::settle()
     }
     if (!confirmTechnicianClocks() || !confirmCardPayment())
         return;
-    const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
-    if (!printer)
+    // A desk with a thermal printer prints there; any other chooses its page printer first.
+    const bool onSlipPrinter = PrintsOnSlipPrinter();
+    const std::unique_ptr<QPrinter> printer = onSlipPrinter ? nullptr : m_services.printers.choosePrinter(this);
+    if (!printer && !onSlipPrinter)
         return;
 
     SettlementRequest request;
@@ -477,10 +480,10 @@ void CheckoutDialog::settle()
     m_bill = settled.value().bill;
     drawBill();
 
-    if (!ReceiptPrinter::print(*printer, *m_layout))
-        m_services.messages.inform(
-            QStringLiteral("单据已结算(单据编号%1),但小票没有打印出来,请检查打印机。").arg(m_receiptNumber), {},
-            MessageService::Icon::Warning);
+    PrintSettledSlip(m_services,
+        ReceiptSlip::ofSettlement(settled.value(), request, m_services.session.companyName(),
+            m_services.session.companyTel(), m_received->text()),
+        printer.get(), *m_layout);
     for (const QString& name : settled.value().lowStockGoods)
         m_services.messages.inform(LowStockText(name));
     accept();

@@ -10,6 +10,8 @@
 #include "desk/OperatorLog.h"
 #include "service/BillLayout.h"
 #include "service/ReceiptPrinter.h"
+#include "service/ReceiptSlip.h"
+#include "service/SlipPrinting.h"
 #include "service/StoredReceipt.h"
 #include "users/AuthorisationPrompt.h"
 
@@ -31,8 +33,9 @@ void ReprintReceipt(AppServices& services, QWidget* parent, qint64 receiptNumber
         = AskApproval(services, parent, QStringLiteral("收银员没有重打小票的权限!"));
     if (!approver)
         return;
-    const std::unique_ptr<QPrinter> printer = services.printers.choosePrinter(parent);
-    if (!printer)
+    const bool onSlipPrinter = PrintsOnSlipPrinter();
+    const std::unique_ptr<QPrinter> printer = onSlipPrinter ? nullptr : services.printers.choosePrinter(parent);
+    if (!printer && !onSlipPrinter)
         return;
 
     const QDateTime now = services.clock.now();
@@ -48,6 +51,12 @@ void ReprintReceipt(AppServices& services, QWidget* parent, qint64 receiptNumber
     }
     const BillHeading heading { services.session.companyName(), services.session.companyTel(),
         DateTimeText(receipt.billTime), int(receipt.number), DateTimeText(now) };
+    if (onSlipPrinter) {
+        PrintSlipAgain(services,
+            ReceiptSlip::ofStored(
+                receipt, services.session.companyName(), services.session.companyTel(), DateTimeText(now)));
+        return;
+    }
     if (!ReceiptPrinter::print(*printer, BillLayout(heading, receipt.bill)))
         services.messages.inform(QStringLiteral("小票没有打印出来,请检查打印机。"), {}, MessageService::Icon::Warning);
 }

@@ -11,6 +11,7 @@
 #include "rooms/RoomCommands.h"
 #include "schedule/ScheduleCommands.h"
 #include "service/ServiceCommands.h"
+#include "service/SlipPrinting.h"
 #include "shell/GuideWindow.h"
 #include "shift/ShiftCommands.h"
 #include "skin/SkinCommands.h"
@@ -89,6 +90,12 @@ QList<CommandMenu> menus()
                 { Restore, QStringLiteral("数据恢复(&H)"),
                     QStringLiteral("从备份恢复数据，恢复前的数据先自动备份，需用总经理帐户登录。"), "actionRestore",
                     NoFlag, {} },
+                { SlipPrinterSettings, QStringLiteral("打印机设置(&P)"),
+                    QStringLiteral("本收银台的小票打印机:纸宽、连接方式、钱箱和二维码,可测试打印。"),
+                    "actionSlipPrinter", NoFlag, OpenSlipPrinterSettings },
+                { CashDrawer, QStringLiteral("打开钱箱(&M)"),
+                    QStringLiteral("不结帐打开钱箱，需经理以上帐户确认，记入操作日志。"), "actionCashDrawer", NoFlag,
+                    OpenCashDrawer },
             } },
         { QStringLiteral("状态显示(&V)"),
             {

@@ -20,6 +20,8 @@ enum class MainCommand {
     OperatorLog,
     Backup,
     Restore,
+    SlipPrinterSettings,
+    CashDrawer,
     TechnicianStatus,
     GoodsStatus,
     Calendar,

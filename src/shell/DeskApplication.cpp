@@ -11,6 +11,7 @@
 #include "app/TextFormat.h"
 #include "desk/DailyCheck.h"
 #include "desk/OperatorLog.h"
+#include "printing/SystemSlipPrinter.h"
 #include "shell/BackupDialog.h"
 #include "shell/DeskBackups.h"
 #include "shell/FirstStart.h"
@@ -86,7 +87,8 @@ DeskApplication::DeskApplication(Seams seams)
     : m_session(m_database, seams.clock)
     , m_settings(MakeSettingPlace(m_database))
     , m_services { m_database, m_session, seams.messages, seams.clock, seams.printers, seams.launcher, seams.files,
-        seams.sound, seams.speech, *m_settings }
+        seams.sound, seams.speech, *m_settings,
+        seams.slips ? *seams.slips : *(m_systemSlips = std::make_unique<SystemSlipPrinter>()) }
 {
     initResources();
     InstallQtTranslations();

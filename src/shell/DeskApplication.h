@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Database.h"
+#include "app/SlipPrinter.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 
@@ -65,6 +66,8 @@ public:
         FileChooser& files;
         AlertSound& sound;
         Speech& speech;
+        // The thermal printer's way out; the system's own (CUPS, device, network) when none.
+        SlipPrinter* slips = nullptr;
     };
 
     // What "数据恢复" says at a desk whose house is kept on a server.
@@ -120,6 +123,7 @@ private:
     Database m_database;
     DeskSession m_session;
     std::unique_ptr<SettingPlace> m_settings;
+    std::unique_ptr<SlipPrinter> m_systemSlips; // used when the seams bring no slip printer
     AppServices m_services;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<QObject> m_boardWatcher;

@@ -8,6 +8,9 @@
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
+#include "printing/SlipSending.h"
+#include "printing/SlipSettings.h"
+#include "printing/ThermalSlip.h"
 #include "reports/ReceiptPayments.h"
 #include "shift/HandOverSlip.h"
 #include "skin/DialogButton.h"
@@ -238,6 +241,13 @@ void HandOverDialog::closeShift()
 
 void HandOverDialog::printSlip(const HandOver& handOver)
 {
+    // A desk with a thermal printer prints the slip on its roll.
+    if (const SlipSettings settings = SlipSettings::load(); settings.isSet()) {
+        const HandOverSlipHeading heading { m_services.session.companyName(), DateTimeText(m_services.clock.now()) };
+        SendSlip(m_services, settings, HandOverThermalSlip(heading, handOver, settings.columns()).bytes(),
+            QStringLiteral("交班已完成,但交班对账单未打印(可在“交班记录查询”中重打)"));
+        return;
+    }
     const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
     if (!printer)
         return;

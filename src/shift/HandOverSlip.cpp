@@ -2,6 +2,7 @@
 
 #include "app/Money.h"
 #include "app/TextFormat.h"
+#include "printing/ThermalSlip.h"
 
 namespace {
 
@@ -107,4 +108,47 @@ HandOverSlip::HandOverSlip(const HandOverSlipHeading& heading, const HandOver& h
     m_drawing.addText(Left, y,
         (heading.reprint ? QStringLiteral("重打时间: ") : QStringLiteral("打印时间: ")) + heading.printedAt, body);
     m_height = y + LineHeight;
+}
+
+ThermalSlip HandOverThermalSlip(const HandOverSlipHeading& heading, const HandOver& handOver, int columns)
+{
+    ThermalSlip out(columns);
+    if (heading.reprint)
+        out.centred(QStringLiteral("** 重打 **"));
+    if (!heading.companyName.isEmpty())
+        out.heading(heading.companyName);
+    out.centred(QStringLiteral("交 班 对 账 单"));
+    out.rule(u'=');
+    out.pair(QStringLiteral("本班开始:"),
+        handOver.shiftStart.isValid() ? DateTimeText(handOver.shiftStart) : QStringLiteral("(第一次交班)"));
+    out.pair(QStringLiteral("交班时间:"), DateTimeText(handOver.closedAt));
+    out.pair(QStringLiteral("收银员:"), handOver.cashier.isEmpty() ? QStringLiteral("-") : handOver.cashier);
+    out.pair(QStringLiteral("单据张数:"), QStringLiteral("%1 张").arg(handOver.receiptCount));
+    out.pair(QStringLiteral("最后单据:"), QStringLiteral("NO:%1").arg(handOver.lastReceipt));
+    out.pair(QStringLiteral("总金额:"), shownAmount(handOver.total));
+    out.rule();
+    for (PaymentMethod method : PaymentMethods)
+        out.pair(PaymentMethodName(method) + u':', shownAmount(handOver.methodTotals[size_t(method)]));
+    if (!Money::fromText(handOver.unrecordedTotal).isZero())
+        out.pair(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
+    out.rule();
+    out.pair(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
+    out.pair(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
+    out.pair(QStringLiteral("差额:"),
+        handOver.cashDifference.isEmpty() ? QStringLiteral("-")
+                                          : shownAmount(handOver.cashDifference) + QStringLiteral(" ")
+                + HandOverSlip::differenceWord(handOver.cashDifference));
+    if (!handOver.differenceReason.isEmpty()) {
+        out.line(QStringLiteral("差额原因:"));
+        for (const QString& part : out.layout().wrapped(handOver.differenceReason, columns - 2))
+            out.line(QStringLiteral("  ") + part);
+    }
+    out.rule();
+    out.blank();
+    out.line(QStringLiteral("交班人:"));
+    out.blank();
+    out.line(QStringLiteral("接班人:"));
+    out.blank();
+    out.line((heading.reprint ? QStringLiteral("重打时间:") : QStringLiteral("打印时间:")) + heading.printedAt);
+    return out;
 }

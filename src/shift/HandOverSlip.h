@@ -34,3 +34,8 @@ private:
     PageDrawing m_drawing;
     int m_height = 0;
 };
+
+class ThermalSlip;
+
+// The same hand-over slip for the thermal printer's roll of `columns` (32 or 48).
+ThermalSlip HandOverThermalSlip(const HandOverSlipHeading& heading, const HandOver& handOver, int columns);

@@ -36,7 +36,7 @@ TestEnvironment::TestEnvironment(Settings kept)
     , session(database, clock)
     , m_settings(TestSettingPlace(kept, database, m_folder.path()))
     , settings(*m_settings)
-    , services { database, session, messages, clock, printers, launcher, files, sound, speech, settings }
+    , services { database, session, messages, clock, printers, launcher, files, sound, speech, settings, slips }
 {
     DialogKeyboard::install();
     m_ready = m_folder.isValid() && DataFolder::prepare(m_folder.path());

@@ -4,6 +4,7 @@
 #include "app/SettingPlace.h"
 #include "desk/AppServices.h"
 #include "desk/DeskSession.h"
+#include "printing/SystemSlipPrinter.h"
 #include "support/CountingAlertSound.h"
 #include "support/ManualClock.h"
 #include "support/PdfPrinterChooser.h"
@@ -57,6 +58,8 @@ public:
     ScriptedFileChooser files;
     CountingAlertSound sound;
     RecordingSpeech speech;
+    // Slips go out for real, with short waits: a test points them at a printer of its own.
+    SystemSlipPrinter slips { { .connectMs = 1000, .writeMs = 1500, .answerMs = 1500, .queueMs = 3000 } };
     Database database;
     DeskSession session;
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct AppServices;
+struct SlipSettings;
+
+// Sends a slip to this desk's thermal printer. When the printer does not take it, the desk
+// says so (`failedLead` then the printer's reason, "小票未打印…" as a rule) and offers to try
+// again after the printer was seen to; the work the slip belongs to is already done and stays
+// done. True when the printer took the slip.
+bool SendSlip(AppServices& services, const SlipSettings& settings, const QByteArray& bytes, const QString& failedLead);
+
+// How many times the desk tries in all before it leaves the slip to a reprint.
+inline constexpr int SlipAttempts = 3;
