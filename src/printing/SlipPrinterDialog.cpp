@@ -1,5 +1,6 @@
 #include "printing/SlipPrinterDialog.h"
 
+#include "printing/SlipSending.h"
 #include "app/Clock.h"
 #include "app/FileChooser.h"
 #include "app/MessageService.h"
@@ -188,7 +189,7 @@ void SlipPrinterDialog::testPrint()
         return;
     }
     const Outcome<> sent
-        = m_services.slips.send(typed.where, testSlip(typed, m_services.session.companyName()).bytes());
+        = SendSlipAside(m_services.slips, typed.where, testSlip(typed, m_services.session.companyName()).bytes());
     if (sent)
         m_services.messages.inform(QStringLiteral("测试小票已送到打印机。"));
     else

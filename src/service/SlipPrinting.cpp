@@ -71,7 +71,7 @@ void OpenCashDrawer(const CommandContext& context)
         services.messages.inform(error, {}, MessageService::Icon::Warning);
         return;
     }
-    const Outcome<> sent = services.slips.send(settings.where, EscPos().initialise().kickDrawer().bytes());
+    const Outcome<> sent = SendSlipAside(services.slips, settings.where, EscPos().initialise().kickDrawer().bytes());
     if (!sent)
         services.messages.inform(QStringLiteral("钱箱没有打开:") + sent.text(), {}, MessageService::Icon::Warning);
 }
