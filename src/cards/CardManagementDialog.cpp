@@ -58,7 +58,7 @@ CardManagementDialog::CardManagementDialog(AppServices& services, const QString&
     , m_services(services)
     , m_desk(services.database, services.session)
     , m_lookup(new CardLookup(services, this))
-    , m_rows(new CardTextModel(CardTexts::captionsOf(CardTexts::ledgerColumns()), this))
+    , m_rows(new CardTextModel(CardTexts::ledgerColumns(), this))
     , m_view(new QTableView(this))
     , m_newCard(field("newCardEdit", 12, this))
     , m_method(new QComboBox(this))
