@@ -324,7 +324,7 @@ void CardManagementDialog::print()
         return;
     printer->setDocName(QStringLiteral("会员卡对帐单"));
     const QList<PageDrawing> pages = CardTexts::statementPages(
-        m_services.session.companyName(), account, movements.value(), DateTimeText(m_services.clock.now()));
+        CardHouseName(m_services.database), account, movements.value(), DateTimeText(m_services.clock.now()));
     QPainter painter;
     bool printed = painter.begin(printer.get());
     for (qsizetype page = 0; printed && page < pages.size(); ++page) {

@@ -59,7 +59,7 @@ namespace CardTexts {
 QList<ExportColumn> ledgerColumns()
 {
     using enum ExportCellType;
-    return { { QStringLiteral("流水号"), Integer, 50 }, { QStringLiteral("时间"), DateTime, 132 },
+    return { { QStringLiteral("流水号"), Integer, 50 }, { QStringLiteral("时间"), DateTime, 146 },
         { QStringLiteral("类型"), Text, 66 }, { QStringLiteral("本金"), Amount, 72 },
         { QStringLiteral("赠送"), Amount, 62 }, { QStringLiteral("本金余额"), Amount, 72 },
         { QStringLiteral("赠送余额"), Amount, 66 }, { QStringLiteral("单据"), Integer, 50 },
