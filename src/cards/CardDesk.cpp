@@ -34,6 +34,11 @@ QStringList TopUpSlip::lines() const
         QStringLiteral("收银员:%1").arg(cashier), QStringLiteral("会员签字:") };
 }
 
+QString CardHouseName(Database& database)
+{
+    return database.scalar(QStringLiteral("SELECT name FROM company ORDER BY id LIMIT 1")).toString();
+}
+
 Outcome<QList<TopUpRule>> LoadTopUpRules(Database& database)
 {
     const SqlResult rows

@@ -45,6 +45,9 @@ struct TopUpSlip
     QStringList lines() const;
 };
 
+// The house's name as its papers print it (公司信息管理).
+QString CardHouseName(Database& database);
+
 // The top-up rules of the house, lowest threshold first.
 Outcome<QList<TopUpRule>> LoadTopUpRules(Database& database);
 // The bonus the rules give a top-up of `amount`: that of the highest threshold it reaches.

@@ -58,7 +58,7 @@ CardManagementDialog::CardManagementDialog(AppServices& services, const QString&
     , m_services(services)
     , m_desk(services.database, services.session)
     , m_lookup(new CardLookup(services, this))
-    , m_rows(new CardTextModel(CardTexts::captionsOf(CardTexts::ledgerColumns()), this))
+    , m_rows(new CardTextModel(CardTexts::ledgerColumns(), this))
     , m_view(new QTableView(this))
     , m_newCard(field("newCardEdit", 12, this))
     , m_method(new QComboBox(this))
@@ -324,7 +324,7 @@ void CardManagementDialog::print()
         return;
     printer->setDocName(QStringLiteral("会员卡对帐单"));
     const QList<PageDrawing> pages = CardTexts::statementPages(
-        m_services.session.companyName(), account, movements.value(), DateTimeText(m_services.clock.now()));
+        CardHouseName(m_services.database), account, movements.value(), DateTimeText(m_services.clock.now()));
     QPainter painter;
     bool printed = painter.begin(printer.get());
     for (qsizetype page = 0; printed && page < pages.size(); ++page) {

@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/PrinterChooser.h"
 #include "app/TextFormat.h"
+#include "cards/CardDesk.h"
 #include "cards/CardLedger.h"
 #include "cards/CardTexts.h"
 #include "desk/AppServices.h"
@@ -54,8 +55,8 @@ CardReportDialog::CardReportDialog(AppServices& services, QWidget* parent)
     , m_services(services)
     , m_start(new QDateTimeEdit(this))
     , m_end(new QDateTimeEdit(this))
-    , m_totals(new CardTextModel(CardTexts::captionsOf(CardTexts::totalsColumns()), this))
-    , m_balances(new CardTextModel(CardTexts::captionsOf(balanceColumns()), this))
+    , m_totals(new CardTextModel(CardTexts::totalsColumns(), this))
+    , m_balances(new CardTextModel(balanceColumns(), this))
     , m_totalsView(listView("totalsView", m_totals, CardTexts::totalsColumns(), this))
     , m_balancesView(listView("balancesView", m_balances, balanceColumns(), this))
     , m_summary(new QLabel(this))
@@ -167,7 +168,7 @@ void CardReportDialog::print()
     printer->setDocName(windowTitle());
     // One page: the period's lines and the liability.
     PageDrawing page;
-    page.addText(20, 10, m_services.session.companyName(), PageDrawing::font(22, 110));
+    page.addText(20, 10, CardHouseName(m_services.database), PageDrawing::font(22, 110));
     page.addText(20, 44,
         QStringLiteral("会员充值表  %1 至 %2").arg(DateTimeText(m_start->dateTime()), DateTimeText(m_end->dateTime())),
         PageDrawing::font(16));

@@ -1,9 +1,13 @@
 #include "cards/CardTexts.h"
 
-CardTextModel::CardTextModel(QStringList captions, QObject* parent)
+CardTextModel::CardTextModel(const QList<ExportColumn>& columns, QObject* parent)
     : QAbstractTableModel(parent)
-    , m_captions(std::move(captions))
-{ }
+{
+    for (const ExportColumn& column : columns) {
+        m_captions << column.caption;
+        m_right << (column.type == ExportCellType::Amount || column.type == ExportCellType::Integer);
+    }
+}
 
 void CardTextModel::setRows(QList<QStringList> rows)
 {
@@ -37,9 +41,8 @@ QVariant CardTextModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return m_rows[index.row()].value(index.column());
     if (role == Qt::TextAlignmentRole) {
-        const QString text = m_rows[index.row()].value(index.column());
-        const bool number = !text.isEmpty() && (text[0].isDigit() || text[0] == u'-') && !text.contains(u' ');
-        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+        const bool isNumber = m_right.value(index.column());
+        return QVariant::fromValue(Qt::AlignVCenter | (isNumber ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};
 }
@@ -56,12 +59,12 @@ namespace CardTexts {
 QList<ExportColumn> ledgerColumns()
 {
     using enum ExportCellType;
-    return { { QStringLiteral("流水号"), Integer, 60 }, { QStringLiteral("时间"), DateTime, 140 },
-        { QStringLiteral("类型"), Text, 70 }, { QStringLiteral("本金"), Amount, 80 },
-        { QStringLiteral("赠送"), Amount, 70 }, { QStringLiteral("本金余额"), Amount, 80 },
-        { QStringLiteral("赠送余额"), Amount, 70 }, { QStringLiteral("单据"), Integer, 60 },
-        { QStringLiteral("方式"), Text, 60 }, { QStringLiteral("收银员"), Text, 70 },
-        { QStringLiteral("授权"), Text, 60 }, { QStringLiteral("备注"), Text, 160 } };
+    return { { QStringLiteral("流水号"), Integer, 50 }, { QStringLiteral("时间"), DateTime, 146 },
+        { QStringLiteral("类型"), Text, 66 }, { QStringLiteral("本金"), Amount, 72 },
+        { QStringLiteral("赠送"), Amount, 62 }, { QStringLiteral("本金余额"), Amount, 72 },
+        { QStringLiteral("赠送余额"), Amount, 66 }, { QStringLiteral("单据"), Integer, 50 },
+        { QStringLiteral("方式"), Text, 50 }, { QStringLiteral("收银员"), Text, 60 },
+        { QStringLiteral("授权"), Text, 50 }, { QStringLiteral("备注"), Text, 160 } };
 }
 
 QStringList ledgerRow(const CardMovement& movement)

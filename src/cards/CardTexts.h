@@ -20,7 +20,8 @@ class CardTextModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    explicit CardTextModel(QStringList captions, QObject* parent = nullptr);
+    // Amounts and counts stand right, as the desk's other lists show them.
+    explicit CardTextModel(const QList<ExportColumn>& columns, QObject* parent = nullptr);
 
     void setRows(QList<QStringList> rows);
     const QList<QStringList>& rowTexts() const { return m_rows; }
@@ -35,6 +36,7 @@ public:
 
 private:
     QStringList m_captions;
+    QList<bool> m_right;
     QList<QStringList> m_rows;
 };
 

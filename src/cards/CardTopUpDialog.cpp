@@ -61,12 +61,16 @@ CardTopUpDialog::CardTopUpDialog(AppServices& services, const QString& card, QWi
     rules->setObjectName(QStringLiteral("rulesLabel"));
     rules->setWordWrap(true);
 
+    for (QWidget* field :
+        { static_cast<QWidget*>(m_amount), static_cast<QWidget*>(m_method), static_cast<QWidget*>(m_bonus) })
+        field->setFixedWidth(200);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("充值金额:"), m_amount);
     form->addRow(QStringLiteral("付款方式:"), m_method);
     auto* bonusRow = new QHBoxLayout;
-    bonusRow->addWidget(m_bonus, 1);
+    bonusRow->addWidget(m_bonus);
     bonusRow->addWidget(m_changeBonus);
+    bonusRow->addStretch();
     form->addRow(QStringLiteral("赠送金额:"), bonusRow);
 
     auto* buttons = new QHBoxLayout;

@@ -46,6 +46,13 @@ QString LabelText(const QWidget* window, const QString& name)
     return Child<QLabel>(window, name)->text();
 }
 
+// Keeps the last printed file among the tests' pictures, for a person to look at.
+void KeepPrint(TestEnvironment& env, const QString& name)
+{
+    QFile::remove(TestOutputPath(name));
+    QVERIFY(QFile::copy(env.printers.lastFile(), TestOutputPath(name)));
+}
+
 void Type(QWidget* window, const QString& name, const QString& text)
 {
     TypeInto(Child<QLineEdit>(window, name), text);
@@ -107,6 +114,7 @@ private slots:
         QCOMPARE(LabelText(&dialog, u"bonusLabel"_s), u"100.00"_s);
         QCOMPARE(env.printers.chosenCount(), 1);
         QVERIFY(QFile::exists(env.printers.lastFile()));
+        KeepPrint(env, u"card-topup-slip.pdf"_s);
         QVERIFY(dialog.lastSlip().has_value());
         QVERIFY(dialog.lastSlip()->lines().contains(u"付款方式:微信"_s));
 
@@ -175,6 +183,7 @@ private slots:
         // The statement prints for the guest; the ledger exports.
         Click(&dialog, u"printButton"_s);
         QCOMPARE(env.printers.chosenCount(), 1);
+        KeepPrint(env, u"card-statement.pdf"_s);
         const QString file = QDir(env.folder()).filePath(u"card.csv"_s);
         env.files.queuePath(file);
         Click(&dialog, u"exportButton"_s);
@@ -287,6 +296,7 @@ private slots:
         QTRY_VERIFY(QFile::exists(balances));
         Click(&dialog, u"printButton"_s);
         QCOMPARE(env.printers.chosenCount(), 1);
+        KeepPrint(env, u"card-report.pdf"_s);
 
         // A period before the top-ups lists none.
         dialog.startEdit()->setDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));

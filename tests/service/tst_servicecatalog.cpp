@@ -499,7 +499,8 @@ private:
     }
 
     // On a server: a house of the current version is taken back by hand to what version 11
-    // made (without the menu, and without the item lines and 点钟 marks that came after it), then opened.
+    // made (without the menu, and without the item lines, 点钟 marks and member cards that came after
+    // it), then opened.
     void migrateAHouseOnTheServer()
     {
         ServerFixture server;
@@ -512,7 +513,9 @@ private:
             { u"DROP TABLE desk_bill_item"_s, u"DROP TABLE receipt_technician"_s, u"DROP TABLE ledger_items"_s,
                 u"DROP TABLE ledger_calls"_s, u"ALTER TABLE desk_bill_technician DROP COLUMN requested"_s,
                 u"DROP TABLE service_item"_s, u"DROP TABLE receipt_item"_s,
-                u"ALTER TABLE authority DROP COLUMN str19"_s,
+                u"ALTER TABLE authority DROP COLUMN str19"_s, u"ALTER TABLE authority DROP COLUMN str20"_s,
+                u"DROP TABLE member_card, card_ledger, topup_rule, ledger_cards"_s,
+                u"DROP FUNCTION ledger_cards_added, ledger_cards_removed, ledger_cards_changed"_s,
                 u"DROP FUNCTION ledger_items_added, ledger_items_removed, ledger_items_changed, ledger_calls_added, "
                 "ledger_calls_removed, ledger_calls_changed"_s,
                 u"UPDATE tavrel_schema SET version=11"_s, u"INSERT INTO worksinfo (str1, str2) VALUES ('07', '小周')"_s,

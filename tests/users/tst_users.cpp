@@ -552,7 +552,7 @@ private slots:
         const AuthorityRow cashierRow = *LoadAuthorityRow(env.database, Cashier, nullptr);
         env.sql(QStringLiteral("UPDATE authority SET str1=0, str2=0, str3=0, str4=0, str5=0, str6=0, str7=0, str8=0, "
                                "str9=0, str10=0, str11=0, str12=0, str13=0, str14=0, str15=0, str16=0, str17=0, "
-                               "str18=0 WHERE id=1"));
+                               "str18=0, str20=0 WHERE id=1"));
         {
             PermissionDialog dialog(env.services);
             QVERIFY(ShowOnScreen(dialog));
