@@ -5,6 +5,7 @@
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
 #include "desk/DeskSession.h"
+#include "printing/ThermalSlip.h"
 #include "users/PasswordHash.h"
 
 #include <QSqlRecord>
@@ -32,6 +33,32 @@ QStringList TopUpSlip::lines() const
         QStringLiteral("付款方式:%1").arg(method), QStringLiteral("卡内本金:%1").arg(after.principal.text()),
         QStringLiteral("卡内赠送:%1").arg(after.bonus.text()), QStringLiteral("卡内余额:%1").arg(after.total().text()),
         QStringLiteral("收银员:%1").arg(cashier), QStringLiteral("会员签字:") };
+}
+
+ThermalSlip TopUpSlip::thermal(int columns) const
+{
+    const auto yuan = [](Money amount) -> QString { return QStringLiteral("￥") + amount.text(); };
+    ThermalSlip slip(columns);
+    if (!house.isEmpty())
+        slip.heading(house);
+    slip.centred(QStringLiteral("会员充值单"));
+    slip.rule();
+    slip.pair(QStringLiteral("流水号:"), QString::number(number));
+    slip.pair(QStringLiteral("时间:"), time);
+    slip.pair(QStringLiteral("卡号:"), card);
+    slip.pair(QStringLiteral("会员:"), member);
+    slip.rule();
+    slip.pair(QStringLiteral("充值金额:"), yuan(amount));
+    slip.pair(QStringLiteral("赠送金额:"), yuan(bonus));
+    slip.pair(QStringLiteral("付款方式:"), method);
+    slip.rule();
+    slip.pair(QStringLiteral("卡内本金:"), yuan(after.principal));
+    slip.pair(QStringLiteral("卡内赠送:"), yuan(after.bonus));
+    slip.pair(QStringLiteral("卡内余额:"), yuan(after.total()));
+    slip.pair(QStringLiteral("收银员:"), cashier);
+    slip.blank();
+    slip.line(QStringLiteral("会员签字:"));
+    return slip;
 }
 
 QString CardHouseName(Database& database)

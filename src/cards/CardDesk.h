@@ -9,13 +9,14 @@
 #include <QString>
 
 class Database;
+class ThermalSlip;
 class DeskSession;
 
 // The kinds of the operator log's rows of the member cards.
 namespace CardLogKind {
-inline const QString TopUp = QStringLiteral("会员充值");
-inline const QString Card = QStringLiteral("会员卡管理");
-inline const QString Rules = QStringLiteral("充值规则");
+inline const QString TopUp = LogKind::TopUp;
+inline const QString Card = LogKind::MemberCards;
+inline const QString Rules = LogKind::TopUpRules;
 } // namespace CardLogKind
 
 // One rule of the top-up bonus: a top-up of at least `threshold` earns `bonus` ("充1000送100").
@@ -43,6 +44,8 @@ struct TopUpSlip
 
     // The slip's lines as text, top to bottom (for a thermal printer or a test).
     QStringList lines() const;
+    // The slip laid out on a thermal printer's roll of `columns` characters.
+    ThermalSlip thermal(int columns) const;
 };
 
 // The house's name as its papers print it (公司信息管理).

@@ -5,6 +5,10 @@
 #include "cards/CardLookup.h"
 #include "cards/CardTexts.h"
 #include "desk/AppServices.h"
+#include "desk/PaymentMethod.h"
+#include "printing/SlipSending.h"
+#include "printing/SlipSettings.h"
+#include "printing/ThermalSlip.h"
 #include "skin/DialogButton.h"
 #include "skin/DialogKeyboard.h"
 #include "users/AuthorisationPrompt.h"
@@ -165,6 +169,13 @@ void CardTopUpDialog::confirm()
 
 void CardTopUpDialog::printSlip(const TopUpSlip& slip)
 {
+    // A desk with a thermal printer prints the slip on its roll and opens the drawer for cash.
+    if (const SlipSettings settings = SlipSettings::load(); settings.isSet()) {
+        const bool kick = settings.drawerOnCash && slip.method == PaymentMethodName(PaymentMethod::Cash);
+        SendSlip(m_services, settings, slip.thermal(settings.columns()).bytes(kick),
+            QStringLiteral("充值已经入帐,但充值单未打印"));
+        return;
+    }
     const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
     if (!printer)
         return;

@@ -10,7 +10,8 @@
 QStringList LogKind::all()
 {
     return { Login, FailedLogin, Settlement, Discount, Void, Reduction, Release, Reprint, HandOver, Prices,
-        CommissionFormula, Permissions, Accounts, Backup, Restore, MoveGuest, ReplaceTechnician, Waiver };
+        CommissionFormula, Permissions, Accounts, Backup, Restore, MoveGuest, ReplaceTechnician, Waiver, TopUp,
+        MemberCards, TopUpRules, CashDrawer };
 }
 
 OperatorLog::OperatorLog(Database& database, const DeskSession& session)

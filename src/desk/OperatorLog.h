@@ -30,6 +30,10 @@ inline const QString Restore = QStringLiteral("数据恢复");
 inline const QString MoveGuest = QStringLiteral("换房");
 inline const QString ReplaceTechnician = QStringLiteral("换技师");
 inline const QString Waiver = QStringLiteral("抹零"); // small change of a bill waived at checkout
+inline const QString TopUp = QStringLiteral("会员充值");
+inline const QString MemberCards = QStringLiteral("会员卡管理"); // 挂失, 补卡, 退卡, 调整, passwords
+inline const QString TopUpRules = QStringLiteral("充值规则");
+inline const QString CashDrawer = QStringLiteral("打开钱箱"); // the drawer opened without a bill
 
 // Every kind, in the order the log window offers them.
 QStringList all();

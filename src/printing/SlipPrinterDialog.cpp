@@ -1,6 +1,5 @@
 #include "printing/SlipPrinterDialog.h"
 
-#include "printing/SlipSending.h"
 #include "app/Clock.h"
 #include "app/FileChooser.h"
 #include "app/MessageService.h"
@@ -9,6 +8,7 @@
 #include "desk/DeskSession.h"
 #include "printing/EscPos.h"
 #include "printing/SlipPdf.h"
+#include "printing/SlipSending.h"
 #include "printing/ThermalSlip.h"
 
 #include <QCheckBox>

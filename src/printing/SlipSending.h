@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include "app/Outcome.h"
 
 struct AppServices;
 class SlipPrinter;

@@ -3,6 +3,7 @@
 #include "app/Database.h"
 #include "app/TakingsLedger.h"
 #include "app/TextFormat.h"
+#include "desk/PaymentMethod.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -158,7 +159,32 @@ Outcome<QList<Group>> paymentMethods(Database& database, const Period& period)
         });
     if (!methods)
         return methods;
-    QList<Group> sorted = methods.value();
+    // A split bill counts each of its parts under the part's method, as the totals do.
+    const TakingsLedger::Source parts = daysOf(TakingsLedger::Payments(database.dialect()), period.first, period.last);
+    const Outcome<QList<Group>> split = aggregate<Group>(database,
+        QStringLiteral("SELECT method, sum(amount_fen), sum(parts) FROM (%1) AS ledger_rows WHERE receipt_method=? "
+                       "GROUP BY method")
+            .arg(parts.sql),
+        parts.values + QVariantList { SplitPaymentName() }, [](const QSqlQuery& row) {
+            return Group { row.value(0).toString(), amountOf(row.value(1)), row.value(2).toLongLong() };
+        });
+    if (!split)
+        return split;
+    QList<Group> sorted;
+    for (const Group& group : methods.value()) {
+        if (group.label != SplitPaymentName())
+            sorted.append(group);
+    }
+    for (const Group& part : split.value()) {
+        const auto same = std::find_if(
+            sorted.begin(), sorted.end(), [&part](const Group& group) { return group.label == part.label; });
+        if (same == sorted.end()) {
+            sorted.append(part);
+        } else {
+            same->amount += part.amount;
+            same->receipts += part.receipts;
+        }
+    }
     std::stable_sort(sorted.begin(), sorted.end(), [](const Group& a, const Group& b) { return a.amount > b.amount; });
     return sorted;
 }

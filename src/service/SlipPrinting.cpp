@@ -49,7 +49,7 @@ void OpenSlipPrinterSettings(const CommandContext& context)
 
 QString CashDrawerLogKind()
 {
-    return QStringLiteral("打开钱箱");
+    return LogKind::CashDrawer;
 }
 
 void OpenCashDrawer(const CommandContext& context)

@@ -10,6 +10,9 @@
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
 #include "printing/PageDrawingView.h"
+#include "printing/SlipSending.h"
+#include "printing/SlipSettings.h"
+#include "printing/ThermalSlip.h"
 #include "shift/HandOverSlip.h"
 #include "shift/HandOverStore.h"
 #include "skin/DialogButton.h"
@@ -145,8 +148,10 @@ void HandOverHistoryWindow::reprint()
     const std::optional<HandOver> handOver = selectedHandOver();
     if (!handOver)
         return;
-    const std::unique_ptr<QPrinter> printer = m_services.printers.choosePrinter(this);
-    if (!printer)
+    // A desk with a thermal printer prints it again on its roll.
+    const SlipSettings settings = SlipSettings::load();
+    const std::unique_ptr<QPrinter> printer = settings.isSet() ? nullptr : m_services.printers.choosePrinter(this);
+    if (!printer && !settings.isSet())
         return;
     const LogEntry entry { .kind = LogKind::Reprint,
         .description = QStringLiteral("重打%1的交班对账单").arg(DateTimeText(handOver->closedAt)),
@@ -156,9 +161,14 @@ void HandOverHistoryWindow::reprint()
         m_services.messages.inform(error, {}, MessageService::Icon::Warning);
         return;
     }
+    const HandOverSlipHeading heading { m_services.session.companyName(), DateTimeText(m_services.clock.now()), true };
+    if (settings.isSet()) {
+        SendSlip(m_services, settings, HandOverThermalSlip(heading, *handOver, settings.columns()).bytes(),
+            QStringLiteral("交班对账单未打印"));
+        return;
+    }
     printer->setDocName(QStringLiteral("交班对账单"));
-    const HandOverSlip slip(
-        { m_services.session.companyName(), DateTimeText(m_services.clock.now()), true }, *handOver);
+    const HandOverSlip slip(heading, *handOver);
     if (!slip.drawing().render(*printer) || printer->printerState() == QPrinter::Error)
         m_services.messages.inform(
             QStringLiteral("交班对账单没有打印出来,请检查打印机。"), {}, MessageService::Icon::Warning);

@@ -18,6 +18,23 @@ QString shownAmount(const QString& amount)
     return amount.isEmpty() ? QStringLiteral("-") : amount + QStringLiteral(" 元");
 }
 
+// The rows of the member cards and the change waived that a shift had, caption and amount: the
+// cash topped up per method (cash in the drawer; a card payment is none), the bonus given, what
+// 退卡 paid back and the change waived.
+QList<std::pair<QString, QString>> cardRows(const HandOver& handOver)
+{
+    QList<std::pair<QString, QString>> rows;
+    for (int i = 0; i < CardMethodCount; ++i)
+        rows.append(
+            { QStringLiteral("充值") + PaymentMethodName(PaymentMethod(i)) + u':', handOver.topUps[size_t(i)] });
+    rows.append({ QStringLiteral("充值赠送:"), handOver.topUpBonus });
+    rows.append({ QStringLiteral("退卡退现金:"), handOver.cashOutsInCash });
+    rows.append({ QStringLiteral("退卡其他:"), handOver.cashOutsOther });
+    rows.append({ QStringLiteral("抹    零:"), handOver.waivedTotal });
+    rows.removeIf([](const std::pair<QString, QString>& row) { return Money::fromText(row.second).isZero(); });
+    return rows;
+}
+
 } // namespace
 
 QString HandOverSlip::differenceWord(const QString& difference)
@@ -65,27 +82,12 @@ HandOverSlip::HandOverSlip(const HandOverSlipHeading& heading, const HandOver& h
         row(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
     rule();
 
-    // The member cards and the change waived, in a shift that had them. A card payment above
-    // is no cash; cash topped up is.
-    bool cards = false;
-    for (int i = 0; i < CardMethodCount; ++i) {
-        if (!Money::fromText(handOver.topUps[size_t(i)]).isZero()) {
-            row(QStringLiteral("充值") + PaymentMethodName(PaymentMethod(i)) + u':',
-                shownAmount(handOver.topUps[size_t(i)]));
-            cards = true;
-        }
-    }
-    for (const auto& [caption, amount] : { std::pair { QStringLiteral("充值赠送:"), handOver.topUpBonus },
-             std::pair { QStringLiteral("退卡退现金:"), handOver.cashOutsInCash },
-             std::pair { QStringLiteral("退卡其他:"), handOver.cashOutsOther },
-             std::pair { QStringLiteral("抹    零:"), handOver.waivedTotal } }) {
-        if (!Money::fromText(amount).isZero()) {
+    // The member cards and the change waived, in a shift that had them.
+    if (const QList<std::pair<QString, QString>> rows = cardRows(handOver); !rows.isEmpty()) {
+        for (const auto& [caption, amount] : rows)
             row(caption, shownAmount(amount));
-            cards = true;
-        }
-    }
-    if (cards)
         rule();
+    }
 
     row(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
     row(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
@@ -132,6 +134,11 @@ ThermalSlip HandOverThermalSlip(const HandOverSlipHeading& heading, const HandOv
     if (!Money::fromText(handOver.unrecordedTotal).isZero())
         out.pair(UnrecordedMethodName() + u':', shownAmount(handOver.unrecordedTotal));
     out.rule();
+    if (const QList<std::pair<QString, QString>> rows = cardRows(handOver); !rows.isEmpty()) {
+        for (const auto& [caption, amount] : rows)
+            out.pair(caption, shownAmount(amount));
+        out.rule();
+    }
     out.pair(QStringLiteral("应有现金:"), shownAmount(handOver.expectedCash));
     out.pair(QStringLiteral("实点现金:"), shownAmount(handOver.countedCash));
     out.pair(QStringLiteral("差额:"),

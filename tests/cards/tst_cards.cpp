@@ -1,7 +1,7 @@
 // The stored-value member cards: top-ups with their bonus, payments from the card (principal
 // or bonus first), 退卡, 补卡, 挂失, 调整 and passwords; the ledger that can only grow, its chain
 // and the proof of the cached balances; two desks paying from one card at once; a desk killed
-// in the middle of a top-up; hostile input.
+// in the middle of a top-up or of a settlement paid from the card; hostile input.
 //
 // The test runs itself again as another desk:
 //     tst_cards --child <place> <scenario> <card>
@@ -21,6 +21,9 @@
 #include "cards/CardSettings.h"
 #include "desk/DeskSession.h"
 #include "desk/OperatorLog.h"
+#include "printing/SlipLayout.h"
+#include "printing/ThermalSlip.h"
+#include "service/Settlement.h"
 #include "support/ManualClock.h"
 #include "support/TestEnvironment.h"
 
@@ -143,6 +146,34 @@ int runChild(const QStringList& arguments)
         else
             std::cout << "refused " << paid.text().toStdString() << std::endl;
         return 0;
+    }
+    if (scenario == u"settlements"_s) {
+        // Bills of one massage clock at 40.00 paid from the card, one after another.
+        std::cout << "settling" << std::endl;
+        for (int i = 0;; ++i) {
+            OpenBill bill;
+            bill.startTime = clock.now();
+            bill.massageClocks = 1;
+            if (!session.openBill(u"101"_s, bill)) {
+                std::cout << "failed open" << std::endl;
+                return 1;
+            }
+            SettlementRequest request;
+            request.room = u"101"_s;
+            request.prices
+                = { Decimal::whole(40), Decimal::whole(30), Decimal::whole(20), Decimal::whole(5), Decimal::whole(1) };
+            request.payType = card;
+            request.method = PaymentMethod::MemberCard;
+            request.billTime = clock.now();
+            request.cashier = u"c1"_s;
+            const Outcome<SettledBill> settled = Settlement(database, session).settle(request);
+            if (!settled) {
+                std::cout << "refused " << settled.text().toStdString() << std::endl;
+                return 1;
+            }
+            if (i == 0)
+                std::cout << "first" << std::endl;
+        }
     }
     if (scenario == u"topups"_s) {
         CardDesk desk(database, session);
@@ -494,7 +525,7 @@ private slots:
         }
         Database upgraded;
         QVERIFY2(upgraded.open(path), qPrintable(upgraded.lastError()));
-        QCOMPARE(upgraded.schemaVersion(nullptr), 14);
+        QCOMPARE(upgraded.schemaVersion(nullptr), Database::SchemaVersion);
         QCOMPARE(Rows(upgraded, u"SELECT id, str20 FROM authority ORDER BY id"_s), u"0,1|1,1|2,1|3,1"_s);
         QCOMPARE(Count(upgraded, u"SELECT count(*) FROM card_ledger"_s), 0);
         const CardAccount old = CardLedger(upgraded).account(u"7001"_s).value();
@@ -558,6 +589,53 @@ private slots:
         const RecordChain::Verdict verdict = RecordChain::verify(after.connection());
         QVERIFY2(verdict.whole(), qPrintable(verdict.summary()));
         QCOMPARE(verdict.cardRows, 2 * topUps);
+    }
+
+    // The top-up slip on a 58 and an 80 mm roll: every line fits, the amounts are there.
+    void aTopUpSlipFitsTheRoll()
+    {
+        const TopUpSlip slip { u"金足浴足疗养生会所(旗舰店)"_s, 12, u"2026-12-07 12:00:00"_s, u"VIP00012345"_s,
+            u"钱先生"_s, Money::fromYuan(1000), Money::fromYuan(100), u"微信"_s, Balance(162000, 10000), u"c1"_s };
+        for (const int columns : { 32, 48 }) {
+            const QStringList lines = slip.thermal(columns).text();
+            for (const QString& line : lines)
+                QVERIFY2(SlipLayout::width(line) <= columns, qPrintable(line));
+            QVERIFY(lines.contains(SlipLayout(columns).pair(u"卡内余额:"_s, u"￥1720.00"_s)));
+            QVERIFY(!slip.thermal(columns).bytes().isEmpty());
+        }
+    }
+
+    // A desk killed in the middle of settlements paid from a card leaves each bill whole or
+    // absent: its receipt, its payment part and the card's 消费 row together.
+    void aDeskKilledDuringCardSettlements()
+    {
+        TestEnvironment env;
+        AddMember(env, u"8011"_s, u"钱二"_s);
+        QVERIFY(CardDesk(env.database, env.session).topUp(u"8011"_s, Money::fromYuan(100000), Money(), u"现金"_s));
+        Child child(env, u"settlements"_s, u"8011"_s);
+        QCOMPARE(child.nextLine(), u"settling"_s);
+        QCOMPARE(child.nextLine(), u"first"_s);
+        QTest::qWait(400);
+        ::kill(static_cast<pid_t>(child.process().processId()), SIGKILL);
+        QVERIFY(child.process().waitForFinished());
+        QCOMPARE(child.process().exitStatus(), QProcess::CrashExit);
+
+        Database after;
+        QVERIFY(env.server() ? after.openServer(env.server()->address()) : after.open(env.database.filePath()));
+        const qint64 receipts = Count(after, u"SELECT count(*) FROM Receiptform"_s);
+        QVERIFY(receipts >= 1);
+        QCOMPARE(
+            Count(after, u"SELECT count(*) FROM receipt_payment WHERE method='会员卡' AND card='8011'"_s), receipts);
+        QCOMPARE(Count(after, u"SELECT count(*) FROM card_ledger WHERE kind='消费'"_s), receipts);
+        QCOMPARE(Count(after,
+                     u"SELECT count(*) FROM card_ledger c WHERE c.kind='消费' AND "
+                     "NOT EXISTS (SELECT 1 FROM Receiptform r WHERE r.id=c.receipt)"_s),
+            0);
+        QCOMPARE(CardLedger(after).account(u"8011"_s).value().balance, Balance(10000000 - receipts * 4000, 0));
+        QVERIFY(Proof(after).isEmpty());
+        const RecordChain::Verdict verdict = RecordChain::verify(after.connection());
+        QVERIFY2(verdict.whole(), qPrintable(verdict.summary()));
+        QCOMPARE(verdict.receipts, receipts);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "cards/CardDesk.h"
 #include "cards/CardPasswordDialog.h"
 #include "desk/AppServices.h"
+#include "reports/BusinessFigures.h"
 #include "reports/QueryCondition.h"
 #include "reports/ReceiptPayments.h"
 #include "service/CheckoutDialog.h"
@@ -156,6 +157,13 @@ private slots:
             QCOMPARE(ExpectedCash(totals.value()), Money::fromFen(4600));
         }
         QCOMPARE(LedgerDifferences(env), QString());
+        // The chart of the payment methods too.
+        const QDate day = env.clock.now().date();
+        const Outcome<QList<BusinessFigures::Group>> chart
+            = BusinessFigures::paymentMethods(env.database, { day, day });
+        QCOMPARE(chart.value(),
+            (QList<BusinessFigures::Group> {
+                { u"微信"_s, Money::fromYuan(100), 1 }, { u"现金"_s, Money::fromFen(4600), 1 } }));
 
         // The chain covers the parts and the waiver.
         QVERIFY(RecordChain::verify(env.database.connection()).whole());

@@ -499,8 +499,8 @@ private:
     }
 
     // On a server: a house of the current version is taken back by hand to what version 11
-    // made (without the menu, and without the item lines, 点钟 marks and member cards that came after
-    // it), then opened.
+    // made (without the menu, and without the item lines, 点钟 marks, member cards and payment parts that came
+    // after it), then opened.
     void migrateAHouseOnTheServer()
     {
         ServerFixture server;
@@ -516,6 +516,12 @@ private:
                 u"ALTER TABLE authority DROP COLUMN str19"_s, u"ALTER TABLE authority DROP COLUMN str20"_s,
                 u"DROP TABLE member_card, card_ledger, topup_rule, ledger_cards"_s,
                 u"DROP FUNCTION ledger_cards_added, ledger_cards_removed, ledger_cards_changed"_s,
+                u"DROP TABLE receipt_payment, receipt_waiver, ledger_payments"_s,
+                u"DROP FUNCTION ledger_payments_added, ledger_payments_removed, ledger_payments_changed"_s,
+                u"ALTER TABLE handover DROP COLUMN last_card_movement, DROP COLUMN topup_cash, DROP COLUMN "
+                u"topup_wechat, "
+                "DROP COLUMN topup_alipay, DROP COLUMN topup_bank_card, DROP COLUMN topup_bonus, "
+                "DROP COLUMN card_cash_out_cash, DROP COLUMN card_cash_out_other, DROP COLUMN waived_total"_s,
                 u"DROP FUNCTION ledger_items_added, ledger_items_removed, ledger_items_changed, ledger_calls_added, "
                 "ledger_calls_removed, ledger_calls_changed"_s,
                 u"UPDATE tavrel_schema SET version=11"_s, u"INSERT INTO worksinfo (str1, str2) VALUES ('07', '小周')"_s,
