@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 const QString DiscountDialog::ManagerText = QStringLiteral("贵宾");
 const QString DiscountDialog::MemberCardText = QStringLiteral("会员卡");
@@ -51,11 +50,7 @@ DiscountDialog::DiscountDialog(AppServices& services, QWidget* parent)
     fields->setColumnMinimumWidth(1, 150);
 
     QPushButton* ok = nullptr;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 16);
-    layout->setSpacing(16);
-    layout->addLayout(fields);
-    layout->addLayout(OkCancelRow(this, &ok));
+    SetFieldsAndOkCancel(this, fields, &ok);
 
     connect(m_typeBox, &QComboBox::activated, this, &DiscountDialog::chooseType);
     connect(ok, &QPushButton::clicked, this, &DiscountDialog::confirm);

@@ -10,7 +10,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 QString SplitPaymentDialog::partEditName(PaymentMethod method)
 {
@@ -60,11 +59,7 @@ SplitPaymentDialog::SplitPaymentDialog(AppServices& services, Money payable, QSt
         m_edits[size_t(part.method)]->setText(part.amount.text());
 
     QPushButton* ok = nullptr;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 16);
-    layout->setSpacing(16);
-    layout->addLayout(fields);
-    layout->addLayout(OkCancelRow(this, &ok));
+    SetFieldsAndOkCancel(this, fields, &ok);
 
     for (QLineEdit* edit : m_edits)
         connect(edit, &QLineEdit::textChanged, this, &SplitPaymentDialog::showRemaining);

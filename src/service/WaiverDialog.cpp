@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 const QStringList WaiverDialog::KindTexts { QStringLiteral("不抹零"), QStringLiteral("抹到元"),
     QStringLiteral("抹到角"), QStringLiteral("其他金额") };
@@ -52,11 +51,7 @@ WaiverDialog::WaiverDialog(AppServices& services, Money total, Money limit, QWid
     fields->setColumnMinimumWidth(1, 150);
 
     QPushButton* ok = nullptr;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 16);
-    layout->setSpacing(16);
-    layout->addLayout(fields);
-    layout->addLayout(OkCancelRow(this, &ok));
+    SetFieldsAndOkCancel(this, fields, &ok);
 
     connect(m_kindBox, &QComboBox::activated, this, &WaiverDialog::chooseKind);
     connect(m_amountEdit, &QLineEdit::textChanged, this, &WaiverDialog::showResult);

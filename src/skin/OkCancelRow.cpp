@@ -1,6 +1,7 @@
 #include "skin/OkCancelRow.h"
 
 #include <QDialog>
+#include <QVBoxLayout>
 
 QHBoxLayout* OkCancelRow(QDialog* dialog, QPushButton** ok)
 {
@@ -17,4 +18,13 @@ QHBoxLayout* OkCancelRow(QDialog* dialog, QPushButton** ok)
     row->addWidget(cancelButton);
     *ok = okButton;
     return row;
+}
+
+void SetFieldsAndOkCancel(QDialog* dialog, QLayout* fields, QPushButton** ok)
+{
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(16);
+    layout->addLayout(fields);
+    layout->addLayout(OkCancelRow(dialog, ok));
 }
