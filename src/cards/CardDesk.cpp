@@ -2,8 +2,10 @@
 
 #include "app/Clock.h"
 #include "app/Database.h"
+#include "app/HouseSettings.h"
 #include "app/SqlTransaction.h"
 #include "app/TextFormat.h"
+#include "cards/CardSettings.h"
 #include "desk/DeskSession.h"
 #include "printing/ThermalSlip.h"
 #include "users/PasswordHash.h"
@@ -414,6 +416,16 @@ Outcome<> CardDesk::setPassword(
                                : QStringLiteral("会员卡%1设置密码").arg(account.card) };
         entry.authoriser = approver;
         return entry;
+    });
+}
+
+Outcome<> CardDesk::setBonusFirst(bool on)
+{
+    return m_log.record([&]() -> Outcome<LogEntry> {
+        if (const QString error = HouseSettings::set(m_database, CardSettings::BonusFirst, on); !error.isEmpty())
+            return Failure { error };
+        return LogEntry { CardLogKind::Rules,
+            on ? QStringLiteral("会员卡消费先扣赠送金额") : QStringLiteral("会员卡消费先扣本金") };
     });
 }
 

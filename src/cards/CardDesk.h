@@ -96,6 +96,8 @@ public:
         const QString& card, const QString& password, const QString& current, const Authoriser& approver = {});
     // Writes the top-up rules whole (thresholds above 0, bonuses from 0 up, thresholds unique).
     Outcome<> saveRules(const QList<TopUpRule>& rules);
+    // Whether a card pays from its bonus before its principal (CardSettings::BonusFirst), logged.
+    Outcome<> setBonusFirst(bool on);
 
 private:
     Outcome<CardAccount> accountIn(const QString& card, bool mustBeNormal) const;

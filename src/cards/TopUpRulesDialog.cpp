@@ -1,10 +1,13 @@
 #include "cards/TopUpRulesDialog.h"
 
+#include "app/HouseSettings.h"
 #include "app/MessageService.h"
 #include "cards/CardDesk.h"
+#include "cards/CardSettings.h"
 #include "desk/AppServices.h"
 #include "skin/DialogButton.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +19,7 @@ TopUpRulesDialog::TopUpRulesDialog(AppServices& services, QWidget* parent)
     : QDialog(parent)
     , m_services(services)
     , m_table(new QTableWidget(0, 2, this))
+    , m_bonusFirst(new QCheckBox(QStringLiteral("会员卡消费先扣赠送金额(不勾选则先扣本金)"), this))
 {
     setObjectName(QStringLiteral("topUpRulesDialog"));
     setWindowTitle(QStringLiteral("充值规则设置"));
@@ -48,6 +52,9 @@ TopUpRulesDialog::TopUpRulesDialog(AppServices& services, QWidget* parent)
     auto* note = new QLabel(
         QStringLiteral("会员一次充值达到某一金额时,按达到的最高一档赠送。例如充1000送100、充500送30。"), this);
     note->setWordWrap(true);
+    // Principal first unless a manager chooses otherwise: what 退卡 pays back depends on it.
+    m_bonusFirst->setObjectName(QStringLiteral("bonusFirstBox"));
+    m_bonusFirst->setChecked(HouseSettings::isOn(services.database, CardSettings::BonusFirst));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
     buttons->addWidget(remove);
@@ -57,6 +64,7 @@ TopUpRulesDialog::TopUpRulesDialog(AppServices& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_bonusFirst);
     layout->addLayout(buttons);
     resize(440, 360);
 }
@@ -103,7 +111,10 @@ void TopUpRulesDialog::save()
         }
         rules.append({ reached.value(), given });
     }
-    const Outcome<> saved = CardDesk(m_services.database, m_services.session).saveRules(rules);
+    CardDesk desk(m_services.database, m_services.session);
+    Outcome<> saved = desk.saveRules(rules);
+    if (saved && m_bonusFirst->isChecked() != HouseSettings::isOn(m_services.database, CardSettings::BonusFirst))
+        saved = desk.setBonusFirst(m_bonusFirst->isChecked());
     if (!saved) {
         m_services.messages.inform(
             saved.text(), {}, saved.isFailure() ? MessageService::Icon::Warning : MessageService::Icon::Information);

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 struct AppServices;
+class QCheckBox;
 class QTableWidget;
 
 // "充值规则设置": the house's top-up bonuses, one row per threshold ("充1000送100"). 增加 adds a
@@ -24,4 +25,5 @@ private:
 
     AppServices& m_services;
     QTableWidget* m_table;
+    QCheckBox* m_bonusFirst;
 };

@@ -357,11 +357,10 @@ private slots:
         AddRule(env, 1000, 100);
         CardDesk desk(env.database, env.session);
         QVERIFY(desk.topUp(u"8002"_s, Money::fromYuan(1000), Money::fromYuan(100), u"现金"_s));
-        {
-            SqlTransaction transaction(env.database);
-            QVERIFY(HouseSettings::set(env.database, CardSettings::BonusFirst, true).isEmpty());
-            QVERIFY(transaction.commit());
-        }
+        QVERIFY(desk.setBonusFirst(true));
+        QCOMPARE(Count(env.database, u"SELECT count(*) FROM operator_log WHERE description=?"_s,
+                     { u"会员卡消费先扣赠送金额"_s }),
+            1);
         QCOMPARE(PayIn(env.database, u"8002"_s, Money::fromYuan(150), 1).value(), Balance(95000, 0));
         QCOMPARE(PayIn(env.database, u"8002"_s, Money::fromFen(95001), 2).text(), u"会员卡余额不足!余额950.00元"_s);
         QCOMPARE(PayIn(env.database, u"8002"_s, Money::fromFen(95000), 3).value(), Balance(0, 0));

@@ -5,6 +5,7 @@
 
 #include "app/Database.h"
 #include "app/DeskListView.h"
+#include "app/HouseSettings.h"
 #include "app/PagedTableModel.h"
 #include "cards/CardDesk.h"
 #include "cards/CardLedger.h"
@@ -12,6 +13,7 @@
 #include "cards/CardManagementDialog.h"
 #include "cards/CardPasswordDialog.h"
 #include "cards/CardReportDialog.h"
+#include "cards/CardSettings.h"
 #include "cards/CardTexts.h"
 #include "cards/CardTopUpDialog.h"
 #include "cards/TopUpRulesDialog.h"
@@ -21,6 +23,7 @@
 #include "support/WidgetDriver.h"
 #include "users/LoginDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
@@ -221,15 +224,17 @@ private slots:
         Click(&dialog, u"saveButton"_s);
         QCOMPARE(env.messages.texts(), QStringList { u"第2行赠送金额必须是数字!"_s });
         dialog.table()->item(1, 1)->setText(u"30"_s);
+        Child<QCheckBox>(&dialog, u"bonusFirstBox"_s)->setChecked(true);
         QVERIFY(SaveScreenPictures(dialog, u"card-topup-rules"_s));
         Click(&dialog, u"saveButton"_s);
+        QVERIFY(HouseSettings::isOn(env.database, CardSettings::BonusFirst));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(JoinedRows(env.database, u"SELECT threshold_fen, bonus_fen FROM topup_rule ORDER BY threshold_fen"_s,
                      {}, u"|"_s),
             u"500003000|10000010000"_s);
         QCOMPARE(
             env.database.scalar(u"SELECT count(*) FROM operator_log WHERE kind=?"_s, { CardLogKind::Rules }).toInt(),
-            1);
+            2); // the rules, and the bonus first
     }
 
     // Checkout asks the password: a wrong one says how many tries are left, the third locks.
