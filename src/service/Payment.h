@@ -18,6 +18,8 @@ enum class WaiverKind {
 Money RoundedOff(WaiverKind kind, Money total);
 // Why `waived` cannot be waived of `total`; empty when it can.
 QString WaiverRefusal(Money waived, Money total);
+// A waiver above the limit (%1) that nobody above a cashier approved.
+inline const QString WaiverApprovalText = QStringLiteral("抹零超过%1元,须经理授权!");
 // Whether waiving `waived` needs a manager: it is more than the house's limit.
 inline bool WaiverNeedsApproval(Money waived, Money limit)
 {

@@ -1,6 +1,7 @@
 #include "service/Settlement.h"
 
 #include "app/Database.h"
+#include "app/HouseSettings.h"
 #include "app/Money.h"
 #include "app/ReceiptStore.h"
 #include "app/RecordChain.h"
@@ -42,6 +43,15 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         return Refusal { ServiceCatalog::MissingText };
     if (const QString waiver = WaiverRefusal(request.waived, settled.bill.totalAmount); !waiver.isEmpty())
         return Refusal { waiver };
+    if (!request.waived.isZero() && !request.waiverAuthoriser.isPresent()) {
+        QString error;
+        const Money limit = Money::fromFen(HouseSettings::figureOr(
+            m_database, HouseSettings::WaiverLimit, HouseSettings::DefaultWaiverLimitFen, &error));
+        if (!error.isEmpty())
+            return Failure { error };
+        if (WaiverNeedsApproval(request.waived, limit))
+            return Refusal { WaiverApprovalText.arg(limit.text()) };
+    }
     settled.bill.waive(request.waived);
     if (!request.parts.isEmpty()) {
         if (const QString parts = PaymentPartsRefusal(request.parts, settled.bill.payable()); !parts.isEmpty())

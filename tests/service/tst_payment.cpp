@@ -186,6 +186,10 @@ private slots:
         request.waived = Money::fromFen(14651);
         settled = Settlement(env.database, env.session).settle(request);
         QCOMPARE(settled.text(), u"抹零金额不能大于应收金额146.50元!"_s);
+        // Above the house's limit (1.00 until set) only with someone's approval.
+        request.waived = Money::fromFen(101);
+        settled = Settlement(env.database, env.session).settle(request);
+        QCOMPARE(settled.text(), u"抹零超过1.00元,须经理授权!"_s);
 
         request.waived = {};
         request.method = PaymentMethod::MemberCard;
