@@ -77,7 +77,7 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         return paid.setback<SettledBill>();
     settled.cardBalance = paid.value();
 
-    QString error = writeReceipt(settled.receiptNumber, request, settled.bill, open ? open->startTime : QDateTime());
+    QString error = writeReceipt(settled, request, open ? open->startTime : QDateTime());
     if (error.isEmpty())
         error = writeSalaries(settled.receiptNumber, request);
     if (error.isEmpty())
@@ -87,7 +87,7 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
     if (error.isEmpty())
         error = RecordChain::link(m_database, RecordChain::Chain::Receipts, settled.receiptNumber);
     if (error.isEmpty())
-        error = writeLog(settled.receiptNumber, request, settled.bill, open ? &*open : nullptr);
+        error = writeLog(settled, request, open ? &*open : nullptr);
     if (!error.isEmpty())
         return Failure { error };
 
@@ -102,8 +102,10 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
 }
 
 QString Settlement::writeReceipt(
-    int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime)
+    const SettledBill& settled, const SettlementRequest& request, const QDateTime& startTime)
 {
+    const int number = settled.receiptNumber;
+    const Bill& bill = settled.bill;
     const auto price = [](const std::optional<ServiceLine>& line) { return line ? line->unitPrice : QString(); };
     const auto amount = [](const std::optional<ServiceLine>& line) { return line ? line->amount : QString(); };
     return ReceiptStore(m_database)
@@ -120,8 +122,7 @@ QString Settlement::writeReceipt(
             .payType = request.payType,
             .cashier = request.cashier,
             .time = DateTimeText(request.billTime),
-            .paymentMethod
-            = ReceiptMethodName(PaymentPartsOrWhole(request.parts, request.method, request.payType, bill.payable())),
+            .paymentMethod = ReceiptMethodName(settled.parts),
             .massagePrice = price(bill.massage),
             .massageAmount = amount(bill.massage),
             .footWashPrice = price(bill.footWash),
@@ -251,11 +252,12 @@ QString Settlement::writeGoods(int number, const SettlementRequest& request, con
     return ReceiptStore(m_database).insertGoods(rows);
 }
 
-QString Settlement::writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open)
+QString Settlement::writeLog(const SettledBill& settled, const SettlementRequest& request, const OpenBill* open)
 {
+    const int number = settled.receiptNumber;
+    const Bill& bill = settled.bill;
+    const QList<PaymentPart>& parts = settled.parts;
     OperatorLog log(m_database, m_session);
-    const QList<PaymentPart> parts
-        = PaymentPartsOrWhole(request.parts, request.method, request.payType, bill.payable());
     QString methodName = PaymentMethodName(parts.first().method);
     if (parts.size() > 1) {
         QStringList named;

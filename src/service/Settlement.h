@@ -82,12 +82,12 @@ public:
     Outcome<SettledBill> settle(const SettlementRequest& request);
 
 private:
-    QString writeReceipt(int number, const SettlementRequest& request, const Bill& bill, const QDateTime& startTime);
+    QString writeReceipt(const SettledBill& settled, const SettlementRequest& request, const QDateTime& startTime);
     QString writeSalaries(int number, const SettlementRequest& request);
     QString writeItems(int number, const SettlementRequest& request, const Bill& bill);
     // Counts every goods line out of the stock, then writes the bill's goods rows in one statement.
     QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
-    QString writeLog(int number, const SettlementRequest& request, const Bill& bill, const OpenBill* open);
+    QString writeLog(const SettledBill& settled, const SettlementRequest& request, const OpenBill* open);
     // The parts of the payment and the waived change, each part from a member card paid from it.
     Outcome<std::optional<CardBalance>> writePayment(
         int number, const SettlementRequest& request, const Bill& bill, const QList<PaymentPart>& parts);
