@@ -244,11 +244,15 @@ bool readAnswer(PGconn* server, PGresult* answer, SqlResult* result, QSqlError* 
     const ExecStatusType status = PQresultStatus(answer);
     if (status == PGRES_TUPLES_OK) {
         const int columns = PQnfields(answer);
+        // The shape's fields hold no value: each row's copy of them gets its own, and copying
+        // an empty value costs nothing (a typed null would be copied and freed in every row).
         QSqlRecord shape;
         QList<QMetaType> types;
         for (int column = 0; column < columns; ++column) {
             types.append(typeOf(PQftype(answer, column)));
-            shape.append(QSqlField(QString::fromUtf8(PQfname(answer, column)), types.last()));
+            QSqlField field(QString::fromUtf8(PQfname(answer, column)), types.last());
+            field.setValue(QVariant());
+            shape.append(field);
         }
         const int rows = PQntuples(answer);
         result->rows.reserve(rows);

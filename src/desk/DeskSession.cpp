@@ -120,24 +120,23 @@ Outcome<> DeskSession::act(const Subject& subject, const std::function<Outcome<>
 
 Outcome<> DeskSession::hold(SqlTransaction& transaction)
 {
-    const Outcome<qint64> version = m_store.countUp();
-    if (!version)
-        return version.setback<void>();
-    if (m_version >= 0 && version.value() == m_version + 1) {
+    // Before its first reading the desk expects nothing: the state is read.
+    Outcome<DeskSessionStore::Held> held = m_store.hold(m_version >= 0 ? m_version + 1 : -1);
+    if (!held)
+        return held.setback<void>();
+    DeskSessionStore::Held stored = std::move(held).value();
+    const qint64 version = stored.version;
+    if (stored.state)
+        m_staged = std::move(*stored.state);
+    else
         m_staged = m_state; // nobody else wrote since this desk did or read it
-    } else {
-        Outcome<LiveState> stored = m_store.load();
-        if (!stored)
-            return stored.setback<void>();
-        m_staged = std::move(stored).value();
-    }
-    m_held = version.value();
+    m_held = version;
     transaction.onRollback([this] {
         m_held.reset();
         m_staged.reset();
         m_seen.reset();
     });
-    transaction.onCommit([this, version = version.value()] {
+    transaction.onCommit([this, version] {
         m_held.reset();
         m_version = version;
         publish();

@@ -36,23 +36,32 @@ namespace {
 
 // The whole live state in one read, each table's rows under a kind of their own: a desk on a
 // server reads it again whenever another desk changed it, and each statement is a round trip.
-// Every row gives a kind, a key (room or list), six texts and a position.
+// Every row gives a kind, a key (room or list), six texts and a position. `%1` is the condition
+// on the tables' rows (hold() reads them only when another desk changed them).
 enum StateRow { DayRow, BillRow, TechnicianRow, GoodsRow, GuestRoomRow, QueueRow, RotaRow, BillItemRow };
 
 // A technician's row carries his release mark (1) and his 点钟 mark (2) in one number.
-const QString StateStatement = QStringLiteral(
+const QString StateStatementOf = QStringLiteral(
     "SELECT 0, business_day, CAST(version AS TEXT), NULL, NULL, NULL, NULL, 0 FROM desk_day WHERE id=1 "
     "UNION ALL SELECT 1, room, start_time, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
-    "CAST(pedicure_count AS TEXT), NULL, 0 FROM desk_bill "
+    "CAST(pedicure_count AS TEXT), NULL, 0 FROM desk_bill%1 "
     "UNION ALL SELECT 2, room, number, name, CAST(massage_clocks AS TEXT), CAST(foot_wash_clocks AS TEXT), "
-    "CAST(released + 2 * requested AS TEXT), position FROM desk_bill_technician "
-    "UNION ALL SELECT 3, room, name, CAST(quantity AS TEXT), unit_price, unit, NULL, position FROM desk_bill_goods "
-    "UNION ALL SELECT 4, number, NULL, NULL, NULL, NULL, NULL, 0 FROM desk_room "
-    "UNION ALL SELECT 5, list, number, NULL, NULL, NULL, NULL, position FROM desk_queue "
-    "UNION ALL SELECT 6, list, number, NULL, NULL, NULL, NULL, position FROM desk_rota "
+    "CAST(released + 2 * requested AS TEXT), position FROM desk_bill_technician%1 "
+    "UNION ALL SELECT 3, room, name, CAST(quantity AS TEXT), unit_price, unit, NULL, position FROM desk_bill_goods%1 "
+    "UNION ALL SELECT 4, number, NULL, NULL, NULL, NULL, NULL, 0 FROM desk_room%1 "
+    "UNION ALL SELECT 5, list, number, NULL, NULL, NULL, NULL, position FROM desk_queue%1 "
+    "UNION ALL SELECT 6, list, number, NULL, NULL, NULL, NULL, position FROM desk_rota%1 "
     "UNION ALL SELECT 7, room, CAST(item AS TEXT), name, technician, CAST(count AS TEXT), "
-    "CAST(requested + 2 * minutes AS TEXT), position FROM desk_bill_item "
+    "CAST(requested + 2 * minutes AS TEXT), position FROM desk_bill_item%1 "
     "ORDER BY 1, 2, 8");
+
+const QString StateStatement = StateStatementOf.arg(QString());
+
+// The same, the tables' rows only when the stored version is not the one bound (seven times):
+// a condition on no column of the rows, which the engine answers once for each table.
+const QString StateStatementUnless
+    = StateStatementOf.arg(QStringLiteral(" WHERE (SELECT version FROM desk_day WHERE id=1) <> ?"));
+constexpr int StateTables = 7;
 
 } // namespace
 
@@ -62,12 +71,35 @@ Outcome<LiveState> DeskSessionStore::load(qint64* version) const
     const SqlResult rows = m_database.exec(StateStatement);
     if (!rows.ok())
         return Failure { rows.error };
+    return stateOf(rows.rows, version);
+}
 
+Outcome<DeskSessionStore::Held> DeskSessionStore::hold(qint64 expected)
+{
+    if (const QString error = m_database.execLater(QStringLiteral("UPDATE desk_day SET version=version+1 WHERE id=1"));
+        !error.isEmpty())
+        return Failure { error };
+    const SqlResult rows = m_database.exec(StateStatementUnless, QVariantList(StateTables, expected));
+    if (!rows.ok())
+        return Failure { rows.error };
+    if (rows.isEmpty() || rows.first().value(0).toInt() != DayRow)
+        return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day),无法保存。") };
+    Held held;
+    held.version = rows.first().value(2).toString().toLongLong();
+    if (held.version != expected) {
+        ++m_loads;
+        held.state = stateOf(rows.rows, nullptr);
+    }
+    return held;
+}
+
+LiveState DeskSessionStore::stateOf(const QList<QSqlRecord>& rows, qint64* version)
+{
     LiveState state;
     QHash<QString, QStringList> queues;
     QHash<QString, QStringList> rota;
     // Rows come by kind: the bills before their lines and before the rooms with a guest.
-    for (const QSqlRecord& row : rows.rows) {
+    for (const QSqlRecord& row : rows) {
         const auto text = [&row](int column) { return row.value(column).toString(); };
         const auto number = [&row](int column) { return row.value(column).toString().toInt(); };
         switch (row.value(0).toInt()) {
@@ -127,17 +159,6 @@ Outcome<qint64> DeskSessionStore::version() const
     if (day.isEmpty())
         return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day)。") };
     return day.first().value(0).toLongLong();
-}
-
-Outcome<qint64> DeskSessionStore::countUp()
-{
-    const SqlResult counted
-        = m_database.exec(QStringLiteral("UPDATE desk_day SET version=version+1 WHERE id=1 RETURNING version"));
-    if (!counted.ok())
-        return Failure { counted.error };
-    if (counted.isEmpty())
-        return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day),无法保存。") };
-    return counted.first().value(0).toLongLong();
 }
 
 QString DeskSessionStore::write(const LiveState& before, const LiveState& after)

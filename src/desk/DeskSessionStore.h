@@ -5,6 +5,8 @@
 #include "desk/ShiftMark.h"
 
 #include <QHash>
+#include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 
@@ -34,12 +36,21 @@ public:
     // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
     Outcome<std::optional<ShiftMark>> lastShiftMark() const;
 
-    // Counts the version of the live state up by one and returns the new one; the count holds
-    // the live state against the other desks of the house until the caller's transaction ends
-    // (a file's write transaction holds it already; on a server the row stays locked), and a
-    // rollback takes it back. Every action on the live state begins with it, so a desk that
-    // gets its own last version plus one knows that nobody else changed the state meanwhile.
-    Outcome<qint64> countUp();
+    // What hold() found: the version counted up to, and the state stored when that is not the
+    // version the caller expected.
+    struct Held
+    {
+        qint64 version = -1;
+        std::optional<LiveState> state;
+    };
+    // Counts the version of the live state up by one; the count holds the live state against
+    // the other desks of the house until the caller's transaction ends (a file's write
+    // transaction holds it already; on a server the row stays locked), and a rollback takes it
+    // back. Every action on the live state begins with it, so a desk that gets its own last
+    // version plus one (`expected`) knows that nobody else changed the state meanwhile; when
+    // somebody did, the state as stored comes with it, read after the count holds it, in the
+    // same round trip on a server.
+    Outcome<Held> hold(qint64 expected);
 
     // Writes what differs between `before` (what is stored) and `after`. On a server the rows
     // go with the transaction's next statement that is waited for (Database::execLater()), so a
@@ -47,6 +58,8 @@ public:
     QString write(const LiveState& before, const LiveState& after);
 
 private:
+    // The state in the rows of the state statement; `version`, when asked, gets the day row's.
+    static LiveState stateOf(const QList<QSqlRecord>& rows, qint64* version);
     QString writeGuestRooms(const QSet<QString>& before, const QSet<QString>& after);
     QString writeBill(const QString& room, const OpenBill* before, const OpenBill& after);
     QString removeBill(const QString& room);
