@@ -485,7 +485,7 @@ QString copyCompressed(const QString& source, const QString& target, const Optio
             error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target));
         if (error.isEmpty()) {
             // Nothing but the pages reaches the file; the compressed copy is synced once whole.
-            sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-16384", nullptr,
+            sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-2048", nullptr,
                 nullptr, nullptr);
             sqlite3_backup* backup = sqlite3_backup_init(to, "main", SqliteWorkerThread::handleOf(db), "main");
             if (!backup) {
