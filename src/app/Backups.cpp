@@ -484,7 +484,8 @@ QString copyCompressed(const QString& source, const QString& target, const Optio
                 != SQLITE_OK)
             error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target));
         if (error.isEmpty()) {
-            // Nothing but the pages reaches the file; the compressed copy is synced once whole.
+            // Nothing but the pages reaches the file; the compressed copy is synced once whole. A
+            // small cache: the pages go on to the stream as they are copied, not all at the end.
             sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-2048", nullptr,
                 nullptr, nullptr);
             sqlite3_backup* backup = sqlite3_backup_init(to, "main", SqliteWorkerThread::handleOf(db), "main");

@@ -84,7 +84,7 @@ private slots:
         QTest::addColumn<int>("receipts");
         QTest::addColumn<bool>("headLast");
         QTest::newRow("a small file") << 0 << false;
-        QTest::newRow("a file of many MB") << 40000 << true;
+        QTest::newRow("a file of many MB") << 20000 << true;
     }
     void aBackupWrittenNowIsRestored()
     {
@@ -93,6 +93,7 @@ private slots:
         TestEnvironment env;
         QVERIFY(env.isReady());
         AddReceipts(env, receipts);
+        env.sql(u"PRAGMA wal_checkpoint(TRUNCATE)"_s); // the file itself holds all, to compare
         const Outcome<Backups::Entry> made
             = Backups::make(env.database.filePath(), env.folder(), env.filePath(u"backup"_s), Today);
         QVERIFY2(made, qPrintable(made.text()));
@@ -101,14 +102,12 @@ private slots:
 
         // zstd itself reads it, as a restore by hand does.
         const QByteArray packed = ReadAll(made.value().databasePath());
-        const unsigned long long plain = ZSTD_decompressBound(packed.constData(), size_t(packed.size()));
-        QVERIFY(plain != ZSTD_CONTENTSIZE_ERROR);
-        QByteArray unpacked(qsizetype(plain), Qt::Uninitialized);
+        const QByteArray live = ReadAll(env.database.filePath());
+        QByteArray unpacked(live.size() + 65536, Qt::Uninitialized);
         const size_t size
             = ZSTD_decompress(unpacked.data(), size_t(unpacked.size()), packed.constData(), size_t(packed.size()));
         QVERIFY2(!ZSTD_isError(size), ZSTD_getErrorName(size));
         unpacked.truncate(qsizetype(size));
-        const QByteArray live = ReadAll(env.database.filePath());
         QCOMPARE(unpacked.size(), live.size());
         QCOMPARE(unpacked.mid(100), live.mid(100));
 
@@ -179,7 +178,7 @@ private slots:
         QFETCH(bool, inHead);
         TestEnvironment env;
         QVERIFY(env.isReady());
-        AddReceipts(env, 40000);
+        AddReceipts(env, 20000);
         const Outcome<Backups::Entry> made
             = Backups::make(env.database.filePath(), env.folder(), env.filePath(u"backup"_s), Today);
         QVERIFY2(made, qPrintable(made.text()));
