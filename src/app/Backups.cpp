@@ -15,17 +15,20 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 
+#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <vector>
 
 namespace Backups {
 
@@ -127,76 +130,396 @@ QString copyDatabase(const QString& source, const QString& target, const HandleW
     });
 }
 
-constexpr int PagesPerStep = 1024; // 4 MB of pages of 4 KB
-// A desk writing faster than the copy runs restarts it; the third run copies in one read.
-constexpr int RestartsBeforeOneRead = 2;
+// What the database on `db` holds, for choosing a backup: a file that is not a database of
+// this program, or of a later version, is refused with the text that says so.
+QString readContents(QSqlDatabase& db, Contents& contents)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return DatabaseErrorText(query.lastError());
+    contents.schemaVersion = query.value(0).toInt();
+    if (contents.schemaVersion < 1)
+        return QStringLiteral("这个文件不是本系统的数据库");
+    if (contents.schemaVersion > Database::SchemaVersion)
+        return QStringLiteral("这个备份来自更新版本的程序(数据库版本 %1)").arg(contents.schemaVersion);
+    query.finish();
+    return Folder::readReceipts(db, contents);
+}
 
-// SQLite's online backup of the database at `source` into the new file `target`, a few MB at
-// a time: between two steps the copy holds no read of the file, so the desk's log is folded
-// back in as usual. A step that meets the desk's writes starts the copy again.
-QString copyOnline(
-    const QString& source, const QString& target, const Options& options, qint64 keepFree, bool* diskFull)
+constexpr int PagesPerStep = 1024; // 4 MB of pages of 4 KB
+
+// The online backup's copy goes straight into the compressed file: the connection it copies
+// into opens, through the file system below (a "VFS" of SQLite's), a file that is no file on
+// the disk but hands each page written to it on to the compressed stream. The copy writes its
+// pages in order, each once, and then the first page again at the end of each step (with its
+// change counter and the like counted up); what the stream holds of the first page is the
+// first page as the copy first wrote it, which names the whole size of the copy. The
+// connection only reads the first page back, so only the first page is kept.
+namespace Stream {
+
+constexpr const char* VfsName = "tavrel-backup-stream";
+
+// Where a later write of the first page may differ from the first: the file format's
+// read/write versions, change counter, size in pages, schema cookie, the counter's copy and
+// SQLite's version number.
+bool differsOnlyInCounters(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        if (i == 18 || i == 19 || (i >= 24 && i < 32) || (i >= 40 && i < 44) || (i >= 92 && i < 100))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+struct Sink
+{
+    CompressedFile::Writer* writer = nullptr;
+    qint64 pageSize = 0;
+    QByteArray first; // the first page as the copy holds it now
+    QByteArray firstStreamed; // as it went into the stream
+    bool firstLast = false; // the first page comes after the others: the writer keeps room for it
+    qint64 streamed = 0; // the bytes of the copy the writer took (or keeps room for)
+    bool failed = false; // a write the stream could not take (not the writer's failure)
+
+    bool write(const char* data, qint64 amount, qint64 offset)
+    {
+        if (failed || !writer->failure().ok())
+            return false;
+        if (offset == 0 && !firstStreamed.isEmpty()) {
+            const QByteArray page(data, amount);
+            if (!differsOnlyInCounters(page, firstStreamed))
+                return !(failed = true);
+            first = page;
+            return true;
+        }
+        if (offset == 0 && firstLast) {
+            // The copy's own first page, written once the rest is: into the room kept for it.
+            if (amount != pageSize)
+                return !(failed = true);
+            first = firstStreamed = QByteArray(data, amount);
+            return true;
+        }
+        if (offset == 0) {
+            first = firstStreamed = QByteArray(data, amount);
+        } else if (streamed == 0) {
+            // The copy holds its first page to the end when it does not fit SQLite's cache.
+            if (pageSize <= 0 || !writer->reserveHead(pageSize))
+                return !(failed = true);
+            firstLast = true;
+            streamed = pageSize;
+        }
+        if (offset < streamed)
+            return !(failed = true); // the copy started again: not in one read transaction
+        if (offset > streamed) {
+            // The page SQLite leaves out of every file (at 1 GiB) is a hole of zeros.
+            static const std::vector<char> zeros(64 * 1024, 0);
+            while (streamed < offset) {
+                const qint64 gap = std::min<qint64>(offset - streamed, qint64(zeros.size()));
+                if (!writer->add(zeros.data(), size_t(gap)))
+                    return false;
+                streamed += gap;
+            }
+        }
+        if (!writer->add(data, size_t(amount)))
+            return false;
+        streamed += amount;
+        return true;
+    }
+};
+
+struct File
+{
+    sqlite3_file base;
+    Sink* sink;
+};
+
+QMutex sinksLock;
+QHash<QByteArray, Sink*>& sinks()
+{
+    static QHash<QByteArray, Sink*> all;
+    return all;
+}
+
+Sink& sinkOf(sqlite3_file* file)
+{
+    return *reinterpret_cast<File*>(file)->sink;
+}
+
+int closeFile(sqlite3_file*)
+{
+    return SQLITE_OK;
+}
+
+// The connection writing the copy reads no more than the first page back (before it is
+// written: nothing).
+int readFile(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset)
+{
+    Sink& sink = sinkOf(file);
+    char* out = static_cast<char*>(buffer);
+    if (sink.firstLast && sink.first.isEmpty() && offset < sink.pageSize) {
+        sink.failed = true; // the first page is not there yet
+        return SQLITE_IOERR_READ;
+    }
+    if (offset >= sink.streamed) {
+        std::memset(out, 0, size_t(amount));
+        return SQLITE_IOERR_SHORT_READ;
+    }
+    if (offset + amount > sink.first.size()) {
+        sink.failed = true;
+        return SQLITE_IOERR_READ;
+    }
+    std::memcpy(out, sink.first.constData() + offset, size_t(amount));
+    return SQLITE_OK;
+}
+
+int writeFile(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset)
+{
+    return sinkOf(file).write(static_cast<const char*>(buffer), amount, offset) ? SQLITE_OK : SQLITE_IOERR_WRITE;
+}
+
+int truncateFile(sqlite3_file* file, sqlite3_int64 size)
+{
+    Sink& sink = sinkOf(file);
+    if (size < sink.streamed) {
+        sink.failed = true;
+        return SQLITE_IOERR_TRUNCATE;
+    }
+    return SQLITE_OK;
+}
+
+int syncStream(sqlite3_file*, int)
+{
+    return SQLITE_OK;
+}
+
+int fileSize(sqlite3_file* file, sqlite3_int64* size)
+{
+    *size = sinkOf(file).streamed;
+    return SQLITE_OK;
+}
+
+int lockFile(sqlite3_file*, int)
+{
+    return SQLITE_OK;
+}
+
+int checkReservedLock(sqlite3_file*, int* reserved)
+{
+    *reserved = 0;
+    return SQLITE_OK;
+}
+
+int fileControl(sqlite3_file*, int, void*)
+{
+    return SQLITE_NOTFOUND;
+}
+
+int sectorSize(sqlite3_file*)
+{
+    return 4096;
+}
+
+int deviceCharacteristics(sqlite3_file*)
+{
+    return 0;
+}
+
+const sqlite3_io_methods Methods
+    = { 1, closeFile, readFile, writeFile, truncateFile, syncStream, fileSize, lockFile, lockFile, checkReservedLock,
+          fileControl, sectorSize, deviceCharacteristics, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr };
+
+sqlite3_vfs* below(sqlite3_vfs* vfs)
+{
+    return static_cast<sqlite3_vfs*>(vfs->pAppData);
+}
+
+int openFile(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags)
+{
+    if (name && (flags & SQLITE_OPEN_MAIN_DB)) {
+        QMutexLocker locked(&sinksLock);
+        if (Sink* sink = sinks().value(QByteArray(name))) {
+            auto* own = reinterpret_cast<File*>(file);
+            own->base.pMethods = &Methods;
+            own->sink = sink;
+            if (outFlags)
+                *outFlags = flags;
+            return SQLITE_OK;
+        }
+    }
+    return below(vfs)->xOpen(below(vfs), name, file, flags, outFlags);
+}
+
+int fullPathname(sqlite3_vfs* vfs, const char* name, int size, char* out)
+{
+    {
+        QMutexLocker locked(&sinksLock);
+        if (sinks().contains(QByteArray(name))) {
+            if (int(std::strlen(name)) >= size)
+                return SQLITE_CANTOPEN;
+            std::strcpy(out, name);
+            return SQLITE_OK;
+        }
+    }
+    return below(vfs)->xFullPathname(below(vfs), name, size, out);
+}
+
+int deleteFile(sqlite3_vfs* vfs, const char* name, int syncDir)
+{
+    return below(vfs)->xDelete(below(vfs), name, syncDir);
+}
+
+int accessFile(sqlite3_vfs* vfs, const char* name, int flags, int* result)
+{
+    return below(vfs)->xAccess(below(vfs), name, flags, result);
+}
+
+int randomness(sqlite3_vfs* vfs, int size, char* out)
+{
+    return below(vfs)->xRandomness(below(vfs), size, out);
+}
+
+int sleepFor(sqlite3_vfs* vfs, int microseconds)
+{
+    return below(vfs)->xSleep(below(vfs), microseconds);
+}
+
+int currentTime(sqlite3_vfs* vfs, double* now)
+{
+    return below(vfs)->xCurrentTime(below(vfs), now);
+}
+
+int lastError(sqlite3_vfs* vfs, int size, char* out)
+{
+    return below(vfs)->xGetLastError(below(vfs), size, out);
+}
+
+// Registered once, beside the usual one, which does everything but the copy's own file.
+bool registered()
+{
+    static const bool done = [] {
+        sqlite3_initialize();
+        sqlite3_vfs* usual = sqlite3_vfs_find(nullptr);
+        if (!usual)
+            return false;
+        static sqlite3_vfs vfs {};
+        vfs.iVersion = 1;
+        vfs.szOsFile = std::max<int>(usual->szOsFile, int(sizeof(File)));
+        vfs.mxPathname = usual->mxPathname;
+        vfs.zName = VfsName;
+        vfs.pAppData = usual;
+        vfs.xOpen = openFile;
+        vfs.xDelete = deleteFile;
+        vfs.xAccess = accessFile;
+        vfs.xFullPathname = fullPathname;
+        vfs.xRandomness = randomness;
+        vfs.xSleep = sleepFor;
+        vfs.xCurrentTime = currentTime;
+        vfs.xGetLastError = lastError;
+        return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+    }();
+    return done;
+}
+
+// A sink known to the file system above by `name` while it lives.
+class Registration
+{
+public:
+    Registration(const QByteArray& name, Sink* sink)
+        : m_name(name)
+    {
+        QMutexLocker locked(&sinksLock);
+        sinks().insert(m_name, sink);
+    }
+    ~Registration()
+    {
+        QMutexLocker locked(&sinksLock);
+        sinks().remove(m_name);
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+
+private:
+    QByteArray m_name;
+};
+
+} // namespace Stream
+
+// SQLite's online backup of the database at `source`, in one read transaction (one committed
+// state, whatever the desk writes meanwhile: the log lets it write beside the read), streamed
+// into the compressed file `target`; `contents` gets what that state holds. A few MB a step.
+QString copyCompressed(const QString& source, const QString& target, const Options& options, qint64 keepFree,
+    Contents& contents, CompressedFile::Result& packed)
 {
     if (!QFileInfo(source).isFile())
         return QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(source));
+    if (!Stream::registered())
+        return QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target));
     return onReadOnlyConnection(source, options.watcher, [&](QSqlDatabase& db) {
-        sqlite3* to = nullptr;
-        if (sqlite3_open_v2(
-                QFile::encodeName(target).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-            != SQLITE_OK) {
-            sqlite3_close(to);
-            return QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target));
-        }
         // The pages are read through a map of the file rather than a call each.
         QSqlQuery(db).exec(QStringLiteral("PRAGMA mmap_size=2147418112"));
-        // A scratch copy: it is synced once compressed, not page by page.
-        sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
-        QString error;
-        sqlite3_backup* backup = sqlite3_backup_init(to, "main", SqliteWorkerThread::handleOf(db), "main");
-        if (!backup) {
-            error = QString::fromUtf8(sqlite3_errmsg(to));
-        } else {
-            int restarts = 0;
-            int remaining = -1;
-            int busy = 0;
-            int result = SQLITE_OK;
-            for (;;) {
-                if (options.stop && options.stop->load()) {
-                    error = QStringLiteral("已停止");
-                    break;
-                }
-                result = sqlite3_backup_step(backup, restarts >= RestartsBeforeOneRead ? -1 : PagesPerStep);
-                if (result == SQLITE_DONE)
-                    break;
-                if (result == SQLITE_BUSY || result == SQLITE_LOCKED) {
-                    if (++busy > 150) // 3 s
+        if (!db.transaction())
+            return DatabaseErrorText(db.lastError());
+        // What the copy holds is read in its read transaction.
+        QString error = readContents(db, contents);
+        QSqlQuery pageSize(db);
+        const qint64 bytesPerPage
+            = pageSize.exec(QStringLiteral("PRAGMA page_size")) && pageSize.next() ? pageSize.value(0).toLongLong() : 0;
+        pageSize.finish();
+        CompressedFile::Writer writer(target, keepFree, options.stop);
+        if (error.isEmpty() && !writer.failure().ok())
+            error = writer.failure().error;
+        Stream::Sink sink;
+        sink.writer = &writer;
+        sink.pageSize = bytesPerPage;
+        const QByteArray name = QFile::encodeName(target) + ".copy";
+        const Stream::Registration registration(name, &sink);
+        sqlite3* to = nullptr;
+        if (error.isEmpty()
+            && sqlite3_open_v2(name.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Stream::VfsName)
+                != SQLITE_OK)
+            error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(target));
+        if (error.isEmpty()) {
+            // Nothing but the pages reaches the file; the compressed copy is synced once whole. A
+            // small cache: the pages go on to the stream as they are copied, not all at the end.
+            sqlite3_exec(to, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-2048", nullptr,
+                nullptr, nullptr);
+            sqlite3_backup* backup = sqlite3_backup_init(to, "main", SqliteWorkerThread::handleOf(db), "main");
+            if (!backup) {
+                error = QString::fromUtf8(sqlite3_errmsg(to));
+            } else {
+                int result = SQLITE_OK;
+                while (result == SQLITE_OK) {
+                    if (options.stop && options.stop->load()) {
+                        error = QStringLiteral("已停止");
                         break;
-                    QThread::msleep(20);
-                    continue;
+                    }
+                    result = sqlite3_backup_step(backup, PagesPerStep);
                 }
-                if (result != SQLITE_OK)
-                    break;
-                busy = 0;
-                const int left = sqlite3_backup_remaining(backup);
-                if (remaining >= 0 && left > remaining)
-                    ++restarts;
-                remaining = left;
-                if (keepFree > 0 && CompressedFile::availableBytes(target) < keepFree) {
-                    *diskFull = true;
-                    break;
+                const qint64 pages = sqlite3_backup_pagecount(backup);
+                sqlite3_backup_finish(backup);
+                if (!error.isEmpty()) {
+                    // stopped
+                } else if (!writer.failure().ok()) {
+                    error = writer.failure().error;
+                    packed = writer.failure();
+                } else if (sink.failed || result != SQLITE_DONE) {
+                    error = QStringLiteral("数据库的复制没有完成: ") + QString::fromUtf8(sqlite3_errstr(result));
+                } else if (sink.streamed != pages * sink.first.size() || sink.first.isEmpty()) {
+                    error = QStringLiteral("数据库的复制不完整");
                 }
-            }
-            sqlite3_backup_finish(backup);
-            if (error.isEmpty() && !*diskFull && result != SQLITE_DONE) {
-                *diskFull = result == SQLITE_FULL;
-                error = QString::fromUtf8(sqlite3_errstr(result));
             }
         }
-        if (error.isEmpty() && sqlite3_errcode(to) == SQLITE_FULL)
-            *diskFull = true;
         sqlite3_close(to);
-        if (*diskFull)
-            return QStringLiteral("磁盘空间不够");
+        db.rollback();
+        if (error.isEmpty()) {
+            packed = writer.finish(sink.firstLast ? sink.firstStreamed : QByteArray());
+            error = packed.error;
+        }
         return error;
     });
 }
@@ -206,6 +529,7 @@ struct Described
     Contents contents;
     qint64 plainBytes = -1;
     QByteArray digest; // of data.db.zst
+    qint64 headBytes = 0; // taken in last by the digest
 };
 
 std::optional<Described> readContentsText(const QString& path)
@@ -229,6 +553,7 @@ std::optional<Described> readContentsText(const QString& path)
     described.contents.lastReceiptTime = DateTimeFromText(values.value(QStringLiteral("lastReceiptTime")));
     described.contents.lastReceiptTotal = values.value(QStringLiteral("lastReceiptTotal"));
     described.digest = QByteArray::fromHex(values.value(QStringLiteral("checksum")).toLatin1());
+    described.headBytes = values.value(QStringLiteral("checksumHead")).toLongLong(); // 0 before it was written
     described.plainBytes = values.value(QStringLiteral("bytes")).toLongLong(&ok);
     if (!ok)
         return std::nullopt;
@@ -331,7 +656,7 @@ QString megabytes(qint64 bytes)
 
 // contents.txt: what a compressed backup holds, for choosing one to restore without
 // decompressing it, and the size the decompressed file must have.
-QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest)
+QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest, qint64 headBytes)
 {
     QString text;
     text += QStringLiteral("schema=%1\n").arg(contents.schemaVersion);
@@ -341,6 +666,8 @@ QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByte
     text += QStringLiteral("lastReceiptTotal=%1\n").arg(contents.lastReceiptTotal);
     text += QStringLiteral("bytes=%1\n").arg(plainBytes);
     text += QStringLiteral("checksum=%1\n").arg(QString::fromLatin1(digest.toHex()));
+    if (headBytes > 0)
+        text += QStringLiteral("checksumHead=%1\n").arg(headBytes);
     return text.toUtf8();
 }
 
@@ -463,11 +790,11 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
 {
     if (const QString error = Folder::clearLeftovers(targetFolder, options); !error.isEmpty())
         return Failure { error };
-    // Room for the scratch copy and the compressed one, above the disk's reserve.
+    // Room for the compressed copy, above the disk's reserve: nothing else is written.
     const Space space = spaceOn(targetFolder);
     const qint64 databaseBytes
         = QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
-    const qint64 needed = databaseBytes + Folder::expectedBytes(targetFolder, databaseBytes);
+    const qint64 needed = Folder::expectedBytes(targetFolder, databaseBytes);
     if (const QString refusal = Folder::roomRefusal(targetFolder, needed, space, now, options); !refusal.isEmpty())
         return Failure { refusal };
     const Outcome<Folder::Partial> started = Folder::start(targetFolder, now, options.kind);
@@ -475,35 +802,22 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
         return started.setback<Entry>();
     const Folder::Partial& partial = started.value();
 
-    const QString scratch = QDir(partial.path).filePath(DatabaseFileName.toString());
     const QString compressed = QDir(partial.path).filePath(CompressedFileName.toString());
-    bool diskFull = false;
-    QString error = copyOnline(databasePath, scratch, options, space.reserve, &diskFull);
     Contents contents;
-    if (error.isEmpty()) {
-        // The scratch copy is one committed state: what it holds is what the backup holds.
-        if (const Outcome<Contents> read = inspect(scratch); read)
-            contents = read.value();
-        else
-            error = read.text();
-    }
     CompressedFile::Result packed;
-    if (error.isEmpty()) {
-        packed = CompressedFile::compress(scratch, compressed, space.reserve, options.stop);
-        diskFull = packed.problem == CompressedFile::Problem::DiskFull;
-        error = packed.error;
-    }
-    removeDatabaseFiles(scratch);
+    QString error = copyCompressed(databasePath, compressed, options, space.reserve, contents, packed);
+    const bool diskFull = packed.problem == CompressedFile::Problem::DiskFull;
     if (error.isEmpty()) {
         // Read back from the disk: the checksum of every byte and the size of the copy.
-        const CompressedFile::Result back = CompressedFile::readBack(compressed, options.stop);
+        const CompressedFile::Result back = CompressedFile::readBack(compressed, options.stop, packed.headBytes);
         if (!back.ok())
             error = QStringLiteral("备份的检查没有通过: ") + back.error;
         else if (back.compressedBytes != packed.compressedBytes || back.digest != packed.digest)
             error = QStringLiteral("备份的检查没有通过: 从磁盘读回的备份和写入的不一样");
     }
     if (error.isEmpty())
-        error = Folder::complete(partial, Folder::contentsText(contents, packed.plainBytes, packed.digest), dataFolder);
+        error = Folder::complete(
+            partial, Folder::contentsText(contents, packed.plainBytes, packed.digest, packed.headBytes), dataFolder);
     if (!error.isEmpty()) {
         Folder::discard(partial);
         if (diskFull)
@@ -581,18 +895,8 @@ Outcome<Contents> inspect(const QString& path)
         return described->contents;
     }
     Contents contents;
-    const QString error = onReadOnlyConnection(path, {}, [&contents](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-            return DatabaseErrorText(query.lastError());
-        contents.schemaVersion = query.value(0).toInt();
-        if (contents.schemaVersion < 1)
-            return QStringLiteral("这个文件不是本系统的数据库");
-        if (contents.schemaVersion > Database::SchemaVersion)
-            return QStringLiteral("这个备份来自更新版本的程序(数据库版本 %1)").arg(contents.schemaVersion);
-        query.finish();
-        return Folder::readReceipts(db, contents);
-    });
+    const QString error
+        = onReadOnlyConnection(path, {}, [&contents](QSqlDatabase& db) { return readContents(db, contents); });
     if (!error.isEmpty())
         return Failure { error };
     return contents;
@@ -623,7 +927,8 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
         // The bytes on the disk are those written; then their content is checked as it is
         // decompressed.
         if (described && !described->digest.isEmpty()) {
-            const CompressedFile::Result back = CompressedFile::readBack(backupDatabase);
+            const CompressedFile::Result back = CompressedFile::readBack(backupDatabase, nullptr, described->headBytes,
+                described->digest.size() == 8 ? CompressedFile::DigestKind::Fast : CompressedFile::DigestKind::Blake2b);
             if (back.ok() && back.digest != described->digest)
                 return { QStringLiteral("备份文件的校验和不对"), false };
         }

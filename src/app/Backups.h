@@ -102,10 +102,11 @@ QList<Entry> list(const QString& folder);
 
 // Takes a backup of the database at `databasePath` and the setting files of `dataFolder` into
 // a new folder in `targetFolder` (made when missing), named by `now`. The database is copied
-// by SQLite's online backup on a read-only connection of its own, a few MB at a time: the
-// copy holds exactly what was committed at one moment, whatever is written meanwhile. The
-// copy is compressed beside it and read back. A backup that would take the disk below its
-// reserve is not taken, and says so. Returns the backup, or the error text.
+// by SQLite's online backup on a read-only connection of its own, in one read transaction, a
+// few MB at a time: the copy holds exactly what was committed at one moment, whatever is
+// written meanwhile. Its pages go straight into the compressed file, which is then read back
+// from the disk. A backup that would take the disk below its reserve is not taken, and says
+// so. Returns the backup, or the error text.
 Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
     const QDateTime& now, const Options& options = {});
 

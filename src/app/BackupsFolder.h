@@ -38,8 +38,9 @@ void discard(const Partial& partial);
 // contents.txt; returns the error text.
 QString readReceipts(QSqlDatabase& db, Contents& contents);
 
-// contents.txt for what a backup holds; `bytes` and `digest` describe its database's file.
-QByteArray contentsText(const Contents& contents, qint64 bytes, const QByteArray& digest);
+// contents.txt for what a backup holds; `bytes` and `digest` describe its database's file (a
+// digest that takes the file's first `headBytes` in last).
+QByteArray contentsText(const Contents& contents, qint64 bytes, const QByteArray& digest, qint64 headBytes = 0);
 bool syncFile(const QString& path);
 QString megabytes(qint64 bytes);
 
