@@ -6,8 +6,13 @@
 #include <QDate>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 ExportFormat ExportFormatOf(const QString& path)
 {
@@ -16,6 +21,70 @@ ExportFormat ExportFormatOf(const QString& path)
 }
 
 namespace TableExport {
+
+namespace {
+
+// The rows read, handed to the thread that writes them a batch at a time: reading a row from
+// the database and writing it to the file each take a core of their own.
+class RowPipe
+{
+public:
+    static constexpr int BatchRows = 256;
+    static constexpr size_t MostBatches = 16; // about a megabyte of rows waiting
+
+    // Waits for room; false once the writing has stopped.
+    bool push(QList<QStringList>&& batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return m_batches.size() < MostBatches || m_stopped; });
+        if (m_stopped)
+            return false;
+        m_batches.push_back(std::move(batch));
+        m_ready.notify_one();
+        return true;
+    }
+
+    // Waits for a batch; false once every row has been taken or the writing stopped.
+    bool pop(QList<QStringList>& batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [this] { return !m_batches.empty() || m_closed || m_stopped; });
+        if (m_stopped || m_batches.empty())
+            return false;
+        batch = std::move(m_batches.front());
+        m_batches.pop_front();
+        m_room.notify_one();
+        return true;
+    }
+
+    // No more rows come.
+    void close()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_ready.notify_all();
+    }
+
+    // The rows waiting are dropped: the export failed or was cancelled.
+    void stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_batches.clear();
+        m_ready.notify_all();
+        m_room.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<QList<QStringList>> m_batches;
+    bool m_closed = false;
+    bool m_stopped = false;
+};
+
+} // namespace
 
 ExportResult write(const ExportTable& table, const QString& path, const ExportProgress& progress, int rowsPerSheet)
 {
@@ -35,21 +104,54 @@ ExportResult write(const ExportTable& table, const QString& path, const ExportPr
     if (!writer->begin(path, table))
         return fail(writer->error());
 
-    bool cancelled = false;
-    bool writeFailed = false;
-    const QString readError = table.rows ? table.rows([&](const QStringList& cells) {
-        if (!writer->addRow(cells)) {
-            writeFailed = true;
-            return false;
+    // The rows are read on this thread (the database's connection is this thread's) and
+    // written on another; begin(), finish() and abandon() stay here, the writer thread ended.
+    RowPipe pipe;
+    std::atomic<qint64> written = 0;
+    std::atomic<bool> writeFailed = false;
+    std::thread writing([&] {
+        QList<QStringList> batch;
+        while (pipe.pop(batch)) {
+            for (const QStringList& cells : std::as_const(batch)) {
+                if (!writer->addRow(cells)) {
+                    writeFailed = true;
+                    pipe.stop();
+                    return;
+                }
+                ++written;
+            }
         }
-        ++result.rowsWritten;
-        if (progress && result.rowsWritten % ProgressStep == 0 && !progress(result.rowsWritten)) {
+    });
+
+    bool cancelled = false;
+    qint64 read = 0;
+    QList<QStringList> batch;
+    batch.reserve(RowPipe::BatchRows);
+    const QString readError = table.rows ? table.rows([&](const QStringList& cells) {
+        batch.append(cells);
+        if (batch.size() == RowPipe::BatchRows) {
+            if (!pipe.push(std::move(batch)))
+                return false; // the writing failed
+            batch = {};
+            batch.reserve(RowPipe::BatchRows);
+        }
+        ++read;
+        if (progress && read % ProgressStep == 0 && !progress(read)) {
             cancelled = true;
             return false;
         }
         return true;
     })
                                          : QString();
+    if (readError.isEmpty() && !cancelled && !batch.isEmpty())
+        pipe.push(std::move(batch));
+    if (!readError.isEmpty() || cancelled)
+        pipe.stop();
+    else
+        pipe.close();
+    writing.join();
+    result.rowsWritten = written;
+
     if (writeFailed)
         return fail(writer->error());
     if (!readError.isEmpty())
