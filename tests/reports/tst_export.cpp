@@ -1,3 +1,4 @@
+#include "app/Money.h"
 #include "app/PagedTableModel.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
@@ -19,6 +20,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -271,6 +274,33 @@ private slots:
         QCOMPARE(read.has_value(), isNumber);
         if (isNumber)
             QCOMPARE(*read, number);
+    }
+
+    // The plain forms of numbers are read without the general parser, to the same double.
+    void plainNumbersReadAsTheParserReadsThem()
+    {
+        QStringList texts { u"0"_s, u"-0"_s, u"+7"_s, u"0.00"_s, u"-0.00"_s, u"007.50"_s, u"999999999999999"_s,
+            u"1000000000000000"_s, u"99999999999.9999"_s, u"0.1"_s, u"0.7"_s, u"1.005"_s, u"123456789.012345"_s };
+        quint64 seed = 20261209;
+        for (int i = 0; i < 20000; ++i) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            const qint64 fen = qint64(seed >> 20) % 100'000'000'000LL - 50'000'000'000LL;
+            texts << Money::fromFen(fen).text() << QString::number(fen) << QString::number(fen / 7) + u".1"_s
+                  << QString::number(fen % 1000) + u"."_s + QString::number(qAbs(fen) % 100000);
+        }
+        for (const QString& text : std::as_const(texts)) {
+            bool ok = false;
+            const double parsed = text.toDouble(&ok);
+            QVERIFY2(ok, qPrintable(text));
+            const std::optional<double> amount = TableExport::NumberOf(text, ExportCellType::Amount);
+            QVERIFY2(amount && std::memcmp(&*amount, &parsed, sizeof parsed) == 0, qPrintable(text));
+            const qlonglong whole = text.toLongLong(&ok);
+            const std::optional<double> count = TableExport::NumberOf(text, ExportCellType::Integer);
+            QCOMPARE(count.has_value(), ok);
+            const double wholeNumber = double(whole);
+            if (ok)
+                QVERIFY2(std::memcmp(&*count, &wholeNumber, sizeof wholeNumber) == 0, qPrintable(text));
+        }
     }
 
     void dateTimesAreTakenApart_data()
