@@ -24,6 +24,13 @@ namespace TableExport {
 
 namespace {
 
+// A row as read (its texts) or as prepared for its writer on the reading thread.
+struct PipedRow
+{
+    QStringList cells;
+    QByteArray prepared;
+};
+
 // The rows read, handed to the thread that writes them a batch at a time: reading a row from
 // the database and writing it to the file each take a core of their own.
 class RowPipe
@@ -33,9 +40,9 @@ public:
     static constexpr size_t MostBatches = 16; // about a megabyte of rows waiting
 
     // Waits for room; false once the writing has stopped.
-    bool push(QList<QStringList>&& batch)
+    bool push(QList<PipedRow>&& batch)
     {
-        std::deque<QList<QStringList>> written; // freed here, on the reading thread, unlocked
+        std::deque<QList<PipedRow>> written; // freed here, on the reading thread, unlocked
         std::unique_lock lock(m_mutex);
         m_room.wait(lock, [this] { return m_batches.size() < MostBatches || m_stopped; });
         written.swap(m_written);
@@ -49,14 +56,14 @@ public:
     // A batch written goes back to the reading thread, which made its rows and frees them:
     // memory freed on another thread than the one that took it makes both wait on the
     // allocator's lock.
-    void giveBack(QList<QStringList>&& batch)
+    void giveBack(QList<PipedRow>&& batch)
     {
         const std::lock_guard lock(m_mutex);
         m_written.push_back(std::move(batch));
     }
 
     // Waits for a batch; false once every row has been taken or the writing stopped.
-    bool pop(QList<QStringList>& batch)
+    bool pop(QList<PipedRow>& batch)
     {
         std::unique_lock lock(m_mutex);
         m_ready.wait(lock, [this] { return !m_batches.empty() || m_closed || m_stopped; });
@@ -90,8 +97,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::condition_variable m_room;
-    std::deque<QList<QStringList>> m_batches;
-    std::deque<QList<QStringList>> m_written;
+    std::deque<QList<PipedRow>> m_batches;
+    std::deque<QList<PipedRow>> m_written;
     bool m_closed = false;
     bool m_stopped = false;
 };
@@ -119,13 +126,14 @@ ExportResult write(const ExportTable& table, const QString& path, const ExportPr
     // The rows are read on this thread (the database's connection is this thread's) and
     // written on another; begin(), finish() and abandon() stay here, the writer thread ended.
     RowPipe pipe;
+    const bool preparing = writer->prepares();
     std::atomic<qint64> written = 0;
     std::atomic<bool> writeFailed = false;
     std::thread writing([&] {
-        QList<QStringList> batch;
+        QList<PipedRow> batch;
         while (pipe.pop(batch)) {
-            for (const QStringList& cells : std::as_const(batch)) {
-                if (!writer->addRow(cells)) {
+            for (const PipedRow& row : std::as_const(batch)) {
+                if (!(preparing ? writer->addPrepared(row.prepared) : writer->addRow(row.cells))) {
                     writeFailed = true;
                     pipe.stop();
                     return;
@@ -139,10 +147,13 @@ ExportResult write(const ExportTable& table, const QString& path, const ExportPr
 
     bool cancelled = false;
     qint64 read = 0;
-    QList<QStringList> batch;
+    QList<PipedRow> batch;
     batch.reserve(RowPipe::BatchRows);
     const QString readError = table.rows ? table.rows([&](const QStringList& cells) {
-        batch.append(cells);
+        if (preparing)
+            batch.append({ {}, writer->prepare(cells) });
+        else
+            batch.append({ cells, {} });
         if (batch.size() == RowPipe::BatchRows) {
             if (!pipe.push(std::move(batch)))
                 return false; // the writing failed
