@@ -51,7 +51,8 @@ struct ExportResult
     QString error; // what failed, when it did
 };
 
-// Told the rows written so far, every ProgressStep rows; returns false to cancel.
+// Told the rows read so far, every ProgressStep rows, on the thread that called write();
+// returns false to cancel.
 using ExportProgress = std::function<bool(qint64 rowsWritten)>;
 
 namespace TableExport {
@@ -63,7 +64,8 @@ inline constexpr int ProgressStep = 2048;
 
 // Writes `table` to `path` in the format its suffix names. The file takes its place only once
 // it is complete: a cancelled or failed export leaves no file behind and an older file of
-// that name as it was.
+// that name as it was. The rows are read on the calling thread and written to the file on a
+// thread of its own as they come.
 ExportResult write(const ExportTable& table, const QString& path, const ExportProgress& progress = {},
     int rowsPerSheet = MaxRowsPerSheet);
 

@@ -7,9 +7,35 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
+
+// libxlsxwriter compresses each part of a workbook through minizip at zlib's default level
+// (6) and has no setting for it. The sheets of a long list are hundreds of megabytes of XML,
+// which level 1 compresses about four times quicker, for a file a third larger with the same
+// XML inside. The library's calls to minizip come here first (the program's own definition is
+// the one the dynamic linker binds them to) and go on to minizip's with level 1 for the
+// default.
+extern "C" int zipOpenNewFileInZip4_64(void* file, const char* filename, const void* fileInfo,
+    const void* extraFieldLocal, unsigned sizeExtraFieldLocal, const void* extraFieldGlobal,
+    unsigned sizeExtraFieldGlobal, const char* comment, int method, int level, int raw, int windowBits, int memLevel,
+    int strategy, const char* password, unsigned long crcForCrypting, unsigned long versionMadeBy,
+    unsigned long flagBase, int zip64)
+{
+    using Open = int (*)(void*, const char*, const void*, const void*, unsigned, const void*, unsigned, const char*,
+        int, int, int, int, int, int, const char*, unsigned long, unsigned long, unsigned long, int);
+    static const auto minizip = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    if (!minizip)
+        return -104; // ZIP_INTERNALERROR
+    constexpr int DefaultLevel = -1; // Z_DEFAULT_COMPRESSION
+    constexpr int FastestLevel = 1; // Z_BEST_SPEED
+    return minizip(file, filename, fileInfo, extraFieldLocal, sizeExtraFieldLocal, extraFieldGlobal,
+        sizeExtraFieldGlobal, comment, method, level == DefaultLevel ? FastestLevel : level, raw, windowBits, memLevel,
+        strategy, password, crcForCrypting, versionMadeBy, flagBase, zip64);
+}
 
 namespace {
 
@@ -87,7 +113,7 @@ QByteArray xmlSafeUtf8(const QString& text)
     const bool clean = std::all_of(text.cbegin(), text.cend(),
         [](QChar c) { return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r'; });
     if (clean)
-        return text.left(MostCharactersInACell).toUtf8();
+        return text.size() <= MostCharactersInACell ? text.toUtf8() : text.left(MostCharactersInACell).toUtf8();
     QString kept;
     for (const QChar c : text) {
         if (c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r')
@@ -222,14 +248,108 @@ bool WorkbookWriter::writeCells(int row, const QStringList& cells, bool totals)
     return true;
 }
 
-bool WorkbookWriter::addRow(const QStringList& cells)
+bool WorkbookWriter::roomForARow()
 {
     if (!m_workbook)
         return false;
-    if (m_rowsInSheet == m_rowsPerSheet && !startSheet())
+    return m_rowsInSheet < m_rowsPerSheet || startSheet();
+}
+
+bool WorkbookWriter::addRow(const QStringList& cells)
+{
+    if (!roomForARow() || !writeCells(m_row, cells, false))
         return false;
-    if (!writeCells(m_row, cells, false))
+    ++m_row;
+    ++m_rowsInSheet;
+    return true;
+}
+
+// A prepared row holds each cell that is not empty as its column and its kind, then a number
+// (a double), a date and time (year, month, day, hour, minute, second) or a text (its UTF-8
+// bytes and a NUL), each as written in memory: it is read back by the same process.
+namespace {
+
+enum class PreparedKind : char { Number = 'n', DateTime = 'd', Text = 's' };
+
+template <typename T> void append(QByteArray& row, const T& value)
+{
+    row.append(reinterpret_cast<const char*>(&value), qsizetype(sizeof value));
+}
+
+template <typename T> T take(const char*& at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    at += sizeof value;
+    return value;
+}
+
+} // namespace
+
+QByteArray WorkbookWriter::prepare(const QStringList& cells) const
+{
+    QByteArray row;
+    row.reserve(256);
+    const int count = std::min(int(cells.size()), int(m_columns.size()));
+    for (int column = 0; column < count; ++column) {
+        const QString& text = cells[column];
+        if (text.isEmpty())
+            continue;
+        const ExportCellType type = m_columns[column].type;
+        append(row, qint32(column));
+        if (const std::optional<double> number = TableExport::NumberOf(text, type)) {
+            append(row, PreparedKind::Number);
+            append(row, *number);
+        } else if (const std::optional<TableExport::DateTimeParts> moment
+            = type == ExportCellType::DateTime ? TableExport::DateTimeOf(text) : std::nullopt) {
+            append(row, PreparedKind::DateTime);
+            append(row, *moment);
+        } else {
+            const QByteArray utf8 = xmlSafeUtf8(text);
+            append(row, PreparedKind::Text);
+            append(row, qint32(utf8.size()));
+            row.append(utf8.constData(), utf8.size() + 1); // with its NUL
+        }
+    }
+    return row;
+}
+
+bool WorkbookWriter::addPrepared(const QByteArray& row)
+{
+    if (!roomForARow())
         return false;
+    const char* at = row.constData();
+    const char* const end = at + row.size();
+    while (at < end) {
+        const auto col = lxw_col_t(take<qint32>(at));
+        lxw_error error = LXW_NO_ERROR;
+        switch (take<PreparedKind>(at)) {
+        case PreparedKind::Number: {
+            const double number = take<double>(at);
+            const bool amount = m_columns[col].type == ExportCellType::Amount;
+            error = worksheet_write_number(
+                m_sheet, lxw_row_t(m_row), col, number, amount ? m_formats.amount : m_formats.integer);
+            break;
+        }
+        case PreparedKind::DateTime: {
+            const auto moment = take<TableExport::DateTimeParts>(at);
+            lxw_datetime value { moment.year, moment.month, moment.day, moment.hour, moment.minute,
+                double(moment.second) };
+            error = worksheet_write_datetime(m_sheet, lxw_row_t(m_row), col, &value, m_formats.dateTime);
+            break;
+        }
+        case PreparedKind::Text: {
+            const qint32 size = take<qint32>(at);
+            error = worksheet_write_string(m_sheet, lxw_row_t(m_row), col, at, nullptr);
+            at += size + 1;
+            break;
+        }
+        default:
+            return failed(LXW_ERROR_PARAMETER_VALIDATION, QStringLiteral("无法写入第%1行").arg(m_row + 1));
+        }
+        if (error)
+            return failed(error, QStringLiteral("无法写入第%1行").arg(m_row + 1));
+    }
     ++m_row;
     ++m_rowsInSheet;
     return true;

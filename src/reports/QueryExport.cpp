@@ -55,10 +55,12 @@ ExportTable QueryExportTable(Database& database, RecordKind kind, const QueryCon
     const QVariantList values = condition.values();
     const qsizetype columnCount = layout.columns.size();
     table.rows = [&database, statement, values, columnCount](const ExportTable::RowSink& sink) {
-        QStringList cells(columnCount);
         return database.readRows(statement, values, [&](const QSqlQuery& row) {
+            // A list of its own for each row: the rows are written on another thread.
+            QStringList cells;
+            cells.reserve(columnCount);
             for (int column = 0; column < columnCount; ++column)
-                cells[column] = row.isNull(column) ? QString() : row.value(column).toString(); // a NULL is empty text
+                cells.append(row.isNull(column) ? QString() : row.value(column).toString()); // a NULL is empty text
             return sink(cells);
         });
     };

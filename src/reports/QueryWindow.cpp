@@ -53,7 +53,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     , m_mode(mode)
     , m_model(new PagedTableModel(services.database, RecordKindLayout::of(kind).table,
           RecordKindLayout::of(kind).columnNames(), NewestFirst, this))
-    , m_list(new DeskListView(this))
+    , m_list(new LongListView(this))
     , m_totalsArea(new QueryTotalsArea(kind, this))
     , m_totalsTimer(new QTimer(this))
     , m_totalsReader(new QueryTotalsReader(services.database, this))
@@ -68,7 +68,7 @@ QueryWindow::QueryWindow(RecordKind kind, Mode mode, AppServices& services, QWid
     m_model->setHeaders(layout.captions());
     m_list->setObjectName(QStringLiteral("queryList"));
     m_list->setLayoutKey(QStringLiteral("queryWindow/queryList%1").arg(int(kind)));
-    m_list->setModel(m_model);
+    m_list->setListModel(m_model);
     m_list->setColumnWidths(layout.widths());
     connect(m_model, &PagedTableModel::readFailed, this, &QueryWindow::showReadFailure, Qt::QueuedConnection);
 
@@ -374,10 +374,10 @@ void QueryWindow::offerHandOver(bool listUnprinted)
 
 void QueryWindow::reprintSelected()
 {
-    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
-    if (selected.isEmpty()) {
+    const int selected = m_list->selectedListRow();
+    if (selected < 0) {
         m_services.messages.inform(QStringLiteral("请先在列表中选择要重打的单据!"));
         return;
     }
-    ReprintReceipt(m_services, this, m_model->text(selected.first().row(), 0).toLongLong());
+    ReprintReceipt(m_services, this, m_model->text(selected, 0).toLongLong());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DeskListView.h"
+#include "app/LongListView.h"
 #include "reports/QueryCondition.h"
 #include "reports/QueryTotals.h"
 #include "reports/QueryTotalsReader.h"
@@ -89,7 +89,7 @@ private:
     RecordKind m_kind;
     Mode m_mode;
     PagedTableModel* m_model;
-    DeskListView* m_list;
+    LongListView* m_list;
     QueryTotalsArea* m_totalsArea;
     QLabel* m_shiftLabel = nullptr;
     PaymentTotalsLine* m_paymentTotals = nullptr; // receipts in the normal mode

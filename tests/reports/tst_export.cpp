@@ -1,3 +1,4 @@
+#include "app/Money.h"
 #include "app/PagedTableModel.h"
 #include "app/RowListModel.h"
 #include "app/RowListView.h"
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(ExportCellType)
@@ -27,6 +30,26 @@ Q_DECLARE_METATYPE(ExportCellType)
 namespace {
 
 const QDateTime Evening(QDate(2026, 12, 7), QTime(21, 30));
+
+// The sheet of MadeTable(2) as libxlsxwriter writes it: the title, the captions frozen above
+// the rows, two rows and the totals.
+const QString SmallSheetXml = QString::fromUtf16(
+    u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    u"<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    u"xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><dimension "
+    u"ref=\"A1:B5\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><pane ySplit=\"2\" "
+    u"topLeftCell=\"A3\" activePane=\"bottomLeft\" state=\"frozen\"/><selection "
+    u"pane=\"bottomLeft\"/></sheetView></sheetViews><sheetFormatPr defaultRowHeight=\"15\"/><cols><col min=\"1\" "
+    u"max=\"1\" width=\"10.28515625\" customWidth=\"1\"/><col min=\"2\" max=\"2\" width=\"11.42578125\" "
+    u"customWidth=\"1\"/></cols><sheetData>"
+    u"<row r=\"1\" ht=\"22\" customHeight=\"1\"><c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t>测试</t></is></c></row>"
+    u"<row r=\"2\"><c r=\"A2\" s=\"2\" t=\"inlineStr\"><is><t>编号</t></is></c><c r=\"B2\" s=\"2\" "
+    u"t=\"inlineStr\"><is><t>名称</t></is></c></row>"
+    u"<row r=\"3\"><c r=\"A3\" s=\"3\"><v>1</v></c><c r=\"B3\" t=\"inlineStr\"><is><t>第1行</t></is></c></row>"
+    u"<row r=\"4\"><c r=\"A4\" s=\"3\"><v>2</v></c><c r=\"B4\" t=\"inlineStr\"><is><t>第2行</t></is></c></row>"
+    u"<row r=\"5\"><c r=\"A5\" s=\"4\" t=\"inlineStr\"><is><t>合计</t></is></c></row>"
+    u"</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+    u"footer=\"0.3\"/></worksheet>");
 
 // Reads a workbook back with openpyxl, as another program would: every sheet with its name,
 // its frozen panes and its cells as {t: n|s|d, v, f (number format)}.
@@ -52,6 +75,17 @@ for sheet in book.worksheets:
         rows.append(cells)
     sheets.append({'name': sheet.title, 'freeze': sheet.freeze_panes, 'rows': rows})
 print(json.dumps(sheets, ensure_ascii=False))
+)";
+
+// The sheets of a workbook as stored in its zip: each sheet's name, whether it was compressed
+// at zlib's fastest level (the "super fast" bits of its header) and its XML.
+const char* const SheetPacking = R"(
+import sys, json, zipfile
+with zipfile.ZipFile(sys.argv[1]) as book:
+    sheets = sorted((i for i in book.infolist() if i.filename.startswith('xl/worksheets/sheet')),
+                    key=lambda i: int(i.filename[len('xl/worksheets/sheet'):-len('.xml')]))
+    print(json.dumps([{'name': i.filename, 'fastest': (i.flag_bits & 6) == 6,
+                       'xml': book.read(i).decode('utf-8')} for i in sheets], ensure_ascii=False))
 )";
 
 // Reads a CSV file with Python's csv module (the byte order mark taken off as Excel does).
@@ -242,6 +276,33 @@ private slots:
             QCOMPARE(*read, number);
     }
 
+    // The plain forms of numbers are read without the general parser, to the same double.
+    void plainNumbersReadAsTheParserReadsThem()
+    {
+        QStringList texts { u"0"_s, u"-0"_s, u"+7"_s, u"0.00"_s, u"-0.00"_s, u"007.50"_s, u"999999999999999"_s,
+            u"1000000000000000"_s, u"99999999999.9999"_s, u"0.1"_s, u"0.7"_s, u"1.005"_s, u"123456789.012345"_s };
+        quint64 seed = 20261209;
+        for (int i = 0; i < 20000; ++i) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            const qint64 fen = qint64(seed >> 20) % 100'000'000'000LL - 50'000'000'000LL;
+            texts << Money::fromFen(fen).text() << QString::number(fen) << QString::number(fen / 7) + u".1"_s
+                  << QString::number(fen % 1000) + u"."_s + QString::number(qAbs(fen) % 100000);
+        }
+        for (const QString& text : std::as_const(texts)) {
+            bool ok = false;
+            const double parsed = text.toDouble(&ok);
+            QVERIFY2(ok, qPrintable(text));
+            const std::optional<double> amount = TableExport::NumberOf(text, ExportCellType::Amount);
+            QVERIFY2(amount && std::memcmp(&*amount, &parsed, sizeof parsed) == 0, qPrintable(text));
+            const qlonglong whole = text.toLongLong(&ok);
+            const std::optional<double> count = TableExport::NumberOf(text, ExportCellType::Integer);
+            QCOMPARE(count.has_value(), ok);
+            const double wholeNumber = double(whole);
+            if (ok)
+                QVERIFY2(std::memcmp(&*count, &wholeNumber, sizeof wholeNumber) == 0, qPrintable(text));
+        }
+    }
+
     void dateTimesAreTakenApart_data()
     {
         QTest::addColumn<QString>("text");
@@ -384,8 +445,8 @@ private slots:
         for (int i = 1; i <= 3000; ++i)
             env.sql(u"INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
                     "VALUES (?, ?, '瓶', '5.50', ?, ?, ?, 'c1')"_s,
-                { i, i % 2 ? u"啤酒"_s : u"可乐"_s, QString::number(i % 3 + 1), (Money::fromFen(550) * (i % 3 + 1)).text(),
-                    DateTimeText(Evening.addSecs(-i)) });
+                { i, i % 2 ? u"啤酒"_s : u"可乐"_s, QString::number(i % 3 + 1),
+                    (Money::fromFen(550) * (i % 3 + 1)).text(), DateTimeText(Evening.addSecs(-i)) });
         env.sql(u"COMMIT"_s);
         ShownQuery shown(env, RecordKind::GoodsSales);
         shown.fill(QueryCondition::goodsName(u"啤酒"_s));
@@ -454,6 +515,41 @@ private slots:
         QCOMPARE(Cell(RowsOf(workbook, 1), 0, 0).toObject().value(u"v"_s).toString(), u"测试 (续2)"_s);
         QCOMPARE(Cell(RowsOf(workbook, 1), 2, 0).toObject().value(u"v"_s).toInt(), 4);
         QCOMPARE(Cell(RowsOf(workbook, 2), 3, 0).toObject().value(u"v"_s).toString(), u"合计"_s);
+    }
+
+    // The rows are read on one thread and written on another, a batch at a time, and each
+    // sheet is compressed at zlib's fastest level: the rows keep their order over the sheets,
+    // and a sheet's XML is what the library wrote before, to the byte.
+    void theRowsKeepTheirOrderAndTheSheetsTheirXml()
+    {
+        TestEnvironment env;
+        const QString path = env.filePath(u"many.xlsx"_s);
+        const ExportResult result = TableExport::write(MadeTable(5000), path, {}, 2000);
+        QCOMPARE(result.status, ExportResult::Status::Written);
+        QCOMPARE(result.rowsWritten, 5000);
+        const QJsonArray workbook = ReadWorkbook(path);
+        QCOMPARE(workbook.size(), 3);
+        for (int sheet = 0; sheet < 3; ++sheet) {
+            const QJsonArray rows = RowsOf(workbook, sheet);
+            const int inSheet = sheet < 2 ? 2000 : 1000;
+            QCOMPARE(rows.size(), 2 + inSheet + (sheet == 2 ? 1 : 0));
+            for (int row = 0; row < inSheet; ++row) {
+                const int number = sheet * 2000 + row + 1;
+                QCOMPARE(Cell(rows, 2 + row, 0).toObject().value(u"v"_s).toInt(), number);
+                QCOMPARE(Cell(rows, 2 + row, 1).toObject().value(u"v"_s).toString(), u"第%1行"_s.arg(number));
+            }
+        }
+        const QJsonArray packed = RunPython(SheetPacking, path).array();
+        QCOMPARE(packed.size(), 3);
+        for (const QJsonValue sheet : packed)
+            QVERIFY2(sheet.toObject().value(u"fastest"_s).toBool(),
+                qPrintable(sheet.toObject().value(u"name"_s).toString()));
+
+        const QString small = env.filePath(u"small.xlsx"_s);
+        QCOMPARE(TableExport::write(MadeTable(2), small).status, ExportResult::Status::Written);
+        QFile::remove(TestOutputPath(u"export-small.xlsx"_s));
+        QFile::copy(small, TestOutputPath(u"export-small.xlsx"_s)); // for a person to open
+        QCOMPARE(RunPython(SheetPacking, small).array().at(0).toObject().value(u"xml"_s).toString(), SmallSheetXml);
     }
 
     // A cancel between rows leaves no file, and an older file of that name as it was.
