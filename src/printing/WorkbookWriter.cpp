@@ -8,34 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
-
-// libxlsxwriter compresses each part of a workbook through minizip at zlib's default level
-// (6) and has no setting for it. The sheets of a long list are hundreds of megabytes of XML,
-// which level 1 compresses about four times quicker, for a file a third larger with the same
-// XML inside. The library's calls to minizip come here first (the program's own definition is
-// the one the dynamic linker binds them to) and go on to minizip's with level 1 for the
-// default.
-extern "C" int zipOpenNewFileInZip4_64(void* file, const char* filename, const void* fileInfo,
-    const void* extraFieldLocal, unsigned sizeExtraFieldLocal, const void* extraFieldGlobal,
-    unsigned sizeExtraFieldGlobal, const char* comment, int method, int level, int raw, int windowBits, int memLevel,
-    int strategy, const char* password, unsigned long crcForCrypting, unsigned long versionMadeBy,
-    unsigned long flagBase, int zip64)
-{
-    using Open = int (*)(void*, const char*, const void*, const void*, unsigned, const void*, unsigned, const char*,
-        int, int, int, int, int, int, const char*, unsigned long, unsigned long, unsigned long, int);
-    static const auto minizip = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
-    if (!minizip)
-        return -104; // ZIP_INTERNALERROR
-    constexpr int DefaultLevel = -1; // Z_DEFAULT_COMPRESSION
-    constexpr int FastestLevel = 1; // Z_BEST_SPEED
-    return minizip(file, filename, fileInfo, extraFieldLocal, sizeExtraFieldLocal, extraFieldGlobal,
-        sizeExtraFieldGlobal, comment, method, level == DefaultLevel ? FastestLevel : level, raw, windowBits, memLevel,
-        strategy, password, crcForCrypting, versionMadeBy, flagBase, zip64);
-}
 
 namespace {
 
