@@ -11,7 +11,9 @@
 // with statements prepared once, in one transaction that takes the same write lock of the
 // house: the floor no code on top of the server can beat. The two alternate round by round.
 // With --desks 2 a second process does the same at the same time on its own rooms and
-// technicians. Both add their bills to the house.
+// technicians, in step: both desks settle through the desk at once, then both through the
+// floor at once, so that each kind waits for its own kind at the other desk. Both add their
+// bills to the house.
 
 #include "SettlementTimings.h"
 #include "app/Clock.h"
@@ -36,6 +38,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <libpq-fe.h>
 
 namespace {
@@ -50,6 +53,52 @@ constexpr qint64 HouseWriteLock = 0x74617672656c; // "tavrel"
     QTextStream(stderr) << "bench_serversettlement: " << text << '\n';
     std::exit(1);
 }
+
+// Keeps the two desks in step. Each round, both meet before they settle through the desk and
+// again before they settle through the floor: a settlement waits for the house's write lock,
+// and a desk left to drift would wait behind the other desk's floor in one run and behind its
+// desk in the next, which says more about the drift than about the settlement. The first desk
+// and the second meet over the second's standard input and output (the second's messages go to
+// its standard error; anything else it prints is passed on).
+class Step
+{
+public:
+    static constexpr char Token = '\x1e';
+
+    // The first desk, `second` the process of the other.
+    explicit Step(QProcess* second)
+        : m_second(second)
+    { }
+
+    void meet()
+    {
+        if (m_second == nullptr) { // the second desk
+            std::fputc(Token, stdout);
+            std::fflush(stdout);
+            if (std::fgetc(stdin) != Token)
+                Fail(QStringLiteral("the first desk went away"));
+            return;
+        }
+        if (m_second->state() == QProcess::NotRunning)
+            return; // one desk alone
+        m_second->write(QByteArray(1, Token));
+        m_second->waitForBytesWritten(-1);
+        for (;;) {
+            while (m_second->bytesAvailable() == 0) {
+                if (!m_second->waitForReadyRead(-1))
+                    Fail(QStringLiteral("the second desk ended"));
+            }
+            char byte = 0;
+            m_second->getChar(&byte);
+            if (byte == Token)
+                return;
+            std::fputc(byte, stdout);
+        }
+    }
+
+private:
+    QProcess* m_second;
+};
 
 QString GoodsName(int index)
 {
@@ -357,7 +406,7 @@ int main(int argc, char* argv[])
     // The second desk: the same rounds in a process of its own, started now.
     QProcess second;
     if (parser.value(desksOption).toInt() >= 2) {
-        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         second.start(QCoreApplication::applicationFilePath(),
             { QStringLiteral("--server"), address.value().url(), QStringLiteral("--settlements"),
                 QString::number(rounds), QStringLiteral("--desk-tag"), QStringLiteral("B"), QStringLiteral("--items"),
@@ -423,10 +472,12 @@ int main(int argc, char* argv[])
             Fail(closed.text());
     }
 
+    Step step(tag == u"B" ? nullptr : &second);
     QList<qint64> desk;
     QList<qint64> raw;
     for (int round = 0; round < rounds; ++round) {
         OpenRoom(session, clock, room, tag, item, items);
+        step.meet();
         SettlementRequest request;
         request.room = room;
         request.prices = prices;
@@ -443,12 +494,15 @@ int main(int argc, char* argv[])
             Fail(settled.text());
 
         floor.openBill(round);
+        step.meet();
         timer.start();
         floor.settle(round);
         raw.append(timer.nsecsElapsed());
     }
     if (second.state() != QProcess::NotRunning && !second.waitForFinished(-1))
         Fail(QStringLiteral("the second desk did not end"));
+    if (parser.value(desksOption).toInt() >= 2)
+        out << second.readAllStandardOutput(); // the second desk's own figures
 
     const Percentiles ours = PercentilesOf(desk);
     const Percentiles bare = PercentilesOf(raw);

@@ -53,7 +53,7 @@ struct SqlResult
 class Database
 {
 public:
-    static constexpr int SchemaVersion = 15;
+    static constexpr int SchemaVersion = 16;
 
     explicit Database(QString connectionName = {}); // empty: a unique name is chosen
     ~Database();

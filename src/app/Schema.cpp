@@ -649,6 +649,12 @@ bool fillReceiptDays(Database& database, QString* error)
     return error->isEmpty();
 }
 
+bool fillGoodsMonths(Database& database, QString* error)
+{
+    *error = TakingsLedger::Rebuild(database, { &TakingsLedger::GoodsMonths(database.dialect()) });
+    return error->isEmpty();
+}
+
 bool fillItemLedger(Database& database, QString* error)
 {
     *error = TakingsLedger::Rebuild(database, TakingsLedger::ItemTables(database.dialect()));
@@ -848,6 +854,9 @@ QList<SchemaStep> stepsOf(const SqlDialect& dialect)
         // The parts of each bill's payment and the waived change, and their ledger.
         { 15, paymentTables() + ledgerTables({ &TakingsLedger::Payments(dialect) }), paymentStatements,
             addHandOverCardColumns },
+        // The goods sales per month, for the rankings of long periods.
+        { 16, ledgerTables({ &TakingsLedger::GoodsMonths(dialect) }),
+            TakingsLedger::TriggerStatements({ &TakingsLedger::GoodsMonths(dialect) }), fillGoodsMonths },
     };
 }
 

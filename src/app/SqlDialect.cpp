@@ -90,6 +90,11 @@ QString SqlDialect::dayOf(const QString& stamp) const
     return QStringLiteral("substr(%1, 1, 10)").arg(stamp);
 }
 
+QString SqlDialect::monthOf(const QString& stamp) const
+{
+    return QStringLiteral("substr(%1, 1, 7)").arg(stamp);
+}
+
 QString SqlDialect::hourOf(const QString& stamp) const
 {
     return QStringLiteral("substr(%1, 12, 2)").arg(stamp);

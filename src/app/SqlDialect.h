@@ -60,9 +60,10 @@ public:
     QString fen(const QString& column) const;
     QString fenSum(const QString& column) const;
 
-    // The calendar day and the hour of a stamp kept as text ("2026-12-07 15:42:10":
-    // "2026-12-07" and "15").
+    // The calendar day, its month and the hour of a stamp kept as text ("2026-12-07 15:42:10":
+    // "2026-12-07", "2026-12" and "15").
     QString dayOf(const QString& stamp) const;
+    QString monthOf(const QString& stamp) const;
     QString hourOf(const QString& stamp) const;
     // True where `column` holds the bound pattern (% and _ as wildcards, \ escaping them),
     // upper and lower case of Latin letters alike.

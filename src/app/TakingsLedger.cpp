@@ -62,13 +62,14 @@ QString withPrefix(const QStringList& expressions, const QString& prefix)
     return filled.join(QStringLiteral(", "));
 }
 
-// The columns of `table` as the ledger names them, from one source row.
-QString rowAsLedger(const Table& table, const QString& prefix)
+// The columns of `table` as the ledger names them, from one source row, from the column
+// `first` on.
+QString rowAsLedger(const Table& table, const QString& prefix, qsizetype first = 0)
 {
     QStringList columns;
     const QStringList names = table.columns();
     const QStringList expressions = table.keyExpressions + table.sumExpressions;
-    for (int i = 0; i < names.size(); ++i)
+    for (qsizetype i = first; i < names.size(); ++i)
         columns << QString(expressions[i]).replace(QStringLiteral("%1"), prefix) + QStringLiteral(" AS ") + names[i];
     return columns.join(QStringLiteral(", "));
 }
@@ -106,7 +107,19 @@ QString heldRows(const Table& table, bool since)
         nonZero << sum + QStringLiteral("<>0");
     return QStringLiteral("SELECT %1 FROM %2 WHERE (%3)%4")
         .arg(table.columns().join(QStringLiteral(", ")), table.name, nonZero.join(QStringLiteral(" OR ")),
-            since ? QStringLiteral(" AND day>=?") : QString());
+            since ? QStringLiteral(" AND ") + table.period() + QStringLiteral(">=?") : QString());
+}
+
+// The rows of the source table in the partial days of `span`, each made into a ledger row of
+// `table` from the column `first` on.
+void appendPartialDays(const Table& table, const Span& span, qsizetype first, QStringList* parts, Source* source)
+{
+    for (const Span::RowRange& range : span.rowRanges()) {
+        *parts << QStringLiteral("SELECT %1 FROM %2 WHERE time>=? AND time%3?")
+                      .arg(rowAsLedger(table, QString(), first), table.source,
+                          range.toIncluded ? QStringLiteral("<=") : QStringLiteral("<"));
+        source->values << range.from << range.to;
+    }
 }
 
 Table makeTable(const SqlDialect& dialect, QString name, QString source, QString caption,
@@ -224,6 +237,20 @@ const Table& ReceiptDays(const SqlDialect& dialect)
     return tables[indexOf(dialect)];
 }
 
+const Table& GoodsMonths(const SqlDialect& dialect)
+{
+    static const auto tables = perEngine([](const SqlDialect& spelled) {
+        const Table& days = Goods(spelled);
+        Table months = days;
+        months.name = QStringLiteral("ledger_goods_months");
+        months.caption = QStringLiteral("商品销售(按月)");
+        months.keys.first() = QStringLiteral("month");
+        months.keyExpressions.first() = spelled.monthOf(QStringLiteral("%1time"));
+        return months;
+    });
+    return tables[indexOf(dialect)];
+}
+
 const Table& Items(const SqlDialect& dialect)
 {
     // The item lines' columns are numbers already: no text to read.
@@ -313,7 +340,7 @@ const QList<const Table*>& Tables(const SqlDialect& dialect)
 {
     static const auto tables = perEngine([](const SqlDialect& spelled) {
         return QList<const Table*> { &Receipts(spelled), &Technicians(spelled), &Goods(spelled), &ReceiptDays(spelled),
-            &Items(spelled), &Calls(spelled), &CardDays(spelled), &Payments(spelled) };
+            &Items(spelled), &Calls(spelled), &CardDays(spelled), &Payments(spelled), &GoodsMonths(spelled) };
     });
     return tables[indexOf(dialect)];
 }
@@ -426,12 +453,43 @@ Source Rows(const Table& table, const Span& span)
                      .arg(table.columns().join(QStringLiteral(", ")), table.name);
         source.values << span.firstWholeDay().toString(Qt::ISODate) << span.lastWholeDay().toString(Qt::ISODate);
     }
-    for (const Span::RowRange& range : span.rowRanges()) {
-        parts << QStringLiteral("SELECT %1 FROM %2 WHERE time>=? AND time%3?")
-                     .arg(rowAsLedger(table, QString()), table.source,
-                         range.toIncluded ? QStringLiteral("<=") : QStringLiteral("<"));
-        source.values << range.from << range.to;
+    appendPartialDays(table, span, 0, &parts, &source);
+    source.sql = parts.join(QStringLiteral(" UNION ALL "));
+    return source;
+}
+
+Source RowsByMonth(const Table& months, const Table& days, const Span& span)
+{
+    Source source;
+    QStringList parts;
+    const QString columns = days.columns().mid(1).join(QStringLiteral(", "));
+    const auto read = [&](const Table& table, const QString& first, const QString& last) {
+        parts << QStringLiteral("SELECT %1 FROM %2 WHERE %3>=? AND %3<=?").arg(columns, table.name, table.period());
+        source.values << first << last;
+    };
+    const auto dayText = [](const QDate& day) { return day.toString(Qt::ISODate); };
+    if (span.isEverything()) {
+        parts << QStringLiteral("SELECT %1 FROM %2").arg(columns, months.name);
+    } else if (span.hasWholeDays()) {
+        // The months that the whole days cover from their first to their last day, and the
+        // days before and after them.
+        const QDate first = span.firstWholeDay();
+        const QDate last = span.lastWholeDay();
+        const QDate monthsStart = first.day() == 1 ? first : QDate(first.year(), first.month(), 1).addMonths(1);
+        const QDate monthsEnd
+            = last.day() == last.daysInMonth() ? last : QDate(last.year(), last.month(), 1).addDays(-1);
+        if (monthsStart <= monthsEnd) {
+            if (first < monthsStart)
+                read(days, dayText(first), dayText(monthsStart.addDays(-1)));
+            read(
+                months, monthsStart.toString(QStringLiteral("yyyy-MM")), monthsEnd.toString(QStringLiteral("yyyy-MM")));
+            if (monthsEnd < last)
+                read(days, dayText(monthsEnd.addDays(1)), dayText(last));
+        } else {
+            read(days, dayText(first), dayText(last));
+        }
     }
+    appendPartialDays(days, span, 1, &parts, &source);
     source.sql = parts.join(QStringLiteral(" UNION ALL "));
     return source;
 }
@@ -452,16 +510,18 @@ QStringList Differences(QSqlDatabase& connection, QString* error, const QString&
         const QString held = heldRows(*table, recent);
         const QString rows = groupedRows(*table, recent);
         const QString sql
-            = QStringLiteral("SELECT DISTINCT day FROM (SELECT * FROM (%1 EXCEPT %2) AS held_only UNION ALL "
-                             "SELECT * FROM (%2 EXCEPT %1) AS rows_only) AS differing ORDER BY day")
-                  .arg(held, rows);
+            = QStringLiteral("SELECT DISTINCT %3 FROM (SELECT * FROM (%1 EXCEPT %2) AS held_only UNION ALL "
+                             "SELECT * FROM (%2 EXCEPT %1) AS rows_only) AS differing ORDER BY %3")
+                  .arg(held, rows, table->period());
         QSqlQuery query(connection);
         query.setForwardOnly(true);
-        // Each of the two texts of the union names the ledger's rows and the table's once.
+        // Each of the two texts of the union names the ledger's rows and the table's once. A
+        // table of months is compared over the whole month of `since`: its row holds the month.
         const bool prepared = query.prepare(sql);
         if (prepared && recent) {
+            const QString from = table->byMonth() ? since.left(7) : since;
             for (int i = 0; i < 4; ++i)
-                query.addBindValue(since);
+                query.addBindValue(from);
         }
         if (!prepared || !query.exec()) {
             *error = DatabaseErrorText(query.lastError());
@@ -479,7 +539,7 @@ QStringList Differences(QSqlDatabase& connection, QString* error, const QString&
         constexpr int Shown = 5;
         QString shown = days.mid(0, Shown).join(QStringLiteral("、"));
         if (days.size() > Shown)
-            shown += QStringLiteral(" 等%1天").arg(days.size());
+            shown += (table->byMonth() ? QStringLiteral(" 等%1个月") : QStringLiteral(" 等%1天")).arg(days.size());
         lines << QStringLiteral("营业日帐与%1不符: %2").arg(table->caption, shown);
     }
     return lines;

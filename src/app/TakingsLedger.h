@@ -35,6 +35,9 @@ class QSqlDatabase;
 // - ledger_receipt_days (version 9): the receipts again, per day and payment method alone,
 //   so that the totals and the per-method line of years are a few thousand rows, not the
 //   hundred thousand of the hours.
+// - ledger_goods_months (version 16): the goods sales again, per month ("2026-12") and goods
+//   name, so that a year's ranking of the goods adds up a few thousand rows, not the seventy
+//   thousand of its days.
 // Each amount is the row's text read by the leading-number rule and rounded to the fen, each
 // count the row's text read as a whole number: the same figures as adding the rows themselves.
 //
@@ -64,6 +67,9 @@ struct Table
     QString columnDefinitions() const;
     // The key columns, then the sum columns.
     QStringList columns() const { return keys + sums; }
+    // The first key: the day ("2026-12-07") or, in a table of months, the month ("2026-12").
+    const QString& period() const { return keys.first(); }
+    bool byMonth() const { return period() == u"month"; }
 };
 
 // The tables as `dialect` spells them (Database::dialect()).
@@ -71,6 +77,7 @@ const Table& Receipts(const SqlDialect& dialect);
 const Table& Technicians(const SqlDialect& dialect);
 const Table& Goods(const SqlDialect& dialect);
 const Table& ReceiptDays(const SqlDialect& dialect);
+const Table& GoodsMonths(const SqlDialect& dialect);
 const Table& Items(const SqlDialect& dialect);
 const Table& Calls(const SqlDialect& dialect);
 const Table& Payments(const SqlDialect& dialect);
@@ -141,6 +148,10 @@ struct Source
     QVariantList values;
 };
 Source Rows(const Table& table, const Span& span);
+// The same over `days` (a table per day) where `months` holds the same sums per month: the
+// whole months of the span are read from `months`, its other whole days from `days`. The
+// rows carry every column of `days` but the day.
+Source RowsByMonth(const Table& months, const Table& days, const Span& span);
 // The same for the rows of the source table that meet `condition` (with a ? for each of
 // `values`; empty for every row), each made into a ledger row: for conditions the ledger
 // cannot answer (a receipt number, a technician number).

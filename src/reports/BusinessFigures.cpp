@@ -17,12 +17,17 @@ namespace {
 
 constexpr int AverageDays = 7;
 
+// The days from `first` to `last`, whole.
+TakingsLedger::Span wholeDays(const QDate& first, const QDate& last)
+{
+    return TakingsLedger::Span::between(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59, 59)));
+}
+
 // The ledger rows of `table` over the days from `first` to `last`: whole days, read from the
 // daily ledger alone.
 TakingsLedger::Source daysOf(const TakingsLedger::Table& table, const QDate& first, const QDate& last)
 {
-    return TakingsLedger::Rows(
-        table, TakingsLedger::Span::between(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59, 59))));
+    return TakingsLedger::Rows(table, wholeDays(first, last));
 }
 
 // An amount summed in fen, as the charts draw it.
@@ -257,7 +262,9 @@ Outcome<QList<Technician>> technicians(Database& database, const Period& period)
 
 Outcome<QList<Goods>> goods(Database& database, const Period& period)
 {
-    const TakingsLedger::Source days = daysOf(TakingsLedger::Goods(database.dialect()), period.first, period.last);
+    // A year of two hundred goods is seventy thousand rows of days, but two thousand of months.
+    const TakingsLedger::Source days = TakingsLedger::RowsByMonth(TakingsLedger::GoodsMonths(database.dialect()),
+        TakingsLedger::Goods(database.dialect()), wholeDays(period.first, period.last));
     return aggregate<Goods>(database,
         QStringLiteral(
             "SELECT name, sum(quantity), sum(amount_fen) FROM (%1) AS ledger_rows GROUP BY name ORDER BY name")
@@ -269,8 +276,7 @@ Outcome<QList<Goods>> goods(Database& database, const Period& period)
 
 Outcome<QList<ServiceFigures::Item>> items(Database& database, const Period& period)
 {
-    return ServiceFigures::items(database,
-        TakingsLedger::Span::between(QDateTime(period.first, QTime(0, 0)), QDateTime(period.last, QTime(23, 59, 59))));
+    return ServiceFigures::items(database, wholeDays(period.first, period.last));
 }
 
 } // namespace BusinessFigures

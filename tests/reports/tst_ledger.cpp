@@ -371,6 +371,77 @@ private slots:
         QCOMPARE(hours.value()[18].amount.text(), u"45.55"_s);
     }
 
+    // The goods' figures of long periods read whole months from the ledger of months, the
+    // days around them from the ledger of days and the partial days from the rows: the same
+    // figures as the rows of the period, whatever its ends.
+    void goodsOfLongPeriodsMatchTheRows_data()
+    {
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("last");
+        QTest::newRow("inside a month") << QDate(2026, 11, 2) << QDate(2026, 11, 29);
+        QTest::newRow("one month") << QDate(2026, 11, 1) << QDate(2026, 11, 30);
+        QTest::newRow("across a month's end") << QDate(2026, 11, 15) << QDate(2026, 12, 15);
+        QTest::newRow("days, a month, days") << QDate(2026, 10, 31) << QDate(2027, 1, 1);
+        QTest::newRow("months to the end of February") << QDate(2026, 12, 1) << QDate(2027, 2, 28);
+        QTest::newRow("a leap February") << QDate(2028, 2, 1) << QDate(2028, 2, 28);
+        QTest::newRow("a year") << QDate(2026, 1, 1) << QDate(2028, 12, 31);
+        QTest::newRow("start after end") << QDate(2026, 12, 2) << QDate(2026, 12, 1);
+    }
+
+    void goodsOfLongPeriodsMatchTheRows()
+    {
+        QFETCH(QDate, first);
+        QFETCH(QDate, last);
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        const QStringList stamps { u"2026-10-31 23:59:59"_s, u"2026-11-01 00:00:00"_s, u"2026-11-15 12:00:00"_s,
+            u"2026-11-30 23:59:59"_s, u"2026-12-01 00:00:00"_s, u"2026-12-31 23:59:59"_s, u"2027-01-01 00:00:00"_s,
+            u"2027-02-28 18:00:00"_s, u"2028-02-29 10:00:00"_s };
+        env.sql(u"BEGIN"_s);
+        for (int i = 0; i < stamps.size(); ++i) {
+            // Each row's quantity a power of two, so that the sum says which rows were counted.
+            env.sql(u"INSERT INTO spsalay (id, name, counter, jine, time) VALUES (?, ?, ?, ?, ?)"_s,
+                { i + 1, i % 2 ? u"啤酒"_s : u"花生"_s, QString::number(1 << i), u"%1.005"_s.arg(i), stamps[i] });
+        }
+        env.sql(u"COMMIT"_s);
+        QMap<QString, std::pair<qint64, Money>> expected;
+        const SqlResult rows = env.sql(u"SELECT name, counter, jine FROM spsalay WHERE time>=? AND time<=?"_s,
+            { first.toString(Qt::ISODate), QString(last.toString(Qt::ISODate) + u" 23:59:59"_s) });
+        for (const QSqlRecord& row : rows.rows) {
+            auto& [quantity, amount] = expected[row.value(0).toString()];
+            quantity += row.value(1).toLongLong();
+            amount += Money::fromText(row.value(2).toString());
+        }
+        const auto goods = BusinessFigures::goods(env.database, { first, last });
+        QVERIFY(goods);
+        QMap<QString, std::pair<qint64, Money>> found;
+        for (const BusinessFigures::Goods& article : goods.value())
+            found[article.name] = { article.quantity, article.amount };
+        QCOMPARE(found, expected);
+    }
+
+    // The months' ledger follows the rows and the check names the month where it does not.
+    void theLedgerOfMonthsIsChecked()
+    {
+        TestEnvironment env;
+        QVERIFY(env.isReady());
+        StoreDays(env);
+        const auto everything = TakingsLedger::RowsByMonth(TakingsLedger::GoodsMonths(env.database.dialect()),
+            TakingsLedger::Goods(env.database.dialect()), TakingsLedger::Span::everything());
+        const QSqlRecord sums
+            = env.sql(u"SELECT sum(quantity), sum(amount_fen) FROM (%1) AS ledger_rows"_s.arg(everything.sql),
+                     everything.values)
+                  .first();
+        QCOMPARE(sums.value(0).toLongLong(), 6 * 2);
+        QCOMPARE(sums.value(1).toLongLong(), 6 * 1650);
+        env.sql(u"UPDATE spsalay SET time='2026-11-30 10:00:00' WHERE id=6"_s);
+        QCOMPARE(Differences(env), QStringList());
+        env.sql(u"UPDATE ledger_goods_months SET quantity=quantity+1 WHERE month='2026-11'"_s);
+        QCOMPARE(Differences(env), QStringList({ u"营业日帐与商品销售(按月)不符: 2026-11"_s }));
+        QCOMPARE(TakingsLedger::Rebuild(env.database), QString());
+        QCOMPARE(Differences(env), QStringList());
+    }
+
     // A condition the ledger cannot answer is added up on a worker thread; the window is shown
     // and answers the user meanwhile, with "计算中…" in its totals.
     void slowTotalsRunBesideTheWindow()

@@ -518,6 +518,8 @@ private:
                 u"DROP FUNCTION ledger_cards_added, ledger_cards_removed, ledger_cards_changed"_s,
                 u"DROP TABLE receipt_payment, receipt_waiver, ledger_payments"_s,
                 u"DROP FUNCTION ledger_payments_added, ledger_payments_removed, ledger_payments_changed"_s,
+                u"DROP TABLE ledger_goods_months"_s,
+                u"DROP FUNCTION ledger_goods_months_added, ledger_goods_months_removed, ledger_goods_months_changed CASCADE"_s,
                 u"ALTER TABLE handover DROP COLUMN last_card_movement, DROP COLUMN topup_cash, DROP COLUMN "
                 u"topup_wechat, "
                 "DROP COLUMN topup_alipay, DROP COLUMN topup_bank_card, DROP COLUMN topup_bonus, "
