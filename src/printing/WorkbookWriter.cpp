@@ -194,35 +194,6 @@ bool WorkbookWriter::startSheet()
     return true;
 }
 
-bool WorkbookWriter::writeCells(int row, const QStringList& cells, bool totals)
-{
-    const int count = std::min(int(cells.size()), int(m_columns.size()));
-    for (int column = 0; column < count; ++column) {
-        const QString& text = cells[column];
-        if (text.isEmpty())
-            continue;
-        const ExportCellType type = m_columns[column].type;
-        const auto col = lxw_col_t(column);
-        lxw_error error = LXW_NO_ERROR;
-        if (const std::optional<double> number = TableExport::NumberOf(text, type)) {
-            lxw_format* format = type == ExportCellType::Amount ? (totals ? m_formats.totalAmount : m_formats.amount)
-                                                                : (totals ? m_formats.totalInteger : m_formats.integer);
-            error = worksheet_write_number(m_sheet, lxw_row_t(row), col, *number, format);
-        } else if (const std::optional<TableExport::DateTimeParts> moment
-            = type == ExportCellType::DateTime ? TableExport::DateTimeOf(text) : std::nullopt) {
-            lxw_datetime value { moment->year, moment->month, moment->day, moment->hour, moment->minute,
-                double(moment->second) };
-            error = worksheet_write_datetime(m_sheet, lxw_row_t(row), col, &value, m_formats.dateTime);
-        } else {
-            error = worksheet_write_string(
-                m_sheet, lxw_row_t(row), col, xmlSafeUtf8(text).constData(), totals ? m_formats.totalText : nullptr);
-        }
-        if (error)
-            return failed(error, QStringLiteral("无法写入第%1行").arg(row + 1));
-    }
-    return true;
-}
-
 bool WorkbookWriter::roomForARow()
 {
     if (!m_workbook)
@@ -232,11 +203,7 @@ bool WorkbookWriter::roomForARow()
 
 bool WorkbookWriter::addRow(const QStringList& cells)
 {
-    if (!roomForARow() || !writeCells(m_row, cells, false))
-        return false;
-    ++m_row;
-    ++m_rowsInSheet;
-    return true;
+    return addPrepared(prepare(cells));
 }
 
 // A prepared row holds each cell that is not empty as its column and its kind, then a number
@@ -291,8 +258,15 @@ QByteArray WorkbookWriter::prepare(const QStringList& cells) const
 
 bool WorkbookWriter::addPrepared(const QByteArray& row)
 {
-    if (!roomForARow())
+    if (!roomForARow() || !writePrepared(row, false))
         return false;
+    ++m_row;
+    ++m_rowsInSheet;
+    return true;
+}
+
+bool WorkbookWriter::writePrepared(const QByteArray& row, bool totals)
+{
     const char* at = row.constData();
     const char* const end = at + row.size();
     while (at < end) {
@@ -302,8 +276,9 @@ bool WorkbookWriter::addPrepared(const QByteArray& row)
         case PreparedKind::Number: {
             const double number = take<double>(at);
             const bool amount = m_columns[col].type == ExportCellType::Amount;
-            error = worksheet_write_number(
-                m_sheet, lxw_row_t(m_row), col, number, amount ? m_formats.amount : m_formats.integer);
+            lxw_format* format = amount ? (totals ? m_formats.totalAmount : m_formats.amount)
+                                        : (totals ? m_formats.totalInteger : m_formats.integer);
+            error = worksheet_write_number(m_sheet, lxw_row_t(m_row), col, number, format);
             break;
         }
         case PreparedKind::DateTime: {
@@ -315,7 +290,7 @@ bool WorkbookWriter::addPrepared(const QByteArray& row)
         }
         case PreparedKind::Text: {
             const qint32 size = take<qint32>(at);
-            error = worksheet_write_string(m_sheet, lxw_row_t(m_row), col, at, nullptr);
+            error = worksheet_write_string(m_sheet, lxw_row_t(m_row), col, at, totals ? m_formats.totalText : nullptr);
             at += size + 1;
             break;
         }
@@ -325,8 +300,6 @@ bool WorkbookWriter::addPrepared(const QByteArray& row)
         if (error)
             return failed(error, QStringLiteral("无法写入第%1行").arg(m_row + 1));
     }
-    ++m_row;
-    ++m_rowsInSheet;
     return true;
 }
 
@@ -334,7 +307,7 @@ bool WorkbookWriter::finish(const QStringList& totals)
 {
     if (!m_workbook)
         return false;
-    if (!writeCells(m_row, totals, true))
+    if (!writePrepared(prepare(totals), true))
         return false;
     const SheetFiles sheetFiles(m_workbook);
     const lxw_error closed = workbook_close(m_workbook);

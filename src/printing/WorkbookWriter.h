@@ -43,8 +43,8 @@ private:
     };
 
     bool startSheet();
-    // Writes one row of texts typed by the columns, in the formats given.
-    bool writeCells(int row, const QStringList& cells, bool totals);
+    // Writes one prepared row at the current row, in the formats of the rows or of the totals.
+    bool writePrepared(const QByteArray& row, bool totals);
     bool failed(int libraryError, const QString& what);
     // Starts the next sheet when this one is full; false when that fails.
     bool roomForARow();

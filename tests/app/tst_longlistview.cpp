@@ -51,6 +51,21 @@ private:
     int m_rows;
 };
 
+// A list of `rows` rows in a view of 600 × 400 on screen.
+struct ShownList
+{
+    explicit ShownList(int rows)
+        : list(rows)
+    {
+        view.setListModel(&list);
+        view.resize(600, 400);
+        view.show();
+    }
+
+    NumberedRows list;
+    LongListView view;
+};
+
 } // namespace
 
 class TestLongListView : public QObject
@@ -65,11 +80,8 @@ private:
 private slots:
     void keepsOnlyTheRowsOnScreen()
     {
-        NumberedRows list(3'300'000);
-        LongListView view;
-        view.setListModel(&list);
-        view.resize(600, 400);
-        view.show();
+        ShownList shown(3'300'000);
+        LongListView& view = shown.view;
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
         // Nothing in the view grows with the list: its model and its header hold a screen.
@@ -103,11 +115,9 @@ private slots:
 
     void keepsTheSelectionOverTheWholeList()
     {
-        NumberedRows list(100'000);
-        LongListView view;
-        view.setListModel(&list);
-        view.resize(600, 400);
-        view.show();
+        ShownList shown(100'000);
+        NumberedRows& list = shown.list;
+        LongListView& view = shown.view;
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const int whole = view.wholeRowsShown();
         const int rowHeight = view.verticalHeader()->defaultSectionSize();
@@ -160,11 +170,9 @@ private slots:
     void followsTheListAsItIsCounted()
     {
         // The query window's list shows its first page before it is counted.
-        NumberedRows list(64);
-        LongListView view;
-        view.setListModel(&list);
-        view.resize(600, 400);
-        view.show();
+        ShownList shown(64);
+        NumberedRows& list = shown.list;
+        LongListView& view = shown.view;
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const int whole = view.wholeRowsShown();
         QCOMPARE(view.verticalScrollBar()->maximum(), 64 - whole);
@@ -181,11 +189,8 @@ private slots:
 
     void aShortList()
     {
-        NumberedRows list(3);
-        LongListView view;
-        view.setListModel(&list);
-        view.resize(600, 400);
-        view.show();
+        ShownList shown(3);
+        LongListView& view = shown.view;
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.model()->rowCount(), 3);
         QCOMPARE(view.verticalScrollBar()->maximum(), 0);
