@@ -65,22 +65,25 @@ class Step
 public:
     static constexpr char Token = '\x1e';
 
-    // The first desk, `second` the process of the other.
-    explicit Step(QProcess* second)
-        : m_second(second)
+    enum class Role { Alone, First, Second };
+
+    // `second` is the process of the second desk, for the first.
+    Step(Role role, QProcess* second)
+        : m_role(role)
+        , m_second(second)
     { }
 
     void meet()
     {
-        if (m_second == nullptr) { // the second desk
+        if (m_role == Role::Alone)
+            return;
+        if (m_role == Role::Second) {
             std::fputc(Token, stdout);
             std::fflush(stdout);
             if (std::fgetc(stdin) != Token)
                 Fail(QStringLiteral("the first desk went away"));
             return;
         }
-        if (m_second->state() == QProcess::NotRunning)
-            return; // one desk alone
         m_second->write(QByteArray(1, Token));
         m_second->waitForBytesWritten(-1);
         for (;;) {
@@ -97,6 +100,7 @@ public:
     }
 
 private:
+    Role m_role;
     QProcess* m_second;
 };
 
@@ -405,7 +409,8 @@ int main(int argc, char* argv[])
 
     // The second desk: the same rounds in a process of its own, started now.
     QProcess second;
-    if (parser.value(desksOption).toInt() >= 2) {
+    const bool twoDesks = parser.value(desksOption).toInt() >= 2;
+    if (twoDesks) {
         second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         second.start(QCoreApplication::applicationFilePath(),
             { QStringLiteral("--server"), address.value().url(), QStringLiteral("--settlements"),
@@ -472,7 +477,7 @@ int main(int argc, char* argv[])
             Fail(closed.text());
     }
 
-    Step step(tag == u"B" ? nullptr : &second);
+    Step step(tag == u"B" ? Step::Role::Second : twoDesks ? Step::Role::First : Step::Role::Alone, &second);
     QList<qint64> desk;
     QList<qint64> raw;
     for (int round = 0; round < rounds; ++round) {
@@ -501,7 +506,7 @@ int main(int argc, char* argv[])
     }
     if (second.state() != QProcess::NotRunning && !second.waitForFinished(-1))
         Fail(QStringLiteral("the second desk did not end"));
-    if (parser.value(desksOption).toInt() >= 2)
+    if (twoDesks)
         out << second.readAllStandardOutput(); // the second desk's own figures
 
     const Percentiles ours = PercentilesOf(desk);
@@ -509,8 +514,8 @@ int main(int argc, char* argv[])
     const auto ms = [](double value) { return QString::number(value, 'f', 3); };
     out << "desk " << tag << ": " << desk.size() << " settlements of 2 technicians, " << items
         << " item lines and 3 goods lines each, "
-        << (second.exitCode() == 0 && parser.value(desksOption).toInt() >= 2 ? "with another desk settling, " : "")
-        << "on " << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts:\n";
+        << (second.exitCode() == 0 && twoDesks ? "with another desk settling, " : "") << "on "
+        << database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toLongLong() << " receipts:\n";
     out << "  desk settlement     p50 " << ms(ours.p50) << " ms   p99 " << ms(ours.p99) << " ms   max " << ms(ours.max)
         << " ms\n";
     out << "  libpq floor         p50 " << ms(bare.p50) << " ms   p99 " << ms(bare.p99) << " ms   max " << ms(bare.max)
