@@ -2,7 +2,10 @@
 // other on this thread, in CPU seconds and wall time: the quick check of every page, the walk of
 // the chains since a day, the ledger and the member cards' balances, and the backup.
 //
-//     StartPhases --folder DIR [--since yyyy-MM-dd] [--target DIR]
+//     StartPhases --folder DIR [--since yyyy-MM-dd] [--target DIR] [--incremental]
+//
+// With --incremental the backup holds only the pages changed since the newest whole copy in
+// the target folder (when there is one).
 #include "app/Backups.h"
 #include "app/CardBalanceProof.h"
 #include "app/DatabaseCheck.h"
@@ -50,7 +53,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption folderOption(QStringLiteral("folder"), QStringLiteral("the house"), QStringLiteral("DIR"));
     const QCommandLineOption sinceOption(QStringLiteral("since"), QStringLiteral("day"), QStringLiteral("DAY"));
     const QCommandLineOption targetOption(QStringLiteral("target"), QStringLiteral("backups"), QStringLiteral("DIR"));
-    parser.addOptions({ folderOption, sinceOption, targetOption });
+    const QCommandLineOption incrementalOption(QStringLiteral("incremental"), QStringLiteral("incremental backup"));
+    parser.addOptions({ folderOption, sinceOption, targetOption, incrementalOption });
     parser.process(application);
     const QString folder = parser.value(folderOption);
     const QString path = QDir(folder).filePath(QStringLiteral("data.db"));
@@ -95,8 +99,14 @@ int main(int argc, char* argv[])
         return verdict.sound() ? QStringLiteral("sound") : verdict.problems.join(u';') + verdict.error;
     });
     timed("backup", [&] {
-        const Outcome<Backups::Entry> made = Backups::make(path, folder, target, QDateTime::currentDateTime());
-        return made ? made.value().path : made.text();
+        Backups::Options options;
+        options.incremental = parser.isSet(incrementalOption);
+        const Outcome<Backups::Entry> made = Backups::make(path, folder, target, QDateTime::currentDateTime(), options);
+        if (!made)
+            return made.text();
+        return QStringLiteral("%1 %2 %3 MB")
+            .arg(made.value().path, made.value().incremental ? QStringLiteral("incremental") : QStringLiteral("whole"))
+            .arg(double(Backups::sizeOf(made.value())) / 1e6, 0, 'f', 1);
     });
     return 0;
 }

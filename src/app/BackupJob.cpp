@@ -21,7 +21,8 @@ BackupJob::Result BackupJob::run(
         .watcher = watcher,
         .stop = stop,
         .makeRoom = request.rotate,
-        .notes = &result.rotationFailures };
+        .notes = &result.rotationFailures,
+        .incremental = request.incremental };
     const Outcome<Backups::Entry> made = request.server
         ? Backups::dump(*request.server, request.dataFolder, request.targetFolder, request.now, options)
         : Backups::make(request.databasePath, request.dataFolder, request.targetFolder, request.now, options);

@@ -25,6 +25,7 @@ public:
         bool rotate = true; // let old backups of the target folder go afterwards
         qint64 limit = 0; // what the rotated backups may take together, in bytes (0: no limit)
         std::optional<Backups::ServerLogin> server; // set: the house on this server, not the file
+        bool incremental = false; // see Backups::Options
     };
 
     struct Result

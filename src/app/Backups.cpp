@@ -1,5 +1,6 @@
 #include "app/Backups.h"
 
+#include "app/BackupPages.h"
 #include "app/BackupRotation.h"
 #include "app/BackupsFolder.h"
 #include "app/CompressedFile.h"
@@ -50,6 +51,52 @@ QString connectionName()
     return QStringLiteral("tavrel-backup-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+struct Described
+{
+    Contents contents;
+    qint64 plainBytes = -1;
+    QByteArray digest; // of data.db.zst
+    qint64 headBytes = 0; // taken in last by the digest
+    // Of an incremental backup: the folder of the whole copy it builds on, the digest of that
+    // copy's data.db.zst, and the size of the database it restores.
+    QString base;
+    QByteArray baseDigest;
+    qint64 databaseBytes = -1;
+};
+
+std::optional<Described> readContentsText(const QString& path)
+{
+    const std::optional<QByteArray> bytes = DurableFile::readRegular(path, 64 * 1024);
+    if (!bytes)
+        return std::nullopt;
+    QHash<QString, QString> values;
+    for (const QString& line : QString::fromUtf8(*bytes).split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals > 0)
+            values.insert(line.left(equals), line.mid(equals + 1));
+    }
+    bool ok = false;
+    Described described;
+    described.contents.schemaVersion = values.value(QStringLiteral("schema")).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    described.contents.receiptCount = values.value(QStringLiteral("receipts")).toLongLong();
+    described.contents.lastReceipt = values.value(QStringLiteral("lastReceipt")).toLongLong();
+    described.contents.lastReceiptTime = DateTimeFromText(values.value(QStringLiteral("lastReceiptTime")));
+    described.contents.lastReceiptTotal = values.value(QStringLiteral("lastReceiptTotal"));
+    described.digest = QByteArray::fromHex(values.value(QStringLiteral("checksum")).toLatin1());
+    described.headBytes = values.value(QStringLiteral("checksumHead")).toLongLong(); // 0 before it was written
+    described.plainBytes = values.value(QStringLiteral("bytes")).toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    described.base = values.value(QStringLiteral("base"));
+    described.baseDigest = QByteArray::fromHex(values.value(QStringLiteral("baseChecksum")).toLatin1());
+    described.databaseBytes = values.value(QStringLiteral("databaseBytes")).toLongLong(&ok);
+    if (!ok)
+        described.databaseBytes = described.base.isEmpty() ? described.plainBytes : -1;
+    return described;
+}
+
 std::optional<Entry> entryOf(const QFileInfo& folder)
 {
     static const QRegularExpression name(QStringLiteral("^tavrel-(\\d{8}-\\d{6})(-\\d+)?(-before-restore)?$"));
@@ -64,12 +111,19 @@ std::optional<Entry> entryOf(const QFileInfo& folder)
         const QFileInfo file(folder.absoluteFilePath() + u'/' + name);
         return file.isFile() && !file.isSymLink();
     };
-    const bool compressed = isOwnFile(CompressedFileName);
+    const bool incremental = isOwnFile(BackupPages::DeltaFileName);
+    const bool compressed = incremental || isOwnFile(CompressedFileName);
     const bool serverDump = !compressed && isOwnFile(DumpFileName);
     if (!compressed && !serverDump && !isOwnFile(DatabaseFileName))
         return std::nullopt;
+    QString base;
+    if (incremental) {
+        const std::optional<Described> described
+            = readContentsText(QDir(folder.absoluteFilePath()).filePath(ContentsFileName.toString()));
+        base = described ? described->base : QString();
+    }
     return Entry { folder.absoluteFilePath(), taken, match.hasCaptured(3) ? Kind::BeforeRestore : Kind::Regular,
-        compressed, serverDump };
+        compressed, serverDump, incremental, base };
 }
 
 // Links in the backup folder are left alone; what says so.
@@ -185,11 +239,17 @@ struct Sink
     bool firstLast = false; // the first page comes after the others: the writer keeps room for it
     qint64 streamed = 0; // the bytes of the copy the writer took (or keeps room for)
     bool failed = false; // a write the stream could not take (not the writer's failure)
+    BackupPages::List* pages = nullptr; // the digest of every page, as the stream holds it
+    // Set: the stream holds only the pages that differ from the whole copy's.
+    BackupPages::Delta* delta = nullptr;
+    qint64 lastPage = 0; // the last page added to the delta but the first
 
     bool write(const char* data, qint64 amount, qint64 offset)
     {
         if (failed || !writer->failure().ok())
             return false;
+        if (amount != pageSize || offset % pageSize != 0)
+            return !(failed = true);
         if (offset == 0 && !firstStreamed.isEmpty()) {
             const QByteArray page(data, amount);
             if (!differsOnlyInCounters(page, firstStreamed))
@@ -197,11 +257,12 @@ struct Sink
             first = page;
             return true;
         }
+        if (delta)
+            return writeChanged(data, amount, offset);
         if (offset == 0 && firstLast) {
             // The copy's own first page, written once the rest is: into the room kept for it.
-            if (amount != pageSize)
-                return !(failed = true);
             first = firstStreamed = QByteArray(data, amount);
+            BackupPages::set(*pages, 0, data);
             return true;
         }
         if (offset == 0) {
@@ -227,8 +288,25 @@ struct Sink
         }
         if (!writer->add(data, size_t(amount)))
             return false;
+        BackupPages::set(*pages, offset / pageSize, data);
         streamed += amount;
         return true;
+    }
+
+    // A page of an incremental backup: into the delta, which keeps what changed.
+    bool writeChanged(const char* data, qint64 amount, qint64 offset)
+    {
+        const qint64 index = offset / pageSize;
+        if (index == 0) {
+            first = firstStreamed = QByteArray(data, amount);
+        } else {
+            if (index <= lastPage)
+                return !(failed = true); // the copy started again: not in one read transaction
+            firstLast = firstStreamed.isEmpty();
+            lastPage = index;
+        }
+        streamed = std::max(streamed, offset + amount);
+        return delta->add(index, data);
     }
 };
 
@@ -451,9 +529,11 @@ private:
 
 // SQLite's online backup of the database at `source`, in one read transaction (one committed
 // state, whatever the desk writes meanwhile: the log lets it write beside the read), streamed
-// into the compressed file `target`; `contents` gets what that state holds. A few MB a step.
+// into the compressed file `target`; `contents` gets what that state holds, `pages` the digest
+// of each page. With a `base`, the file holds only the pages that differ from it. A few MB a
+// step.
 QString copyCompressed(const QString& source, const QString& target, const Options& options, qint64 keepFree,
-    Contents& contents, CompressedFile::Result& packed)
+    const BackupPages::List* base, Contents& contents, BackupPages::List& pages, CompressedFile::Result& packed)
 {
     if (!QFileInfo(source).isFile())
         return QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(source));
@@ -473,9 +553,17 @@ QString copyCompressed(const QString& source, const QString& target, const Optio
         CompressedFile::Writer writer(target, keepFree, options.stop);
         if (error.isEmpty() && !writer.failure().ok())
             error = writer.failure().error;
+        if (error.isEmpty() && (bytesPerPage <= 0 || (base && base->pageSize != bytesPerPage)))
+            error = QStringLiteral("数据库的页大小不对");
+        pages = BackupPages::List { bytesPerPage, {} };
+        std::optional<BackupPages::Delta> delta;
+        if (error.isEmpty() && base)
+            delta.emplace(writer, *base, pages);
         Stream::Sink sink;
         sink.writer = &writer;
         sink.pageSize = bytesPerPage;
+        sink.pages = &pages;
+        sink.delta = delta ? &*delta : nullptr;
         const QByteArray name = QFile::encodeName(target) + ".copy";
         const Stream::Registration registration(name, &sink);
         sqlite3* to = nullptr;
@@ -500,7 +588,7 @@ QString copyCompressed(const QString& source, const QString& target, const Optio
                     }
                     result = sqlite3_backup_step(backup, PagesPerStep);
                 }
-                const qint64 pages = sqlite3_backup_pagecount(backup);
+                const qint64 pageCount = sqlite3_backup_pagecount(backup);
                 sqlite3_backup_finish(backup);
                 if (!error.isEmpty()) {
                     // stopped
@@ -509,55 +597,23 @@ QString copyCompressed(const QString& source, const QString& target, const Optio
                     packed = writer.failure();
                 } else if (sink.failed || result != SQLITE_DONE) {
                     error = QStringLiteral("数据库的复制没有完成: ") + QString::fromUtf8(sqlite3_errstr(result));
-                } else if (sink.streamed != pages * sink.first.size() || sink.first.isEmpty()) {
+                } else if (sink.streamed != pageCount * sink.first.size() || sink.first.isEmpty()
+                    || qint64(pages.digests.size()) != pageCount) {
                     error = QStringLiteral("数据库的复制不完整");
+                } else if (delta && !delta->finish()) {
+                    error = writer.failure().error;
+                    packed = writer.failure();
                 }
             }
         }
         sqlite3_close(to);
         db.rollback();
         if (error.isEmpty()) {
-            packed = writer.finish(sink.firstLast ? sink.firstStreamed : QByteArray());
+            packed = writer.finish(sink.firstLast && !delta ? sink.firstStreamed : QByteArray());
             error = packed.error;
         }
         return error;
     });
-}
-
-struct Described
-{
-    Contents contents;
-    qint64 plainBytes = -1;
-    QByteArray digest; // of data.db.zst
-    qint64 headBytes = 0; // taken in last by the digest
-};
-
-std::optional<Described> readContentsText(const QString& path)
-{
-    const std::optional<QByteArray> bytes = DurableFile::readRegular(path, 64 * 1024);
-    if (!bytes)
-        return std::nullopt;
-    QHash<QString, QString> values;
-    for (const QString& line : QString::fromUtf8(*bytes).split(u'\n', Qt::SkipEmptyParts)) {
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals > 0)
-            values.insert(line.left(equals), line.mid(equals + 1));
-    }
-    bool ok = false;
-    Described described;
-    described.contents.schemaVersion = values.value(QStringLiteral("schema")).toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    described.contents.receiptCount = values.value(QStringLiteral("receipts")).toLongLong();
-    described.contents.lastReceipt = values.value(QStringLiteral("lastReceipt")).toLongLong();
-    described.contents.lastReceiptTime = DateTimeFromText(values.value(QStringLiteral("lastReceiptTime")));
-    described.contents.lastReceiptTotal = values.value(QStringLiteral("lastReceiptTotal"));
-    described.digest = QByteArray::fromHex(values.value(QStringLiteral("checksum")).toLatin1());
-    described.headBytes = values.value(QStringLiteral("checksumHead")).toLongLong(); // 0 before it was written
-    described.plainBytes = values.value(QStringLiteral("bytes")).toLongLong(&ok);
-    if (!ok)
-        return std::nullopt;
-    return described;
 }
 
 qint64 folderBytes(const QString& path)
@@ -594,6 +650,8 @@ QString Entry::databasePath() const
 {
     if (serverDump)
         return QDir(path).filePath(DumpFileName.toString());
+    if (incremental)
+        return QDir(path).filePath(BackupPages::DeltaFileName.toString());
     return QDir(path).filePath((compressed ? CompressedFileName : DatabaseFileName).toString());
 }
 
@@ -656,7 +714,8 @@ QString megabytes(qint64 bytes)
 
 // contents.txt: what a compressed backup holds, for choosing one to restore without
 // decompressing it, and the size the decompressed file must have.
-QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByteArray& digest, qint64 headBytes)
+QByteArray contentsText(
+    const Contents& contents, qint64 plainBytes, const QByteArray& digest, qint64 headBytes, const Increment* increment)
 {
     QString text;
     text += QStringLiteral("schema=%1\n").arg(contents.schemaVersion);
@@ -668,6 +727,11 @@ QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByte
     text += QStringLiteral("checksum=%1\n").arg(QString::fromLatin1(digest.toHex()));
     if (headBytes > 0)
         text += QStringLiteral("checksumHead=%1\n").arg(headBytes);
+    if (increment) {
+        text += QStringLiteral("base=%1\n").arg(increment->base);
+        text += QStringLiteral("baseChecksum=%1\n").arg(QString::fromLatin1(increment->baseDigest.toHex()));
+        text += QStringLiteral("databaseBytes=%1\n").arg(increment->databaseBytes);
+    }
     return text.toUtf8();
 }
 
@@ -676,7 +740,7 @@ QByteArray contentsText(const Contents& contents, qint64 plainBytes, const QByte
 qint64 expectedBytes(const QString& folder, qint64 databaseBytes)
 {
     for (const Entry& entry : list(folder)) {
-        if (entry.compressed || entry.serverDump)
+        if ((entry.compressed && !entry.incremental) || entry.serverDump)
             return sizeOf(entry) + sizeOf(entry) / 4;
     }
     return databaseBytes / 3;
@@ -785,6 +849,50 @@ void discard(const Partial& partial)
 
 } // namespace Folder
 
+namespace {
+
+// A whole copy that an incremental backup builds on.
+struct Base
+{
+    QString name; // of its folder
+    QByteArray digest; // of its data.db.zst
+    BackupPages::List pages;
+    qint64 bytes = 0; // what it takes on the disk
+};
+
+// The newest regular whole copy in `folder`, when it was taken in the last MaxBaseAgeDays, its
+// list of pages is whole and of the page size of the database at `databasePath`, and the
+// newest incremental backup on it takes less than half of what it takes: the incremental
+// backups on a copy grow day by day, and a new whole copy is then due.
+std::optional<Base> baseFor(const QString& folder, const QString& databasePath, const QDateTime& now)
+{
+    std::optional<Entry> newestIncrement;
+    for (const Entry& entry : list(folder)) {
+        if (entry.kind != Kind::Regular || !entry.compressed)
+            continue;
+        if (entry.incremental) {
+            if (!newestIncrement)
+                newestIncrement = entry;
+            continue;
+        }
+        if (entry.taken > now || entry.taken.daysTo(now) >= MaxBaseAgeDays)
+            return std::nullopt;
+        const QDir at(entry.path);
+        const std::optional<Described> described = readContentsText(at.filePath(ContentsFileName.toString()));
+        std::optional<BackupPages::List> pages = BackupPages::read(at.filePath(BackupPages::ListFileName.toString()));
+        if (!described || described->digest.isEmpty() || !pages
+            || pages->pageSize != BackupPages::pageSizeOf(databasePath))
+            return std::nullopt;
+        Base base { at.dirName(), described->digest, std::move(*pages), sizeOf(entry) };
+        if (newestIncrement && newestIncrement->base == base.name && sizeOf(*newestIncrement) * 2 > base.bytes)
+            return std::nullopt;
+        return base;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
     const QDateTime& now, const Options& options)
 {
@@ -794,7 +902,10 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
     const Space space = spaceOn(targetFolder);
     const qint64 databaseBytes
         = QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
-    const qint64 needed = Folder::expectedBytes(targetFolder, databaseBytes);
+    const std::optional<Base> base
+        = options.incremental ? baseFor(targetFolder, databasePath, now) : std::optional<Base>();
+    // An incremental backup takes less than half of its whole copy, or the next is a whole copy.
+    const qint64 needed = base ? base->bytes / 2 : Folder::expectedBytes(targetFolder, databaseBytes);
     if (const QString refusal = Folder::roomRefusal(targetFolder, needed, space, now, options); !refusal.isEmpty())
         return Failure { refusal };
     const Outcome<Folder::Partial> started = Folder::start(targetFolder, now, options.kind);
@@ -802,10 +913,13 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
         return started.setback<Entry>();
     const Folder::Partial& partial = started.value();
 
-    const QString compressed = QDir(partial.path).filePath(CompressedFileName.toString());
+    const QDir folder(partial.path);
+    const QString compressed = folder.filePath((base ? BackupPages::DeltaFileName : CompressedFileName).toString());
     Contents contents;
+    BackupPages::List pages;
     CompressedFile::Result packed;
-    QString error = copyCompressed(databasePath, compressed, options, space.reserve, contents, packed);
+    QString error = copyCompressed(
+        databasePath, compressed, options, space.reserve, base ? &base->pages : nullptr, contents, pages, packed);
     const bool diskFull = packed.problem == CompressedFile::Problem::DiskFull;
     if (error.isEmpty()) {
         // Read back from the disk: the checksum of every byte and the size of the copy.
@@ -815,9 +929,17 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
         else if (back.compressedBytes != packed.compressedBytes || back.digest != packed.digest)
             error = QStringLiteral("备份的检查没有通过: 从磁盘读回的备份和写入的不一样");
     }
-    if (error.isEmpty())
-        error = Folder::complete(
-            partial, Folder::contentsText(contents, packed.plainBytes, packed.digest, packed.headBytes), dataFolder);
+    if (error.isEmpty()
+        && !DurableFile::replace(folder.filePath(BackupPages::ListFileName.toString()), BackupPages::serialized(pages)))
+        error = QStringLiteral("无法在 %1 中写入备份").arg(QDir::toNativeSeparators(targetFolder));
+    if (error.isEmpty()) {
+        const Folder::Increment increment { base ? base->name : QString(), base ? base->digest : QByteArray(),
+            pages.bytes() };
+        error = Folder::complete(partial,
+            Folder::contentsText(
+                contents, packed.plainBytes, packed.digest, packed.headBytes, base ? &increment : nullptr),
+            dataFolder);
+    }
     if (!error.isEmpty()) {
         Folder::discard(partial);
         if (diskFull)
@@ -825,8 +947,41 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
                                  .arg(QDir::toNativeSeparators(targetFolder), Folder::megabytes(space.reserve)) };
         return Failure { error };
     }
-    return Entry { partial.finalPath, partial.taken, options.kind, true };
+    return Entry { partial.finalPath, partial.taken, options.kind, true, false, base.has_value(),
+        base ? base->name : QString() };
 }
+
+namespace {
+
+// The folder of the whole copy that the incremental backup `entry` builds on.
+QString basePath(const Entry& entry)
+{
+    return QFileInfo(entry.path).dir().filePath(entry.base);
+}
+
+// The compressed whole copy that the incremental backup in `folder`, described by `described`,
+// builds on: beside it, and the very copy it was taken against.
+std::optional<QString> baseOf(const QString& folder, const Described& described)
+{
+    const QDir base(QFileInfo(folder).dir().filePath(described.base));
+    const QFileInfo copy(base.filePath(CompressedFileName.toString()));
+    if (!described.base.startsWith(NamePrefix) || described.base.contains(u'/') || !copy.isFile() || copy.isSymLink()
+        || QFileInfo(base.path()).isSymLink())
+        return std::nullopt;
+    const std::optional<Described> whole = readContentsText(base.filePath(ContentsFileName.toString()));
+    if (!whole || whole->digest != described.baseDigest)
+        return std::nullopt;
+    return copy.filePath();
+}
+
+QString missingBaseText(const QString& base)
+{
+    return QStringLiteral("这是增量备份,只记下了完整备份 %1 之后改动的数据,要和它一起恢复;"
+                          "可是那个完整备份已经不在了(或者已经不是原来的了)。")
+        .arg(base);
+}
+
+} // namespace
 
 QStringList rotate(const QString& folder, const QDateTime& now, QStringList* removed, qint64 limit)
 {
@@ -855,8 +1010,18 @@ QStringList rotate(const QString& folder, const QDateTime& now, QStringList* rem
             notes << QStringLiteral("无法删除旧备份 %1").arg(QDir::toNativeSeparators(path));
         }
     };
+    QSet<QString> leaving;
     for (qsizetype index : BackupRotation::toRemove(taken, now))
-        remove(regular[index].path);
+        leaving.insert(regular[index].path);
+    // A whole copy stays while an incremental backup that stays builds on it.
+    for (const Entry& entry : all) {
+        if (entry.incremental && !leaving.contains(entry.path))
+            leaving.remove(basePath(entry));
+    }
+    for (const Entry& entry : std::as_const(regular)) {
+        if (leaving.contains(entry.path))
+            remove(entry.path);
+    }
 
     if (limit > 0 && !all.isEmpty()) {
         qint64 total = 0;
@@ -869,10 +1034,23 @@ QStringList rotate(const QString& folder, const QDateTime& now, QStringList* rem
             const Entry& entry = regular[index];
             if (gone.contains(entry.path) || entry.path == all.first().path)
                 continue;
-            const qint64 bytes = sizeOf(entry);
-            remove(entry.path);
-            if (gone.contains(entry.path))
-                total -= bytes;
+            // A whole copy goes with the incremental backups on it, unless the newest is one.
+            QList<Entry> group;
+            for (const Entry& other : all) {
+                if (!entry.incremental && other.incremental && !gone.contains(other.path)
+                    && basePath(other) == entry.path)
+                    group.append(other);
+            }
+            if (std::any_of(group.cbegin(), group.cend(),
+                    [&all](const Entry& member) { return member.path == all.first().path; }))
+                continue;
+            group.append(entry);
+            for (const Entry& member : std::as_const(group)) {
+                const qint64 bytes = sizeOf(member);
+                remove(member.path);
+                if (gone.contains(member.path))
+                    total -= bytes;
+            }
         }
     }
     return notes;
@@ -892,6 +1070,8 @@ Outcome<Contents> inspect(const QString& path)
             return Failure {
                 QStringLiteral("这个备份来自更新版本的程序(数据库版本 %1)").arg(described->contents.schemaVersion)
             };
+        if (!described->base.isEmpty() && !baseOf(file.absolutePath(), *described))
+            return Failure { missingBaseText(described->base) };
         return described->contents;
     }
     Contents contents;
@@ -911,6 +1091,34 @@ QStringList problems(const QString& path, const HandleWatcher& watcher)
     return verdict.problems;
 }
 
+namespace {
+
+// Whether the compressed file at `path`, read back from the disk, is what `described` says was
+// written (a file described without a digest passes).
+bool sameOnDisk(const QString& path, const Described& described)
+{
+    if (described.digest.isEmpty())
+        return true;
+    const CompressedFile::Result back = CompressedFile::readBack(path, nullptr, described.headBytes,
+        described.digest.size() == 8 ? CompressedFile::DigestKind::Fast : CompressedFile::DigestKind::Blake2b);
+    return !back.ok() || back.digest == described.digest;
+}
+
+// Decompresses the whole copy at `compressed` into the new file `target`: the bytes on the
+// disk are those written, then their content is checked as it is decompressed.
+RestoreProblem unpack(const QString& compressed, const std::optional<Described>& described, const QString& target)
+{
+    if (described && !sameOnDisk(compressed, *described))
+        return { QStringLiteral("备份文件的校验和不对"), false };
+    const CompressedFile::Result unpacked = CompressedFile::decompress(compressed, target);
+    RestoreProblem problem { unpacked.error, unpacked.problem == CompressedFile::Problem::DiskFull };
+    if (problem.error.isEmpty() && described && unpacked.plainBytes != described->plainBytes)
+        problem.error = QStringLiteral("备份的大小不对");
+    return problem;
+}
+
+} // namespace
+
 RestoreProblem prepareRestore(const QString& backupDatabase, const QString& candidatePath)
 {
     removeDatabaseFiles(candidatePath);
@@ -919,24 +1127,35 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
     const QString candidateFolder = QFileInfo(candidatePath).absolutePath();
     RestoreProblem problem;
     qint64 needed = QFileInfo(backupDatabase).size();
-    if (backupDatabase.endsWith(QStringLiteral(".zst"))) {
+    if (backupDatabase.endsWith(BackupPages::DeltaFileName.toString())) {
+        const std::optional<Described> described
+            = readContentsText(QDir(QFileInfo(backupDatabase).absolutePath()).filePath(ContentsFileName.toString()));
+        if (!described || described->base.isEmpty())
+            return { QStringLiteral("备份中缺少 %1").arg(ContentsFileName), false };
+        needed = described->databaseBytes;
+        const std::optional<QString> base = baseOf(QFileInfo(backupDatabase).absolutePath(), *described);
+        if (!base)
+            return { missingBaseText(described->base), false };
+        // The whole copy, then the pages changed since, then every page as it was backed up.
+        problem = unpack(*base,
+            readContentsText(QDir(QFileInfo(*base).absolutePath()).filePath(ContentsFileName.toString())),
+            candidatePath);
+        if (problem.error.isEmpty() && !sameOnDisk(backupDatabase, *described))
+            problem.error = QStringLiteral("备份文件的校验和不对");
+        if (problem.error.isEmpty())
+            problem.error = BackupPages::apply(backupDatabase, candidatePath);
+        if (problem.error.isEmpty()) {
+            const std::optional<BackupPages::List> pages = BackupPages::read(
+                QDir(QFileInfo(backupDatabase).absolutePath()).filePath(BackupPages::ListFileName.toString()));
+            problem.error = pages ? BackupPages::verify(candidatePath, *pages)
+                                  : QStringLiteral("备份中缺少 %1").arg(BackupPages::ListFileName);
+        }
+    } else if (backupDatabase.endsWith(QStringLiteral(".zst"))) {
         const std::optional<Described> described
             = readContentsText(QDir(QFileInfo(backupDatabase).absolutePath()).filePath(ContentsFileName.toString()));
         if (described)
             needed = described->plainBytes;
-        // The bytes on the disk are those written; then their content is checked as it is
-        // decompressed.
-        if (described && !described->digest.isEmpty()) {
-            const CompressedFile::Result back = CompressedFile::readBack(backupDatabase, nullptr, described->headBytes,
-                described->digest.size() == 8 ? CompressedFile::DigestKind::Fast : CompressedFile::DigestKind::Blake2b);
-            if (back.ok() && back.digest != described->digest)
-                return { QStringLiteral("备份文件的校验和不对"), false };
-        }
-        const CompressedFile::Result unpacked = CompressedFile::decompress(backupDatabase, candidatePath);
-        problem.diskFull = unpacked.problem == CompressedFile::Problem::DiskFull;
-        problem.error = unpacked.error;
-        if (problem.error.isEmpty() && described && unpacked.plainBytes != described->plainBytes)
-            problem.error = QStringLiteral("备份的大小不对");
+        problem = unpack(backupDatabase, described, candidatePath);
     } else {
         problem.error = copyDatabase(backupDatabase, candidatePath, {});
     }

@@ -17,7 +17,9 @@ struct sqlite3;
 // The backups of a data folder. Each is a folder named by the moment it was taken,
 // "tavrel-yyyyMMdd-HHmmss", holding a consistent copy of the database, compressed
 // (data.db.zst, with contents.txt saying what it holds), and the setting files of the data
-// folder beside it; backups of earlier versions hold data.db as it is. A desk whose house is
+// folder beside it, and the digest of each of its pages (pages.xxh); an incremental backup
+// holds only the pages changed since the whole copy it names (data.db.delta.zst, see
+// BackupPages); backups of earlier versions hold data.db as it is. A desk whose house is
 // kept on a database server backs up the server's database in the same layout: its dump
 // (data.dump, pg_dump's own format, for the server's administrator to restore with
 // pg_restore) with contents.txt beside it. The desk keeps them in
@@ -49,8 +51,13 @@ struct Entry
     Kind kind = Kind::Regular;
     bool compressed = true;
     bool serverDump = false; // the dump of a server's database (then not compressed)
+    // Holds only the pages changed since the whole copy `base` (the name of its folder beside
+    // this one), and is restored with it.
+    bool incremental = false;
+    QString base;
 
-    // data.db.zst, data.db in a backup of an earlier version, or data.dump.
+    // data.db.zst, data.db.delta.zst for an incremental backup, data.db in a backup of an
+    // earlier version, or data.dump.
     QString databasePath() const;
 };
 
@@ -77,7 +84,14 @@ struct Options
     // those) go first.
     bool makeRoom = false;
     QStringList* notes = nullptr; // what was left alone (links in the backup folder)
+    // The backup may hold only the pages changed since the newest whole copy in the target
+    // folder, when there is one of the last MaxBaseAgeDays and its incremental backups are still
+    // small beside it; otherwise it is a whole copy.
+    bool incremental = false;
 };
+
+// How old the whole copy that an incremental backup builds on may be.
+inline constexpr int MaxBaseAgeDays = 14;
 
 // The room backups may take on a disk.
 struct Space
@@ -106,7 +120,8 @@ QList<Entry> list(const QString& folder);
 // few MB at a time: the copy holds exactly what was committed at one moment, whatever is
 // written meanwhile. Its pages go straight into the compressed file, which is then read back
 // from the disk. A backup that would take the disk below its reserve is not taken, and says
-// so. Returns the backup, or the error text.
+// so. Every page's digest is kept beside the copy (BackupPages). Returns the backup, or the
+// error text.
 Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, const QString& targetFolder,
     const QDateTime& now, const Options& options = {});
 
@@ -127,10 +142,11 @@ struct ServerLogin
 Outcome<Entry> dump(const ServerLogin& server, const QString& dataFolder, const QString& targetFolder,
     const QDateTime& now, const Options& options = {});
 
-// Removes the regular backups of `folder` that BackupRotation lets go, then, while the backups
-// together take more than `limit` bytes (0: no limit), the oldest regular ones but the newest
-// backup. Returns what could not be removed and what was left alone (one line each);
-// `removed` gets the folders removed.
+// Removes the regular backups of `folder` that BackupRotation lets go (but the whole copies
+// that kept incremental backups build on), then, while the backups together take more than
+// `limit` bytes (0: no limit), the oldest regular ones but the newest backup, a whole copy
+// together with the incremental backups on it. Returns what could not be removed and what was
+// left alone (one line each); `removed` gets the folders removed.
 QStringList rotate(const QString& folder, const QDateTime& now, QStringList* removed = nullptr, qint64 limit = 0);
 
 // Reads what the database at `path` holds, read-only: a file that is not a database of this
@@ -154,7 +170,8 @@ inline constexpr QStringView DumpRestoreText = u"这是数据库服务器的备�
                                                u"请服务器的管理员用 pg_restore 恢复。";
 
 // The file that a restore puts in place of data.db: a copy of the backup's database
-// (decompressed and checked against its checksum), opened as the desk opens its own (checked,
+// (decompressed and checked against its checksum; an incremental backup's pages written over
+// its whole copy and every page checked), opened as the desk opens its own (checked,
 // brought to this program's version), its chains of the operator log and the receipts walked
 // (a backup whose rows were changed outside the desk is refused) and checked page by page,
 // then closed into one file. Nothing exists at `candidatePath` after a failure.

@@ -25,8 +25,8 @@ QString clearLeftovers(const QString& targetFolder, const Options& options);
 // where the options allow it); otherwise what says that no backup was taken.
 QString roomRefusal(
     const QString& targetFolder, qint64 needed, const Space& space, const QDateTime& now, const Options& options);
-// What the next backup in `folder` will take: about what the newest took, or a third of the
-// database's `databaseBytes`.
+// What the next whole backup in `folder` will take: about what the newest whole one took, or a
+// third of the database's `databaseBytes`.
 qint64 expectedBytes(const QString& folder, qint64 databaseBytes);
 Outcome<Partial> start(const QString& targetFolder, const QDateTime& now, Kind kind);
 // Writes contents.txt, copies the setting files of `dataFolder` and names the backup;
@@ -38,9 +38,19 @@ void discard(const Partial& partial);
 // contents.txt; returns the error text.
 QString readReceipts(QSqlDatabase& db, Contents& contents);
 
+// What an incremental backup builds on: the whole copy's folder name and the digest of its
+// data.db.zst; and the size of the database it restores.
+struct Increment
+{
+    QString base;
+    QByteArray baseDigest;
+    qint64 databaseBytes = 0;
+};
+
 // contents.txt for what a backup holds; `bytes` and `digest` describe its database's file (a
 // digest that takes the file's first `headBytes` in last).
-QByteArray contentsText(const Contents& contents, qint64 bytes, const QByteArray& digest, qint64 headBytes = 0);
+QByteArray contentsText(const Contents& contents, qint64 bytes, const QByteArray& digest, qint64 headBytes = 0,
+    const Increment* increment = nullptr);
 bool syncFile(const QString& path);
 QString megabytes(qint64 bytes);
 

@@ -221,7 +221,7 @@ Outcome<Entry> dump(const ServerLogin& server, const QString& dataFolder, const 
         = Folder::complete(*partial, Folder::contentsText(contents, QFileInfo(file).size(), *digest), dataFolder);
         !completed.isEmpty())
         return fail(completed);
-    return Entry { partial->finalPath, partial->taken, options.kind, false, true };
+    return Entry { partial->finalPath, partial->taken, options.kind, false, true, false, {} };
 }
 
 } // namespace Backups

@@ -277,6 +277,19 @@ Result readFrames(
 
 } // namespace
 
+quint64 digest64(const char* data, size_t size)
+{
+    Xxh64 digest;
+    digest.add(data, size);
+    return digest.finish();
+}
+
+Result read(
+    const QString& source, const std::function<Result(const char*, size_t)>& sink, const std::atomic<bool>* stop)
+{
+    return readFrames(source, stop, sink);
+}
+
 qint64 availableBytes(const QString& path)
 {
     struct statvfs disk

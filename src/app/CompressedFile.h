@@ -94,9 +94,17 @@ Result compress(
 Result readBack(const QString& source, const std::atomic<bool>* stop = nullptr, qint64 headBytes = 0,
     DigestKind kind = DigestKind::Fast);
 
+// Decompresses `source`, handing its content piece by piece to `sink`, which returns a failed
+// result to end it; the content is checked against the checksum the frame carries.
+Result read(const QString& source, const std::function<Result(const char*, size_t)>& sink,
+    const std::atomic<bool>* stop = nullptr);
+
 // Decompresses `source` into the new file `target`, its content checked against the checksum
 // the frame carries, and syncs it; nothing is left at `target` after a failure.
 Result decompress(const QString& source, const QString& target, const std::atomic<bool>* stop = nullptr);
+
+// XXH64 (seed 0) of `size` bytes: the digest of one page of a database.
+quint64 digest64(const char* data, size_t size);
 
 // The free bytes on the disk that holds `path` for an ordinary user (-1: unknown).
 qint64 availableBytes(const QString& path);

@@ -327,9 +327,11 @@ void DeskApplication::checkDatabase()
     const std::optional<DatabaseCheck::Depth> depth = DailyCheck::due(databasePath, m_services.clock.now(), logFound);
     m_databaseCheck = std::make_unique<DatabaseCheck>();
     // The start's backup of a file; a server's backups are the administrator's and the hand-over's.
-    const auto backUp = [this, onServer] {
+    // After the week's whole check it is a whole copy, which the next days' incremental
+    // backups build on.
+    const auto backUp = [this, onServer, whole = depth == DatabaseCheck::Depth::Thorough] {
         if (!onServer)
-            m_backups->startInBackground();
+            m_backups->startInBackground(whole);
     };
     if (!depth) {
         // Found sound earlier in this business day.

@@ -33,15 +33,18 @@ BackupJob::Request DeskBackups::request(const QString& targetFolder) const
         m_server };
 }
 
-void DeskBackups::startInBackground()
+void DeskBackups::startInBackground(bool whole)
 {
     if (isRunning()) {
         m_another = true;
+        m_anotherWhole = m_anotherWhole || whole;
         return;
     }
     m_job = std::make_unique<BackupJob>();
     connect(m_job.get(), &BackupJob::finished, this, &DeskBackups::finishBackground);
-    m_job->start(request(folder()));
+    BackupJob::Request background = request(folder());
+    background.incremental = !whole;
+    m_job->start(background);
 }
 
 bool DeskBackups::isRunning() const
@@ -52,6 +55,7 @@ bool DeskBackups::isRunning() const
 void DeskBackups::stop()
 {
     m_another = false;
+    m_anotherWhole = false;
     m_job.reset();
 }
 
@@ -64,7 +68,7 @@ void DeskBackups::finishBackground(const BackupJob::Result& result)
     emit backgroundFinished(result);
     if (std::exchange(m_another, false)) {
         // The finished job is dropped once its signal has been delivered.
-        QTimer::singleShot(0, this, [this] { startInBackground(); });
+        QTimer::singleShot(0, this, [this, whole = std::exchange(m_anotherWhole, false)] { startInBackground(whole); });
     }
 }
 

@@ -29,6 +29,10 @@ QString contentsText(const Backups::Entry& entry, const Backups::Contents& conte
         text += QStringLiteral("\n最后一张单据: NO:00%1  %2  %3元")
                     .arg(contents.lastReceipt)
                     .arg(DateTimeText(contents.lastReceiptTime), contents.lastReceiptTotal);
+    if (entry.incremental) {
+        const QDateTime whole = QDateTime::fromString(entry.base.mid(7, 15), QStringLiteral("yyyyMMdd-HHmmss"));
+        text += QStringLiteral("\n增量备份: 和 %1 的完整备份一起恢复").arg(DateTimeText(whole));
+    }
     return text;
 }
 
@@ -89,6 +93,8 @@ QString RestoreDialog::entryText(const Backups::Entry& entry)
     QString text = DateTimeText(entry.taken);
     if (entry.kind == Backups::Kind::BeforeRestore)
         text += QStringLiteral("  (恢复数据前的备份)");
+    if (entry.incremental)
+        text += QStringLiteral("  (增量备份)");
     return text;
 }
 

@@ -473,9 +473,18 @@ private slots:
             dialog.resize(std::min(width - 200, 760), 460);
             QVERIFY(dialog.grab().save(TestOutputPath(u"backup-dialog-%1.png"_s.arg(width))));
         }
+        // The day's backup after it holds the pages changed since, and says so.
+        Backups::Options incremental;
+        incremental.incremental = true;
+        const Outcome<Backups::Entry> increment = Backups::make(desk.database().filePath(),
+            desk.application().backups().dataFolder(), desk.application().backups().folder(),
+            desk.application().services().clock.now().addSecs(3600), incremental);
+        QVERIFY2(increment && increment.value().incremental, qPrintable(increment.text()));
         RestoreDialog restore(desk.application().services(), desk.application().backups().folder());
         QVERIFY(ShowOnScreen(restore));
+        QVERIFY(Child<QListWidget>(&restore, u"backupList"_s)->item(0)->text().endsWith(u"(增量备份)"_s));
         Child<QListWidget>(&restore, u"backupList"_s)->setCurrentRow(0);
+        QVERIFY(Child<QLabel>(&restore, u"contentsLabel"_s)->text().contains(u"增量备份: 和 "_s));
         for (const int width : { 1366, 1024 }) {
             restore.resize(std::min(width - 200, 760), 460);
             QVERIFY(restore.grab().save(TestOutputPath(u"restore-dialog-%1.png"_s.arg(width))));
