@@ -902,12 +902,20 @@ Outcome<Entry> make(const QString& databasePath, const QString& dataFolder, cons
     const Space space = spaceOn(targetFolder);
     const qint64 databaseBytes
         = QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
-    const std::optional<Base> base
-        = options.incremental ? baseFor(targetFolder, databasePath, now) : std::optional<Base>();
+    std::optional<Base> base = options.incremental ? baseFor(targetFolder, databasePath, now) : std::optional<Base>();
     // An incremental backup takes less than half of its whole copy, or the next is a whole copy.
-    const qint64 needed = base ? base->bytes / 2 : Folder::expectedBytes(targetFolder, databaseBytes);
-    if (const QString refusal = Folder::roomRefusal(targetFolder, needed, space, now, options); !refusal.isEmpty())
+    const auto roomRefusal = [&] {
+        const qint64 needed = base ? base->bytes / 2 : Folder::expectedBytes(targetFolder, databaseBytes);
+        return Folder::roomRefusal(targetFolder, needed, space, now, options);
+    };
+    if (const QString refusal = roomRefusal(); !refusal.isEmpty())
         return Failure { refusal };
+    // The old backups let go to make room may have taken the whole copy with them.
+    if (base && !QFileInfo(QDir(targetFolder).filePath(base->name)).isDir()) {
+        base.reset();
+        if (const QString refusal = roomRefusal(); !refusal.isEmpty())
+            return Failure { refusal };
+    }
     const Outcome<Folder::Partial> started = Folder::start(targetFolder, now, options.kind);
     if (!started)
         return started.setback<Entry>();
