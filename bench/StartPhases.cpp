@@ -2,10 +2,12 @@
 // other on this thread, in CPU seconds and wall time: the quick check of every page, the walk of
 // the chains since a day, the ledger and the member cards' balances, and the backup.
 //
-//     StartPhases --folder DIR [--since yyyy-MM-dd] [--target DIR] [--incremental]
+//     StartPhases --folder DIR [--since yyyy-MM-dd] [--target DIR] [--incremental] [--restore]
 //
 // With --incremental the backup holds only the pages changed since the newest whole copy in
-// the target folder (when there is one).
+// the target folder (when there is one). With --restore the backup is then prepared for a
+// restore as the desk prepares one (decompressed, put together with its whole copy, every page
+// compared, opened and checked), beside the database, and removed.
 #include "app/Backups.h"
 #include "app/CardBalanceProof.h"
 #include "app/DatabaseCheck.h"
@@ -17,12 +19,14 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -54,7 +58,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption sinceOption(QStringLiteral("since"), QStringLiteral("day"), QStringLiteral("DAY"));
     const QCommandLineOption targetOption(QStringLiteral("target"), QStringLiteral("backups"), QStringLiteral("DIR"));
     const QCommandLineOption incrementalOption(QStringLiteral("incremental"), QStringLiteral("incremental backup"));
-    parser.addOptions({ folderOption, sinceOption, targetOption, incrementalOption });
+    const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("prepare the backup's restore"));
+    parser.addOptions({ folderOption, sinceOption, targetOption, incrementalOption, restoreOption });
     parser.process(application);
     const QString folder = parser.value(folderOption);
     const QString path = QDir(folder).filePath(QStringLiteral("data.db"));
@@ -98,15 +103,25 @@ int main(int argc, char* argv[])
             = DatabaseCheck::run(path, {}, DatabaseCheck::Depth::Quick, DatabaseCheck::Scope::Whole, since);
         return verdict.sound() ? QStringLiteral("sound") : verdict.problems.join(u';') + verdict.error;
     });
+    std::optional<Backups::Entry> backup;
     timed("backup", [&] {
         Backups::Options options;
         options.incremental = parser.isSet(incrementalOption);
         const Outcome<Backups::Entry> made = Backups::make(path, folder, target, QDateTime::currentDateTime(), options);
         if (!made)
             return made.text();
+        backup = made.value();
         return QStringLiteral("%1 %2 %3 MB")
             .arg(made.value().path, made.value().incremental ? QStringLiteral("incremental") : QStringLiteral("whole"))
             .arg(double(Backups::sizeOf(made.value())) / 1e6, 0, 'f', 1);
     });
+    if (backup && parser.isSet(restoreOption)) {
+        timed("restore prepared", [&] {
+            const QString candidate = path + QStringLiteral(".restore-check");
+            const Backups::RestoreProblem problem = Backups::prepareRestore(backup->databasePath(), candidate);
+            QFile::remove(candidate);
+            return problem.error.isEmpty() ? QStringLiteral("sound") : problem.error;
+        });
+    }
     return 0;
 }

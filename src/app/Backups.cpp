@@ -55,7 +55,7 @@ struct Described
 {
     Contents contents;
     qint64 plainBytes = -1;
-    QByteArray digest; // of data.db.zst
+    QByteArray digest; // of the compressed file (data.db.zst or data.db.delta.zst)
     qint64 headBytes = 0; // taken in last by the digest
     // Of an incremental backup: the folder of the whole copy it builds on, the digest of that
     // copy's data.db.zst, and the size of the database it restores.
