@@ -64,9 +64,11 @@ struct Described
     qint64 databaseBytes = -1;
 };
 
-std::optional<Described> readContentsText(const QString& path)
+// What contents.txt in the backup folder `folder` says.
+std::optional<Described> readContentsText(const QString& folder)
 {
-    const std::optional<QByteArray> bytes = DurableFile::readRegular(path, 64 * 1024);
+    const std::optional<QByteArray> bytes
+        = DurableFile::readRegular(QDir(folder).filePath(ContentsFileName.toString()), 64 * 1024);
     if (!bytes)
         return std::nullopt;
     QHash<QString, QString> values;
@@ -118,8 +120,7 @@ std::optional<Entry> entryOf(const QFileInfo& folder)
         return std::nullopt;
     QString base;
     if (incremental) {
-        const std::optional<Described> described
-            = readContentsText(QDir(folder.absoluteFilePath()).filePath(ContentsFileName.toString()));
+        const std::optional<Described> described = readContentsText(folder.absoluteFilePath());
         base = described ? described->base : QString();
     }
     return Entry { folder.absoluteFilePath(), taken, match.hasCaptured(3) ? Kind::BeforeRestore : Kind::Regular,
@@ -878,7 +879,7 @@ std::optional<Base> baseFor(const QString& folder, const QString& databasePath, 
         if (entry.taken > now || entry.taken.daysTo(now) >= MaxBaseAgeDays)
             return std::nullopt;
         const QDir at(entry.path);
-        const std::optional<Described> described = readContentsText(at.filePath(ContentsFileName.toString()));
+        const std::optional<Described> described = readContentsText(at.path());
         std::optional<BackupPages::List> pages = BackupPages::read(at.filePath(BackupPages::ListFileName.toString()));
         if (!described || described->digest.isEmpty() || !pages
             || pages->pageSize != BackupPages::pageSizeOf(databasePath))
@@ -967,19 +968,27 @@ QString basePath(const Entry& entry)
     return QFileInfo(entry.path).dir().filePath(entry.base);
 }
 
-// The compressed whole copy that the incremental backup in `folder`, described by `described`,
-// builds on: beside it, and the very copy it was taken against.
-std::optional<QString> baseOf(const QString& folder, const Described& described)
+// A whole copy that an incremental backup builds on: its compressed file and what its
+// contents.txt says.
+struct WholeCopy
+{
+    QString path;
+    Described described;
+};
+
+// The whole copy that the incremental backup in `folder`, described by `described`, builds on:
+// beside it, and the very copy it was taken against.
+std::optional<WholeCopy> baseOf(const QString& folder, const Described& described)
 {
     const QDir base(QFileInfo(folder).dir().filePath(described.base));
     const QFileInfo copy(base.filePath(CompressedFileName.toString()));
     if (!described.base.startsWith(NamePrefix) || described.base.contains(u'/') || !copy.isFile() || copy.isSymLink()
         || QFileInfo(base.path()).isSymLink())
         return std::nullopt;
-    const std::optional<Described> whole = readContentsText(base.filePath(ContentsFileName.toString()));
+    std::optional<Described> whole = readContentsText(base.path());
     if (!whole || whole->digest != described.baseDigest)
         return std::nullopt;
-    return copy.filePath();
+    return WholeCopy { copy.filePath(), std::move(*whole) };
 }
 
 QString missingBaseText(const QString& base)
@@ -1070,8 +1079,7 @@ Outcome<Contents> inspect(const QString& path)
     if (!file.isFile())
         return Failure { QStringLiteral("找不到文件 %1").arg(QDir::toNativeSeparators(path)) };
     if (path.endsWith(QStringLiteral(".zst")) || path.endsWith(QStringLiteral(".dump"))) {
-        const std::optional<Described> described
-            = readContentsText(QDir(file.absolutePath()).filePath(ContentsFileName.toString()));
+        const std::optional<Described> described = readContentsText(file.absolutePath());
         if (!described)
             return Failure { QStringLiteral("备份中缺少 %1").arg(ContentsFileName) };
         if (described->contents.schemaVersion > Database::SchemaVersion)
@@ -1135,32 +1143,29 @@ RestoreProblem prepareRestore(const QString& backupDatabase, const QString& cand
     const QString candidateFolder = QFileInfo(candidatePath).absolutePath();
     RestoreProblem problem;
     qint64 needed = QFileInfo(backupDatabase).size();
+    const QString backupFolder = QFileInfo(backupDatabase).absolutePath();
     if (backupDatabase.endsWith(BackupPages::DeltaFileName.toString())) {
-        const std::optional<Described> described
-            = readContentsText(QDir(QFileInfo(backupDatabase).absolutePath()).filePath(ContentsFileName.toString()));
+        const std::optional<Described> described = readContentsText(backupFolder);
         if (!described || described->base.isEmpty())
             return { QStringLiteral("备份中缺少 %1").arg(ContentsFileName), false };
         needed = described->databaseBytes;
-        const std::optional<QString> base = baseOf(QFileInfo(backupDatabase).absolutePath(), *described);
+        const std::optional<WholeCopy> base = baseOf(backupFolder, *described);
         if (!base)
             return { missingBaseText(described->base), false };
         // The whole copy, then the pages changed since, then every page as it was backed up.
-        problem = unpack(*base,
-            readContentsText(QDir(QFileInfo(*base).absolutePath()).filePath(ContentsFileName.toString())),
-            candidatePath);
+        problem = unpack(base->path, base->described, candidatePath);
         if (problem.error.isEmpty() && !sameOnDisk(backupDatabase, *described))
             problem.error = QStringLiteral("备份文件的校验和不对");
         if (problem.error.isEmpty())
             problem.error = BackupPages::apply(backupDatabase, candidatePath);
         if (problem.error.isEmpty()) {
-            const std::optional<BackupPages::List> pages = BackupPages::read(
-                QDir(QFileInfo(backupDatabase).absolutePath()).filePath(BackupPages::ListFileName.toString()));
+            const std::optional<BackupPages::List> pages
+                = BackupPages::read(QDir(backupFolder).filePath(BackupPages::ListFileName.toString()));
             problem.error = pages ? BackupPages::verify(candidatePath, *pages)
                                   : QStringLiteral("备份中缺少 %1").arg(BackupPages::ListFileName);
         }
     } else if (backupDatabase.endsWith(QStringLiteral(".zst"))) {
-        const std::optional<Described> described
-            = readContentsText(QDir(QFileInfo(backupDatabase).absolutePath()).filePath(ContentsFileName.toString()));
+        const std::optional<Described> described = readContentsText(backupFolder);
         if (described)
             needed = described->plainBytes;
         problem = unpack(backupDatabase, described, candidatePath);
