@@ -114,10 +114,11 @@ const QString BenchItemName = QStringLiteral("足疗(测试)");
 
 // --- the floor: the same rows through libpq --------------------------------------------------------
 
-// The rows one settlement writes, each statement prepared once: the receipt, 2 salary rows and
+// The rows one settlement writes, each statement prepared once: the receipt and its payment, 2 salary rows and
 // the 2 technicians' calls, the item lines, 3 stock counts taken down with their goods rows, the receipt's link, the
-// operator log's row and its link, the room's open bill removed and its 2 technicians moved from the working list to
-// the tail of the idle queue, and the notice to the other desks; under the house's write lock. A link is read before
+// operator log's row and its link, the live state's version counted up, the room's open bill removed and its 2
+// technicians moved from the working list to the tail of the idle queue, and the notices of the room and the queues to
+// the other desks; under the house's write lock. A link is read before
 // and hashed from what was written, not read back: the floor's links are not the desk's, so the walk of the chains does
 // not accept a house the bench ran on.
 class Floor
@@ -148,7 +149,11 @@ public:
         prepare(
             "link_before", "SELECT link FROM chain_link WHERE chain=$1 AND position<$2 ORDER BY position DESC LIMIT 1");
         prepare("link", "INSERT INTO chain_link (chain, position, link) VALUES ($1, $2, $3)");
-        prepare("notice", "SELECT pg_notify('tavrel_house', $1)");
+        prepare("notice", "SELECT pg_notify('tavrel_house', $1), pg_notify('tavrel_house', 'queues')");
+        prepare("payment",
+            "INSERT INTO receipt_payment (id, line, method, amount_fen, card, receipt_method, time) "
+            "VALUES ($1, 0, '现金', 15500, '', '现金', $2)");
+        prepare("version", "UPDATE desk_day SET version=version+1 WHERE id=1");
         prepare("goods",
             "INSERT INTO spsalay (id, name, danwe, danjia, counter, jine, time, cashier) "
             "VALUES ($1, $2, '瓶', '5.00', '1', '5.00', $3, 'c1')");
@@ -180,16 +185,19 @@ public:
         PQfinish(m_connection);
     }
 
-    // The open bill the next settlement removes (not timed).
+    // The open bill the next settlement removes, its technicians taken from the idle queue to the
+    // working list as a desk does (not timed): the lists stay as long as a house's.
     void openBill(int round)
     {
         m_room = (m_tag + QStringLiteral("FLOOR%1").arg(round)).toUtf8();
         m_time = DateTimeText(QDateTime::currentDateTime()).toUtf8();
         m_numbers = { QByteArray::number(900 + round % 60), QByteArray::number(900 + (round + 1) % 60) };
         plain("BEGIN");
+        run("version", {});
         run("open", { m_room, m_time });
         for (int i = 0; i < 2; ++i) {
             run("line", { m_room, QByteArray::number(i), m_numbers[i], m_numbers[i] });
+            run("leave", { idle(), m_numbers[i] });
             run("queue", { working(), QByteArray::number(2 * round + i), m_numbers[i] });
         }
         for (int i = 0; i < m_items; ++i)
@@ -207,6 +215,7 @@ public:
         const qint64 number = PQgetisnull(largest, 0, 0) ? 1 : QByteArray(PQgetvalue(largest, 0, 0)).toLongLong() + 1;
         PQclear(largest);
         const QByteArray id = QByteArray::number(number);
+        run("payment", { id, m_time });
         run("receipt", { id, m_room, m_time + "—" + m_time, "15.00", "155.00", m_time });
         for (int i = 0; i < 2; ++i)
             run("salary", { id, m_numbers[i], m_numbers[i], m_time });
@@ -229,6 +238,7 @@ public:
         QCryptographicHash logContent(QCryptographicHash::Sha256);
         logContent.addData(QByteArray(logId + m_time + m_room));
         link("log", logId, logContent);
+        run("version", {});
         for (const char* table : { "desk_bill_technician", "desk_bill_item", "desk_bill_goods", "desk_bill" })
             run(QByteArray("remove_") + table, { m_room });
         for (int i = 0; i < 2; ++i) {

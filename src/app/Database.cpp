@@ -550,6 +550,24 @@ QString Database::execLater(const QString& sql, const QVariantList& values)
     return failure.error;
 }
 
+const QString Database::UnansweredText = QStringLiteral("数据库没有答复这一查询");
+
+std::shared_ptr<const SqlResult> Database::readLater(const QString& sql, const QVariantList& values)
+{
+    if (m_dialect.isSqlite() || m_transactions.isEmpty())
+        return std::make_shared<const SqlResult>(exec(sql, values));
+    auto answer = std::make_shared<SqlResult>();
+    answer->error = UnansweredText;
+    if (!isOpen()) {
+        answer->error = notConnected(*this);
+        return answer;
+    }
+    QSqlError error;
+    if (!m_serverStatements->defer(connection(), sql, boundValues(values), &error, answer))
+        failOnServer(error, answer.get());
+    return answer;
+}
+
 QString Database::sendDeferred()
 {
     if (m_dialect.isSqlite() || !m_serverStatements->hasDeferred())

@@ -126,6 +126,16 @@ public:
     // is then the failure of that statement and fails the transaction. Returns the error text
     // known now, empty when none.
     QString execLater(const QString& sql, const QVariantList& values = {});
+    // Runs one statement whose answer the caller reads only later, inside the open transaction:
+    // on a server it goes as execLater() does, and the answer is filled in when the statement
+    // after it that is waited for (or the commit) has come back; until then, and when it failed,
+    // its error is set. On a file, and outside a transaction, it runs at once.
+    std::shared_ptr<const SqlResult> readLater(const QString& sql, const QVariantList& values = {});
+    // The error of a readLater() whose answer has not come.
+    static const QString UnansweredText;
+    // Sends the statements execLater() and readLater() kept on a server now, and waits for
+    // them. The error text.
+    QString sendDeferred();
     // Runs one statement as it is written, without preparing it or keeping it: for definitions
     // of tables, triggers and functions, whose text may hold what a prepared statement would
     // take for placeholders.
@@ -211,8 +221,6 @@ private:
     QSqlQuery* preparedStatement(const QString& sql, SqlResult* failure);
     // exec() on a server.
     SqlResult execOnServer(const QString& sql, const QVariantList& values);
-    // Sends the statements execLater() kept on a server, before anything else runs. The error text.
-    QString sendDeferred();
     static QVariantList boundValues(const QVariantList& values);
     // The text and code of a server's refusal into `result`; a lost connection is closed.
     void failOnServer(const QSqlError& error, SqlResult* result);

@@ -199,7 +199,7 @@ const ServerStatements::Prepared* ServerStatements::prepared(PGconn* server, con
 
 ServerStatements::Execution ServerStatements::bound(const Prepared& statement, const QVariantList& values)
 {
-    Execution execution { statement.name, {}, {}, false };
+    Execution execution { statement.name, {}, {}, false, nullptr };
     execution.texts.reserve(values.size());
     execution.nulls.reserve(values.size());
     for (const QVariant& value : values) {
@@ -316,8 +316,8 @@ bool ServerStatements::run(
     return ok;
 }
 
-bool ServerStatements::defer(
-    const QSqlDatabase& connection, const QString& sql, const QVariantList& values, QSqlError* error)
+bool ServerStatements::defer(const QSqlDatabase& connection, const QString& sql, const QVariantList& values,
+    QSqlError* error, std::shared_ptr<SqlResult> answer)
 {
     PGconn* server = serverOf(connection, error);
     if (!server)
@@ -325,6 +325,7 @@ bool ServerStatements::defer(
     std::optional<Execution> execution = this->execution(server, sql, values, error);
     if (!execution)
         return false;
+    execution->answer = std::move(answer);
     m_deferred.push_back(std::move(*execution));
     return true;
 }
@@ -384,8 +385,17 @@ bool ServerStatements::pipeline(PGconn* server, const Execution* last, SqlResult
             SqlResult unused;
             QSqlError later; // the first failure is the one to tell
             const bool isLast = last && answered == count - 1;
-            if (!readAnswer(server, answer, isLast ? result : &unused, failed ? &later : error, isLast && last->commit))
+            SqlResult* kept = !isLast && answered < deferred.size() && deferred[answered].answer
+                ? deferred[answered].answer.get()
+                : nullptr;
+            if (!readAnswer(server, answer,
+                    isLast     ? result
+                        : kept ? kept
+                               : &unused,
+                    failed ? &later : error, isLast && last->commit))
                 failed = true;
+            else if (kept)
+                kept->error.clear();
         }
         PQclear(answer);
     }

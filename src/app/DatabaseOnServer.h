@@ -36,7 +36,9 @@ public:
         QSqlError* error);
     // Keeps `sql` with `values` to be sent with the next statement run. Only prepares it (once
     // per statement text), so it fails only when the server refuses the statement itself.
-    bool defer(const QSqlDatabase& connection, const QString& sql, const QVariantList& values, QSqlError* error);
+    // With `answer`, its rows or count are put there when they come, and its error is cleared.
+    bool defer(const QSqlDatabase& connection, const QString& sql, const QVariantList& values, QSqlError* error,
+        std::shared_ptr<SqlResult> answer = nullptr);
     // Sends the deferred statements now, if any. False with `error` as run().
     bool flush(const QSqlDatabase& connection, QSqlError* error);
     bool hasDeferred() const { return !m_deferred.empty(); }
@@ -58,6 +60,7 @@ private:
         std::vector<QByteArray> texts;
         std::vector<bool> nulls;
         bool commit = false; // answered ROLLBACK when the transaction had failed
+        std::shared_ptr<SqlResult> answer; // of a deferred statement whose answer is kept
     };
 
     // The connection's handle, forgetting what was prepared when it is a new one; null with

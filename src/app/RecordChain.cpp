@@ -4,6 +4,7 @@
 #include "app/ReceiptStore.h"
 #include "app/SqlDialect.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -316,6 +317,9 @@ const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) V
 
 const char* const LinkBefore
     = "SELECT link FROM chain_link WHERE chain=? AND position<? ORDER BY position DESC LIMIT 1";
+// The same before a position given as `%1`.
+const char* const LinkBeforeAt
+    = "SELECT link FROM chain_link WHERE chain=? AND position<%1 ORDER BY position DESC LIMIT 1";
 
 // A link as stored; nothing for a text that is no link.
 std::optional<Digest> linkOfHex(const QString& hex)
@@ -420,8 +424,9 @@ QString verifyChain(
     return error;
 }
 
-// The row of linkSelect(): its part (-1 for the link before), its row key, then its fields.
-constexpr int FirstField = 2;
+// The row of linkSelect(): the position it belongs to (its index among those linked), its part
+// (-1 for the link before), its row key, then its fields.
+constexpr int FirstField = 3;
 
 // A row of linkSelect() as the content reads a row: its fields from the first on.
 struct FieldsOf
@@ -430,67 +435,126 @@ struct FieldsOf
     QVariant value(int field) const { return row.value(FirstField + field); }
 };
 
-// The stored link before a position (bound: the chain's name and the position) and then the
-// rows of every part at the position (each bound to the position), every field as its text:
-// the same text a row read as it is gives, so the same content. NULL stays NULL.
-QString linkSelect(std::span<const ChainPart> parts, const QString& rowKey)
+std::span<const ChainPart> partsOf(RecordChain::Chain chain)
+{
+    return chain == RecordChain::Chain::OperatorLog ? std::span<const ChainPart>(LogParts)
+        : chain == RecordChain::Chain::Cards        ? std::span<const ChainPart>(CardParts)
+                                                    : std::span<const ChainPart>(ReceiptParts);
+}
+
+// For each position, the stored link before it (bound: the chain's name and the position) and
+// then the rows of every part at the position (each bound to the position), every field as its
+// text: the same text a row read as it is gives, so the same content. NULL stays NULL. A row of
+// the log just written is found by the id its insert gave it, which nothing binds.
+QString linkSelect(std::span<const RecordChain::Position> positions, const SqlDialect& dialect)
 {
     qsizetype width = 1;
-    for (const ChainPart& part : parts)
-        width = std::max(width, qsizetype(part.columns.size()));
+    for (const RecordChain::Position& position : positions) {
+        for (const ChainPart& part : partsOf(position.chain))
+            width = std::max(width, qsizetype(part.columns.size()));
+    }
     const auto padded = [width](QStringList fields) {
         while (fields.size() < width)
             fields.append(QStringLiteral("NULL"));
         return fields.join(u", ");
     };
-    QStringList selects { QStringLiteral("SELECT -1, NULL, %1 FROM (%2) AS earlier")
-                              .arg(padded({ QStringLiteral("link") }), QString::fromLatin1(LinkBefore)) };
-    for (qsizetype i = 0; i < qsizetype(parts.size()); ++i) {
-        QStringList fields;
-        for (const QLatin1StringView column : parts[i].columns)
-            fields.append(QStringLiteral("CAST(%1 AS TEXT)").arg(column));
-        selects.append(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE id=?")
-                           .arg(QString::number(i), rowKey, padded(fields), parts[i].table));
+    const QString rowKey = dialect.rowKey();
+    QStringList selects;
+    for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
+        const std::span<const ChainPart> parts = partsOf(positions[index].chain);
+        const QString at = positions[index].position == RecordChain::JustWritten
+            ? dialect.lastInsertedId(QString(parts.front().table))
+            : QStringLiteral("?");
+        selects.append(QStringLiteral("SELECT %1, -1, NULL, %2 FROM (%3) AS earlier%1")
+                           .arg(QString::number(index), padded({ QStringLiteral("link") }),
+                               QString::fromLatin1(LinkBeforeAt).arg(at)));
+        for (qsizetype i = 0; i < qsizetype(parts.size()); ++i) {
+            QStringList fields;
+            for (const QLatin1StringView column : parts[i].columns)
+                fields.append(QStringLiteral("CAST(%1 AS TEXT)").arg(column));
+            selects.append(
+                QStringLiteral("SELECT %1, %2, %3, %4 FROM %5 WHERE id=%6")
+                    .arg(QString::number(index), QString::number(i), rowKey, padded(fields), parts[i].table, at));
+        }
     }
-    return selects.join(u" UNION ALL ") + QStringLiteral(" ORDER BY 1, 2");
+    return selects.join(u" UNION ALL ") + QStringLiteral(" ORDER BY 1, 2, 3");
+}
+
+// The statement of linkSelect() for the same chains and kinds of position, made once: a
+// settlement runs it with each bill.
+const QString& cachedLinkSelect(std::span<const RecordChain::Position> positions, const SqlDialect& dialect)
+{
+    thread_local QHash<QString, QString> made;
+    QString key = QString::number(int(dialect.engine()));
+    for (const RecordChain::Position& position : positions)
+        key += QStringLiteral("/%1%2").arg(int(position.chain)).arg(position.position == RecordChain::JustWritten);
+    auto found = made.find(key);
+    if (found == made.end())
+        found = made.insert(key, linkSelect(positions, dialect));
+    return found.value();
 }
 
 } // namespace
 
 namespace RecordChain {
 
-QString link(Database& database, Chain chain, qint64 position)
+QString link(Database& database, std::span<const Position> positions)
 {
-    const std::span<const ChainPart> parts = chain == Chain::OperatorLog ? std::span<const ChainPart>(LogParts)
-        : chain == Chain::Cards                                          ? std::span<const ChainPart>(CardParts)
-                                                                         : std::span<const ChainPart>(ReceiptParts);
-    // The link before and the rows of this one position, in the order ChainRows reads them, in
+    // The links before and the rows of these positions, in the order ChainRows reads them, in
     // one statement: a settlement on a server pays a round trip for each.
-    QVariantList values { chainName(chain), position };
-    for (qsizetype i = 0; i < qsizetype(parts.size()); ++i)
-        values.append(position);
-    const SqlResult rows = database.exec(linkSelect(parts, database.dialect().rowKey()), values);
+    QVariantList values;
+    for (const Position& position : positions) {
+        values.append(chainName(position.chain));
+        if (position.position != JustWritten) {
+            values.append(position.position);
+            for (qsizetype i = 0; i < qsizetype(partsOf(position.chain).size()); ++i)
+                values.append(position.position);
+        }
+    }
+    const SqlResult rows = database.exec(cachedLinkSelect(positions, database.dialect()), values);
     if (!rows.ok())
         return rows.error;
-    Digest previous {};
-    Content content;
-    QList<int> found(parts.size(), 0);
+    struct Linked
+    {
+        Digest previous {};
+        Content content;
+        QList<int> found;
+        qint64 position = JustWritten;
+    };
+    QList<Linked> linked(positions.size());
+    for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
+        linked[index].found = QList<int>(partsOf(positions[index].chain).size(), 0);
+        linked[index].position = positions[index].position;
+    }
     for (const QSqlRecord& row : rows.rows) {
-        const int part = row.value(0).toInt();
+        Linked& at = linked[row.value(0).toInt()];
+        const int part = row.value(1).toInt();
         if (part < 0) {
-            previous = digestOfHex(row.value(FirstField).toString());
+            at.previous = digestOfHex(row.value(FirstField).toString());
             continue;
         }
-        ++found[part];
-        content.addRow(parts[part].table, FieldsOf { row }, parts[part].fieldCount());
+        const std::span<const ChainPart> parts = partsOf(positions[row.value(0).toInt()].chain);
+        if (at.position == JustWritten) // the log's own row, whose first field is its id
+            at.position = row.value(FirstField).toLongLong();
+        ++at.found[part];
+        at.content.addRow(parts[part].table, FieldsOf { row }, parts[part].fieldCount());
     }
-    for (qsizetype part = 0; part < qsizetype(parts.size()); ++part) {
-        if (!parts[part].manyRows && found[part] != 1)
-            return QStringLiteral("找不到要加入校验链的记录 %1").arg(position);
+    for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
+        const Linked& at = linked[index];
+        const std::span<const ChainPart> parts = partsOf(positions[index].chain);
+        for (qsizetype part = 0; part < qsizetype(parts.size()); ++part) {
+            if (!parts[part].manyRows && at.found[part] != 1)
+                return positions[index].position == JustWritten
+                    ? QStringLiteral("找不到要加入校验链的操作日志")
+                    : QStringLiteral("找不到要加入校验链的记录 %1").arg(positions[index].position);
+        }
+        const Digest newLink = at.content.linkAfter(at.previous);
+        if (const QString error = database.execLater(QString::fromLatin1(InsertLink),
+                { chainName(positions[index].chain), at.position, QString::fromLatin1(hexOf(newLink)) });
+            !error.isEmpty())
+            return error;
     }
-    const Digest newLink = content.linkAfter(previous);
-    return database.execLater(
-        QString::fromLatin1(InsertLink), { chainName(chain), position, QString::fromLatin1(hexOf(newLink)) });
+    return {};
 }
 
 QString linkAll(const QSqlDatabase& connection)

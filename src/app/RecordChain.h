@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <span>
+
 class Database;
 class QSqlDatabase;
 
@@ -27,9 +29,26 @@ namespace RecordChain {
 
 enum class Chain { OperatorLog, Receipts, Cards };
 
-// Adds the link of the row (or bill) at `position`, which the caller has just written in its
-// open transaction. Returns the error text, empty on success.
-QString link(Database& database, Chain chain, qint64 position);
+// The position of the row of the operator log that the caller has just inserted (the last
+// insert of its connection), for a caller that did not wait for the row's id.
+inline constexpr qint64 JustWritten = -1;
+
+// A row (or bill) to link: its chain and its position.
+struct Position
+{
+    Chain chain;
+    qint64 position;
+};
+
+// Adds the links of the rows (or bills) at `positions`, which the caller has just written in
+// its open transaction, each in its own chain, reading them all in one statement. Returns the
+// error text, empty on success.
+QString link(Database& database, std::span<const Position> positions);
+inline QString link(Database& database, Chain chain, qint64 position)
+{
+    const Position one { chain, position };
+    return link(database, std::span<const Position>(&one, 1));
+}
 
 // Gives every row of the log and receipt chains its link, in order, streaming the rows: the step of the
 // schema that brings the chains in, on a file whose chains are empty. Part of the caller's

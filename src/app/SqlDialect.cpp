@@ -37,6 +37,14 @@ QString SqlDialect::returningRowKey() const
     return QStringLiteral(" RETURNING ") + rowKey();
 }
 
+QString SqlDialect::lastInsertedId(const QString& table) const
+{
+    // A subquery, so that the engine reads it once and looks the row up by its key, rather than
+    // calling a function that may change with every row of a scan.
+    return isSqlite() ? QStringLiteral("(SELECT last_insert_rowid())")
+                      : QStringLiteral("(SELECT currval(pg_get_serial_sequence('%1', 'id')))").arg(table);
+}
+
 // SQLite's CAST of a text takes its longest leading number after ASCII blanks, as the
 // leading-number rule does: "3abc" is 3, " 4" is 4, "0x10" is 0, "5.5.5" is 5.5, "" is 0.
 // (Beyond the 32-bit range, where the rule's reading stops, the database reads on; no count

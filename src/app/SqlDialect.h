@@ -38,6 +38,10 @@ public:
     QString rowKey() const;
     // Appended to an INSERT: the statement then returns the new row's key (Database::insert()).
     QString returningRowKey() const;
+    // The `id` (its INTEGER PRIMARY KEY) that the connection's last INSERT gave its new row in
+    // `table`, for a statement that reads the row back in the same round trip as the insert
+    // went. On SQLite it is the last insert into any table: nothing may be inserted between.
+    QString lastInsertedId(const QString& table) const;
     // A select of how many tables of the house's schema have the bound name (0 or 1).
     QString tablesNamed() const;
 

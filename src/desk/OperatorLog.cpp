@@ -19,25 +19,25 @@ OperatorLog::OperatorLog(Database& database, const DeskSession& session)
     , m_session(session)
 { }
 
-QString OperatorLog::write(const LogEntry& entry)
+QString OperatorLog::write(const LogEntry& entry, std::span<const RecordChain::Position> alongside)
 {
-    // The row and its link are stored together.
+    // The row and its link are stored together. The row's id is not waited for: its link's
+    // read finds the row by the id its insert gave it.
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return transaction.error();
     const UserSession& user = m_session.userSession();
-    const SqlResult written = m_database.exec(
+    QString error = m_database.execLater(
         QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
-                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
+                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
             entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
             entry.receipt, entry.description, entry.amount });
-    if (!written.ok())
-        return written.error;
-    if (written.isEmpty())
-        return QStringLiteral("未写入操作日志");
-    QString error
-        = RecordChain::link(m_database, RecordChain::Chain::OperatorLog, written.first().value(0).toLongLong());
+    if (!error.isEmpty())
+        return error;
+    QList<RecordChain::Position> linked(alongside.begin(), alongside.end());
+    linked.append({ RecordChain::Chain::OperatorLog, RecordChain::JustWritten });
+    error = RecordChain::link(m_database, linked);
     if (error.isEmpty() && !transaction.commit())
         error = transaction.error();
     return error;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Outcome.h"
+#include "app/RecordChain.h"
 
 #include <QString>
 #include <QStringList>
@@ -69,8 +70,10 @@ class OperatorLog
 public:
     OperatorLog(Database& database, const DeskSession& session);
 
-    // Adds the row; returns the database error text, empty on success.
-    QString write(const LogEntry& entry);
+    // Adds the row; returns the database error text, empty on success. The links of rows the
+    // caller has just written in other chains (`alongside`) are added with the row's own, read
+    // in the same round trip.
+    QString write(const LogEntry& entry, std::span<const RecordChain::Position> alongside = {});
     // Runs `action` and adds the row for it in one transaction, only when the action succeeded.
     Outcome<> record(const LogEntry& entry, const std::function<Outcome<>()>& action);
     // The same for an action that tells its row once it is done.

@@ -59,6 +59,15 @@ Outcome<std::optional<StockSale>> GoodsStock::sell(const QString& name, int quan
 
 Outcome<QHash<QString, StockSale>> GoodsStock::sell(const QList<Sale>& sales)
 {
+    const PendingSale sale = sellLater(sales);
+    if (const QString error = m_database.sendDeferred(); !error.isEmpty())
+        return Failure { error };
+    return sale.remainders();
+}
+
+GoodsStock::PendingSale GoodsStock::sellLater(const QList<Sale>& sales)
+{
+    PendingSale pending;
     // What each article sells in all, in the order of its first line.
     QStringList names;
     QHash<QString, qint64> quantities;
@@ -67,8 +76,10 @@ Outcome<QHash<QString, StockSale>> GoodsStock::sell(const QList<Sale>& sales)
             names.append(sale.name);
         quantities[sale.name] += sale.quantity;
     }
-    if (names.isEmpty())
-        return QHash<QString, StockSale>();
+    if (names.isEmpty()) {
+        pending.m_answer = std::make_shared<const SqlResult>();
+        return pending;
+    }
     QStringList rows;
     QVariantList values;
     for (const QString& name : std::as_const(names)) {
@@ -80,7 +91,7 @@ Outcome<QHash<QString, StockSale>> GoodsStock::sell(const QList<Sale>& sales)
     // never from a count read before: two desks selling the last of an article at once both
     // count. The new text is the one StockSale::sell() makes of the old.
     const SqlDialect& dialect = m_database.dialect();
-    const SqlResult sold = m_database.exec(
+    pending.m_answer = m_database.readLater(
         QStringLiteral(
             "UPDATE kucheninfo SET str6=(SELECT CAST(%1 AS TEXT) FROM (SELECT %2 - sale.quantity AS left_over "
             "FROM (SELECT %3 AS counted) AS stock) AS sold) "
@@ -90,10 +101,15 @@ Outcome<QHash<QString, StockSale>> GoodsStock::sell(const QList<Sale>& sales)
             .arg(withinInt(QStringLiteral("left_over")), withinInt(QStringLiteral("counted")),
                 dialect.leadingInteger(QStringLiteral("kucheninfo.str6")), dialect.rowKey(), rows.join(u" UNION ALL ")),
         values);
-    if (!sold.ok())
-        return Failure { sold.error };
+    return pending;
+}
+
+Outcome<QHash<QString, StockSale>> GoodsStock::PendingSale::remainders() const
+{
+    if (!m_answer->ok())
+        return Failure { m_answer->error };
     QHash<QString, StockSale> left;
-    for (const QSqlRecord& row : sold.rows)
+    for (const QSqlRecord& row : m_answer->rows)
         left.insert(row.value(0).toString(), StockSale::leaving(row.value(1).toInt()));
     return left;
 }

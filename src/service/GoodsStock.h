@@ -7,9 +7,11 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class Database;
+struct SqlResult;
 
 // The goods in stock (kucheninfo) as room service offers them and checkout counts them out.
 // An article is found by its name (str2); where two records carry one name, the first counts.
@@ -34,6 +36,21 @@ public:
     // The same for every line of a bill, in one statement: each article's lines are counted
     // out together. What is left of each article sold, by its name.
     Outcome<QHash<QString, StockSale>> sell(const QList<Sale>& sales);
+
+    // A sale sent on with the statements after it: what is left of each article is known once
+    // a statement after it has been waited for (or the transaction committed), which saves a
+    // settlement on a server a round trip.
+    class PendingSale
+    {
+    public:
+        // What is left of each article sold, by its name; the sale's error when it failed.
+        Outcome<QHash<QString, StockSale>> remainders() const;
+
+    private:
+        friend class GoodsStock;
+        std::shared_ptr<const SqlResult> m_answer;
+    };
+    PendingSale sellLater(const QList<Sale>& sales);
 
 private:
     Database& m_database;

@@ -82,14 +82,22 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
         error = writeSalaries(settled.receiptNumber, request);
     if (error.isEmpty())
         error = writeItems(settled.receiptNumber, request, settled.bill);
+    GoodsStock::PendingSale sale;
     if (error.isEmpty())
-        error = writeGoods(settled.receiptNumber, request, settled.bill, settled.lowStockGoods);
-    if (error.isEmpty())
-        error = RecordChain::link(m_database, RecordChain::Chain::Receipts, settled.receiptNumber);
-    if (error.isEmpty())
+        error = writeGoods(settled.receiptNumber, request, settled.bill, sale);
+    if (error.isEmpty()) // and the bill's link, read with the log row's
         error = writeLog(settled, request, open ? &*open : nullptr);
     if (!error.isEmpty())
         return Failure { error };
+    // What is left of the goods came back with the links.
+    const Outcome<QHash<QString, StockSale>> sold = sale.remainders();
+    if (!sold)
+        return sold.setback<SettledBill>();
+    for (const PricedGoodsLine& line : settled.bill.goods) {
+        if (const auto left = sold.value().constFind(line.goods.name);
+            left != sold.value().cend() && left->lowStock && !settled.lowStockGoods.contains(line.goods.name))
+            settled.lowStockGoods.append(line.goods.name);
+    }
 
     // The stay ends with the bill: the technicians go back to the queue in checkout's order.
     const Outcome<> closed
@@ -223,22 +231,18 @@ QString Settlement::writeItems(int number, const SettlementRequest& request, con
     return ReceiptStore(m_database).insertItems(rows);
 }
 
-QString Settlement::writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock)
+QString Settlement::writeGoods(
+    int number, const SettlementRequest& request, const Bill& bill, GoodsStock::PendingSale& sale)
 {
     QList<GoodsStock::Sale> sales;
     sales.reserve(bill.goods.size());
     for (const PricedGoodsLine& line : bill.goods)
         sales.append({ line.goods.name, line.goods.quantity });
-    const Outcome<QHash<QString, StockSale>> sold = GoodsStock(m_database).sell(sales);
-    if (!sold)
-        return sold.text();
+    sale = GoodsStock(m_database).sellLater(sales);
     const QString billTime = DateTimeText(request.billTime);
     QList<GoodsRow> rows;
     rows.reserve(bill.goods.size());
     for (const PricedGoodsLine& line : bill.goods) {
-        if (const auto left = sold.value().constFind(line.goods.name);
-            left != sold.value().cend() && left->lowStock && !lowStock.contains(line.goods.name))
-            lowStock.append(line.goods.name);
         rows.append({ .number = number,
             .name = line.goods.name,
             .unit = line.goods.unit,
@@ -270,7 +274,8 @@ QString Settlement::writeLog(const SettledBill& settled, const SettlementRequest
         .amount = bill.total,
         .room = request.room,
         .receipt = number };
-    if (const QString error = log.write(settlement); !error.isEmpty())
+    const RecordChain::Position receipt { RecordChain::Chain::Receipts, number };
+    if (const QString error = log.write(settlement, std::span(&receipt, 1)); !error.isEmpty())
         return error;
 
     // A bill emptied before it was settled: the row says what it once came to.

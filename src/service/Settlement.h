@@ -7,6 +7,7 @@
 #include "desk/PaymentMethod.h"
 #include "payroll/CommissionFormula.h"
 #include "service/Bill.h"
+#include "service/GoodsStock.h"
 #include "service/ServiceSettings.h"
 
 #include <QDateTime>
@@ -86,7 +87,8 @@ private:
     QString writeSalaries(int number, const SettlementRequest& request);
     QString writeItems(int number, const SettlementRequest& request, const Bill& bill);
     // Counts every goods line out of the stock, then writes the bill's goods rows in one statement.
-    QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, QStringList& lowStock);
+    // What is left of the goods comes into `sale` with a later statement's answer.
+    QString writeGoods(int number, const SettlementRequest& request, const Bill& bill, GoodsStock::PendingSale& sale);
     QString writeLog(const SettledBill& settled, const SettlementRequest& request, const OpenBill* open);
     // The parts of the payment and the waived change, each part from a member card paid from it.
     Outcome<std::optional<CardBalance>> writePayment(

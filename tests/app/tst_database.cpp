@@ -450,6 +450,32 @@ private slots:
             QVERIFY(action.commit());
         }
         QCOMPARE(database.scalar(QStringLiteral("SELECT count(*) FROM Receiptform")).toInt(), 1);
+
+        // A read sent later has its rows once a statement after it has come back; behind a
+        // failed write it never gets them, and says so.
+        const QString count = QStringLiteral("SELECT count(*) FROM spsalay WHERE id>=?");
+        {
+            SqlTransaction action(database);
+            QVERIFY(database.execLater(insert, { 8 }).isEmpty());
+            const std::shared_ptr<const SqlResult> read = database.readLater(count, { 5 });
+            QVERIFY(database.execLater(insert, { 9 }).isEmpty());
+            QCOMPARE(read->ok(), !database.server()); // on a file at once
+            QCOMPARE(database.scalar(count, { 5 }).toInt(), 3);
+            QVERIFY(read->ok());
+            QCOMPARE(read->first().value(0).toInt(), 2); // 5 and 8, not 9 yet
+            QVERIFY(action.commit());
+        }
+        {
+            SqlTransaction action(database);
+            QString failure = database.execLater(receipt, { 7 }); // on a file it fails at once
+            if (failure.isEmpty()) {
+                const std::shared_ptr<const SqlResult> read = database.readLater(count, { 0 });
+                failure = database.sendDeferred();
+                QVERIFY(!read->ok());
+            }
+            QVERIFY(!failure.isEmpty());
+        }
+        QCOMPARE(rows(), u"1,3,5,8,9"_s);
     }
 
     void workQueuedOnCommitWaitsForTheOutermostCommit()
