@@ -76,10 +76,8 @@ GoodsStock::PendingSale GoodsStock::sellLater(const QList<Sale>& sales)
             names.append(sale.name);
         quantities[sale.name] += sale.quantity;
     }
-    if (names.isEmpty()) {
-        pending.m_answer = std::make_shared<const SqlResult>();
+    if (names.isEmpty())
         return pending;
-    }
     QStringList rows;
     QVariantList values;
     for (const QString& name : std::as_const(names)) {
@@ -106,9 +104,11 @@ GoodsStock::PendingSale GoodsStock::sellLater(const QList<Sale>& sales)
 
 Outcome<QHash<QString, StockSale>> GoodsStock::PendingSale::remainders() const
 {
+    QHash<QString, StockSale> left;
+    if (!m_answer) // nothing sold
+        return left;
     if (!m_answer->ok())
         return Failure { m_answer->error };
-    QHash<QString, StockSale> left;
     for (const QSqlRecord& row : m_answer->rows)
         left.insert(row.value(0).toString(), StockSale::leaving(row.value(1).toInt()));
     return left;
