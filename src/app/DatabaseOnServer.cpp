@@ -385,14 +385,12 @@ bool ServerStatements::pipeline(PGconn* server, const Execution* last, SqlResult
             SqlResult unused;
             QSqlError later; // the first failure is the one to tell
             const bool isLast = last && answered == count - 1;
-            SqlResult* kept = !isLast && answered < deferred.size() && deferred[answered].answer
-                ? deferred[answered].answer.get()
-                : nullptr;
-            if (!readAnswer(server, answer,
-                    isLast     ? result
-                        : kept ? kept
-                               : &unused,
-                    failed ? &later : error, isLast && last->commit))
+            // A deferred statement whose answer is kept gets it, with its error cleared.
+            SqlResult* kept = nullptr;
+            if (!isLast && answered < deferred.size())
+                kept = deferred[answered].answer.get();
+            SqlResult* into = isLast ? result : kept ? kept : &unused;
+            if (!readAnswer(server, answer, into, failed ? &later : error, isLast && last->commit))
                 failed = true;
             else if (kept)
                 kept->error.clear();
