@@ -315,9 +315,7 @@ QString insertLink(QSqlQuery& insert, RecordChain::Chain chain, qint64 position,
 
 const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) VALUES (?, ?, ?)";
 
-const char* const LinkBefore
-    = "SELECT link FROM chain_link WHERE chain=? AND position<? ORDER BY position DESC LIMIT 1";
-// The same before a position given as `%1`.
+// The stored link before a position given as `%1` (a placeholder, or what finds the position).
 const char* const LinkBeforeAt
     = "SELECT link FROM chain_link WHERE chain=? AND position<%1 ORDER BY position DESC LIMIT 1";
 
@@ -343,7 +341,7 @@ Digest digestOfHex(const QString& hex)
 Digest storedLinkBefore(const QSqlDatabase& connection, RecordChain::Chain chain, qint64 position, QString* error)
 {
     Cursor before(connection);
-    *error = before.start(QString::fromLatin1(LinkBefore), { chainName(chain), position });
+    *error = before.start(QString::fromLatin1(LinkBeforeAt).arg(QStringLiteral("?")), { chainName(chain), position });
     return error->isEmpty() && before.valid() ? digestOfHex(before.row().value(0).toString()) : Digest {};
 }
 
