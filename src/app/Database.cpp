@@ -714,31 +714,6 @@ QString savepointName(int level)
     return QStringLiteral("tavrel_%1").arg(level);
 }
 
-// Begins the outermost transaction on the server and takes the house's write lock in it, in
-// one round trip: both statements go as one text, and the lock's own result is read after
-// BEGIN's. The error text, empty once held; on a failure nothing is left open.
-QString beginOnServer(Database& database, const SqlDialect& dialect)
-{
-    QString error;
-    {
-        QSqlQuery begin(database.connection()); // not forward-only: every result is kept
-        const bool held = begin.exec(dialect.beginWrite()
-                              + QStringLiteral("; SELECT pg_advisory_xact_lock(%1)").arg(HouseWriteLock))
-            && begin.nextResult() && !begin.lastError().isValid();
-        if (held)
-            return {};
-        const QSqlError failure = begin.lastError();
-        if (failure.nativeErrorCode() == QLatin1String(LockNotAvailable))
-            error = SqlTransaction::BusyText;
-        else
-            error = failure.isValid() ? DatabaseErrorText(failure) : QStringLiteral("未能取得写入锁");
-    }
-    // BEGIN went through when the lock failed; a lost connection is found and closed here.
-    if (const SqlResult rolledBack = database.execAsWritten(dialect.rollback()); rolledBack.error == ConnectionLostText)
-        return ConnectionLostText;
-    return error;
-}
-
 } // namespace
 
 QString Database::beginTransaction()
@@ -748,8 +723,7 @@ QString Database::beginTransaction()
     const int level = transactionDepth();
     TransactionLevel begun;
     if (level == 0) {
-        const QString error
-            = m_dialect.isSqlite() ? exec(m_dialect.beginWrite()).error : beginOnServer(*this, m_dialect);
+        const QString error = m_dialect.isSqlite() ? exec(m_dialect.beginWrite()).error : beginOnServer();
         if (!error.isEmpty())
             return error;
         m_standingSavepoints = 0;
@@ -761,6 +735,25 @@ QString Database::beginTransaction()
     }
     m_transactions.append(std::move(begun));
     return {};
+}
+
+// BEGIN and the house's write lock go with the transaction's first statement that is waited
+// for, in its round trip, and before it: what the transaction reads is read under the lock.
+// A lock not had in time fails that statement with BusyText, as a write would; the caller
+// rolls back.
+QString Database::beginOnServer()
+{
+    if (!isOpen())
+        return notConnected(*this);
+    QSqlError error;
+    if (m_serverStatements->defer(connection(), m_dialect.beginWrite(), {}, &error)
+        && m_serverStatements->defer(
+            connection(), QStringLiteral("SELECT pg_advisory_xact_lock(?)"), { HouseWriteLock }, &error))
+        return {};
+    m_serverStatements->dropDeferred();
+    SqlResult failure;
+    failOnServer(error, &failure);
+    return failure.error;
 }
 
 QString Database::commitTransaction()
@@ -808,7 +801,9 @@ void Database::rollbackTransaction()
         return;
     if (level == 0) {
         m_serverStatements->dropDeferred(); // undone anyway
-        control(*this, m_dialect.rollback());
+        // On a server, a transaction none of whose statements was sent has not begun there.
+        if (m_dialect.isSqlite() || ServerStatements::transactionOpen(connection()))
+            control(*this, m_dialect.rollback());
     } else {
         sendDeferred(); // a failure among them is what the savepoint rolls back, or fails the outer levels
         control(*this, m_dialect.rollbackToSavepoint(savepointName(level)));

@@ -143,6 +143,8 @@ public:
     // Convenience for reading a single value of the first row (null when there is none).
     QVariant scalar(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
 
+    // The connection itself, for a query of QtSql's own. On a server, what execLater() kept
+    // (BEGIN and the write lock too) is not sent by such a query: send it first (sendDeferred()).
     QSqlDatabase connection() const;
 
     // The version of the schema the file holds (0 for a new file); `error` gets the database
@@ -224,6 +226,7 @@ private:
     static QVariantList boundValues(const QVariantList& values);
     // The text and code of a server's refusal into `result`; a lost connection is closed.
     void failOnServer(const QSqlError& error, SqlResult* result);
+    QString beginOnServer();
     // The kept statement of `sql`, run with `values`; null with the error in `failure`.
     QSqlQuery* executed(const QString& sql, const QVariantList& values, SqlResult* failure);
 

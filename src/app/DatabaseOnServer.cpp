@@ -426,6 +426,12 @@ void ServerStatements::lookForNotices(const QSqlDatabase& connection)
     }
 }
 
+bool ServerStatements::transactionOpen(const QSqlDatabase& connection)
+{
+    const PGconn* server = handleOf(connection);
+    return !server || PQtransactionStatus(server) != PQTRANS_IDLE;
+}
+
 void ServerStatements::clear()
 {
     m_prepared.clear();

@@ -42,6 +42,8 @@ public:
     // Sends the deferred statements now, if any. False with `error` as run().
     bool flush(const QSqlDatabase& connection, QSqlError* error);
     bool hasDeferred() const { return !m_deferred.empty(); }
+    // Whether the server holds a transaction open on `connection`, or cannot tell.
+    static bool transactionOpen(const QSqlDatabase& connection);
     // Forgets the deferred statements unsent (their transaction is being rolled back).
     void dropDeferred() { m_deferred.clear(); }
     // Forgets every statement prepared (the connection they were prepared on is gone).

@@ -376,7 +376,9 @@ QStringList chainStatements(const SqlDialect& dialect)
 // The rows kept before the chains began get their links in one pass.
 bool linkExistingRows(Database& database, QString* error)
 {
-    *error = RecordChain::linkAll(database.connection());
+    // It writes through the connection itself: what the step deferred goes first.
+    if (*error = database.sendDeferred(); error->isEmpty())
+        *error = RecordChain::linkAll(database.connection());
     return error->isEmpty();
 }
 

@@ -8,7 +8,8 @@ class Database;
 
 // Writes that belong together run inside one of these; a bill is thus either fully stored or
 // not at all. The outermost transaction on a Database begins with BEGIN IMMEDIATE (on a server,
-// BEGIN and the house's write lock, which the other desks' writes wait for) and commits;
+// BEGIN and the house's write lock, which the other desks' writes wait for, sent with the
+// first statement whose answer is waited for) and commits;
 // one opened while another is active becomes a savepoint of it, released on commit(), so a
 // store's writes join the action that called it:
 //
