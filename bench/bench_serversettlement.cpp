@@ -249,6 +249,9 @@ public:
         plain("COMMIT");
     }
 
+    // The statements it has sent, each waited for.
+    int roundTrips() const { return m_roundTrips; }
+
 private:
     // Links the row at `position` to the one before it in `chain`: the link before read, the new
     // one hashed from the content written and the link before.
@@ -283,6 +286,7 @@ private:
         std::vector<const char*> pointers;
         for (const QByteArray& value : values)
             pointers.push_back(value.constData());
+        ++m_roundTrips;
         PGresult* result = PQexecPrepared(
             m_connection, name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0);
         check(result, PQresultStatus(result) == PGRES_TUPLES_OK ? PGRES_TUPLES_OK : PGRES_COMMAND_OK);
@@ -294,6 +298,7 @@ private:
 
     void plain(const char* sql)
     {
+        ++m_roundTrips;
         PGresult* result = PQexec(m_connection, sql);
         check(result, PGRES_COMMAND_OK);
         PQclear(result);
@@ -306,6 +311,7 @@ private:
     }
 
     PGconn* m_connection = nullptr;
+    int m_roundTrips = 0;
     const QString m_tag;
     const int m_items;
     QByteArray m_room;
@@ -490,6 +496,8 @@ int main(int argc, char* argv[])
     Step step(tag == u"B" ? Step::Role::Second : twoDesks ? Step::Role::First : Step::Role::Alone, &second);
     QList<qint64> desk;
     QList<qint64> raw;
+    QList<int> waits; // the desk's round trips in each settlement
+    int floorWaits = 0; // the floor's, the same every time
     for (int round = 0; round < rounds; ++round) {
         OpenRoom(session, clock, room, tag, item, items);
         step.meet();
@@ -502,17 +510,21 @@ int main(int argc, char* argv[])
         request.billTime = clock.now();
         request.cashier = session.currentCashier();
         QElapsedTimer timer;
+        const int waitsBefore = database.serverWaits();
         timer.start();
         const Outcome<SettledBill> settled = settlement.settle(request);
         desk.append(timer.nsecsElapsed());
+        waits.append(database.serverWaits() - waitsBefore);
         if (!settled)
             Fail(settled.text());
 
         floor.openBill(round);
         step.meet();
+        const int floorBefore = floor.roundTrips();
         timer.start();
         floor.settle(round);
         raw.append(timer.nsecsElapsed());
+        floorWaits = floor.roundTrips() - floorBefore;
     }
     if (second.state() != QProcess::NotRunning && !second.waitForFinished(-1))
         Fail(QStringLiteral("the second desk did not end"));
@@ -530,6 +542,9 @@ int main(int argc, char* argv[])
         << " ms\n";
     out << "  libpq floor         p50 " << ms(bare.p50) << " ms   p99 " << ms(bare.p99) << " ms   max " << ms(bare.max)
         << " ms\n";
+    std::sort(waits.begin(), waits.end());
+    out << "  round trips         desk " << waits.value(waits.size() / 2) << " (" << waits.value(0, 0) << "-"
+        << waits.value(waits.size() - 1, 0) << ", the first preparing its statements)   floor " << floorWaits << "\n";
     out << "  ratio               p50 " << QString::number(ours.p50 / bare.p50, 'f', 2) << " x (goal <= 2)   p99 "
         << QString::number(ours.p99 / bare.p99, 'f', 2) << " x (goal <= 1.5)\n";
     return second.exitCode();

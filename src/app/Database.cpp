@@ -580,6 +580,11 @@ QString Database::sendDeferred()
     return failure.error;
 }
 
+int Database::serverWaits() const
+{
+    return m_serverStatements->waits();
+}
+
 QVariantList Database::boundValues(const QVariantList& values)
 {
     QVariantList bound;

@@ -136,6 +136,9 @@ public:
     // Sends the statements execLater() and readLater() kept on a server now, and waits for
     // them. The error text.
     QString sendDeferred();
+    // How many times the statements of exec(), execLater() and readLater() have waited for the
+    // server: their round trips (none on a file). For the tests and the benchmarks.
+    int serverWaits() const;
     // Runs one statement as it is written, without preparing it or keeping it: for definitions
     // of tables, triggers and functions, whose text may hold what a prepared statement would
     // take for placeholders.

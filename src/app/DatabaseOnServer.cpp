@@ -187,6 +187,7 @@ const ServerStatements::Prepared* ServerStatements::prepared(PGconn* server, con
         return &known->second;
     Prepared statement { "tavrel_" + QByteArray::number(++m_named), 0 };
     const QByteArray text = numbered(sql, &statement.parameters);
+    ++m_waits;
     PGresult* made = PQprepare(server, statement.name.constData(), text.constData(), 0, nullptr);
     const bool ok = PQresultStatus(made) == PGRES_COMMAND_OK;
     if (!ok)
@@ -303,6 +304,7 @@ bool ServerStatements::run(
     if (!execution)
         return false;
     bool ok = false;
+    ++m_waits;
     if (m_deferred.empty()) {
         const std::vector<const char*> pointers = valuePointers(execution->texts, execution->nulls);
         PGresult* answer = PQexecPrepared(server, execution->name.constData(), static_cast<int>(pointers.size()),
@@ -338,6 +340,7 @@ bool ServerStatements::flush(const QSqlDatabase& connection, QSqlError* error)
     if (!server)
         return false;
     SqlResult unused;
+    ++m_waits;
     const bool ok = pipeline(server, nullptr, &unused, error);
     lookForNotices(connection);
     return ok;

@@ -44,6 +44,8 @@ public:
     bool hasDeferred() const { return !m_deferred.empty(); }
     // Whether the server holds a transaction open on `connection`, or cannot tell.
     static bool transactionOpen(const QSqlDatabase& connection);
+    // How many times the statements have waited for the server's answer: its round trips.
+    int waits() const { return m_waits; }
     // Forgets the deferred statements unsent (their transaction is being rolled back).
     void dropDeferred() { m_deferred.clear(); }
     // Forgets every statement prepared (the connection they were prepared on is gone).
@@ -85,6 +87,7 @@ private:
     int m_session = 0;
     std::unordered_map<QString, Prepared> m_prepared; // by statement text
     int m_named = 0;
+    int m_waits = 0;
     std::vector<Execution> m_deferred;
     // Whether the driver has been asked to look for notices and has not looked yet.
     std::shared_ptr<bool> m_lookPosted = std::make_shared<bool>(false);

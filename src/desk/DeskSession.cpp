@@ -118,10 +118,23 @@ Outcome<> DeskSession::act(const Subject& subject, const std::function<Outcome<>
     return write(transaction, stored, std::move(next), std::move(seen));
 }
 
+void DeskSession::holdSoon(SqlTransaction& transaction)
+{
+    if (m_held || m_holding)
+        return;
+    // Before its first reading the desk expects nothing: the state is read.
+    m_holding = m_store.holdLater(m_version >= 0 ? m_version + 1 : -1);
+    const auto forget = [this] { m_holding.reset(); };
+    transaction.onRollback(forget);
+    transaction.onCommit(forget);
+}
+
 Outcome<> DeskSession::hold(SqlTransaction& transaction)
 {
-    // Before its first reading the desk expects nothing: the state is read.
-    Outcome<DeskSessionStore::Held> held = m_store.hold(m_version >= 0 ? m_version + 1 : -1);
+    if (!m_holding)
+        holdSoon(transaction);
+    Outcome<DeskSessionStore::Held> held = m_holding->held();
+    m_holding.reset();
     if (!held)
         return held.setback<void>();
     DeskSessionStore::Held stored = std::move(held).value();

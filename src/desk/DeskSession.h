@@ -127,6 +127,10 @@ public:
     // The same, with the bill's lines first replaced by `lines` as checkout hands them back,
     // in one change: the technicians go back to the queue in checkout's order.
     Outcome<> closeRoom(const QString& room, const QList<TechnicianLine>& lines);
+    // For a transaction that waits for a statement of its own before its first action on the
+    // live state (a settlement, for its receipt number): the live state is held with that
+    // statement, in its round trip, rather than in one of its own. Before that statement.
+    void holdSoon(SqlTransaction& transaction);
     // "换房": the guest mark or the open bill of `from` (its start time, counts, technicians,
     // item lines and goods) goes to the idle room `to`, whose clocks thus run on; logged in the
     // operator log in the same transaction. Refused when `from` has nothing or `to` is not idle.
@@ -287,6 +291,7 @@ private:
     // The state as the open transaction holds it, with what it has written so far.
     std::optional<LiveState> m_staged;
     std::optional<qint64> m_held; // the version the open transaction counted up to
+    std::optional<DeskSessionStore::PendingHold> m_holding; // holdSoon()'s, until an action takes it
     // What the desk showed, with the changes of that transaction: what its actions were asked
     // on (m_staged also holds what other desks changed meanwhile).
     std::optional<LiveState> m_seen;

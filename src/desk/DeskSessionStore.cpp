@@ -76,18 +76,37 @@ Outcome<LiveState> DeskSessionStore::load(qint64* version) const
 
 Outcome<DeskSessionStore::Held> DeskSessionStore::hold(qint64 expected)
 {
-    if (const QString error = m_database.execLater(QStringLiteral("UPDATE desk_day SET version=version+1 WHERE id=1"));
-        !error.isEmpty())
-        return Failure { error };
-    const SqlResult rows = m_database.exec(StateStatementUnless, QVariantList(StateTables, expected));
+    return holdLater(expected).held();
+}
+
+DeskSessionStore::PendingHold DeskSessionStore::holdLater(qint64 expected)
+{
+    PendingHold pending;
+    pending.m_store = this;
+    pending.m_expected = expected;
+    pending.m_error = m_database.execLater(QStringLiteral("UPDATE desk_day SET version=version+1 WHERE id=1"));
+    if (pending.m_error.isEmpty())
+        pending.m_rows = m_database.readLater(StateStatementUnless, QVariantList(StateTables, expected));
+    return pending;
+}
+
+Outcome<DeskSessionStore::Held> DeskSessionStore::PendingHold::held()
+{
+    if (!m_error.isEmpty())
+        return Failure { m_error };
+    if (m_rows->error == Database::UnansweredText) {
+        if (const QString error = m_store->m_database.sendDeferred(); !error.isEmpty())
+            return Failure { error };
+    }
+    const SqlResult& rows = *m_rows;
     if (!rows.ok())
         return Failure { rows.error };
     if (rows.isEmpty() || rows.first().value(0).toInt() != DayRow)
         return Failure { QStringLiteral("数据库缺少前台状态记录(desk_day),无法保存。") };
     Held held;
     held.version = rows.first().value(2).toString().toLongLong();
-    if (held.version != expected) {
-        ++m_loads;
+    if (held.version != m_expected) {
+        ++m_store->m_loads;
         held.state = stateOf(rows.rows, nullptr);
     }
     return held;

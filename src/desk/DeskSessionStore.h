@@ -10,9 +10,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class Database;
+struct SqlResult;
 
 // The desk session's rows: guest-in rooms, open bills with one row per line (technicians,
 // menu items, goods), the two
@@ -51,6 +53,23 @@ public:
     // somebody did, the state as stored comes with it, read after the count holds it, in the
     // same round trip on a server.
     Outcome<Held> hold(qint64 expected);
+    // hold() in two halves, for a transaction that has a statement of its own to wait for
+    // first: the count and the reading go with that statement, in its round trip.
+    class PendingHold
+    {
+    public:
+        // What the hold found; sends what is deferred first when nothing has been waited for
+        // since holdLater(). The hold's error when it failed.
+        Outcome<Held> held();
+
+    private:
+        friend class DeskSessionStore;
+        DeskSessionStore* m_store = nullptr;
+        qint64 m_expected = -1;
+        QString m_error;
+        std::shared_ptr<const SqlResult> m_rows;
+    };
+    PendingHold holdLater(qint64 expected);
 
     // Writes what differs between `before` (what is stored) and `after`. On a server the rows
     // go with the transaction's next statement that is waited for (Database::execLater()), so a

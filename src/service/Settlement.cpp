@@ -64,6 +64,8 @@ Outcome<SettledBill> Settlement::settle(const SettlementRequest& request)
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return Failure { transaction.error() };
+    // The live state, which the stay's end changes, is held in the round trip of the number.
+    m_session.holdSoon(transaction);
     // Taken under the write lock of this transaction: no other bill can take it meanwhile.
     const Outcome<int> number = nextReceiptNumber();
     if (!number)
