@@ -37,7 +37,7 @@ namespace {
 // The whole live state in one read, each table's rows under a kind of their own: a desk on a
 // server reads it again whenever another desk changed it, and each statement is a round trip.
 // Every row gives a kind, a key (room or list), six texts and a position. `%1` is the condition
-// on the tables' rows (hold() reads them only when another desk changed them).
+// on the tables' rows (holdLater() reads them only when another desk changed them).
 enum StateRow { DayRow, BillRow, TechnicianRow, GoodsRow, GuestRoomRow, QueueRow, RotaRow, BillItemRow };
 
 // A technician's row carries his release mark (1) and his 点钟 mark (2) in one number.
@@ -72,11 +72,6 @@ Outcome<LiveState> DeskSessionStore::load(qint64* version) const
     if (!rows.ok())
         return Failure { rows.error };
     return stateOf(rows.rows, version);
-}
-
-Outcome<DeskSessionStore::Held> DeskSessionStore::hold(qint64 expected)
-{
-    return holdLater(expected).held();
 }
 
 DeskSessionStore::PendingHold DeskSessionStore::holdLater(qint64 expected)

@@ -38,28 +38,19 @@ public:
     // last (the shift's own folder keeps the hand-overs whole); nothing before the first.
     Outcome<std::optional<ShiftMark>> lastShiftMark() const;
 
-    // What hold() found: the version counted up to, and the state stored when that is not the
+    // What a hold found: the version counted up to, and the state stored when that is not the
     // version the caller expected.
     struct Held
     {
         qint64 version = -1;
         std::optional<LiveState> state;
     };
-    // Counts the version of the live state up by one; the count holds the live state against
-    // the other desks of the house until the caller's transaction ends (a file's write
-    // transaction holds it already; on a server the row stays locked), and a rollback takes it
-    // back. Every action on the live state begins with it, so a desk that gets its own last
-    // version plus one (`expected`) knows that nobody else changed the state meanwhile; when
-    // somebody did, the state as stored comes with it, read after the count holds it, in the
-    // same round trip on a server.
-    Outcome<Held> hold(qint64 expected);
-    // hold() in two halves, for a transaction that has a statement of its own to wait for
-    // first: the count and the reading go with that statement, in its round trip.
+    // A hold sent on with the statements after it (see holdLater()).
     class PendingHold
     {
     public:
         // What the hold found; sends what is deferred first when nothing has been waited for
-        // since holdLater(). The hold's error when it failed.
+        // since. The hold's error when it failed.
         Outcome<Held> held();
 
     private:
@@ -69,6 +60,14 @@ public:
         QString m_error;
         std::shared_ptr<const SqlResult> m_rows;
     };
+    // Counts the version of the live state up by one; the count holds the live state against
+    // the other desks of the house until the caller's transaction ends (a file's write
+    // transaction holds it already; on a server the row stays locked), and a rollback takes it
+    // back. Every action on the live state begins with it, so a desk that gets its own last
+    // version plus one (`expected`) knows that nobody else changed the state meanwhile; when
+    // somebody did, the state as stored comes with it, read after the count holds it. On a
+    // server both go with the transaction's next statement that is waited for, in its round
+    // trip: a settlement holds the state in the round trip of its receipt number.
     PendingHold holdLater(qint64 expected);
 
     // Writes what differs between `before` (what is stored) and `after`. On a server the rows
