@@ -317,7 +317,7 @@ const char* const InsertLink = "INSERT INTO chain_link (chain, position, link) V
 
 // The stored link before a position given as `%1` (a placeholder, or what finds the position).
 const char* const LinkBeforeAt
-    = "SELECT link FROM chain_link WHERE chain=? AND position<%1 ORDER BY position DESC LIMIT 1";
+    = "SELECT link, position FROM chain_link WHERE chain=? AND position<%1 ORDER BY position DESC LIMIT 1";
 
 // A link as stored; nothing for a text that is no link.
 std::optional<Digest> linkOfHex(const QString& hex)
@@ -423,7 +423,7 @@ QString verifyChain(
 }
 
 // The row of linkSelect(): the position it belongs to (its index among those linked), its part
-// (-1 for the link before), its row key, then its fields.
+// (-1 for the link before), its row key (the link's position), then its fields.
 constexpr int FirstField = 3;
 
 // A row of linkSelect() as the content reads a row: its fields from the first on.
@@ -460,10 +460,16 @@ QString linkSelect(std::span<const RecordChain::Position> positions, const SqlDi
     QStringList selects;
     for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
         const std::span<const ChainPart> parts = partsOf(positions[index].chain);
-        const QString at = positions[index].position == RecordChain::JustWritten
-            ? dialect.lastInsertedId(QString(parts.front().table))
-            : QStringLiteral("?");
-        selects.append(QStringLiteral("SELECT %1, -1, NULL, %2 FROM (%3) AS earlier%1")
+        // A row of the log written before the caller's last one is found counting back from
+        // that, by the id.
+        const RecordChain::Position& position = positions[index];
+        const QString last = dialect.lastInsertedId(QString(parts.front().table));
+        const QString at = position.position != RecordChain::JustWritten ? QStringLiteral("?")
+            : position.writtenAfter == 0
+            ? last
+            : QStringLiteral("(SELECT id FROM %1 WHERE id<=%2 ORDER BY id DESC LIMIT 1 OFFSET ?)")
+                  .arg(parts.front().table, last);
+        selects.append(QStringLiteral("SELECT %1, -1, position, %2 FROM (%3) AS earlier%1")
                            .arg(QString::number(index), padded({ QStringLiteral("link") }),
                                QString::fromLatin1(LinkBeforeAt).arg(at)));
         for (qsizetype i = 0; i < qsizetype(parts.size()); ++i) {
@@ -485,7 +491,10 @@ const QString& cachedLinkSelect(std::span<const RecordChain::Position> positions
     thread_local QHash<QString, QString> made;
     QString key = QString::number(int(dialect.engine()));
     for (const RecordChain::Position& position : positions)
-        key += QStringLiteral("/%1%2").arg(int(position.chain)).arg(position.position == RecordChain::JustWritten);
+        key += QStringLiteral("/%1%2%3")
+                   .arg(int(position.chain))
+                   .arg(position.position == RecordChain::JustWritten)
+                   .arg(position.writtenAfter > 0);
     auto found = made.find(key);
     if (found == made.end())
         found = made.insert(key, linkSelect(positions, dialect));
@@ -503,10 +512,13 @@ QString link(Database& database, std::span<const Position> positions)
     QVariantList values;
     for (const Position& position : positions) {
         values.append(chainName(position.chain));
-        if (position.position != JustWritten) {
-            values.append(position.position);
+        const std::optional<qint64> bound = position.position != JustWritten ? std::optional(position.position)
+            : position.writtenAfter > 0 ? std::optional<qint64>(position.writtenAfter)
+                                        : std::nullopt;
+        if (bound) {
+            values.append(*bound);
             for (qsizetype i = 0; i < qsizetype(partsOf(position.chain).size()); ++i)
-                values.append(position.position);
+                values.append(*bound);
         }
     }
     const SqlResult rows = database.exec(cachedLinkSelect(positions, database.dialect()), values);
@@ -515,9 +527,11 @@ QString link(Database& database, std::span<const Position> positions)
     struct Linked
     {
         Digest previous {};
+        std::optional<qint64> previousPosition; // of the link stored before it; none for the first
         Content content;
         QList<int> found;
         qint64 position = JustWritten;
+        Digest link {};
     };
     QList<Linked> linked(positions.size());
     for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
@@ -529,6 +543,7 @@ QString link(Database& database, std::span<const Position> positions)
         const int part = row.value(1).toInt();
         if (part < 0) {
             at.previous = digestOfHex(row.value(FirstField).toString());
+            at.previousPosition = row.value(2).toLongLong();
             continue;
         }
         const std::span<const ChainPart> parts = partsOf(positions[row.value(0).toInt()].chain);
@@ -538,17 +553,27 @@ QString link(Database& database, std::span<const Position> positions)
         at.content.addRow(parts[part].table, FieldsOf { row }, parts[part].fieldCount());
     }
     for (qsizetype index = 0; index < qsizetype(positions.size()); ++index) {
-        const Linked& at = linked[index];
+        Linked& at = linked[index];
         const std::span<const ChainPart> parts = partsOf(positions[index].chain);
+        // A position of the same chain linked just before, after the stored link: its link is
+        // the one before, stored only with this call's.
+        for (qsizetype earlier = 0; earlier < index; ++earlier) {
+            const Linked& before = linked[earlier];
+            if (positions[earlier].chain == positions[index].chain && before.position < at.position
+                && (!at.previousPosition || before.position > *at.previousPosition)) {
+                at.previous = before.link;
+                at.previousPosition = before.position;
+            }
+        }
         for (qsizetype part = 0; part < qsizetype(parts.size()); ++part) {
             if (!parts[part].manyRows && at.found[part] != 1)
                 return positions[index].position == JustWritten
                     ? QStringLiteral("找不到要加入校验链的操作日志")
                     : QStringLiteral("找不到要加入校验链的记录 %1").arg(positions[index].position);
         }
-        const Digest newLink = at.content.linkAfter(at.previous);
+        at.link = at.content.linkAfter(at.previous);
         if (const QString error = database.execLater(QString::fromLatin1(InsertLink),
-                { chainName(positions[index].chain), at.position, QString::fromLatin1(hexOf(newLink)) });
+                { chainName(positions[index].chain), at.position, QString::fromLatin1(hexOf(at.link)) });
             !error.isEmpty())
             return error;
     }

@@ -38,11 +38,14 @@ struct Position
 {
     Chain chain;
     qint64 position;
+    // With JustWritten: how many rows the caller inserted into the log after this one.
+    int writtenAfter = 0;
 };
 
 // Adds the links of the rows (or bills) at `positions`, which the caller has just written in
-// its open transaction, each in its own chain, reading them all in one statement. Returns the
-// error text, empty on success.
+// its open transaction, reading them all in one statement. Positions of one chain come in
+// ascending order; each links to the one before it in the same call when nothing stored lies
+// between. Returns the error text, empty on success.
 QString link(Database& database, std::span<const Position> positions);
 inline QString link(Database& database, Chain chain, qint64 position)
 {

@@ -19,25 +19,30 @@ OperatorLog::OperatorLog(Database& database, const DeskSession& session)
     , m_session(session)
 { }
 
-QString OperatorLog::write(const LogEntry& entry, std::span<const RecordChain::Position> alongside)
+QString OperatorLog::write(std::span<const LogEntry> entries, std::span<const RecordChain::Position> alongside)
 {
-    // The row and its link are stored together. The row's id is not waited for: its link's
-    // read finds the row by the id its insert gave it.
+    // The rows and their links are stored together. The rows' ids are not waited for: their
+    // links' read finds each row counting back from the id the last insert gave.
     SqlTransaction transaction(m_database);
     if (!transaction.isActive())
         return transaction.error();
     const UserSession& user = m_session.userSession();
-    QString error = m_database.execLater(
-        QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, room, "
-                       "receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        { DateTimeText(m_session.clock().now()), entry.kind, user.login, user.login.isEmpty() ? -1 : user.role,
-            entry.authoriser.login, entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room,
-            entry.receipt, entry.description, entry.amount });
-    if (!error.isEmpty())
-        return error;
+    const QString now = DateTimeText(m_session.clock().now());
     QList<RecordChain::Position> linked(alongside.begin(), alongside.end());
-    linked.append({ RecordChain::Chain::OperatorLog, RecordChain::JustWritten });
-    error = RecordChain::link(m_database, linked);
+    for (qsizetype index = 0; index < qsizetype(entries.size()); ++index) {
+        const LogEntry& entry = entries[index];
+        if (const QString error = m_database.execLater(
+                QStringLiteral("INSERT INTO operator_log (time, kind, login, role, authoriser, authoriser_role, "
+                               "room, receipt, description, amount) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                { now, entry.kind, user.login, user.login.isEmpty() ? -1 : user.role, entry.authoriser.login,
+                    entry.authoriser.isPresent() ? entry.authoriser.role : -1, entry.room, entry.receipt,
+                    entry.description, entry.amount });
+            !error.isEmpty())
+            return error;
+        linked.append({ RecordChain::Chain::OperatorLog, RecordChain::JustWritten,
+            static_cast<int>(qsizetype(entries.size()) - 1 - index) });
+    }
+    QString error = RecordChain::link(m_database, linked);
     if (error.isEmpty() && !transaction.commit())
         error = transaction.error();
     return error;

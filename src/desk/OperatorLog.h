@@ -73,7 +73,12 @@ public:
     // Adds the row; returns the database error text, empty on success. The links of rows the
     // caller has just written in other chains (`alongside`) are added with the row's own, read
     // in the same round trip.
-    QString write(const LogEntry& entry, std::span<const RecordChain::Position> alongside = {});
+    QString write(const LogEntry& entry, std::span<const RecordChain::Position> alongside = {})
+    {
+        return write(std::span(&entry, 1), alongside);
+    }
+    // The same for several rows, in their order, all linked in that one round trip.
+    QString write(std::span<const LogEntry> entries, std::span<const RecordChain::Position> alongside = {});
     // Runs `action` and adds the row for it in one transaction, only when the action succeeded.
     Outcome<> record(const LogEntry& entry, const std::function<Outcome<>()>& action);
     // The same for an action that tells its row once it is done.

@@ -271,14 +271,11 @@ QString Settlement::writeLog(const SettledBill& settled, const SettlementRequest
             named << PaymentMethodName(part.method) + part.amount.text();
         methodName = SplitPaymentName() + u'(' + named.join(u' ') + u')';
     }
-    const LogEntry settlement { .kind = LogKind::Settlement,
+    QList<LogEntry> entries { { .kind = LogKind::Settlement,
         .description = QStringLiteral("%1号房结帐,%2收款").arg(request.room, methodName),
         .amount = bill.total,
         .room = request.room,
-        .receipt = number };
-    const RecordChain::Position receipt { RecordChain::Chain::Receipts, number };
-    if (const QString error = log.write(settlement, std::span(&receipt, 1)); !error.isEmpty())
-        return error;
+        .receipt = number } };
 
     // A bill emptied before it was settled: the row says what it once came to.
     if (open && bill.total == Money().text()) {
@@ -287,43 +284,43 @@ QString Settlement::writeLog(const SettledBill& settled, const SettlementRequest
         if (!error.isEmpty())
             return error;
         if (!highest.isEmpty() && highest != Money().text()) {
-            error = log.write({ .kind = LogKind::Reduction,
+            entries.append({ .kind = LogKind::Reduction,
                 .description = QStringLiteral("%1号房以0.00元结帐,此单最高曾达%2元").arg(request.room, highest),
                 .amount = highest,
                 .room = request.room,
                 .receipt = number });
-            if (!error.isEmpty())
-                return error;
         }
     }
 
     if (!bill.waived.isZero()) {
-        const QString error = log.write({ .kind = LogKind::Waiver,
+        entries.append({ .kind = LogKind::Waiver,
             .description = QStringLiteral("%1号房抹零,应收%2元,实收%3元")
                                .arg(request.room, bill.totalAmount.text(), bill.payable().text()),
             .amount = bill.waived.text(),
             .room = request.room,
             .receipt = number,
             .authoriser = request.waiverAuthoriser });
-        if (!error.isEmpty())
-            return error;
     }
 
     // A discount lowers the massage line and the items that take it; what it took off is logged
     // with who approved it.
     const bool memberCard = request.payType != SettlementRequest().payType;
-    if (!memberCard && !request.discountAuthoriser.isPresent() && request.discountFactor == Decimal::whole(1))
-        return {};
-    // What the discount took off is the lines as they would have printed less the lines printed.
-    const Money undiscounted
-        = open ? Bill::amounts(*open, request.prices, Decimal::whole(1), request.itemTerms).total : Money();
-    const Money discounted = open ? bill.totalAmount : Money();
-    const QString description = memberCard ? QStringLiteral("会员卡%1打折%2").arg(request.payType, bill.discount)
-                                           : QStringLiteral("贵宾打折%1").arg(bill.discount);
-    return log.write({ .kind = LogKind::Discount,
-        .description = description,
-        .amount = (undiscounted - discounted).text(),
-        .room = request.room,
-        .receipt = number,
-        .authoriser = request.discountAuthoriser });
+    if (memberCard || request.discountAuthoriser.isPresent() || request.discountFactor != Decimal::whole(1)) {
+        // What the discount took off is the lines as they would have printed less the lines printed.
+        const Money undiscounted
+            = open ? Bill::amounts(*open, request.prices, Decimal::whole(1), request.itemTerms).total : Money();
+        const Money discounted = open ? bill.totalAmount : Money();
+        const QString description = memberCard ? QStringLiteral("会员卡%1打折%2").arg(request.payType, bill.discount)
+                                               : QStringLiteral("贵宾打折%1").arg(bill.discount);
+        entries.append({ .kind = LogKind::Discount,
+            .description = description,
+            .amount = (undiscounted - discounted).text(),
+            .room = request.room,
+            .receipt = number,
+            .authoriser = request.discountAuthoriser });
+    }
+
+    // The rows and the bill's link in one round trip.
+    const RecordChain::Position receipt { RecordChain::Chain::Receipts, number };
+    return log.write(entries, std::span(&receipt, 1));
 }
