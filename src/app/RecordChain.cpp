@@ -512,13 +512,11 @@ QString link(Database& database, std::span<const Position> positions)
     QVariantList values;
     for (const Position& position : positions) {
         values.append(chainName(position.chain));
-        const std::optional<qint64> bound = position.position != JustWritten ? std::optional(position.position)
-            : position.writtenAfter > 0 ? std::optional<qint64>(position.writtenAfter)
-                                        : std::nullopt;
-        if (bound) {
-            values.append(*bound);
-            for (qsizetype i = 0; i < qsizetype(partsOf(position.chain).size()); ++i)
-                values.append(*bound);
+        // What finds the position, bound once before the link and once for each part.
+        const qint64 bound = position.position != JustWritten ? position.position : position.writtenAfter;
+        if (position.position != JustWritten || position.writtenAfter > 0) {
+            for (qsizetype i = 0; i <= qsizetype(partsOf(position.chain).size()); ++i)
+                values.append(bound);
         }
     }
     const SqlResult rows = database.exec(cachedLinkSelect(positions, database.dialect()), values);

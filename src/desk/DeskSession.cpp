@@ -122,19 +122,25 @@ void DeskSession::holdSoon(SqlTransaction& transaction)
 {
     if (m_held || m_holding)
         return;
-    // Before its first reading the desk expects nothing: the state is read.
-    m_holding = m_store.holdLater(m_version >= 0 ? m_version + 1 : -1);
+    m_holding = m_store.holdLater(expectedVersion());
     const auto forget = [this] { m_holding.reset(); };
     transaction.onRollback(forget);
     transaction.onCommit(forget);
 }
 
+qint64 DeskSession::expectedVersion() const
+{
+    // Before its first reading the desk expects nothing: the state is read.
+    return m_version >= 0 ? m_version + 1 : -1;
+}
+
 Outcome<> DeskSession::hold(SqlTransaction& transaction)
 {
-    if (!m_holding)
-        holdSoon(transaction);
-    Outcome<DeskSessionStore::Held> held = m_holding->held();
-    m_holding.reset();
+    // The hold holdSoon() sent ahead, or one sent now.
+    std::optional<DeskSessionStore::PendingHold> pending = std::exchange(m_holding, std::nullopt);
+    if (!pending)
+        pending = m_store.holdLater(expectedVersion());
+    Outcome<DeskSessionStore::Held> held = pending->held();
     if (!held)
         return held.setback<void>();
     DeskSessionStore::Held stored = std::move(held).value();

@@ -255,6 +255,8 @@ private:
     // changed the state since this desk read or wrote it, and the state shown is the one
     // stored; otherwise it is read again. m_staged holds it from then on.
     Outcome<> hold(SqlTransaction& transaction);
+    // The version a hold finds when nobody else changed the state since this desk read it.
+    qint64 expectedVersion() const;
     // The text of a refusal when `stored` holds a subject otherwise than this desk showed it.
     QString changedElsewhere(const Subject& subject, const LiveState& stored) const;
     // Writes the difference from `stored` to `next` in `transaction` and makes `next` the state
